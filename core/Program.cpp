@@ -1,0 +1,223 @@
+#include "core/Program.h"
+
+#include "core/AppHooks.h"
+#include "core/Core.h"
+#include "core/FrameTimer.h"
+#include "core/Graphics.h"
+#include "core/Input.h"
+#include "core/Messages.h"
+#include "core/Sound.h"
+#include "gui/WinSuperior.h"
+
+#include <cstring>
+
+namespace {
+
+const char WINDOW_CLASS[] = "D3Dgraphics";
+
+// Room the caption and frame take below a maximal window.
+constexpr int MAX_HEIGHT_MARGIN = 34;
+constexpr int CENTER_HEIGHT_MARGIN = 30;
+
+void OnCreate() {}
+
+void OnDestroy()
+{
+    AppExit();
+    ReleaseInput();
+    gGraphics.Release();
+    PostQuitMessage(0);
+}
+
+void ReadBaseDir()
+{
+    DWORD n = GetCurrentDirectoryA(sizeof gBaseDir, gBaseDir);
+    if (n == 0 || n >= sizeof gBaseDir - 1) {
+        MsgBox2(" Warning: can`t get current directory of program",
+                "\n some data may be saved in undefined place.");
+        gBaseDir[0] = 0;
+        return;
+    }
+    strcat(gBaseDir, "\\");
+}
+
+void RegisterWindowClass()
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(WNDCLASSEXA);
+    wc.style = CS_CLASSDC;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = WINDOW_CLASS;
+    RegisterClassExA(&wc);
+}
+
+} // namespace
+
+SWindowPlacement ComputeWindowPlacement(bool windowed, unsigned style, int left, int top,
+                                        int width, int height, int screenWidth,
+                                        int screenHeight)
+{
+    SWindowPlacement p = {left, top, width, height, style};
+    if (!windowed) {
+        p.left = 0;
+        p.top = 0;
+        p.style = 0;
+        return p;
+    }
+    if (style & WS_MAXIMIZE) {
+        p.left = 0;
+        p.top = 0;
+        p.width = screenWidth;
+        p.height = screenHeight;
+        return p;
+    }
+    if (p.width < 0 && p.width != -1) {
+        p.width = -p.width;
+        if (p.width > screenWidth)
+            p.width = screenWidth;
+    }
+    if (p.height < 0 && p.height != -1) {
+        p.height = -p.height;
+        if (p.height > screenHeight - MAX_HEIGHT_MARGIN)
+            p.height = screenHeight - MAX_HEIGHT_MARGIN;
+    }
+    if (p.left == -1)
+        p.left = (screenWidth - p.width) / 2;
+    if (p.top == -1)
+        p.top = (screenHeight - p.height - CENTER_HEIGHT_MARGIN) / 2;
+    return p;
+}
+
+int ProgramStart(HINSTANCE hInstance)
+{
+    SAppWindowConfig& cfg = AppWindowConfig;
+    cfg.hInstance = hInstance;
+    ReadBaseDir();
+
+    cfg.idleMethod = 1;
+    cfg.hWnd = nullptr;
+    AppInitBeforeWindow();
+
+    if (cfg.noWindow) {
+        cfg.hWnd = GetDesktopWindow();
+    } else {
+        RegisterWindowClass();
+        if (gExitCode)
+            return -1;
+
+        SWindowPlacement p = ComputeWindowPlacement(
+            cfg.windowed, cfg.winStyle, cfg.left, cfg.top, cfg.width, cfg.height,
+            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        cfg.left = p.left;
+        cfg.top = p.top;
+        cfg.width = p.width;
+        cfg.height = p.height;
+        cfg.winStyle = p.style;
+
+        cfg.hWnd = CreateWindowExA(0, WINDOW_CLASS, cfg.applicationName, cfg.winStyle,
+                                   cfg.left, cfg.top, cfg.width, cfg.height,
+                                   GetDesktopWindow(), nullptr, GetModuleHandleA(nullptr),
+                                   nullptr);
+        if (!cfg.hWnd) {
+            MsgBox("Can`t create window");
+            return 0;
+        }
+        ShowWindow(cfg.hWnd, SW_SHOWDEFAULT);
+        UpdateWindow(cfg.hWnd);
+        RECT client;
+        GetClientRect(cfg.hWnd, &client);
+
+        if (cfg.windowed) {
+            int cw = client.right - client.left, ch = client.bottom - client.top;
+            if (gForceBufferWH && !(cfg.winStyle & WS_MAXIMIZE) &&
+                (cw != cfg.width || ch != cfg.height)) {
+                SetWindowPos(cfg.hWnd, nullptr, 0, 0, 2 * cfg.width - cw, 2 * cfg.height - ch,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+                GetClientRect(cfg.hWnd, &client);
+            }
+            cfg.width = client.right - client.left;
+            cfg.height = client.bottom - client.top;
+        }
+    }
+    cfg.halfWidth = cfg.width / 2;
+    cfg.halfHeight = cfg.height / 2;
+
+    if (gGraphics.Init(cfg.hWnd) != 0)
+        return -1;
+    gCore.ReadScreenSize();
+    if (InitInput(cfg.hWnd, cfg.width, cfg.height) != 0)
+        return -2;
+    if (gSoundMode == SOUND_DX)
+        gSoundManager.Init(cfg.hWnd);
+    gWinSuperior.Init();
+    AppStart();
+
+    if (cfg.noWindow)
+        return 0;
+    return PROGRAM_RUN;
+}
+
+bool ProgramPump()
+{
+    MSG msg;
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT)
+            return false;
+        if (msg.message == WM_PAINT) {
+            Frame(AppWindowConfig.hWnd);
+            ValidateRect(msg.hwnd, nullptr);
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        return true;
+    }
+    if (AppWindowConfig.active || AppWindowConfig.idleMethod == 2)
+        Frame(AppWindowConfig.hWnd);
+    else
+        Sleep(5);
+    return true;
+}
+
+int ProgramLoop()
+{
+    while (ProgramPump()) {
+    }
+    return 0;
+}
+
+void Frame(HWND hWnd)
+{
+    if (gExitCode) {
+        DestroyWindow(hWnd);
+        return;
+    }
+    gFrameTimer.Update();
+    if (AppWindowConfig.active) {
+        gInput.UpdateMouse();
+        gInput.UpdateKeyboard();
+    }
+    gCore.RenderFrame();
+    gGraphics.Present(nullptr);
+}
+
+LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        return 0;
+    case WM_ACTIVATEAPP:
+        AppWindowConfig.active = wParam != 0;
+        return 0;
+    case WM_MOUSEWHEEL:
+        gInput.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}

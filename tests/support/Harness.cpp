@@ -1,0 +1,255 @@
+#include "tests/support/Harness.h"
+
+#include "core/Core.h"
+#include "core/Graphics.h"
+#include "core/Messages.h"
+#include "core/Program.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace test {
+
+namespace {
+
+std::vector<std::string> gRecorded;
+int gRecorders = 0;
+
+int RecordMessage(const char*, const char* text)
+{
+    gRecorded.push_back(text ? text : "");
+    return IDOK;
+}
+
+void RemoveTree(const std::string& dir)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string path = dir + "\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+} // namespace
+
+MessageRecorder::MessageRecorder()
+{
+    if (gRecorders++ == 0)
+        gRecorded.clear();
+    SetMessageSink(RecordMessage);
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    if (--gRecorders == 0)
+        SetMessageSink(nullptr);
+}
+
+const std::vector<std::string>& MessageRecorder::Texts() const
+{
+    return gRecorded;
+}
+
+bool MessageRecorder::Contains(const std::string& part) const
+{
+    for (const std::string& t : gRecorded)
+        if (t.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+void MessageRecorder::Clear()
+{
+    gRecorded.clear();
+}
+
+std::string MessageRecorder::Joined() const
+{
+    std::string all;
+    for (const std::string& t : gRecorded)
+        all += "[" + t + "]\n";
+    return all;
+}
+
+std::string RunDir()
+{
+    return HOUSING_RUN_DIR;
+}
+
+std::string TempDir(const std::string& name)
+{
+    char base[MAX_PATH];
+    GetTempPathA(sizeof base, base);
+    std::string dir = std::string(base) + "housing_test_" + name;
+    RemoveTree(dir);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::string dir = path.substr(0, path.find_last_of("\\/"));
+    // Create the parent folders one level at a time.
+    for (size_t i = 3; i < dir.size(); ++i)
+        if (dir[i] == '\\' || dir[i] == '/')
+            CreateDirectoryA(dir.substr(0, i).c_str(), nullptr);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    std::ofstream f(path, std::ios::binary);
+    f << text;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+Program::~Program()
+{
+    if (running_)
+        Stop();
+    if (!oldDir_.empty())
+        SetCurrentDirectoryA(oldDir_.c_str());
+}
+
+int Program::Start(const std::string& dataDir)
+{
+    char cwd[MAX_PATH];
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    oldDir_ = cwd;
+    SetCurrentDirectoryA(dataDir.c_str());
+    ResetCoreSettings();
+    int result = ProgramStart(GetModuleHandleA(nullptr));
+    running_ = result == PROGRAM_RUN;
+    if (running_) {
+        // Frames run while the window is active; a test window may never get focus.
+        AppWindowConfig.idleMethod = 2;
+    }
+    return result;
+}
+
+bool Program::RunFrames(int n)
+{
+    for (int i = 0; i < n && running_; ++i) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                running_ = false;
+                return false;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Frame(AppWindowConfig.hWnd);
+    }
+    return running_;
+}
+
+void Program::Stop()
+{
+    if (!running_)
+        return;
+    if (!gExitCode)
+        gCore.SetExitFlag();
+    // The next frame destroys the window; pump until the loop's WM_QUIT.
+    for (int i = 0; i < 1000 && running_; ++i)
+        RunFrames(1);
+    running_ = false;
+}
+
+bool ReadBackBuffer(Image& out)
+{
+    if (!Device3D)
+        return false;
+    IDirect3DSurface9* back = nullptr;
+    if (FAILED(Device3D->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back)))
+        return false;
+    D3DSURFACE_DESC desc;
+    back->GetDesc(&desc);
+    IDirect3DSurface9* copy = nullptr;
+    bool ok = false;
+    if (SUCCEEDED(Device3D->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                                         D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
+        SUCCEEDED(Device3D->GetRenderTargetData(back, copy))) {
+        D3DLOCKED_RECT lr;
+        if (SUCCEEDED(copy->LockRect(&lr, nullptr, D3DLOCK_READONLY))) {
+            out.width = int(desc.Width);
+            out.height = int(desc.Height);
+            out.pixels.resize(size_t(out.width) * out.height);
+            for (int y = 0; y < out.height; ++y) {
+                const uint32_t* row =
+                    reinterpret_cast<const uint32_t*>(static_cast<const char*>(lr.pBits) +
+                                                      size_t(y) * lr.Pitch);
+                for (int x = 0; x < out.width; ++x)
+                    out.pixels[size_t(y) * out.width + x] = row[x];
+            }
+            copy->UnlockRect();
+            ok = true;
+        }
+    }
+    if (copy)
+        copy->Release();
+    back->Release();
+    return ok;
+}
+
+bool SaveBmp(const Image& image, const std::string& path)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    int rowBytes = (image.width * 3 + 3) & ~3;
+    BITMAPFILEHEADER fh = {};
+    BITMAPINFOHEADER ih = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + DWORD(rowBytes) * image.height;
+    ih.biSize = sizeof ih;
+    ih.biWidth = image.width;
+    ih.biHeight = image.height;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    fwrite(&fh, sizeof fh, 1, f);
+    fwrite(&ih, sizeof ih, 1, f);
+    std::vector<unsigned char> row(size_t(rowBytes), 0);
+    for (int y = image.height - 1; y >= 0; --y) {
+        for (int x = 0; x < image.width; ++x) {
+            uint32_t c = image.At(x, y);
+            row[size_t(x) * 3 + 0] = c & 0xFF;
+            row[size_t(x) * 3 + 1] = (c >> 8) & 0xFF;
+            row[size_t(x) * 3 + 2] = (c >> 16) & 0xFF;
+        }
+        fwrite(row.data(), 1, row.size(), f);
+    }
+    fclose(f);
+    return true;
+}
+
+bool ColorNear(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        int ca = int((a >> shift) & 0xFF), cb = int((b >> shift) & 0xFF);
+        if (abs(ca - cb) > tolerance)
+            return false;
+    }
+    return true;
+}
+
+} // namespace test
