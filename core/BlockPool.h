@@ -6,6 +6,7 @@
 #include "core/Container.h"
 
 #include <cstdint>
+#include <new>
 
 template <class T>
 class TBlockPool {
