@@ -3,6 +3,8 @@
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
+#include "engine/ShaderContainer.h"
+#include "engine/TexContainer.h"
 
 #include <cstring>
 #include <iterator>
@@ -18,10 +20,17 @@ struct SBlockKeyword {
     KeywordReader read;
 };
 
-// The texture and shader containers answer these once they exist.
-uint16_t FindTextureIndex(const char*) { return 0; }
-uint16_t FindVertexShaderIndex(const char*) { return 0; }
-uint16_t FindPixelShaderIndex(const char*) { return 0; }
+uint16_t FindTextureIndex(const char* name) { return gITexContainer ? gITexContainer->FindTexture(name) : 0; }
+
+uint16_t FindVertexShaderIndex(const char* name)
+{
+    return gIShaderContainer ? gIShaderContainer->FindVertexShader(name) : 0;
+}
+
+uint16_t FindPixelShaderIndex(const char* name)
+{
+    return gIShaderContainer ? gIShaderContainer->FindPixelShader(name) : 0;
+}
 
 bool IsBlockEnd(const char* word) { return !word[0] || strcmp(word, "};") == 0; }
 

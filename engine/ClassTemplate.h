@@ -5,6 +5,7 @@
 // keyword hook. Templates are records of the unit registry. Block readers warn about
 // unknown words and missing resources and go on; nothing here is fatal.
 
+#include "core/Delegates.h"
 #include "scene/RenderStatesBlock.h"
 
 #include <d3dx9.h>
@@ -16,7 +17,6 @@
 class CAtom;
 class CLayout;
 struct CBillLightData;
-template <class A> class IDelegate1;
 
 constexpr int MAX_START_ACTS = 8;
 constexpr int CLASS_NAME_SIZE = 32;

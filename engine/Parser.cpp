@@ -4,9 +4,11 @@
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
+#include "engine/Engine.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 
@@ -18,7 +20,9 @@ namespace {
 enum class EScriptItem { Include, Section, Object, Class };
 
 // A reader takes the file positioned after its keyword and the entry's argument.
+// NO_MANAGER: the manager that reads the item does not exist; nothing was read.
 using ScriptReader = int (*)(CParser&, FILE*, int arg);
+constexpr int NO_MANAGER = INT32_MIN;
 
 struct SScriptKeyword {
     const char* word;
@@ -50,7 +54,8 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"ParticleContainer", SECTION, nullptr, 0},
     {"Controls3D", SECTION, nullptr, 0},
     {"Layouts", SECTION, nullptr, 0},
-    {"WorldParams", SECTION, nullptr, 0},
+    {"WorldParams", SECTION,
+     [](CParser&, FILE* f, int) { return gEngine ? gEngine->ScanWorldParams(f) : NO_MANAGER; }, 0},
 
     {"PARTICLE_SYSTEM", OBJECT, nullptr, 0},
     {"NATION", OBJECT, nullptr, 0},
@@ -192,13 +197,13 @@ int CParser::ScanItems(FILE* file)
             WarningBox(&warningBudget, "CParser::ScanScript :  undefine string '", word, "'.", nullptr);
             continue;
         }
-        if (!key->read) {
+        const int result = key->read ? key->read(*this, file, key->arg) : NO_MANAGER;
+        if (result == NO_MANAGER) {
             WarningBox(&warningBudget, "CParser::ScanScript :  '", word,
                        "' can't be read yet: skipped.", nullptr);
             pending = SkipUnsupported(file, key->item == EScriptItem::Object, word);
             continue;
         }
-        const int result = key->read(*this, file, key->arg);
         if (key->item == EScriptItem::Include && result != 0) return result;
     }
 }

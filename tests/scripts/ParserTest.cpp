@@ -1,5 +1,6 @@
 #include "tests/scripts/ScriptFiles.h"
 
+#include "engine/Engine.h"
 #include "engine/Parser.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,27 @@ TEST_F(ParserTest, ItemsWithoutReaderAreReportedAndSkipped)
     EXPECT_EQ(1, IntVariable("A"));
     EXPECT_EQ(2, IntVariable("B"));
     EXPECT_EQ(3, IntVariable("C"));
+}
+
+TEST_F(ParserTest, WorldParamsGoToTheEngine)
+{
+    ScriptDir dir("parser_world");
+    const std::string start = dir.Write(
+        "Start.txt", "WorldParams [ SeaLevel: 3 StepY: 0.5 ]\nVariables [ ScriptVarCapacity: [ R: 1 W: 1 ] ]\n");
+    CEngine* const oldEngine = gEngine;
+    gEngine = nullptr;
+    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript :  'WorldParams' can't be read yet: skipped.", messages.Texts()[0]);
+    EXPECT_EQ(1, parser->variables.recordCapacity) << "the next section is read";
+
+    messages.Clear();
+    auto engine = std::make_unique<CEngine>();
+    gEngine = engine.get();
+    EXPECT_EQ(0, std::make_unique<CParser>()->LoadScript(start.c_str()));
+    gEngine = oldEngine;
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    EXPECT_FLOAT_EQ(1.5f, engine->SeaHeight());
 }
 
 TEST_F(ParserTest, MissingScriptAndMissingIncludeStop)
