@@ -1,10 +1,10 @@
 #include "engine/MissionLoader.h"
 
 #include "core/Messages.h"
+#include "core/Scanner.h"
 #include "engine/Engine.h"
 #include "engine/Engineer.h"
 #include "engine/Nations.h"
-#include "engine/ScriptWords.h"
 
 #include <cstdio>
 
@@ -81,9 +81,9 @@ int CMissionLoader::LoadMission(const char* path)
                    "'.", nullptr);
         return -1;
     }
-    char word[514];
-    for (ReadScriptWord(file, word, sizeof word); word[0];
-         ReadScriptWord(file, word, sizeof word))
+    char word[Core::WORD_BUFFER_SIZE];
+    for (Core::fscan_word(file, word, sizeof word); word[0];
+         Core::fscan_word(file, word, sizeof word))
         WarningBox(&warningBudget, "CMissionLoader::LoadMission error:  undefine string '", word,
                    "'\n in mission file '", path, "'.", nullptr);
     fclose(file);

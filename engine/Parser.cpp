@@ -2,7 +2,7 @@
 
 #include "core/Core.h"
 #include "core/Messages.h"
-#include "engine/ScriptWords.h"
+#include "core/Scanner.h"
 
 #include <cstdio>
 
@@ -16,14 +16,14 @@ int CParser::LoadScript(const char* path)
         MsgBox3("CParser::ScanScript  Error:  Can't load script file '", path, "'");
         return -1;
     }
-    char word[514];
+    char word[Core::WORD_BUFFER_SIZE];
     int result = 0;
     for (;;) {
         if (gExitCode) {
             result = -1;
             break;
         }
-        ReadScriptWord(file, word, sizeof word);
+        Core::fscan_word(file, word, sizeof word);
         if (!word[0])
             break;
         WarningBox(&warningBudget, "CParser::ScanScript :  undefine string '", word, "'.",

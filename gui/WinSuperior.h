@@ -5,6 +5,8 @@
 
 #include "gui/BaseWin.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -19,8 +21,13 @@ struct CWinSuperior {
     // A window at (x, y) relative to the origin, width x height, with the given flags.
     CBaseWin* AddWin(int x, int y, int width, int height, uint32_t flags);
     void ResetOrigin() { originX = originY = -1; }
+    // The tooltip block of the configuration file; reads the block up to its ")".
+    void ReadHinter(FILE* file);
 
 private:
     std::vector<std::unique_ptr<CBaseWin>> windows_;
 };
 extern CWinSuperior gWinSuperior;
+
+// Column width of list dialogs in pixels ("WIDTH_DIAGS" of the configuration file).
+extern int32_t WIDTH_DIAGS;
