@@ -57,11 +57,11 @@ struct CInput {
     int32_t leftHeld = 0, rightHeld = 0, middleHeld = 0;
     int32_t middleClick = 0;
     int32_t wheelDelta = 0;
-    CKeyHandler* lastMatched = nullptr;
     // DirectInput cooperative levels ("MOUSE_COOP_FLAGS", "KEYBOARD_COOP_FLAGS"):
     // exclusive + foreground for the mouse, non-exclusive + background for the keyboard.
     uint32_t mouseCoopFlags = 5;
     uint32_t keyboardCoopFlags = 10;
+    CKeyHandler* lastMatched = nullptr;
 
     void UpdateMouse();
     void UpdateKeyboard();
