@@ -114,7 +114,8 @@ void WritePlan(const BuildingSpec& b, const BuildingLayout& l)
             const Rect r = PlanPixels(b, pr);
             // In the plan the flat shows a muted floor; its button picture shows it lighter.
             img.Fill(Inset(r, 1, 1, 1, 1), Mix(floor, 0xFF606060, 0.35f));
-            img.Fill(PlanPixels(b, pr, kPlanFlatsX), floor);
+            const FlatLayout& fl = l.flats[i];
+            img.Fill(PlanPixels(b, pr, fl.source.left - fl.buttonX, fl.source.top - fl.buttonY), floor);
         }
     }
     for (const PlanRect& pr : b.cores) {
@@ -127,7 +128,8 @@ void WritePlan(const BuildingSpec& b, const BuildingLayout& l)
     img.SetAlpha({kPlanFlatsX, 0, l.planWidth - 1, l.planHeight - 1}, 0);
     for (size_t i = 0; i < b.flats.size(); ++i)
         for (const PlanRect& pr : b.flats[i].parts) {
-            const Rect r = PlanPixels(b, pr, kPlanFlatsX);
+            const FlatLayout& fl = l.flats[i];
+            const Rect r = PlanPixels(b, pr, fl.source.left - fl.buttonX, fl.source.top - fl.buttonY);
             img.SetAlpha(r, 255);
             img.Frame(r, 0xFF505050);
         }

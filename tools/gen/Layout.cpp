@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 namespace gen {
@@ -34,6 +36,7 @@ BuildingLayout Compute(const BuildingSpec& b)
 
     l.planWidth = 512;
     l.planHeight = 128;
+    int packX = kPlanFlatsX, packY = 0, rowHeight = 0;
     l.plan = {0, 0, kPlanMargin * 2 + int(std::lround(b.length * b.planScale)) - 1,
               kPlanMargin * 2 + int(std::lround(b.depth * b.planScale)) - 1};
     for (const FlatSpec& f : b.flats) {
@@ -42,7 +45,18 @@ BuildingLayout Compute(const BuildingSpec& b)
             parts.push_back(PlanPixels(b, r));
         const Rect box = Bounds(parts);
         FlatLayout fl{};
-        fl.source = {box.left + kPlanFlatsX, box.top, box.right + kPlanFlatsX, box.bottom};
+        if (packX + box.Width() > l.planWidth) {
+            packX = kPlanFlatsX;
+            packY += rowHeight + 2;
+            rowHeight = 0;
+        }
+        fl.source = {packX, packY, packX + box.Width() - 1, packY + box.Height() - 1};
+        packX += box.Width() + 2;
+        rowHeight = std::max(rowHeight, box.Height());
+        if (packY + rowHeight > l.planHeight || l.plan.right >= kPlanFlatsX) {
+            std::fprintf(stderr, "housing_gen: the plan of building %d does not fit its texture\n", b.number);
+            std::exit(1);
+        }
         fl.buttonX = box.left;
         fl.buttonY = box.top;
         // The label goes into the middle of the flat's largest part.
@@ -50,7 +64,7 @@ BuildingLayout Compute(const BuildingSpec& b)
         for (const Rect& p : parts)
             if (p.Width() * p.Height() > big->Width() * big->Height())
                 big = &p;
-        fl.labelX = std::max(2, big->left - box.left + big->Width() / 2 - 24);
+        fl.labelX = big->left - box.left + std::max(2, big->Width() / 2 - 24);
         fl.labelY = big->top - box.top + big->Height() / 2 - 12;
         l.flats.push_back(fl);
     }
@@ -68,13 +82,13 @@ BuildingLayout Compute(const BuildingSpec& b)
 
 } // namespace
 
-Rect PlanPixels(const BuildingSpec& b, const PlanRect& r, int dx)
+Rect PlanPixels(const BuildingSpec& b, const PlanRect& r, int dx, int dy)
 {
     const float s = b.planScale;
     return {dx + kPlanMargin + int(std::lround(r.x0 * s)),
-            kPlanMargin + int(std::lround((b.depth - r.z1) * s)),
+            dy + kPlanMargin + int(std::lround((b.depth - r.z1) * s)),
             dx + kPlanMargin + int(std::lround(r.x1 * s)) - 1,
-            kPlanMargin + int(std::lround((b.depth - r.z0) * s)) - 1};
+            dy + kPlanMargin + int(std::lround((b.depth - r.z0) * s)) - 1};
 }
 
 float SitePlanX(float worldX) { return (worldX + kSitePlanMetres / 2) * kSitePlanPixels / kSitePlanMetres; }

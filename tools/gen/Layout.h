@@ -10,8 +10,10 @@
 namespace gen {
 
 struct FlatLayout {
-    Rect source;       // the flat's picture in the plan texture (alpha outlines the flat)
-    int buttonX, buttonY;  // its place inside the floor-plan window
+    // The flat's picture in the plan texture: its own region, opaque exactly inside the flat
+    // (the hit mask is the whole texture's alpha, so no other flat may show in it).
+    Rect source;
+    int buttonX, buttonY;  // its place inside the floor-plan window (the flat's bounding box)
     int labelX, labelY;    // the number and areas, relative to the button
 };
 
@@ -31,7 +33,7 @@ struct BuildingLayout {
 constexpr int kFacadePixelsPerMetre = 4;
 constexpr int kFacadeFloorPixels = 14, kFacadeHallPixels = 18, kFacadeAtticPixels = 10;
 constexpr int kPlanMargin = 4;
-constexpr int kPlanFlatsX = 256;  // flat pictures repeat the plan's layout from this column
+constexpr int kPlanFlatsX = 256;  // flat pictures are packed from this column on
 
 // The site plan shown at the top of the column, in "HousingTex".
 constexpr int kHousingWidth = 512, kHousingHeight = 256;
@@ -52,7 +54,7 @@ struct WorldRect {
 WorldRect Footprint(const BuildingSpec& b);
 
 const BuildingLayout& Layout(const BuildingSpec& b);
-// A part of a floor plan in plan-texture pixels (entrance side at the bottom), shifted by dx.
-Rect PlanPixels(const BuildingSpec& b, const PlanRect& r, int dx = 0);
+// A part of a floor plan in plan-texture pixels (entrance side at the bottom), shifted.
+Rect PlanPixels(const BuildingSpec& b, const PlanRect& r, int dx = 0, int dy = 0);
 
 } // namespace gen

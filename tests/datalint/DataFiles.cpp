@@ -1,0 +1,184 @@
+#include "DataFiles.h"
+
+#include "tests/support/Harness.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace lint {
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    size_t i = 0;
+    const size_t n = text.size();
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (i < n) {
+        if (blank(text[i])) {
+            ++i;
+        } else if (text.compare(i, 2, "//") == 0) {
+            i = text.find('\n', i);
+            i = i == std::string::npos ? n : i;
+        } else if (text.compare(i, 2, "/*") == 0) {
+            i = text.find("*/", i + 2);
+            i = i == std::string::npos ? n : i + 2;
+        } else if (text[i] == '"') {
+            const size_t end = text.find('"', i + 1);
+            words.push_back(text.substr(i + 1, end == std::string::npos ? n : end - i - 1));
+            i = end == std::string::npos ? n : end + 1;
+        } else {
+            const size_t start = i;
+            while (i < n && !blank(text[i]))
+                ++i;
+            words.push_back(text.substr(start, i - start));
+        }
+    }
+    return words;
+}
+
+bool ReadRect(const std::vector<std::string>& words, size_t& i, Rect& out)
+{
+    if (i + 6 > words.size() || words[i] != "[" || words[i + 5] != "]")
+        return false;
+    out = {std::atoi(words[i + 1].c_str()), std::atoi(words[i + 2].c_str()),
+           std::atoi(words[i + 3].c_str()), std::atoi(words[i + 4].c_str())};
+    i += 6;
+    return true;
+}
+
+bool Tga::Contains(const Rect& r) const
+{
+    return r.left >= 0 && r.top >= 0 && r.left <= r.right && r.top <= r.bottom &&
+           r.right < width && r.bottom < height;
+}
+
+Tga ReadTga(const std::string& path)
+{
+    Tga t;
+    const std::string d = test::ReadFile(path);
+    auto u8 = [&](size_t at) { return unsigned(static_cast<unsigned char>(d[at])); };
+    if (d.size() < 18)
+        return t.error = "missing or shorter than a TGA header", t;
+    t.width = int(u8(12) | u8(13) << 8);
+    t.height = int(u8(14) | u8(15) << 8);
+    t.bits = int(u8(16));
+    const size_t bytes = size_t(t.bits / 8);
+    if (u8(0) != 0 || u8(1) != 0 || u8(2) != 2)
+        t.error = "not an uncompressed true-colour TGA without id or colour map";
+    else if (t.bits != 24 && t.bits != 32)
+        t.error = "bits per pixel " + std::to_string(t.bits);
+    else if (t.width < 1 || t.height < 1 || t.width > 2048)
+        t.error = "size " + std::to_string(t.width) + " x " + std::to_string(t.height);
+    else if ((u8(17) & 0x20) != 0)
+        t.error = "top-down rows (the program's reader expects bottom-up)";
+    else if (d.size() < 18 + size_t(t.width) * t.height * bytes)
+        t.error = "pixel data cut short";
+    if (!t.error.empty())
+        return t;
+    t.pixels.resize(size_t(t.width) * t.height);
+    for (int y = 0; y < t.height; ++y)
+        for (int x = 0; x < t.width; ++x) {
+            const size_t at = 18 + (size_t(t.height - 1 - y) * t.width + x) * bytes;
+            const uint32_t a = bytes == 4 ? u8(at + 3) : 0xFF;
+            t.pixels[size_t(y) * t.width + x] = a << 24 | u8(at + 2) << 16 | u8(at + 1) << 8 | u8(at);
+        }
+    return t;
+}
+
+MeshSummary CheckMesh(const std::string& text)
+{
+    MeshSummary m;
+    const std::vector<std::string> w = Words(text);
+    size_t i = 0;
+    auto number = [&](int& out) {
+        if (i >= w.size())
+            return false;
+        char* end = nullptr;
+        out = int(std::strtol(w[i].c_str(), &end, 10));
+        return *end == 0 && w[i++].size() > 0;
+    };
+    auto fail = [&](const std::string& why) { m.error = why + " (word " + std::to_string(i) + ")"; return m; };
+    int headerVertices = -1, headerPrimitives = -1;
+    if (i < w.size() && w[i] == "NumVertices" && (++i, !number(headerVertices)))
+        return fail("bad NumVertices");
+    if (i < w.size() && w[i] == "NumPrimitives" && (++i, !number(headerPrimitives)))
+        return fail("bad NumPrimitives");
+    size_t rowWords = 3;  // x y z, then what the options add
+    bool names = false;
+    for (; i < w.size() && w[i] != "MESH"; ++i) {
+        if (w[i] == "DIFFUSE_PER_VERTEX")
+            rowWords += 4;
+        else if (w[i] == "BONE_INDEX_PER_VERTEX")
+            rowWords += 1;
+        else if (w[i] == "NAMES_BY_MESHES")
+            names = true;
+        else if (w[i] == "PRIMITIVE_TYPE")
+            ++i;
+        else
+            return fail("unknown option '" + w[i] + "'");
+    }
+    while (i < w.size() && w[i] == "MESH") {
+        i += names ? 2 : 1;
+        int count = 0;
+        if (!number(count) || count < 0)
+            return fail("bad block vertex count");
+        i += size_t(count) * rowWords;
+        if (i > w.size())
+            return fail("vertex rows cut short");
+        if (i < w.size() && w[i] == "indices") {
+            ++i;
+            int prims = 0;
+            if (!number(prims))
+                return fail("bad index count");
+            for (int k = 0; k < prims * 3; ++k) {
+                int index = 0;
+                if (!number(index) || index < 0 || index >= count)
+                    return fail("index outside its block");
+            }
+            m.primitives += prims;
+        }
+        for (const char* section : {"normals", "TextureCoords", "Texture1Coords"}) {
+            if (i < w.size() && w[i] == section) {
+                ++i;
+                int rows = 0;
+                if (!number(rows) || rows != count)
+                    return fail(std::string(section) + " count differs from the block's vertices");
+                i += size_t(rows) * (section[0] == 'n' ? 3 : 2);
+                if (i > w.size())
+                    return fail(std::string(section) + " rows cut short");
+            }
+        }
+        m.vertices += count;
+        ++m.blocks;
+    }
+    if (i + 1 < w.size() && w[i] == "TextureName")
+        m.texture = w[i + 1], i += 2;
+    if (i != w.size())
+        return fail("unexpected word '" + w[i] + "'");
+    if (headerVertices != m.vertices || headerPrimitives != m.primitives)
+        return fail("header says " + std::to_string(headerVertices) + " vertices, " +
+                    std::to_string(headerPrimitives) + " primitives; blocks hold " +
+                    std::to_string(m.vertices) + ", " + std::to_string(m.primitives));
+    return m;
+}
+
+std::string RunPath(const std::string& programPath)
+{
+    std::string p = test::RunDir() + "/" + programPath;
+    for (char& c : p)
+        if (c == '\\')
+            c = '/';
+    return p;
+}
+
+std::vector<std::string> FilesUnder(const std::string& programFolder, const std::string& extension)
+{
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(RunPath(programFolder), ec))
+        if (e.is_regular_file() && e.path().extension().string() == extension)
+            files.push_back(e.path().generic_string());
+    return files;
+}
+
+} // namespace lint

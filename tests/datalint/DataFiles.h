@@ -1,0 +1,45 @@
+#pragma once
+// Small, self-contained readers of the sample data for the lint checks: a word reader with
+// the keyword files' comments and quoted strings, a TGA header and pixel reader, and a check
+// of the mesh text format's counts. They restate the file formats, not the program's readers
+// (the mesh reader is not built yet), so that broken data shows before any reader sees it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lint {
+
+struct Rect {
+    int left, top, right, bottom;  // inclusive
+};
+
+// Words of a keyword text: blanks separate, "//" and "/* */" comments are dropped, a quoted
+// string is one word without its quotes.
+std::vector<std::string> Words(const std::string& text);
+
+// Reads "[ l t r b ]" at words[i] and moves i past it; false when malformed.
+bool ReadRect(const std::vector<std::string>& words, size_t& i, Rect& out);
+
+struct Tga {
+    std::string error;   // empty when the file is a picture the program can load
+    int width = 0, height = 0, bits = 0;
+    std::vector<uint32_t> pixels;  // ARGB, top row first
+    uint32_t At(int x, int y) const { return pixels[size_t(y) * width + x]; }
+    bool Contains(const Rect& r) const;
+};
+Tga ReadTga(const std::string& path);
+
+struct MeshSummary {
+    std::string error;  // empty when the counts agree with the header
+    int vertices = 0, primitives = 0, blocks = 0;
+    std::string texture;  // the name after "TextureName", if any
+};
+MeshSummary CheckMesh(const std::string& text);
+
+// The run folder path of a program path written with backslashes.
+std::string RunPath(const std::string& programPath);
+// Every file under a folder of the run folder whose name ends with the extension.
+std::vector<std::string> FilesUnder(const std::string& programFolder, const std::string& extension);
+
+} // namespace lint
