@@ -85,6 +85,36 @@ Tga ReadTga(const std::string& path)
     return t;
 }
 
+namespace {
+
+// Direct3D culls counter-clockwise triangles: seen from the front, a, b, c go clockwise, and in
+// a left-handed frame (b - a) x (c - a) then points at the viewer, the side the normals face.
+int ReversedTriangles(const std::vector<float>& p, const std::vector<float>& n,
+                      const std::vector<int>& triangles)
+{
+    if (n.size() != p.size())
+        return 0;
+    int reversed = 0;
+    for (size_t t = 0; t + 2 < triangles.size(); t += 3) {
+        const float* a = &p[size_t(triangles[t]) * 3];
+        const float* b = &p[size_t(triangles[t + 1]) * 3];
+        const float* c = &p[size_t(triangles[t + 2]) * 3];
+        const float u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+        const float v[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+        const float face[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2],
+                               u[0] * v[1] - u[1] * v[0]};
+        float along = 0;
+        for (int k = 0; k < 3; ++k) {
+            const size_t vertex = size_t(triangles[t + size_t(k)]) * 3;
+            along += face[0] * n[vertex] + face[1] * n[vertex + 1] + face[2] * n[vertex + 2];
+        }
+        reversed += along <= 0 ? 1 : 0;
+    }
+    return reversed;
+}
+
+} // namespace
+
 MeshSummary CheckMesh(const std::string& text)
 {
     MeshSummary m;
@@ -122,9 +152,13 @@ MeshSummary CheckMesh(const std::string& text)
         int count = 0;
         if (!number(count) || count < 0)
             return fail("bad block vertex count");
-        i += size_t(count) * rowWords;
-        if (i > w.size())
+        if (i + size_t(count) * rowWords > w.size())
             return fail("vertex rows cut short");
+        std::vector<float> positions, normals;
+        for (int v = 0; v < count; ++v, i += rowWords)
+            for (size_t k = 0; k < 3; ++k)
+                positions.push_back(float(std::atof(w[i + k].c_str())));
+        std::vector<int> triangles;
         if (i < w.size() && w[i] == "indices") {
             ++i;
             int prims = 0;
@@ -134,6 +168,7 @@ MeshSummary CheckMesh(const std::string& text)
                 int index = 0;
                 if (!number(index) || index < 0 || index >= count)
                     return fail("index outside its block");
+                triangles.push_back(index);
             }
             m.primitives += prims;
         }
@@ -143,11 +178,15 @@ MeshSummary CheckMesh(const std::string& text)
                 int rows = 0;
                 if (!number(rows) || rows != count)
                     return fail(std::string(section) + " count differs from the block's vertices");
-                i += size_t(rows) * (section[0] == 'n' ? 3 : 2);
-                if (i > w.size())
+                const size_t rowSize = section[0] == 'n' ? 3 : 2;
+                if (i + size_t(rows) * rowSize > w.size())
                     return fail(std::string(section) + " rows cut short");
+                for (size_t k = 0; section[0] == 'n' && k < size_t(rows) * 3; ++k)
+                    normals.push_back(float(std::atof(w[i + k].c_str())));
+                i += size_t(rows) * rowSize;
             }
         }
+        m.reversedTriangles += ReversedTriangles(positions, normals, triangles);
         m.vertices += count;
         ++m.blocks;
     }

@@ -33,6 +33,8 @@ Tga ReadTga(const std::string& path);
 struct MeshSummary {
     std::string error;  // empty when the counts agree with the header
     int vertices = 0, primitives = 0, blocks = 0;
+    // Triangles whose clockwise front (left-handed) faces away from their vertices' normals.
+    int reversedTriangles = 0;
     std::string texture;  // the name after "TextureName", if any
 };
 MeshSummary CheckMesh(const std::string& text);

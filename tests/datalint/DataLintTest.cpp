@@ -70,6 +70,7 @@ TEST(DataLint, MeshHeadersMatchTheirBlocksAndTexturesExist)
         const lint::MeshSummary m = lint::CheckMesh(test::ReadFile(path));
         EXPECT_EQ("", m.error) << path;
         EXPECT_GT(m.primitives, 0) << path;
+        EXPECT_EQ(0, m.reversedTriangles) << path << ": winding disagrees with the normals";
         EXPECT_LE(m.vertices, 65535) << path << ": keeps 16-bit indices";
         if (!m.texture.empty()) {
             EXPECT_EQ("", lint::ReadTga(lint::RunPath(m.texture)).error) << path << ": " << m.texture;
@@ -89,6 +90,9 @@ TEST(DataLint, MeshCheckCatchesWrongCounts)
     std::string badIndex = good;
     badIndex.replace(badIndex.find("0 1 2"), 5, "0 1 3");
     EXPECT_NE("", lint::CheckMesh(badIndex).error);
+    std::string reversed = good;
+    reversed.replace(reversed.find("0 1 2"), 5, "0 2 1");
+    EXPECT_EQ(1, lint::CheckMesh(reversed).reversedTriangles);
     std::string shortNormals = good;
     shortNormals.replace(shortNormals.find("normals 3"), 9, "normals 2");
     EXPECT_NE("", lint::CheckMesh(shortNormals).error);
