@@ -17,8 +17,8 @@ xsession_start() {  # $1: build directory
   # Wine's server and services outlive the programs: start them here with no inherited
   # descriptors, or they hold the caller's output pipe open after everything has ended.
   [ -f "$WINEPREFIX/system.reg" ] || echo "Preparing the Wine prefix (first time only)..."
-  wineserver -p </dev/null >/dev/null 2>&1
   wineboot -i </dev/null >/dev/null 2>&1 || true
+  wineserver -p </dev/null >/dev/null 2>&1 || true
 }
 
 xsession_stop() {
