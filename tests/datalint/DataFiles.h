@@ -1,8 +1,7 @@
 #pragma once
-// Small, self-contained readers of the sample data for the lint checks: a word reader with
-// the keyword files' comments and quoted strings, a TGA header and pixel reader, and a check
-// of the mesh text format's counts. They restate the file formats, not the program's readers
-// (the mesh reader is not built yet), so that broken data shows before any reader sees it.
+// Readers of the sample data for the lint checks: the TGA header checks the program's
+// reader relies on (pixels come from the real reader), and a self-contained check of the mesh
+// text format's counts and winding (the program's mesh reader is not built yet).
 
 #include <cstdint>
 #include <string>
@@ -17,9 +16,6 @@ struct Rect {
 // Words of a keyword text: blanks separate, "//" and "/* */" comments are dropped, a quoted
 // string is one word without its quotes.
 std::vector<std::string> Words(const std::string& text);
-
-// Reads "[ l t r b ]" at words[i] and moves i past it; false when malformed.
-bool ReadRect(const std::vector<std::string>& words, size_t& i, Rect& out);
 
 struct Tga {
     std::string error;   // empty when the file is a picture the program can load

@@ -3,13 +3,14 @@
 // the pictures they point into. No device is needed.
 
 #include "DataFiles.h"
+#include "SampleReaders.h"
 
+#include "core/Scanner.h"
 #include "tests/support/Harness.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <map>
+#include <cstdio>
 
 namespace {
 
@@ -27,20 +28,8 @@ std::string Building(int n, const std::string& kind, const std::string& ext)
     return folder + "Building" + std::to_string(n) + kind + "." + ext;
 }
 
-std::vector<std::string> ReadWords(const std::string& programPath)
-{
-    return lint::Words(test::ReadFile(lint::RunPath(programPath)));
-}
-
-// The value words after a keyword (the keyword's first occurrence).
-size_t Find(const std::vector<std::string>& words, const std::string& key)
-{
-    for (size_t i = 0; i < words.size(); ++i)
-        if (words[i] == key)
-            return i + 1;
-    ADD_FAILURE() << "no " << key;
-    return words.size();
-}
+int Width(const Rect& r) { return r.right - r.left + 1; }
+int Height(const Rect& r) { return r.bottom - r.top + 1; }
 
 TEST(DataLint, EveryFileOfTheSampleIsThere)
 {
@@ -64,6 +53,7 @@ TEST(DataLint, EveryFileOfTheSampleIsThere)
 
 TEST(DataLint, MeshHeadersMatchTheirBlocksAndTexturesExist)
 {
+    test::MessageRecorder messages;
     const std::vector<std::string> meshes = lint::FilesUnder("Meshes", ".msh");
     EXPECT_GE(meshes.size(), size_t(kBuildings * 6 + 1));
     for (const std::string& path : meshes) {
@@ -76,6 +66,7 @@ TEST(DataLint, MeshHeadersMatchTheirBlocksAndTexturesExist)
             EXPECT_EQ("", lint::ReadTga(lint::RunPath(m.texture)).error) << path << ": " << m.texture;
         }
     }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 TEST(DataLint, MeshCheckCatchesWrongCounts)
@@ -84,6 +75,7 @@ TEST(DataLint, MeshCheckCatchesWrongCounts)
                              "indices 1\n0 1 2\nnormals 3\n0 0 -1\n0 0 -1\n0 0 -1\n"
                              "TextureCoords 3\n0 1\n0 0\n1 1\nTextureName Textures\\A.tga\n";
     EXPECT_EQ("", lint::CheckMesh(good).error);
+    EXPECT_EQ(0, lint::CheckMesh(good).reversedTriangles);
     std::string wrongHeader = good;
     wrongHeader.replace(wrongHeader.find("NumVertices 3"), 13, "NumVertices 4");
     EXPECT_NE("", lint::CheckMesh(wrongHeader).error);
@@ -100,197 +92,150 @@ TEST(DataLint, MeshCheckCatchesWrongCounts)
 
 TEST(DataLint, PicturesAreTgasTheReaderTakes)
 {
-    std::vector<std::string> pictures = lint::FilesUnder("Textures", ".tga");
+    test::MessageRecorder messages;
+    const std::vector<std::string> pictures = lint::FilesUnder("Textures", ".tga");
     EXPECT_GE(pictures.size(), size_t(kBuildings * 3 + 8));
     for (const std::string& path : pictures) {
         const lint::Tga t = lint::ReadTga(path);
         EXPECT_EQ("", t.error) << path;
+        EXPECT_TRUE(t.bits == 24 || t.bits == 32) << path;
         EXPECT_LE(t.width, 1024) << path;
         EXPECT_LE(t.height, 1024) << path;
     }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 TEST(DataLint, BuildingBlocksPointIntoTheirPictures)
 {
+    test::MessageRecorder messages;
     for (int b = 1; b <= kBuildings; ++b) {
-        const std::string block = Building(b, "Block", "txt");
-        const std::vector<std::string> w = ReadWords(block);
-        ASSERT_GE(w.size(), 2u) << block;
-        EXPECT_EQ("{", w.front());
-        EXPECT_EQ("};", w.back());
-        EXPECT_EQ(kFloors[b - 1], std::atoi(w[Find(w, "NumFloors:")].c_str())) << block;
-        for (const char* key : {"FloorMesh:", "SelFloorRectMesh:", "InteriorMesh:", "FloorWindowMesh:"})
-            EXPECT_EQ("", lint::CheckMesh(test::ReadFile(lint::RunPath(w[Find(w, key)]))).error)
-                << block << " " << key;
-        const lint::Tga facade = lint::ReadTga(lint::RunPath(w[Find(w, "FaceWinTexture:")]));
-        ASSERT_EQ("", facade.error) << block;
+        const std::string path = Building(b, "Block", "txt");
+        const lint::BuildingBlock block = lint::ScanBuildingBlock(lint::RunPath(path));
+        EXPECT_TRUE(block.closed) << path;
+        EXPECT_TRUE(block.unknown.empty()) << path << ": " << block.unknown.front();
+        EXPECT_EQ(kFloors[b - 1], block.numFloors) << path;
+        for (const char* key : {"FloorMesh:", "SelFloorRectMesh:", "InteriorMesh:", "FloorWindowMesh:"}) {
+            ASSERT_TRUE(block.paths.count(key)) << path << " " << key;
+            EXPECT_EQ("", lint::CheckMesh(test::ReadFile(lint::RunPath(block.paths.at(key)))).error)
+                << path << " " << key;
+        }
+        ASSERT_TRUE(block.paths.count("FaceWinTexture:")) << path;
+        const lint::Tga facade = lint::ReadTga(lint::RunPath(block.paths.at("FaceWinTexture:")));
+        ASSERT_EQ("", facade.error) << path;
+        EXPECT_EQ(32, facade.bits) << path;
         for (const char* key : {"FaceHallRect:", "FaceFloorRect:", "FaceAtticRect:", "FloorSelRect:",
                                 "FloorLightingRect:"}) {
-            size_t i = Find(w, key);
-            Rect r{};
-            ASSERT_TRUE(lint::ReadRect(w, i, r)) << block << " " << key;
-            EXPECT_TRUE(facade.Contains(r)) << block << " " << key;
+            ASSERT_TRUE(block.rects.count(key)) << path << " " << key;
+            EXPECT_TRUE(facade.Contains(block.rects.at(key))) << path << " " << key;
         }
-        // "[" path rectangle "(" x y ")" "]", and the highlight in the same picture.
-        size_t i = Find(w, "TopViewWinTextureRectXY:");
-        ASSERT_EQ("[", w[i]);
-        const lint::Tga top = lint::ReadTga(lint::RunPath(w[i + 1]));
-        ASSERT_EQ("", top.error) << block;
-        i += 2;
-        Rect button{}, select{};
-        ASSERT_TRUE(lint::ReadRect(w, i, button)) << block;
-        EXPECT_TRUE(top.Contains(button)) << block;
-        const int x = std::atoi(w[i + 1].c_str()), y = std::atoi(w[i + 2].c_str());
-        EXPECT_EQ("(", w[i]);
-        EXPECT_EQ(")", w[i + 3]);
-        EXPECT_EQ("]", w[i + 4]);
-        // The button lies on the site plan of the top view (232 x 232).
-        EXPECT_TRUE(x >= 0 && y >= 0 && x + button.right - button.left < 232 &&
-                    y + button.bottom - button.top < 232) << block;
-        i = Find(w, "TopViewSelectRect:");
-        ASSERT_TRUE(lint::ReadRect(w, i, select)) << block;
-        EXPECT_TRUE(top.Contains(select)) << block;
-        const std::string address = w[Find(w, "Address:")];
-        EXPECT_LT(address.size(), 128u) << block;
-        EXPECT_EQ(0, address.compare(0, 3, "\xF3\xEB.")) << block << ": address in code page 1251";
-        EXPECT_EQ(Building(b, "Cost", "txt"), w[Find(w, "CostAreaFile:")]);
+        // The selection overlay frames a floor picture 2 pixels out on every side.
+        EXPECT_EQ(Width(block.rects.at("FaceFloorRect:")) + 4, Width(block.rects.at("FloorSelRect:")));
+        EXPECT_EQ(Height(block.rects.at("FaceFloorRect:")) + 4, Height(block.rects.at("FloorSelRect:")));
+        // The top-view button lies on the 232 x 232 site plan; its highlight has its size.
+        const lint::Tga top = lint::ReadTga(lint::RunPath(block.topTexture));
+        ASSERT_EQ("", top.error) << path;
+        EXPECT_TRUE(top.Contains(block.topSource)) << path;
+        EXPECT_TRUE(block.topX >= 0 && block.topY >= 0 && block.topX + Width(block.topSource) <= 232 &&
+                    block.topY + Height(block.topSource) <= 232) << path;
+        const Rect select = block.rects.at("TopViewSelectRect:");
+        EXPECT_TRUE(top.Contains(select)) << path;
+        EXPECT_EQ(Width(block.topSource), Width(select)) << path;
+        EXPECT_LT(block.address.size(), 128u) << path;
+        EXPECT_EQ(0, block.address.compare(0, 3, "\xF3\xEB.")) << path << ": address in code page 1251";
+        EXPECT_EQ(Building(b, "Cost", "txt"), block.costFile);
     }
-}
-
-struct Flat {
-    std::string name;
-    double price = 0, areaA = 0, areaB = 0;
-    Rect source{};
-    int buttonX = 0, buttonY = 0, labelX = 0, labelY = 0;
-};
-
-// Reads the flats of one "Flats:" block from words[i] (at the opening word) on.
-std::vector<Flat> ReadFlats(const std::vector<std::string>& w, size_t& i)
-{
-    std::vector<Flat> flats;
-    for (++i; i < w.size() && w[i] != "};";) {
-        Flat f;
-        f.name = w[i];
-        EXPECT_EQ("[", w[i + 1]);
-        EXPECT_EQ("Price:", w[i + 2]);
-        f.price = std::atof(w[i + 3].c_str());
-        EXPECT_EQ("Area:", w[i + 4]);
-        f.areaA = std::atof(w[i + 6].c_str());
-        f.areaB = std::atof(w[i + 7].c_str());
-        i += 10;
-        EXPECT_TRUE(lint::ReadRect(w, i, f.source)) << f.name;
-        EXPECT_EQ("Button:", w[i]);
-        f.buttonX = std::atoi(w[i + 2].c_str());
-        f.buttonY = std::atoi(w[i + 3].c_str());
-        EXPECT_EQ("Label:", w[i + 5]);
-        f.labelX = std::atoi(w[i + 7].c_str());
-        f.labelY = std::atoi(w[i + 8].c_str());
-        EXPECT_EQ("]", w[i + 10]);
-        EXPECT_EQ("]", w[i + 11]);
-        i += 12;
-        flats.push_back(f);
-    }
-    ++i;
-    return flats;
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 TEST(DataLint, CostAreaFilesDescribeEveryFloorAndFlat)
 {
+    test::MessageRecorder messages;
     for (int b = 1; b <= kBuildings; ++b) {
-        const std::string cost = Building(b, "Cost", "txt");
-        const std::vector<std::string> w = ReadWords(cost);
-        ASSERT_GE(w.size(), 3u) << cost;
-        EXPECT_EQ("CostArea:", w[0]);
-        EXPECT_EQ("{", w[1]);
-        size_t i = 2;
-        std::map<std::string, lint::Tga> plans;
-        for (int floor = 1; floor <= kFloors[b - 1]; ++floor) {
-            ASSERT_EQ("Floor", w[i]) << cost;
-            EXPECT_EQ(floor, std::atoi(w[i + 1].c_str())) << cost;
-            ASSERT_EQ("FloorWinTextureRect:", w[i + 3]) << cost;
-            const std::string planPath = w[i + 5];
-            if (!plans.count(planPath))
-                plans[planPath] = lint::ReadTga(lint::RunPath(planPath));
-            const lint::Tga& plan = plans[planPath];
-            ASSERT_EQ("", plan.error) << planPath;
-            EXPECT_EQ(32, plan.bits) << planPath << ": the hit mask is its alpha channel";
-            i += 6;
-            Rect area{};
-            ASSERT_TRUE(lint::ReadRect(w, i, area)) << cost;
-            EXPECT_TRUE(plan.Contains(area)) << cost;
-            ASSERT_EQ("]", w[i]);
-            ASSERT_EQ("Flats:", w[i + 1]);
-            i += 2;
-            const std::vector<Flat> flats = ReadFlats(w, i);
-            ASSERT_EQ(size_t(kFlatsPerFloor[b - 1]), flats.size()) << cost << " floor " << floor;
-            for (size_t k = 0; k < flats.size(); ++k) {
-                const Flat& f = flats[k];
-                EXPECT_EQ("Flat" + std::to_string(k + 1), f.name) << cost;
-                EXPECT_GT(f.price, 30000.0);
-                EXPECT_GT(f.areaA, f.areaB);
-                EXPECT_TRUE(plan.Contains(f.source)) << cost << " " << f.name;
-                // The button lies inside the floor-plan window; its label inside the button.
-                const int width = f.source.right - f.source.left + 1;
-                const int height = f.source.bottom - f.source.top + 1;
+        const std::string path = Building(b, "Cost", "txt");
+        const std::map<int, lint::FloorRecord> floors = lint::ScanCostArea(lint::RunPath(path));
+        ASSERT_EQ(size_t(kFloors[b - 1]), floors.size()) << path;
+        EXPECT_EQ(1, floors.begin()->first);
+        EXPECT_EQ(kFloors[b - 1], floors.rbegin()->first);
+        for (const auto& [number, floor] : floors) {
+            const lint::Tga plan = lint::ReadTga(lint::RunPath(floor.plan));
+            ASSERT_EQ("", plan.error) << path << " floor " << number;
+            EXPECT_EQ(32, plan.bits) << floor.plan << ": the hit mask is its alpha channel";
+            EXPECT_TRUE(plan.Contains(floor.planSource)) << path;
+            EXPECT_LE(Width(floor.planSource), 230) << path << ": fits the column";
+            ASSERT_EQ(size_t(kFlatsPerFloor[b - 1]), floor.flats.size()) << path << " floor " << number;
+            for (size_t k = 0; k < floor.flats.size(); ++k) {
+                const lint::FlatRecord& f = floor.flats[k];
+                const std::string where = path + " floor " + std::to_string(number) + " " + f.word;
+                EXPECT_EQ(int(k + 1), f.number) << where;
+                EXPECT_GT(f.price, 30000.0f) << where;
+                EXPECT_GT(f.areaA, f.areaB) << where;
+                EXPECT_TRUE(plan.Contains(f.source)) << where;
+                // The button lies inside the floor-plan window; its label inside the button,
+                // on the flat (opaque in the hit mask).
                 EXPECT_TRUE(f.buttonX >= 0 && f.buttonY >= 0 &&
-                            f.buttonX + width <= area.right - area.left + 1 &&
-                            f.buttonY + height <= area.bottom - area.top + 1) << cost << " " << f.name;
-                EXPECT_TRUE(f.labelX >= 0 && f.labelY >= 4 && f.labelX < width && f.labelY < height)
-                    << cost << " " << f.name;
-                // The hit mask holds the flat: opaque where its label stands.
-                EXPECT_NE(0u, plan.At(f.source.left + f.labelX, f.source.top + f.labelY) >> 24)
-                    << cost << " " << f.name;
+                            f.buttonX + Width(f.source) <= Width(floor.planSource) &&
+                            f.buttonY + Height(f.source) <= Height(floor.planSource)) << where;
+                ASSERT_TRUE(f.hasLabel) << where;
+                EXPECT_TRUE(f.labelX >= 0 && f.labelY >= 4 && f.labelX < Width(f.source) &&
+                            f.labelY < Height(f.source)) << where;
+                EXPECT_NE(0u, plan.At(f.source.left + f.labelX, f.source.top + f.labelY) >> 24) << where;
+                EXPECT_EQ(0xFFu, f.labelColour >> 24) << where;
             }
-            ASSERT_EQ("};", w[i]) << cost;
-            ++i;
         }
-        EXPECT_EQ("};", w[i]) << cost;
-        EXPECT_EQ(i + 1, w.size()) << cost;
     }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
-TEST(DataLint, FlatMasksDoNotOverlap)
+TEST(DataLint, EveryClickOnAFloorPlanHitsOneFlat)
 {
-    // Where two flats' buttons overlap, at most one of them may be opaque: a click hits one flat.
+    // The hit mask is the plan texture's whole alpha channel: a flat's picture must be opaque
+    // only where the flat is, so that no two flats answer the same point of the plan.
     for (int b = 1; b <= kBuildings; ++b) {
-        const std::vector<std::string> w = ReadWords(Building(b, "Cost", "txt"));
-        size_t i = 2 + 6;
-        Rect area{};
-        ASSERT_TRUE(lint::ReadRect(w, i, area));
-        i += 2;
-        const std::vector<Flat> flats = ReadFlats(w, i);
-        const lint::Tga plan = lint::ReadTga(lint::RunPath(Building(b, "Plan", "tga")));
+        const lint::FloorRecord floor = lint::ScanCostArea(lint::RunPath(Building(b, "Cost", "txt"))).at(1);
+        const lint::Tga plan = lint::ReadTga(lint::RunPath(floor.plan));
         ASSERT_EQ("", plan.error);
-        std::vector<int> owner(size_t(area.right + 1) * (area.bottom + 1), 0);
-        for (size_t k = 0; k < flats.size(); ++k) {
-            const Flat& f = flats[k];
+        const int w = Width(floor.planSource);
+        std::vector<int> owner(size_t(w) * Height(floor.planSource), 0);
+        int hot = 0;
+        for (const lint::FlatRecord& f : floor.flats)
             for (int y = f.source.top; y <= f.source.bottom; ++y)
                 for (int x = f.source.left; x <= f.source.right; ++x) {
                     if ((plan.At(x, y) >> 24) == 0)
                         continue;
-                    int& o = owner[size_t(f.buttonY + y - f.source.top) * (area.right + 1) +
-                                   f.buttonX + x - f.source.left];
-                    EXPECT_EQ(0, o) << "building " << b << ": flats " << o << " and " << k + 1;
-                    o = int(k + 1);
+                    int& o = owner[size_t(f.buttonY + y - f.source.top) * w + f.buttonX + x - f.source.left];
+                    EXPECT_EQ(0, o) << "building " << b << ": flats " << o << " and " << f.number;
+                    o = f.number;
+                    ++hot;
                 }
-        }
+        EXPECT_GT(hot, w * Height(floor.planSource) / 2) << "building " << b;
     }
 }
 
 TEST(DataLint, GoldenFlatOfBuildingOneFloorOne)
 {
-    const std::vector<std::string> w = ReadWords(Building(1, "Cost", "txt"));
-    size_t i = Find(w, "Flats:");
-    const std::vector<Flat> flats = ReadFlats(w, i);
-    ASSERT_FALSE(flats.empty());
-    EXPECT_EQ("Flat1", flats[0].name);
-    EXPECT_DOUBLE_EQ(45000.50, flats[0].price);
-    EXPECT_DOUBLE_EQ(61.50, flats[0].areaA);
-    EXPECT_DOUBLE_EQ(34.20, flats[0].areaB);
+    const std::map<int, lint::FloorRecord> floors =
+        lint::ScanCostArea(lint::RunPath(Building(1, "Cost", "txt")));
+    ASSERT_TRUE(floors.count(1));
+    const lint::FlatRecord& flat = floors.at(1).flats.at(0);
+    EXPECT_EQ("Flat1", flat.word);
+    EXPECT_EQ(45000.50f, flat.price);
+    EXPECT_EQ(61.50f, flat.areaA);
+    EXPECT_FLOAT_EQ(34.20f, flat.areaB);
+    // What the flat popup shows.
+    char area[64], price[64], total[64];
+    std::snprintf(area, sizeof area, "%.2f / %.2f", flat.areaA, flat.areaB);
+    std::snprintf(price, sizeof price, "%.2f", flat.price);
+    std::snprintf(total, sizeof total, "%.2f", flat.price * flat.areaA);
+    FormatThousands(price, sizeof price);
+    FormatThousands(total, sizeof total);
+    EXPECT_STREQ("61.50 / 34.20", area);
+    EXPECT_STREQ("45 000.50", price);
+    EXPECT_STREQ("2 767 530.75", total);
 }
 
 TEST(DataLint, ColumnPicturesHoldTheirRectangles)
 {
+    test::MessageRecorder messages;
     const lint::Tga windows = lint::ReadTga(lint::RunPath("Textures\\Windows.tga"));
     ASSERT_EQ("", windows.error);
     EXPECT_EQ(32, windows.bits);
@@ -305,16 +250,28 @@ TEST(DataLint, ColumnPicturesHoldTheirRectangles)
         EXPECT_TRUE(hints.Contains(r)) << r.left << " " << r.top;
         EXPECT_NE(0u, hints.At((r.left + r.right) / 2, (r.top + r.bottom) / 2) >> 24);
     }
-    const std::vector<std::string> v = ReadWords("Presentations\\KestrelVale\\ColumnVariables.txt");
+    // The column's variables, read as the presentation reader will read them.
     const lint::Tga housing = lint::ReadTga(lint::RunPath("Textures\\KestrelVale\\Housing.tga"));
     ASSERT_EQ("", housing.error);
-    for (const char* key : {"TopViewWinRect:", "FloorNumberRect:", "SelFloorNumberRect:"}) {
-        size_t i = Find(v, key);
-        Rect r{};
-        ASSERT_TRUE(lint::ReadRect(v, i, r)) << key;
-        EXPECT_TRUE(housing.Contains(r)) << key;
-        EXPECT_LE(r.right - r.left + 1, 240) << key << ": fits the column";
+    FILE* f = std::fopen(lint::RunPath("Presentations\\KestrelVale\\ColumnVariables.txt").c_str(), "r");
+    ASSERT_NE(nullptr, f);
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(f, word);
+    EXPECT_STREQ("Variables:", word);
+    Core::fscan_word(f, word);
+    int found = 0;
+    while (!Core::fscan_is_end(f, word) && word[0]) {
+        int32_t r[4];
+        Core::fscan_rect(f, r);
+        const Rect rect{r[0], r[1], r[2], r[3]};
+        EXPECT_TRUE(housing.Contains(rect)) << word;
+        EXPECT_LE(Width(rect), 240) << word << ": fits the column";
+        found += std::string(word) == "TopViewWinRect:" || std::string(word) == "FloorNumberRect:" ||
+                 std::string(word) == "SelFloorNumberRect:";
     }
+    std::fclose(f);
+    EXPECT_EQ(3, found);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 TEST(DataLint, TextsAreCodePage1251)
