@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <tuple>
 
@@ -33,6 +35,17 @@ std::vector<Side> Sides(const BuildingSpec& b, float inset)
             {{hx, 0, -hz}, {0, 0, 1}, 2 * hz},
             {{hx, 0, hz}, {-1, 0, 0}, 2 * hx},
             {{-hx, 0, hz}, {0, 0, -1}, 2 * hz}};
+}
+
+// The building reader stacks the parts by the top of their bounding boxes: the hall and the
+// floor must end exactly at their storey heights.
+void WriteStorey(const Mesh& m, float height, const std::string& path, const std::string& texture)
+{
+    if (m.MaxY() != height) {
+        std::fprintf(stderr, "housing_gen: %s is %.3f high, not %.3f\n", path.c_str(), m.MaxY(), height);
+        std::exit(1);
+    }
+    m.Write(path, texture);
 }
 
 int BayCount(float length) { return std::max(1, int(std::lround(length / kBayWidth))); }
@@ -73,14 +86,14 @@ void WriteHall(const BuildingSpec& b, const std::string& texture)
     m.Box({-2.2f, 2.9f, front - 1.6f}, {2.2f, 3.1f, front}, Cell(kCellTrim));  // canopy
     m.Box({-1.8f, 0.0f, front - 1.2f}, {1.8f, 0.15f, front}, Cell(kCellSlab),
           Mesh::kAll & ~Mesh::kNegY);  // entrance step
-    m.Write(BuildingFile(b, "Hall", "msh"), texture);
+    WriteStorey(m, kHallHeight, BuildingFile(b, "Hall", "msh"), texture);
 }
 
 void WriteFloor(const BuildingSpec& b, const std::string& texture)
 {
     Mesh m;
     WallRing(m, b, kFloorHeight, kCellWindowBay, false);
-    m.Write(BuildingFile(b, "Floor", "msh"), texture);
+    WriteStorey(m, kFloorHeight, BuildingFile(b, "Floor", "msh"), texture);
 }
 
 void WriteAttic(const BuildingSpec& b, const std::string& texture)

@@ -12,6 +12,7 @@ enum WallCell { kCellWindowBay, kCellPlainWall, kCellInnerWall, kCellTrim, kCell
                 kCellEntrance, kCellParapet, kCellRoof, kCellSlab, kWallCellCount };
 constexpr int kWallAtlasSize = 512;
 constexpr int kWallAtlasColumns = 4;
+static_assert(kWallCellCount <= kWallAtlasColumns * kWallAtlasColumns, "walls atlas too small");
 
 // Where the window opening lies in a bay cell, as fractions of the bay (x) and of the floor
 // height measured from the top (y): the window mesh and the bay picture both use it.

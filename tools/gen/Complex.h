@@ -34,7 +34,6 @@ struct BuildingSpec {
 
 constexpr float kHallHeight = 4.0f;
 constexpr float kFloorHeight = 3.0f;
-constexpr float kAtticHeight = 1.6f;
 constexpr float kBayWidth = 3.0f;   // one window per bay
 constexpr float kSiteSize = 240.0f; // the ground is a square centred on the origin
 

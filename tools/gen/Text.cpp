@@ -121,13 +121,4 @@ int TextPainter::Measure(const std::string& utf8, int pixelSize, bool bold)
     return Run(nullptr, 0, 0, utf8, pixelSize, 0, bold);
 }
 
-void TextPainter::DrawCentered(Image& image, const Rect& r, const std::string& utf8,
-                               int pixelSize, uint32_t argb, bool bold)
-{
-    const int w = Measure(utf8, pixelSize, bold);
-    const int lineHeight = pixelSize + pixelSize / 5;
-    Draw(image, r.left + (r.Width() - w) / 2, r.top + (r.Height() - lineHeight) / 2, utf8,
-         pixelSize, argb, bold);
-}
-
 } // namespace gen

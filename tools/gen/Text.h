@@ -24,9 +24,6 @@ public:
     void Draw(Image& image, int x, int y, const std::string& utf8, int pixelSize, uint32_t argb,
               bool bold = false);
     int Measure(const std::string& utf8, int pixelSize, bool bold = false);
-    // Centred in r horizontally and vertically.
-    void DrawCentered(Image& image, const Rect& r, const std::string& utf8, int pixelSize,
-                      uint32_t argb, bool bold = false);
 
 private:
     int Run(Image* image, int x, int y, const std::string& utf8, int pixelSize, uint32_t argb,
