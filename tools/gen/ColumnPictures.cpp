@@ -1,5 +1,7 @@
 #include "ColumnPictures.h"
 
+#include <algorithm>
+
 namespace gen {
 
 namespace {
@@ -67,13 +69,18 @@ void WriteWindows(TextPainter& text)
     img.WriteTga("Textures\\Windows.tga", 32);
 }
 
+// A hint box; the captions shrink until they fit its width.
 void Hint(Image& img, TextPainter& text, const Rect& r, const char* line1, const char* line2)
 {
     img.Fill(r, 0xE8FFF6D5);
     img.Frame(r, 0xFF8A6D2B);
-    text.Draw(img, r.left + 6, r.top + 2, line1, 11, 0xFF2A2010);
+    int size = 11;
+    while (size > 7 && std::max(text.Measure(line1, size), line2 ? text.Measure(line2, size) : 0) >
+                           r.Width() - 10)
+        --size;
+    text.Draw(img, r.left + 6, r.top + 2, line1, size, 0xFF2A2010);
     if (line2)
-        text.Draw(img, r.left + 6, r.top + 16, line2, 11, 0xFF2A2010);
+        text.Draw(img, r.left + 6, r.top + 16, line2, size, 0xFF2A2010);
 }
 
 void WriteHints(TextPainter& text)
