@@ -378,7 +378,7 @@ void CEngine::HandleClick()
         selectedUnit = nullptr;
         return;
     }
-    if (pickedUnit && (pickedUnit->sysControls & SYS_SELECTING) &&
+    if (pickedUnit && (pickedUnit->SysControls & SYS_SELECTING) &&
         !(flags & ENG_NO_CLICK_SELECT)) {
         SelectUnit(pickedUnit, (flags & ENG_FULL_SELECT) != 0);
         return;
@@ -433,7 +433,7 @@ void CEngine::RotateSelectedUnit()
     const CKeyHandler* key = gInput.lastMatched;
     if (!selectedUnit || !key)
         return;
-    const int step = selectedUnit->mapPos.direction + key->userValue * selectedUnit->rotationFactor;
+    const int step = selectedUnit->mapPos.direction + key->userValue * selectedUnit->PlaceRotation();
     selectedUnit->SetDirection(step & 7);
 }
 
@@ -516,6 +516,9 @@ void CEngine::ResetMission()
     ClearLatchedMouse();
     validMap = nullptr;
     validMapValue = 0;
+    // Started scenes hold registered units: the scenes let go of them before the registry
+    // deletes what is left.
+    gScenes->FreeAll();
     gUnitInspector->Reset();
     gMapContainer->ClearMaps();
     gAnimContainer->FreeMarkedFiles();
@@ -526,7 +529,6 @@ void CEngine::ResetMission()
     gIconer->Reset();
     gRenderer->ResetQueues();
     gParticleSystems->ResetAll();
-    gScenes->FreeAll();
 }
 
 int CEngine::AssignValidMap(CUserArray* array, int value)
