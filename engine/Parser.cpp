@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
+#include "scene/Renderer.h"
 
 #include <windows.h>
 
@@ -49,7 +50,8 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
 
     {"UnitInspector", SECTION,
      [](CParser&, FILE* f, int) { return gUnitInspector ? gUnitInspector->FirstScan(f) : NO_MANAGER; }, 0},
-    {"Renderer", SECTION, nullptr, 0},
+    {"Renderer", SECTION,
+     [](CParser&, FILE* f, int) { return gRenderer ? gRenderer->FirstScan(f) : NO_MANAGER; }, 0},
     {"MeshContainer", SECTION, nullptr, 0},
     {"TexContainer", SECTION, nullptr, 0},
     {"AnimContainer", SECTION, nullptr, 0},
