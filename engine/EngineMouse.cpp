@@ -56,27 +56,19 @@ void CEngine::UpdateMouseState(const SMouseInput& in)
 }
 
 
-// The ray through the cursor in the view rectangle, from the device's view and projection.
+// The ray through the cursor, computed with the graphics viewport set to the view
+// rectangle on screen for the call (only the ray reads it, so the device is not touched).
 void CEngine::ComputePickRay(const SMouseInput& in)
 {
-    CCamera* camera = gUnitInspector->GetCamera();
-    rayOrigin = D3DXVECTOR4(camera->eye.x, camera->eye.y, camera->eye.z, 1.0f);
-    if (!Device3D || !view.Width || !view.Height)
-        return;
-    D3DXMATRIX viewMatrix, projection, inverse;
-    Device3D->GetTransform(D3DTS_VIEW, &viewMatrix);
-    Device3D->GetTransform(D3DTS_PROJECTION, &projection);
-    if (projection._11 == 0.0f || projection._22 == 0.0f ||
-        !D3DXMatrixInverse(&inverse, nullptr, &viewMatrix))
-        return;
-    const int x0 = int(view.X) + offsetX, y0 = int(view.Y) + offsetY;
-    const float px = (float(in.x - x0) * 2.0f / float(view.Width) - 1.0f) / projection._11;
-    const float py = -(float(in.y - y0) * 2.0f / float(view.Height) - 1.0f) / projection._22;
-    D3DXVECTOR3 dir(px * inverse._11 + py * inverse._21 + inverse._31,
-                    px * inverse._12 + py * inverse._22 + inverse._32,
-                    px * inverse._13 + py * inverse._23 + inverse._33);
-    D3DXVec3Normalize(&dir, &dir);
-    rayDirection = D3DXVECTOR4(dir.x, dir.y, dir.z, 0.0f);
+    const D3DVIEWPORT9 saved = gGraphics.viewport;
+    gGraphics.viewport = view;
+    gGraphics.viewport.X = DWORD(int(view.X) + offsetX);
+    gGraphics.viewport.Y = DWORD(int(view.Y) + offsetY);
+    D3DXVECTOR3 origin, direction;
+    gGraphics.GetPickRay(&origin, &direction, in.x, in.y);
+    gGraphics.viewport = saved;
+    rayOrigin = D3DXVECTOR4(origin.x, origin.y, origin.z, 1.0f);
+    rayDirection = D3DXVECTOR4(direction.x, direction.y, direction.z, 0.0f);
 }
 
 void CEngine::HandleMouse(const SMouseInput& in)
