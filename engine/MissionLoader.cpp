@@ -53,9 +53,9 @@ int CMissionLoader::EndMission()
     return 0;
 }
 
-int CMissionLoader::GetMissionVariable(const char*, void*)
+int CMissionLoader::GetMissionVariable(const char* name, void* out)
 {
-    return -1;
+    return variables.GetVariable(name, out);
 }
 
 int CMissionLoader::DoStartMission()
