@@ -119,7 +119,7 @@ void ScanStageModes(FILE* file, CRenderStatesBlock* block, bool addresses, int32
             WarningBox(budget, "CRenderer::ScanRenderStates error:  improper texture stage ", number,
                        " (0..7 are valid): entry ignored.", nullptr);
         } else {
-            const SModeName* found = Find(addresses ? ADDRESS_MODES : FILTER_MODES, mode);
+            const SModeName* found = addresses ? Find(ADDRESS_MODES, mode) : Find(FILTER_MODES, mode);
             uint32_t* values = addresses ? block->addressMode : block->filter;
             if (found) values[stage] = found->value;
             if (addresses && hasBorder) block->borderColor[stage] = border;

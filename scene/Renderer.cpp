@@ -158,8 +158,10 @@ void CRenderer::Allocate()
     shadowCameras = std::vector<CAtom*>();
     shadowCameras.reserve(MAX_SHADOW_CAMERAS);
     shadowReceivers = 0;
-    inverseWorlds.assign(objects, D3DXMATRIX());
-    transposedWorlds.assign(objects, D3DXMATRIX());
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    inverseWorlds.assign(objects, identity);
+    transposedWorlds.assign(objects, identity);
     instanceMatrices.assign(objects * 3 + 1, D3DXVECTOR4(0, 0, 0, 0));
     instanceColors.assign(objects, D3DXVECTOR4(0, 0, 0, 0));
     deferredSkeletons = std::vector<CAtom*>();

@@ -42,10 +42,11 @@ void CRenderer::CheckWorld44(const CAtom* unit)
 
 void CRenderer::RenderUnits(int pass)
 {
+    if (!Device3D) return;
     gGraphics.SetViewportEx(viewport);
     if (const CViewPoint* camera = gGraphics.camera) {
-        const D3DXVECTOR3 dir = camera->target - camera->eye;
-        cameraDir = D3DXVECTOR4(dir.x, dir.y, dir.z, 0);
+        cameraDir = camera->target - camera->eye;
+        cameraDir.w = 0;
     }
     D3DXMATRIX product;
     D3DXMatrixMultiply(&product, &gGraphics.viewProjection, &TEXTURE_BIAS);
