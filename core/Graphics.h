@@ -20,6 +20,8 @@ struct CGraphics {
     uint32_t zFunc = D3DCMP_LESSEQUAL;
     int inScene = 0;
     int presentBudget = 1;
+    D3DCOLOR textureColorKey = 0;
+    D3DMULTISAMPLE_TYPE maxMultiSample = D3DMULTISAMPLE_NONE;
 
     CGraphics();
     int Init(HWND window);
@@ -34,5 +36,15 @@ struct CGraphics {
     void SetZFunc(uint32_t func);
     void DrawCursor();
     void DrawText(int font, const char* text, const RECT& rect, D3DCOLOR color);
+
+    // --- Render-target textures and surfaces (core/Textures.cpp) ---
+    // 1 level, render-target usage, default pool; null on failure.
+    IDirect3DTexture9* CreateTargetTexture(int width, int height, D3DFORMAT format);
+    // Quality 0, not lockable, no discard; null on failure.
+    IDirect3DSurface9* CreateRenderTarget(int width, int height, D3DFORMAT format,
+                                          D3DMULTISAMPLE_TYPE samples);
+    IDirect3DSurface9* CreateDepthSurface(int width, int height, D3DFORMAT format,
+                                          D3DMULTISAMPLE_TYPE samples);
+    // --- end of render-target textures and surfaces ---
 };
 extern CGraphics gGraphics;
