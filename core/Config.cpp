@@ -112,7 +112,7 @@ static_assert(sizeof COOP_FLAGS / sizeof COOP_FLAGS[0] == 4, "cooperative flags"
 // One open configuration file and its word buffer.
 struct SConfigReader {
     FILE* file;
-    char word[Core::LABEL_BUFFER_SIZE];
+    char word[Core::STD_WORD_BUFFER_SIZE];
 
     // Reads the next blank-delimited word; false (and an empty word) at end of file.
     bool Next()
@@ -151,13 +151,14 @@ void ReadWinStyle(SConfigReader& r)
     AppWindowConfig.winStyle = style;
 }
 
-uint32_t ReadFlagList(SConfigReader& r, const SNamedValue (&table)[4])
+// "[" DirectInput cooperative-level words "]"; other words are ignored.
+uint32_t ReadCoopFlags(SConfigReader& r)
 {
     uint32_t flags = 0;
     r.Next();  // "["
     uint32_t bits;
     while (r.NextInList())
-        if (FindValue(table, r.word, &bits))
+        if (FindValue(COOP_FLAGS, r.word, &bits))
             flags |= bits;
     return flags;
 }
@@ -306,11 +307,8 @@ void ReadUseMouse(SConfigReader& r)
     USE_MOUSE = r.NextValue(MOUSE_MODES, &mode) ? int32_t(mode) : MOUSE_NONE;
 }
 
-void ReadMouseCoop(SConfigReader& r) { gInput.mouseCoopFlags = ReadFlagList(r, COOP_FLAGS); }
-void ReadKeyboardCoop(SConfigReader& r)
-{
-    gInput.keyboardCoopFlags = ReadFlagList(r, COOP_FLAGS);
-}
+void ReadMouseCoop(SConfigReader& r) { gInput.mouseCoopFlags = ReadCoopFlags(r); }
+void ReadKeyboardCoop(SConfigReader& r) { gInput.keyboardCoopFlags = ReadCoopFlags(r); }
 
 struct SConfigKey {
     const char* key;

@@ -32,11 +32,13 @@ int SkipLine(FILE* file)
     return c;
 }
 
-// Appends characters to out until a blank or the end of the file (the blank is
-// consumed); stores at most limit characters in all and consumes the rest of the word.
-void ReadRestOfWord(FILE* file, char* out, size_t len, size_t limit)
+// Appends characters to out until a blank, the end of the file or, with stopAtQuote, a
+// double quote (the ending character is consumed); stores at most limit characters in
+// all and consumes the rest of the word.
+void ReadRestOfWord(FILE* file, char* out, size_t len, size_t limit, bool stopAtQuote = false)
 {
-    for (int c = getc(file); c != EOF && !IsBlank(c); c = getc(file))
+    for (int c = getc(file); c != EOF && !IsBlank(c) && !(stopAtQuote && c == '"');
+         c = getc(file))
         if (len < limit)
             out[len++] = char(c);
     out[len] = 0;
@@ -65,7 +67,7 @@ void ScanBracketed(FILE* file, T* values, int n, const char* name, ReadNumber re
 
 void ReadLabel(FILE* file)
 {
-    char label[LABEL_BUFFER_SIZE];
+    char label[STD_WORD_BUFFER_SIZE];
     if (fscanf(file, "%255s", label) != 1)
         label[0] = 0;
 }
@@ -137,21 +139,10 @@ int fscan_string(FILE* file, char* out)
         return 0;
     if (c != '"') {
         out[0] = char(c);
-        for (size_t len = 1;; ++len) {
-            c = getc(file);
-            if (c == '"' || c == EOF || IsBlank(c)) {
-                out[len] = 0;
-                return 0;
-            }
-            if (len == limit) {
-                // The rest of an over-long word is consumed.
-                out[len] = 0;
-                ReadRestOfWord(file, out, len, limit);
-                return 0;
-            }
-            out[len] = char(c);
-        }
+        ReadRestOfWord(file, out, 1, limit, true);
+        return 0;
     }
+    // Quoted: blanks belong to the string; it ends at the closing quote or the limit.
     size_t len = 0;
     while (len < limit && (c = getc(file)) != EOF && c != '"')
         out[len++] = char(c);
@@ -198,7 +189,7 @@ int fscan_comment(FILE* file, const char* word)
 
 int fscan_bool(FILE* file, int value)
 {
-    char word[LABEL_BUFFER_SIZE];
+    char word[STD_WORD_BUFFER_SIZE];
     if (fscanf(file, "%255s", word) != 1)
         return 0;
     return strcmp(word, "true") == 0 ? value : 0;

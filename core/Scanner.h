@@ -18,8 +18,8 @@ constexpr size_t NUMBER_BUFFER_SIZE = 256;
 constexpr size_t HEX_BUFFER_SIZE = 66;
 constexpr size_t STRING_BUFFER_SIZE = 513;
 constexpr size_t QUOTED_REST_BUFFER_SIZE = 257;
-// Words read with "%s"-style conversions by the readers in this family.
-constexpr size_t LABEL_BUFFER_SIZE = 256;
+// Words read with the standard conversion "%255s" (labels, "%s"-style readers).
+constexpr size_t STD_WORD_BUFFER_SIZE = 256;
 
 bool IsBlank(int c);
 

@@ -15,7 +15,7 @@ void CWinSuperior::ProcessAndDraw() {}
 // Tooltips are not drawn yet: the block is skipped so the reader goes on after it.
 void CWinSuperior::ReadHinter(FILE* file)
 {
-    char word[Core::LABEL_BUFFER_SIZE];
+    char word[Core::STD_WORD_BUFFER_SIZE];
     while (fscanf(file, "%255s", word) == 1 && strcmp(word, ")") != 0) {
     }
 }

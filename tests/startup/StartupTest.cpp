@@ -126,7 +126,19 @@ TEST(Startup, SampleConfigurationMakesACaptionedWindow)
     EXPECT_STREQ(AppWindowConfig.applicationName, title);
     EXPECT_EQ('\xC6', title[0]);
     EXPECT_EQ(MOUSE_SYS, USE_MOUSE);
+    // The configured clear colour reaches the device (read before presenting: a discarded
+    // back buffer has no defined content afterwards).
+    ASSERT_TRUE(program.RunFrames(2));
+    gGraphics.BeginFrame();
+    test::Image image;
+    bool read = test::ReadBackBuffer(image);
+    gGraphics.EndScene();
+    ASSERT_TRUE(read);
+    uint32_t centre = image.At(image.width / 2, image.height / 2);
+    EXPECT_EQ(0xFF304050u, gGraphics.clearColor);
+    EXPECT_TRUE(test::ColorNear(gGraphics.clearColor, centre, 2)) << std::hex << centre;
     program.Stop();
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 } // namespace
