@@ -1,0 +1,4 @@
+#include "scene/ParticleSystems.h"
+
+CParticleSystems* gParticleSystems = nullptr;
+IParticleSystems* gIParticleSystems = nullptr;
