@@ -3,66 +3,20 @@
 #include "core/Graphics.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
-#include "core/Strings.h"
 
 #include <d3dx9.h>
 
 #include <cstdio>
 #include <new>
 
-SUsageParams gUsageParams;
-uint32_t& gResourcePool = gUsageParams.pool;
+int32_t& gResourcePool = gUsageParams.pool;
 int gTexError;
 uint32_t* gGarbleBuffer;
 uint32_t gGarbleCapacity = GARBLE_START_WORDS;
 
 static_assert(GARBLE_START_WORDS >= GARBLE_WORDS, "the unscrambled words lie inside the buffer");
 
-void ResetUsageParams()
-{
-    gUsageParams = SUsageParams{};
-    gUsageParams.pool = D3DPOOL_MANAGED;
-    gUsageParams.clones = 1;
-    gUsageParams.worldByte = -1;
-    gUsageParams.boneByte = -1;
-    gUsageParams.weightByte = -1;
-}
-
 namespace {
-
-struct SFormatName {
-    const char* name;
-    D3DFORMAT format;
-};
-
-const SFormatName FORMAT_NAMES[] = {
-    {"A8R8G8B8", D3DFMT_A8R8G8B8},
-    {"A1R5G5B5", D3DFMT_A1R5G5B5},
-    {"X1R5G5B5", D3DFMT_X1R5G5B5},
-    {"R5G6B5", D3DFMT_R5G6B5},
-    {"A4R4G4B4", D3DFMT_A4R4G4B4},
-    {"X4R4G4B4", D3DFMT_X4R4G4B4},
-    {"R8G8B8", D3DFMT_R8G8B8},
-    {"X8R8G8B8", D3DFMT_X8R8G8B8},
-    {"A8", D3DFMT_A8},
-    {"A16B16G16R16", D3DFMT_A16B16G16R16},
-    {"DXT1", D3DFMT_DXT1},
-    {"DXT2", D3DFMT_DXT2},
-    {"DXT3", D3DFMT_DXT3},
-    {"DXT4", D3DFMT_DXT4},
-    {"DXT5", D3DFMT_DXT5},
-    {"D16", D3DFMT_D16},
-    {"D32", D3DFMT_D32},
-    {"D24S8", D3DFMT_D24S8},
-    {"D24X8", D3DFMT_D24X8},
-    {"R16F", D3DFMT_R16F},
-    {"G16R16F", D3DFMT_G16R16F},
-    {"A16B16G16R16F", D3DFMT_A16B16G16R16F},
-    {"R32F", D3DFMT_R32F},
-    {"G32R32F", D3DFMT_G32R32F},
-    {"A32B32G32R32F", D3DFMT_A32B32G32R32F},
-};
-static_assert(sizeof FORMAT_NAMES / sizeof FORMAT_NAMES[0] == 25, "surface format names");
 
 bool IsDepthFormat(D3DFORMAT format)
 {
@@ -306,15 +260,6 @@ uint8_t* GetAlphaBytes(IDirect3DTexture9* texture)
     }
     texture->UnlockRect(0);
     return alpha;
-}
-
-D3DFORMAT FindSurfaceFormat(const char* name)
-{
-    for (const SFormatName& entry : FORMAT_NAMES)
-        if (StrEqual(entry.name, name))
-            return entry.format;
-    MsgBox3("FindSurfaceFormat() Error: Unknown format '", name, "'.");
-    return D3DFMT_UNKNOWN;
 }
 
 IDirect3DTexture9* CGraphics::CreateTargetTexture(int width, int height, D3DFORMAT format)

@@ -1,34 +1,19 @@
 #pragma once
 // Texture and surface creation next to CGraphics: image files through D3DX, scrambled
-// "TEX " files, empty textures and target surfaces from a description, the format names
-// of the scripts and the alpha reader for hit masks. Everything is created with the
-// current resource-creation parameters (gUsageParams). The creators return null and leave
-// the reason in gTexError, so the texture container decides about messages; the "TEX "
-// reader and the alpha reader report by message box at once.
+// "TEX " files, empty textures and target surfaces from a description, and the alpha
+// reader for hit masks. Everything is created with the current resource-creation
+// parameters (gUsageParams). The creators return null and leave the reason in gTexError,
+// so the texture container decides about messages; the "TEX " reader and the alpha reader
+// report by message box at once.
+
+#include "core/UsageParams.h"
 
 #include <d3d9.h>
 
 #include <cstdint>
 
-// Resource-creation parameters, set by a script "USAGE" block and read by the texture and
-// mesh creators.
-struct SUsageParams {
-    uint32_t pool;       // D3DPOOL: 0 default, 1 managed, 2 system memory
-    uint32_t clones;
-    int32_t worldByte;   // byte offsets in the vertex; -1 = none
-    int32_t boneByte;
-    int32_t weightByte;
-    uint32_t usage;      // D3DUSAGE bits: 0x200 dynamic, 1 render target
-    uint32_t sysIfVs;    // vertex-shader level below which vertex buffers go to system memory
-    uint32_t verts;      // sizes for created meshes
-    uint32_t prims;
-    uint32_t submeshes;
-    uint32_t cube;       // 1: the next texture file is a cube texture
-};
-extern SUsageParams gUsageParams;
-extern uint32_t& gResourcePool;
-
-void ResetUsageParams();
+// The pool of every created resource: the pool field of gUsageParams.
+extern int32_t& gResourcePool;
 
 // Why the last texture or surface creation failed.
 enum { TEX_OK = 0, TEX_MISSING = 1, TEX_NOT_LOADABLE = 2 };
@@ -64,5 +49,3 @@ IDirect3DSurface9* GetSurface(IDirect3DTexture9* texture);
 // One byte of alpha per texel (A8R8G8B8, A1R5G5B5, A4R4G4B4 only), rows top first;
 // allocated with new[], the caller frees it. The texture must be lockable.
 uint8_t* GetAlphaBytes(IDirect3DTexture9* texture);
-// Exact, case-sensitive; an unknown name is reported and gives D3DFMT_UNKNOWN.
-D3DFORMAT FindSurfaceFormat(const char* name);
