@@ -1,6 +1,7 @@
 #include "core/Paths.h"
 
 #include "core/Core.h"
+#include "core/Scanner.h"
 #include "core/Strings.h"
 
 #include <windows.h>
@@ -157,6 +158,13 @@ void MakeFullPath(char* out, size_t cap, const char* name)
 {
     if (StrCopy(out, cap, gBaseDir))
         StrAppend(out, cap, name);
+}
+
+void ScanFullPath(FILE* file, char* out, size_t cap)
+{
+    char name[Core::STRING_BUFFER_SIZE];
+    Core::fscan_string(file, name);
+    MakeFullPath(out, cap, name);
 }
 
 int SplitString(char* out, size_t cap, const char* text, const char* separator)

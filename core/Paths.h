@@ -6,6 +6,7 @@
 // always terminated. Misuse is reported only by the documented negative results.
 
 #include <cstddef>
+#include <cstdio>
 
 bool IsPathSeparator(char c);
 
@@ -27,6 +28,8 @@ bool IsAbsolutePath(const char* path);
 bool FileExists(const char* path);
 // gBaseDir followed by name.
 void MakeFullPath(char* out, size_t cap, const char* name);
+// Reads a string with the keyword scanner and makes it a full path.
+void ScanFullPath(FILE* file, char* out, size_t cap);
 
 // out = the text before the first occurrence of separator: 0; -1 for a null argument;
 // -2 when the separator does not occur (out is "").

@@ -185,8 +185,8 @@ IDirect3DSurface9* CreateTargetByDesc(const D3DSURFACE_DESC* desc)
         return nullptr;
     gTexError = TEX_OK;
     D3DMULTISAMPLE_TYPE samples = desc->MultiSampleType;
-    if (samples > gGraphics.maxMultiSample)
-        samples = gGraphics.maxMultiSample;
+    if (samples > gGraphics.maxMultisample)
+        samples = gGraphics.maxMultisample;
     int width = int(desc->Width), height = int(desc->Height);
     IDirect3DSurface9* surface = nullptr;
     if (IsDepthFormat(desc->Format))

@@ -357,7 +357,7 @@ TEST_F(TexContainerTest, SurfacesFromDescriptions)
     EXPECT_EQ(D3DFMT_D24S8, d->desc.Format);
     EXPECT_EQ(64u, d->desc.Width);
     EXPECT_EQ(32u, d->desc.Height);
-    EXPECT_EQ(gGraphics.maxMultiSample, d->desc.MultiSampleType);
+    EXPECT_EQ(gGraphics.maxMultisample, d->desc.MultiSampleType);
     EXPECT_EQ(d->surface, tex.GetSurface(depth));
     EXPECT_EQ(nullptr, tex.GetTexture(depth));
     EXPECT_STREQ("", d->path);

@@ -233,7 +233,7 @@ TEST_F(TexturesTest, CreatedTexturesAndTargets)
     depth->GetDesc(&got);
     EXPECT_EQ(D3DFMT_D24S8, got.Format);
     EXPECT_EQ(DWORD(D3DUSAGE_DEPTHSTENCIL), got.Usage);
-    EXPECT_EQ(gGraphics.maxMultiSample, got.MultiSampleType) << "lowered to what the device has";
+    EXPECT_EQ(gGraphics.maxMultisample, got.MultiSampleType) << "lowered to what the device has";
 
     desc.Format = D3DFMT_X8R8G8B8;
     gUsageParams.usage = D3DUSAGE_RENDERTARGET;

@@ -119,6 +119,20 @@ TEST(Paths, FullPathStartsAtTheProgramFolder)
     EXPECT_STREQ("Z:\\Housing\\", small);
 }
 
+TEST(Paths, ScanFullPathReadsAQuotedName)
+{
+    BaseDir base("Z:\\Housing\\");
+    std::string dir = test::TempDir("scanfullpath");
+    std::string file = dir + "\\names.txt";
+    test::WriteFile(file, "\"Meshes\\Tree One.msh\" Next");
+    FILE* f = fopen(file.c_str(), "r");
+    ASSERT_NE(nullptr, f);
+    char out[128];
+    ScanFullPath(f, out, sizeof out);
+    EXPECT_STREQ("Z:\\Housing\\Meshes\\Tree One.msh", out);
+    fclose(f);
+}
+
 TEST(Paths, SplitStrings)
 {
     char out[64] = "stale";
