@@ -6,9 +6,9 @@
 // Failed loads cost one of the container's counted warnings and keep their index taken,
 // empty; only a full table while scripts are read asks for shutdown (gExitCode).
 
-#include <d3d9.h>
-
 #include "core/Container.h"
+
+#include <d3d9.h>
 
 #include <cstdint>
 #include <cstdio>
