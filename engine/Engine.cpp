@@ -292,7 +292,7 @@ void CEngine::ResetMission()
     gUnitInspector->Reset();
     gMapContainer->ClearMaps();
     gAnimContainer->FreeMarkedFiles();
-    gTexContainer->ReleasePresentationTextures();
+    gTexContainer->ReleaseMissionTextures();
     gMeshContainer->ReleasePresentationMeshes();
     gArrayContainer->FreeAll();
     gControls3D->Reset();
