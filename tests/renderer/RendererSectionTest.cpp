@@ -103,3 +103,23 @@ TEST_F(RendererSection, ClearColourComesFromTheDevice)
 
 } // namespace
 } // namespace rendertest
+
+namespace rendertest {
+namespace {
+
+TEST(RendererSample, TheSampleStartScriptGivesTheRendererItsQueues)
+{
+    test::MessageRecorder messages;
+    test::Program program;
+    ASSERT_EQ(1, program.Start(test::RunDir())) << messages.Joined();
+    ASSERT_NE(nullptr, gRenderer);
+    EXPECT_EQ(8, gRenderer->QueueCount);
+    EXPECT_EQ(512u, gRenderer->queues[7].units.size());
+    EXPECT_EQ(1024, gRenderer->MaxRenderObjects);
+    EXPECT_TRUE(program.RunFrames(3));
+    program.Stop();
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
+} // namespace rendertest
