@@ -31,6 +31,7 @@ CRenderer::CRenderer()
     D3DXMatrixIdentity(&mMirror);
     for (int i = 0; i < MAX_SHADOW_CAMERAS; ++i) {
         D3DXMatrixIdentity(&shadowViewProj[i]);
+        D3DXMatrixIdentity(&shadowMatrix[i]);
         D3DXMatrixIdentity(&mShadow[i]);
         D3DXMatrixIdentity(&mWorldShadow[i]);
     }
@@ -187,20 +188,14 @@ void CRenderer::CreateGlowTargets()
     glowHeight = int(gGraphics.presentParams.BackBufferHeight) / BufferRatio;
     if (Device3D && glowWidth > 0 && glowHeight > 0) {
         for (IDirect3DTexture9** texture : {&glowTextureA, &glowTextureB}) {
-            if (FAILED(Device3D->CreateTexture(UINT(glowWidth), UINT(glowHeight), 1, D3DUSAGE_RENDERTARGET,
-                                               ColorFormat, D3DPOOL_DEFAULT, texture, nullptr))) {
-                *texture = nullptr;
-                continue;
-            }
+            *texture = gGraphics.CreateTargetTexture(glowWidth, glowHeight, ColorFormat);
             IDirect3DSurface9* surface = nullptr;
-            if (SUCCEEDED((*texture)->GetSurfaceLevel(0, &surface))) {
+            if (*texture && SUCCEEDED((*texture)->GetSurfaceLevel(0, &surface))) {
                 Device3D->ColorFill(surface, nullptr, 0);
                 surface->Release();
             }
         }
-        if (FAILED(Device3D->CreateDepthStencilSurface(UINT(glowWidth), UINT(glowHeight), DepthFormat,
-                                                       D3DMULTISAMPLE_NONE, 0, TRUE, &glowDepth, nullptr)))
-            glowDepth = nullptr;
+        glowDepth = gGraphics.CreateDepthSurface(glowWidth, glowHeight, DepthFormat, D3DMULTISAMPLE_NONE);
     }
     EnableGlowing(1);
 }

@@ -112,6 +112,7 @@ public:
     // Frame matrices that the shaders read.
     D3DXMATRIX mView, mProj, mViewProj, mMirror;
     D3DXMATRIX shadowViewProj[MAX_SHADOW_CAMERAS];  // set by the shadow cameras
+    D3DXMATRIX shadowMatrix[MAX_SHADOW_CAMERAS];  // view-projection x shadow bias
     D3DXMATRIX mShadow[MAX_SHADOW_CAMERAS];
     D3DXMATRIX mWorldShadow[MAX_SHADOW_CAMERAS];
     D3DXVECTOR4 UvMulAdd[8];
@@ -176,6 +177,7 @@ private:
     void SortControls();
     void DrawControl(CAtom* unit);
     void CheckWorld44(const CAtom* unit);
+    int ShadowCameraCount() const;
 };
 
 extern CRenderer* gRenderer;

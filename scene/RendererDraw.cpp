@@ -40,6 +40,11 @@ void CRenderer::CheckWorld44(const CAtom* unit)
                    "'.", nullptr);
 }
 
+int CRenderer::ShadowCameraCount() const
+{
+    return std::min(int(shadowCameras.size()), MAX_SHADOW_CAMERAS);
+}
+
 void CRenderer::RenderUnits(int pass)
 {
     if (!Device3D) return;
@@ -51,10 +56,9 @@ void CRenderer::RenderUnits(int pass)
     D3DXMATRIX product;
     D3DXMatrixMultiply(&product, &gGraphics.viewProjection, &TEXTURE_BIAS);
     D3DXMatrixTranspose(&mMirror, &product);
-    const int shadowCount = std::min(int(shadowCameras.size()), MAX_SHADOW_CAMERAS);
-    for (int i = 0; i < shadowCount; ++i) {
-        D3DXMatrixMultiply(&product, &shadowViewProj[i], &SHADOW_BIAS);
-        D3DXMatrixTranspose(&mShadow[i], &product);
+    for (int i = 0; i < ShadowCameraCount(); ++i) {
+        D3DXMatrixMultiply(&shadowMatrix[i], &shadowViewProj[i], &SHADOW_BIAS);
+        D3DXMatrixTranspose(&mShadow[i], &shadowMatrix[i]);
     }
     for (int q = 0; q < QueueCount; ++q) {
         const SRenderQueue& queue = queues[size_t(q)];
@@ -86,11 +90,9 @@ void CRenderer::DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int p
     }
     GatherDataFromAnimations(unit);
     if (tmpl && tmpl->shadowTexture) {
-        const int shadowCount = std::min(int(shadowCameras.size()), MAX_SHADOW_CAMERAS);
-        for (int i = 0; i < shadowCount; ++i) {
-            D3DXMATRIX shadow, product;
-            D3DXMatrixMultiply(&shadow, &shadowViewProj[i], &SHADOW_BIAS);
-            D3DXMatrixMultiply(&product, &unit->world, &shadow);
+        for (int i = 0; i < ShadowCameraCount(); ++i) {
+            D3DXMATRIX product;
+            D3DXMatrixMultiply(&product, &unit->world, &shadowMatrix[i]);
             D3DXMatrixTranspose(&mWorldShadow[i], &product);
         }
     }
