@@ -18,6 +18,7 @@
 #include <vector>
 
 class CAtom;
+struct CMesh;
 
 class IRenderer {
 public:
@@ -128,7 +129,9 @@ public:
     std::vector<float> bonePalette;  // MaxRenderObjects x 768 + 4
     int paletteOffset = PALETTE_START;
     const D3DXMATRIX* mWorld = nullptr;
-    const void* currentMesh = nullptr;
+    CMesh* currentMesh = nullptr;
+    // A mesh drawn this frame in place of the units' own (the mesh-animation mesh).
+    CMesh* substituteMesh = nullptr;
 
     int32_t QueueCount = 0;
     int32_t InQueueCount = 0;
