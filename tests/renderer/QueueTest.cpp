@@ -116,6 +116,25 @@ TEST_F(RenderQueues, OnShowOnlyOnTheFirstQueuingAfterAHiddenPeriod)
     EXPECT_EQ(2, CountOf("show:Shy"));
 }
 
+TEST_F(RenderQueues, OnlyUnitsMarkedToRenderAndTheSlavesOfQueuedMastersAreDrawn)
+{
+    CQuad* master = AddQuad("Master", 1, {0, 0, 10, 10}, 0xFFFFFFFF);
+    CQuad* slave = AddQuad("Slave", 2, {0, 0, 10, 10}, 0xFFFFFFFF);
+    CQuad* loose = AddQuad("Loose", 1, {0, 0, 10, 10}, 0xFFFFFFFF);
+    for (CQuad* quad : {slave, loose}) quad->SysControls &= ~uint32_t(SYS_RENDER_ALWAYS);
+    ASSERT_EQ(0, master->AttachUnit(slave, NOT_ATTACHED));
+    RunFrame();
+    EXPECT_EQ(1, CountOf("draw:Master:1"));
+    EXPECT_EQ(1, CountOf("draw:Slave:1"));
+    EXPECT_EQ(0, CountOf("draw:Loose:1"));
+
+    master->SysControls &= ~uint32_t(SYS_RENDER_ALWAYS);
+    RunFrame();
+    EXPECT_EQ(1, CountOf("draw:Slave:1")) << "a slave of an unqueued master is not drawn";
+    EXPECT_EQ(1, CountOf("hide:Slave"));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 TEST_F(RenderQueues, AUnitDeletedWhileDrawingLeavesNoPointerBehind)
 {
     CQuad* killer = AddQuad("Killer", 1, {0, 0, 10, 10}, 0xFFFFFFFF);

@@ -41,7 +41,7 @@ bool Holds(const std::vector<CAtom*>& list, const CAtom* unit)
 } // namespace
 
 const char* const RendererTest::START_SCRIPT =
-    "UnitInspector [ TemplateCount: 8 UnitCount: 64 ]\n"
+    "UnitInspector [ TemplateCount: 8 UnitCount: 64 UnitAttaches: 16 ]\n"
     "Renderer [\n"
     "    QueueCount: 4\n"
     "    InQueueCount: 8\n"
