@@ -7,6 +7,10 @@
 
 struct CInput {
     int32_t wheelDelta = 0;
+    // DirectInput cooperative levels ("MOUSE_COOP_FLAGS", "KEYBOARD_COOP_FLAGS"):
+    // exclusive + foreground for the mouse, non-exclusive + background for the keyboard.
+    uint32_t mouseCoopFlags = 5;
+    uint32_t keyboardCoopFlags = 10;
 
     void UpdateMouse();
     void UpdateKeyboard();

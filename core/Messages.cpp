@@ -15,22 +15,22 @@ namespace {
 
 MessageSink gSink = nullptr;
 
-// Joins the parts into gMsgBuffer, cutting at its capacity.
+// Joins the parts into gMsgBuffer, cutting at its capacity. A part may be gMsgBuffer
+// itself (a caller that formatted into it), so the text is built aside first.
 void JoinParts(const char* const* parts, size_t count)
 {
+    char joined[MSG_BUFFER_SIZE];
     size_t len = 0;
-    gMsgBuffer[0] = 0;
     for (size_t i = 0; i < count; ++i) {
         const char* p = parts[i];
         if (!p)
             continue;
-        size_t n = strlen(p);
-        if (n > MSG_BUFFER_SIZE - 1 - len)
-            n = MSG_BUFFER_SIZE - 1 - len;
-        memcpy(gMsgBuffer + len, p, n);
+        size_t n = strnlen(p, MSG_BUFFER_SIZE - 1 - len);
+        memcpy(joined + len, p, n);
         len += n;
     }
-    gMsgBuffer[len] = 0;
+    joined[len] = 0;
+    memcpy(gMsgBuffer, joined, len + 1);
 }
 
 int ShowJoined(const char* const* parts, size_t count)

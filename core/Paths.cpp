@@ -1,0 +1,266 @@
+#include "core/Paths.h"
+
+#include "core/Core.h"
+#include "core/Strings.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void ClearOut(char* out, size_t cap)
+{
+    if (out && cap > 0)
+        out[0] = 0;
+}
+
+// Copies the first n bytes of src, cut at the capacity.
+void CopyN(char* out, size_t cap, const char* src, size_t n)
+{
+    if (!out || cap == 0)
+        return;
+    n = std::min(n, cap - 1);
+    memcpy(out, src, n);
+    out[n] = 0;
+}
+
+const char* FileNameStart(const char* path)
+{
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (IsPathSeparator(*p))
+            name = p + 1;
+    return name;
+}
+
+// The last "." of the file name, or the path's terminator.
+const char* ExtensionStart(const char* path)
+{
+    const char* name = FileNameStart(path);
+    const char* dot = strrchr(name, '.');
+    return dot ? dot : name + strlen(name);
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+void AppendPaddedNumber(char* out, size_t cap, int number, int width)
+{
+    char digits[48];
+    snprintf(digits, sizeof digits, "%0*d", width, number);
+    StrAppend(out, cap, digits);
+}
+
+size_t BaseDirCommonLength(const char* path)
+{
+    size_t n = 0;
+    while (path[n] && gBaseDir[n] &&
+           LowerChar1251((unsigned char)path[n]) == LowerChar1251((unsigned char)gBaseDir[n]))
+        ++n;
+    return n;
+}
+
+// A mask is an extension; the pattern is "*." followed by it, "*.*" for every file.
+std::string SearchPattern(const char* directory, const char* mask)
+{
+    std::string pattern = directory;
+    if (!pattern.empty() && !IsPathSeparator(pattern.back()))
+        pattern += '\\';
+    if (mask && *mask == '*')
+        ++mask;
+    if (mask && *mask == '.')
+        ++mask;
+    pattern += "*.";
+    pattern += (mask && *mask) ? mask : "*";
+    return pattern;
+}
+
+} // namespace
+
+bool IsPathSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool AddTrailingSlash(char* path, size_t cap)
+{
+    if (!path || cap == 0)
+        return false;
+    size_t len = strnlen(path, cap);
+    if (len == cap)
+        return false;
+    if (len > 0 && path[len - 1] == '\\')
+        return true;
+    if (len > 0 && path[len - 1] == '/') {
+        path[len - 1] = '\\';
+        return true;
+    }
+    return StrAppend(path, cap, "\\");
+}
+
+void ExtractFilePath(char* out, size_t cap, const char* path)
+{
+    ClearOut(out, cap);
+    if (!path)
+        return;
+    const char* name = FileNameStart(path);
+    // A lone leading separator is not a folder part.
+    if (name - path > 1)
+        CopyN(out, cap, path, size_t(name - path));
+}
+
+void ExtractFileName(char* out, size_t cap, const char* path)
+{
+    StrCopy(out, cap, path ? FileNameStart(path) : nullptr);
+}
+
+void ExtractFileTitle(char* out, size_t cap, const char* path)
+{
+    ClearOut(out, cap);
+    if (!path)
+        return;
+    const char* name = FileNameStart(path);
+    const char* end = ExtensionStart(path);
+    if (end == name)
+        end = name + strlen(name);
+    CopyN(out, cap, name, size_t(end - name));
+}
+
+void ExtractFileExt(char* out, size_t cap, const char* path)
+{
+    StrCopy(out, cap, path ? ExtensionStart(path) : nullptr);
+}
+
+bool IsAbsolutePath(const char* path)
+{
+    return path && path[0] && path[1] == ':' && IsPathSeparator(path[2]);
+}
+
+bool FileExists(const char* path)
+{
+    if (!path || !*path)
+        return false;
+    FILE* f = fopen(path, "rb");
+    if (!f)
+        return false;
+    fclose(f);
+    return true;
+}
+
+void MakeFullPath(char* out, size_t cap, const char* name)
+{
+    if (StrCopy(out, cap, gBaseDir))
+        StrAppend(out, cap, name);
+}
+
+int SplitString(char* out, size_t cap, const char* text, const char* separator)
+{
+    if (!out || !text || !separator)
+        return -1;
+    ClearOut(out, cap);
+    const char* at = strstr(text, separator);
+    if (!at)
+        return -2;
+    CopyN(out, cap, text, size_t(at - text));
+    return 0;
+}
+
+int SplitStringAfter(char* out, size_t cap, const char* text, const char* separator)
+{
+    if (!out || !text || !separator)
+        return -1;
+    ClearOut(out, cap);
+    const char* at = strstr(text, separator);
+    if (!at)
+        return -2;
+    const char* rest = at + strlen(separator);
+    if (IsPathSeparator(*rest))
+        ++rest;
+    StrCopy(out, cap, rest);
+    return 0;
+}
+
+int MakeNumberedFileName(char* out, size_t cap, const char* path, int number)
+{
+    ClearOut(out, cap);
+    if (!path)
+        return -1;
+    const char* ext = ExtensionStart(path);
+    const char* last = ext - 1;
+    while (last >= path && !IsDigit(*last))
+        --last;
+    if (last < path)
+        return -1;
+    const char* first = last;
+    while (first > path && IsDigit(first[-1]))
+        --first;
+    if (first == path)
+        return -2;
+    CopyN(out, cap, path, size_t(first - path));
+    AppendPaddedNumber(out, cap, number, int(last - first + 1));
+    StrAppend(out, cap, ext);
+    return 0;
+}
+
+void MakeNumberedName(char* out, size_t cap, const char* prefix, const char* modelPath,
+                      int number, int width)
+{
+    if (!StrCopy(out, cap, prefix) || !modelPath)
+        return;
+    const char* ext = ExtensionStart(modelPath);
+    size_t len = strlen(out);
+    CopyN(out + len, cap - len, modelPath, size_t(ext - modelPath));
+    AppendPaddedNumber(out, cap, number, std::clamp(width, 0, 7));
+    StrAppend(out, cap, ext);
+}
+
+void StripBaseDir(char* out, size_t cap, const char* path)
+{
+    StrCopy(out, cap, path ? path + BaseDirCommonLength(path) : nullptr);
+}
+
+void MakeRelativePath(char* out, size_t cap, const char* path)
+{
+    StripBaseDir(out, cap, path);
+    if (!out || cap == 0)
+        return;
+    char* dot = strrchr(out, '.');
+    if (!dot)
+        return;
+    // Keep the folder part of a file name: cut after the separator before the last ".".
+    for (char* p = dot; p > out; --p)
+        if (IsPathSeparator(p[-1])) {
+            *p = 0;
+            return;
+        }
+}
+
+int ListFiles(const char* directory, const char* mask, char (*out)[LIST_FILE_NAME_SIZE],
+              int maxEntries)
+{
+    if (!directory)
+        return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA(SearchPattern(directory, mask).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    int count = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        if (out) {
+            if (count >= maxEntries)
+                break;
+            StrCopy(out[count], LIST_FILE_NAME_SIZE, found.cFileName);
+        }
+        ++count;
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return count;
+}

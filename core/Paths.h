@@ -1,0 +1,86 @@
+#pragma once
+// File-path helpers for byte-string paths where "\" and "/" both separate folders, full
+// paths against the program folder (gBaseDir), numbered file names and folder listings.
+// Every function that writes a path takes the capacity of its out buffer (the array
+// overloads take it from the array) and cuts a longer result at that capacity; out is
+// always terminated. Misuse is reported only by the documented negative results.
+
+#include <cstddef>
+
+bool IsPathSeparator(char c);
+
+// Makes the path end in "\" (a final "/" becomes "\"); false when there is no room.
+bool AddTrailingSlash(char* path, size_t cap);
+
+// Up to and including the last separator; "" when there is none or it is the first byte.
+void ExtractFilePath(char* out, size_t cap, const char* path);
+// After the last separator (the whole path without one).
+void ExtractFileName(char* out, size_t cap, const char* path);
+// The file name without its extension (a leading "." of the name is kept).
+void ExtractFileTitle(char* out, size_t cap, const char* path);
+// From the last "." of the file name to the end; "" without one.
+void ExtractFileExt(char* out, size_t cap, const char* path);
+
+// A drive letter, ":" and a separator.
+bool IsAbsolutePath(const char* path);
+// True when the file opens for reading.
+bool FileExists(const char* path);
+// gBaseDir followed by name.
+void MakeFullPath(char* out, size_t cap, const char* name);
+
+// out = the text before the first occurrence of separator: 0; -1 for a null argument;
+// -2 when the separator does not occur (out is "").
+int SplitString(char* out, size_t cap, const char* text, const char* separator);
+// out = the text after the first occurrence, without one "\" or "/" that follows it.
+int SplitStringAfter(char* out, size_t cap, const char* text, const char* separator);
+
+// Replaces the last digit run before the extension by number, zero-padded to the run's
+// width; what stood between the run and the extension is dropped. 0; -1 when there is no
+// digit; -2 when the digits start the path.
+int MakeNumberedFileName(char* out, size_t cap, const char* path, int number);
+// out = prefix + model path without its extension + number zero-padded to width (at most
+// 7) + the model path's extension.
+void MakeNumberedName(char* out, size_t cap, const char* prefix, const char* modelPath,
+                      int number, int width);
+
+// The path without its leading part shared with gBaseDir (compared in lower case).
+void StripBaseDir(char* out, size_t cap, const char* path);
+// As StripBaseDir, then only the folder part when the rest names a file with an extension.
+void MakeRelativePath(char* out, size_t cap, const char* path);
+
+constexpr size_t LIST_FILE_NAME_SIZE = 256;
+// Lists the files of directory matching the extension mask ("tga", ".tga", "*.tga" and
+// "*tga" all mean "*.tga"; "" or "*" mean every file). Names go to consecutive entries of
+// out, at most maxEntries; returns how many were written, or with a null out how many
+// match. Folders are not listed.
+int ListFiles(const char* directory, const char* mask, char (*out)[LIST_FILE_NAME_SIZE],
+              int maxEntries);
+
+template <size_t N> bool AddTrailingSlash(char (&path)[N])
+{
+    return AddTrailingSlash(path, N);
+}
+template <size_t N> void ExtractFilePath(char (&out)[N], const char* path)
+{
+    ExtractFilePath(out, N, path);
+}
+template <size_t N> void ExtractFileName(char (&out)[N], const char* path)
+{
+    ExtractFileName(out, N, path);
+}
+template <size_t N> void ExtractFileTitle(char (&out)[N], const char* path)
+{
+    ExtractFileTitle(out, N, path);
+}
+template <size_t N> void ExtractFileExt(char (&out)[N], const char* path)
+{
+    ExtractFileExt(out, N, path);
+}
+template <size_t N> void MakeFullPath(char (&out)[N], const char* name)
+{
+    MakeFullPath(out, N, name);
+}
+template <size_t N> int MakeNumberedFileName(char (&out)[N], const char* path, int number)
+{
+    return MakeNumberedFileName(out, N, path, number);
+}

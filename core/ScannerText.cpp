@@ -1,0 +1,80 @@
+#include "core/Scanner.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace Core {
+
+uint32_t ParseHex(const char* text)
+{
+    if (!text)
+        return 0;
+    size_t n = strlen(text);
+    size_t first = (n >= 2 && (text[1] == 'x' || text[1] == 'X')) ? 2 : 0;
+    uint32_t value = 0;
+    for (size_t i = n; i > first; --i) {
+        unsigned c = static_cast<unsigned char>(text[i - 1]);
+        uint32_t digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c < 'a')
+            digit = c - 55;
+        else
+            digit = c - 87;
+        // Digits beyond the eighth wrap around instead of shifting past the word.
+        unsigned shift = unsigned(4 * (n - i)) & 31u;
+        value |= digit << shift;
+    }
+    return value;
+}
+
+void ParseSize(const char* text, int* width, int* height)
+{
+    const char* x = strchr(text, 'x');
+    if (!x)
+        return;
+    if (width)
+        *width = int(atol(text));
+    if (height)
+        *height = int(atol(x + 1));
+}
+
+} // namespace Core
+
+int StripQuotes(char* out, const char* in)
+{
+    size_t n = strlen(in);
+    if (n < 2) {
+        out[0] = 0;
+        return 0;
+    }
+    memmove(out, in + 1, n - 2);
+    out[n - 2] = 0;
+    return int(n - 1);
+}
+
+void FormatThousands(char* text, size_t capacity)
+{
+    const char* sep = strrchr(text, '.');
+    const char* comma = strrchr(text, ',');
+    if (!sep || (comma && comma > sep))
+        sep = comma;
+    if (!sep)
+        return;
+    size_t len = strlen(text);
+    size_t head = size_t(sep - text);
+    if (head < 4)
+        return;
+    size_t blanks = (head - 1) / 3;
+    if (len + blanks + 1 > capacity)
+        return;
+    // Move from the end, inserting a blank in front of every third character counted
+    // back from the separator.
+    memmove(text + head + blanks, text + head, len - head + 1);
+    size_t dst = head + blanks;
+    for (size_t src = head, count = 0; src > 0; --src) {
+        text[--dst] = text[src - 1];
+        if (++count % 3 == 0 && src - 1 > 0)
+            text[--dst] = ' ';
+    }
+}

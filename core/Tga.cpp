@@ -1,0 +1,123 @@
+#include "core/Tga.h"
+
+#include "core/Messages.h"
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+namespace {
+
+constexpr size_t HEADER_SIZE = 18;
+constexpr uint8_t TYPE_TRUE_COLOUR = 2;
+constexpr uint8_t ORIGIN_TOP = 0x20;
+
+struct TgaHeader {
+    uint8_t idLength;
+    uint8_t colourMapType;
+    uint8_t imageType;
+    uint16_t colourMapLength;
+    uint8_t colourMapEntryBits;
+    int width;
+    int height;
+    int bitsPerPixel;
+    uint8_t descriptor;
+};
+
+uint16_t ReadU16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+TgaHeader ParseHeader(const uint8_t* h)
+{
+    TgaHeader t;
+    t.idLength = h[0];
+    t.colourMapType = h[1];
+    t.imageType = h[2];
+    t.colourMapLength = ReadU16(h + 5);
+    t.colourMapEntryBits = h[7];
+    t.width = ReadU16(h + 12);
+    t.height = ReadU16(h + 14);
+    t.bitsPerPixel = h[16];
+    t.descriptor = h[17];
+    return t;
+}
+
+struct FileCloser {
+    void operator()(FILE* f) const { fclose(f); }
+};
+using File = std::unique_ptr<FILE, FileCloser>;
+
+int Refuse(const char* what, const char* path)
+{
+    MsgBox5("TGA file: ", what, " '", path, "'.");
+    return TGA_BAD_DATA;
+}
+
+// Skips the image id and any colour map so the file stands at the first pixel.
+bool SkipToPixels(FILE* f, const TgaHeader& t)
+{
+    long skip = t.idLength;
+    if (t.colourMapType != 0)
+        skip += long(t.colourMapLength) * ((t.colourMapEntryBits + 7) / 8);
+    return fseek(f, skip, SEEK_CUR) == 0;
+}
+
+// Reads the rows into the top-down buffer: bottom-up files fill it from its last row.
+bool ReadRows(FILE* f, const TgaHeader& t, uint8_t* pixels)
+{
+    const size_t fileBytes = size_t(t.bitsPerPixel / 8);
+    const size_t rowBytes = size_t(t.width) * fileBytes;
+    uint8_t row[TGA_MAX_SIZE * 4];  // the caller has checked the width
+    const bool topDown = (t.descriptor & ORIGIN_TOP) != 0;
+    for (int y = 0; y < t.height; ++y) {
+        if (fread(row, 1, rowBytes, f) != rowBytes)
+            return false;
+        uint8_t* dst = pixels + size_t(topDown ? y : t.height - 1 - y) * t.width * 4;
+        for (int x = 0; x < t.width; ++x) {
+            const uint8_t* src = row + size_t(x) * fileBytes;
+            dst[4 * x + 0] = src[0];
+            dst[4 * x + 1] = src[1];
+            dst[4 * x + 2] = src[2];
+            dst[4 * x + 3] = fileBytes == 4 ? src[3] : 0xFF;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int LoadTGA(const char* path, int* width, int* height, uint8_t** pixels)
+{
+    File f(path ? fopen(path, "rb") : nullptr);
+    if (!f)
+        return TGA_CANT_OPEN;
+    uint8_t raw[HEADER_SIZE];
+    if (fread(raw, 1, HEADER_SIZE, f.get()) != HEADER_SIZE)
+        return Refuse("header is cut short in", path);
+    const TgaHeader t = ParseHeader(raw);
+    if (t.width > TGA_MAX_SIZE) {
+        MsgBox("TGA file: width too large.");
+        return TGA_TOO_LARGE;
+    }
+    if (t.height > TGA_MAX_SIZE) {
+        MsgBox("TGA file: height too large.");
+        return TGA_TOO_LARGE;
+    }
+    if (t.imageType != TYPE_TRUE_COLOUR || (t.bitsPerPixel != 24 && t.bitsPerPixel != 32) ||
+        t.width == 0 || t.height == 0)
+        return Refuse("only uncompressed 24- and 32-bit images are read, not", path);
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size_t(t.width) * t.height * 4]);
+    if (!buffer)
+        return Refuse("not enough memory for", path);
+    if (!SkipToPixels(f.get(), t) || !ReadRows(f.get(), t, buffer.get()))
+        return Refuse("image data is cut short in", path);
+    if (width)
+        *width = t.width;
+    if (height)
+        *height = t.height;
+    if (pixels)
+        *pixels = buffer.release();
+    return TGA_OK;
+}
