@@ -1,0 +1,8 @@
+#include "core/UsageParams.h"
+
+SUsageParams gUsageParams;
+
+void ResetUsageParams()
+{
+    gUsageParams = SUsageParams{};
+}
