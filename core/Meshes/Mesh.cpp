@@ -234,7 +234,7 @@ void BuildMeshClones(CMesh* mesh, uint8_t* vertices, void* indices)
     }
     mesh->cloneCount = clones;
     const size_t block = size_t(v) * mesh->stride;
-    const uint32_t worldByte = gUsageParams.worldByte;
+    const uint32_t worldByte = uint32_t(gUsageParams.worldByte);
     const bool numbered = worldByte != MESH_OFFSET_NONE && int(worldByte) < mesh->stride;
     for (int k = 0; k < clones; ++k) {
         uint8_t* dst = vertices + block * k;

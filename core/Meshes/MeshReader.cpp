@@ -403,7 +403,7 @@ int CMeshReader::EnsureIndexBuffer(int perPrimitive, bool fromIndices)
 {
     if (mesh_->indexBuffer)
         return 0;
-    int64_t primitives = std::max(mesh_->primitiveCount, gUsageParams.prims);
+    int64_t primitives = std::max(mesh_->primitiveCount, gUsageParams.primitives);
     indexCapacity_ = primitives * clones_ * perPrimitive;
     bool wide = mesh_->vertexCount > 65535 || (fromIndices && (flags_ & LOAD_MESH_INDEX32));
     int64_t triangles = (indexCapacity_ + 2) / 3;
@@ -853,7 +853,7 @@ int CMeshReader::CreateVertexBuffer()
     const uint32_t layout = format_ ? format_ : collected_;
     mesh_->stride = GetFVFVertexSize(layout);
     mesh_->strideDwords = mesh_->stride / 4;
-    const int64_t vertices = std::max(mesh_->vertexCount, gUsageParams.verts);
+    const int64_t vertices = std::max(mesh_->vertexCount, gUsageParams.vertices);
     if (vertices <= 0)
         return 0;
     const int64_t length = int64_t(mesh_->stride) * clones_ * vertices;
@@ -881,8 +881,8 @@ void CMeshReader::WriteVertices()
     const CSkeleton& skeleton = mesh_->skeleton;
     const bool boneSpace =
         (flags_ & LOAD_MESH_BONE_SPACE) && (mesh_->flags & MESH_VERTS_IN_BONE_SPACE);
-    const uint32_t boneByte = gUsageParams.boneByte;
-    const uint32_t weightByte = gUsageParams.weightByte;
+    const uint32_t boneByte = uint32_t(gUsageParams.boneByte);
+    const uint32_t weightByte = uint32_t(gUsageParams.weightByte);
     const int weights = mesh_->boneWeights;
     for (int i = 0; i < mesh_->vertexCount; ++i) {
         const SMeshVertex& v = s_.vertices[i];
@@ -939,9 +939,9 @@ void CMeshReader::TakeSubMeshes()
         mesh_->subMeshes[i].CopyFrom(s_.subMeshes[i]);
     mesh_->subMeshCount = s_.blockCount;
     mesh_->vertexFormat = format_;
-    mesh_->boneByte = gUsageParams.boneByte;
-    mesh_->reservedVertices = gUsageParams.verts;
-    mesh_->reservedPrimitives = gUsageParams.prims;
+    mesh_->boneByte = uint32_t(gUsageParams.boneByte);
+    mesh_->reservedVertices = gUsageParams.vertices;
+    mesh_->reservedPrimitives = gUsageParams.primitives;
     mesh_->reservedSubMeshes = gUsageParams.submeshes;
 }
 

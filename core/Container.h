@@ -1,0 +1,195 @@
+#pragma once
+// TContainer: the fixed-capacity record container every manager keeps its resources and
+// objects in. Used one of two ways, never both on the same object:
+// - indexed: Add/Free/Remove/At hand out indices 1..N-1 (index 0 means "none"), the last
+//   freed index first;
+// - record pool: AllocRecord/FreeRecord hand out record addresses from record 0 and use all
+//   N records, the last freed record first.
+// It reports nothing itself: a full container answers null (or 0) and the caller warns.
+// Every slot carries an in-use flag, so freeing twice or freeing what was never handed out
+// is refused instead of putting one slot on the free stack twice.
+
+#include <cstring>
+#include <limits>
+#include <new>
+
+template <class T, class Index>
+class TContainer {
+public:
+    TContainer() = default;
+    ~TContainer() { Release(); }
+    TContainer(const TContainer&) = delete;
+    TContainer& operator=(const TContainer&) = delete;
+
+    // Drops the old storage and makes room for n slots (records constructed, pointers
+    // zeroed). False when n does not fit the index type or memory is short: the container
+    // is then empty.
+    bool Init(int n)
+    {
+        Release();
+        if (n < 0 || n > int(std::numeric_limits<Index>::max()))
+            return false;
+        if (n == 0)
+            return true;
+        data = new (std::nothrow) T[n]();
+        freeStack = new (std::nothrow) Index[n]();
+        inUse = new (std::nothrow) bool[n]();
+        if (!data || !freeStack || !inUse) {
+            Release();
+            return false;
+        }
+        capacity = Index(n);
+        return true;
+    }
+
+    void Release()
+    {
+        delete[] data;
+        delete[] freeStack;
+        delete[] inUse;
+        data = nullptr;
+        freeStack = nullptr;
+        inUse = nullptr;
+        count = capacity = freeCount = 0;
+    }
+
+    // Forgets every element; storage stays.
+    void Clear()
+    {
+        count = freeCount = 0;
+        if (inUse)
+            memset(inUse, 0, sizeof(bool) * capacity);
+    }
+
+    // The slot of the last freed index, else the next index; null when full.
+    T* Add()
+    {
+        T* slot = nullptr;
+        Add(slot);
+        return slot;
+    }
+
+    // The same, answering the index taken (0 and a null address when full).
+    Index Add(T*& slot)
+    {
+        int index;
+        if (freeCount > 0)
+            index = freeStack[--freeCount];
+        else if (int(count) < int(capacity) - 1)
+            index = ++count;
+        else {
+            slot = nullptr;
+            return 0;
+        }
+        inUse[index] = true;
+        slot = &data[index];
+        return Index(index);
+    }
+
+    // Gives index back; answers its slot, or null when it is not in use.
+    T* Free(int index)
+    {
+        if (index < 1 || index > int(count) || !inUse[index])
+            return nullptr;
+        PushFree(index);
+        return &data[index];
+    }
+
+    // Pointer elements: gives back the first slot in use holding item and answers its
+    // index (0 when absent). The caller clears the slot.
+    Index Remove(const T& item)
+    {
+        for (int i = 1; i <= int(count); ++i)
+            if (inUse[i] && data[i] == item) {
+                PushFree(i);
+                return Index(i);
+            }
+        return 0;
+    }
+
+    T* At(int i) { return i > 0 && i <= int(count) ? &data[i] : nullptr; }
+    const T* At(int i) const { return i > 0 && i <= int(count) ? &data[i] : nullptr; }
+
+    // The first element in use whose name equals name byte for byte (null pointers
+    // skipped); null for a null or empty name. Elements name themselves with a `name`
+    // field.
+    T* FindByName(const char* name)
+    {
+        if (!name || !*name)
+            return nullptr;
+        for (int i = 1; i <= int(count); ++i)
+            if (inUse[i] && NameMatches(data[i], name))
+                return &data[i];
+        return nullptr;
+    }
+
+    // Record pool: the last freed record, else the next never-used one; null when all
+    // capacity records are out.
+    T* AllocRecord()
+    {
+        int index;
+        if (freeCount > 0)
+            index = freeStack[--freeCount];
+        else if (int(count) < int(capacity))
+            index = count++;
+        else
+            return nullptr;
+        inUse[index] = true;
+        return &data[index];
+    }
+
+    // Record pool: takes back a record this pool handed out; false (and nothing changes)
+    // for a foreign address or a record already free.
+    bool FreeRecord(const T* record)
+    {
+        if (!Owns(record))
+            return false;
+        size_t offset = size_t(reinterpret_cast<const char*>(record) -
+                               reinterpret_cast<const char*>(data));
+        if (offset % sizeof(T) != 0)
+            return false;
+        int index = int(offset / sizeof(T));
+        if (index >= int(count) || !inUse[index])
+            return false;
+        PushFree(index);
+        return true;
+    }
+
+    // True when the address lies within this container's records.
+    bool Owns(const T* p) const { return data && p >= data && p < data + capacity; }
+    bool InUse(int i) const { return i >= 0 && i < int(capacity) && inUse[i]; }
+
+    Index Count() const { return count; }
+    Index Capacity() const { return capacity; }
+    Index FreeCount() const { return freeCount; }
+    T* Data() { return data; }
+
+private:
+    void PushFree(int index)
+    {
+        // In-use flags keep freeCount below capacity; a full stack would mean a corrupt
+        // container, so nothing is pushed then.
+        if (int(freeCount) >= int(capacity))
+            return;
+        inUse[index] = false;
+        freeStack[freeCount++] = Index(index);
+    }
+
+    template <class U>
+    static bool NameMatches(const U& element, const char* name)
+    {
+        return strcmp(element.name, name) == 0;
+    }
+    template <class U>
+    static bool NameMatches(U* element, const char* name)
+    {
+        return element && strcmp(element->name, name) == 0;
+    }
+
+    Index count = 0;      // indexed: highest index in use; record pool: records ever handed out
+    Index capacity = 0;   // slots allocated, index 0 included
+    Index freeCount = 0;  // entries on the free stack
+    T* data = nullptr;
+    Index* freeStack = nullptr;
+    bool* inUse = nullptr;
+};
