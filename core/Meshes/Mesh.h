@@ -123,6 +123,9 @@ struct CMesh {
     CMesh& operator=(const CMesh&) = delete;
 
     void Release();
+    // A deep copy: new buffers with the same contents, its own texture references, bones,
+    // submeshes, materials and bound records.
+    HRESULT CopyFrom(const CMesh& other);
 
     HRESULT BindBuffers();
     HRESULT BindStream(int stream);

@@ -232,6 +232,29 @@ TEST_F(MeshDraw, ReleaseGivesBackTextureReferencesAndIsSafeTwice)
     EXPECT_EQ(0, mesh.materialCount);
 }
 
+TEST_F(MeshDraw, CopiesOwnTheirBuffersAndTextureReferences)
+{
+    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ | MESH_DIFFUSE));
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(D3D_OK, D3DXCreateTexture(Device3D, 1, 1, 1, 0, D3DFMT_A8R8G8B8,
+                                        D3DPOOL_MANAGED, &texture));
+    int index = gMeshTextures.Add("copy.tga", texture);
+    mesh.textures[1] = {texture, index};
+    CMesh copy;
+    ASSERT_EQ(D3D_OK, copy.CopyFrom(mesh));
+    EXPECT_NE(mesh.vertexBuffer, copy.vertexBuffer);
+    EXPECT_EQ(ReadVB(mesh), ReadVB(copy));
+    EXPECT_EQ(ReadIndices(mesh), ReadIndices(copy));
+    EXPECT_EQ(2, gMeshTextures.entries[index].refCount);
+    ASSERT_EQ(1, copy.subMeshCount);
+    EXPECT_EQ(3, copy.subMeshes[0].lastVertex);
+    EXPECT_EQ(mesh.corners[6], copy.corners[6]);
+    mesh.Release();
+    EXPECT_EQ(1, gMeshTextures.entries[index].refCount);
+    copy.Release();
+    EXPECT_EQ(0, gMeshTextures.entries[index].refCount);
+}
+
 TEST_F(MeshDraw, SavedMeshLoadsBackToTheSameBuffers)
 {
     const char* text = R"(NumVertices 6
