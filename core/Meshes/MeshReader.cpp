@@ -765,12 +765,8 @@ int CMeshReader::ReadTrailer()
         MsgBox3("Skeleton blocks are not supported. Mesh file '", path_, "' is not loaded.");
         return LOAD_FAILED;
     }
-    if (StrEqual(word_, "InitBoneInverseTransforms")) {
-        // Only a skeleton gives these matrices a place; without bones there are none.
-        if (mesh_->skeleton.boneCount > 0)
-            return Damaged("bone matrices without a skeleton");
-        Word();
-    }
+    if (StrEqual(word_, "InitBoneInverseTransforms"))
+        Word();  // one matrix per bone, and a mesh read here has no bones
     if (StrEqual(word_, "BOUND_BOX")) {
         float v[24];
         if (!Floats(v, 24))
