@@ -248,6 +248,9 @@ protected:
                         "WINDOWED true\nWIDTH 320\nHEIGHT 240\nCLEAR_COLOR FF204060\n");
         test::WriteFile(dir + "\\System\\SpriteShader.hls",
                         test::ReadFile(test::RunDir() + "\\System\\SpriteShader.hls"));
+        // The application starts the engine, which reads the start script.
+        for (const char* script : {"\\Scripts\\Start.txt", "\\Scripts\\Variables.txt"})
+            test::WriteFile(dir + script, test::ReadFile(test::RunDir() + script));
         ASSERT_EQ(1, program.Start(dir)) << messages.Joined();
         gGraphics.viewportWarningBudget = 2;
         gGraphics.renderTargetWarningBudget = 2;
