@@ -220,6 +220,13 @@ CClassTemplate* CUnitInspector::GetTemplateByIndex(int index)
     return templates.InUse(index) ? templates.At(index) : nullptr;
 }
 
+CClassTemplate* CUnitInspector::FirstTemplate()
+{
+    for (int i = 1; i <= templates.Count(); ++i)
+        if (CClassTemplate* tmpl = GetTemplateByIndex(i)) return tmpl;
+    return nullptr;
+}
+
 CClassTemplate* CUnitInspector::FindTemplateByType(uint32_t unitType)
 {
     for (int i = 1; i <= templates.Count(); ++i) {

@@ -120,6 +120,7 @@ public:
     // The application's unit of a user class, registered by the factory; null without one.
     CAtom* CreateUserUnit(CClassTemplate* cls, const char* userClass);
     CClassTemplate* GetTemplateByIndex(int index);
+    CClassTemplate* FirstTemplate();
     CClassTemplate* FindTemplateByType(uint32_t unitType);
     // The unit type a scene or shader word names ("ATOM", "GEOMETRY", ...), else 0.
     static uint32_t TypeFromKeyword(const char* word);

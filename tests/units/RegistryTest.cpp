@@ -3,6 +3,7 @@
 
 #include "tests/units/UnitFixture.h"
 
+#include "engine/ResourceScan.h"
 #include "scene/Camera.h"
 
 #include <string>
@@ -88,6 +89,17 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
     EXPECT_EQ(11u, gUnitInspector->TypeFromKeyword("CAMERA"));
     EXPECT_EQ(0u, gUnitInspector->TypeFromKeyword("UNIT"));
     EXPECT_EQ(gUnitInspector->GetClassTemplate("C_CAMERA"), gUnitInspector->FindTemplateByType(11));
+}
+
+TEST_F(UnitTest, ShaderConstantsOfAClassPrefixAskItsPrototype)
+{
+    uintptr_t out = 0;
+    EXPECT_EQ(0u, ShaderConstantByName("ATOM::Pos", &out));  // no class yet
+    ASSERT_EQ(0, LoadScript(std::string("UnitInspector [ ") + SIZES + " ]\nCAMERA Eye { };\nATOM Stone { };\n"));
+    EXPECT_EQ(ATOM_POS_WORD, ShaderConstantByName("ATOM::Pos", &out));
+    EXPECT_EQ(ATOM_DIR_WORD, ShaderConstantByName("CAMERA::Dir", &out));
+    EXPECT_EQ(0u, ShaderConstantByName("GEOMETRY::Pos", &out));
+    EXPECT_EQ(0u, ShaderConstantByName("CAMERA::Weight", &out));
 }
 
 TEST_F(UnitTest, UnknownWordOfAClassIsReportedOnceWithTheClassName)
