@@ -5,6 +5,8 @@
 #include "core/Scanner.h"
 #include "core/Strings.h"
 #include "engine/Engine.h"
+#include "engine/MissionLoader.h"
+#include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
 
 #include <windows.h>
@@ -32,6 +34,21 @@ struct SScriptKeyword {
     int arg;            // unit type of a class declaration
 };
 
+int ScanTexSection(FILE* file)
+{
+    if (!gTexContainer) return NO_MANAGER;
+    gTexContainer->FirstScan(file);
+    return 0;
+}
+
+// A script element is no presentation resource; a failure is reported by the container.
+int ScanTexElement(FILE* file, bool surface)
+{
+    if (!gTexContainer) return NO_MANAGER;
+    gTexContainer->ScanElement(file, surface, 0);
+    return 0;
+}
+
 constexpr EScriptItem SECTION = EScriptItem::Section;
 constexpr EScriptItem OBJECT = EScriptItem::Object;
 constexpr EScriptItem CLASS = EScriptItem::Class;
@@ -50,7 +67,7 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
      [](CParser&, FILE* f, int) { return gUnitInspector ? gUnitInspector->FirstScan(f) : NO_MANAGER; }, 0},
     {"Renderer", SECTION, nullptr, 0},
     {"MeshContainer", SECTION, nullptr, 0},
-    {"TexContainer", SECTION, nullptr, 0},
+    {"TexContainer", SECTION, [](CParser&, FILE* f, int) { return ScanTexSection(f); }, 0},
     {"AnimContainer", SECTION, nullptr, 0},
     {"Kinematics", SECTION, nullptr, 0},
     {"ShaderContainer", SECTION, nullptr, 0},
@@ -76,8 +93,8 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"ANIMATION", OBJECT, nullptr, 0},
     {"MESH", OBJECT, nullptr, 0},
     {"VDECLARATOR", OBJECT, nullptr, 0},
-    {"TEXTURE", OBJECT, nullptr, 0},
-    {"SURFACE", OBJECT, nullptr, 0},
+    {"TEXTURE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, false); }, 0},
+    {"SURFACE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, true); }, 0},
     {"LAYOUT", OBJECT, nullptr, 0},
     {"VS_HLSL", OBJECT, nullptr, 0},
     {"PS_HLSL", OBJECT, nullptr, 0},
@@ -140,6 +157,19 @@ int SkipWord(FILE* file, char* word)
     }
     return NestingStep(word);
 }
+
+// "[ label records label words ]" of a capacity keyword.
+void ReadCapacity(FILE* file, int32_t* records, int32_t* values)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_skip(file, word, 2);
+    Core::fscan_int(file, records);
+    Core::fscan_word(file, word);
+    Core::fscan_int(file, values);
+    Core::fscan_word(file, word);
+}
+
+CVariablesPool* MissionVariables() { return gMissionLoader ? &gMissionLoader->variables : nullptr; }
 
 } // namespace
 
@@ -243,25 +273,20 @@ int CParser::ScanVariableCapacities(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "["
-    Core::fscan_word(file, word);
-    while (word[0] && !Equal(word, "]")) {
+    for (Core::fscan_word(file, word); word[0] && !Equal(word, "]"); Core::fscan_word(file, word)) {
         const bool script = Equal(word, "ScriptVarCapacity:");
-        if (script || Equal(word, "MissionVarCapacity:")) {
-            int32_t records = 0, values = 0;
-            Core::fscan_skip(file, word, 2);  // "[" and a label
-            Core::fscan_int(file, &records);
-            Core::fscan_word(file, word);     // a label
-            Core::fscan_int(file, &values);
-            Core::fscan_word(file, word);     // "]"
-            if (script)
-                variables.Init(records, values);
-            else
-                WarningBox(&warningBudget, "CParser::ScanScript :  'MissionVarCapacity:' can't be read yet: skipped.",
-                           nullptr);
-        } else {
+        if (!script && !Equal(word, "MissionVarCapacity:")) {
             WarningBox(&warningBudget, "CParser::Variables :  undefine string '", word, "'.", nullptr);
+            continue;
         }
-        Core::fscan_word(file, word);
+        int32_t records = 0, values = 0;
+        ReadCapacity(file, &records, &values);
+        CVariablesPool* pool = script ? &variables : MissionVariables();
+        if (pool)
+            pool->Init(records, values);
+        else
+            WarningBox(&warningBudget, "CParser::Variables :  no presentation loader for 'MissionVarCapacity:'.",
+                       nullptr);
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "scene/Camera.h"
 #include "scene/Renderer.h"
@@ -81,6 +82,8 @@ void SkipClassBlock(FILE* file)
 }
 
 } // namespace
+
+CUnitInspector::CUnitInspector() = default;
 
 CUnitInspector::~CUnitInspector()
 {

@@ -12,7 +12,6 @@
 #include "core/Container.h"
 #include "core/PVectorFirm.h"
 #include "core/SmoothMover.h"
-#include "engine/ClassTemplate.h"
 #include "scene/Atom.h"
 
 #include <d3dx9.h>
@@ -22,6 +21,7 @@
 #include <vector>
 
 class CCamera;
+class CClassTemplate;
 class CGameMap;
 
 using UserClassFactory = CAtom* (*)(CClassTemplate* scriptClass, const char* userClass);
@@ -77,7 +77,8 @@ public:
 
 class CUnitInspector : public IUnitInspector {
 public:
-    CUnitInspector() = default;
+    // Defined where the template record is known: the header only names it.
+    CUnitInspector();
     // Deletes the units still registered and every prototype.
     ~CUnitInspector() override;
     CUnitInspector(const CUnitInspector&) = delete;

@@ -5,14 +5,14 @@
 // them) and the shadow lists; it draws nothing, picks nothing, and reports and skips
 // "RenderStates:" blocks.
 
-#include "scene/RenderStatesBlock.h"
-
 #include <d3dx9.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
 class CAtom;
+struct CRenderStatesBlock;
 
 class IRenderer {
 public:

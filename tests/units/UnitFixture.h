@@ -4,6 +4,7 @@
 // the scanning protocol, and a unit that counts what the registry calls on it.
 
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/CreateEngine.h"
 #include "engine/Engine.h"
 #include "engine/Parser.h"
