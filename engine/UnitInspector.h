@@ -127,10 +127,10 @@ public:
     static uint32_t TypeFromKeyword(const char* word);
 
     void ClearFrameList() { frameList.Clear(); }
-    // The frame walk. Units that a call made during the walk registers under a new index
-    // (behind the current one) are walked in the same frame; one that reuses a freed index
-    // before the current one waits for the next frame.
-    // Animation instances join the walk with the animation container.
+    // The frame walk. A unit that a call made during the walk registers under a new index
+    // (after the current one) is walked in the same frame; one that reuses a freed index
+    // before the current one waits for the next frame. Animation instances join the walk
+    // with the animation container.
     void ProcessUnits();
     // Deletes every unit (masters take their slaves) and empties the pools; templates stay.
     void Reset();

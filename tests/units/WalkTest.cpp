@@ -122,6 +122,19 @@ TEST_F(WalkTest, ControlsUnitsGoToTheFrameControlsInstead)
     EXPECT_TRUE(gControls3D->frameControls.empty());
 }
 
+// Clones of one control template, the controls camera and lights all join the frame's
+// controls: the array grows, and past its limit it refuses with one report.
+TEST_F(WalkTest, FrameControlsGrowUpToTheirLimitAndReportOnce)
+{
+    for (size_t i = 0; i < CControls3D::MAX_FRAME_CONTROLS; ++i)
+        ASSERT_EQ(0, gControls3D->AddFrameControl(nullptr));
+    EXPECT_EQ(-1, gControls3D->AddFrameControl(nullptr));
+    EXPECT_EQ(-1, gControls3D->AddFrameControl(nullptr));
+    EXPECT_EQ(CControls3D::MAX_FRAME_CONTROLS, gControls3D->frameControls.size());
+    ASSERT_EQ(1u, messages.Count());
+    EXPECT_EQ("PROGRAMMER LIMIT: MAX_FRAME_CONTROLS.", messages.Texts()[0]);
+}
+
 TEST_F(WalkTest, UnitsDeletedByAnIdleCallAreNeverTouchedAgain)
 {
     CountingUnit* first = AddCounting(&a, "First");
