@@ -1,6 +1,7 @@
 #include "scene/Atom.h"
 
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
 #include "engine/MapContainer.h"
 #include "engine/UnitInspector.h"
@@ -150,6 +151,11 @@ void CAtom::DetachSlave(CAtom* slave)
         slave->master = nullptr;
         slave->attachMode = NOT_ATTACHED;
     }
+}
+
+int32_t CAtom::PlaceRotation() const
+{
+    return classTemplate ? classTemplate->PlaceRotate : 1;
 }
 
 void CAtom::SetDirection(int step)

@@ -6,6 +6,7 @@
 
 #include "core/Graphics.h"
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "engine/UnitInspector.h"
 #include "scene/Atom.h"

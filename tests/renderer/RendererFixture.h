@@ -3,6 +3,7 @@
 // "UnitInspector" and "Renderer" sections read through the real script reader, and units
 // that draw a flat coloured rectangle in screen space and log what the renderer asks.
 
+#include "engine/ClassTemplate.h"
 #include "engine/UnitInspector.h"
 #include "scene/Atom.h"
 #include "scene/Renderer.h"
