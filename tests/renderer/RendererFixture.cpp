@@ -100,8 +100,8 @@ void RendererTest::SetUp()
     GetCurrentDirectoryA(sizeof cwd, cwd);
     oldDir_ = cwd;
     dir = test::TempDir("renderer");
-    test::WriteFile(dir + "\\System\\SpriteShader.hls",
-                    test::ReadFile(test::RunDir() + "\\System\\SpriteShader.hls"));
+    for (const char* name : {"SpriteShader.hls", "SpriteMesh.msh", "SpriteMesh2.msh"})
+        test::WriteFile(dir + "\\System\\" + name, test::ReadFile(test::RunDir() + "\\System\\" + name));
     SetCurrentDirectoryA(dir.c_str());
 
     RegisterClassOnce();

@@ -130,10 +130,11 @@ protected:
         const std::string path = scripts::ScriptDir("units_script").Write("Start.txt", text);
         return gParser->LoadScript(path.c_str());
     }
-    // Sizes the registry with the given section body.
+    // Sizes the registry with the given section body, and the render queues the walk fills.
     void SizeRegistry(const std::string& body)
     {
-        ASSERT_EQ(0, LoadScript("UnitInspector [ " + body + " ]\n"));
+        ASSERT_EQ(0, LoadScript("UnitInspector [ " + body + " ]\n"
+                                "Renderer [ QueueCount: 4 InQueueCount: 16 MaxRenderObjects: 16 ]\n"));
     }
     // One engine frame's part of the registry.
     void Frame()
