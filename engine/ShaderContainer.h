@@ -3,17 +3,11 @@
 // from 1 (0 = none). Until the shader container is built it holds none: lookups answer 0,
 // an empty pair or null.
 
-#include <d3d9.h>
+#include "core/GraphicsTypes.h"
 
 #include <cstdint>
 
 struct CShaderTable;
-
-// A shader interface with the shader level it was made for.
-struct ShaderPair {
-    IUnknown* shader = nullptr;
-    int32_t level = 0;
-};
 
 class IShaderContainer {
 public:
