@@ -212,6 +212,16 @@ struct CGraphics {
     void DrawCursor();
     void DrawText(int font, const char* text, const RECT& rect, D3DCOLOR color);
 
+    // --- Render-target textures and surfaces (core/Textures.cpp) ---
+    // 1 level, render-target usage, default pool; null on failure.
+    IDirect3DTexture9* CreateTargetTexture(int width, int height, D3DFORMAT format);
+    // Quality 0, not lockable, no discard; null on failure.
+    IDirect3DSurface9* CreateRenderTarget(int width, int height, D3DFORMAT format,
+                                          D3DMULTISAMPLE_TYPE samples);
+    IDirect3DSurface9* CreateDepthSurface(int width, int height, D3DFORMAT format,
+                                          D3DMULTISAMPLE_TYPE samples);
+    // --- end of render-target textures and surfaces ---
+
 private:
     void ResetCache();
     void ForgetSceneState();

@@ -5,6 +5,7 @@
 #include "core/CameraMath.h"
 #include "core/Core.h"
 #include "core/Messages.h"
+#include "core/Textures.h"
 
 namespace {
 
@@ -189,7 +190,8 @@ int CGraphics::Init(HWND window)
 
 int CGraphics::CreateDevice()
 {
-    // The "TEX " loader's shared buffer is allocated here together with the texture module.
+    // Without memory now, the "TEX " loader tries again when it needs the buffer.
+    AllocGarbleBuffer();
     Device3D = nullptr;
     D3DCAPS9 deviceCaps = {};
     Direct3D->GetDeviceCaps(D3DADAPTER_DEFAULT, deviceType, &deviceCaps);

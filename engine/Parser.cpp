@@ -6,6 +6,7 @@
 #include "core/Strings.h"
 #include "engine/Engine.h"
 #include "engine/MissionLoader.h"
+#include "engine/TexContainer.h"
 
 #include <windows.h>
 
@@ -32,6 +33,21 @@ struct SScriptKeyword {
     int arg;            // unit type of a class declaration
 };
 
+int ScanTexSection(FILE* file)
+{
+    if (!gTexContainer) return NO_MANAGER;
+    gTexContainer->FirstScan(file);
+    return 0;
+}
+
+// A script element is no presentation resource; a failure is reported by the container.
+int ScanTexElement(FILE* file, bool surface)
+{
+    if (!gTexContainer) return NO_MANAGER;
+    gTexContainer->ScanElement(file, surface, 0);
+    return 0;
+}
+
 constexpr EScriptItem SECTION = EScriptItem::Section;
 constexpr EScriptItem OBJECT = EScriptItem::Object;
 constexpr EScriptItem CLASS = EScriptItem::Class;
@@ -44,7 +60,7 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"UnitInspector", SECTION, nullptr, 0},
     {"Renderer", SECTION, nullptr, 0},
     {"MeshContainer", SECTION, nullptr, 0},
-    {"TexContainer", SECTION, nullptr, 0},
+    {"TexContainer", SECTION, [](CParser&, FILE* f, int) { return ScanTexSection(f); }, 0},
     {"AnimContainer", SECTION, nullptr, 0},
     {"Kinematics", SECTION, nullptr, 0},
     {"ShaderContainer", SECTION, nullptr, 0},
@@ -70,8 +86,8 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"ANIMATION", OBJECT, nullptr, 0},
     {"MESH", OBJECT, nullptr, 0},
     {"VDECLARATOR", OBJECT, nullptr, 0},
-    {"TEXTURE", OBJECT, nullptr, 0},
-    {"SURFACE", OBJECT, nullptr, 0},
+    {"TEXTURE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, false); }, 0},
+    {"SURFACE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, true); }, 0},
     {"LAYOUT", OBJECT, nullptr, 0},
     {"VS_HLSL", OBJECT, nullptr, 0},
     {"PS_HLSL", OBJECT, nullptr, 0},
