@@ -325,36 +325,13 @@ int CUnitInspector::DeleteUnit(CAtom* unit)
 {
     if (!unit) return -1;
     RemoveUnitFromProcess(unit);
-    DeleteSlaves(unit);
-    StopSmoothMovers(unit);
+    unit->DeleteSlaves();
+    unit->StopSmoothMovers();
     unit->Release();
     if (unit->master) unit->master->DetachSlave(unit);
     ForgetUnit(unit);
     delete unit;
     return 0;
-}
-
-// Takes the head record each time: deleting a slave never walks a list being changed.
-void CUnitInspector::DeleteSlaves(CAtom* unit)
-{
-    while (SUnitAttach* record = unit->slaves) {
-        unit->slaves = record->next;
-        CAtom* slave = record->unit;
-        FreeUnitAttach(record);
-        if (!slave) continue;
-        slave->master = nullptr;
-        slave->attachMode = NOT_ATTACHED;
-        DeleteUnit(slave);
-    }
-}
-
-void CUnitInspector::StopSmoothMovers(CAtom* unit)
-{
-    while (CSmoothMover* mover = unit->smoothMovers) {
-        unit->smoothMovers = mover->next;
-        mover->next = nullptr;
-        FreeSmoothMover(mover);
-    }
 }
 
 // No pointer of this frame may outlive the unit.

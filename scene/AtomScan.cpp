@@ -198,16 +198,6 @@ int CAtom::ScanMissionData(FILE* file, const char* word)
         [](FILE*, const char* w) { return Unknown(w); });
 }
 
-// Start actions are read once attached units and animations exist; until then the block is
-// reported and skipped so its words are never taken for keywords.
-int CAtom::ScanStartActions(FILE* file)
-{
-    if (!classTemplate) return SCAN_UNKNOWN;
-    WarningBox(&gWarningBudget, "CAtom::ScanStartActions:  start actions of UNIT '", name,
-               "' can't be read yet: skipped.", nullptr);
-    return Core::fscan_skip_block(file) ? SCAN_BLOCK_END : SCAN_DONE;
-}
-
 int CAtom::ScanSysControls(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
