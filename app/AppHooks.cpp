@@ -2,6 +2,28 @@
 
 #include "core/Config.h"
 #include "core/Core.h"
+#include "engine/CreateEngine.h"
+#include "engine/Engine.h"
+#include "engine/Parser.h"
+#include "scene/Renderer.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+namespace {
+
+// The control column on the right of the 3D view.
+constexpr int COLUMN_WIDTH = 250;
+
+void SeedRandom()
+{
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    srand(unsigned(counter.LowPart & 0x7FFF));
+}
+
+} // namespace
 
 int AppInitBeforeWindow()
 {
@@ -10,13 +32,36 @@ int AppInitBeforeWindow()
     return 0;
 }
 
+// The developer panel is asked for once it exists (ENGINE_DEVELOPER_PANEL | 1).
 int AppStart()
 {
+    SeedRandom();
+    if (CreateEngine(0x1) != 0 || gIParser->LoadScript("Scripts/Start.txt") != 0) {
+        gCore.SetExitFlag();
+        return 0;
+    }
+    const int viewWidth = AppWindowConfig.width - COLUMN_WIDTH;
+    const int viewHeight = AppWindowConfig.height;
+    gIEngine->SetViewRect(0, 0, viewWidth, viewHeight);
+    gIRenderer->SetViewport(0, 0, viewWidth, viewHeight);
+    gIEngine->SetMode(3, 0);
+    gCore.InitStatistic(4, 4, 1);
     return 0;
 }
 
-void AppProcess() {}
+void AppProcess()
+{
+    if (gIEngine)
+        gIEngine->Process();
+}
 
-void AppRender() {}
+void AppRender()
+{
+    if (gIEngine)
+        gIEngine->Render();
+}
 
-void AppExit() {}
+void AppExit()
+{
+    DestroyEngine();
+}

@@ -1,0 +1,4 @@
+#include "engine/AnimContainer.h"
+
+CAnimContainer* gAnimContainer = nullptr;
+IAnimContainer* gIAnimContainer = nullptr;

@@ -1,0 +1,4 @@
+#include "engine/ArrayContainer.h"
+
+CArrayContainer* gArrayContainer = nullptr;
+IArrayContainer* gIArrayContainer = nullptr;

@@ -1,0 +1,655 @@
+#include "engine/Engine.h"
+
+#include "core/FrameTimer.h"
+#include "core/Graphics.h"
+#include "core/Messages.h"
+#include "engine/AnimContainer.h"
+#include "engine/ArrayContainer.h"
+#include "engine/Controls3D.h"
+#include "engine/EngineTrace.h"
+#include "engine/Engineer.h"
+#include "engine/Iconer.h"
+#include "engine/MapContainer.h"
+#include "engine/MeshContainer.h"
+#include "engine/MissionLoader.h"
+#include "engine/Scenes.h"
+#include "engine/ScriptWords.h"
+#include "engine/TexContainer.h"
+#include "engine/UnitInspector.h"
+#include "gui/WinSuperior.h"
+#include "scene/Camera.h"
+#include "scene/ParticleSystems.h"
+#include "scene/Renderer.h"
+
+#include <cstdlib>
+#include <cstring>
+
+CEngine* gEngine = nullptr;
+IEngine* gIEngine = nullptr;
+
+namespace {
+
+constexpr uint8_t KEY_LEFT_ARROW = 203;
+constexpr uint8_t KEY_RIGHT_ARROW = 205;
+
+void RotateKeyAction()
+{
+    if (gEngine)
+        gEngine->RotateSelectedUnit();
+}
+
+bool IsZero(const D3DXVECTOR4& v)
+{
+    return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
+}
+
+} // namespace
+
+SMouseInput ReadMouseInput()
+{
+    SMouseInput in;
+    in.x = gInput.mouseX;
+    in.y = gInput.mouseY;
+    in.leftClick = gInput.leftClick;
+    in.rightClick = gInput.rightClick;
+    in.middleClick = gInput.middleClick;
+    in.rightHeld = gInput.rightHeld;
+    in.middleHeld = gInput.middleHeld;
+    in.altDown = gInput.AltDown();
+    in.wheel = gInput.wheelDelta;
+    in.winUnderMouse = gWinSuperior.pWinUnderMouse;
+    return in;
+}
+
+CEngine::CEngine()
+{
+    for (D3DXMATRIX& m : boneMatrices)
+        D3DXMatrixIdentity(&m);
+    if (Device3D)
+        Device3D->GetViewport(&view);
+}
+
+CEngine::~CEngine()
+{
+    PopRotationTable();
+}
+
+int CEngine::SetMode(int newMode, uint32_t newFlags)
+{
+    mode = newMode;
+    flags = newFlags;
+    if (newMode == 3 || newMode == 4)
+        flags |= 0x20E4;
+    if (newMode == 3)
+        flags |= 0x118;
+    return 0;
+}
+
+void CEngine::SetViewRect(int x, int y, int width, int height)
+{
+    view.X = DWORD(x);
+    view.Y = DWORD(y);
+    view.Width = DWORD(width);
+    view.Height = DWORD(height);
+}
+
+void CEngine::SetViewOffset(int x, int y)
+{
+    offsetX = x;
+    offsetY = y;
+}
+
+void CEngine::Stop()
+{
+    stopped = 1;
+    if (viewWindow)
+        viewWindow->flags &= ~WIN_ACTIVE;
+}
+
+void CEngine::Start()
+{
+    stopped = 0;
+    if (viewWindow)
+        viewWindow->flags |= WIN_ACTIVE;
+}
+
+bool CEngine::InsideView(int x, int y) const
+{
+    const int x0 = int(view.X) + offsetX;
+    const int y0 = int(view.Y) + offsetY;
+    return x >= x0 && x <= x0 + int(view.Width) - 1 && y >= y0 &&
+           y <= y0 + int(view.Height) - 1;
+}
+
+bool CEngine::OverViewWindow(const SMouseInput& in) const
+{
+    return viewWindow && in.winUnderMouse == viewWindow;
+}
+
+bool CEngine::ControlPicked() const
+{
+    return gControls3D && gControls3D->ControlPicked();
+}
+
+void CEngine::PopRotationTable()
+{
+    if (!(selectState & 1))
+        return;
+    selectState &= ~1u;
+    gInput.RemoveTable(&rotationTable);
+}
+
+void CEngine::GetPickedPoints(D3DXVECTOR4* point, SMapPos* mapPos)
+{
+    if (point)
+        *point = pickedPoint;
+    if (mapPos)
+        *mapPos = pickedMapPos;
+}
+
+void CEngine::UpdateMouseState()
+{
+    UpdateMouseState(ReadMouseInput());
+}
+
+void CEngine::UpdateMouseState(const SMouseInput& in)
+{
+    if (stopped || !flags || !OverViewWindow(in) || !InsideView(in.x, in.y))
+        return;
+    latchedLeft = in.leftClick;
+    latchedRight = in.rightClick;
+    latchedMiddle = in.middleClick;
+    if ((flags & ENG_WHEEL) && in.wheel)
+        latchedWheel = in.wheel;
+}
+
+int CEngine::Process()
+{
+    if (stopped)
+        return -2;
+    if (gMissionLoader->HasPending()) {
+        EngineTrace("DoStartMission");
+        gMissionLoader->DoStartMission();
+    }
+    if (!gMissionLoader->Running())
+        return -1;
+    EngineTrace("ResetFrame");
+    gRenderer->ResetFrame();
+    gUnitInspector->ClearFrameList();
+    SMouseInput in = ReadMouseInput();
+    CCamera* camera = gUnitInspector->GetCamera();
+    if (camera) {
+        EngineTrace("Camera");
+        camera->PreRender();
+        HandleMouse(in);
+        camera->UpdateMotion();
+    }
+    frameTime = gFrameTimer.step * timeScale;
+    if (gEngineer) {
+        EngineTrace("EngineerUpdate");
+        gEngineer->Update();
+    }
+    PickFrame(gMapContainer->GetMap(currentMap), camera, in);
+    EngineTrace("ProcessUnits");
+    gUnitInspector->ProcessUnits();
+    gParticleSystems->Update();
+    gRenderer->UpdateSkeletons();
+    gControls3D->PickControls();
+    pickedUnit = nullptr;
+    if ((flags & ENG_PICK_UNITS) && OverViewWindow(in) && !ControlPicked() && camera &&
+        !IsZero(rayDirection)) {
+        EngineTrace("PickUnit");
+        pickedUnit = gRenderer->PickUnit(rayOrigin, rayDirection);
+    }
+    ClearLatchedMouse();
+    gGraphics.clearColor = D3DCOLOR(gRenderer->clearColor);
+    return 0;
+}
+
+// Ground pick, dragging of a selected unit and the camera cell: only with a map; the
+// ground is picked only along a real ray (a main camera exists and the ray is not zero).
+void CEngine::PickFrame(CGameMap* map, CCamera* camera, const SMouseInput& in)
+{
+    if (!map)
+        return;
+    if ((flags & ENG_PICK_GROUND) && camera && !IsZero(rayDirection)) {
+        EngineTrace("PickGround");
+        PickGround(map, rayOrigin, rayDirection, &pickedPoint, &pickedMapPos, in);
+    }
+    if ((flags & ENG_SELECT) && selectedUnit && OverViewWindow(in) && !ControlPicked()) {
+        pickedMapPos.direction = selectedUnit->mapPos.direction;
+        selectedUnit->PlaceOnMap(pickedMapPos);
+    }
+    if (camera) {
+        EngineTrace("CameraCell");
+        D3DXVECTOR4 target(camera->target.x, camera->target.y, camera->target.z, 1.0f);
+        map->GetPosByFPos(&cameraCell, target);
+    }
+}
+
+int CEngine::Render()
+{
+    if (!gMissionLoader->Running())
+        return -1;
+    if (gRenderer->paused)
+        return -2;
+    if (gEngineer) {
+        EngineTrace("EngineerBeforeRender");
+        gEngineer->BeforeRender();
+    }
+    EngineTrace("RenderShadows");
+    gRenderer->RenderShadows();
+    EngineTrace("RenderUnits");
+    gRenderer->RenderUnits(1);
+    EngineTrace("RenderGlows");
+    gRenderer->RenderGlows();
+    if (gEngineer) {
+        EngineTrace("EngineerAfterRender");
+        gEngineer->AfterRender();
+    }
+    return 0;
+}
+
+// The ray through the cursor in the view rectangle, from the device's view and projection.
+void CEngine::ComputePickRay(const SMouseInput& in)
+{
+    CCamera* camera = gUnitInspector->GetCamera();
+    rayOrigin = D3DXVECTOR4(camera->eye.x, camera->eye.y, camera->eye.z, 1.0f);
+    if (!Device3D || !view.Width || !view.Height)
+        return;
+    D3DXMATRIX viewMatrix, projection, inverse;
+    Device3D->GetTransform(D3DTS_VIEW, &viewMatrix);
+    Device3D->GetTransform(D3DTS_PROJECTION, &projection);
+    if (projection._11 == 0.0f || projection._22 == 0.0f ||
+        !D3DXMatrixInverse(&inverse, nullptr, &viewMatrix))
+        return;
+    const int x0 = int(view.X) + offsetX, y0 = int(view.Y) + offsetY;
+    const float px = (float(in.x - x0) * 2.0f / float(view.Width) - 1.0f) / projection._11;
+    const float py = -(float(in.y - y0) * 2.0f / float(view.Height) - 1.0f) / projection._22;
+    D3DXVECTOR3 dir(px * inverse._11 + py * inverse._21 + inverse._31,
+                    px * inverse._12 + py * inverse._22 + inverse._32,
+                    px * inverse._13 + py * inverse._23 + inverse._33);
+    D3DXVec3Normalize(&dir, &dir);
+    rayDirection = D3DXVECTOR4(dir.x, dir.y, dir.z, 0.0f);
+}
+
+void CEngine::HandleMouse(const SMouseInput& in)
+{
+    CCamera* camera = gUnitInspector->GetCamera();
+    if (stopped || !camera)
+        return;
+    if (!InsideView(in.x, in.y)) {
+        camera->motionFlags = 0;
+        return;
+    }
+    ComputePickRay(in);
+    if (camera->UnderProgramControl())
+        return;
+    if (flags & ENG_EDGE_MARKS)
+        HandleEdgeMarks(camera, in);
+    if (flags & ENG_WHEEL)
+        HandleZoom(camera, in);
+    const bool rightClick = in.rightClick || latchedRight;
+    if (rightClick && OverViewWindow(in) && !(camera->motionFlags & CAM_ROTATING)) {
+        camera->motionFlags &= ~CAM_ROTATED;
+        if ((flags & ENG_SELECT) && selectedUnit)
+            PopRotationTable();
+        DeselectUnit();
+    }
+    HandleRotation(camera, in);
+    if (flags & ENG_SECOND_DRAG)
+        HandlePan(camera, in);
+    if ((in.leftClick || latchedLeft) && OverViewWindow(in) && !ControlPicked())
+        HandleClick();
+}
+
+void CEngine::HandleEdgeMarks(CCamera* camera, const SMouseInput& in)
+{
+    const int x0 = int(view.X) + offsetX, y0 = int(view.Y) + offsetY;
+    camera->motionFlags &= ~uint32_t(CAM_EDGES);
+    if (in.x == x0)
+        camera->motionFlags |= CAM_EDGE_LEFT;
+    if (in.x == x0 + int(view.Width) - 1)
+        camera->motionFlags |= CAM_EDGE_RIGHT;
+    if (in.y == y0)
+        camera->motionFlags |= CAM_EDGE_TOP;
+    if (in.y == y0 + int(view.Height) - 1)
+        camera->motionFlags |= CAM_EDGE_BOTTOM;
+}
+
+void CEngine::HandleZoom(CCamera* camera, const SMouseInput& in)
+{
+    if (!(in.wheel || latchedWheel) || !OverViewWindow(in)) {
+        camera->motionFlags &= ~uint32_t(CAM_ZOOM);
+        return;
+    }
+    if (!latchedWheel)
+        latchedWheel = in.wheel;
+    camera->motionFlags |= CAM_ZOOM;
+    if (camera->zoomSpeed == 0.0f)
+        camera->zoomDirection = latchedWheel < 1 ? 1.0f : -1.0f;
+    camera->zoomTime = camera->fadeTime;
+}
+
+void CEngine::HandleRotation(CCamera* camera, const SMouseInput& in)
+{
+    const bool held = in.rightHeld || (in.middleHeld && in.altDown);
+    if (!(flags & ENG_DRAG) || !held || !OverViewWindow(in)) {
+        if (camera->motionFlags & CAM_ROTATING)
+            camera->motionFlags |= CAM_ROTATED;
+        camera->motionFlags &= ~uint32_t(CAM_ROTATE_HELD | CAM_ROTATING);
+        return;
+    }
+    if (!(camera->motionFlags & CAM_ROTATE_HELD)) {
+        camera->motionFlags |= CAM_ROTATE_HELD;
+        camera->motionFlags &= ~uint32_t(CAM_ROTATED);
+        dragStartX = in.x;
+        dragStartY = in.y;
+        return;
+    }
+    const bool moved = std::abs(in.x - dragStartX) >= DRAG_THRESHOLD ||
+                       std::abs(in.y - dragStartY) >= DRAG_THRESHOLD;
+    if (moved && !(camera->motionFlags & CAM_ROTATING)) {
+        camera->motionFlags |= CAM_ROTATING;
+        camera->rotationStart[0] = in.x;
+        camera->rotationStart[1] = in.y;
+    }
+}
+
+void CEngine::HandlePan(CCamera* camera, const SMouseInput& in)
+{
+    if (!in.middleHeld || in.altDown) {
+        camera->motionFlags &= ~uint32_t(CAM_PAN);
+        return;
+    }
+    camera->panTime = camera->panGlideTime;
+    if (!(camera->motionFlags & CAM_PAN)) {
+        camera->motionFlags |= CAM_PAN;
+        camera->panStart[0] = in.x;
+        camera->panStart[1] = in.y;
+    }
+}
+
+void CEngine::HandleClick()
+{
+    if ((flags & ENG_SELECT) && selectedUnit) {
+        PopRotationTable();
+        selectedUnit->SetMapPos(pickedMapPos);
+        selectedUnit = nullptr;
+        return;
+    }
+    if (pickedUnit && (pickedUnit->sysControls & SYS_SELECTING) &&
+        !(flags & ENG_NO_CLICK_SELECT)) {
+        SelectUnit(pickedUnit, (flags & ENG_FULL_SELECT) != 0);
+        return;
+    }
+    if (!selectedUnit)
+        return;
+    if (orderCallback)
+        orderCallback(0);
+    if (!selectedUnit->moveControls)
+        return;
+    const int hook = selectedUnit->orderHook ? selectedUnit->orderHook(0) : 0;
+    if (!(hook & 1))
+        selectedUnit->StartMoves(pickedPoint, 1);
+}
+
+void CEngine::SelectUnit(CAtom* unit, bool full)
+{
+    if (selectCallback)
+        selectCallback(0);
+    if (full) {
+        if (selectedUnit) {
+            if (selectedUnit->deselectHook)
+                selectedUnit->deselectHook(0);
+            selectedUnit->state &= ~uint32_t(UNIT_SELECTED);
+        }
+        selectedUnit = unit;
+        unit->state |= UNIT_SELECTED;
+        if (unit->selectHook)
+            unit->selectHook(unit);
+        unit->RegisterIcon();
+    }
+    if ((flags & ENG_SELECT) && !(selectState & 1) && gInput.PushLevel(&rotationTable))
+        selectState |= 1;
+}
+
+void CEngine::DeselectUnit()
+{
+    if (deselectCallback)
+        deselectCallback(0);
+    if (!selectedUnit)
+        return;
+    if (selectedUnit->deselectHook)
+        selectedUnit->deselectHook(0);
+    if (gIconer)
+        gIconer->RemoveIconFrame(selectedUnit);
+    selectedUnit->state &= ~uint32_t(UNIT_SELECTED);
+    selectedUnit = nullptr;
+}
+
+void CEngine::RotateSelectedUnit()
+{
+    const CKeyHandler* key = gInput.lastMatched;
+    if (!selectedUnit || !key)
+        return;
+    const int step = selectedUnit->mapPos.direction + key->userValue * selectedUnit->rotationFactor;
+    selectedUnit->SetDirection(step & 7);
+}
+
+bool CEngine::PickGround(CGameMap* map, const D3DXVECTOR4& origin, const D3DXVECTOR4& direction,
+                         D3DXVECTOR4* outPoint, SMapPos* outMapPos, const SMouseInput& in)
+{
+    if (!map || !OverViewWindow(in))
+        return false;
+    D3DXVECTOR4 p = origin + direction * pickStep;
+    p.w = 1.0f;
+    D3DXVECTOR4 step = direction * 2.0f;
+    step.w = 0.0f;
+    SMapPos cell;
+    float groundY = 0.0f;
+    auto sample = [&]() {
+        map->GetCellXZClamped(&cell, p);
+        groundY = float(map->GetAltByPos4(cell)) * stepY;
+    };
+    int i = 0;
+    for (; i < PICK_MARCH_STEPS; ++i, p += step) {
+        sample();
+        if (groundY > p.y || seaHeight > p.y)
+            break;
+    }
+    if (i == PICK_MARCH_STEPS)
+        return false;
+    p -= step;
+    step = direction * 0.2f;
+    step.w = 0.0f;
+    for (i = 0; i < PICK_MARCH_STEPS; ++i, p += step) {
+        sample();
+        if (groundY >= p.y || seaHeight >= p.y)
+            break;
+    }
+    if (i == PICK_MARCH_STEPS)
+        return false;
+    if (outMapPos)
+        *outMapPos = cell;
+    if (outPoint) {
+        if (flags & ENG_SNAP_TO_CELL) {
+            map->GetFPos_XZ_ByPos4(outPoint, cell);
+            outPoint->y = groundY;
+        } else {
+            *outPoint = D3DXVECTOR4(p.x, groundY, p.z, 1.0f);
+        }
+    }
+    if (groundPickCallback)
+        groundPickCallback(0);
+    return true;
+}
+
+void CEngine::CreateViewWindow()
+{
+    gWinSuperior.ResetOrigin();
+    if (!viewWindow)
+        viewWindow = gWinSuperior.AddWin(int(view.X) + offsetX, int(view.Y) + offsetY,
+                                         int(view.Width), int(view.Height), 0);
+    if (flags & ENG_SHOW_VIEW_WINDOW)
+        viewWindow->flags |= WIN_ACTIVE;
+    if (gControls3D)
+        gControls3D->EnsureActiveControls();
+    if (rotationTable.count)
+        return;
+    rotateLeftKey.Set(KEY_LEFT_ARROW, KEY_AUTO_REPEAT, RotateKeyAction);
+    rotateLeftKey.userValue = -1;
+    rotateRightKey.Set(KEY_RIGHT_ARROW, KEY_AUTO_REPEAT, RotateKeyAction);
+    rotateRightKey.userValue = 1;
+    rotationTable.Fill(&rotateLeftKey, &rotateRightKey);
+}
+
+// Ends the presentation's part of the engine; flags, view, world parameters and callbacks
+// stay. The rotation keys go with the selection so they never act on a unit that is gone.
+void CEngine::ResetMission()
+{
+    flags &= ~uint32_t(ENG_SELECT);
+    PopRotationTable();
+    pickedUnit = nullptr;
+    selectedUnit = nullptr;
+    currentMap = 0;
+    ClearLatchedMouse();
+    validMap = nullptr;
+    validMapValue = 0;
+    gUnitInspector->Reset();
+    gMapContainer->ClearMaps();
+    gAnimContainer->FreeMarkedFiles();
+    gTexContainer->ReleasePresentationTextures();
+    gMeshContainer->ReleasePresentationMeshes();
+    gArrayContainer->FreeAll();
+    gControls3D->Reset();
+    gIconer->Reset();
+    gRenderer->ResetQueues();
+    gParticleSystems->ResetAll();
+    gScenes->FreeAll();
+}
+
+int CEngine::AssignValidMap(CUserArray* array, int value)
+{
+    CGameMap* map = gMapContainer->GetMap(currentMap);
+    if (!map)
+        return WarningBox(&warningBudget, "CEngine::AssignValidMap Error:  The map is null.",
+                          nullptr), -1;
+    if (!array)
+        return WarningBox(&warningBudget,
+                          "CEngine::AssignValidMap Error:  The valid map is null.", nullptr),
+               -1;
+    if (array->width != map->Width() || array->height != map->Height())
+        return WarningBox(&warningBudget,
+                          "CEngine::AssignValidMap Error:  The size of valid map and game map is "
+                          "not correspond.",
+                          nullptr),
+               -1;
+    validMap = array;
+    validMapValue = value;
+    return 0;
+}
+
+int CEngine::CollectBoneChain(const int32_t* masters, int boneCount, int first, int last,
+                              int32_t* chain)
+{
+    int count = 0;
+    for (int bone = first; bone >= 0 && bone < boneCount && count < MAX_BONE_CHAIN;
+         bone = masters[bone]) {
+        chain[count++] = bone;
+        if (bone == last)
+            break;
+    }
+    return count;
+}
+
+int CEngine::TransformPoint(D3DXVECTOR4* out, D3DXVECTOR4* outNormal, const D3DXVECTOR4& in,
+                            CAtom* unit, int firstBone, int lastBone)
+{
+    if (!unit)
+        return WarningBox(&warningBudget, "CEngine::TransformPoint Error:  pUnit=null.",
+                          nullptr), -1;
+    if (unit->boneCount <= 0 || !unit->boneMasters)
+        return WarningBox(&warningBudget,
+                          "CEngine::TransformPoint Error:  pMesh=null or "
+                          "pMesh->Skeleton.NumBones=0.",
+                          nullptr), -1;
+    if (firstBone < 0 || firstBone >= unit->boneCount)
+        return WarningBox(&warningBudget,
+                          "CEngine::TransformPoint Error:  StartIndex>=pMesh->Skeleton.NumBones.",
+                          nullptr), -1;
+    D3DXMATRIX product;
+    D3DXMatrixIdentity(&product);
+    if (unit->boneMatrices) {
+        int32_t chain[MAX_BONE_CHAIN];
+        const int count =
+            CollectBoneChain(unit->boneMasters, unit->boneCount, firstBone, lastBone, chain);
+        for (int i = 0; i < count; ++i) {
+            boneMatrices[i] = unit->boneMatrices[chain[i]];
+            if (unit->boneOffsets) {
+                const D3DXVECTOR3& offset = unit->boneOffsets[chain[i]];
+                boneMatrices[i]._41 = offset.x;
+                boneMatrices[i]._42 = offset.y;
+                boneMatrices[i]._43 = offset.z;
+            }
+            D3DXMatrixMultiply(&product, &product, &boneMatrices[i]);
+        }
+    }
+    D3DXMatrixMultiply(&product, &product, &unit->world);
+    D3DXVec4Transform(out, &in, &product);
+    if (outNormal) {
+        D3DXVECTOR3 normal(0, 0, 1);
+        D3DXVec3TransformNormal(&normal, &normal, &product);
+        *outNormal = D3DXVECTOR4(normal.x, normal.y, normal.z, 0.0f);
+    }
+    return 0;
+}
+
+// One "WorldParams" key; 0 when the word is not one of them.
+int CEngine::ReadWorldParam(FILE* file, const char* word)
+{
+    struct FloatKey {
+        const char* name;
+        float* value;
+        SFog* fog;
+    };
+    const FloatKey keys[] = {
+        {"StepY:", &stepY, nullptr},
+        {"NightLightsLevelB_On:", &nightLightsLevelB_On, nullptr},
+        {"NightLightsLevelB_Off:", &nightLightsLevelB_Off, nullptr},
+        {"AirFogStart:", &airFog.start, &airFog},
+        {"AirFogFinal:", &airFog.final, &airFog},
+        {"WaterFogStart:", &waterFog.start, &waterFog},
+        {"WaterFogFinal:", &waterFog.final, &waterFog},
+    };
+    static_assert(sizeof keys / sizeof keys[0] == 7, "float keys of WorldParams");
+    char number[256];
+    if (strcmp(word, "SeaLevel:") == 0) {
+        ReadScriptWord(file, number, sizeof number);
+        seaLevel = int32_t(atol(number));
+        return 1;
+    }
+    for (const FloatKey& key : keys) {
+        if (strcmp(word, key.name) != 0)
+            continue;
+        ReadScriptWord(file, number, sizeof number);
+        *key.value = float(atof(number));
+        if (key.fog)
+            key.fog->range = key.fog->final - key.fog->start;
+        return 1;
+    }
+    return 0;
+}
+
+int CEngine::ScanWorldParams(FILE* file)
+{
+    char word[514];
+    ReadScriptWord(file, word, sizeof word);  // the opening "["
+    for (ReadScriptWord(file, word, sizeof word); word[0] && strcmp(word, "]") != 0;
+         ReadScriptWord(file, word, sizeof word)) {
+        if (!ReadWorldParam(file, word))
+            MsgBox3("Undefined string '", word, "' in WorldParams.");
+    }
+    seaHeight = float(seaLevel) * stepY;
+    return 0;
+}

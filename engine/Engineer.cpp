@@ -1,0 +1,4 @@
+#include "engine/Engineer.h"
+
+CEngineer* gEngineer = nullptr;
+IEngineer* gIEngineer = nullptr;

@@ -1,0 +1,4 @@
+#include "engine/FontContainer.h"
+
+CFontContainer* gFontContainer = nullptr;
+IFontContainer* gIFontContainer = nullptr;

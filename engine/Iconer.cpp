@@ -1,0 +1,4 @@
+#include "engine/Iconer.h"
+
+CIconer* gIconer = nullptr;
+CIconer* gIIconer = nullptr;

@@ -1,0 +1,4 @@
+#include "engine/Kinematics.h"
+
+CKinematics* gKinematics = nullptr;
+IKinematics* gIKinematics = nullptr;

@@ -1,0 +1,3 @@
+#include "engine/Layouts.h"
+
+CLayouts* gLayouts = nullptr;

@@ -1,0 +1,4 @@
+#include "engine/Nations.h"
+
+CNations* gNations = nullptr;
+INations* gINations = nullptr;

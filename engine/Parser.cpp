@@ -1,0 +1,281 @@
+#include "engine/Parser.h"
+
+#include "core/Core.h"
+#include "core/Messages.h"
+#include "core/Scanner.h"
+#include "core/Strings.h"
+#include "engine/Engine.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+
+CParser* gParser = nullptr;
+IParser* gIParser = nullptr;
+
+namespace {
+
+enum class EScriptItem { Include, Section, Object, Class };
+
+// A reader takes the file positioned after its keyword and the entry's argument.
+// NO_MANAGER: the manager that reads the item does not exist; nothing was read.
+using ScriptReader = int (*)(CParser&, FILE*, int arg);
+constexpr int NO_MANAGER = INT32_MIN;
+
+struct SScriptKeyword {
+    const char* word;
+    EScriptItem item;
+    ScriptReader read;  // null: the item's manager cannot read it yet
+    int arg;            // unit type of a class declaration
+};
+
+constexpr EScriptItem SECTION = EScriptItem::Section;
+constexpr EScriptItem OBJECT = EScriptItem::Object;
+constexpr EScriptItem CLASS = EScriptItem::Class;
+
+const SScriptKeyword SCRIPT_KEYWORDS[] = {
+    {"ScriptFile:", EScriptItem::Include, [](CParser& p, FILE* f, int) { return p.ScanInclude(f); }, 0},
+    {"Variables", SECTION, [](CParser& p, FILE* f, int) { return p.ScanVariableCapacities(f); }, 0},
+    {"Variables:", OBJECT, [](CParser& p, FILE* f, int) { return p.ScanVariables(f); }, 0},
+
+    {"UnitInspector", SECTION, nullptr, 0},
+    {"Renderer", SECTION, nullptr, 0},
+    {"MeshContainer", SECTION, nullptr, 0},
+    {"TexContainer", SECTION, nullptr, 0},
+    {"AnimContainer", SECTION, nullptr, 0},
+    {"Kinematics", SECTION, nullptr, 0},
+    {"ShaderContainer", SECTION, nullptr, 0},
+    {"MapContainer", SECTION, nullptr, 0},
+    {"Nations", SECTION, nullptr, 0},
+    {"UserArrays", SECTION, nullptr, 0},
+    {"Fonts", SECTION, nullptr, 0},
+    {"ParticleContainer", SECTION, nullptr, 0},
+    {"Controls3D", SECTION, nullptr, 0},
+    {"Layouts", SECTION, nullptr, 0},
+    {"WorldParams", SECTION,
+     [](CParser&, FILE* f, int) { return gEngine ? gEngine->ScanWorldParams(f) : NO_MANAGER; }, 0},
+
+    {"PARTICLE_SYSTEM", OBJECT, nullptr, 0},
+    {"NATION", OBJECT, nullptr, 0},
+    {"GamerNation:", OBJECT, nullptr, 0},
+    {"CONTROL_GROUP", OBJECT, nullptr, 0},
+    {"WINDOW", OBJECT, nullptr, 1},
+    {"BUTTON", OBJECT, nullptr, 2},
+    {"LABEL", OBJECT, nullptr, 3},
+    {"EDIT", OBJECT, nullptr, 4},
+    {"ICONER", OBJECT, nullptr, 0},
+    {"ANIMATION", OBJECT, nullptr, 0},
+    {"MESH", OBJECT, nullptr, 0},
+    {"VDECLARATOR", OBJECT, nullptr, 0},
+    {"TEXTURE", OBJECT, nullptr, 0},
+    {"SURFACE", OBJECT, nullptr, 0},
+    {"LAYOUT", OBJECT, nullptr, 0},
+    {"VS_HLSL", OBJECT, nullptr, 0},
+    {"PS_HLSL", OBJECT, nullptr, 0},
+    {"SHADER_TABLE", OBJECT, nullptr, 0},
+    {"FONT", OBJECT, nullptr, 0},
+    {"SAVES_LAYOUT", OBJECT, nullptr, 0},
+    {"ArrayData", OBJECT, nullptr, 0},
+
+    {"ATOM", CLASS, nullptr, 1},
+    {"SHADOW_CAMERA", CLASS, nullptr, 2},
+    {"PARTICLE_EMITTER", CLASS, nullptr, 3},
+    {"GEOMETRY", CLASS, nullptr, 4},
+    {"SPRITE_2D", CLASS, nullptr, 5},
+    {"TREE", CLASS, nullptr, 6},
+    {"CONTROL_3D", CLASS, nullptr, 7},
+    {"LABEL_3D", CLASS, nullptr, 8},
+    {"ICON", CLASS, nullptr, 9},
+    {"FREE_LIGHT", CLASS, nullptr, 10},
+    {"DIR_LIGHT", CLASS, nullptr, 10},
+    {"CAMERA", CLASS, nullptr, 11},
+    {"BILLBOARD", CLASS, nullptr, 12},
+    {"BILL_LIGHT", CLASS, nullptr, 13},
+    {"WEAPON", CLASS, nullptr, 14},
+    {"SELECT_PLANE", CLASS, nullptr, 15},
+    {"BOLIDE", CLASS, nullptr, 16},
+    {"TEXT3D", CLASS, nullptr, 17},
+    {"UNIT", CLASS, nullptr, 18},
+    {"SHIP", CLASS, nullptr, 19},
+    {"HUMAN", CLASS, nullptr, 20},
+};
+static_assert(std::size(SCRIPT_KEYWORDS) == 3 + 15 + 21 + 21, "includes, sections, objects, classes");
+
+const SScriptKeyword* FindKeyword(const char* word)
+{
+    for (const SScriptKeyword& key : SCRIPT_KEYWORDS)
+        if (strcmp(key.word, word) == 0) return &key;
+    return nullptr;
+}
+
+bool Equal(const char* a, const char* b) { return strcmp(a, b) == 0; }
+
+// How a word changes the nesting of skipped text: "[" and "{" open, "]" and "};" close.
+int NestingStep(const char* word)
+{
+    if (Equal(word, "[") || Equal(word, "{")) return 1;
+    if (Equal(word, "]") || Equal(word, "};")) return -1;
+    return 0;
+}
+
+// Reads one word of skipped text; a quoted string is taken whole so that its blanks do
+// not split it. Returns the word's change of nesting.
+int SkipWord(FILE* file, char* word)
+{
+    Core::fscan_word(file, word);
+    const size_t length = strlen(word);
+    if (word[0] == '"' && (length == 1 || word[length - 1] != '"')) {
+        char rest[Core::QUOTED_REST_BUFFER_SIZE];
+        Core::fscan_quoted_rest(file, rest, word);
+        return 0;
+    }
+    return NestingStep(word);
+}
+
+} // namespace
+
+int CParser::LoadScript(const char* path)
+{
+    includeDepth = 0;
+    return ScanScript(path);
+}
+
+int CParser::GetVariable(const char* name, void* out) { return variables.GetVariable(name, out); }
+
+int CParser::GetVariable(const char* name, void* out, int maxWords)
+{
+    return variables.GetVariable(name, out, maxWords);
+}
+
+bool CParser::PushInclude(const char* path)
+{
+    char full[SCRIPT_PATH_SIZE];
+    const DWORD length = GetFullPathNameA(path, SCRIPT_PATH_SIZE, full, nullptr);
+    if (length == 0 || length >= SCRIPT_PATH_SIZE) StrCopy(full, sizeof full, path);
+    for (int i = 0; i < includeDepth; ++i) {
+        if (_stricmp(includeStack[i], full) == 0) {
+            MsgBox3("CParser::ScanScript  Error:  Script file '", path, "' includes itself.");
+            return false;
+        }
+    }
+    if (includeDepth >= MAX_INCLUDE_DEPTH) {
+        MsgBox3("CParser::ScanScript  Error:  Script files are nested too deep at '", path, "'.");
+        return false;
+    }
+    StrCopy(includeStack[includeDepth++], SCRIPT_PATH_SIZE, full);
+    return true;
+}
+
+int CParser::ScanScript(const char* path)
+{
+    if (!PushInclude(path)) return -1;
+    FILE* file = fopen(path, "r");
+    int result = -1;
+    if (file) {
+        result = ScanItems(file);
+        fclose(file);
+    } else {
+        MsgBox3("CParser::ScanScript  Error:  Can't load script file '", path, "'");
+    }
+    --includeDepth;
+    return result;
+}
+
+int CParser::ScanItems(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    bool pending = false;  // a skipped item ended at the next item's keyword
+    for (;;) {
+        if (gExitCode) return -1;
+        if (!pending) Core::fscan_word(file, word);
+        pending = false;
+        if (!word[0]) return 0;
+        const SScriptKeyword* key = FindKeyword(word);
+        if (!key) {
+            WarningBox(&warningBudget, "CParser::ScanScript :  undefine string '", word, "'.", nullptr);
+            continue;
+        }
+        const int result = key->read ? key->read(*this, file, key->arg) : NO_MANAGER;
+        if (result == NO_MANAGER) {
+            WarningBox(&warningBudget, "CParser::ScanScript :  '", word,
+                       "' can't be read yet: skipped.", nullptr);
+            pending = SkipUnsupported(file, key->item == EScriptItem::Object, word);
+            continue;
+        }
+        if (key->item == EScriptItem::Include && result != 0) return result;
+    }
+}
+
+// Skips an item that cannot be read. Sections and class declarations end with their
+// bracket or block; other objects have no common end, so they run to the next keyword
+// outside any bracket or block, which is left in word (true). False: nothing is pending.
+bool CParser::SkipUnsupported(FILE* file, bool toKeyword, char* word)
+{
+    int depth = 0;
+    bool opened = false;
+    for (;;) {
+        const int step = SkipWord(file, word);
+        if (!word[0]) return false;
+        depth = depth + step < 0 ? 0 : depth + step;
+        opened = opened || step > 0;
+        if (!toKeyword && opened && depth == 0) return false;
+        if (toKeyword && depth == 0 && FindKeyword(word)) return true;
+    }
+}
+
+int CParser::ScanInclude(FILE* file)
+{
+    char path[Core::STRING_BUFFER_SIZE];
+    Core::fscan_string(file, path);
+    return ScanScript(path);
+}
+
+int CParser::ScanVariableCapacities(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // "["
+    Core::fscan_word(file, word);
+    while (word[0] && !Equal(word, "]")) {
+        const bool script = Equal(word, "ScriptVarCapacity:");
+        if (script || Equal(word, "MissionVarCapacity:")) {
+            int32_t records = 0, values = 0;
+            Core::fscan_skip(file, word, 2);  // "[" and a label
+            Core::fscan_int(file, &records);
+            Core::fscan_word(file, word);     // a label
+            Core::fscan_int(file, &values);
+            Core::fscan_word(file, word);     // "]"
+            if (script)
+                variables.Init(records, values);
+            else
+                WarningBox(&warningBudget, "CParser::ScanScript :  'MissionVarCapacity:' can't be read yet: skipped.",
+                           nullptr);
+        } else {
+            WarningBox(&warningBudget, "CParser::Variables :  undefine string '", word, "'.", nullptr);
+        }
+        Core::fscan_word(file, word);
+    }
+    return 0;
+}
+
+int CParser::ScanVariables(FILE* file)
+{
+    char name[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, name);  // "{"
+    for (;;) {
+        Core::fscan_word(file, name);
+        if (!name[0] || Equal(name, "};")) return 0;
+        const int result = variables.AddVariable(name, file);
+        if (result == -1) {
+            MsgBox("CParser::ScanVariables:  ScriptVarCapacity is exceed.");
+            gExitCode = 1;
+            return -1;
+        }
+        if (result == -2) {
+            MsgBox("CParser::ScanVariables:  ScriptVarCapacity is not initialized.");
+            gExitCode = 1;
+            return -2;
+        }
+    }
+}

@@ -1,0 +1,119 @@
+#include "engine/ResourceScan.h"
+
+#include "core/Messages.h"
+#include "core/Scanner.h"
+#include "core/Strings.h"
+#include "engine/ClassTemplate.h"
+#include "engine/Engine.h"
+#include "scene/ParticleSystems.h"
+#include "scene/Renderer.h"
+
+#include <cstring>
+#include <iterator>
+#include <string>
+
+namespace {
+
+struct SWordBits {
+    const char* word;
+    uint32_t bits;
+};
+
+const SWordBits FVF_WORDS[] = {
+    {"xyz", 0x2},    {"normal", 0x10}, {"diffuse", 0x40}, {"specular", 0x80}, {"uv0", 0x100},
+    {"uv1", 0x200},  {"xyzw", 0x4},    {"bone", 0x1000},  {"weight", 0x8},
+};
+static_assert(std::size(FVF_WORDS) == 9, "vertex-format words");
+
+// Where a named constant's data lives; null while no manager keeps it.
+using ConstantData = const void* (*)();
+const void* NotKept() { return nullptr; }
+
+struct SShaderConstant {
+    const char* name;
+    uint32_t result;
+    ConstantData data;
+};
+
+// The frame matrices, light arrays and per-object pointers belong to the renderer's frame
+// data; until the renderer keeps them their names resolve later.
+const SShaderConstant SHADER_CONSTANTS[] = {
+    {"mWorld", SHADER_CONST_PER_OBJECT, NotKept},
+    {"mView", 0, NotKept},
+    {"mWorldView", 0, NotKept},
+    {"mProj", 0, NotKept},
+    {"mViewProj", 0, NotKept},
+    {"mWorldViewProj", 0, NotKept},
+    {"mMirror", 0, NotKept},
+    {"mShadow", 0, NotKept},
+    {"mWorldShadow", 0, NotKept},
+    {"ShadowColor", 0, NotKept},
+    {"ShadowClearColor", 0, NotKept},
+    {"MirrorPlane", 0, NotKept},
+    {"mBones", SHADER_CONST_PER_OBJECT, NotKept},
+    {"mWorlds", SHADER_CONST_PER_OBJECT, NotKept},
+    {"Colors", SHADER_CONST_PER_OBJECT, NotKept},
+    {"ClearColor", 0, [] { return gRenderer ? static_cast<const void*>(&gRenderer->clearColor) : nullptr; }},
+    {"AnimFactor", 0, NotKept},
+    {"UvMulAdd", 0, NotKept},
+    {"AirFog", 0, [] { return gEngine ? static_cast<const void*>(&gEngine->airFog) : nullptr; }},
+    {"WaterFog", 0, [] { return gEngine ? static_cast<const void*>(&gEngine->waterFog) : nullptr; }},
+    {"LocalCamPos", 0, NotKept},
+    {"LocalCamDir", 0, NotKept},
+    {"DiffuseLights", 0, NotKept},
+    {"SpecularLights", 0, NotKept},
+    {"LocalLigthDir", 0, NotKept},
+};
+static_assert(std::size(SHADER_CONSTANTS) == 25, "named constant sources");
+
+// "Prefix::Param": the parameter begins two characters after the first ":"; fewer than
+// two characters there leave it empty.
+const char* ParamAfterPrefix(const char* colon) { return strlen(colon + 1) >= 2 ? colon + 2 : ""; }
+
+bool IsListEnd(const char* word) { return !word[0] || strcmp(word, "]") == 0; }
+
+} // namespace
+
+uint32_t ScanFVF(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // "["
+    uint32_t fvf = 0;
+    bool known = true;
+    for (Core::fscan_word(file, word); !IsListEnd(word); Core::fscan_word(file, word)) {
+        const SWordBits* entry = nullptr;
+        for (const SWordBits& w : FVF_WORDS)
+            if (strcmp(w.word, word) == 0) entry = &w;
+        if (entry) {
+            fvf |= entry->bits;
+        } else if (known) {
+            MsgBox3("Undefine FVF '", word, "'");
+            known = false;
+        }
+    }
+    return known ? fvf : 0;
+}
+
+uint32_t ShaderConstantByName(const char* name, uintptr_t* out)
+{
+    if (!name || !name[0]) return 0;
+    *out = 0;
+    for (const SShaderConstant& constant : SHADER_CONSTANTS) {
+        if (strcmp(constant.name, name) != 0) continue;
+        *out = reinterpret_cast<uintptr_t>(constant.data());
+        return constant.result;
+    }
+    const char* colon = strchr(name, ':');
+    if (!colon) return 0;
+    const char* param = ParamAfterPrefix(colon);
+    if (!param[0]) return 0;
+    const std::string prefix(name, colon);
+    if (prefix == "PartSystem") {
+        *out = 1;
+        return gParticleSystems ? gParticleSystems->GetParamIndex(param) : 0;
+    }
+    if (prefix == "TEMPLATE") return gDefaultClassTemplate.ParamByName(param);
+    // Class prefixes ("ATOM", "GEOMETRY", ...) ask a class prototype, which the unit
+    // registry does not keep yet: the name resolves later.
+    return 0;
+}

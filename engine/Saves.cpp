@@ -1,0 +1,4 @@
+#include "engine/Saves.h"
+
+CSaves* gSaves = nullptr;
+ISaves* gISaves = nullptr;

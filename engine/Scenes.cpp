@@ -1,0 +1,4 @@
+#include "engine/Scenes.h"
+
+CScenes* gScenes = nullptr;
+IScenes* gIScenes = nullptr;

@@ -1,0 +1,4 @@
+#include "engine/ShaderContainer.h"
+
+CShaderContainer* gShaderContainer = nullptr;
+IShaderContainer* gIShaderContainer = nullptr;

@@ -1,0 +1,4 @@
+#include "engine/TexContainer.h"
+
+CTexContainer* gTexContainer = nullptr;
+ITexContainer* gITexContainer = nullptr;

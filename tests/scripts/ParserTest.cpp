@@ -1,0 +1,245 @@
+#include "tests/scripts/ScriptFiles.h"
+
+#include "engine/Engine.h"
+#include "engine/Parser.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using scripts::ExitCodeGuard;
+using scripts::ScriptDir;
+
+const char* const VARIABLES_SECTION =
+    "Variables [\n"
+    "  ScriptVarCapacity: [ Records: 16 Words: 256 ]\n"
+    "]\n";
+
+// Each test reads with its own parser, as the engine does with gParser.
+struct ParserTest : ::testing::Test {
+    ExitCodeGuard exitCode;
+    test::MessageRecorder messages;
+    std::unique_ptr<CParser> parser = std::make_unique<CParser>();
+
+    int32_t IntVariable(const char* name)
+    {
+        int32_t value = -12345;
+        EXPECT_EQ(1, parser->GetVariable(name, &value, 1)) << name;
+        return value;
+    }
+};
+
+TEST_F(ParserTest, SectionsVariablesAndIncludesAreRead)
+{
+    ScriptDir dir("parser_sections");
+    const std::string inner = dir.Write("Inner.txt", "Variables: {\n  Inner 2\n};\n");
+    const std::string start = dir.Write(
+        "Start.txt", std::string("// start\n") + VARIABLES_SECTION +
+                         "Variables: {\n  Outer 1\n  Name \"\xC6\xE8\xEB\xEE\xE9 \xEA\xEE\xEC\xEF\xEB\xE5\xEA\xF1\"\n};\n"
+                         "ScriptFile: \"" + inner + "\"\n"
+                         "Variables: { Last 3 };\n");
+    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
+    EXPECT_EQ(1, IntVariable("Outer"));
+    EXPECT_EQ(2, IntVariable("Inner"));
+    EXPECT_EQ(3, IntVariable("Last"));
+    char text[64] = {};
+    EXPECT_EQ(4, parser->GetVariable("Name", text, 16));
+    EXPECT_STREQ("\xC6\xE8\xEB\xEE\xE9 \xEA\xEE\xEC\xEF\xEB\xE5\xEA\xF1", text);  // code page 1251
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ParserTest, UnknownWordWarnsOnceAndReadingGoesOn)
+{
+    ScriptDir dir("parser_unknown");
+    const std::string start =
+        dir.Write("Start.txt", std::string(VARIABLES_SECTION) + "Bogus\nVariables: { A 1 };\n");
+    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript :  undefine string 'Bogus'.", messages.Texts()[0]);
+    EXPECT_EQ(1, IntVariable("A"));
+}
+
+TEST_F(ParserTest, UnknownWordsSpendTheBudgetOfTen)
+{
+    ScriptDir dir("parser_budget");
+    std::string text;
+    for (int i = 0; i < 12; ++i) text += "w" + std::to_string(i) + "\n";
+    const std::string start = dir.Write("Start.txt", text);
+    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
+    EXPECT_EQ(10u, messages.Count());
+    EXPECT_EQ(0, parser->warningBudget);
+}
+
+TEST_F(ParserTest, ItemsWithoutReaderAreReportedAndSkipped)
+{
+    ScriptDir dir("parser_unsupported");
+    const std::string start = dir.Write(
+        "Start.txt", std::string(VARIABLES_SECTION) +
+                         "MeshContainer [ MeshCount: 10 Inner: [ 1 2 ] ]\n"
+                         "Variables: { A 1 };\n"
+                         "UNIT LABEL : Parent {\n  Glowing: { GlowLevel: 2 };\n  MESH x\n};\n"
+                         "Variables: { B 2 };\n"
+                         "TEXTURE Sky USAGE [ dynamic ] \"My TEXTURE file.tga\"\n"
+                         "Variables: { C 3 };\n");
+    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
+    ASSERT_EQ(3u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript :  'MeshContainer' can't be read yet: skipped.", messages.Texts()[0]);
+    EXPECT_EQ("CParser::ScanScript :  'UNIT' can't be read yet: skipped.", messages.Texts()[1]);
+    EXPECT_EQ("CParser::ScanScript :  'TEXTURE' can't be read yet: skipped.", messages.Texts()[2]);
+    EXPECT_EQ(1, IntVariable("A"));
+    EXPECT_EQ(2, IntVariable("B"));
+    EXPECT_EQ(3, IntVariable("C"));
+}
+
+TEST_F(ParserTest, WorldParamsGoToTheEngine)
+{
+    ScriptDir dir("parser_world");
+    const std::string start = dir.Write(
+        "Start.txt", "WorldParams [ SeaLevel: 3 StepY: 0.5 ]\nVariables [ ScriptVarCapacity: [ R: 1 W: 1 ] ]\n");
+    CEngine* const oldEngine = gEngine;
+    gEngine = nullptr;
+    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript :  'WorldParams' can't be read yet: skipped.", messages.Texts()[0]);
+    EXPECT_EQ(1, parser->variables.recordCapacity) << "the next section is read";
+
+    messages.Clear();
+    auto engine = std::make_unique<CEngine>();
+    gEngine = engine.get();
+    EXPECT_EQ(0, std::make_unique<CParser>()->LoadScript(start.c_str()));
+    gEngine = oldEngine;
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    EXPECT_FLOAT_EQ(1.5f, engine->SeaHeight());
+}
+
+TEST_F(ParserTest, MissingScriptAndMissingIncludeStop)
+{
+    ScriptDir dir("parser_missing");
+    const std::string missing = dir.Path("Nothing.txt");
+    EXPECT_EQ(-1, parser->LoadScript(missing.c_str()));
+    ASSERT_EQ(1u, messages.Count());
+    EXPECT_EQ("CParser::ScanScript  Error:  Can't load script file '" + missing + "'", messages.Texts()[0]);
+
+    messages.Clear();
+    const std::string start = dir.Write(
+        "Start.txt", "ScriptFile: \"" + missing + "\"\n" + VARIABLES_SECTION + "Bogus\n");
+    EXPECT_EQ(-1, parser->LoadScript(start.c_str()));
+    EXPECT_EQ(1u, messages.Count()) << "nothing after the failed include is read: " << messages.Joined();
+    EXPECT_EQ(0, parser->variables.recordCapacity);
+}
+
+TEST_F(ParserTest, SelfIncludeAndCycleAreRefused)
+{
+    ScriptDir dir("parser_cycle");
+    const std::string self = dir.Path("Self.txt");
+    dir.Write("Self.txt", "ScriptFile: \"" + self + "\"\n");
+    EXPECT_EQ(-1, parser->LoadScript(self.c_str()));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript  Error:  Script file '" + self + "' includes itself.", messages.Texts()[0]);
+
+    messages.Clear();
+    const std::string a = dir.Path("A.txt"), b = dir.Path("B.txt");
+    dir.Write("A.txt", "ScriptFile: \"" + b + "\"\n");
+    dir.Write("B.txt", "ScriptFile: \"" + a + "\"\n");
+    EXPECT_EQ(-1, parser->LoadScript(a.c_str()));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript  Error:  Script file '" + a + "' includes itself.", messages.Texts()[0]);
+
+    // The same file may be included twice in a row: only a file still open is refused.
+    messages.Clear();
+    const std::string twice = dir.Write(
+        "Twice.txt", std::string(VARIABLES_SECTION) + "ScriptFile: \"" + dir.Write("V.txt", "") +
+                         "\"\nScriptFile: \"" + dir.Path("V.txt") + "\"\n");
+    EXPECT_EQ(0, parser->LoadScript(twice.c_str()));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ParserTest, IncludeDepthIsLimited)
+{
+    ScriptDir dir("parser_depth");
+    for (int i = 1; i <= 40; ++i)
+        dir.Write("F" + std::to_string(i) + ".txt",
+                  "ScriptFile: \"" + dir.Path("F" + std::to_string(i + 1) + ".txt") + "\"\n");
+    dir.Write("F41.txt", "");
+    EXPECT_EQ(-1, parser->LoadScript(dir.Path("F1.txt").c_str()));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript  Error:  Script files are nested too deep at '" + dir.Path("F33.txt") + "'.",
+              messages.Texts()[0]);
+
+    // 32 levels are fine.
+    messages.Clear();
+    dir.Write("F32.txt", "");
+    EXPECT_EQ(0, parser->LoadScript(dir.Path("F1.txt").c_str()));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ParserTest, FatalConditionInIncludeStopsTheOuterScript)
+{
+    ScriptDir dir("parser_fatal");
+    const std::string inner = dir.Write("Inner.txt", "Unknown\nVariables: { A 1 };\nMore\n");
+    const std::string start = dir.Write(
+        "Start.txt", "ScriptFile: \"" + inner + "\"\n" + VARIABLES_SECTION + "Never\n");
+    EXPECT_EQ(-1, parser->LoadScript(start.c_str()));
+    EXPECT_EQ(1, gExitCode);
+    ASSERT_EQ(2u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript :  undefine string 'Unknown'.", messages.Texts()[0]);
+    EXPECT_EQ("CParser::ScanVariables:  ScriptVarCapacity is not initialized.", messages.Texts()[1]);
+    EXPECT_EQ(0, parser->variables.recordCapacity) << "the outer script stopped before its section";
+}
+
+TEST_F(ParserTest, FullVariablesPoolIsFatal)
+{
+    ScriptDir dir("parser_full");
+    const std::string start = dir.Write(
+        "Start.txt",
+        "Variables [ ScriptVarCapacity: [ Records: 1 Words: 8 ] ]\nVariables: { A 1 B 2 };\nBogus\n");
+    EXPECT_EQ(-1, parser->LoadScript(start.c_str()));
+    EXPECT_EQ(1, gExitCode);
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanVariables:  ScriptVarCapacity is exceed.", messages.Texts()[0]);
+}
+
+TEST_F(ParserTest, VariablesSectionReportsUnknownWordsAndSecondSizing)
+{
+    ScriptDir dir("parser_capacity");
+    const std::string start = dir.Write(
+        "Start.txt", std::string(VARIABLES_SECTION) +
+                         "Variables [ Capacity: ScriptVarCapacity: [ R: 99 W: 99 ] ]\n"
+                         "Variables: { Too.long.but.fine \"text\" A 0x10 };\n");
+    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::Variables :  undefine string 'Capacity:'.", messages.Texts()[0]);
+    EXPECT_EQ(16, parser->variables.recordCapacity) << "the first sizing stays";
+    EXPECT_EQ(16, IntVariable("A"));
+}
+
+TEST_F(ParserTest, RejectedVariablesAreSkipped)
+{
+    ScriptDir dir("parser_rejected");
+    const std::string start = dir.Write(
+        "Start.txt", "Variables [ ScriptVarCapacity: [ Records: 8 Words: 4 ] ]\n"
+                     "Variables: {\n  " + std::string(59, 'n') + " [ 1 2 ]\n  Big [ 1 2 3 4 5 ]\n  A 1\n};\n");
+    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
+    EXPECT_EQ(2u, messages.Count()) << messages.Joined();
+    EXPECT_EQ(0, gExitCode);
+    EXPECT_EQ(1, IntVariable("A"));
+}
+
+TEST_F(ParserTest, SampleStartScriptLoadsWithoutMessages)
+{
+    const std::string oldDir = [] {
+        char buffer[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, buffer);
+        return std::string(buffer);
+    }();
+    ASSERT_TRUE(SetCurrentDirectoryA(test::RunDir().c_str()));
+    const int result = parser->LoadScript("Scripts/Start.txt");
+    SetCurrentDirectoryA(oldDir.c_str());
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    EXPECT_GT(parser->variables.recordCount, 0);
+}
+
+} // namespace
