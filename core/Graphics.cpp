@@ -1,14 +1,56 @@
 #include "core/Graphics.h"
 
-#include "core/Core.h"
-#include "core/Messages.h"
+#include "core/CameraMath.h"
+
+#include <cstring>
 
 IDirect3D9* Direct3D;
 IDirect3DDevice9* Device3D;
 CGraphics gGraphics;
 
+namespace {
+
+struct SProfileName {
+    int level;
+    const char* name;
+};
+
+const SProfileName PIXEL_PROFILES[] = {
+    {11, "ps_1_1"}, {12, "ps_1_2"}, {13, "ps_1_3"}, {14, "ps_1_4"}, {20, "ps_2_0"}, {30, "ps_3_0"},
+};
+static_assert(sizeof PIXEL_PROFILES / sizeof PIXEL_PROFILES[0] == 6, "pixel profiles");
+
+const SProfileName VERTEX_PROFILES[] = {{11, "vs_1_1"}, {20, "vs_2_0"}, {30, "vs_3_0"}};
+static_assert(sizeof VERTEX_PROFILES / sizeof VERTEX_PROFILES[0] == 3, "vertex profiles");
+
+template <size_t N>
+void FillProfiles(char (&slots)[SHADER_LEVEL_SLOTS][PROFILE_NAME_SIZE],
+                  const SProfileName (&names)[N])
+{
+    memset(slots, 0, sizeof slots);
+    for (const SProfileName& p : names)
+        strcpy(slots[p.level], p.name);
+}
+
+} // namespace
+
 CGraphics::CGraphics()
 {
+    deviceType = D3DDEVTYPE_HAL;
+    FillProfiles(psProfiles, PIXEL_PROFILES);
+    FillProfiles(vsProfiles, VERTEX_PROFILES);
+    viewportWarningBudget = 2;
+    renderTargetWarningBudget = 2;
+    presentWarningBudget = 1;
+    drawSpriteWarningBudget = 2;
+    bindWarningBudget = 2;
+    ResetSettings();
+    ResetCache();
+}
+
+void CGraphics::ResetSettings()
+{
+    behaviorFlags = D3DCREATE_MIXED_VERTEXPROCESSING;
     presentParams = D3DPRESENT_PARAMETERS{};
     presentParams.BackBufferWidth = 1024;
     presentParams.BackBufferHeight = 768;
@@ -19,104 +61,72 @@ CGraphics::CGraphics()
     presentParams.AutoDepthStencilFormat = D3DFMT_D16;
     presentParams.FullScreen_RefreshRateInHz = 75;
     presentParams.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    textureColorKey = 0;
+    clearColor = 0;
+    clearFlags = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER;
 }
 
-int CGraphics::Init(HWND window)
+// Everything that belongs to one device, back to its state before Init.
+void CGraphics::ResetCache()
 {
-    Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-    if (!Direct3D) {
-        MsgBox("Can`t create Direct3D of DX9 version");
-        return -1;
-    }
-    const SAppWindowConfig& cfg = AppWindowConfig;
-    D3DPRESENT_PARAMETERS& pp = presentParams;
-    pp.hDeviceWindow = window;
-    if (cfg.windowed) {
-        pp.Windowed = TRUE;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.FullScreen_RefreshRateInHz = 0;
-        bool framed = (cfg.winStyle & WS_OVERLAPPEDWINDOW) != 0;
-        pp.BackBufferWidth = framed ? 0 : cfg.width;
-        pp.BackBufferHeight = framed ? 0 : cfg.height;
-    } else {
-        pp.Windowed = FALSE;
-        pp.BackBufferWidth = cfg.width;
-        pp.BackBufferHeight = cfg.height;
-    }
-    HRESULT hr = Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                        D3DCREATE_MIXED_VERTEXPROCESSING, &pp, &Device3D);
-    if (FAILED(hr))
-        hr = Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &Device3D);
-    if (FAILED(hr) || !Device3D) {
-        MsgBox("Can`t create 3D device (of DirectX9 version: October2006)");
-        return -10;
-    }
-    return 0;
-}
-
-void CGraphics::BeginScene()
-{
-    inScene = 1;
-    Device3D->BeginScene();
-}
-
-void CGraphics::EndScene()
-{
-    if (!inScene)
-        return;
-    Device3D->EndScene();
+    viewportPushCount = 0;
+    defaultViewport = D3DVIEWPORT9{};
+    offscreenBeginCount = 0;
+    onBackBuffer = 1;
+    savedBackBuffer = nullptr;
+    savedDepth = nullptr;
+    offscreenTexture = nullptr;
+    offscreenDepth = nullptr;
     inScene = 0;
-}
+    sceneBegunOnce = 0;
+    softwareVP = 0;
 
-int CGraphics::BeginFrame()
-{
-    BeginScene();
-    if (clearFlags)
-        Device3D->Clear(0, nullptr, clearFlags, clearColor, 1.0f, 0);
-    return 0;
-}
+    RenderStates = 0;
+    srcBlend = destBlend = 0;
+    blendOp = D3DBLENDOP_ADD;
+    srcBlendAlpha = destBlendAlpha = blendOpAlpha = 0;
+    alphaFunc = alphaRef = 0;
+    memset(addressModes, 0, sizeof addressModes);
+    memset(filters, 0, sizeof filters);
+    memset(borderColors, 0, sizeof borderColors);
+    memset(stageTextures, 0, sizeof stageTextures);
+    memset(streamVBs, 0, sizeof streamVBs);
+    indexBuffer = nullptr;
+    vertexShader = nullptr;
+    pixelShader = nullptr;
+    declaration = nullptr;
+    fvf = 0;
+    colorWrite = 15;
+    zFunc = D3DCMP_LESSEQUAL;
+    currentStages = STAGES_DEFAULT;
+    stages[0] = DEFAULT_STAGE0;
+    for (int i = 1; i < STAGE_COUNT; ++i)
+        stages[i] = DEFAULT_STAGE_OFF;
 
-void CGraphics::Present(HWND window)
-{
-    if (!Device3D)
-        return;
-    HWND target = window ? window : AppWindowConfig.hWnd;
-    if (FAILED(Device3D->Present(nullptr, nullptr, target, nullptr)))
-        WarningBox(&presentBudget, "Error in Device3D->Present().", nullptr);
-}
-
-void CGraphics::Release()
-{
-    if (Device3D) {
-        Device3D->Release();
-        Device3D = nullptr;
-    }
-    if (Direct3D) {
-        Direct3D->Release();
-        Direct3D = nullptr;
-    }
-}
-
-void CGraphics::SetColorWrite(uint32_t mask)
-{
-    if (mask != colorWrite) {
-        colorWrite = mask;
-        Device3D->SetRenderState(D3DRS_COLORWRITEENABLE, mask);
-    }
-}
-
-void CGraphics::BlendOff()
-{
-    Device3D->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-}
-
-void CGraphics::SetZFunc(uint32_t func)
-{
-    if (func != zFunc) {
-        zFunc = func;
-        Device3D->SetRenderState(D3DRS_ZFUNC, func);
-    }
+    spriteBegun = 0;
+    spriteBlended = 1;
+    cursor = nullptr;
+    spriteShader11 = ShaderPair{};
+    spriteShader30 = ShaderPair{};
+    memset(declarations, 0, sizeof declarations);
+    caps = D3DCAPS9{};
+    vsLevel = psLevel = 0;
+    viewport = D3DVIEWPORT9{};
+    sprite = nullptr;
+    line = nullptr;
+    camera = nullptr;
+    defaultCamera = CViewPoint{};
+    memset(static_cast<void*>(&frustum), 0, sizeof frustum);  // plain floats
+    maxMultisample = D3DMULTISAMPLE_NONE;
+    SetIdentity(&spriteMatrix);
+    SetIdentity(&view);
+    SetIdentity(&projection);
+    SetIdentity(&viewProjection);
+    SetIdentity(&inverseView);
+    whiteTexture = nullptr;
+    counters = SFrameCounters{};
+    renderTargetDepth = 0;
+    memset(renderTargets, 0, sizeof renderTargets);
 }
 
 void CGraphics::DrawCursor() {}

@@ -136,6 +136,7 @@ int Program::Start(const std::string& dataDir)
     oldDir_ = cwd;
     SetCurrentDirectoryA(dataDir.c_str());
     ResetCoreSettings();
+    gGraphics.ResetSettings();
     int result = ProgramStart(GetModuleHandleA(nullptr));
     running_ = result == PROGRAM_RUN;
     if (running_) {

@@ -1,0 +1,267 @@
+// Shader creation: assembly files and text, and HLSL files compiled for the device's highest
+// profile not above the level asked for. Every failure is reported at once and gives an
+// empty pair.
+
+#include "core/Graphics.h"
+
+#include "core/Messages.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char COMPILE_ENTRY[] = "Main";
+const char NO_ERROR_TEXT[] = ". \n\n DirectX interface pError=0.";
+const char ERROR_TEXT[] = ". \n\nError:  ";
+const char MISSING_FILE[] = "Can`t find shader file.. ";
+const char STRING_ASSEMBLE_FAILED[] = "Can`t assemble vertex shader by string.";
+
+struct SProfileLevel {
+    const char* name;
+    int level;
+};
+const SProfileLevel PROFILE_LEVELS[] = {
+    {"vs_1_1", 11}, {"vs.1.1", 11}, {"vs_2_0", 20}, {"vs_3_0", 30}, {"ps_1_1", 11},
+    {"ps.1.1", 11}, {"ps_1_4", 14}, {"ps_2_0", 20}, {"ps_3_0", 30},
+};
+static_assert(sizeof PROFILE_LEVELS / sizeof PROFILE_LEVELS[0] == 9, "profile names");
+
+struct SLevelStep {
+    DWORD version;
+    int level;
+};
+const SLevelStep VERTEX_LEVEL_STEPS[] = {
+    {D3DVS_VERSION(1, 1), 11}, {D3DVS_VERSION(2, 0), 20}, {D3DVS_VERSION(3, 0), 30}};
+static_assert(sizeof VERTEX_LEVEL_STEPS / sizeof VERTEX_LEVEL_STEPS[0] == 3, "vertex steps");
+
+const SLevelStep PIXEL_LEVEL_STEPS[] = {
+    {D3DPS_VERSION(1, 1), 11}, {D3DPS_VERSION(1, 2), 12}, {D3DPS_VERSION(1, 3), 13},
+    {D3DPS_VERSION(1, 4), 14}, {D3DPS_VERSION(2, 0), 20}, {D3DPS_VERSION(3, 0), 30}};
+static_assert(sizeof PIXEL_LEVEL_STEPS / sizeof PIXEL_LEVEL_STEPS[0] == 6, "pixel steps");
+
+template <size_t N>
+int LevelOf(DWORD version, int level, const SLevelStep (&steps)[N])
+{
+    for (const SLevelStep& s : steps)
+        if (version >= s.version)
+            level = s.level;
+    return level;
+}
+
+bool FileExists(const char* file)
+{
+    FILE* f = fopen(file, "r");
+    if (!f)
+        return false;
+    fclose(f);
+    return true;
+}
+
+std::string BufferText(ID3DXBuffer* buffer)
+{
+    if (!buffer)
+        return std::string();
+    const char* p = static_cast<const char*>(buffer->GetBufferPointer());
+    return std::string(p, strnlen(p, buffer->GetBufferSize()));
+}
+
+// A compiler may return success with error text and unusable code; that is a failure too.
+bool BuildFailed(HRESULT hr, const std::string& errors)
+{
+    return FAILED(hr) || errors.find("error") != std::string::npos ||
+           errors.find("E50") != std::string::npos;
+}
+
+void ReportBuildError(const char* what, const char* file, ID3DXBuffer* errors)
+{
+    if (errors)
+        MsgBox4(what, file, ERROR_TEXT, BufferText(errors).c_str());
+    else
+        MsgBox3(what, file, NO_ERROR_TEXT);
+}
+
+template <class T>
+void ReleaseIf(T* p)
+{
+    if (p)
+        p->Release();
+}
+
+// Makes the shader from compiled or assembled code; the code is released in every case.
+ShaderPair CreateFromCode(ID3DXBuffer* code, bool pixel, int level)
+{
+    ShaderPair pair = {};
+    const DWORD* words = static_cast<const DWORD*>(code->GetBufferPointer());
+    HRESULT hr = pixel ? Device3D->CreatePixelShader(words, &pair.ps)
+                       : Device3D->CreateVertexShader(words, &pair.vs);
+    code->Release();
+    if (FAILED(hr))
+        return ShaderPair{};
+    pair.level = level;
+    return pair;
+}
+
+} // namespace
+
+int VertexShaderLevel(DWORD version)
+{
+    return LevelOf(version, version == D3DVS_VERSION(1, 0) ? 10 : 0, VERTEX_LEVEL_STEPS);
+}
+
+int PixelShaderLevel(DWORD version)
+{
+    return LevelOf(version, 0, PIXEL_LEVEL_STEPS);
+}
+
+int GetShaderLevel(const char* profile)
+{
+    for (const SProfileLevel& p : PROFILE_LEVELS)
+        if (!strcmp(profile, p.name))
+            return p.level;
+    return 0;
+}
+
+ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
+{
+    FILE* f = fopen(file, "r");
+    if (!f) {
+        MsgBox2(MISSING_FILE, file);
+        return ShaderPair{};
+    }
+    char word[32] = "";
+    if (fscanf(f, "%31s", word) != 1)
+        word[0] = 0;
+    fclose(f);
+    int level = GetShaderLevel(word);
+
+    ID3DXBuffer *code = nullptr, *errors = nullptr;
+    HRESULT hr = D3DXAssembleShaderFromFileA(file, nullptr, nullptr, 0, &code, &errors);
+    if (BuildFailed(hr, BufferText(errors))) {
+        ReportBuildError(pixel ? "Can`t assemble pixel shader..  "
+                               : "Can`t assemble vertex shader..  ",
+                         file, errors);
+        ReleaseIf(errors);
+        ReleaseIf(code);
+        return ShaderPair{};
+    }
+    ReleaseIf(errors);
+    ShaderPair pair = CreateFromCode(code, pixel, level);
+    if (!pair.vs)
+        MsgBox2(pixel ? "Can`t create pixel shader from file..  " : "Can`t create vertex shader.. ",
+                file);
+    return pair;
+}
+
+ShaderPair CGraphics::CreatePixelShaderFromFile(const char* file)
+{
+    return AssembleShaderFile(file, true);
+}
+
+ShaderPair CGraphics::CreateVertexShaderFromFile(const char* file)
+{
+    return AssembleShaderFile(file, false);
+}
+
+ShaderPair CGraphics::CreateVertexShaderFromString(const char* text)
+{
+    if (!text)
+        return ShaderPair{};
+    int level = 0;
+    if (const char* version = strstr(text, "vs")) {
+        char name[7];
+        size_t n = strnlen(version, 6);
+        memcpy(name, version, n);
+        name[n] = 0;
+        level = GetShaderLevel(name);
+        if (!level) {
+            MsgBox3(STRING_ASSEMBLE_FAILED, "\n\nError:  unknown shader version ", name);
+            return ShaderPair{};
+        }
+    }
+    ID3DXBuffer *code = nullptr, *errors = nullptr;
+    HRESULT hr = D3DXAssembleShader(text, UINT(strlen(text)), nullptr, nullptr, 0, &code, &errors);
+    std::string errorText = BufferText(errors);
+    ReleaseIf(errors);
+    if (BuildFailed(hr, errorText)) {
+        MsgBox3(STRING_ASSEMBLE_FAILED, errorText.empty() ? nullptr : "\n\nError:  ",
+                errorText.c_str());
+        ReleaseIf(code);
+        return ShaderPair{};
+    }
+    ShaderPair pair = CreateFromCode(code, false, level);
+    if (!pair.vs)
+        MsgBox("Can`t create vertex shader by string.");
+    return pair;
+}
+
+ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO* macros,
+                                    DWORD flags, bool pixel)
+{
+    if (!FileExists(file)) {
+        MsgBox2(MISSING_FILE, file);
+        return ShaderPair{};
+    }
+    int deviceLevel = pixel ? psLevel : vsLevel;
+    if (level > deviceLevel)
+        level = deviceLevel;
+    const char(*profiles)[PROFILE_NAME_SIZE] = pixel ? psProfiles : vsProfiles;
+    const char* profile = level >= 0 && level < SHADER_LEVEL_SLOTS ? profiles[level] : "";
+
+    ID3DXBuffer *code = nullptr, *errors = nullptr;
+    HRESULT hr = D3DXCompileShaderFromFileA(file, macros, nullptr, COMPILE_ENTRY, profile,
+                                            pixel ? flags : 0, &code, &errors, nullptr);
+    if (BuildFailed(hr, BufferText(errors))) {
+        ReportBuildError("Can`t compile HLSL shader..  ", file, errors);
+        ReleaseIf(errors);
+        ReleaseIf(code);
+        return ShaderPair{};
+    }
+    ReleaseIf(errors);
+    ShaderPair pair = CreateFromCode(code, pixel, level);
+    if (!pair.vs)
+        MsgBox2(pixel ? "Can`t create pixel shader from HLSL file..  "
+                      : "Can`t create vertex shader from HLSL file..  ",
+                file);
+    return pair;
+}
+
+ShaderPair CGraphics::CompileVertexShader(const char* file, int level)
+{
+    return CompileShader(file, level, nullptr, 0, false);
+}
+
+ShaderPair CGraphics::CompileVertexShaderEx(const char* file, int level, const D3DXMACRO* macros)
+{
+    return CompileShader(file, level, macros, 0, false);
+}
+
+ShaderPair CGraphics::CompileVertexShaderDefine(const char* file, int level, const char* name,
+                                                int value)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%d", value);
+    const D3DXMACRO macros[] = {{name, text}, {nullptr, nullptr}};
+    return CompileVertexShaderEx(file, level, macros);
+}
+
+ShaderPair CGraphics::CompilePixelShader(const char* file, int level, DWORD flags)
+{
+    return CompileShader(file, level, nullptr, flags, true);
+}
+
+ShaderPair CGraphics::CompilePixelShaderEx(const char* file, int level, const D3DXMACRO* macros,
+                                           DWORD flags)
+{
+    return CompileShader(file, level, macros, flags, true);
+}
+
+ShaderPair CGraphics::CompilePixelShaderDefine(const char* file, int level, const char* name,
+                                               int value, DWORD flags)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%d", value);
+    const D3DXMACRO macros[] = {{name, text}, {nullptr, nullptr}};
+    return CompilePixelShaderEx(file, level, macros, flags);
+}
