@@ -100,7 +100,8 @@ void CRecordTable::ScanRow(FILE* file, const char* first)
         row.reg = uint32_t(strtoul(first, nullptr, 10));
     }
     Core::fscan_word(file, word);
-    if (!row.Resolve(word)) StrCopy(row.postName, sizeof row.postName, word);
+    StrCopy(row.postName, sizeof row.postName, word);
+    row.Resolve(word);
     Core::fscan_word(file, word);
     if (isdigit(static_cast<unsigned char>(word[0]))) {
         row.count = uint32_t(strtoul(word, nullptr, 10));

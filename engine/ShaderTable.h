@@ -35,7 +35,7 @@ struct SShaderTableRow {
     uintptr_t data = 0;                  // engine-owned data; 0 = none
     uint32_t code = 0;                   // per-object code, or the indirection code
     uint32_t flowStart = FLOW_NONE;
-    char postName[POST_NAME_SIZE] = {};  // the name while it does not resolve
+    char postName[POST_NAME_SIZE] = {};  // the name as written; linked again while unresolved
 
     // Sets data and code from a constant name; false when it names no data yet.
     bool Resolve(const char* name);
