@@ -238,7 +238,9 @@ TEST_F(ParserTest, SampleStartScriptLoadsWithoutMessages)
     const int result = parser->LoadScript("Scripts/Start.txt");
     SetCurrentDirectoryA(oldDir.c_str());
     EXPECT_EQ(0, result);
-    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    // Without an engine only the items of absent managers are reported.
+    for (const std::string& text : messages.Texts())
+        EXPECT_NE(std::string::npos, text.find("can't be read yet: skipped.")) << text;
     EXPECT_GT(parser->variables.recordCount, 0);
 }
 
