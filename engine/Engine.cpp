@@ -3,6 +3,7 @@
 #include "core/FrameTimer.h"
 #include "core/Graphics.h"
 #include "core/Messages.h"
+#include "core/Scanner.h"
 #include "engine/AnimContainer.h"
 #include "engine/ArrayContainer.h"
 #include "engine/Controls3D.h"
@@ -13,7 +14,6 @@
 #include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
 #include "engine/Scenes.h"
-#include "engine/ScriptWords.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
 #include "gui/WinSuperior.h"
@@ -623,17 +623,14 @@ int CEngine::ReadWorldParam(FILE* file, const char* word)
         {"WaterFogFinal:", &waterFog.final, &waterFog},
     };
     static_assert(sizeof keys / sizeof keys[0] == 7, "float keys of WorldParams");
-    char number[256];
     if (strcmp(word, "SeaLevel:") == 0) {
-        ReadScriptWord(file, number, sizeof number);
-        seaLevel = int32_t(atol(number));
+        Core::fscan_int(file, &seaLevel);
         return 1;
     }
     for (const FloatKey& key : keys) {
         if (strcmp(word, key.name) != 0)
             continue;
-        ReadScriptWord(file, number, sizeof number);
-        *key.value = float(atof(number));
+        Core::fscan_float(file, key.value);
         if (key.fog)
             key.fog->range = key.fog->final - key.fog->start;
         return 1;
@@ -643,10 +640,10 @@ int CEngine::ReadWorldParam(FILE* file, const char* word)
 
 int CEngine::ScanWorldParams(FILE* file)
 {
-    char word[514];
-    ReadScriptWord(file, word, sizeof word);  // the opening "["
-    for (ReadScriptWord(file, word, sizeof word); word[0] && strcmp(word, "]") != 0;
-         ReadScriptWord(file, word, sizeof word)) {
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word, sizeof word);  // the opening "["
+    for (Core::fscan_word(file, word, sizeof word); word[0] && strcmp(word, "]") != 0;
+         Core::fscan_word(file, word, sizeof word)) {
         if (!ReadWorldParam(file, word))
             MsgBox3("Undefined string '", word, "' in WorldParams.");
     }

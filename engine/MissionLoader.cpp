@@ -1,10 +1,14 @@
 #include "engine/MissionLoader.h"
 
 #include "core/Messages.h"
+#include "core/Paths.h"
+#include "core/Scanner.h"
+#include "core/Strings.h"
 #include "engine/Engine.h"
 #include "engine/Engineer.h"
 #include "engine/Nations.h"
-#include "engine/ScriptWords.h"
+
+#include <windows.h>
 
 #include <cstdio>
 
@@ -49,17 +53,21 @@ int CMissionLoader::EndMission()
     return 0;
 }
 
-int CMissionLoader::GetMissionVariable(const char*, void*)
+int CMissionLoader::GetMissionVariable(const char* name, void* out)
 {
-    return -1;
+    return variables.GetVariable(name, out);
 }
 
 int CMissionLoader::DoStartMission()
 {
-    std::string path = pendingPath;
+    char path[MAX_PATH];
+    if (IsAbsolutePath(pendingPath.c_str()))
+        StrCopy(path, sizeof path, pendingPath.c_str());
+    else
+        MakeFullPath(path, sizeof path, pendingPath.c_str());
     EndMission();
     currentMap = nullptr;
-    int result = LoadMission(path.c_str());
+    int result = LoadMission(path);
     if (result != 0)
         return result;
     gEngine->CreateViewWindow();
@@ -81,9 +89,9 @@ int CMissionLoader::LoadMission(const char* path)
                    "'.", nullptr);
         return -1;
     }
-    char word[514];
-    for (ReadScriptWord(file, word, sizeof word); word[0];
-         ReadScriptWord(file, word, sizeof word))
+    char word[Core::WORD_BUFFER_SIZE];
+    for (Core::fscan_word(file, word, sizeof word); word[0];
+         Core::fscan_word(file, word, sizeof word))
         WarningBox(&warningBudget, "CMissionLoader::LoadMission error:  undefine string '", word,
                    "'\n in mission file '", path, "'.", nullptr);
     fclose(file);

@@ -4,6 +4,8 @@
 // read, every word of a presentation file is reported as undefined (an empty file starts an
 // empty presentation) and the list cannot be read.
 
+#include "engine/Variables.h"
+
 #include <string>
 #include <vector>
 
@@ -51,6 +53,8 @@ public:
     std::string pendingPath;
     MissionStartCallback startCallback = nullptr;
     CGameMap* currentMap = nullptr;
+    // Presentation variables, sized by the script's "MissionVarCapacity:".
+    CVariablesPool variables;
 };
 
 extern CMissionLoader* gMissionLoader;

@@ -6,6 +6,7 @@
 #include "core/Strings.h"
 #include "engine/Engine.h"
 #include "engine/MeshContainer.h"
+#include "engine/MissionLoader.h"
 #include "engine/ShaderContainer.h"
 
 #include <windows.h>
@@ -143,6 +144,19 @@ int SkipWord(FILE* file, char* word)
     return NestingStep(word);
 }
 
+// "[ label records label words ]" of a capacity keyword.
+void ReadCapacity(FILE* file, int32_t* records, int32_t* values)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_skip(file, word, 2);
+    Core::fscan_int(file, records);
+    Core::fscan_word(file, word);
+    Core::fscan_int(file, values);
+    Core::fscan_word(file, word);
+}
+
+CVariablesPool* MissionVariables() { return gMissionLoader ? &gMissionLoader->variables : nullptr; }
+
 } // namespace
 
 int CParser::LoadScript(const char* path)
@@ -247,25 +261,20 @@ int CParser::ScanVariableCapacities(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "["
-    Core::fscan_word(file, word);
-    while (word[0] && !Equal(word, "]")) {
+    for (Core::fscan_word(file, word); word[0] && !Equal(word, "]"); Core::fscan_word(file, word)) {
         const bool script = Equal(word, "ScriptVarCapacity:");
-        if (script || Equal(word, "MissionVarCapacity:")) {
-            int32_t records = 0, values = 0;
-            Core::fscan_skip(file, word, 2);  // "[" and a label
-            Core::fscan_int(file, &records);
-            Core::fscan_word(file, word);     // a label
-            Core::fscan_int(file, &values);
-            Core::fscan_word(file, word);     // "]"
-            if (script)
-                variables.Init(records, values);
-            else
-                WarningBox(&warningBudget, "CParser::ScanScript :  'MissionVarCapacity:' can't be read yet: skipped.",
-                           nullptr);
-        } else {
+        if (!script && !Equal(word, "MissionVarCapacity:")) {
             WarningBox(&warningBudget, "CParser::Variables :  undefine string '", word, "'.", nullptr);
+            continue;
         }
-        Core::fscan_word(file, word);
+        int32_t records = 0, values = 0;
+        ReadCapacity(file, &records, &values);
+        CVariablesPool* pool = script ? &variables : MissionVariables();
+        if (pool)
+            pool->Init(records, values);
+        else
+            WarningBox(&warningBudget, "CParser::Variables :  no presentation loader for 'MissionVarCapacity:'.",
+                       nullptr);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
+#include "core/UsageParams.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
 #include "scene/ParticleSystems.h"
@@ -72,6 +73,53 @@ const char* ParamAfterPrefix(const char* colon) { return strlen(colon + 1) >= 2 
 
 bool IsListEnd(const char* word) { return !word[0] || strcmp(word, "]") == 0; }
 
+int32_t ReadInt(FILE* file)
+{
+    int32_t value = 0;
+    Core::fscan_int(file, &value);
+    return value;
+}
+
+struct SUsageWord {
+    const char* word;
+    void (*apply)(SUsageParams&, FILE*);
+};
+
+const SUsageWord USAGE_WORDS[] = {
+    {"pool_default", [](SUsageParams& u, FILE*) { u.pool = 0; }},
+    {"pool_managed", [](SUsageParams& u, FILE*) { u.pool = 1; }},
+    {"pool_sysmem", [](SUsageParams& u, FILE*) { u.pool = 2; }},
+    {"sys_if_vs", [](SUsageParams& u, FILE* f) { u.sysIfVs = ReadInt(f); }},
+    {"dynamic", [](SUsageParams& u, FILE*) { u.usage |= D3DUSAGE_DYNAMIC; }},
+    {"render_target",
+     [](SUsageParams& u, FILE*) {
+         u.usage |= D3DUSAGE_RENDERTARGET;
+         u.pool = 0;
+     }},
+    {"cube", [](SUsageParams& u, FILE*) { u.cube = 1; }},
+    {"bone_byte:", [](SUsageParams& u, FILE* f) { u.boneByte = ReadInt(f); }},
+    {"bweight_byte:", [](SUsageParams& u, FILE* f) { u.weightByte = ReadInt(f); }},
+    {"world_byte:", [](SUsageParams& u, FILE* f) { u.worldByte = ReadInt(f); }},
+    {"clones:", [](SUsageParams& u, FILE* f) { u.clones = ReadInt(f); }},
+    {"verts:", [](SUsageParams& u, FILE* f) { u.vertices = ReadInt(f); }},
+    {"prims:", [](SUsageParams& u, FILE* f) { u.primitives = ReadInt(f); }},
+    {"submeshes:", [](SUsageParams& u, FILE* f) { u.submeshes = ReadInt(f); }},
+};
+static_assert(std::size(USAGE_WORDS) == 14, "usage words");
+
+struct SAntialias {
+    const char* word;
+    D3DMULTISAMPLE_TYPE type;
+};
+
+const SAntialias ANTIALIAS_WORDS[] = {
+    {"2x", D3DMULTISAMPLE_2_SAMPLES},
+    {"4x", D3DMULTISAMPLE_4_SAMPLES},
+    {"8x", D3DMULTISAMPLE_8_SAMPLES},
+    {"16x", D3DMULTISAMPLE_16_SAMPLES},
+};
+static_assert(std::size(ANTIALIAS_WORDS) == 4, "antialiasing words");
+
 } // namespace
 
 uint32_t ScanFVF(FILE* file)
@@ -116,4 +164,49 @@ uint32_t ShaderConstantByName(const char* name, uintptr_t* out)
     // Class prefixes ("ATOM", "GEOMETRY", ...) ask a class prototype, which the unit
     // registry does not keep yet: the name resolves later.
     return 0;
+}
+
+uint32_t ScanUsage(FILE* file)
+{
+    ResetUsageParams();
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // "["
+    for (Core::fscan_word(file, word); !IsListEnd(word); Core::fscan_word(file, word)) {
+        const SUsageWord* entry = nullptr;
+        for (const SUsageWord& w : USAGE_WORDS)
+            if (strcmp(w.word, word) == 0) entry = &w;
+        if (entry)
+            entry->apply(gUsageParams, file);
+        else
+            MsgBox3("undefine USAGE '", word, "'");
+    }
+    return gUsageParams.usage;
+}
+
+int ScanTextureDesc(FILE* file, D3DSURFACE_DESC* desc)
+{
+    desc->Format = D3DFMT_UNKNOWN;
+    desc->MultiSampleType = D3DMULTISAMPLE_NONE;
+    char word[Core::WORD_BUFFER_SIZE];
+    char value[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // "["
+    for (Core::fscan_word(file, word); !IsListEnd(word); Core::fscan_word(file, word)) {
+        if (strcmp(word, "format:") == 0) {
+            Core::fscan_word(file, value);
+            desc->Format = FindSurfaceFormat(value);
+        } else if (strcmp(word, "size:") == 0) {
+            int width = int(desc->Width), height = int(desc->Height);
+            Core::fscan_word(file, value);
+            Core::ParseSize(value, &width, &height);
+            desc->Width = UINT(width);
+            desc->Height = UINT(height);
+        } else if (strcmp(word, "antialias:") == 0) {
+            Core::fscan_word(file, value);
+            for (const SAntialias& a : ANTIALIAS_WORDS)
+                if (strcmp(a.word, value) == 0) desc->MultiSampleType = a.type;
+        } else {
+            MsgBox3("ScanTextureDesc() Error: Unknown string '", word, "' for texture desc.");
+        }
+    }
+    return 1;
 }

@@ -4,6 +4,8 @@
 // shader-table constant name to engine data. An unknown word is reported and the list is
 // read through its "]" all the same, so the caller keeps its place.
 
+#include <d3d9.h>
+
 #include <cstdint>
 #include <cstdio>
 
@@ -18,3 +20,9 @@ uint32_t ShaderConstantByName(const char* name, uintptr_t* out);
 
 // The vertex-format bits of the list, or 0 (and a message) when it holds an unknown word.
 uint32_t ScanFVF(FILE* file);
+
+// Resets gUsageParams, then reads a "[ ... ]" usage block into it; returns the usage bits.
+uint32_t ScanUsage(FILE* file);
+
+// Reads a "[ ... ]" description (format, size, antialiasing) into desc; returns 1.
+int ScanTextureDesc(FILE* file, D3DSURFACE_DESC* desc);

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-struct CClassTemplate;
+class CClassTemplate;
 class CAtom;
 class CCamera;
 class CGameMap;

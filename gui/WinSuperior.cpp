@@ -12,14 +12,6 @@ void CWinSuperior::Process() {}
 void CWinSuperior::DrawWins() {}
 void CWinSuperior::ProcessAndDraw() {}
 
-// Tooltips are not drawn yet: the block is skipped so the reader goes on after it.
-void CWinSuperior::ReadHinter(FILE* file)
-{
-    char word[Core::STD_WORD_BUFFER_SIZE];
-    while (fscanf(file, "%255s", word) == 1 && strcmp(word, ")") != 0) {
-    }
-}
-
 CBaseWin* CWinSuperior::AddWin(int x, int y, int width, int height, uint32_t flags)
 {
     auto win = std::make_unique<CBaseWin>();
@@ -30,4 +22,12 @@ CBaseWin* CWinSuperior::AddWin(int x, int y, int width, int height, uint32_t fla
     win->flags = flags;
     windows_.push_back(std::move(win));
     return windows_.back().get();
+}
+
+// Tooltips are not drawn yet: the block is skipped so the reader goes on after it.
+void CWinSuperior::ReadHinter(FILE* file)
+{
+    char word[Core::STD_WORD_BUFFER_SIZE];
+    while (fscanf(file, "%255s", word) == 1 && strcmp(word, ")") != 0) {
+    }
 }

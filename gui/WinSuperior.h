@@ -5,11 +5,10 @@
 
 #include "gui/BaseWin.h"
 
-#include <memory>
-#include <vector>
-
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 struct CWinSuperior {
     CBaseWin* pWinUnderMouse = nullptr;
@@ -19,11 +18,11 @@ struct CWinSuperior {
     void Process();
     void DrawWins();
     void ProcessAndDraw();
-    // The tooltip block of the configuration file; reads the block up to its ")".
-    void ReadHinter(FILE* file);
     // A window at (x, y) relative to the origin, width x height, with the given flags.
     CBaseWin* AddWin(int x, int y, int width, int height, uint32_t flags);
     void ResetOrigin() { originX = originY = -1; }
+    // The tooltip block of the configuration file; reads the block up to its ")".
+    void ReadHinter(FILE* file);
 
 private:
     std::vector<std::unique_ptr<CBaseWin>> windows_;

@@ -1,6 +1,7 @@
 #include "tests/scripts/ScriptFiles.h"
 
 #include "engine/Engine.h"
+#include "engine/MissionLoader.h"
 #include "engine/Parser.h"
 
 #include <gtest/gtest.h>
@@ -215,6 +216,29 @@ TEST_F(ParserTest, VariablesSectionReportsUnknownWordsAndSecondSizing)
     EXPECT_EQ(16, IntVariable("A"));
 }
 
+TEST_F(ParserTest, MissionCapacitySizesThePresentationVariables)
+{
+    ScriptDir dir("parser_mission");
+    const std::string start = dir.Write(
+        "Start.txt", "Variables [ MissionVarCapacity: [ R: 5 W: 50 ] ScriptVarCapacity: [ R: 2 W: 8 ] ]\n");
+    CMissionLoader* const oldLoader = gMissionLoader;
+    gMissionLoader = nullptr;
+    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::Variables :  no presentation loader for 'MissionVarCapacity:'.", messages.Texts()[0]);
+    EXPECT_EQ(2, parser->variables.recordCapacity) << "the section reads on";
+
+    messages.Clear();
+    auto loader = std::make_unique<CMissionLoader>();
+    gMissionLoader = loader.get();
+    EXPECT_EQ(0, std::make_unique<CParser>()->LoadScript(start.c_str()));
+    gMissionLoader = oldLoader;
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    EXPECT_EQ(5, loader->variables.recordCapacity);
+    EXPECT_EQ(50, loader->variables.valueCapacity);
+    EXPECT_EQ(-3, loader->GetMissionVariable("Missing", nullptr));
+}
+
 TEST_F(ParserTest, RejectedVariablesAreSkipped)
 {
     ScriptDir dir("parser_rejected");
@@ -227,21 +251,21 @@ TEST_F(ParserTest, RejectedVariablesAreSkipped)
     EXPECT_EQ(1, IntVariable("A"));
 }
 
-TEST_F(ParserTest, SampleStartScriptLoadsWithoutMessages)
+// The sample is read by the program's own start-up, with every manager in place.
+TEST(SampleScripts, StartScriptLoadsWithoutMessages)
 {
-    const std::string oldDir = [] {
-        char buffer[MAX_PATH];
-        GetCurrentDirectoryA(MAX_PATH, buffer);
-        return std::string(buffer);
-    }();
-    ASSERT_TRUE(SetCurrentDirectoryA(test::RunDir().c_str()));
-    const int result = parser->LoadScript("Scripts/Start.txt");
-    SetCurrentDirectoryA(oldDir.c_str());
-    EXPECT_EQ(0, result);
-    // Without an engine only the items of absent managers are reported.
-    for (const std::string& text : messages.Texts())
-        EXPECT_NE(std::string::npos, text.find("can't be read yet: skipped.")) << text;
-    EXPECT_GT(parser->variables.recordCount, 0);
+    test::MessageRecorder messages;
+    test::Program program;
+    ASSERT_EQ(1, program.Start(test::RunDir())) << messages.Joined();
+    ASSERT_NE(nullptr, gIParser);
+    float night[4] = {};
+    EXPECT_EQ(4, gIParser->GetVariable("NightColor", night, 4));
+    EXPECT_FLOAT_EQ(0.5f, night[2]);
+    EXPECT_EQ(0, gIParser->GetVariable("NightClearColor", nullptr));
+    ASSERT_NE(nullptr, gMissionLoader);
+    EXPECT_GT(gMissionLoader->variables.valueCapacity, 0);
+    program.Stop();
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "tests/scripts/ScriptFiles.h"
 
 #include "core/Scanner.h"
+#include "core/UsageParams.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
 #include "engine/ResourceScan.h"
@@ -99,6 +100,65 @@ TEST(ShaderConstantByName, PrefixedParameters)
     EXPECT_EQ(0u, ShaderConstantByName("TEMPLATE:", &out));
     EXPECT_EQ(0u, ShaderConstantByName("TEMPLATE:G", &out));
     EXPECT_EQ(0u, ShaderConstantByName("ATOM:", &out));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ResourceScan, UsageBlockStartsFromDefaults)
+{
+    test::MessageRecorder messages;
+    TextFile file("usage", "[ dynamic cube sys_if_vs 2 bone_byte: 12 verts: 100 ]\n"
+                           "[ render_target clones: 3 ]\n[ pool_sysmem odd bweight_byte: 16 ]\nNext");
+    EXPECT_EQ(uint32_t(D3DUSAGE_DYNAMIC), ScanUsage(file));
+    EXPECT_EQ(1, gUsageParams.cube);
+    EXPECT_EQ(2, gUsageParams.sysIfVs);
+    EXPECT_EQ(12, gUsageParams.boneByte);
+    EXPECT_EQ(100, gUsageParams.vertices);
+
+    EXPECT_EQ(1u, ScanUsage(file));
+    EXPECT_EQ(1u, gUsageParams.usage);
+    EXPECT_EQ(0, gUsageParams.pool);
+    EXPECT_EQ(3, gUsageParams.clones);
+    EXPECT_EQ(0, gUsageParams.cube) << "nothing leaks from the previous block";
+    EXPECT_EQ(-1, gUsageParams.boneByte);
+    EXPECT_EQ(0, gUsageParams.vertices);
+    EXPECT_EQ(0, gUsageParams.sysIfVs);
+
+    EXPECT_EQ(0u, ScanUsage(file));
+    EXPECT_EQ(2, gUsageParams.pool);
+    EXPECT_EQ(16, gUsageParams.weightByte);
+    EXPECT_EQ(1, gUsageParams.clones);
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("undefine USAGE 'odd'", messages.Texts()[0]);
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);
+    EXPECT_STREQ("Next", word);
+    ResetUsageParams();
+}
+
+TEST(ResourceScan, TextureDescription)
+{
+    test::MessageRecorder messages;
+    TextFile file("desc", "[ format: D24S8 size: 512x256 antialias: 4x ]\n"
+                          "[ size: 64X64 antialias: 3x blur format: a8r8g8b8 ]\n");
+    D3DSURFACE_DESC desc{};
+    desc.MultiSampleType = D3DMULTISAMPLE_2_SAMPLES;
+    EXPECT_EQ(1, ScanTextureDesc(file, &desc));
+    EXPECT_EQ(D3DFMT_D24S8, desc.Format);
+    EXPECT_EQ(512u, desc.Width);
+    EXPECT_EQ(256u, desc.Height);
+    EXPECT_EQ(D3DMULTISAMPLE_4_SAMPLES, desc.MultiSampleType);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+
+    EXPECT_EQ(1, ScanTextureDesc(file, &desc));
+    EXPECT_EQ(512u, desc.Width) << "a size without a lower-case x writes nothing";
+    EXPECT_EQ(D3DMULTISAMPLE_NONE, desc.MultiSampleType);
+    EXPECT_EQ(D3DFMT_UNKNOWN, desc.Format);
+    ASSERT_EQ(2u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("ScanTextureDesc() Error: Unknown string 'blur' for texture desc.", messages.Texts()[0]);
+    EXPECT_EQ("FindSurfaceFormat() Error: Unknown format 'a8r8g8b8'.", messages.Texts()[1]);
 }
 
 } // namespace
