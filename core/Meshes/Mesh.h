@@ -1,0 +1,162 @@
+#pragma once
+// CMesh: the geometry record of the whole system: one vertex buffer, an optional index
+// buffer, the vertex layout, up to 8 textures, a skeleton, bounds, submeshes and materials.
+// It owns its buffers and arrays and gives its texture references back on Release. Buffer
+// creation returns the device result; drawing outside a scene is a counted warning and -1;
+// drawing an empty mesh does nothing.
+
+#include "core/Meshes/BoundRecord.h"
+#include "core/Meshes/Skeleton.h"
+
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include <cstdint>
+
+// Vertex format bits of the mesh code (the position, normal and colour bits coincide with
+// the Direct3D FVF bits; the two texture bits are one 2-float set each).
+enum : uint32_t {
+    MESH_XYZ = 0x2,
+    MESH_FLOAT4 = 0x4,
+    MESH_WEIGHTS = 0x8,
+    MESH_NORMAL = 0x10,
+    MESH_DIFFUSE = 0x40,
+    MESH_SPECULAR = 0x80,
+    MESH_UV0 = 0x100,
+    MESH_UV1 = 0x200,
+    MESH_BONES = 0x1000,
+    MESH_POSITION_W = 0x4000,
+    MESH_EXTRA = 0x8000,
+};
+
+// CMesh::flags
+enum : uint32_t {
+    MESH_BONE_INDEX_PER_VERTEX = 1,
+    MESH_MULTI_TEXTURING = 2,
+    MESH_PRESENTATION = 4,
+    MESH_VERTS_IN_BONE_SPACE = 8,
+};
+
+constexpr int MESH_TEXTURE_SLOTS = 8;
+constexpr uint32_t MESH_OFFSET_NONE = 0xFFFFFFFF;
+
+struct SMaterial {
+    D3DXCOLOR diffuse{0, 0, 0, 0};
+    D3DXCOLOR specular{0, 0, 0, 0};
+    float specular1 = 1.0f;
+    float specular2 = 0.0f;
+    IDirect3DTexture9* texture = nullptr;
+    int textureIndex = -1;  // entry in gMeshTextures, -1 = no reference held
+    int firstPrimitive = 0;
+    int lastPrimitive = -1;  // an empty range: the material draws nothing
+    char name[32] = {};
+    char path[256] = {};
+};
+
+struct SFaceMaterials {
+    int materialCount = 0;
+    int faceCount = 0;
+    int* faceMaterials = nullptr;  // block-relative material number per face
+    SMaterial* materials = nullptr;
+
+    SFaceMaterials(int materials, int faces);
+    ~SFaceMaterials();
+    SFaceMaterials(const SFaceMaterials&) = delete;
+    SFaceMaterials& operator=(const SFaceMaterials&) = delete;
+    SFaceMaterials* Clone() const;
+};
+
+struct SSubMesh {
+    int firstVertex = 0, lastVertex = -1;
+    int firstPrimitive = 0, lastPrimitive = -1;
+    uint32_t id = 0;
+    char name[64] = {};
+    SFaceMaterials* faceMaterials = nullptr;  // owned
+    SBoundRecord bound;
+
+    SSubMesh() = default;
+    ~SSubMesh();
+    SSubMesh(const SSubMesh&) = delete;
+    SSubMesh& operator=(const SSubMesh&) = delete;
+    // Copies names, ranges and bound, and deep-copies the per-face materials.
+    void CopyFrom(const SSubMesh& other);
+};
+
+struct STextureSlot {
+    IDirect3DTexture9* texture = nullptr;
+    int index = -1;  // entry in gMeshTextures, -1 = no reference held
+};
+
+struct CMesh {
+    IDirect3DVertexBuffer9* vertexBuffer = nullptr;
+    IDirect3DIndexBuffer9* indexBuffer = nullptr;
+    int indexed = 0;
+    int primitiveType = D3DPT_TRIANGLELIST;
+    int vertexCount = 0;
+    int primitiveCount = 0;
+    uint32_t vertexFormat = 0;
+    uint32_t usage = 0;
+    int stride = 0;
+    int strideDwords = 0;
+    int indicesPerPrimitive = 0;
+    int indexSize = 0;  // 0 none, 2 or 4 bytes
+    int sysMemLevel = 0;
+    uint32_t boneByte = MESH_OFFSET_NONE;
+    uint32_t flags = 0;
+    STextureSlot textures[MESH_TEXTURE_SLOTS];
+    CSkeleton skeleton;
+    D3DXVECTOR4 corners[8];
+    float boundRadius = 0;
+    int boneWeights = 0;
+    int subMeshCount = 0;
+    SSubMesh* subMeshes = nullptr;
+    int materialCount = 0;
+    SMaterial* materials = nullptr;
+    int cloneCount = 0;
+    int reservedVertices = 0, reservedPrimitives = 0, reservedSubMeshes = 0;
+    int userBoundCount = 0;
+    SBoundRecord* userBounds = nullptr;
+
+    CMesh();
+    ~CMesh() = default;  // owners call Release while the device lives
+    CMesh(const CMesh&) = delete;
+    CMesh& operator=(const CMesh&) = delete;
+
+    void Release();
+    // A deep copy: new buffers with the same contents, its own texture references, bones,
+    // submeshes, materials and bound records.
+    HRESULT CopyFrom(const CMesh& other);
+    // Rebuild the buffers without the listed submeshes, or with the submeshes of a mesh of
+    // the same layout appended; indices are re-based, clones are not kept. Material
+    // primitive ranges are left as they were.
+    HRESULT RemoveSubMeshes(const int* list, int count);
+    HRESULT AppendSubMeshes(const CMesh& other);
+
+    HRESULT BindBuffers();
+    HRESULT BindStream(int stream);
+    int BindTextures4();
+
+    int RenderFVF();
+    int RenderPrimitives(int primitives);
+    int RenderPrimitivesClones(int clones);
+    int RenderPrimitivesUserTexs(IDirect3DTexture9* const* textures);
+    int RenderAllTextures();
+    int RenderSubMesh(int subMesh);
+
+    // The largest length of the 8 box corners when the mesh has vertices, else 0.
+    float ComputeBoundRadius();
+};
+
+HRESULT CreateMeshVB(UINT length, IDirect3DVertexBuffer9** out, uint32_t vertexFormat);
+HRESULT CreateMeshIB(UINT triangles, IDirect3DIndexBuffer9** out);
+HRESULT CreateMeshIB32(UINT triangles, IDirect3DIndexBuffer9** out);
+int GetFVFVertexSize(uint32_t vertexFormat);
+
+// Locks the whole buffer and records it for UnlockVB; null on failure (with a message) and,
+// silently, for a null buffer.
+void* LockVB(IDirect3DVertexBuffer9* buffer);
+void LockVB(IDirect3DVertexBuffer9* buffer, void** out);
+
+// Fills clones 1 .. c-1 of the locked vertex and index data from clone 0 (c from the usage
+// parameters); refuses with a message, keeping one clone, when the indices cannot hold them.
+void BuildMeshClones(CMesh* mesh, uint8_t* vertices, void* indices);

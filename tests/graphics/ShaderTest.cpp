@@ -1,0 +1,342 @@
+// Shader creation from assembly and HLSL: levels and profiles, the failure messages, and
+// shaders that really draw, read back from the device (the shipped sprite shader included).
+
+#include "tests/graphics/TestDevice.h"
+
+#include "tests/support/Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Portable HLSL: no literals, structs or intrinsics.
+const char COLOUR_VS[] =
+    "float4 cColor;\n"
+    "void Main(float4 p : POSITION, out float4 oP : POSITION, out float4 oD : COLOR0)\n"
+    "{ oP = p; oD = cColor; }\n";
+const char COLOUR_PS_HLSL[] =
+    "float4 cTint;\n"
+    "void Main(float4 d : COLOR0, out float4 o : COLOR0) { o = d * cTint; }\n";
+const char PASS_PS_11[] = "ps.1.1\nmov r0, v0\n";
+const char PASS_PS_30[] = "ps_3_0\ndcl_color v0\nmov oC0, v0\n";
+const char SPRITE_SHADER[] = "System/SpriteShader.hls";
+
+DWORD VersionOf(const ShaderPair& pair, bool pixel)
+{
+    UINT size = 0;
+    IUnknown* shader = pixel ? static_cast<IUnknown*>(pair.ps) : pair.vs;
+    if (!shader)
+        return 0;
+    std::string code;
+    if (pixel) {
+        pair.ps->GetFunction(nullptr, &size);
+        code.resize(size);
+        pair.ps->GetFunction(&code[0], &size);
+    } else {
+        pair.vs->GetFunction(nullptr, &size);
+        code.resize(size);
+        pair.vs->GetFunction(&code[0], &size);
+    }
+    return size >= 4 ? *reinterpret_cast<const DWORD*>(code.data()) : 0;
+}
+
+class Shaders : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(0, device.Init());
+        dir = test::TempDir("graphics_shaders");
+    }
+    void TearDown() override
+    {
+        for (ShaderPair& p : made)
+            if (p.vs)
+                p.vs->Release();
+    }
+
+    std::string File(const std::string& name, const std::string& text)
+    {
+        std::string path = dir + "\\" + name;
+        test::WriteFile(path, text);
+        return path;
+    }
+    ShaderPair Keep(ShaderPair p)
+    {
+        made.push_back(p);
+        return p;
+    }
+
+    test::TestDevice device;
+    test::MessageRecorder messages;
+    std::string dir;
+    std::vector<ShaderPair> made;
+};
+
+TEST_F(Shaders, ProfileNamesMapToLevels)
+{
+    EXPECT_EQ(11, GetShaderLevel("vs_1_1"));
+    EXPECT_EQ(11, GetShaderLevel("vs.1.1"));
+    EXPECT_EQ(20, GetShaderLevel("vs_2_0"));
+    EXPECT_EQ(30, GetShaderLevel("vs_3_0"));
+    EXPECT_EQ(11, GetShaderLevel("ps.1.1"));
+    EXPECT_EQ(14, GetShaderLevel("ps_1_4"));
+    EXPECT_EQ(30, GetShaderLevel("ps_3_0"));
+    EXPECT_EQ(0, GetShaderLevel("ps_1_2"));
+    EXPECT_EQ(0, GetShaderLevel("vs_2_x"));
+    EXPECT_EQ(0, GetShaderLevel(""));
+}
+
+TEST_F(Shaders, LevelAboveTheDeviceCompilesForTheDeviceProfile)
+{
+    std::string vs = File("colour.vsh", COLOUR_VS);
+    gGraphics.vsLevel = 20;
+    ShaderPair pair = Keep(gGraphics.CompileVertexShader(vs.c_str(), 30));
+    ASSERT_NE(nullptr, pair.vs) << messages.Joined();
+    EXPECT_EQ(20, pair.level);
+    EXPECT_EQ(DWORD(D3DVS_VERSION(2, 0)), VersionOf(pair, false));
+
+    std::string ps = File("tint.psh", COLOUR_PS_HLSL);
+    gGraphics.psLevel = 14;
+    ShaderPair pixel = Keep(gGraphics.CompilePixelShader(ps.c_str(), 30, 0));
+    ASSERT_NE(nullptr, pixel.ps) << messages.Joined();
+    EXPECT_EQ(14, pixel.level);
+    EXPECT_EQ(DWORD(D3DPS_VERSION(1, 4)), VersionOf(pixel, true));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(Shaders, VertexLevelTenHasNoProfileAndFailsToCompile)
+{
+    std::string vs = File("colour.vsh", COLOUR_VS);
+    gGraphics.vsLevel = VertexShaderLevel(D3DVS_VERSION(1, 0));
+    ShaderPair pair = gGraphics.CompileVertexShader(vs.c_str(), 30);
+    EXPECT_EQ(nullptr, pair.vs);
+    EXPECT_EQ(0, pair.level);
+    ASSERT_EQ(1u, messages.Count());
+    EXPECT_EQ(0u, messages.Texts()[0].find("Can`t compile HLSL shader..  " + vs + ". \n\n"))
+        << messages.Joined();
+}
+
+TEST_F(Shaders, MissingFilesAreNamed)
+{
+    std::string missing = dir + "\\none.sh";
+    EXPECT_EQ(nullptr, gGraphics.CompileVertexShader(missing.c_str(), 30).vs);
+    EXPECT_EQ(nullptr, gGraphics.CompilePixelShader(missing.c_str(), 30, 0).ps);
+    EXPECT_EQ(nullptr, gGraphics.CreatePixelShaderFromFile(missing.c_str()).ps);
+    EXPECT_EQ(nullptr, gGraphics.CreateVertexShaderFromFile(missing.c_str()).vs);
+    ASSERT_EQ(4u, messages.Count());
+    for (const std::string& t : messages.Texts())
+        EXPECT_EQ("Can`t find shader file.. " + missing, t);
+}
+
+TEST_F(Shaders, AssemblyFilesTakeTheirLevelFromTheFirstWord)
+{
+    ShaderPair ps11 = Keep(gGraphics.CreatePixelShaderFromFile(File("a.psh", PASS_PS_11).c_str()));
+    EXPECT_NE(nullptr, ps11.ps);
+    EXPECT_EQ(11, ps11.level);
+    ShaderPair ps30 = Keep(gGraphics.CreatePixelShaderFromFile(File("b.psh", PASS_PS_30).c_str()));
+    EXPECT_EQ(30, ps30.level);
+    // A comment first: the shader is made, its level unknown.
+    ShaderPair commented = Keep(gGraphics.CreateVertexShaderFromFile(
+        File("c.vsh", "// position only\nvs_1_1\ndcl_position v0\nmov oPos, v0\n").c_str()));
+    EXPECT_NE(nullptr, commented.vs);
+    EXPECT_EQ(0, commented.level);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(Shaders, AssemblyErrorsCarryTheAssemblersText)
+{
+    std::string bad = File("bad.psh", "ps_2_0\nnotaninstruction r0, v0\n");
+    ShaderPair pair = gGraphics.CreatePixelShaderFromFile(bad.c_str());
+    EXPECT_EQ(nullptr, pair.ps);
+    EXPECT_EQ(0, pair.level);
+    ASSERT_EQ(1u, messages.Count());
+    const std::string& text = messages.Texts()[0];
+    std::string head = "Can`t assemble pixel shader..  " + bad + ". \n\nError:  ";
+    EXPECT_EQ(0u, text.find(head)) << text;
+    EXPECT_GT(text.size(), head.size());
+}
+
+TEST_F(Shaders, SuccessWithErrorTextIsAFailedCompile)
+{
+    std::string vs = File("intrinsic.vsh",
+                          "float4 cDir;\n"
+                          "void Main(float4 p : POSITION, out float4 oP : POSITION,\n"
+                          "          out float4 oD : COLOR0) { oP = p; oD = normalize(cDir); }\n");
+    ID3DXBuffer *code = nullptr, *errors = nullptr;
+    HRESULT hr = D3DXCompileShaderFromFileA(vs.c_str(), nullptr, nullptr, "Main", "vs_3_0", 0,
+                                            &code, &errors, nullptr);
+    std::string errorText =
+        errors ? static_cast<const char*>(errors->GetBufferPointer()) : std::string();
+    if (code)
+        code->Release();
+    if (errors)
+        errors->Release();
+    if (FAILED(hr) || errorText.find("E50") == std::string::npos)
+        GTEST_SKIP() << "this compiler compiles the intrinsic cleanly";
+
+    ShaderPair pair = gGraphics.CompileVertexShader(vs.c_str(), 30);
+    EXPECT_EQ(nullptr, pair.vs);
+    ASSERT_EQ(1u, messages.Count());
+    EXPECT_EQ(0u, messages.Texts()[0].find("Can`t compile HLSL shader..  " + vs +
+                                           ". \n\nError:  "));
+    EXPECT_NE(std::string::npos, messages.Texts()[0].find("E50"));
+}
+
+TEST_F(Shaders, DefineReachesThePreprocessor)
+{
+    std::string vs = File("define.vsh", std::string("#if MODE == 3\n") + COLOUR_VS +
+                                            "#else\nthis does not compile\n#endif\n");
+    ShaderPair good = Keep(gGraphics.CompileVertexShaderDefine(vs.c_str(), 11, "MODE", 3));
+    EXPECT_NE(nullptr, good.vs);
+    EXPECT_EQ(11, good.level);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    EXPECT_EQ(nullptr, gGraphics.CompileVertexShaderDefine(vs.c_str(), 11, "MODE", 4).vs);
+    EXPECT_EQ(1u, messages.Count());
+    std::string ps = File("define.psh", std::string("#if MODE == -2\n") + COLOUR_PS_HLSL +
+                                            "#else\nthis does not compile\n#endif\n");
+    EXPECT_NE(nullptr, Keep(gGraphics.CompilePixelShaderDefine(ps.c_str(), 20, "MODE", -2, 0)).ps);
+    EXPECT_EQ(1u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(Shaders, AssemblyTextFindsItsVersion)
+{
+    ShaderPair pair = Keep(gGraphics.CreateVertexShaderFromString(
+        "// quad\nvs.1.1\ndcl_position v0\nmov oPos, v0\n"));
+    EXPECT_NE(nullptr, pair.vs);
+    EXPECT_EQ(11, pair.level);
+    EXPECT_EQ(nullptr, gGraphics.CreateVertexShaderFromString(nullptr).vs);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+
+    // An unknown version, and "vs" at the very end of the text, are refused with a message.
+    EXPECT_EQ(nullptr, gGraphics.CreateVertexShaderFromString("vs_2_x\nmov oPos, v0\n").vs);
+    EXPECT_EQ(nullptr, gGraphics.CreateVertexShaderFromString("mov oPos, v0 // vs").vs);
+    ASSERT_EQ(2u, messages.Count());
+    EXPECT_EQ("Can`t assemble vertex shader by string.\n\nError:  unknown shader version vs",
+              messages.Texts()[1]);
+
+    EXPECT_EQ(nullptr, gGraphics.CreateVertexShaderFromString("vs_1_1\nnonsense r0\n").vs);
+    ASSERT_EQ(3u, messages.Count());
+    EXPECT_EQ(0u, messages.Texts()[2].find("Can`t assemble vertex shader by string.\n\nError:  "));
+}
+
+// Draws one triangle over the middle of a black target and returns the middle pixel and
+// a corner pixel.
+void DrawTriangle(const ShaderPair& vs, const ShaderPair& ps, D3DCOLOR* middle, D3DCOLOR* corner)
+{
+    gGraphics.BeginScene();
+    Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    gGraphics.SetDeclaration(gGraphics.declarations[0]);
+    gGraphics.SetVertexShader(&vs);
+    gGraphics.SetPixelShader(&ps);
+    gGraphics.CullNone();
+    const float colour[4] = {0.2f, 0.8f, 0.4f, 1.0f};
+    Device3D->SetVertexShaderConstantF(0, colour, 1);
+    const float vertices[] = {-0.8f, -0.8f, 0.5f, 0.0f, 0.8f, 0.5f, 0.8f, -0.8f, 0.5f};
+    EXPECT_EQ(D3D_OK, Device3D->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, vertices, 12));
+    gGraphics.EndScene();
+    test::Image image;
+    ASSERT_TRUE(test::ReadBackBuffer(image));
+    *middle = image.At(image.width / 2, image.height / 2);
+    *corner = image.At(2, 2);
+}
+
+TEST_F(Shaders, CompiledVertexAndAssembledPixelShadersDraw)
+{
+    std::string vs = File("colour.vsh", COLOUR_VS);
+    struct {
+        int level;
+        const char* ps;
+    } cases[] = {{11, PASS_PS_11}, {30, PASS_PS_30}};
+    for (auto& c : cases) {
+        ShaderPair v = Keep(gGraphics.CompileVertexShader(vs.c_str(), c.level));
+        ShaderPair p = Keep(gGraphics.CreatePixelShaderFromFile(File("pass.psh", c.ps).c_str()));
+        ASSERT_NE(nullptr, v.vs) << messages.Joined();
+        ASSERT_NE(nullptr, p.ps) << messages.Joined();
+        D3DCOLOR middle = 0, corner = 0;
+        DrawTriangle(v, p, &middle, &corner);
+        EXPECT_TRUE(test::ColorNear(0x33CC66, middle, 2)) << c.level << " " << std::hex << middle;
+        EXPECT_TRUE(test::ColorNear(0x000000, corner, 0)) << c.level;
+    }
+}
+
+TEST_F(Shaders, SpriteShaderPutsItsUniformsInTheFirstRegisters)
+{
+    const char* names[] = {"cOrigin", "cScale", "cColor", "cSize", "cUV", "cRow0", "cRow1"};
+    for (const char* profile : {"vs_1_1", "vs_3_0"}) {
+        ID3DXBuffer* code = nullptr;
+        ID3DXConstantTable* table = nullptr;
+        ASSERT_EQ(D3D_OK, D3DXCompileShaderFromFileA(SPRITE_SHADER, nullptr, nullptr, "Main",
+                                                     profile, 0, &code, nullptr, &table));
+        for (UINT i = 0; i < sizeof names / sizeof names[0]; ++i) {
+            D3DXHANDLE h = table->GetConstantByName(nullptr, names[i]);
+            D3DXCONSTANT_DESC desc;
+            UINT count = 1;
+            ASSERT_EQ(D3D_OK, table->GetConstantDesc(h, &desc, &count)) << names[i];
+            EXPECT_EQ(i, desc.RegisterIndex) << profile << " " << names[i];
+        }
+        table->Release();
+        code->Release();
+    }
+}
+
+// DrawSprite's constants for a sprite at (x, y) of w x h pixels in one colour.
+void SetSpriteConstants(float x, float y, float w, float h, const D3DXCOLOR& colour)
+{
+    const D3DVIEWPORT9& vp = gGraphics.viewport;
+    const float width = float(vp.Width), height = float(vp.Height);
+    const float c[8][4] = {
+        {x - width / 2, height / 2 + 1.0f - y, 0.5f, 0},
+        {2.0f / width, 2.0f / height, 0, 1.0f},
+        {colour.r, colour.g, colour.b, colour.a},
+        {w, h, 1.0f, 1.0f},
+        {0, 0, 1.0f, 1.0f},
+        {1, 0, 0, 0},
+        {0, 1, 0, 0},
+        {0, 0, 1, 0},
+    };
+    Device3D->SetVertexShaderConstantF(0, &c[0][0], 8);
+}
+
+TEST_F(Shaders, SpriteShaderDrawsAtBothLevels)
+{
+    struct SVertex {
+        float x, y, z, u, v;
+    };
+    // The unit quad hanging down from its origin, as a strip.
+    const SVertex quad[] = {{0, 0, 0, 0, 0}, {1, 0, 0, 1, 0}, {0, -1, 0, 0, 1}, {1, -1, 0, 1, 1}};
+    ShaderPair ps30 = Keep(gGraphics.CreatePixelShaderFromFile(File("p.psh", PASS_PS_30).c_str()));
+    const ShaderPair* shaders[] = {&gGraphics.spriteShader11, &gGraphics.spriteShader30};
+    for (const ShaderPair* vs : shaders) {
+        ASSERT_NE(nullptr, vs->vs);
+        gGraphics.BeginScene();
+        Device3D->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        gGraphics.SetDeclaration(gGraphics.declarations[SPRITE_DECLARATION]);
+        gGraphics.SetVertexShader(vs);
+        if (vs->level >= 30) {
+            gGraphics.SetPixelShader(&ps30);
+        } else {
+            gGraphics.SetPixelShader(nullptr);
+            gGraphics.SetStageModulate();
+            gGraphics.SetWhiteTexture(0);
+        }
+        gGraphics.SetZEnable(false);
+        SetSpriteConstants(100, 60, 80, 50, D3DXCOLOR(1.0f, 0.5f, 0.25f, 1.0f));
+        EXPECT_EQ(D3D_OK, Device3D->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(SVertex)));
+        gGraphics.EndScene();
+        test::Image image;
+        ASSERT_TRUE(test::ReadBackBuffer(image));
+        const int inside[][2] = {{103, 62}, {140, 85}, {177, 106}};
+        for (const auto& p : inside)
+            EXPECT_TRUE(test::ColorNear(0xFF8040, image.At(p[0], p[1]), 2))
+                << vs->level << " at " << p[0] << "," << p[1] << std::hex << " "
+                << image.At(p[0], p[1]);
+        const int outside[][2] = {{96, 85}, {184, 85}, {140, 55}, {140, 113}};
+        for (const auto& p : outside)
+            EXPECT_TRUE(test::ColorNear(0, image.At(p[0], p[1]), 0))
+                << vs->level << " at " << p[0] << "," << p[1];
+    }
+}
+
+} // namespace

@@ -1,0 +1,38 @@
+#pragma once
+// A window and a device made directly through gGraphics.Init, for tests that set the device
+// parameters themselves. The current folder is a data folder holding the shipped
+// "System/SpriteShader.hls" while the object lives.
+
+#include "core/Graphics.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace test {
+
+class TestDevice {
+public:
+    // Creates the window and resets the settings; adjust gGraphics.presentParams or
+    // AppWindowConfig, then call Init.
+    explicit TestDevice(DWORD style = WS_POPUP, int width = 320, int height = 240);
+    ~TestDevice();
+    TestDevice(const TestDevice&) = delete;
+    TestDevice& operator=(const TestDevice&) = delete;
+
+    int Init();
+    HWND Window() const { return window_; }
+    static std::string DataDir();
+
+private:
+    HWND window_ = nullptr;
+    std::string oldDir_;
+};
+
+// The device's value of a render state.
+DWORD RenderState(D3DRENDERSTATETYPE state);
+DWORD StageState(int stage, D3DTEXTURESTAGESTATETYPE type);
+// The back buffer's description.
+D3DSURFACE_DESC BackBufferDesc();
+
+} // namespace test

@@ -1,0 +1,386 @@
+// Drawing, clones, release and the writer: a saved mesh loads back to the same buffers.
+
+#include "core/Graphics.h"
+#include "core/GraphicsBuffers.h"
+#include "core/Meshes/MeshReader.h"
+#include "core/Meshes/MeshTextures.h"
+#include "core/UsageParams.h"
+#include "tests/meshes/MeshTestSupport.h"
+#include "tests/support/Harness.h"
+
+#include <gtest/gtest.h>
+
+using namespace meshtest;
+
+namespace {
+
+class MeshDraw : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(EnsureDevice()); }
+    void TearDown() override
+    {
+        if (gGraphics.inScene)
+            gGraphics.EndScene();
+        mesh.Release();
+        ResetUsageParams();
+        EXPECT_EQ(0, gLockedVBs.count);
+        EXPECT_EQ(0, gLockedIBs.count);
+    }
+    test::MessageRecorder messages;
+    CMesh mesh;
+};
+
+const char* const QUAD = R"(NumVertices 4
+NumPrimitives 2
+MESH
+4
+-1 -1 0.5
+-1  1 0.5
+ 1  1 0.5
+ 1 -1 0.5
+indices 2
+0 1 2
+0 2 3
+MaterialList 1 2
+0 0
+Materials... R G B A
+diffuse 1 0 0 1 specular 0 0 0 name red path ""
+)";
+
+TEST_F(MeshDraw, OutsideASceneEveryDrawWarnsFromOneBudgetAndTouchesNoDevice)
+{
+    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ | MESH_DIFFUSE));
+    ASSERT_FALSE(gGraphics.inScene);
+    IDirect3DDevice9* device = Device3D;
+    Device3D = nullptr;  // any device call would crash
+    EXPECT_EQ(-1, mesh.RenderFVF());
+    EXPECT_EQ(-1, mesh.RenderPrimitives(0));
+    EXPECT_EQ(-1, mesh.RenderPrimitivesClones(2));
+    EXPECT_EQ(-1, mesh.RenderPrimitivesUserTexs(nullptr));
+    EXPECT_EQ(-1, mesh.RenderSubMesh(0));
+    EXPECT_EQ(-1, mesh.RenderFVF());
+    Device3D = device;
+    ASSERT_EQ(4u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CORE(Meshes) Error:  Call  CMesh::RenderFVF  without BeginScene.",
+              messages.Texts()[0]);
+    EXPECT_EQ("CORE(Meshes) Error:  Call  CMesh::RenderPrimitivesUserTexs  without "
+              "BeginScene.\n\n Next this Warnings will be skiped.",
+              messages.Texts()[3]);
+}
+
+TEST_F(MeshDraw, RenderFVFDrawsTheMeshWithItsVertexColours)
+{
+    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ | MESH_DIFFUSE));
+    gGraphics.BeginScene();
+    Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    Device3D->SetTransform(D3DTS_WORLD, &identity);
+    Device3D->SetTransform(D3DTS_VIEW, &identity);
+    Device3D->SetTransform(D3DTS_PROJECTION, &identity);
+    gGraphics.SetLighting(false);
+    gGraphics.CullNone();
+    gGraphics.SetStageDiffuse();
+    EXPECT_EQ(0, mesh.RenderFVF());
+    EXPECT_EQ(4, gGraphics.counters.vertices);
+    EXPECT_EQ(2, gGraphics.counters.primitives);
+    EXPECT_EQ(1, gGraphics.counters.drawCalls);
+    gGraphics.EndScene();
+    test::Image image;
+    ASSERT_TRUE(test::ReadBackBuffer(image));
+    EXPECT_TRUE(test::ColorNear(0xFFFF0000, image.At(image.width / 2, image.height / 2), 2))
+        << std::hex << image.At(image.width / 2, image.height / 2);
+}
+
+TEST_F(MeshDraw, CountersAndSubMeshes)
+{
+    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ | MESH_DIFFUSE));
+    gGraphics.BeginScene();
+    mesh.BindBuffers();
+    EXPECT_EQ(0, mesh.RenderPrimitives(1));
+    // The counters take the mesh's primitive count, not the argument.
+    EXPECT_EQ(2, gGraphics.counters.primitives);
+    EXPECT_EQ(0, mesh.RenderPrimitivesClones(1));
+    EXPECT_EQ(4, gGraphics.counters.primitives);
+    EXPECT_EQ(0, mesh.RenderSubMesh(0));
+    EXPECT_EQ(6, gGraphics.counters.primitives);
+    EXPECT_EQ(3, gGraphics.counters.drawCalls);
+
+    // A non-indexed mesh draws no submesh but still counts it.
+    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ, LOAD_MESH_SKIP_INDICES));
+    mesh.BindBuffers();
+    EXPECT_EQ(-1, mesh.RenderSubMesh(0));
+    EXPECT_EQ(16, gGraphics.counters.vertices);
+    EXPECT_EQ(4, gGraphics.counters.drawCalls);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(MeshDraw, MultiTexturedMeshesDrawOnlyMaterialsWithPrimitives)
+{
+    std::string text = QUAD;
+    text.replace(text.find("MESH"), 4, "MATERIAL_MULTI_TEXTURING\nMESH");
+    ASSERT_EQ(0, Load(WriteMesh("multi.msh", text), mesh, MESH_XYZ | MESH_DIFFUSE));
+    ASSERT_EQ(1, mesh.materialCount);
+    EXPECT_EQ(0, mesh.materials[0].firstPrimitive);
+    EXPECT_EQ(1, mesh.materials[0].lastPrimitive);
+    gGraphics.BeginScene();
+    mesh.BindBuffers();
+    EXPECT_EQ(0, mesh.RenderPrimitives(0));
+    EXPECT_EQ(0, mesh.RenderAllTextures());
+    EXPECT_EQ(0, gGraphics.counters.drawCalls);
+}
+
+TEST_F(MeshDraw, EmptyMeshesDrawNothing)
+{
+    ASSERT_EQ(0, Load(WriteMesh("bin.msh", std::string("binary_mesh\0", 12)), mesh, MESH_XYZ));
+    gGraphics.BeginScene();
+    EXPECT_EQ(0, mesh.RenderFVF());
+    EXPECT_EQ(0, mesh.RenderPrimitives(0));
+    EXPECT_EQ(0, mesh.RenderAllTextures());
+    EXPECT_EQ(0, mesh.RenderSubMesh(0));
+    EXPECT_EQ(0, gGraphics.counters.drawCalls);
+}
+
+TEST_F(MeshDraw, ClonesNumberTheirVerticesAndShiftTheirIndices)
+{
+    ResetUsageParams();
+    gUsageParams.clones = 3;
+    gUsageParams.worldByte = 12;
+    ASSERT_EQ(0, LoadMesh(WriteMesh("quad.msh", QUAD).c_str(), &mesh, MESH_XYZ | MESH_EXTRA, 0))
+        << messages.Joined();
+    EXPECT_EQ(3, mesh.cloneCount);
+    std::vector<uint8_t> vb = ReadVB(mesh);
+    ASSERT_EQ(3u * 4 * 16, vb.size());
+    for (int k = 0; k < 3; ++k)
+        for (int v = 0; v < 4; ++v) {
+            EXPECT_EQ(k, vb[(k * 4 + v) * 16 + 12]) << k << " " << v;
+            EXPECT_EQ(At<float>(vb, v * 16), At<float>(vb, (k * 4 + v) * 16));
+        }
+    std::vector<uint32_t> indices = ReadIndices(mesh);
+    ASSERT_GE(indices.size(), 18u);
+    EXPECT_EQ((std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7, 8, 9, 10, 8, 10, 11}),
+              std::vector<uint32_t>(indices.begin(), indices.begin() + 18));
+}
+
+TEST_F(MeshDraw, ClonesThatOverflowSixteenBitIndicesAreRefused)
+{
+    std::string text = "NumVertices 30000\nNumPrimitives 1\nMESH\n30000\n";
+    for (int i = 0; i < 30000; ++i)
+        text += "0 0 0\n";
+    text += "indices 1\n0 1 2\n";
+    ResetUsageParams();
+    gUsageParams.clones = 3;
+    ASSERT_EQ(0, LoadMesh(WriteMesh("big.msh", text).c_str(), &mesh, MESH_XYZ, 0));
+    EXPECT_EQ(1, mesh.cloneCount);
+    EXPECT_EQ(1u, messages.Count()) << messages.Joined();
+    // With 32-bit indices the same clones fit.
+    messages.Clear();
+    ASSERT_EQ(0, LoadMesh(WriteMesh("big.msh", text).c_str(), &mesh, MESH_XYZ,
+                          LOAD_MESH_INDEX32));
+    EXPECT_EQ(3, mesh.cloneCount);
+    std::vector<uint32_t> indices = ReadIndices(mesh);
+    ASSERT_GE(indices.size(), 9u);
+    EXPECT_EQ(60002u, indices[8]);
+}
+
+TEST_F(MeshDraw, SystemMemoryOnlyBelowTheRequiredShaderLevel)
+{
+    IDirect3DVertexBuffer9* vb = nullptr;
+    D3DVERTEXBUFFER_DESC desc;
+    ResetUsageParams();
+    ASSERT_EQ(D3D_OK, CreateMeshVB(64, &vb, MESH_XYZ));
+    vb->GetDesc(&desc);
+    vb->Release();
+    EXPECT_EQ(D3DPOOL_MANAGED, desc.Pool);
+    EXPECT_EQ(DWORD(D3DUSAGE_WRITEONLY), desc.Usage);
+    gUsageParams.sysIfVs = 40;  // above the device's level 30
+    ASSERT_EQ(D3D_OK, CreateMeshVB(64, &vb, MESH_XYZ));
+    vb->GetDesc(&desc);
+    vb->Release();
+    EXPECT_EQ(D3DPOOL_SYSTEMMEM, desc.Pool);
+    EXPECT_EQ(DWORD(D3DUSAGE_WRITEONLY | D3DUSAGE_SOFTWAREPROCESSING), desc.Usage);
+    gUsageParams.sysIfVs = 20;
+    IDirect3DIndexBuffer9* ib = nullptr;
+    ASSERT_EQ(D3D_OK, CreateMeshIB32(2, &ib));
+    D3DINDEXBUFFER_DESC idesc;
+    ib->GetDesc(&idesc);
+    ib->Release();
+    EXPECT_EQ(D3DPOOL_MANAGED, idesc.Pool);
+    EXPECT_EQ(24u, idesc.Size);
+    EXPECT_EQ(D3DFMT_INDEX32, idesc.Format);
+}
+
+TEST_F(MeshDraw, ReleaseGivesBackTextureReferencesAndIsSafeTwice)
+{
+    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ | MESH_DIFFUSE));
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(D3D_OK, D3DXCreateTexture(Device3D, 1, 1, 1, 0, D3DFMT_A8R8G8B8,
+                                        D3DPOOL_MANAGED, &texture));
+    int index = gMeshTextures.Add("Some\\Brick.TGA", texture);
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(index, gMeshTextures.Find("some\\brick.tga"));
+    mesh.textures[0] = {gMeshTextures.AddRef(index), index};
+    mesh.materials[0].texture = gMeshTextures.AddRef(index);
+    mesh.materials[0].textureIndex = index;
+    gMeshTextures.Release(index);  // the test's own reference
+    EXPECT_EQ(2, gMeshTextures.entries[index].refCount);
+    mesh.Release();
+    EXPECT_EQ(0, gMeshTextures.entries[index].refCount);
+    EXPECT_EQ(-1, gMeshTextures.Find("some\\brick.tga"));
+    mesh.Release();
+    EXPECT_EQ(nullptr, mesh.vertexBuffer);
+    EXPECT_EQ(0, mesh.materialCount);
+}
+
+TEST_F(MeshDraw, CopiesOwnTheirBuffersAndTextureReferences)
+{
+    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ | MESH_DIFFUSE));
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(D3D_OK, D3DXCreateTexture(Device3D, 1, 1, 1, 0, D3DFMT_A8R8G8B8,
+                                        D3DPOOL_MANAGED, &texture));
+    int index = gMeshTextures.Add("copy.tga", texture);
+    mesh.textures[1] = {texture, index};
+    CMesh copy;
+    ASSERT_EQ(D3D_OK, copy.CopyFrom(mesh));
+    EXPECT_NE(mesh.vertexBuffer, copy.vertexBuffer);
+    EXPECT_EQ(ReadVB(mesh), ReadVB(copy));
+    EXPECT_EQ(ReadIndices(mesh), ReadIndices(copy));
+    EXPECT_EQ(2, gMeshTextures.entries[index].refCount);
+    ASSERT_EQ(1, copy.subMeshCount);
+    EXPECT_EQ(3, copy.subMeshes[0].lastVertex);
+    EXPECT_EQ(mesh.corners[6], copy.corners[6]);
+    mesh.Release();
+    EXPECT_EQ(1, gMeshTextures.entries[index].refCount);
+    copy.Release();
+    EXPECT_EQ(0, gMeshTextures.entries[index].refCount);
+}
+
+TEST_F(MeshDraw, RemovingAndAppendingSubMeshesRebasesIndices)
+{
+    const char* text = R"(NumVertices 7
+NumPrimitives 3
+NAMES_BY_MESHES
+MESH a
+3
+0 0 0
+1 0 0
+1 1 0
+indices 1
+0 1 2
+MESH b
+4
+5 0 0
+6 0 0
+6 1 0
+5 1 0
+indices 2
+0 1 2
+0 2 3
+)";
+    ASSERT_EQ(0, Load(WriteMesh("edit.msh", text), mesh, MESH_XYZ));
+    CMesh other;
+    ASSERT_EQ(D3D_OK, other.CopyFrom(mesh));
+    const int first = 0;
+    ASSERT_EQ(D3D_OK, mesh.RemoveSubMeshes(&first, 1));
+    EXPECT_EQ(4, mesh.vertexCount);
+    EXPECT_EQ(2, mesh.primitiveCount);
+    ASSERT_EQ(1, mesh.subMeshCount);
+    EXPECT_STREQ("b", mesh.subMeshes[0].name);
+    EXPECT_EQ(0, mesh.subMeshes[0].firstVertex);
+    EXPECT_EQ(1, mesh.subMeshes[0].lastPrimitive);
+    std::vector<uint8_t> vb = ReadVB(mesh);
+    ASSERT_EQ(48u, vb.size());
+    EXPECT_EQ(5.0f, At<float>(vb, 0));
+    EXPECT_EQ((std::vector<uint32_t>{0, 1, 2, 0, 2, 3}), ReadIndices(mesh));
+
+    ASSERT_EQ(D3D_OK, mesh.AppendSubMeshes(other));
+    EXPECT_EQ(11, mesh.vertexCount);
+    EXPECT_EQ(5, mesh.primitiveCount);
+    ASSERT_EQ(3, mesh.subMeshCount);
+    EXPECT_STREQ("a", mesh.subMeshes[1].name);
+    EXPECT_EQ(4, mesh.subMeshes[1].firstVertex);
+    EXPECT_EQ(2, mesh.subMeshes[1].firstPrimitive);
+    EXPECT_EQ(7, mesh.subMeshes[2].firstVertex);
+    std::vector<uint32_t> indices = ReadIndices(mesh);
+    ASSERT_GE(indices.size(), 15u);
+    EXPECT_EQ((std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 4, 5, 6, 7, 8, 9, 7, 9, 10}),
+              std::vector<uint32_t>(indices.begin(), indices.begin() + 15));
+    EXPECT_EQ(E_INVALIDARG, mesh.AppendSubMeshes(mesh));
+    other.Release();
+}
+
+TEST_F(MeshDraw, SavedMeshLoadsBackToTheSameBuffers)
+{
+    const char* text = R"(NumVertices 6
+NumPrimitives 3
+NAMES_BY_MESHES
+MESH "front"
+3
+0 0 0
+1.25 0 0
+1 1 -0.5
+indices 1
+0 1 2
+normals 3
+0 0 1
+0 1 0
+1 0 0
+TextureCoords 3
+0 0
+0.5 0
+1 1
+MESH "back"
+3
+2 2 2
+3 2 2
+3 3 2
+indices 2
+0 1 2
+2 1 0
+normals 3
+0 0 -1
+0 0 -1
+0 0 -1
+TextureCoords 3
+0.25 0.75
+1 0
+0 1
+MaterialList 2 2
+0 1
+Materials... R G B A
+diffuse 1 0 0 1 specular 0 0 0 name red path ""
+diffuse 0 0.2 1 1 specular 0 0 0 name blue path ""
+)";
+    const uint32_t format = MESH_XYZ | MESH_NORMAL | MESH_DIFFUSE | MESH_UV0;
+    ASSERT_EQ(0, Load(WriteMesh("save_src.msh", text), mesh, format)) << messages.Joined();
+    std::vector<uint8_t> vb = ReadVB(mesh);
+    std::vector<uint32_t> ib = ReadIndices(mesh);
+    std::string saved = WriteMesh("saved.msh", "");
+    ASSERT_EQ(0, SaveMesh(saved.c_str(), &mesh, format,
+                          SAVE_MESH_INDICES | SAVE_MESH_NAMES | SAVE_MESH_MATERIALS |
+                              SAVE_MESH_BOUND_BOX));
+    CMesh again;
+    ASSERT_EQ(0, Load(saved, again, format)) << messages.Joined() << test::ReadFile(saved);
+    EXPECT_EQ(vb, ReadVB(again)) << test::ReadFile(saved);
+    EXPECT_EQ(ib, ReadIndices(again));
+    ASSERT_EQ(2, again.subMeshCount);
+    EXPECT_STREQ("back", again.subMeshes[1].name);
+    EXPECT_EQ(3, again.subMeshes[1].firstVertex);
+    EXPECT_EQ(2, again.subMeshes[1].lastPrimitive);
+    EXPECT_EQ(2, again.materialCount);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(mesh.corners[i], again.corners[i]) << i;
+    again.Release();
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(MeshDraw, SaveWithoutAFileIsRefused)
+{
+    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ));
+    EXPECT_EQ(-1, SaveMesh("Z:\\unused.msh", &mesh, MESH_XYZ, SAVE_MESH_NO_FILE));
+    EXPECT_EQ(1u, messages.Count());
+    EXPECT_EQ(-1, SaveMesh("Z:\\no\\such\\dir\\x.msh", &mesh, MESH_XYZ, 0));
+    EXPECT_EQ("Can't save mesh.. Z:\\no\\such\\dir\\x.msh", messages.Texts()[1]);
+}
+
+} // namespace

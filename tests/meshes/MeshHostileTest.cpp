@@ -1,0 +1,183 @@
+// Limits, truncated and hostile mesh files: each ends in a message and a failed load that
+// leaves the mesh empty and nothing locked, never a crash or a write out of bounds.
+
+#include "core/GraphicsBuffers.h"
+#include "core/Meshes/MeshReader.h"
+#include "tests/meshes/MeshTestSupport.h"
+#include "tests/support/Harness.h"
+
+#include <gtest/gtest.h>
+
+using namespace meshtest;
+
+namespace {
+
+class MeshHostile : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(EnsureDevice()); }
+    void TearDown() override { mesh.Release(); }
+
+    // Loads the text; expects the code, one message containing `part`, an empty mesh and
+    // no buffer left locked.
+    void ExpectRejected(const std::string& text, int code, const std::string& part)
+    {
+        messages.Clear();
+        EXPECT_EQ(code, Load(WriteMesh("hostile.msh", text), mesh, 0x112)) << text;
+        ASSERT_EQ(1u, messages.Count()) << text << "\n" << messages.Joined();
+        EXPECT_NE(std::string::npos, messages.Texts()[0].find(part)) << messages.Joined();
+        EXPECT_EQ(nullptr, mesh.vertexBuffer) << text;
+        EXPECT_EQ(nullptr, mesh.indexBuffer) << text;
+        EXPECT_EQ(0, mesh.vertexCount) << text;
+        EXPECT_EQ(0, gLockedVBs.count) << text;
+        EXPECT_EQ(0, gLockedIBs.count) << text;
+    }
+
+    test::MessageRecorder messages;
+    CMesh mesh;
+};
+
+const char* const TRIANGLE = "MESH\n3\n0 0 0\n1 0 0\n1 1 0\n";
+
+TEST_F(MeshHostile, CountsAboveTheStagingLimits)
+{
+    ExpectRejected("NumVertices 131073\nMESH\n", -20,
+                   "PROGRAMMER LIMIT: MAX_VERTS. In Mesh.. ");
+    ExpectRejected("NumVertices 3\nNumPrimitives 131073\nMESH\n", -20,
+                   "PROGRAMMER LIMIT: MAX_PRIMS. In Mesh.. ");
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE +
+                       "MaterialList 1 200000\n0\n",
+                   -20, "MAX_PRIMS");
+}
+
+TEST_F(MeshHostile, TooManyBoneWeightsLeaveAnEmptyMesh)
+{
+    ExpectRejected("NumVertices 1\nPER_VERTEX_BONE_WEIGHTS 5\nMESH\n1\n0 0 0\n", -123,
+                   "Number of bone indices is more 4. Problem in mesh file '");
+}
+
+TEST_F(MeshHostile, NegativeCounts)
+{
+    ExpectRejected("NumVertices -3\nMESH\n", -20, "NumVertices");
+    ExpectRejected("MESH\n-5\n", -20, "negative");
+    ExpectRejected("NumVertices 3\nPER_VERTEX_BONE_WEIGHTS -1\n", -20, "damaged");
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE + "indices -1\n",
+                   -20, "negative");
+    ExpectRejected(std::string("NumVertices 3\n") + TRIANGLE + "MaterialList -1 2\n0 0\n", -20,
+                   "negative");
+    ExpectRejected(std::string("NumVertices 3\n") + TRIANGLE + "normals -2\n", -20,
+                   "negative");
+}
+
+TEST_F(MeshHostile, TruncatedFiles)
+{
+    ExpectRejected("NumVertices 3\nMESH\n3\n0 0 0\n1 1", -20, "cut short");
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE + "indices 1\n0 1",
+                   -20, "cut short");
+    ExpectRejected(std::string("NumVertices 3\n") + TRIANGLE + "normals 3\n0 0 1\n", -20,
+                   "cut short");
+    ExpectRejected("NumVertices 3\nMESH\n3\n0 0 zero\n", -20, "cut short");
+    // The file declares more vertices than its blocks hold.
+    ExpectRejected(std::string("NumVertices 5\n") + TRIANGLE, -20, "fewer vertices");
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 2\n") + TRIANGLE +
+                       "indices 1\n0 1 2\n",
+                   -20, "NumPrimitives");
+}
+
+TEST_F(MeshHostile, CountsLargerThanTheHeader)
+{
+    ExpectRejected(std::string("NumVertices 2\n") + TRIANGLE, -20, "more vertices");
+    ExpectRejected(std::string("NumVertices 3\n") + TRIANGLE + "normals 4\n", -20,
+                   "more vertices");
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE +
+                       "indices 2\n0 1 2\n0 1 2\n",
+                   -20, "more primitives");
+    ExpectRejected("NumVertices 131072\nMESH\n131072\n0 0 0\n", -20, "cut short");
+}
+
+TEST_F(MeshHostile, IndicesOutsideTheirBlock)
+{
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE +
+                       "indices 1\n0 1 3\n",
+                   -20, "outside its block");
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE +
+                       "indices 1\n0 -1 2\n",
+                   -20, "outside its block");
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE +
+                       "indices_ex 99 1\n0 1 2\n",
+                   -20, "indices_ex");
+}
+
+TEST_F(MeshHostile, TooManyUserBoundBoxes)
+{
+    std::string text = std::string("NumVertices 3\n") + TRIANGLE + "USER_BOUND_BOXES\n";
+    for (int i = 0; i < 129; ++i)
+        text += "0 0 0 1 1 1\n";
+    ExpectRejected(text + "END\n", -1, "PROGRAMMER LIMIT:  MAX_USER_BB.");
+}
+
+TEST_F(MeshHostile, SkeletonBlocksAreRefused)
+{
+    ExpectRejected(std::string("NumVertices 3\n") + TRIANGLE + "SKELETON_STRUCTURE\n", -1,
+                   "Skeleton blocks are not supported.");
+}
+
+TEST_F(MeshHostile, MaterialNumbersOutOfRangeColourWhite)
+{
+    std::string text = std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE +
+                       "indices 1\n0 1 2\nMaterialList 1 3\n7 -1 0\n"
+                       "Materials... R G B A\ndiffuse 1 0 0 1 specular 0 0 0 name a path b\n";
+    ASSERT_EQ(0, Load(WriteMesh("matrange.msh", text), mesh, MESH_XYZ | MESH_DIFFUSE))
+        << messages.Joined();
+    std::vector<uint8_t> vb = ReadVB(mesh);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(0xFFFFFFFFu, At<uint32_t>(vb, i * 16 + 12));
+}
+
+TEST_F(MeshHostile, MaterialListAboveTheMaterialLimitWarnsAndLoads)
+{
+    std::string text = std::string("NumVertices 3\n") + TRIANGLE + "MaterialList 300 1\n299\n";
+    ASSERT_EQ(0, Load(WriteMesh("maters.msh", text), mesh, MESH_XYZ | MESH_DIFFUSE));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("PROGRAMMER LIMIT: MAX_MATERS.", messages.Texts()[0]);
+    // More than 256 material rows: the extra rows are read and dropped.
+    text = std::string("NumVertices 3\n") + TRIANGLE + "MaterialList 258 1\n0\nMaterials... R G B A\n";
+    for (int i = 0; i < 258; ++i)
+        text += "diffuse 1 1 1 1 specular 0 0 0 name n path p\n";
+    messages.Clear();
+    ASSERT_EQ(0, Load(WriteMesh("maters2.msh", text), mesh, MESH_XYZ));
+    EXPECT_EQ(256, mesh.materialCount);
+    EXPECT_GE(messages.Count(), 2u);
+}
+
+TEST_F(MeshHostile, OverLongNamesAreCut)
+{
+    const std::string longName(100, 'n');
+    std::string text = "NumVertices 3\nNAMES_BY_MESHES\n" + std::string(600, 'w') +
+                       "\nMESH \"" + longName + "\"\n3\n0 0 0\n1 0 0\n1 1 0\n"
+                       "MaterialList 1 1\n0\nMaterials... R G B A\n"
+                       "diffuse 1 1 1 1 specular 0 0 0 name " + longName + " path \"" +
+                       std::string(400, 'p') + "\"\nTexturePath: \"" + std::string(400, 't') +
+                       "\"\n";
+    ASSERT_EQ(0, Load(WriteMesh("names.msh", text), mesh, MESH_XYZ, LOAD_MESH_QUIET_TEXTURES))
+        << messages.Joined();
+    ASSERT_EQ(2u, messages.Count()) << messages.Joined();
+    EXPECT_NE(std::string::npos, messages.Texts()[0].find("Unknown parameter"));
+    EXPECT_EQ("Submesh name '" + longName + "' is longer than 23", messages.Texts()[1]);
+    EXPECT_EQ(std::string(63, 'n'), mesh.subMeshes[0].name);
+    EXPECT_EQ(std::string(31, 'n'), mesh.materials[0].name);
+    EXPECT_EQ(std::string(255, 'p'), mesh.materials[0].path);
+}
+
+TEST_F(MeshHostile, TooManyBlocks)
+{
+    std::string text;
+    for (int i = 0; i < 257; ++i)
+        text += "MESH\n0\n";
+    messages.Clear();
+    EXPECT_EQ(-20, Load(WriteMesh("blocks.msh", text), mesh, MESH_XYZ));
+    ASSERT_EQ(2u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("PROGRAMMER LIMIT: MAX_SUBMESHES (Meshes).", messages.Texts()[0]);
+    EXPECT_NE(std::string::npos, messages.Texts()[1].find("more than 256 blocks"));
+}
+
+} // namespace

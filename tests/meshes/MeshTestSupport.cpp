@@ -1,0 +1,84 @@
+#include "tests/meshes/MeshTestSupport.h"
+
+#include "core/Graphics.h"
+#include "core/GraphicsBuffers.h"
+#include "core/Meshes/MeshReader.h"
+#include "core/UsageParams.h"
+#include "tests/support/Harness.h"
+
+#include <windows.h>
+
+namespace meshtest {
+
+bool EnsureDevice()
+{
+    if (Device3D)
+        return true;
+    HWND window = CreateWindowA("STATIC", "meshes", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
+    if (!window || !Direct3D)
+        return false;
+    D3DPRESENT_PARAMETERS pp{};
+    pp.Windowed = TRUE;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.BackBufferWidth = 64;
+    pp.BackBufferHeight = 64;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    pp.hDeviceWindow = window;
+    HRESULT hr = Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &Device3D);
+    gGraphics.vsLevel = 30;
+    return SUCCEEDED(hr) && Device3D;
+}
+
+std::string WriteMesh(const std::string& name, const std::string& text)
+{
+    static std::string dir = test::TempDir("meshes");
+    std::string path = dir + "\\" + name;
+    test::WriteFile(path, text);
+    return path;
+}
+
+std::vector<uint8_t> ReadVB(const CMesh& mesh)
+{
+    std::vector<uint8_t> bytes;
+    if (!mesh.vertexBuffer)
+        return bytes;
+    D3DVERTEXBUFFER_DESC desc;
+    mesh.vertexBuffer->GetDesc(&desc);
+    void* data = nullptr;
+    if (FAILED(mesh.vertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY)))
+        return bytes;
+    bytes.assign(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + desc.Size);
+    mesh.vertexBuffer->Unlock();
+    return bytes;
+}
+
+std::vector<uint32_t> ReadIndices(const CMesh& mesh)
+{
+    std::vector<uint32_t> out;
+    if (!mesh.indexBuffer)
+        return out;
+    D3DINDEXBUFFER_DESC desc;
+    mesh.indexBuffer->GetDesc(&desc);
+    void* data = nullptr;
+    if (FAILED(mesh.indexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY)))
+        return out;
+    bool wide = desc.Format == D3DFMT_INDEX32;
+    size_t n = desc.Size / (wide ? 4 : 2);
+    for (size_t i = 0; i < n; ++i)
+        out.push_back(wide ? static_cast<uint32_t*>(data)[i] : static_cast<uint16_t*>(data)[i]);
+    mesh.indexBuffer->Unlock();
+    return out;
+}
+
+int Load(const std::string& path, CMesh& mesh, uint32_t format, int flags)
+{
+    ResetUsageParams();
+    return LoadMesh(path.c_str(), &mesh, format, flags);
+}
+
+} // namespace meshtest
