@@ -82,6 +82,18 @@ void ReportBuildError(const char* what, const char* file, ID3DXBuffer* errors)
         MsgBox3(what, file, NO_ERROR_TEXT);
 }
 
+// A one-macro list: the name with the value in decimal, then the terminating entry.
+struct SOneMacro {
+    char value[16];
+    D3DXMACRO list[2];
+    SOneMacro(const char* name, int v)
+    {
+        snprintf(value, sizeof value, "%d", v);
+        list[0] = {name, value};
+        list[1] = {nullptr, nullptr};
+    }
+};
+
 template <class T>
 void ReleaseIf(T* p)
 {
@@ -240,10 +252,8 @@ ShaderPair CGraphics::CompileVertexShaderEx(const char* file, int level, const D
 ShaderPair CGraphics::CompileVertexShaderDefine(const char* file, int level, const char* name,
                                                 int value)
 {
-    char text[16];
-    snprintf(text, sizeof text, "%d", value);
-    const D3DXMACRO macros[] = {{name, text}, {nullptr, nullptr}};
-    return CompileVertexShaderEx(file, level, macros);
+    SOneMacro macro(name, value);
+    return CompileVertexShaderEx(file, level, macro.list);
 }
 
 ShaderPair CGraphics::CompilePixelShader(const char* file, int level, DWORD flags)
@@ -260,8 +270,6 @@ ShaderPair CGraphics::CompilePixelShaderEx(const char* file, int level, const D3
 ShaderPair CGraphics::CompilePixelShaderDefine(const char* file, int level, const char* name,
                                                int value, DWORD flags)
 {
-    char text[16];
-    snprintf(text, sizeof text, "%d", value);
-    const D3DXMACRO macros[] = {{name, text}, {nullptr, nullptr}};
-    return CompilePixelShaderEx(file, level, macros, flags);
+    SOneMacro macro(name, value);
+    return CompilePixelShaderEx(file, level, macro.list, flags);
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -23,23 +24,17 @@ const char PASS_PS_11[] = "ps.1.1\nmov r0, v0\n";
 const char PASS_PS_30[] = "ps_3_0\ndcl_color v0\nmov oC0, v0\n";
 const char SPRITE_SHADER[] = "System/SpriteShader.hls";
 
-DWORD VersionOf(const ShaderPair& pair, bool pixel)
+// The version token that opens a shader's code.
+template <class Shader>
+DWORD VersionOf(Shader* shader)
 {
-    UINT size = 0;
-    IUnknown* shader = pixel ? static_cast<IUnknown*>(pair.ps) : pair.vs;
     if (!shader)
         return 0;
-    std::string code;
-    if (pixel) {
-        pair.ps->GetFunction(nullptr, &size);
-        code.resize(size);
-        pair.ps->GetFunction(&code[0], &size);
-    } else {
-        pair.vs->GetFunction(nullptr, &size);
-        code.resize(size);
-        pair.vs->GetFunction(&code[0], &size);
-    }
-    return size >= 4 ? *reinterpret_cast<const DWORD*>(code.data()) : 0;
+    UINT size = 0;
+    shader->GetFunction(nullptr, &size);
+    std::vector<DWORD> code(size / sizeof(DWORD) + 1);
+    shader->GetFunction(code.data(), &size);
+    return size >= sizeof(DWORD) ? code[0] : 0;
 }
 
 class Shaders : public ::testing::Test {
@@ -51,6 +46,7 @@ protected:
     }
     void TearDown() override
     {
+        // Either kind of shader: Release is IUnknown's.
         for (ShaderPair& p : made)
             if (p.vs)
                 p.vs->Release();
@@ -95,14 +91,14 @@ TEST_F(Shaders, LevelAboveTheDeviceCompilesForTheDeviceProfile)
     ShaderPair pair = Keep(gGraphics.CompileVertexShader(vs.c_str(), 30));
     ASSERT_NE(nullptr, pair.vs) << messages.Joined();
     EXPECT_EQ(20, pair.level);
-    EXPECT_EQ(DWORD(D3DVS_VERSION(2, 0)), VersionOf(pair, false));
+    EXPECT_EQ(DWORD(D3DVS_VERSION(2, 0)), VersionOf(pair.vs));
 
     std::string ps = File("tint.psh", COLOUR_PS_HLSL);
     gGraphics.psLevel = 14;
     ShaderPair pixel = Keep(gGraphics.CompilePixelShader(ps.c_str(), 30, 0));
     ASSERT_NE(nullptr, pixel.ps) << messages.Joined();
     EXPECT_EQ(14, pixel.level);
-    EXPECT_EQ(DWORD(D3DPS_VERSION(1, 4)), VersionOf(pixel, true));
+    EXPECT_EQ(DWORD(D3DPS_VERSION(1, 4)), VersionOf(pixel.ps));
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
