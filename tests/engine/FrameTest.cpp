@@ -87,21 +87,26 @@ TEST_F(EngineTest, OneFrameRunsItsStepsInOrder)
     EXPECT_EQ(expected, gTrace);
 }
 
-// No map, no camera or no ray: the picks are left out and the frame still runs.
+// Without a main camera nothing is picked (the ray is stale); without a map only units are.
 TEST_F(EngineTest, FrameWithoutMapOrCameraSkipsThePicks)
 {
     StartEmptyPresentation();
-    gEngine->SetMode(3, 0);
+    PrepareView();
+    gUnitInspector->mainCamera = nullptr;
+    gEngine->currentMap = gMapContainer->AddMap(new CGameMap(16, 16));
     gEngine->rayDirection = D3DXVECTOR4(0, -1, 0, 0);
     gTrace.clear();
     EXPECT_EQ(0, gIEngine->Process());
     EXPECT_EQ((std::vector<std::string>{"ResetFrame", "ProcessUnits"}), gTrace);
 
-    PrepareView();
-    gEngine->rayDirection = D3DXVECTOR4(0, 0, 0, 0);
+    gUnitInspector->mainCamera = &camera;
+    gEngine->currentMap = 0;
+    gInput.mouseX = 400;
+    gInput.mouseY = 300;
     gTrace.clear();
     EXPECT_EQ(0, gIEngine->Process());
-    EXPECT_EQ((std::vector<std::string>{"ResetFrame", "Camera", "ProcessUnits"}), gTrace);
+    EXPECT_EQ((std::vector<std::string>{"ResetFrame", "Camera", "ProcessUnits", "PickUnit"}),
+              gTrace);
 }
 
 TEST_F(EngineTest, PanelHooksSurroundTheFrameWhenThePanelExists)

@@ -24,6 +24,21 @@ TEST_F(EngineTest, ViewRectangleHoldsBothEdgePixels)
     EXPECT_FALSE(gEngine->InsideView(50, 55));
 }
 
+// With the identity camera the ray through the middle of the view looks straight ahead,
+// wherever the view lies on screen.
+TEST_F(EngineTest, PickRayGoesThroughTheCursorInTheView)
+{
+    PrepareView();
+    gEngine->SetViewOffset(100, 50);
+    gEngine->HandleMouse(MouseAt(500, 350));
+    EXPECT_NEAR(0.0f, gEngine->rayDirection.x, 1e-5f);
+    EXPECT_NEAR(0.0f, gEngine->rayDirection.y, 1e-5f);
+    EXPECT_NEAR(1.0f, gEngine->rayDirection.z, 1e-5f);
+    gEngine->HandleMouse(MouseAt(100, 350));  // left edge: x = -1 before normalising
+    EXPECT_LT(gEngine->rayDirection.x, -0.7f);
+    EXPECT_EQ(0.0f, gEngine->rayDirection.w);
+}
+
 TEST_F(EngineTest, EdgeMarksNameTheEdgeColumnsAndRows)
 {
     PrepareView();

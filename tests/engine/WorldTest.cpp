@@ -1,5 +1,6 @@
 #include "engine/ArrayContainer.h"
 #include "engine/MapContainer.h"
+#include "engine/Parser.h"
 #include "tests/engine/EngineFixture.h"
 
 #include <cstdio>
@@ -154,6 +155,21 @@ TEST_F(EngineTest, ValidMapMustMatchTheGameMap)
     array.height = 4;
     EXPECT_EQ(0, gEngine->AssignValidMap(&array, 3));
     EXPECT_EQ(&array, gEngine->validMap);
+}
+
+} // namespace
+
+namespace {
+
+using enginetest::EngineTest;
+
+TEST_F(EngineTest, StartScriptSectionSetsTheWorldParameters)
+{
+    std::string path = test::TempDir("engine_script") + "\\Start.txt";
+    test::WriteFile(path, "WorldParams [\n  SeaLevel: 4\n  StepY: 0.25\n]\n");
+    ASSERT_EQ(0, gIParser->LoadScript(path.c_str())) << messages.Joined();
+    EXPECT_FLOAT_EQ(1.0f, gEngine->SeaHeight());
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 } // namespace
