@@ -123,6 +123,14 @@ struct CMesh {
     CMesh& operator=(const CMesh&) = delete;
 
     void Release();
+    // A deep copy: new buffers with the same contents, its own texture references, bones,
+    // submeshes, materials and bound records.
+    HRESULT CopyFrom(const CMesh& other);
+    // Rebuild the buffers without the listed submeshes, or with the submeshes of a mesh of
+    // the same layout appended; indices are re-based, clones are not kept. Material
+    // primitive ranges are left as they were.
+    HRESULT RemoveSubMeshes(const int* list, int count);
+    HRESULT AppendSubMeshes(const CMesh& other);
 
     HRESULT BindBuffers();
     HRESULT BindStream(int stream);

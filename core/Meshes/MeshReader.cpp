@@ -142,6 +142,9 @@ private:
     int ReadHeader();
     int ReadOptions();
     int ReadBlock();
+    int ReadBlockSections(SSubMesh& sub, int block);
+    // A section of one row of `floats` numbers per vertex of the block.
+    template <class Store> int ReadRows(int floats, const char* what, Store store);
     int ReadVertexRows(int count);
     int CheckBlockCount(int count);
     int ReadIndices(int perPrimitive, int count, bool fromIndices);
@@ -557,6 +560,75 @@ int CMeshReader::ReadMaterialTable(SSubMesh& sub, int block)
     return 0;
 }
 
+template <class Store>
+int CMeshReader::ReadRows(int floats, const char* what, Store store)
+{
+    int count = 0;
+    if (!Int(count))
+        return Damaged("a section has no count");
+    int code = CheckBlockCount(count);
+    for (int i = 0; !code && i < count; ++i) {
+        float row[3];
+        if (!Floats(row, floats))
+            return Damaged(what);
+        store(s_.vertices[s_.vertexBase + i], row);
+    }
+    return code;
+}
+
+int CMeshReader::ReadBlockSections(SSubMesh& sub, int block)
+{
+    int code = 0;
+    if (StrEqual(word_, "indices")) {
+        int k = 0;
+        code = Int(k) ? ReadIndices(3, k, true) : Damaged("indices has no count");
+        Word();
+    }
+    if (!code && StrEqual(word_, "indices_ex")) {
+        int m = 0, k = 0;
+        if (!Int(m) || !Int(k) || m < 1 || m > MAX_INDICES_PER_PRIMITIVE)
+            code = Damaged("indices_ex has no proper counts");
+        else
+            code = ReadIndices(m, k, false);
+        Word();
+    }
+    if (!code && StrEqual(word_, "normals")) {
+        code = ReadRows(3, "a normal row is cut short", [](SMeshVertex& v, const float* r) {
+            memcpy(v.normal, r, sizeof v.normal);
+        });
+        collected_ |= MESH_NORMAL;
+        Word();
+    }
+    if (!code && StrEqual(word_, "TextureCoords")) {
+        code = ReadRows(2, "a texture coordinate row is cut short",
+                        [](SMeshVertex& v, const float* r) {
+                            memcpy(v.uv0, r, sizeof v.uv0);
+                            memcpy(v.uv1, r, sizeof v.uv1);
+                        });
+        collected_ |= MESH_UV0;
+        Word();
+    }
+    if (!code && StrEqual(word_, "Texture1Coords")) {
+        code = ReadRows(2, "a texture coordinate row is cut short",
+                        [](SMeshVertex& v, const float* r) { memcpy(v.uv1, r, sizeof v.uv1); });
+        collected_ |= MESH_UV1;
+        Word();
+    }
+    if (!code && StrEqual(word_, "MaterialList")) {
+        code = ReadMaterialList(sub, block);
+        Word();
+    }
+    if (!code && StrEqual(word_, "Materials:")) {
+        code = ReadMaterialBlocks();
+        Word();
+    }
+    if (!code && StrEqual(word_, "Materials...")) {
+        code = ReadMaterialTable(sub, block);
+        Word();
+    }
+    return code;
+}
+
 int CMeshReader::ReadBlock()
 {
     collected_ |= MESH_XYZ;
@@ -582,70 +654,13 @@ int CMeshReader::ReadBlock()
     if (!Int(count))
         return Damaged("a block has no vertex count");
     int code = ReadVertexRows(count);
-    Word();
-    auto rows = [&](int& c) {
-        if (!Int(c))
-            return Damaged("a section has no count");
-        return CheckBlockCount(c);
-    };
-    if (!code && StrEqual(word_, "indices")) {
-        int k = 0;
-        code = Int(k) ? ReadIndices(3, k, true) : Damaged("indices has no count");
-        Word();
-    }
-    if (!code && StrEqual(word_, "indices_ex")) {
-        int m = 0, k = 0;
-        if (!Int(m) || !Int(k) || m < 1 || m > MAX_INDICES_PER_PRIMITIVE)
-            code = Damaged("indices_ex has no proper counts");
-        else
-            code = ReadIndices(m, k, false);
-        Word();
-    }
-    if (!code && StrEqual(word_, "normals")) {
-        int c = 0;
-        code = rows(c);
-        for (int i = 0; !code && i < c; ++i)
-            if (!Floats(s_.vertices[s_.vertexBase + i].normal, 3))
-                code = Damaged("a normal row is cut short");
-        collected_ |= MESH_NORMAL;
-        Word();
-    }
-    if (!code && StrEqual(word_, "TextureCoords")) {
-        int c = 0;
-        code = rows(c);
-        for (int i = 0; !code && i < c; ++i) {
-            SMeshVertex& v = s_.vertices[s_.vertexBase + i];
-            if (!Floats(v.uv0, 2))
-                code = Damaged("a texture coordinate row is cut short");
-            v.uv1[0] = v.uv0[0];
-            v.uv1[1] = v.uv0[1];
-        }
-        collected_ |= MESH_UV0;
-        Word();
-    }
-    if (!code && StrEqual(word_, "Texture1Coords")) {
-        int c = 0;
-        code = rows(c);
-        for (int i = 0; !code && i < c; ++i)
-            if (!Floats(s_.vertices[s_.vertexBase + i].uv1, 2))
-                code = Damaged("a texture coordinate row is cut short");
-        collected_ |= MESH_UV1;
-        Word();
-    }
-    if (!code && StrEqual(word_, "MaterialList")) {
-        code = ReadMaterialList(sub, n);
-        Word();
-    }
-    if (!code && StrEqual(word_, "Materials:")) {
-        code = ReadMaterialBlocks();
-        Word();
-    }
-    if (!code && StrEqual(word_, "Materials...")) {
-        code = ReadMaterialTable(sub, n);
-        Word();
-    }
     if (code)
         return code;
+    Word();
+    code = ReadBlockSections(sub, n);
+    if (code)
+        return code;
+    // The block's vertex count is the last count read in it.
     sub.firstVertex = s_.vertexBase;
     sub.lastVertex = s_.vertexBase + s_.blockVertices - 1;
     sub.firstPrimitive = s_.primitiveBase;
@@ -750,12 +765,8 @@ int CMeshReader::ReadTrailer()
         MsgBox3("Skeleton blocks are not supported. Mesh file '", path_, "' is not loaded.");
         return LOAD_FAILED;
     }
-    if (StrEqual(word_, "InitBoneInverseTransforms")) {
-        // Only a skeleton gives these matrices a place; without bones there are none.
-        if (mesh_->skeleton.boneCount > 0)
-            return Damaged("bone matrices without a skeleton");
-        Word();
-    }
+    if (StrEqual(word_, "InitBoneInverseTransforms"))
+        Word();  // one matrix per bone, and a mesh read here has no bones
     if (StrEqual(word_, "BOUND_BOX")) {
         float v[24];
         if (!Floats(v, 24))

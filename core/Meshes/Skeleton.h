@@ -27,4 +27,6 @@ struct CSkeleton {
 
     void Init();
     void Release();
+    // Bones (with masters pointing into the copy) and inverse matrices of another skeleton.
+    void CopyFrom(const CSkeleton& other);
 };

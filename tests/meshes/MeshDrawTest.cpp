@@ -232,6 +232,83 @@ TEST_F(MeshDraw, ReleaseGivesBackTextureReferencesAndIsSafeTwice)
     EXPECT_EQ(0, mesh.materialCount);
 }
 
+TEST_F(MeshDraw, CopiesOwnTheirBuffersAndTextureReferences)
+{
+    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ | MESH_DIFFUSE));
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(D3D_OK, D3DXCreateTexture(Device3D, 1, 1, 1, 0, D3DFMT_A8R8G8B8,
+                                        D3DPOOL_MANAGED, &texture));
+    int index = gMeshTextures.Add("copy.tga", texture);
+    mesh.textures[1] = {texture, index};
+    CMesh copy;
+    ASSERT_EQ(D3D_OK, copy.CopyFrom(mesh));
+    EXPECT_NE(mesh.vertexBuffer, copy.vertexBuffer);
+    EXPECT_EQ(ReadVB(mesh), ReadVB(copy));
+    EXPECT_EQ(ReadIndices(mesh), ReadIndices(copy));
+    EXPECT_EQ(2, gMeshTextures.entries[index].refCount);
+    ASSERT_EQ(1, copy.subMeshCount);
+    EXPECT_EQ(3, copy.subMeshes[0].lastVertex);
+    EXPECT_EQ(mesh.corners[6], copy.corners[6]);
+    mesh.Release();
+    EXPECT_EQ(1, gMeshTextures.entries[index].refCount);
+    copy.Release();
+    EXPECT_EQ(0, gMeshTextures.entries[index].refCount);
+}
+
+TEST_F(MeshDraw, RemovingAndAppendingSubMeshesRebasesIndices)
+{
+    const char* text = R"(NumVertices 7
+NumPrimitives 3
+NAMES_BY_MESHES
+MESH a
+3
+0 0 0
+1 0 0
+1 1 0
+indices 1
+0 1 2
+MESH b
+4
+5 0 0
+6 0 0
+6 1 0
+5 1 0
+indices 2
+0 1 2
+0 2 3
+)";
+    ASSERT_EQ(0, Load(WriteMesh("edit.msh", text), mesh, MESH_XYZ));
+    CMesh other;
+    ASSERT_EQ(D3D_OK, other.CopyFrom(mesh));
+    const int first = 0;
+    ASSERT_EQ(D3D_OK, mesh.RemoveSubMeshes(&first, 1));
+    EXPECT_EQ(4, mesh.vertexCount);
+    EXPECT_EQ(2, mesh.primitiveCount);
+    ASSERT_EQ(1, mesh.subMeshCount);
+    EXPECT_STREQ("b", mesh.subMeshes[0].name);
+    EXPECT_EQ(0, mesh.subMeshes[0].firstVertex);
+    EXPECT_EQ(1, mesh.subMeshes[0].lastPrimitive);
+    std::vector<uint8_t> vb = ReadVB(mesh);
+    ASSERT_EQ(48u, vb.size());
+    EXPECT_EQ(5.0f, At<float>(vb, 0));
+    EXPECT_EQ((std::vector<uint32_t>{0, 1, 2, 0, 2, 3}), ReadIndices(mesh));
+
+    ASSERT_EQ(D3D_OK, mesh.AppendSubMeshes(other));
+    EXPECT_EQ(11, mesh.vertexCount);
+    EXPECT_EQ(5, mesh.primitiveCount);
+    ASSERT_EQ(3, mesh.subMeshCount);
+    EXPECT_STREQ("a", mesh.subMeshes[1].name);
+    EXPECT_EQ(4, mesh.subMeshes[1].firstVertex);
+    EXPECT_EQ(2, mesh.subMeshes[1].firstPrimitive);
+    EXPECT_EQ(7, mesh.subMeshes[2].firstVertex);
+    std::vector<uint32_t> indices = ReadIndices(mesh);
+    ASSERT_GE(indices.size(), 15u);
+    EXPECT_EQ((std::vector<uint32_t>{0, 1, 2, 0, 2, 3, 4, 5, 6, 7, 8, 9, 7, 9, 10}),
+              std::vector<uint32_t>(indices.begin(), indices.begin() + 15));
+    EXPECT_EQ(E_INVALIDARG, mesh.AppendSubMeshes(mesh));
+    other.Release();
+}
+
 TEST_F(MeshDraw, SavedMeshLoadsBackToTheSameBuffers)
 {
     const char* text = R"(NumVertices 6
