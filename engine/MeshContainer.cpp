@@ -5,6 +5,7 @@
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Scanner.h"
+#include "core/UsageParams.h"
 #include "core/Strings.h"
 #include "engine/ResourceScan.h"
 
@@ -51,26 +52,6 @@ const SDeclWord* FindDeclWord(const SDeclWord (&table)[N], const char* word)
 }
 
 bool IsBlock(const char* word) { return StrEqual(word, "FVF") || StrEqual(word, "USAGE"); }
-
-// Usage bits of a "USAGE [ ... ]" block; the words with a value take it along. Stands in
-// for the shared usage reader of the script module until it exists.
-uint32_t ScanUsageBits(FILE* file)
-{
-    static const char* const VALUE_WORDS[] = {"sys_if_vs", "bone_byte:", "bweight_byte:",
-                                              "world_byte:", "clones:", "verts:",
-                                              "prims:", "submeshes:"};
-    char word[Core::WORD_BUFFER_SIZE];
-    uint32_t usage = 0;
-    Core::fscan_word(file, word);  // "["
-    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]");
-         Core::fscan_word(file, word)) {
-        if (StrEqual(word, "dynamic")) usage |= D3DUSAGE_DYNAMIC;
-        else if (StrEqual(word, "render_target")) usage |= D3DUSAGE_RENDERTARGET;
-        for (const char* valued : VALUE_WORDS)
-            if (StrEqual(word, valued)) Core::fscan_word(file, word);
-    }
-    return usage;
-}
 
 // Reads one string token; false (and the file where it was) when it is a bare word other
 // than a block keyword, so a following keyword of the caller is not eaten.
@@ -134,7 +115,7 @@ void CMeshContainer::ReleaseMesh(uint16_t index)
 void CMeshContainer::ReleaseMissionMeshes()
 {
     for (int i = 1; i <= meshes.Count(); ++i)
-        if (meshes.InUse(i) && (meshes.At(i)->mesh.flags & MESH_FLAG_PRESENTATION))
+        if (meshes.InUse(i) && (meshes.At(i)->mesh.flags & MESH_PRESENTATION))
             ReleaseMesh(uint16_t(i));
 }
 
@@ -157,9 +138,9 @@ uint16_t CMeshContainer::LoadMesh(const char* path, uint32_t vertexFormat, int p
     }
     record->name[0] = record->path[0] = 0;
     record->mesh.vertexFormat = vertexFormat;
-    const int result = Load(record, path, skipIndices ? MESH_LOAD_SKIP_INDICES : 0);
+    const int result = Load(record, path, skipIndices ? LOAD_MESH_SKIP_INDICES : 0);
     if (result == 0) StrCopy(record->path, sizeof record->path, path);
-    if (presentation) record->mesh.flags |= MESH_FLAG_PRESENTATION;
+    if (presentation) record->mesh.flags |= MESH_PRESENTATION;
     return result == 0 ? index : 0;
 }
 
@@ -179,17 +160,19 @@ uint16_t CMeshContainer::ScanMesh(FILE* file, int presentation)
                 if (StrEqual(token, "FVF"))
                     ScanFVF(file);
                 else
-                    ScanUsageBits(file);
+                    ScanUsage(file);
             }
+            ResetUsageParams();  // a reference creates nothing
             return found;
         }
         ReadMeshToken(file, token, quoted);
     }
+    ResetUsageParams();
     while (!quoted && token[0]) {
         if (StrEqual(token, "FVF"))
             format = ScanFVF(file);
         else
-            usage = ScanUsageBits(file);
+            usage = ScanUsage(file);
         ReadMeshToken(file, token, quoted);
     }
     const char* path = quoted ? token : "";
@@ -220,7 +203,7 @@ uint16_t CMeshContainer::ScanMesh(FILE* file, int presentation)
         StrCopy(record->path, sizeof record->path, path);
     else
         record->name[0] = 0;  // a failed mesh must not answer to its name
-    if (presentation) record->mesh.flags |= MESH_FLAG_PRESENTATION;
+    if (presentation) record->mesh.flags |= MESH_PRESENTATION;
     return result == 0 ? index : 0;
 }
 

@@ -248,6 +248,8 @@ protected:
                         "WINDOWED true\nWIDTH 320\nHEIGHT 240\nCLEAR_COLOR FF204060\n");
         test::WriteFile(dir + "\\System\\SpriteShader.hls",
                         test::ReadFile(test::RunDir() + "\\System\\SpriteShader.hls"));
+        // The application ends without its start script.
+        test::WriteFile(dir + "\\Scripts\\Start.txt", "// nothing declared\n");
         ASSERT_EQ(1, program.Start(dir)) << messages.Joined();
         gGraphics.viewportWarningBudget = 2;
         gGraphics.renderTargetWarningBudget = 2;
