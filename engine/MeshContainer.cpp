@@ -65,6 +65,22 @@ bool ReadMeshToken(FILE* file, char* token, bool& quoted)
     return false;
 }
 
+// FVF and USAGE blocks from the current token on, each result kept where asked; ends with
+// the path in token (quoted) or with token empty.
+void ReadMeshBlocks(FILE* file, char* token, bool& quoted, uint32_t* format, uint32_t* usage)
+{
+    while (!quoted && token[0]) {
+        if (StrEqual(token, "FVF")) {
+            const uint32_t bits = ScanFVF(file);
+            if (format) *format = bits;
+        } else {
+            const uint32_t bits = ScanUsage(file);
+            if (usage) *usage = bits;
+        }
+        ReadMeshToken(file, token, quoted);
+    }
+}
+
 } // namespace
 
 CEngineMesh* CMeshContainer::GetMesh(uint16_t index) { return meshes.At(index); }
@@ -154,39 +170,32 @@ uint16_t CMeshContainer::ScanMesh(FILE* file, int presentation)
     bool quoted = Core::fscan_string(file, token) != 0;
     if (!quoted && !IsBlock(token)) {
         StrCopy(name, sizeof name, token);
-        if (const uint16_t found = FindMesh(name)) {
+        const uint16_t found = FindMesh(name);
+        ReadMeshToken(file, token, quoted);
+        if (found) {
             // The rest of a referring element is read over, up to its path.
-            while (ReadMeshToken(file, token, quoted) && !quoted) {
-                if (StrEqual(token, "FVF"))
-                    ScanFVF(file);
-                else
-                    ScanUsage(file);
-            }
+            ReadMeshBlocks(file, token, quoted, nullptr, nullptr);
             ResetUsageParams();  // a reference creates nothing
             return found;
         }
-        ReadMeshToken(file, token, quoted);
     }
     ResetUsageParams();
-    while (!quoted && token[0]) {
-        if (StrEqual(token, "FVF"))
-            format = ScanFVF(file);
-        else
-            usage = ScanUsage(file);
-        ReadMeshToken(file, token, quoted);
-    }
+    ReadMeshBlocks(file, token, quoted, &format, &usage);
     const char* path = quoted ? token : "";
     if (const uint16_t found = FindMeshPath(path)) return found;
-    if (!format || !path[0]) {
-        if (name[0]) {
-            WarningBox(&warningBudget, "CMeshContainer::ScanMesh:  Mesh '", name, "' not found.",
-                       nullptr);
-        } else {
-            WarningBox(&warningBudget, "CMeshContainer::ScanMesh:  Unknown FVF for mesh.", nullptr);
-            gExitCode = 1;
-        }
-        return 0;
+    if (format && path[0]) return AddScriptMesh(name, path, format, usage, presentation);
+    if (name[0]) {
+        WarningBox(&warningBudget, "CMeshContainer::ScanMesh:  Mesh '", name, "' not found.", nullptr);
+    } else {
+        WarningBox(&warningBudget, "CMeshContainer::ScanMesh:  Unknown FVF for mesh.", nullptr);
+        gExitCode = 1;
     }
+    return 0;
+}
+
+uint16_t CMeshContainer::AddScriptMesh(const char* name, const char* path, uint32_t format,
+                                       uint32_t usage, int presentation)
+{
     CEngineMesh* record = nullptr;
     const uint16_t index = meshes.Add(record);
     if (!index) {

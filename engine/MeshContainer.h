@@ -78,6 +78,8 @@ public:
 private:
     // The record's mesh read from path (relative to the mesh directory unless absolute).
     int Load(CEngineMesh* record, const char* path, int flags);
+    uint16_t AddScriptMesh(const char* name, const char* path, uint32_t format, uint32_t usage,
+                           int presentation);
     int ScanDeclaratorRows(FILE* file, D3DVERTEXELEMENT9* rows, const char* name);
 };
 

@@ -202,6 +202,15 @@ TEST_F(MeshContainerTest, RealReaderLoadsAndReleaseFreesTheBuffers)
     EXPECT_EQ(0, meshes.FindMesh("Quad"));
 }
 
+TEST_F(MeshContainerTest, LongNamesAndPathsAreCut)
+{
+    const std::string name(80, 'm');
+    const std::string path(300, 'p');
+    EXPECT_EQ(1, Scan(Open(name + " FVF [ xyz ] \"" + path + "\"")));
+    EXPECT_EQ(std::string(MESH_NAME_SIZE - 1, 'm'), meshes.GetMesh(1)->name);
+    EXPECT_EQ(std::string(MESH_PATH_SIZE - 1, 'p'), meshes.GetMesh(1)->path);
+}
+
 // Declarators are created on the sample's device.
 class DeclaratorTest : public MeshContainerTest {
 protected:
