@@ -7,6 +7,7 @@
 // faults inside a frame are counted warnings and the frame goes on.
 
 #include "core/GraphicsTypes.h"
+#include "core/Meshes/Mesh.h"
 #include "core/ViewPoint.h"
 
 #include <cstdint>
@@ -93,7 +94,8 @@ struct CGraphics {
     CCursor* cursor;
 
     ShaderPair spriteShader11;
-    // SpriteMesh and SpriteMesh2 are added here together with the mesh module.
+    CMesh SpriteMesh;   // the unit quad DrawSprite draws
+    CMesh SpriteMesh2;  // the same primitives in buffers of their own
     ShaderPair spriteShader30;
 
     IDirect3DVertexDeclaration9* declarations[VERTEX_DECLARATION_COUNT];
@@ -211,6 +213,16 @@ struct CGraphics {
     // Drawn by the cursor and font modules; nothing to draw until they exist.
     void DrawCursor();
     void DrawText(int font, const char* text, const RECT& rect, D3DCOLOR color);
+
+    // --- Render-target textures and surfaces (core/Textures.cpp) ---
+    // 1 level, render-target usage, default pool; null on failure.
+    IDirect3DTexture9* CreateTargetTexture(int width, int height, D3DFORMAT format);
+    // Quality 0, not lockable, no discard; null on failure.
+    IDirect3DSurface9* CreateRenderTarget(int width, int height, D3DFORMAT format,
+                                          D3DMULTISAMPLE_TYPE samples);
+    IDirect3DSurface9* CreateDepthSurface(int width, int height, D3DFORMAT format,
+                                          D3DMULTISAMPLE_TYPE samples);
+    // --- end of render-target textures and surfaces ---
 
 private:
     void ResetCache();

@@ -289,7 +289,7 @@ void CEngine::ResetMission()
     gUnitInspector->Reset();
     gMapContainer->ClearMaps();
     gAnimContainer->FreeMarkedFiles();
-    gTexContainer->ReleasePresentationTextures();
+    gTexContainer->ReleaseMissionTextures();
     gMeshContainer->ReleasePresentationMeshes();
     gArrayContainer->FreeAll();
     gControls3D->Reset();

@@ -8,6 +8,7 @@
 #include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
 #include "engine/ShaderContainer.h"
+#include "engine/TexContainer.h"
 
 #include <windows.h>
 
@@ -34,6 +35,21 @@ struct SScriptKeyword {
     int arg;            // unit type of a class declaration
 };
 
+int ScanTexSection(FILE* file)
+{
+    if (!gTexContainer) return NO_MANAGER;
+    gTexContainer->FirstScan(file);
+    return 0;
+}
+
+// A script element is no presentation resource; a failure is reported by the container.
+int ScanTexElement(FILE* file, bool surface)
+{
+    if (!gTexContainer) return NO_MANAGER;
+    gTexContainer->ScanElement(file, surface, 0);
+    return 0;
+}
+
 constexpr EScriptItem SECTION = EScriptItem::Section;
 constexpr EScriptItem OBJECT = EScriptItem::Object;
 constexpr EScriptItem CLASS = EScriptItem::Class;
@@ -47,7 +63,7 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"Renderer", SECTION, nullptr, 0},
     {"MeshContainer", SECTION,
      [](CParser&, FILE* f, int) { return gMeshContainer ? gMeshContainer->FirstScan(f) : NO_MANAGER; }, 0},
-    {"TexContainer", SECTION, nullptr, 0},
+    {"TexContainer", SECTION, [](CParser&, FILE* f, int) { return ScanTexSection(f); }, 0},
     {"AnimContainer", SECTION, nullptr, 0},
     {"Kinematics", SECTION, nullptr, 0},
     {"ShaderContainer", SECTION,
@@ -76,8 +92,8 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
      [](CParser&, FILE* f, int) { return gMeshContainer ? int(gMeshContainer->ScanMesh(f, 0)) : NO_MANAGER; }, 0},
     {"VDECLARATOR", OBJECT,
      [](CParser&, FILE* f, int) { return gMeshContainer ? gMeshContainer->ScanVertexDeclarator(f) : NO_MANAGER; }, 0},
-    {"TEXTURE", OBJECT, nullptr, 0},
-    {"SURFACE", OBJECT, nullptr, 0},
+    {"TEXTURE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, false); }, 0},
+    {"SURFACE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, true); }, 0},
     {"LAYOUT", OBJECT, nullptr, 0},
     {"VS_HLSL", OBJECT,
      [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->ScanVertexShader(f) : NO_MANAGER; }, 0},

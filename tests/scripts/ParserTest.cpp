@@ -82,13 +82,13 @@ TEST_F(ParserTest, ItemsWithoutReaderAreReportedAndSkipped)
                          "Variables: { A 1 };\n"
                          "UNIT LABEL : Parent {\n  Glowing: { GlowLevel: 2 };\n  MESH x\n};\n"
                          "Variables: { B 2 };\n"
-                         "TEXTURE Sky USAGE [ dynamic ] \"My TEXTURE file.tga\"\n"
+                         "NATION Blue { Color: FF0000FF };\n"
                          "Variables: { C 3 };\n");
     EXPECT_EQ(0, parser->LoadScript(start.c_str()));
     ASSERT_EQ(3u, messages.Count()) << messages.Joined();
     EXPECT_EQ("CParser::ScanScript :  'MeshContainer' can't be read yet: skipped.", messages.Texts()[0]);
     EXPECT_EQ("CParser::ScanScript :  'UNIT' can't be read yet: skipped.", messages.Texts()[1]);
-    EXPECT_EQ("CParser::ScanScript :  'TEXTURE' can't be read yet: skipped.", messages.Texts()[2]);
+    EXPECT_EQ("CParser::ScanScript :  'NATION' can't be read yet: skipped.", messages.Texts()[2]);
     EXPECT_EQ(1, IntVariable("A"));
     EXPECT_EQ(2, IntVariable("B"));
     EXPECT_EQ(3, IntVariable("C"));

@@ -1,0 +1,296 @@
+// Lint of the sample presentation in the run folder: every file the generator writes and the
+// hand-written ones exist and are well-formed, and the building and cost/area files agree with
+// the pictures they point into. No device is needed.
+
+#include "DataFiles.h"
+#include "SampleReaders.h"
+
+#include "core/Scanner.h"
+#include "tests/support/Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+using lint::Rect;
+
+const int kBuildings = 3;
+const int kFloors[kBuildings] = {9, 5, 12};
+const int kFlatsPerFloor[kBuildings] = {4, 2, 3};
+
+std::string Building(int n, const std::string& kind, const std::string& ext)
+{
+    const std::string folder = ext == "msh" ? "Meshes\\KestrelVale\\"
+                               : ext == "tga" ? "Textures\\KestrelVale\\"
+                                              : "Presentations\\KestrelVale\\";
+    return folder + "Building" + std::to_string(n) + kind + "." + ext;
+}
+
+int Width(const Rect& r) { return r.right - r.left + 1; }
+int Height(const Rect& r) { return r.bottom - r.top + 1; }
+
+TEST(DataLint, EveryFileOfTheSampleIsThere)
+{
+    std::vector<std::string> files = {
+        "System\\Application.cfg", "Textures\\Windows.tga", "Textures\\Hints.tga",
+        "Textures\\KestrelVale\\Housing.tga", "Textures\\KestrelVale\\TopView.tga",
+        "Textures\\KestrelVale\\Ground.tga", "Textures\\KestrelVale\\Glass.tga",
+        "Textures\\KestrelVale\\Select.tga", "Textures\\KestrelVale\\Interior.tga",
+        "Meshes\\KestrelVale\\Ground.msh", "Presentations\\KestrelVale\\ColumnVariables.txt"};
+    for (int b = 1; b <= kBuildings; ++b) {
+        for (const char* kind : {"Hall", "Floor", "Attic", "Select", "Windows", "Interior"})
+            files.push_back(Building(b, kind, "msh"));
+        for (const char* kind : {"Walls", "Facade", "Plan"})
+            files.push_back(Building(b, kind, "tga"));
+        files.push_back(Building(b, "Block", "txt"));
+        files.push_back(Building(b, "Cost", "txt"));
+    }
+    for (const std::string& f : files)
+        EXPECT_FALSE(test::ReadFile(lint::RunPath(f)).empty()) << f << " is missing or empty";
+}
+
+TEST(DataLint, MeshHeadersMatchTheirBlocksAndTexturesExist)
+{
+    test::MessageRecorder messages;
+    const std::vector<std::string> meshes = lint::FilesUnder("Meshes", ".msh");
+    EXPECT_GE(meshes.size(), size_t(kBuildings * 6 + 1));
+    for (const std::string& path : meshes) {
+        const lint::MeshSummary m = lint::CheckMesh(test::ReadFile(path));
+        EXPECT_EQ("", m.error) << path;
+        EXPECT_GT(m.primitives, 0) << path;
+        EXPECT_EQ(0, m.reversedTriangles) << path << ": winding disagrees with the normals";
+        EXPECT_LE(m.vertices, 65535) << path << ": keeps 16-bit indices";
+        if (!m.texture.empty()) {
+            EXPECT_EQ("", lint::ReadTga(lint::RunPath(m.texture)).error) << path << ": " << m.texture;
+        }
+    }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST(DataLint, MeshCheckCatchesWrongCounts)
+{
+    const std::string good = "NumVertices 3\nNumPrimitives 1\nMESH 3\n0 0 0\n0 1 0\n1 0 0\n"
+                             "indices 1\n0 1 2\nnormals 3\n0 0 -1\n0 0 -1\n0 0 -1\n"
+                             "TextureCoords 3\n0 1\n0 0\n1 1\nTextureName Textures\\A.tga\n";
+    EXPECT_EQ("", lint::CheckMesh(good).error);
+    EXPECT_EQ(0, lint::CheckMesh(good).reversedTriangles);
+    std::string wrongHeader = good;
+    wrongHeader.replace(wrongHeader.find("NumVertices 3"), 13, "NumVertices 4");
+    EXPECT_NE("", lint::CheckMesh(wrongHeader).error);
+    std::string badIndex = good;
+    badIndex.replace(badIndex.find("0 1 2"), 5, "0 1 3");
+    EXPECT_NE("", lint::CheckMesh(badIndex).error);
+    std::string reversed = good;
+    reversed.replace(reversed.find("0 1 2"), 5, "0 2 1");
+    EXPECT_EQ(1, lint::CheckMesh(reversed).reversedTriangles);
+    std::string shortNormals = good;
+    shortNormals.replace(shortNormals.find("normals 3"), 9, "normals 2");
+    EXPECT_NE("", lint::CheckMesh(shortNormals).error);
+}
+
+TEST(DataLint, PicturesAreTgasTheReaderTakes)
+{
+    test::MessageRecorder messages;
+    const std::vector<std::string> pictures = lint::FilesUnder("Textures", ".tga");
+    EXPECT_GE(pictures.size(), size_t(kBuildings * 3 + 8));
+    for (const std::string& path : pictures) {
+        const lint::Tga t = lint::ReadTga(path);
+        EXPECT_EQ("", t.error) << path;
+        EXPECT_TRUE(t.bits == 24 || t.bits == 32) << path;
+        EXPECT_LE(t.width, 1024) << path;
+        EXPECT_LE(t.height, 1024) << path;
+    }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST(DataLint, BuildingBlocksPointIntoTheirPictures)
+{
+    test::MessageRecorder messages;
+    for (int b = 1; b <= kBuildings; ++b) {
+        const std::string path = Building(b, "Block", "txt");
+        const lint::BuildingBlock block = lint::ScanBuildingBlock(lint::RunPath(path));
+        EXPECT_TRUE(block.closed) << path;
+        EXPECT_TRUE(block.unknown.empty()) << path << ": " << block.unknown.front();
+        EXPECT_EQ(kFloors[b - 1], block.numFloors) << path;
+        for (const char* key : {"FloorMesh:", "SelFloorRectMesh:", "InteriorMesh:", "FloorWindowMesh:"}) {
+            ASSERT_TRUE(block.paths.count(key)) << path << " " << key;
+            EXPECT_EQ("", lint::CheckMesh(test::ReadFile(lint::RunPath(block.paths.at(key)))).error)
+                << path << " " << key;
+        }
+        ASSERT_TRUE(block.paths.count("FaceWinTexture:")) << path;
+        const lint::Tga facade = lint::ReadTga(lint::RunPath(block.paths.at("FaceWinTexture:")));
+        ASSERT_EQ("", facade.error) << path;
+        EXPECT_EQ(32, facade.bits) << path;
+        for (const char* key : {"FaceHallRect:", "FaceFloorRect:", "FaceAtticRect:", "FloorSelRect:",
+                                "FloorLightingRect:"}) {
+            ASSERT_TRUE(block.rects.count(key)) << path << " " << key;
+            EXPECT_TRUE(facade.Contains(block.rects.at(key))) << path << " " << key;
+        }
+        // The selection overlay frames a floor picture 2 pixels out on every side.
+        EXPECT_EQ(Width(block.rects.at("FaceFloorRect:")) + 4, Width(block.rects.at("FloorSelRect:")));
+        EXPECT_EQ(Height(block.rects.at("FaceFloorRect:")) + 4, Height(block.rects.at("FloorSelRect:")));
+        // The top-view button lies on the 232 x 232 site plan; its highlight has its size.
+        const lint::Tga top = lint::ReadTga(lint::RunPath(block.topTexture));
+        ASSERT_EQ("", top.error) << path;
+        EXPECT_TRUE(top.Contains(block.topSource)) << path;
+        EXPECT_TRUE(block.topX >= 0 && block.topY >= 0 && block.topX + Width(block.topSource) <= 232 &&
+                    block.topY + Height(block.topSource) <= 232) << path;
+        const Rect select = block.rects.at("TopViewSelectRect:");
+        EXPECT_TRUE(top.Contains(select)) << path;
+        EXPECT_EQ(Width(block.topSource), Width(select)) << path;
+        EXPECT_LT(block.address.size(), 128u) << path;
+        EXPECT_EQ(0, block.address.compare(0, 3, "\xF3\xEB.")) << path << ": address in code page 1251";
+        EXPECT_EQ(Building(b, "Cost", "txt"), block.costFile);
+    }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST(DataLint, CostAreaFilesDescribeEveryFloorAndFlat)
+{
+    test::MessageRecorder messages;
+    for (int b = 1; b <= kBuildings; ++b) {
+        const std::string path = Building(b, "Cost", "txt");
+        const std::map<int, lint::FloorRecord> floors = lint::ScanCostArea(lint::RunPath(path));
+        ASSERT_EQ(size_t(kFloors[b - 1]), floors.size()) << path;
+        EXPECT_EQ(1, floors.begin()->first);
+        EXPECT_EQ(kFloors[b - 1], floors.rbegin()->first);
+        for (const auto& [number, floor] : floors) {
+            const lint::Tga plan = lint::ReadTga(lint::RunPath(floor.plan));
+            ASSERT_EQ("", plan.error) << path << " floor " << number;
+            EXPECT_EQ(32, plan.bits) << floor.plan << ": the hit mask is its alpha channel";
+            EXPECT_TRUE(plan.Contains(floor.planSource)) << path;
+            EXPECT_LE(Width(floor.planSource), 230) << path << ": fits the column";
+            ASSERT_EQ(size_t(kFlatsPerFloor[b - 1]), floor.flats.size()) << path << " floor " << number;
+            for (size_t k = 0; k < floor.flats.size(); ++k) {
+                const lint::FlatRecord& f = floor.flats[k];
+                const std::string where = path + " floor " + std::to_string(number) + " " + f.word;
+                EXPECT_EQ(int(k + 1), f.number) << where;
+                EXPECT_GT(f.price, 30000.0f) << where;
+                EXPECT_GT(f.areaA, f.areaB) << where;
+                EXPECT_TRUE(plan.Contains(f.source)) << where;
+                // The button lies inside the floor-plan window; its label inside the button,
+                // on the flat (opaque in the hit mask).
+                EXPECT_TRUE(f.buttonX >= 0 && f.buttonY >= 0 &&
+                            f.buttonX + Width(f.source) <= Width(floor.planSource) &&
+                            f.buttonY + Height(f.source) <= Height(floor.planSource)) << where;
+                ASSERT_TRUE(f.hasLabel) << where;
+                EXPECT_TRUE(f.labelX >= 0 && f.labelY >= 4 && f.labelX < Width(f.source) &&
+                            f.labelY < Height(f.source)) << where;
+                EXPECT_NE(0u, plan.At(f.source.left + f.labelX, f.source.top + f.labelY) >> 24) << where;
+                EXPECT_EQ(0xFFu, f.labelColour >> 24) << where;
+            }
+        }
+    }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST(DataLint, EveryClickOnAFloorPlanHitsOneFlat)
+{
+    // The hit mask is the plan texture's whole alpha channel: a flat's picture must be opaque
+    // only where the flat is, so that no two flats answer the same point of the plan.
+    for (int b = 1; b <= kBuildings; ++b) {
+        const lint::FloorRecord floor = lint::ScanCostArea(lint::RunPath(Building(b, "Cost", "txt"))).at(1);
+        const lint::Tga plan = lint::ReadTga(lint::RunPath(floor.plan));
+        ASSERT_EQ("", plan.error);
+        const int w = Width(floor.planSource);
+        std::vector<int> owner(size_t(w) * Height(floor.planSource), 0);
+        int hot = 0;
+        for (const lint::FlatRecord& f : floor.flats)
+            for (int y = f.source.top; y <= f.source.bottom; ++y)
+                for (int x = f.source.left; x <= f.source.right; ++x) {
+                    if ((plan.At(x, y) >> 24) == 0)
+                        continue;
+                    int& o = owner[size_t(f.buttonY + y - f.source.top) * w + f.buttonX + x - f.source.left];
+                    EXPECT_EQ(0, o) << "building " << b << ": flats " << o << " and " << f.number;
+                    o = f.number;
+                    ++hot;
+                }
+        EXPECT_GT(hot, w * Height(floor.planSource) / 2) << "building " << b;
+    }
+}
+
+TEST(DataLint, GoldenFlatOfBuildingOneFloorOne)
+{
+    const std::map<int, lint::FloorRecord> floors =
+        lint::ScanCostArea(lint::RunPath(Building(1, "Cost", "txt")));
+    ASSERT_TRUE(floors.count(1));
+    const lint::FlatRecord& flat = floors.at(1).flats.at(0);
+    EXPECT_EQ("Flat1", flat.word);
+    EXPECT_EQ(45000.50f, flat.price);
+    EXPECT_EQ(61.50f, flat.areaA);
+    EXPECT_FLOAT_EQ(34.20f, flat.areaB);
+    // What the flat popup shows.
+    char area[64], price[64], total[64];
+    std::snprintf(area, sizeof area, "%.2f / %.2f", flat.areaA, flat.areaB);
+    std::snprintf(price, sizeof price, "%.2f", flat.price);
+    std::snprintf(total, sizeof total, "%.2f", flat.price * flat.areaA);
+    FormatThousands(price, sizeof price);
+    FormatThousands(total, sizeof total);
+    EXPECT_STREQ("61.50 / 34.20", area);
+    EXPECT_STREQ("45 000.50", price);
+    EXPECT_STREQ("2 767 530.75", total);
+}
+
+TEST(DataLint, ColumnPicturesHoldTheirRectangles)
+{
+    test::MessageRecorder messages;
+    const lint::Tga windows = lint::ReadTga(lint::RunPath("Textures\\Windows.tga"));
+    ASSERT_EQ("", windows.error);
+    EXPECT_EQ(32, windows.bits);
+    // Selector, control panel, flat popup, and both frames of the two two-frame buttons.
+    for (const Rect& r : {Rect{0, 0, 16, 17}, Rect{18, 0, 241, 15}, Rect{0, 19, 243, 141},
+                          Rect{0, 143, 230, 215}, Rect{0, 238, 38, 255}, Rect{39, 238, 77, 255},
+                          Rect{79, 238, 103, 255}, Rect{104, 238, 128, 255}})
+        EXPECT_TRUE(windows.Contains(r)) << r.left << " " << r.top;
+    const lint::Tga hints = lint::ReadTga(lint::RunPath("Textures\\Hints.tga"));
+    ASSERT_EQ("", hints.error);
+    for (const Rect& r : {Rect{0, 0, 149, 17}, Rect{0, 17, 255, 49}, Rect{0, 49, 376, 81}}) {
+        EXPECT_TRUE(hints.Contains(r)) << r.left << " " << r.top;
+        EXPECT_NE(0u, hints.At((r.left + r.right) / 2, (r.top + r.bottom) / 2) >> 24);
+    }
+    // The column's variables, read as the presentation reader will read them.
+    const lint::Tga housing = lint::ReadTga(lint::RunPath("Textures\\KestrelVale\\Housing.tga"));
+    ASSERT_EQ("", housing.error);
+    FILE* f = std::fopen(lint::RunPath("Presentations\\KestrelVale\\ColumnVariables.txt").c_str(), "r");
+    ASSERT_NE(nullptr, f);
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(f, word);
+    EXPECT_STREQ("Variables:", word);
+    Core::fscan_word(f, word);
+    int found = 0;
+    while (!Core::fscan_is_end(f, word) && word[0]) {
+        int32_t r[4];
+        Core::fscan_rect(f, r);
+        const Rect rect{r[0], r[1], r[2], r[3]};
+        EXPECT_TRUE(housing.Contains(rect)) << word;
+        EXPECT_LE(Width(rect), 240) << word << ": fits the column";
+        found += std::string(word) == "TopViewWinRect:" || std::string(word) == "FloorNumberRect:" ||
+                 std::string(word) == "SelFloorNumberRect:";
+    }
+    std::fclose(f);
+    EXPECT_EQ(3, found);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST(DataLint, TextsAreCodePage1251)
+{
+    std::vector<std::string> texts = lint::FilesUnder("Presentations", ".txt");
+    for (const char* folder : {"System", "Scripts"})
+        for (const std::string& f : lint::FilesUnder(folder, ".txt"))
+            texts.push_back(f);
+    texts.push_back(lint::RunPath("System\\Application.cfg"));
+    for (const std::string& path : texts) {
+        const std::string t = test::ReadFile(path);
+        for (size_t i = 0; i + 1 < t.size(); ++i) {
+            const unsigned char c = t[i], next = t[i + 1];
+            // Russian in UTF-8 is D0 or D1 followed by a continuation byte; 98 is no letter at all.
+            EXPECT_FALSE((c == 0xD0 || c == 0xD1) && next >= 0x80 && next <= 0xBF)
+                << path << ": UTF-8 at byte " << i;
+            EXPECT_NE(0x98, c) << path << ": byte " << i;
+        }
+    }
+}
+
+} // namespace

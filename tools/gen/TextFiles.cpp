@@ -1,0 +1,100 @@
+#include "TextFiles.h"
+
+#include "Complex.h"
+#include "Layout.h"
+#include "Output.h"
+#include "Text.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace gen {
+
+namespace {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...)
+{
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+std::string RectText(const Rect& r) { return Format("[ %d %d %d %d ]", r.left, r.top, r.right, r.bottom); }
+
+void WriteBuildingBlock(const BuildingSpec& b)
+{
+    const BuildingLayout& l = Layout(b);
+    std::string t = "{\n";
+    t += Format("    // Building %d: place its unit at x %.1f, z %.1f with yaw %.0f.\n", b.number,
+                b.siteX, b.siteZ, b.yawDeg);
+    t += Format("    NumFloors:               %d\n", b.floors);
+    t += "    FloorMesh:               " + BuildingFile(b, "Floor", "msh") + "\n";
+    t += "    SelFloorRectMesh:        " + BuildingFile(b, "Select", "msh") + "\n";
+    t += "    InteriorMesh:            " + BuildingFile(b, "Interior", "msh") + "\n";
+    t += "    FloorWindowMesh:         " + BuildingFile(b, "Windows", "msh") + "\n";
+    t += "    TopViewWinTextureRectXY: [ Textures\\KestrelVale\\TopView.tga " + RectText(l.topButton) +
+         Format(" ( %d %d ) ]\n", l.topX, l.topY);
+    t += "    TopViewSelectRect:       " + RectText(l.topSelect) + "\n";
+    t += "    FaceWinTexture:          " + BuildingFile(b, "Facade", "tga") + "\n";
+    t += "    FaceHallRect:            " + RectText(l.hall) + "\n";
+    t += "    FaceFloorRect:           " + RectText(l.floor) + "\n";
+    t += "    FaceAtticRect:           " + RectText(l.attic) + "\n";
+    t += "    FloorSelRect:            " + RectText(l.floorSelection) + "\n";
+    t += "    FloorLightingRect:       " + RectText(l.floorLighting) + "\n";
+    t += "    Address:                 \"" + b.address + "\"\n";
+    t += "    CostAreaFile:            \"" + BuildingFile(b, "Cost", "txt") + "\"\n";
+    t += "};\n";
+    WriteOutput(BuildingFile(b, "Block", "txt"), ToCp1251(t));
+}
+
+void WriteCostArea(const BuildingSpec& b)
+{
+    const BuildingLayout& l = Layout(b);
+    std::string t = Format("// Building %d: floor plans, prices per square metre and areas "
+                           "(total, living) of its flats.\nCostArea: {\n", b.number);
+    for (int floor = 1; floor <= b.floors; ++floor) {
+        t += Format("    Floor %d {\n", floor);
+        t += "        FloorWinTextureRect: [ " + BuildingFile(b, "Plan", "tga") + " " + RectText(l.plan) + " ]\n";
+        t += "        Flats: {\n";
+        for (size_t i = 0; i < b.flats.size(); ++i) {
+            const FlatSpec& f = b.flats[i];
+            const FlatLayout& fl = l.flats[i];
+            t += Format("            Flat%zu [ Price: %.2f Area: [ %.2f %.2f ] Picture: %s "
+                        "Button: [ %d %d ] Label: [ %d %d FF1A1A1A ] ]\n",
+                        i + 1, FlatPrice(f, floor), f.areaA, f.areaB, RectText(fl.source).c_str(),
+                        fl.buttonX, fl.buttonY, fl.labelX, fl.labelY);
+        }
+        t += "        };\n    };\n";
+    }
+    t += "};\n";
+    WriteOutput(BuildingFile(b, "Cost", "txt"), ToCp1251(t));
+}
+
+void WriteColumnVariables()
+{
+    std::string t = "// Rectangles of \"HousingTex\" (Textures\\KestrelVale\\Housing.tga) for the column.\n";
+    t += "Variables: {\n";
+    t += "    TopViewWinRect:      " + RectText(kTopViewWinRect) + "\n";
+    t += "    FloorNumberRect:     " + RectText(kFloorNumberRect) + "\n";
+    t += "    SelFloorNumberRect:  " + RectText(kSelFloorNumberRect) + "\n";
+    t += "};\n";
+    WriteOutput("Presentations\\KestrelVale\\ColumnVariables.txt", t);
+}
+
+} // namespace
+
+void WriteTextFiles()
+{
+    for (const BuildingSpec& b : Buildings()) {
+        WriteBuildingBlock(b);
+        WriteCostArea(b);
+    }
+    WriteColumnVariables();
+}
+
+} // namespace gen
