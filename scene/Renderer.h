@@ -57,6 +57,8 @@ public:
     int shadowReceivers = 0;
     D3DVIEWPORT9 viewport{0, 0, 0, 0, 0.0f, 1.0f};
     D3DXCOLOR clearColor{0, 0, 0, 1};
+    // Live register counts that shader-table rows may name instead of a number.
+    int numBones = 0, numWorlds = 0, numDiffLights = 0, numSpecLights = 0;
 };
 
 extern CRenderer* gRenderer;
