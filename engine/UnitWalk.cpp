@@ -5,6 +5,7 @@
 #include "engine/UnitInspector.h"
 
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "engine/Engine.h"
 #include "engine/TexContainer.h"

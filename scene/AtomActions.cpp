@@ -6,6 +6,7 @@
 
 #include "core/Messages.h"
 #include "core/Paths.h"
+#include "engine/ClassTemplate.h"
 #include "engine/AnimContainer.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"

@@ -65,6 +65,6 @@ private:
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
-constexpr uint32_t GEOMETRY_UVMULADD_WORD = WordIndex(offsetof(CGeometry, UvMulAdd));
+constexpr uint32_t GEOMETRY_UVMULADD_WORD = uint32_t(offsetof(CGeometry, UvMulAdd) / 4);
 static_assert(offsetof(CGeometry, UvMulAdd) % 4 == 0, "word aligned");
 #pragma GCC diagnostic pop

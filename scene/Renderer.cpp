@@ -30,11 +30,7 @@ void CRenderer::ResetFrame()
 {
     for (CAtom* unit : queued)
         unit->state &= ~uint32_t(UNIT_QUEUED);
-    queued.clear();
-    reflectionCasters.clear();
-    shadowCameras.clear();
-    shadowCasters.clear();
-    shadowReceivers = 0;
+    ResetQueues();
     if (gControls3D) gControls3D->ClearFrameControls();
 }
 

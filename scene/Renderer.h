@@ -5,15 +5,15 @@
 // them) and the shadow lists; it draws nothing, picks nothing, and reports and skips
 // "RenderStates:" blocks.
 
-#include "scene/RenderStatesBlock.h"
-
 #include <d3dx9.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
 class CAtom;
 struct CMesh;
+struct CRenderStatesBlock;
 
 class IRenderer {
 public:

@@ -48,7 +48,8 @@ HRESULT DrawMaterialRange(const CMesh& mesh, const SMaterial& material)
     D3DPRIMITIVETYPE type = D3DPRIMITIVETYPE(mesh.primitiveType);
     if (mesh.indexed)
         return Device3D->DrawIndexedPrimitive(type, 0, 0, mesh.vertexCount,
-                                              material.firstPrimitive * 3, count);
+                                              material.firstPrimitive * mesh.indicesPerPrimitive,
+                                              count);
     return Device3D->DrawPrimitive(type, StartVertex(type, material.firstPrimitive), count);
 }
 
@@ -131,13 +132,13 @@ int CMesh::RenderPrimitivesUserTexs(IDirect3DTexture9* const* userTextures)
 
 int CMesh::RenderAllTextures()
 {
-    if (!vertexBuffer)
-        return gGraphics.inScene ? 0 : RenderPrimitives(0);
-    HRESULT hr = BindBuffers();
-    if (FAILED(hr))
-        return hr;
-    for (int i = 0; i < MESH_TEXTURE_SLOTS; ++i)
-        gGraphics.SetTexture(textures[i].texture, i);
+    if (vertexBuffer) {
+        HRESULT hr = BindBuffers();
+        if (FAILED(hr))
+            return hr;
+        for (int i = 0; i < MESH_TEXTURE_SLOTS; ++i)
+            gGraphics.SetTexture(textures[i].texture, i);
+    }
     return RenderPrimitives(0);
 }
 
