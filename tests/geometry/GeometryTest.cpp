@@ -102,6 +102,36 @@ TEST_F(GeometryTest, UvMulAddIsAShaderParameter)
     EXPECT_EQ(0u, unit.GetParamIndex("Nothing"));
 }
 
+// A derived class starts from its parent's geometry values, matrix included.
+TEST_F(GeometryTest, DerivedClassCopiesTheGeometryValues)
+{
+    RunScript("GEOMETRY Base { MeshFVF: [ xyz normal ] Pos: [ 0 4 0 ] };\n"
+              "GEOMETRY Child : Base { Orient: [ 0 0 0 ] };\n");
+    CGeometry* child = CreateGeometry("Child");
+    ASSERT_NE(nullptr, child) << messages.Joined();
+    EXPECT_EQ(uint32_t(MESH_XYZ | MESH_NORMAL), child->MeshFVF);
+    EXPECT_FLOAT_EQ(4.0f, child->world._42);
+    EXPECT_EQ(D3DXVECTOR4(1, 1, 0, 0), child->UvMulAdd);
+}
+
+// The billboard unit goes when its unit is hidden or released, through the registry.
+TEST_F(GeometryTest, HidingDeletesTheBillboardUnit)
+{
+    RunScript("GEOMETRY Board { };\nGEOMETRY Tree { Billboard: Board };\n");
+    CGeometry* tree = CreateGeometry("Tree");
+    ASSERT_NE(nullptr, tree);
+    for (int round = 0; round < 2; ++round) {
+        tree->billboard = Create("Board");
+        const uint32_t id = tree->billboard->id;
+        if (round == 0)
+            tree->OnHide();
+        else
+            tree->Release();
+        EXPECT_EQ(nullptr, tree->billboard);
+        EXPECT_EQ(nullptr, gUnitInspector->UnitAt(int(id)));
+    }
+}
+
 class GeometryMapTest : public UnitTest {
 protected:
     void SetUp() override
