@@ -1,6 +1,6 @@
-// The texture stages a geometry unit binds, on the device of the started program. (Apart
-// from the script tests: the render-state cache and the class templates each name their
-// own culling bits.)
+// The texture stages a geometry unit binds and the mesh it draws, on the device of the
+// started program. (Apart from the script tests: the render-state cache and the class
+// templates each name their own culling bits.)
 
 #include "core/Graphics.h"
 #include "core/Meshes/Mesh.h"
@@ -86,6 +86,60 @@ TEST_F(TextureStageTest, UnitThenMeshThenSubstituteThenWhite)
     unit.SetTextures();
     EXPECT_EQ(gGraphics.whiteTexture, Stage(3));
     EXPECT_EQ(gGraphics.whiteTexture, Stage(5));
+}
+
+
+// Drawn for the normal pass: the unit's mesh through the mesh container with the unit's
+// texture; in the shadow pass its shadow-caster mesh; with a substitute mesh, that one.
+TEST_F(TextureStageTest, RenderDrawsTheMeshOfThePass)
+{
+    const char* const quad = "NumVertices 4\nNumPrimitives 2\nMESH\n4\n"
+                             "-1 -1 0.5\n-1 1 0.5\n1 1 0.5\n1 -1 0.5\n"
+                             "indices 2\n0 1 2\n0 2 3\nTextureCoords 4\n0 1\n0 0\n1 0\n1 1\n";
+    const char* const corner = "NumVertices 3\nNumPrimitives 1\nMESH\n3\n"
+                               "-1 -1 0.5\n-1 -0.5 0.5\n-0.5 -1 0.5\n"
+                               "indices 1\n0 1 2\nTextureCoords 3\n0 0\n0 0\n0 0\n";
+    test::WriteFile(dir + "quad.msh", quad);
+    test::WriteFile(dir + "corner.msh", corner);
+    CGeometry unit;
+    unit.mesh = gMeshContainer->LoadMesh((dir + "quad.msh").c_str(), MESH_XYZ | MESH_UV0, 1);
+    unit.shadowMesh = gMeshContainer->LoadMesh((dir + "corner.msh").c_str(), MESH_XYZ | MESH_UV0, 1);
+    ASSERT_NE(0, unit.mesh) << messages.Joined();
+    ASSERT_NE(0, unit.shadowMesh) << messages.Joined();
+    unit.textures[0] = red;
+    auto draw = [&](uint32_t pass) {
+        gGraphics.BeginScene();
+        Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        Device3D->SetTransform(D3DTS_WORLD, &identity);
+        Device3D->SetTransform(D3DTS_VIEW, &identity);
+        Device3D->SetTransform(D3DTS_PROJECTION, &identity);
+        gGraphics.SetVertexShader(nullptr);
+        gGraphics.SetPixelShader(nullptr);
+        gGraphics.SetLighting(false);
+        gGraphics.CullNone();
+        gGraphics.SetStageModulate();
+        gGraphics.SetFVF(MESH_XYZ | MESH_UV0);  // the renderer's part: the vertex layout
+        EXPECT_EQ(0u, unit.Render(pass));
+        gGraphics.EndScene();
+        test::Image image;
+        EXPECT_TRUE(test::ReadBackBuffer(image));
+        return image;
+    };
+    test::Image image = draw(1);
+    ASSERT_GT(image.width, 0);
+    EXPECT_TRUE(test::ColorNear(0xFFFF0000, image.At(image.width / 2, image.height / 2), 2))
+        << std::hex << image.At(image.width / 2, image.height / 2);
+    image = draw(PASS_SHADOW);
+    EXPECT_TRUE(test::ColorNear(0xFF000000, image.At(image.width / 2, image.height / 2), 2));
+    EXPECT_TRUE(test::ColorNear(0xFFFF0000, image.At(2, image.height - 3), 2))
+        << std::hex << image.At(2, image.height - 3);
+    CEngineMesh* cornerRecord = gMeshContainer->GetMesh(unit.shadowMesh);
+    gRenderer->substituteMesh = &cornerRecord->mesh;
+    image = draw(1);
+    EXPECT_TRUE(test::ColorNear(0xFF000000, image.At(image.width / 2, image.height / 2), 2));
+    gRenderer->substituteMesh = nullptr;
 }
 
 } // namespace
