@@ -7,6 +7,7 @@
 #include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "scene/Camera.h"
+#include "scene/Geometry.h"
 #include "scene/Renderer.h"
 
 #include <cstring>
@@ -30,7 +31,7 @@ const SUnitClass UNIT_CLASSES[] = {
     {1, "ATOM", []() -> CAtom* { return new CAtom; }},
     {2, "SHADOW_CAMERA", nullptr},
     {3, "PARTICLE_EMITTER", nullptr},
-    {4, "GEOMETRY", nullptr},
+    {4, "GEOMETRY", []() -> CAtom* { return new CGeometry; }},
     {5, "SPRITE_2D", nullptr},
     {6, "TREE", nullptr},
     {7, "CONTROL_3D", nullptr},
@@ -335,36 +336,13 @@ int CUnitInspector::DeleteUnit(CAtom* unit)
 {
     if (!unit) return -1;
     RemoveUnitFromProcess(unit);
-    DeleteSlaves(unit);
-    StopSmoothMovers(unit);
+    unit->DeleteSlaves();
+    unit->StopSmoothMovers();
     unit->Release();
     if (unit->master) unit->master->DetachSlave(unit);
     ForgetUnit(unit);
     delete unit;
     return 0;
-}
-
-// Takes the head record each time: deleting a slave never walks a list being changed.
-void CUnitInspector::DeleteSlaves(CAtom* unit)
-{
-    while (SUnitAttach* record = unit->slaves) {
-        unit->slaves = record->next;
-        CAtom* slave = record->unit;
-        FreeUnitAttach(record);
-        if (!slave) continue;
-        slave->master = nullptr;
-        slave->attachMode = NOT_ATTACHED;
-        DeleteUnit(slave);
-    }
-}
-
-void CUnitInspector::StopSmoothMovers(CAtom* unit)
-{
-    while (CSmoothMover* mover = unit->smoothMovers) {
-        unit->smoothMovers = mover->next;
-        mover->next = nullptr;
-        FreeSmoothMover(mover);
-    }
 }
 
 // No pointer of this frame may outlive the unit.

@@ -189,8 +189,6 @@ private:
     bool Registered(int index, const CAtom* unit) { return UnitAt(index) == unit && unit->id == uint32_t(index); }
     int Insert(CAtom* unit);
     void ForgetUnit(const CAtom* unit);
-    void DeleteSlaves(CAtom* unit);
-    void StopSmoothMovers(CAtom* unit);
     bool StepUnit(int index, CAtom* unit);
     bool StepSmoothMovers(int index, CAtom* unit);
     void DrawUnit(int index, CAtom* unit);

@@ -25,25 +25,6 @@ void Hide(CAtom* unit)
     unit->OnHide();
 }
 
-CSmoothMover* MoverAt(const CAtom* unit, int position)
-{
-    CSmoothMover* mover = unit->smoothMovers;
-    for (; mover && position > 0; --position)
-        mover = mover->next;
-    return mover;
-}
-
-bool UnlinkMover(CAtom* unit, CSmoothMover* mover)
-{
-    for (CSmoothMover** link = &unit->smoothMovers; *link; link = &(*link)->next) {
-        if (*link != mover) continue;
-        *link = mover->next;
-        mover->next = nullptr;
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
 void CUnitInspector::ProcessUnits()
@@ -86,13 +67,13 @@ bool CUnitInspector::StepSmoothMovers(int index, CAtom* unit)
 {
     const float dt = gEngine ? gEngine->frameTime : 0.0f;
     int position = 0;
-    while (CSmoothMover* mover = MoverAt(unit, position)) {
+    while (CSmoothMover* mover = unit->smoothMovers.At(position)) {
         if (!mover->Step(dt, unit)) {
             ++position;
             continue;
         }
         if (!Registered(index, unit)) return false;
-        if (UnlinkMover(unit, mover)) FreeSmoothMover(mover);
+        if (unit->smoothMovers.Remove(mover)) FreeSmoothMover(mover);
     }
     return true;
 }

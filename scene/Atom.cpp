@@ -89,68 +89,10 @@ void CAtom::PlaceOnMap(const SMapPos& position)
     }
 }
 
-void CAtom::CalcMatrix(D3DXMATRIX* out) const
-{
-    D3DXMatrixRotationYawPitchRoll(out, Orient.y, Orient.x, Orient.z);
-    out->_41 = Pos.x;
-    out->_42 = Pos.y;
-    out->_43 = Pos.z;
-    out->_44 = Pos.w;
-}
-
-void CAtom::TransformToWorld(D3DXVECTOR4* out, const D3DXVECTOR4& in) const
-{
-    D3DXMATRIX own;
-    CalcMatrix(&own);
-    D3DXVec4Transform(out, &in, &own);
-    for (const CAtom* up = master; up; up = up->master)
-        up->TransformToWorld(out, *out);
-}
-
 void CAtom::SetName(const char* text)
 {
     StrCopy(name, sizeof name, text ? text : "");
     nameHash = StrHash(name);
-}
-
-int CAtom::AttachUnit(CAtom* slave, uint8_t mode)
-{
-    if (!slave || slave == this) return -1;
-    if (slave->master == this) {
-        WarningBox(&gWarningBudget, "CAtom::AttachUnit:  For unit '", name, "' slave unit'", slave->name,
-                   "' already attached.", nullptr);
-        return 0;
-    }
-    SUnitAttach* record = gUnitInspector ? gUnitInspector->AllocUnitAttach() : nullptr;
-    if (!record) {
-        WarningBox(&gWarningBudget, "CAtom::AttachUnit:  For UnitInspector UnitAttaches limit is exceeded.",
-                   nullptr);
-        return -1;
-    }
-    if (slave->master) slave->master->DetachSlave(slave);
-    slave->master = this;
-    slave->attachMode = mode;
-    record->unit = slave;
-    record->next = nullptr;
-    SUnitAttach** link = &slaves;
-    while (*link) link = &(*link)->next;
-    *link = record;
-    return 0;
-}
-
-void CAtom::DetachSlave(CAtom* slave)
-{
-    for (SUnitAttach** link = &slaves; *link; link = &(*link)->next) {
-        SUnitAttach* record = *link;
-        if (record->unit != slave) continue;
-        *link = record->next;
-        if (gUnitInspector) gUnitInspector->FreeUnitAttach(record);
-        break;
-    }
-    if (slave && slave->master == this) {
-        slave->master = nullptr;
-        slave->attachMode = NOT_ATTACHED;
-    }
 }
 
 int32_t CAtom::PlaceRotation() const

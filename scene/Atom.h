@@ -8,7 +8,9 @@
 // the unit classes' shared budget.
 
 #include "core/Core.h"
+#include "core/LinkedList.h"
 #include "core/Scanner.h"
+#include "core/SmoothMover.h"
 #include "core/Strings.h"
 #include "engine/MapPos.h"
 
@@ -18,12 +20,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 class CAtom;
 class CClassTemplate;
 class CGameMap;
 class CNation;
-class CSmoothMover;
 class CAnimInstance;
 struct SAnimBaseValues;
 
@@ -76,7 +78,7 @@ public:
     CAtom& operator=(const CAtom&) = delete;
 
     // The operations every unit class may override, in this fixed order.
-    virtual ~CAtom() = default;
+    virtual ~CAtom();
     virtual void Release() {}
     virtual int ScanNativePropertyes(FILE* file, const char* word);
     virtual int ScanMissionData(FILE* file, const char* word);
@@ -91,7 +93,7 @@ public:
     virtual void OnHide() {}
     virtual void CopyFromPrototype(const CAtom* prototype);
     virtual void CopyTo(CAtom* destination) const;
-    virtual void FirstInit() {}
+    virtual void FirstInit();
     virtual void SetPos(const D3DXVECTOR4& position);
     virtual int SetMapPos(const SMapPos& position);
     virtual void TransformToWorld(D3DXVECTOR4* out, const D3DXVECTOR4& in) const;
@@ -100,15 +102,63 @@ public:
     void SetName(const char* text);
     int ScanSysControls(FILE* file);
     void PlaceOnMap(const SMapPos& position);
-    // Yaw-pitch-roll of Orient with Pos as the fourth row.
-    void CalcMatrix(D3DXMATRIX* out) const;
 
-    // Slaves (records from the registry's attach pool, linked at the tail).
-    // 0, or -1 when the slave is null or this unit itself, or the pool is empty.
+    // ---- Start actions, attaches, animations, smooth movers, matrices (AtomActions.cpp) ----
+    // A presentation unit's "start_actions:" block: the actions' results joined by OR.
+    int StartActionsInMission(FILE* file);
+    // 0, or -1 when the action failed (then nothing of it is left).
+    int PlayAnimationInMission(FILE* file);
+    int CreateAttachInMission(FILE* file);
+    // "Pos"/"pos", "Full"/"full", "Simple"/"simple": the attach-mode bits; else 0.
+    static uint32_t ScanAttachMode(const char* word);
+
+    // Slaves are records of the registry's attach pool, linked at the tail. A unit is
+    // never attached to itself or to one of its own slaves. 0, or -1 when refused.
     int AttachUnit(CAtom* slave, uint8_t mode);
+    int AssignMaster(CAtom* newMaster, uint8_t mode);
     // Unlinks the slave's record, gives it back and clears the slave's master.
     void DetachSlave(CAtom* slave);
-    CAtom* FirstSlave() const { return slaves ? slaves->unit : nullptr; }
+    // A registered unit of the class, positioned (when given), flagged and attached.
+    CAtom* CreateAttachedUnit(CClassTemplate* cls, const D3DXVECTOR4* position, uint32_t flags);
+    CAtom* FindSlaveByClass(const char* className) const;
+    CAtom* GetSlave(int position) const;
+    CAtom* FirstSlave() const { return GetSlave(0); }
+    // Every slave is deleted through the registry.
+    void DeleteSlaves();
+    // State bit 1 on this unit and all its slaves, set or cleared.
+    void Disable();
+    void Enable();
+
+    // Null when the file has no record or no instance is free (with a warning).
+    CAnimInstance* AddAnimation(uint16_t file, uint32_t tag);
+
+    // Glides the four floats at destination to target (see CSmoothMover). A speed of 0 or
+    // a destination already at the target arrives at once: done is called and null returned.
+    CSmoothMover* StartSmoothMover(D3DXVECTOR4* destination, const D3DXVECTOR4& target, float speed,
+                                   float ramp, SmoothMoverDone done);
+    void StopSmoothMovers();
+
+    // Yaw-pitch-roll of Orient with Pos as the fourth row.
+    void CalcMatrix(D3DXMATRIX* out) const;
+    // The world matrix of a unit that keeps one (SysControls bit 32): the pitch is
+    // negated against CalcMatrix.
+    void UpdateWorldMatrix();
+    // Pos taken through every master's matrix up the chain.
+    void GetWorldPos(D3DXVECTOR4* out) const;
+
+    // What a "play_animation:" block asks for.
+    struct SPlayRequest {
+        uint16_t animation = 0;
+        uint32_t playFlags = 0;
+        uint32_t loadFlags = 0;
+        uint16_t firstTexture = 0;
+        char firstPath[Core::STRING_BUFFER_SIZE] = {};
+        uint16_t frameCount = 0;
+        float duration = 0.0f;
+    };
+    // The texture of each frame of a texture animation (0 where one did not load).
+    void LoadTextureFrames(const SPlayRequest& request, std::vector<uint16_t>& frames);
+    // ---- end of the actions block ----
 
     uint32_t id = 0;
     D3DXVECTOR4 Pos{0.0f, 0.0f, 0.0f, 1.0f};
@@ -125,13 +175,13 @@ public:
     uint8_t attachMode = NOT_ATTACHED;
     uint8_t placeMode = 0;  // 1 map cell, 2 cell and ground height, 4 cell and sea height
     CAtom* master = nullptr;
-    SUnitAttach* slaves = nullptr;
-    CSmoothMover* smoothMovers = nullptr;
+    TLinkedList<SUnitAttach> slaves;
+    TLinkedList<CSmoothMover> smoothMovers;
     CNation* nation = nullptr;
     CGameMap* map = nullptr;
     SMapPos mapPos;  // for placement mode 4 the altitude word holds the sea level number
     CClassTemplate* classTemplate = nullptr;
-    CAnimInstance* animations = nullptr;
+    TLinkedList<CAnimInstance> animations;
     SAnimBaseValues* animBase = nullptr;
 
     // Until the geometry and moving-unit classes exist the engine's selection, rotation
@@ -153,6 +203,13 @@ public:
     const D3DXMATRIX* boneMatrices = nullptr;
 
 private:
+    void ScanStartAnimation(FILE* file, char* word);
+    void ScanStartAttach(FILE* file, char* word);
+    void ScanPlayRequest(FILE* file, SPlayRequest& request);
+    bool ScanPlayFlags(FILE* file, SPlayRequest& request);
+    void ScanFirstTexture(SPlayRequest& request);
+    void UnlinkAttaches();
+
     void CopyValuesTo(CAtom* destination) const;
     bool ScanOwnProperty(FILE* file, const char* word);
     bool ScanOwnMissionKey(FILE* file, const char* word);

@@ -41,7 +41,7 @@ void ScanShaderTable(CAtom& unit, FILE* file)
 {
     char table[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, table);
-    const uint16_t index = gShaderContainer ? gShaderContainer->FindShaderTable(table) : 0;
+    const uint16_t index = gShaderContainer ? gShaderContainer->FindTable(table) : 0;
     if (!index)
         WarningBox(&gWarningBudget, "Not found shader table '", table, "' for UNIT '", unit.name, "'.", nullptr);
     if (unit.classTemplate) unit.classTemplate->shaderTable = index;
@@ -197,16 +197,6 @@ int CAtom::ScanMissionData(FILE* file, const char* word)
     return ScanMissionBlock(
         file, word, [this](FILE* f, const char* w) { return ScanOwnMissionKey(f, w); },
         [](FILE*, const char* w) { return Unknown(w); });
-}
-
-// Start actions are read once attached units and animations exist; until then the block is
-// reported and skipped so its words are never taken for keywords.
-int CAtom::ScanStartActions(FILE* file)
-{
-    if (!classTemplate) return SCAN_UNKNOWN;
-    WarningBox(&gWarningBudget, "CAtom::ScanStartActions:  start actions of UNIT '", name,
-               "' can't be read yet: skipped.", nullptr);
-    return Core::fscan_skip_block(file) ? SCAN_BLOCK_END : SCAN_DONE;
 }
 
 int CAtom::ScanSysControls(FILE* file)

@@ -148,6 +148,9 @@ public:
     std::vector<SRenderLight> diffuseLights;
     std::vector<SRenderLight> specularLights;
 
+    // Live register counts that shader-table rows may name instead of a number.
+    int numBones = 0, numWorlds = 0, numDiffLights = 0, numSpecLights = 0;
+
     int shadowPass = 0;
     D3DVIEWPORT9 viewport{0, 0, 0, 0, 0.0f, 1.0f};
 

@@ -5,6 +5,7 @@
 
 #include "engine/ResourceScan.h"
 #include "scene/Camera.h"
+#include "scene/Geometry.h"
 
 #include <string>
 #include <vector>
@@ -48,6 +49,8 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
             EXPECT_EQ(nullptr, dynamic_cast<CCamera*>(unit));
         } else if (type == 11) {
             EXPECT_NE(nullptr, dynamic_cast<CCamera*>(unit));
+        } else if (type == 4) {
+            EXPECT_NE(nullptr, dynamic_cast<CGeometry*>(unit));
         } else {
             EXPECT_EQ(nullptr, unit) << type;
             ASSERT_EQ(1u, messages.Count());
@@ -75,7 +78,8 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
     for (const char* word : TYPE_WORDS) {
         const std::string name = std::string("C_") + word;
         CAtom* unit = gUnitInspector->CreateUnit(name.c_str(), nullptr);
-        const bool made = std::string(word) == "ATOM" || std::string(word) == "CAMERA";
+        const bool made =
+            std::string(word) == "ATOM" || std::string(word) == "CAMERA" || std::string(word) == "GEOMETRY";
         EXPECT_EQ(made, unit != nullptr) << word;
         if (!unit) continue;
         EXPECT_FLOAT_EQ(2.0f, unit->Pos.y);
@@ -85,7 +89,7 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
     EXPECT_FALSE(messages.Contains("CParser")) << messages.Joined();
     ASSERT_NE(nullptr, gUnitInspector->GetClassPrototype("Last"));
     EXPECT_FLOAT_EQ(5.0f, gUnitInspector->GetClassPrototype("Last")->Size.x);
-    EXPECT_EQ(nullptr, gUnitInspector->GetClassTemplate("C_GEOMETRY"));
+    EXPECT_NE(nullptr, dynamic_cast<CGeometry*>(gUnitInspector->GetClassPrototype("C_GEOMETRY")));
     EXPECT_EQ(11u, gUnitInspector->TypeFromKeyword("CAMERA"));
     EXPECT_EQ(0u, gUnitInspector->TypeFromKeyword("UNIT"));
     EXPECT_EQ(gUnitInspector->GetClassTemplate("C_CAMERA"), gUnitInspector->FindTemplateByType(11));
@@ -223,7 +227,7 @@ TEST_F(UnitTest, DeletingAMasterDeletesEverySlaveOnceAndFillsThePools)
     ASSERT_EQ(0, s2->AttachUnit(s2a, NOT_ATTACHED));
     CSmoothMover* mover = gUnitInspector->AllocSmoothMover();
     ASSERT_NE(nullptr, mover);
-    s3->smoothMovers = mover;
+    s3->smoothMovers.PushBack(mover);
     EXPECT_EQ(4, gUnitInspector->unitAttaches.Count() - gUnitInspector->unitAttaches.FreeCount());
 
     EXPECT_EQ(0, gUnitInspector->DeleteUnit(master));
@@ -248,7 +252,7 @@ TEST_F(UnitTest, DeletingASlaveDetachesItFromItsMaster)
     EXPECT_TRUE(messages.Contains("already attached.")) << messages.Joined();
     gUnitInspector->DeleteUnit(slave);
     EXPECT_EQ(second, master->FirstSlave());
-    EXPECT_EQ(nullptr, master->slaves->next);
+    EXPECT_EQ(nullptr, master->slaves.First()->next);
     gUnitInspector->DeleteUnit(master);
     EXPECT_EQ(3, calls.destroyed);
 }

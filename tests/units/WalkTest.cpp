@@ -63,7 +63,7 @@ TEST_F(WalkTest, PausedEngineStillDrawsButDoesNotStep)
     unit->SysControls = SYS_ENABLE_IDLE | SYS_RENDER_ALWAYS;
     CSmoothMover* mover = gUnitInspector->AllocSmoothMover();
     mover->Start(&unit->Dir, D3DXVECTOR4(10, 0, 0, 0), 1.0f, 0.25f, nullptr);
-    unit->smoothMovers = mover;
+    unit->smoothMovers.PushBack(mover);
     gEngine->paused = 1;
     Frame();
     EXPECT_EQ(0, calls.idle);
@@ -190,7 +190,7 @@ TEST_F(WalkTest, MoverDoneCallbackMayDeleteItsUnit)
     CSmoothMover* mover = gUnitInspector->AllocSmoothMover();
     mover->Start(&unit->Dir, D3DXVECTOR4(0.01f, 0, 0, 0), 10.0f, 0.0f,
                  [](CAtom* done) { gUnitInspector->DeleteUnit(done); });
-    unit->smoothMovers = mover;
+    unit->smoothMovers.PushBack(mover);
     for (int frame = 0; frame < 10 && !calls.destroyed; ++frame)
         Frame();
     EXPECT_EQ(1, calls.destroyed);
@@ -205,10 +205,10 @@ TEST_F(WalkTest, ArrivedMoverGoesBackToThePool)
     CountingUnit* unit = AddCounting(&calls);
     CSmoothMover* mover = gUnitInspector->AllocSmoothMover();
     mover->Start(&unit->Dir, D3DXVECTOR4(0.01f, 0, 0, 0), 10.0f, 0.0f, nullptr);
-    unit->smoothMovers = mover;
-    for (int frame = 0; frame < 10 && unit->smoothMovers; ++frame)
+    unit->smoothMovers.PushBack(mover);
+    for (int frame = 0; frame < 10 && !unit->smoothMovers.Empty(); ++frame)
         Frame();
-    EXPECT_EQ(nullptr, unit->smoothMovers);
+    EXPECT_TRUE(unit->smoothMovers.Empty());
     EXPECT_FLOAT_EQ(0.01f, unit->Dir.x);
     EXPECT_EQ(gUnitInspector->smoothMovers.Count(), gUnitInspector->smoothMovers.FreeCount());
 }
