@@ -18,6 +18,7 @@
 #include <vector>
 
 class CAtom;
+class CGeometry;
 struct CMesh;
 
 class IRenderer {
@@ -179,6 +180,7 @@ private:
     void ReleaseGlowTargets();
     void ClearQueuedBits();
     bool QueueIndexValid(const CAtom* unit) const;
+    void PrepareGeometry(CGeometry* unit);
     void DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int pass);
     void SortControls();
     void DrawControl(CAtom* unit);

@@ -9,7 +9,7 @@
 #include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "engine/UnitInspector.h"
-#include "scene/Atom.h"
+#include "scene/Geometry.h"
 
 #include <algorithm>
 
@@ -80,6 +80,8 @@ void CRenderer::RenderUnits(int pass)
 void CRenderer::DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int pass)
 {
     auto alive = [&] { return queue.units[size_t(slot)] == unit && unit->id; };
+    CGeometry* geometry = IsGeometry(unit) ? static_cast<CGeometry*>(unit) : nullptr;
+    if (geometry) UvMulAdd[0] = geometry->UvMulAdd;
     if (unit->SysControls & SYS_ENABLE_PRE_RENDER) {
         const uint32_t skip = unit->PreRender() & 3;
         if (skip || !alive()) return;
@@ -98,8 +100,10 @@ void CRenderer::DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int p
         }
     }
     SetUnitConstants(unit, PASS_NORMAL);
-    if (!IsGeometry(unit)) return;
+    if (!geometry) return;
     if (tmpl && tmpl->glowing) ++glowingUnits;
+    if (tmpl && tmpl->shadowTexture && tmpl->shadowTextureNumber < GEOMETRY_TEXTURE_STAGES)
+        geometry->textures[tmpl->shadowTextureNumber] = tmpl->shadowTexture;
     CheckWorld44(unit);
     ApplyRenderStates(StatesOf(unit), PASS_NORMAL);
     unit->Render(uint32_t(pass));
@@ -149,7 +153,7 @@ void CRenderer::DrawControl(CAtom* control)
     if (control->type == 10) AddLight(control);
     GatherDataFromAnimations(control);
     SetUnitConstants(control, PASS_NORMAL);
-    if (!IsGeometry(control)) return;
+    if (!IsGeometry(control) || !static_cast<CGeometry*>(control)->mesh) return;
     CheckWorld44(control);
     ApplyRenderStates(StatesOf(control), PASS_NORMAL);
     control->Render(PASS_NORMAL);

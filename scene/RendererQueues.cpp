@@ -5,8 +5,10 @@
 
 #include "core/Graphics.h"
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
-#include "scene/Atom.h"
+#include "engine/UnitInspector.h"
+#include "scene/Geometry.h"
 
 #include <algorithm>
 
@@ -100,12 +102,23 @@ void CRenderer::PutInRenderQueue(CAtom* unit)
                    nullptr);
         return;
     }
-    if (IsGeometry(unit)) ++renderObjects;
+    if (IsGeometry(unit)) PrepareGeometry(static_cast<CGeometry*>(unit));
     unit->state |= UNIT_QUEUED;
     queue.units[size_t(queue.count++)] = unit;
     if (unit->state & UNIT_VISIBLE) return;
     unit->state |= UNIT_VISIBLE;
     unit->OnShow();
+}
+
+// A queued geometry unit's frame data: its render object and palette offset, and the
+// auxiliary billboard its class asks for, made once.
+void CRenderer::PrepareGeometry(CGeometry* unit)
+{
+    unit->bonePaletteOffset = 0;
+    unit->renderObject = uint16_t(renderObjects++);
+    const CClassTemplate* tmpl = unit->classTemplate;
+    if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector)
+        unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
 }
 
 void CRenderer::PutReflectionCaster(CAtom* unit)

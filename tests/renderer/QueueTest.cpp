@@ -234,3 +234,59 @@ TEST_F(RenderQueues, TheBonePaletteHoldsSixtyFourBonesPerObject)
 
 } // namespace
 } // namespace rendertest
+
+namespace rendertest {
+namespace {
+
+using GeometryQueuing = RendererTest;
+
+TEST_F(GeometryQueuing, GeometryGetsItsRenderObjectPaletteAndBillboard)
+{
+    ReadScript("GEOMETRY Board { };\n");
+    CClassTemplate* tmpl = TemplateWith("};");
+    tmpl->billboardClass = gUnitInspector->GetClassTemplate("Board");
+    ASSERT_NE(nullptr, tmpl->billboardClass) << messages.Joined();
+    CQuad* first = AddQuad("First", 2, {0, 0, 10, 10}, 0xFFFFFFFF);
+    CQuad* second = AddQuad("Second", 1, {0, 0, 10, 10}, 0xFFFFFFFF);
+    second->classTemplate = tmpl;
+    first->bonePaletteOffset = second->bonePaletteOffset = 99;
+    RunFrame();
+    EXPECT_EQ(0, first->renderObject);
+    EXPECT_EQ(1, second->renderObject);
+    EXPECT_EQ(0u, first->bonePaletteOffset);
+    EXPECT_EQ(0u, second->bonePaletteOffset);
+    ASSERT_NE(nullptr, second->billboard);
+    EXPECT_EQ(tmpl->billboardClass, second->billboard->classTemplate);
+    EXPECT_EQ(nullptr, first->billboard);
+    CAtom* const billboard = second->billboard;
+    RunFrame();
+    EXPECT_EQ(billboard, second->billboard) << "made once";
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(GeometryQueuing, DrawingHandsOnTheUvTransformAndTheShadowTexture)
+{
+    CClassTemplate* tmpl = TemplateWith("};");
+    tmpl->shadowTexture = 7;
+    tmpl->shadowTextureNumber = 2;
+    CQuad* quad = AddQuad("Shadowed", 1, {0, 0, 10, 10}, 0xFFFFFFFF);
+    quad->classTemplate = tmpl;
+    quad->UvMulAdd = D3DXVECTOR4(0.5f, 0.25f, 0.1f, 0.2f);
+    RunFrame();
+    EXPECT_EQ(quad->UvMulAdd, gRenderer->UvMulAdd[0]);
+    EXPECT_EQ(7, quad->textures[2]);
+    EXPECT_EQ(1, gRenderer->shadowReceivers);
+}
+
+TEST_F(GeometryQueuing, AControlWithoutAMeshIsNotDrawn)
+{
+    CQuad* control = AddQuad("Bare", 0, {0, 0, 10, 10}, 0xFFFFFFFF);
+    control->SysControls |= SYS_FOR_CONTROLS3D;
+    control->mesh = 0;
+    RunFrame();
+    EXPECT_EQ(0, CountOf("draw:Bare:1"));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
+} // namespace rendertest

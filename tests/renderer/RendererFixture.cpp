@@ -2,8 +2,11 @@
 
 #include "core/Core.h"
 #include "core/Graphics.h"
+#include "core/Meshes/Mesh.h"
 #include "engine/CreateEngine.h"
+#include "engine/MeshContainer.h"
 #include "engine/Parser.h"
+#include "engine/TexContainer.h"
 
 #include <algorithm>
 
@@ -28,10 +31,31 @@ void RegisterClassOnce()
     registered = true;
 }
 
-struct SQuadVertex {
-    float x, y, z, rhw;
-    D3DCOLOR color;
-};
+// A rectangle of view pixels as a mesh in clip space, wound to face the viewer.
+std::string RectangleMesh(RECT r)
+{
+    auto x = [](LONG px) { return std::to_string(2.0f * float(px) / VIEW_WIDTH - 1.0f); };
+    auto y = [](LONG py) { return std::to_string(1.0f - 2.0f * float(py) / VIEW_HEIGHT); };
+    return "NumVertices 4\nNumPrimitives 2\nMESH\n4\n" + x(r.left) + " " + y(r.bottom) + " 0.5\n" + x(r.left) +
+           " " + y(r.top) + " 0.5\n" + x(r.right) + " " + y(r.top) + " 0.5\n" + x(r.right) + " " + y(r.bottom) +
+           " 0.5\nindices 2\n0 1 2\n0 2 3\nTextureCoords 4\n0 1\n0 0\n1 0\n1 1\n";
+}
+
+// A 2 x 2 texture of one colour in the texture container.
+uint16_t ColourTexture(D3DCOLOR argb)
+{
+    const uint16_t index = gTexContainer->CreateTexture(2, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 0);
+    IDirect3DTexture9* texture = gTexContainer->GetTexture(index);
+    D3DLOCKED_RECT locked;
+    if (texture && SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0))) {
+        for (int row = 0; row < 2; ++row) {
+            auto* texels = reinterpret_cast<D3DCOLOR*>(static_cast<char*>(locked.pBits) + row * locked.Pitch);
+            texels[0] = texels[1] = argb;
+        }
+        texture->UnlockRect(0);
+    }
+    return index;
+}
 
 bool Holds(const std::vector<CAtom*>& list, const CAtom* unit)
 {
@@ -42,18 +66,19 @@ bool Holds(const std::vector<CAtom*>& list, const CAtom* unit)
 
 const char* const RendererTest::START_SCRIPT =
     "UnitInspector [ TemplateCount: 8 UnitCount: 64 UnitAttaches: 16 ]\n"
+    "TexContainer [ TexCount: 32 ]\n"
+    "MeshContainer [ MeshCount: 32 ]\n"
     "Renderer [\n"
     "    QueueCount: 4\n"
     "    InQueueCount: 8\n"
     "    MaxRenderObjects: 16\n"
     "]\n";
 
-CQuad::CQuad(const char* unitName, int left, int top, int right, int bottom, D3DCOLOR color)
-    : rect{left, top, right, bottom}, argb(color)
+CQuad::CQuad(const char* unitName)
 {
     SetName(unitName);
-    type = 4;
-    SysControls = SYS_GEOMETRY | SYS_RENDER_ALWAYS;
+    type = GEOMETRY_UNIT_TYPE;
+    SysControls |= SYS_RENDER_ALWAYS;
 }
 
 uint32_t CQuad::PreRender()
@@ -62,20 +87,11 @@ uint32_t CQuad::PreRender()
     return preRenderResult;
 }
 
-// A rectangle in screen pixels, wound clockwise on screen (front-facing by default).
 uint32_t CQuad::Render(uint32_t pass)
 {
     gLog.push_back(std::string("draw:") + name + ":" + std::to_string(pass));
     if (onRender) onRender();
-    const float l = float(rect.left), t = float(rect.top), r = float(rect.right), b = float(rect.bottom);
-    const SQuadVertex quad[4] = {
-        {l, t, 0.5f, 1.0f, argb}, {r, t, 0.5f, 1.0f, argb}, {l, b, 0.5f, 1.0f, argb}, {r, b, 0.5f, 1.0f, argb}};
-    gGraphics.SetVertexShader(nullptr);
-    gGraphics.SetPixelShader(nullptr);
-    gGraphics.SetStageDiffuse();
-    gGraphics.SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
-    Device3D->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(SQuadVertex));
-    return 0;
+    return CGeometry::Render(pass);
 }
 
 uint32_t CQuad::PostRender()
@@ -156,7 +172,13 @@ CClassTemplate* RendererTest::TemplateWith(const std::string& block)
 
 CQuad* RendererTest::AddQuad(const char* name, int queue, RECT rect, D3DCOLOR argb)
 {
-    auto* quad = new CQuad(name, rect.left, rect.top, rect.right, rect.bottom, argb);
+    const std::string mesh = dir + "\\" + name + ".msh";
+    test::WriteFile(mesh, RectangleMesh(rect));
+    auto* quad = new CQuad(name);
+    quad->mesh = gMeshContainer->LoadMesh(mesh.c_str(), MESH_XYZ | MESH_UV0, 0);
+    quad->textures[0] = ColourTexture(argb);
+    EXPECT_NE(0, quad->mesh) << messages.Joined();
+    EXPECT_NE(0, quad->textures[0]);
     quad->RenderQueue = uint8_t(queue);
     EXPECT_EQ(0, gUnitInspector->AddUnitToProcess(quad));
     return quad;
@@ -168,8 +190,22 @@ void RendererTest::RunFrame()
     gUnitInspector->ProcessUnits();
     Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     gGraphics.BeginScene();
+    PrepareFixedPipeline();
     gRenderer->RenderUnits(PASS_NORMAL);
     gGraphics.EndScene();
+}
+
+void RendererTest::PrepareFixedPipeline()
+{
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    for (D3DTRANSFORMSTATETYPE transform : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION})
+        Device3D->SetTransform(transform, &identity);
+    gGraphics.SetVertexShader(nullptr);
+    gGraphics.SetPixelShader(nullptr);
+    gGraphics.SetLighting(false);
+    gGraphics.SetStageModulate();
+    gGraphics.SetFVF(MESH_XYZ | MESH_UV0);
 }
 
 test::Image RendererTest::Picture()

@@ -1,11 +1,12 @@
 #pragma once
 // A window, a device and a created engine for the renderer tests, with the start script's
-// "UnitInspector" and "Renderer" sections read through the real script reader, and units
-// that draw a flat coloured rectangle in screen space and log what the renderer asks.
+// sections read through the real script reader, and geometry units whose meshes are
+// rectangles in screen space (mesh files the fixture writes) with a one-colour texture;
+// they log what the renderer asks of them.
 
 #include "engine/ClassTemplate.h"
 #include "engine/UnitInspector.h"
-#include "scene/Atom.h"
+#include "scene/Geometry.h"
 #include "scene/Renderer.h"
 #include "tests/support/Harness.h"
 
@@ -25,9 +26,9 @@ constexpr int VIEW_HEIGHT = 240;
 // What the renderer did with the test units, in order: "draw:<name>", "show:<name>", ...
 extern std::vector<std::string> gLog;
 
-class CQuad : public CAtom {
+class CQuad : public CGeometry {
 public:
-    CQuad(const char* unitName, int left, int top, int right, int bottom, D3DCOLOR argb);
+    explicit CQuad(const char* unitName);
 
     uint32_t PreRender() override;
     uint32_t Render(uint32_t pass) override;
@@ -35,8 +36,6 @@ public:
     void OnShow() override;
     void OnHide() override;
 
-    RECT rect;
-    D3DCOLOR argb;
     uint32_t preRenderResult = 0;
     std::function<void()> onRender;  // runs before drawing
 };
@@ -54,10 +53,14 @@ protected:
     // A class template whose render states are read from the block text (after
     // "RenderStates:"); it lives until the test ends.
     CClassTemplate* TemplateWith(const std::string& block);
-    // A registered quad drawn by queue `queue` (always rendered, a geometry unit).
+    // A registered geometry unit drawn by queue `queue` (always rendered): a rectangle in
+    // view pixels of one colour.
     CQuad* AddQuad(const char* name, int queue, RECT rect, D3DCOLOR argb);
-    // One engine frame of the renderer: reset, unit walk, scene with the render queues.
+    // One engine frame of the renderer: reset, unit walk, scene with the render queues,
+    // drawn through the fixed pipeline with identity transforms (until the shader-constant
+    // part of the renderer exists the test sets up that part of the device).
     void RunFrame();
+    static void PrepareFixedPipeline();
     test::Image Picture();
     // True when no list of the renderer still holds the pointer.
     static bool RendererForgot(const CAtom* unit);
