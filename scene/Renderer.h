@@ -94,11 +94,11 @@ public:
     float* TakeBonePalette(const CAtom* unit, int* boneCount);
 
     void RenderUnits(int pass);
-    void RenderSelectPlanes(int queue);
     void RenderControls();
 
-    // Drawing steps that the shader-constant, effects, picking and particle parts of the
-    // renderer complete; until then they do nothing.
+    // Drawing steps that the shader-constant, effects, picking, select-plane and particle
+    // parts of the renderer complete; until then they do nothing.
+    void RenderSelectPlanes(int) {}
     void UpdateSkeletons() {}
     CAtom* PickUnit(const D3DXVECTOR4&, const D3DXVECTOR4&) { return nullptr; }
     void RenderShadows() {}
@@ -179,6 +179,8 @@ private:
     void CreateGlowTargets();
     void ReleaseGlowTargets();
     void ClearQueuedBits();
+    // Units with their own world matrix (CGeometry and its descendants).
+    static bool IsGeometry(const CAtom* unit);
     bool QueueIndexValid(const CAtom* unit) const;
     void PrepareGeometry(CGeometry* unit);
     void DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int pass);

@@ -27,11 +27,6 @@ const CRenderStatesBlock& StatesOf(const CAtom* unit)
     return unit->classTemplate ? unit->classTemplate->renderStates : DEFAULT_STATES;
 }
 
-bool IsGeometry(const CAtom* unit)
-{
-    return unit->SysControls & SYS_GEOMETRY;
-}
-
 } // namespace
 
 void CRenderer::CheckWorld44(const CAtom* unit)
@@ -109,9 +104,6 @@ void CRenderer::DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int p
     unit->Render(uint32_t(pass));
     if (alive() && (unit->SysControls & SYS_ENABLE_POST_RENDER)) unit->PostRender();
 }
-
-// Select planes draw with their carriers once the select-plane units exist.
-void CRenderer::RenderSelectPlanes(int) {}
 
 // Sorts this frame's controls into the control queues by their RenderQueue (queue 0 is
 // theirs); a control whose queue does not exist is warned and not drawn.

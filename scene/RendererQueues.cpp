@@ -7,6 +7,7 @@
 #include "core/Messages.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
+#include "engine/ShaderContainer.h"
 #include "engine/UnitInspector.h"
 #include "scene/Geometry.h"
 
@@ -25,12 +26,12 @@ void NullEntries(std::vector<T*>& list, const CAtom* unit)
     std::replace(list.begin(), list.end(), const_cast<CAtom*>(unit), static_cast<CAtom*>(nullptr));
 }
 
-bool IsGeometry(const CAtom* unit)
+} // namespace
+
+bool CRenderer::IsGeometry(const CAtom* unit)
 {
     return unit->SysControls & SYS_GEOMETRY;
 }
-
-} // namespace
 
 void CRenderer::ClearQueuedBits()
 {
@@ -58,6 +59,7 @@ void CRenderer::ResetFrame()
     deferredSkeletons.clear();
     if (gControls3D) gControls3D->ClearFrameControls();
     glowingUnits = 0;
+    if (gShaderContainer) gShaderContainer->ResetFlowRegisters();
 }
 
 // The units may be gone already (engine reset): their bits are not touched.
