@@ -58,6 +58,7 @@ bool CUnitInspector::StepUnit(int index, CAtom* unit)
     }
     if (!(unit->SysControls & SYS_FOR_CONTROLS3D)) return true;
     if (gControls3D) gControls3D->AddFrameControl(unit);
+    if (gRenderer) gRenderer->GiveRenderObject(unit);
     return false;
 }
 

@@ -87,8 +87,9 @@ public:
     void PutShadowReceiver(CAtom* unit);
     // Drops a unit that is being deleted from every list of this frame.
     void ForgetUnit(const CAtom* unit);
-    // The next render-object index for a unit drawn outside the queues (3D controls).
-    int TakeRenderObject() { return renderObjects++; }
+    // A geometry unit's render-object index for this frame and a fresh palette offset;
+    // also for units drawn outside the queues (3D controls).
+    void GiveRenderObject(CAtom* unit);
     // Room in the bone palette for one object: at most 64 bones (more are warned and cut);
     // null when the palette is full. The offset then moves past the bones.
     float* TakeBonePalette(const CAtom* unit, int* boneCount);

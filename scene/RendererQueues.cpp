@@ -116,11 +116,24 @@ void CRenderer::PutInRenderQueue(CAtom* unit)
 // auxiliary billboard its class asks for, made once.
 void CRenderer::PrepareGeometry(CGeometry* unit)
 {
-    unit->bonePaletteOffset = 0;
-    unit->renderObject = uint16_t(renderObjects++);
+    GiveRenderObject(unit);
     const CClassTemplate* tmpl = unit->classTemplate;
     if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector)
         unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
+}
+
+// A control beyond the per-frame arrays is warned and gets no index of its own.
+void CRenderer::GiveRenderObject(CAtom* unit)
+{
+    if (!unit || !IsGeometry(unit)) return;
+    if (renderObjects >= MaxRenderObjects) {
+        WarningBox(&warningBudget, "CRenderer::PutInRenderQueue  Warning:  MaxRenderObjects limit is exceed.",
+                   nullptr);
+        return;
+    }
+    auto* geometry = static_cast<CGeometry*>(unit);
+    geometry->bonePaletteOffset = 0;
+    geometry->renderObject = uint16_t(renderObjects++);
 }
 
 void CRenderer::PutReflectionCaster(CAtom* unit)

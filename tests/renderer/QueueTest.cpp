@@ -278,6 +278,19 @@ TEST_F(GeometryQueuing, DrawingHandsOnTheUvTransformAndTheShadowTexture)
     EXPECT_EQ(1, gRenderer->shadowReceivers);
 }
 
+TEST_F(GeometryQueuing, ControlsTakeRenderObjectsToo)
+{
+    CQuad* scene = AddQuad("Scene", 1, {0, 0, 10, 10}, 0xFFFFFFFF);
+    CQuad* control = AddQuad("Control", 0, {0, 0, 10, 10}, 0xFFFFFFFF);
+    control->SysControls |= SYS_FOR_CONTROLS3D;
+    control->bonePaletteOffset = 99;
+    RunFrame();
+    EXPECT_EQ(0, scene->renderObject);
+    EXPECT_EQ(1, control->renderObject);
+    EXPECT_EQ(0u, control->bonePaletteOffset);
+    EXPECT_EQ(2, gRenderer->renderObjects);
+}
+
 TEST_F(GeometryQueuing, AControlWithoutAMeshIsNotDrawn)
 {
     CQuad* control = AddQuad("Bare", 0, {0, 0, 10, 10}, 0xFFFFFFFF);
