@@ -73,13 +73,6 @@ TEST_F(RenderStatesReader, RepeatedKeywordsSetBitsWithoutCarryingIntoOthers)
     EXPECT_EQ(uint32_t(D3DBLENDOP_MAX), max.block.alphaBlendOp);
 }
 
-TEST_F(RenderStatesReader, AlphaTestTakesItsReference)
-{
-    const SScanned s = Scan(renderer, "AlphaTest: 128 ZEnableOff };");
-    EXPECT_EQ(uint32_t(RSB_CULL_CCW | RSB_ALPHA_TEST | RSB_NO_Z_TEST), s.block.flags);
-    EXPECT_EQ(128u, s.block.alphaRef);
-}
-
 TEST_F(RenderStatesReader, AMisspeltKeywordCostsTheNextWordButNeverTheBlockEnd)
 {
     const SScanned s = Scan(renderer, "AlphaBlendNormall ZWriteOff AlphaTest: 7 };\nNext");
