@@ -94,6 +94,22 @@ TEST_F(RendererSection, ASecondSectionResizesAndLetsGoOfTheQueuedUnits)
     EXPECT_EQ(1, gRenderer->queues[1].count);
 }
 
+TEST_F(RendererSection, AClassBlockReadsItsRenderStatesAndGoesOn)
+{
+    ReadScript("GEOMETRY Glass {\n"
+               "    RenderStates: AlphaBlendAdd ZWritOff Bogus TextureFilters: { [ Stage: 0 Filter: Point ] }; };\n"
+               "    RenderQueue: 3\n"
+               "};\n");
+    CClassTemplate* glass = gUnitInspector->GetClassTemplate("Glass");
+    ASSERT_NE(nullptr, glass);
+    EXPECT_EQ(uint32_t(RSB_CULL_CCW | RSB_ALPHA_BLEND), glass->renderStates.flags);
+    EXPECT_EQ(2u, glass->renderStates.destBlend);
+    EXPECT_EQ(uint32_t(D3DTEXF_POINT), glass->renderStates.filter[0]);
+    EXPECT_EQ(3, glass->prototype->RenderQueue) << "the class block went on after the states";
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CRenderer::ScanRenderStates error:  undefine string 'ZWritOff'.", messages.Texts()[0]);
+}
+
 TEST_F(RendererSection, ClearColourComesFromTheDevice)
 {
     gGraphics.clearColor = 0xFF336699;
