@@ -6,7 +6,9 @@
 #include "core/UsageParams.h"
 #include "scene/Atom.h"
 
+#include <cstdio>
 #include <cstring>
+#include <new>
 
 CRenderer* gRenderer = nullptr;
 IRenderer* gIRenderer = nullptr;
@@ -14,6 +16,25 @@ IRenderer* gIRenderer = nullptr;
 namespace {
 
 bool Equal(const char* a, const char* b) { return strcmp(a, b) == 0; }
+
+// A unit's RenderQueue is one byte and a render-object index 16 bits.
+constexpr int32_t MAX_QUEUE_COUNT = 256;
+constexpr int32_t MAX_IN_QUEUE_COUNT = 65535;
+constexpr int32_t MAX_RENDER_OBJECTS = 65535;
+
+// A size of the section; a value outside 0..limit is reported and the size stays.
+void ScanCount(FILE* file, const char* keyword, int32_t* count, int32_t limit)
+{
+    int32_t value = 0;
+    Core::fscan_int(file, &value);
+    if (value >= 0 && value <= limit) {
+        *count = value;
+        return;
+    }
+    char text[64];
+    snprintf(text, sizeof text, "%d' (0..%d).", int(value), int(limit));
+    MsgBox4("CRenderer::FirstScan:  Improper ", keyword, " '", text);
+}
 
 void ReleaseShader(ShaderPair* shader)
 {
@@ -79,17 +100,23 @@ int CRenderer::FirstScan(FILE* file)
     Core::fscan_word(file, word);  // the opening "["
     for (Core::fscan_word(file, word); word[0] && !Equal(word, "]"); Core::fscan_word(file, word)) {
         if (Equal(word, "QueueCount:"))
-            Core::fscan_int(file, &QueueCount);
+            ScanCount(file, word, &QueueCount, MAX_QUEUE_COUNT);
         else if (Equal(word, "InQueueCount:"))
-            Core::fscan_int(file, &InQueueCount);
+            ScanCount(file, word, &InQueueCount, MAX_IN_QUEUE_COUNT);
         else if (Equal(word, "MaxRenderObjects:"))
-            Core::fscan_int(file, &MaxRenderObjects);
+            ScanCount(file, word, &MaxRenderObjects, MAX_RENDER_OBJECTS);
         else if (Equal(word, "Glowing:"))
             ScanGlowing(file);
         else
             MsgBox3("CRenderer::FirstScan:  Undefine string '", word, "'.");
     }
-    Allocate();
+    try {
+        Allocate();
+    } catch (const std::bad_alloc&) {
+        MsgBox("CRenderer::FirstScan:  Not enough memory for the render queues: nothing will be drawn.");
+        QueueCount = InQueueCount = MaxRenderObjects = 0;
+        Allocate();
+    }
     if (glowing) CreateGlowTargets();
     return 0;
 }

@@ -79,6 +79,16 @@ TEST_F(RendererSection, UnknownWordsAreReportedAndReadingGoesOn)
     EXPECT_EQ(5, gRenderer->QueueCount);
 }
 
+TEST_F(RendererSection, SizesOutOfRangeAreRefusedAndTheSizesStay)
+{
+    ReadScript("Renderer [ QueueCount: 300 InQueueCount: -1 MaxRenderObjects: 2000000000 ]");
+    ASSERT_EQ(3u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CRenderer::FirstScan:  Improper QueueCount: '300' (0..256).", messages.Texts()[0]);
+    EXPECT_EQ(4, gRenderer->QueueCount);
+    EXPECT_EQ(8, gRenderer->InQueueCount);
+    EXPECT_EQ(16, gRenderer->MaxRenderObjects);
+}
+
 TEST_F(RendererSection, ASecondSectionResizesAndLetsGoOfTheQueuedUnits)
 {
     CQuad* quad = AddQuad("Quad", 1, {0, 0, 10, 10}, 0xFFFFFFFF);
