@@ -286,6 +286,9 @@ void CEngine::ResetMission()
     ClearLatchedMouse();
     validMap = nullptr;
     validMapValue = 0;
+    // Started scenes hold registered units: the scenes let go of them before the registry
+    // deletes what is left.
+    gScenes->FreeAll();
     gUnitInspector->Reset();
     gMapContainer->ClearMaps();
     gAnimContainer->FreeMarkedFiles();
@@ -296,7 +299,6 @@ void CEngine::ResetMission()
     gIconer->Reset();
     gRenderer->ResetQueues();
     gParticleSystems->ResetAll();
-    gScenes->FreeAll();
 }
 
 int CEngine::AssignValidMap(CUserArray* array, int value)

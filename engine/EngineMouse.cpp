@@ -176,7 +176,7 @@ void CEngine::HandleClick()
         selectedUnit = nullptr;
         return;
     }
-    if (pickedUnit && (pickedUnit->sysControls & SYS_SELECTING) &&
+    if (pickedUnit && (pickedUnit->SysControls & SYS_SELECTING) &&
         !(flags & ENG_NO_CLICK_SELECT)) {
         SelectUnit(pickedUnit, (flags & ENG_FULL_SELECT) != 0);
         return;
@@ -231,6 +231,6 @@ void CEngine::RotateSelectedUnit()
     const CKeyHandler* key = gInput.lastMatched;
     if (!selectedUnit || !key)
         return;
-    const int step = selectedUnit->mapPos.direction + key->userValue * selectedUnit->rotationFactor;
+    const int step = selectedUnit->mapPos.direction + key->userValue * selectedUnit->PlaceRotation();
     selectedUnit->SetDirection(step & 7);
 }

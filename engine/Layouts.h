@@ -1,7 +1,12 @@
 #pragma once
 // CLayouts: owns the placement layouts of class templates. It has no interface. Until
-// layouts are built it holds none.
+// layouts are built it holds none: lookups answer null.
 
-class CLayouts {};
+class CLayout;
+
+class CLayouts {
+public:
+    CLayout* FindLayout(const char*) { return nullptr; }
+};
 
 extern CLayouts* gLayouts;

@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "engine/MissionLoader.h"
 #include "engine/TexContainer.h"
+#include "engine/UnitInspector.h"
 
 #include <windows.h>
 
@@ -52,12 +53,18 @@ constexpr EScriptItem SECTION = EScriptItem::Section;
 constexpr EScriptItem OBJECT = EScriptItem::Object;
 constexpr EScriptItem CLASS = EScriptItem::Class;
 
+int ScanClass(CParser&, FILE* file, int unitType)
+{
+    return gUnitInspector ? gUnitInspector->ScanClassTemplate(file, uint32_t(unitType)) : NO_MANAGER;
+}
+
 const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"ScriptFile:", EScriptItem::Include, [](CParser& p, FILE* f, int) { return p.ScanInclude(f); }, 0},
     {"Variables", SECTION, [](CParser& p, FILE* f, int) { return p.ScanVariableCapacities(f); }, 0},
     {"Variables:", OBJECT, [](CParser& p, FILE* f, int) { return p.ScanVariables(f); }, 0},
 
-    {"UnitInspector", SECTION, nullptr, 0},
+    {"UnitInspector", SECTION,
+     [](CParser&, FILE* f, int) { return gUnitInspector ? gUnitInspector->FirstScan(f) : NO_MANAGER; }, 0},
     {"Renderer", SECTION, nullptr, 0},
     {"MeshContainer", SECTION, nullptr, 0},
     {"TexContainer", SECTION, [](CParser&, FILE* f, int) { return ScanTexSection(f); }, 0},
@@ -96,27 +103,27 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"SAVES_LAYOUT", OBJECT, nullptr, 0},
     {"ArrayData", OBJECT, nullptr, 0},
 
-    {"ATOM", CLASS, nullptr, 1},
-    {"SHADOW_CAMERA", CLASS, nullptr, 2},
-    {"PARTICLE_EMITTER", CLASS, nullptr, 3},
-    {"GEOMETRY", CLASS, nullptr, 4},
-    {"SPRITE_2D", CLASS, nullptr, 5},
-    {"TREE", CLASS, nullptr, 6},
-    {"CONTROL_3D", CLASS, nullptr, 7},
-    {"LABEL_3D", CLASS, nullptr, 8},
-    {"ICON", CLASS, nullptr, 9},
-    {"FREE_LIGHT", CLASS, nullptr, 10},
-    {"DIR_LIGHT", CLASS, nullptr, 10},
-    {"CAMERA", CLASS, nullptr, 11},
-    {"BILLBOARD", CLASS, nullptr, 12},
-    {"BILL_LIGHT", CLASS, nullptr, 13},
-    {"WEAPON", CLASS, nullptr, 14},
-    {"SELECT_PLANE", CLASS, nullptr, 15},
-    {"BOLIDE", CLASS, nullptr, 16},
-    {"TEXT3D", CLASS, nullptr, 17},
-    {"UNIT", CLASS, nullptr, 18},
-    {"SHIP", CLASS, nullptr, 19},
-    {"HUMAN", CLASS, nullptr, 20},
+    {"ATOM", CLASS, ScanClass, 1},
+    {"SHADOW_CAMERA", CLASS, ScanClass, 2},
+    {"PARTICLE_EMITTER", CLASS, ScanClass, 3},
+    {"GEOMETRY", CLASS, ScanClass, 4},
+    {"SPRITE_2D", CLASS, ScanClass, 5},
+    {"TREE", CLASS, ScanClass, 6},
+    {"CONTROL_3D", CLASS, ScanClass, 7},
+    {"LABEL_3D", CLASS, ScanClass, 8},
+    {"ICON", CLASS, ScanClass, 9},
+    {"FREE_LIGHT", CLASS, ScanClass, 10},
+    {"DIR_LIGHT", CLASS, ScanClass, 10},
+    {"CAMERA", CLASS, ScanClass, 11},
+    {"BILLBOARD", CLASS, ScanClass, 12},
+    {"BILL_LIGHT", CLASS, ScanClass, 13},
+    {"WEAPON", CLASS, ScanClass, 14},
+    {"SELECT_PLANE", CLASS, ScanClass, 15},
+    {"BOLIDE", CLASS, ScanClass, 16},
+    {"TEXT3D", CLASS, ScanClass, 17},
+    {"UNIT", CLASS, ScanClass, 18},
+    {"SHIP", CLASS, ScanClass, 19},
+    {"HUMAN", CLASS, ScanClass, 20},
 };
 static_assert(std::size(SCRIPT_KEYWORDS) == 3 + 15 + 21 + 21, "includes, sections, objects, classes");
 

@@ -25,6 +25,7 @@ public:
     ShaderPair GetVertexShader(uint16_t) override { return {}; }
     ShaderPair GetPixelShader(uint16_t) override { return {}; }
     virtual CShaderTable* GetTable(uint16_t) { return nullptr; }
+    uint16_t FindShaderTable(const char*) { return 0; }
 };
 
 extern CShaderContainer* gShaderContainer;

@@ -20,7 +20,7 @@ enum : uint32_t {
 
 class CCamera : public CAtom {
 public:
-    void PreRender() {}
+    uint32_t PreRender() override { return 0; }
     void UpdateMotion() {}
     // True while an animation or smooth mover drives the camera.
     bool UnderProgramControl() const { return programControlled; }

@@ -3,16 +3,17 @@
 // culled and sampled; carried by every class template and particle system. Only the
 // record and its defaults live here: reading and applying it belong to the renderer.
 
+#include "core/Graphics.h"
+
 #include <cstdint>
 
+// RS_CULL_CCW and RS_CULL_CW are the render-state cache's own bits (core/Graphics.h).
 enum : int32_t {
     RS_ALPHA_BLEND = 2,
     RS_NO_Z_WRITE = 8,
     RS_NO_Z_TEST = 16,
-    RS_CULL_CCW = 32,
     RS_ALPHA_TEST = 64,
     RS_SEPARATE_ALPHA = 0x100,
-    RS_CULL_CW = 0x400,
 };
 
 constexpr int RENDER_STAGES = 8;

@@ -1,5 +1,7 @@
 #include "tests/engine/EngineFixture.h"
 
+#include "engine/MapContainer.h"
+
 #include <cmath>
 
 namespace {
@@ -132,10 +134,12 @@ TEST_F(EngineTest, RotationKeysTurnTheSelectedUnitInEighths)
     gInput.lastMatched = &gEngine->rotateLeftKey;
     gEngine->rotateLeftKey.Fire();
     EXPECT_EQ(7, unit.mapPos.direction);
-    EXPECT_NEAR(7 * 0.785398f, unit.orient.y, 1e-5f);
-    EXPECT_NEAR(std::cos(unit.orient.y), unit.world._11, 1e-5f);
+    EXPECT_NEAR(7 * 0.785398f, unit.Orient.y, 1e-5f);
+    EXPECT_NEAR(std::cos(unit.Orient.y), unit.world._11, 1e-5f);
 
-    unit.rotationFactor = 2;
+    CClassTemplate turnsTwice;
+    turnsTwice.PlaceRotate = 2;
+    unit.classTemplate = &turnsTwice;
     gInput.lastMatched = &gEngine->rotateRightKey;
     gEngine->rotateRightKey.Fire();
     EXPECT_EQ(1, unit.mapPos.direction);
@@ -182,6 +186,8 @@ TEST_F(EngineTest, ClickWithSelectModeDropsTheUnitOnThePickedCell)
     PrepareView();
     gEngine->EnableSelect(true);
     CAtom unit;
+    CGameMap map(64, 64);
+    unit.map = &map;  // units without a map are not placed
     gEngine->SelectUnit(&unit, true);
     gEngine->pickedMapPos.x = 12;
     gEngine->pickedMapPos.z = 30;
@@ -199,7 +205,7 @@ TEST_F(EngineTest, ClickSelectsAPickedSelectableUnit)
     PrepareView();
     gEngine->flags |= ENG_FULL_SELECT;
     CAtom unit;
-    unit.sysControls = SYS_SELECTING;
+    unit.SysControls = SYS_SELECTING;
     gEngine->pickedUnit = &unit;
     SMouseInput in = MouseAt(300, 300);
     in.leftClick = 1;

@@ -1,0 +1,520 @@
+// CAtom's start actions (a class's "StartActions:" block and a presentation unit's
+// "start_actions:"), the master/slave attach relation, the animation and smooth-mover
+// bookkeeping and the matrices that take a unit's points into the world.
+
+#include "scene/Atom.h"
+
+#include "core/Messages.h"
+#include "core/Paths.h"
+#include "engine/AnimContainer.h"
+#include "engine/TexContainer.h"
+#include "engine/UnitInspector.h"
+
+#include <vector>
+
+namespace {
+
+constexpr float NO_SPEED = 0.0f;
+// Play flags of the "flags:" list and the load flag of "store_values".
+constexpr uint32_t ANIM_LOAD_STORE_VALUES = 0x1;
+struct SPlayFlag {
+    const char* word;
+    uint32_t flag;
+};
+const SPlayFlag PLAY_FLAGS[] = {
+    {"cyclic", 0x2},
+    {"random_frame", 0x40},
+    {"reverse", 0x100},
+    {"jump_frame_0", 0x8},
+};
+static_assert(sizeof PLAY_FLAGS / sizeof PLAY_FLAGS[0] == 4, "four play flags");
+
+struct SAttachWord {
+    const char* word;
+    uint32_t bits;
+};
+const SAttachWord ATTACH_WORDS[] = {
+    {"Pos", SYS_ATTACH_POS},       {"pos", SYS_ATTACH_POS},       {"Full", SYS_ATTACH_FULL},
+    {"full", SYS_ATTACH_FULL},     {"Simple", SYS_ATTACH_SIMPLE}, {"simple", SYS_ATTACH_SIMPLE},
+};
+static_assert(sizeof ATTACH_WORDS / sizeof ATTACH_WORDS[0] == 6, "three modes, two spellings");
+
+bool IsWord(const char* word, const char* text)
+{
+    return strcmp(word, text) == 0;
+}
+
+// The end of a list or of the enclosing block: a reader never reads past it.
+bool EndsList(const char* word, const char* closing)
+{
+    return !word[0] || IsWord(word, closing) || IsWord(word, "};");
+}
+
+// The messages of the two ways into an attach.
+struct SAttachTexts {
+    const char* already;
+    const char* limit;
+    const char* refused;
+};
+const SAttachTexts ATTACH_UNIT_TEXTS = {
+    "CAtom::AttachUnit:  For unit '",
+    "CAtom::AttachUnit:  For UnitInspector UnitAttaches limit is exceeded.",
+    "CAtom::AttachUnit:  Unit '",
+};
+const SAttachTexts ASSIGN_MASTER_TEXTS = {
+    "CAtom::AssignMaster Warning.\nFor master unit '",
+    "CAtom::AssignMaster:  For UnitInspector UnitAttaches limit is exceeded.",
+    "CAtom::AssignMaster:  Unit '",
+};
+
+// Slave on master; refuses a slave that is the master itself or one of its masters (the
+// chain would never end), and warns about a slave already in the list before anything
+// changes, so a refused attach leaves both units as they were.
+int Attach(CAtom* master, CAtom* slave, uint8_t mode, const SAttachTexts& texts)
+{
+    if (!master || !slave) return -1;
+    for (const CAtom* up = master; up; up = up->master) {
+        if (up != slave) continue;
+        WarningBox(&gWarningBudget, texts.refused, slave->name, "' can not be attached to itself or to its own slave '",
+                   master->name, "'.", nullptr);
+        return -1;
+    }
+    if (master->slaves.Find([slave](const SUnitAttach* r) { return r->unit == slave; })) {
+        slave->attachMode = mode;
+        WarningBox(&gWarningBudget, texts.already, master->name, "' slave unit'", slave->name, "' already attached.",
+                   nullptr);
+        return 0;
+    }
+    SUnitAttach* record = gUnitInspector ? gUnitInspector->AllocUnitAttach() : nullptr;
+    if (!record) {
+        WarningBox(&gWarningBudget, texts.limit, nullptr);
+        return -1;
+    }
+    if (slave->master) slave->master->DetachSlave(slave);
+    slave->master = master;
+    slave->attachMode = mode;
+    record->unit = slave;
+    master->slaves.PushBack(record);
+    return 0;
+}
+
+void PlayAnimationError(const char* a, const char* b = nullptr, const char* c = nullptr)
+{
+    WarningBox(&gWarningBudget, "CAtom::PlayAnimationInMission Error.\n\n   ", a, b, c, nullptr);
+}
+
+} // namespace
+
+CAtom::~CAtom()
+{
+    UnlinkAttaches();
+    StopSmoothMovers();
+}
+
+// ---- Start acts of a class ----
+
+int CAtom::ScanStartActions(FILE* file)
+{
+    if (!classTemplate) return SCAN_UNKNOWN;
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);
+    for (;;) {
+        if (!word[0]) return SCAN_DONE;
+        if (gExitCode) return SCAN_UNKNOWN;
+        if (IsWord(word, "};")) return SCAN_BLOCK_END;
+        if (IsWord(word, "PlayAnimation"))
+            ScanStartAnimation(file, word);
+        else if (IsWord(word, "CreateAttach"))
+            ScanStartAttach(file, word);
+        else {
+            WarningBox(&gWarningBudget, "CAtom::ScanStartActions Error: for UNIT '", name, "' undefined string '", word,
+                       "'.", nullptr);
+            Core::fscan_word(file, word);
+        }
+    }
+}
+
+// "PlayAnimation" "{" name "[" options "]" "}": leaves the next keyword in word.
+void CAtom::ScanStartAnimation(FILE* file, char* word)
+{
+    char animation[Core::WORD_BUFFER_SIZE];
+    Core::fscan_skip(file, animation, 2);
+    const uint16_t index = gIAnimContainer ? gIAnimContainer->FindAnimFileIndex(animation) : 0;
+    if (!index)
+        WarningBox(&gWarningBudget, "CAtom::ScanStartActions Error: for UNIT '", name, "' not found animation '",
+                   animation, "'.", nullptr);
+    float delay = 0.0f;
+    Core::fscan_word(file, word);  // "["
+    for (Core::fscan_word(file, word); !EndsList(word, "]"); Core::fscan_word(file, word))
+        if (IsWord(word, "delay:")) Core::fscan_float(file, &delay);
+    if (!IsWord(word, "]")) return;  // the block ended inside the list: its "};" is next
+    SStartAct* act = classTemplate->AddStartAct(START_ACT_ANIMATION, index, 0, nullptr, nullptr);
+    if (act) act->startDelay = delay;
+    Core::fscan_skip(file, word, 2);
+}
+
+// "CreateAttach" "(" class keywords ")": leaves the next keyword in word. The keywords of
+// a class that is not found are read over all the same.
+void CAtom::ScanStartAttach(FILE* file, char* word)
+{
+    char className[Core::WORD_BUFFER_SIZE];
+    Core::fscan_skip(file, className, 2);
+    CClassTemplate* attached = gIUnitInspector ? gIUnitInspector->GetClassTemplate(className) : nullptr;
+    if (!attached)
+        WarningBox(&gWarningBudget, "CAtom::ScanStartActions Error: for UNIT '", name, "' not found class '",
+                   className, "'.", nullptr);
+    D3DXVECTOR4 position(0.0f, 0.0f, 0.0f, 1.0f);
+    uint32_t flags = 0;
+    Core::fscan_word(file, word);
+    while (!EndsList(word, ")")) {
+        if (IsWord(word, "Pos:")) {
+            Core::fscan_fvec3(file, &position.x);
+            Core::fscan_word(file, word);
+        } else if (IsWord(word, "Attaches:")) {
+            Core::fscan_skip(file, word, 2);
+            flags |= ScanAttachMode(word);
+            Core::fscan_skip(file, word, 2);
+        } else {
+            Core::fscan_word(file, word);
+        }
+    }
+    if (!IsWord(word, ")")) return;
+    if (attached) classTemplate->AddStartAct(START_ACT_ATTACH, 0, flags, attached, &position);
+    Core::fscan_word(file, word);
+}
+
+uint32_t CAtom::ScanAttachMode(const char* word)
+{
+    for (const SAttachWord& mode : ATTACH_WORDS)
+        if (IsWord(word, mode.word)) return mode.bits;
+    return 0;
+}
+
+void CAtom::FirstInit()
+{
+    if (!classTemplate) return;
+    for (const SStartAct& act : classTemplate->startActs) {
+        if (act.kind == START_ACT_ANIMATION) {
+            AddAnimation(uint16_t(act.animation), 0);
+        } else if (act.kind == START_ACT_ATTACH) {
+            CreateAttachedUnit(act.classTemplate, &act.position, act.attachMode);
+        }
+    }
+}
+
+// ---- Start actions of a presentation unit ----
+
+int CAtom::StartActionsInMission(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // "{"
+    int result = 0;
+    for (;;) {
+        Core::fscan_word(file, word);
+        if (!word[0] || IsWord(word, "};")) return result;
+        if (IsWord(word, "play_animation:"))
+            result |= PlayAnimationInMission(file);
+        else if (IsWord(word, "create_attach:"))
+            result |= CreateAttachInMission(file);
+        else
+            WarningBox(&gWarningBudget, "CAtom::StartActionsInMission Warning:\n\n   undefined string '", word, "'.",
+                       nullptr);
+    }
+}
+
+// The whole block is read before anything is taken, so a failed action leaves no
+// instance behind and the reader always stands after the block's "};".
+int CAtom::PlayAnimationInMission(FILE* file)
+{
+    SPlayRequest request;
+    ScanPlayRequest(file, request);
+    std::vector<uint16_t> frames;
+    if (request.firstTexture) LoadTextureFrames(request, frames);
+    if (!request.animation) return -1;
+    if (!AddAnimation(request.animation, 0)) return -1;
+    return 0;
+}
+
+void CAtom::ScanPlayRequest(FILE* file, SPlayRequest& request)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    char value[Core::STRING_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // "{"
+    for (Core::fscan_word(file, word); word[0] && !IsWord(word, "};"); Core::fscan_word(file, word)) {
+        if (IsWord(word, "animation_template:")) {
+            Core::fscan_word(file, value);
+            request.animation = gIAnimContainer ? gIAnimContainer->FindAnimFileIndex(value) : 0;
+            if (!request.animation) PlayAnimationError("Animation template '", value, "' not found.");
+        } else if (IsWord(word, "flags:")) {
+            if (!ScanPlayFlags(file, request)) return;
+        } else if (IsWord(word, "animation_file:")) {
+            Core::fscan_string(file, value);
+            request.animation = gIAnimContainer ? gIAnimContainer->LoadAnimFile(value, request.loadFlags, 1) : 0;
+        } else if (IsWord(word, "animation:")) {
+            Core::fscan_word(file, value);
+            request.animation = gIAnimContainer ? gIAnimContainer->FindAnimFileIndex(value) : 0;
+        } else if (IsWord(word, "first_texture:")) {
+            Core::fscan_string(file, request.firstPath);
+            ScanFirstTexture(request);
+        } else if (IsWord(word, "frame_count:")) {
+            Core::fscan_u16(file, &request.frameCount);
+        } else if (IsWord(word, "duration:")) {
+            Core::fscan_float(file, &request.duration);
+        } else {
+            PlayAnimationError("Undefined string '", word, "'.");
+        }
+    }
+}
+
+// "[" words "]"; false when the enclosing block ended inside the list.
+bool CAtom::ScanPlayFlags(FILE* file, SPlayRequest& request)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // "["
+    for (Core::fscan_word(file, word); !EndsList(word, "]"); Core::fscan_word(file, word)) {
+        const SPlayFlag* known = nullptr;
+        for (const SPlayFlag& flag : PLAY_FLAGS)
+            if (IsWord(word, flag.word)) known = &flag;
+        if (known) {
+            request.playFlags |= known->flag;
+        } else if (IsWord(word, "store_values")) {
+            request.loadFlags |= ANIM_LOAD_STORE_VALUES;
+        } else {
+            PlayAnimationError("In flags undefined string '", word, "'.");
+            // The word after an unknown one is passed over too, but never the list's end.
+            Core::fscan_word(file, word);
+            if (EndsList(word, "]")) break;
+        }
+    }
+    return IsWord(word, "]");
+}
+
+void CAtom::ScanFirstTexture(SPlayRequest& request)
+{
+    request.firstTexture = gITexContainer ? gITexContainer->LoadTexture(request.firstPath, TEX_PRESENTATION) : 0;
+    if (!request.firstTexture) {
+        PlayAnimationError("texture file '", request.firstPath, "' not loaded.");
+        return;
+    }
+    if (!(SysControls & SYS_GEOMETRY)) {
+        request.firstTexture = 0;
+        PlayAnimationError("You try to play texture animation for non geometry object '", name, "'.");
+    }
+}
+
+// Frame i of a texture animation is the first file's name with its last digit run set to
+// the frame number (counting from the first file's own number, 0 or 1); a frame that does
+// not load keeps 0 in its slot.
+void CAtom::LoadTextureFrames(const SPlayRequest& request, std::vector<uint16_t>& frames)
+{
+    frames.assign(request.frameCount ? request.frameCount : 1, 0);
+    frames[0] = request.firstTexture;
+    char stem[Core::STRING_BUFFER_SIZE];
+    StrCopy(stem, sizeof stem, request.firstPath);
+    if (char* dot = strrchr(stem, '.')) *dot = 0;
+    const int firstNumber = stem[0] && stem[strlen(stem) - 1] == '0' ? 0 : 1;
+    for (size_t i = 1; i < frames.size(); ++i) {
+        char path[Core::STRING_BUFFER_SIZE];
+        if (MakeNumberedFileName(path, request.firstPath, int(i) + firstNumber) != 0) return;
+        frames[i] = gITexContainer ? gITexContainer->LoadTexture(path, TEX_PRESENTATION) : 0;
+        if (!frames[i]) PlayAnimationError("resource file '", path, "' not loaded.");
+    }
+}
+
+int CAtom::CreateAttachInMission(FILE* file)
+{
+    char className[Core::WORD_BUFFER_SIZE];
+    Core::fscan_skip(file, className, 2);
+    CClassTemplate* cls = gIUnitInspector ? gIUnitInspector->GetClassTemplate(className) : nullptr;
+    if (!cls) {
+        WarningBox(&gWarningBudget, "CAtom::CreateAttachInMission Error.\n\n   Not found class template '", className,
+                   "'.", nullptr);
+        return -1;
+    }
+    CAtom* unit = CreateAttachedUnit(cls, nullptr, 0);
+    if (!unit) return -1;
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);
+    if (IsWord(word, "{")) unit->ScanMissionData(file, nullptr);
+    Core::fscan_word(file, word);
+    if (!IsWord(word, "attaches:")) return 0;
+    Core::fscan_skip(file, word, 2);
+    unit->SysControls |= ScanAttachMode(word);
+    if (unit->SysControls & SYS_GEOMETRY) unit->UpdateWorldMatrix();
+    Core::fscan_skip(file, word, 2);
+    return 0;
+}
+
+// ---- Attaches ----
+
+CAtom* CAtom::CreateAttachedUnit(CClassTemplate* cls, const D3DXVECTOR4* position, uint32_t flags)
+{
+    CAtom* unit = gIUnitInspector && cls ? gIUnitInspector->CreateUnitFromTemplate(cls, map) : nullptr;
+    if (!unit) return nullptr;
+    if (position) unit->Pos = *position;
+    unit->SysControls |= flags;
+    if (unit->SysControls & SYS_GEOMETRY) unit->UpdateWorldMatrix();
+    if (AttachUnit(unit, NOT_ATTACHED) != 0) {
+        gIUnitInspector->DeleteUnit(unit);
+        return nullptr;
+    }
+    return unit;
+}
+
+int CAtom::AttachUnit(CAtom* slave, uint8_t mode)
+{
+    return Attach(this, slave, mode, ATTACH_UNIT_TEXTS);
+}
+
+int CAtom::AssignMaster(CAtom* newMaster, uint8_t mode)
+{
+    return Attach(newMaster, this, mode, ASSIGN_MASTER_TEXTS);
+}
+
+void CAtom::DetachSlave(CAtom* slave)
+{
+    SUnitAttach* record = slaves.Find([slave](const SUnitAttach* r) { return r->unit == slave; });
+    if (record) {
+        slaves.Remove(record);
+        if (gUnitInspector) gUnitInspector->FreeUnitAttach(record);
+    }
+    if (slave && slave->master == this) {
+        slave->master = nullptr;
+        slave->attachMode = NOT_ATTACHED;
+    }
+}
+
+CAtom* CAtom::FindSlaveByClass(const char* className) const
+{
+    const SUnitAttach* record = slaves.Find([className](const SUnitAttach* r) {
+        return r->unit->classTemplate && IsWord(r->unit->classTemplate->name, className);
+    });
+    return record ? record->unit : nullptr;
+}
+
+CAtom* CAtom::GetSlave(int position) const
+{
+    const SUnitAttach* record = slaves.At(position);
+    return record ? record->unit : nullptr;
+}
+
+// The list is emptied first, so the registry's deletion of each slave finds nothing of
+// this master to detach from.
+void CAtom::DeleteSlaves()
+{
+    TLinkedList<SUnitAttach> list = slaves;
+    slaves.Clear();
+    list.ForEach([](SUnitAttach* record) {
+        CAtom* slave = record->unit;
+        if (gUnitInspector) gUnitInspector->FreeUnitAttach(record);
+        slave->master = nullptr;
+        slave->attachMode = NOT_ATTACHED;
+        if (gIUnitInspector) gIUnitInspector->DeleteUnit(slave);
+    });
+}
+
+// Whatever order units go in, nobody keeps pointing at a deleted one: a unit leaves its
+// master's list and its slaves lose their master.
+void CAtom::UnlinkAttaches()
+{
+    if (master) master->DetachSlave(this);
+    slaves.ForEach([](SUnitAttach* record) {
+        record->unit->master = nullptr;
+        record->unit->attachMode = NOT_ATTACHED;
+        if (gUnitInspector) gUnitInspector->FreeUnitAttach(record);
+    });
+    slaves.Clear();
+}
+
+void CAtom::Disable()
+{
+    state |= UNIT_DISABLED;
+    slaves.ForEach([](SUnitAttach* record) { record->unit->Disable(); });
+}
+
+void CAtom::Enable()
+{
+    state &= ~UNIT_DISABLED;
+    slaves.ForEach([](SUnitAttach* record) { record->unit->Enable(); });
+}
+
+// ---- Animations ----
+// Animation instances are lent by the animation container, which holds none yet: a file
+// without a record is refused as the real code refuses it, and a start that would need an
+// instance reports the exhausted container.
+
+CAnimInstance* CAtom::AddAnimation(uint16_t file, uint32_t /*tag*/)
+{
+    if (!gIAnimContainer || !gIAnimContainer->GetAnimFile(file) || !gIAnimContainer->GetAnimData(file)) {
+        WarningBox(&gWarningBudget, "CAtom::AddAnimation Error: null animation file.", nullptr);
+        return nullptr;
+    }
+    WarningBox(&gWarningBudget, "AnimContainer: animations limit is exceed.", nullptr);
+    return nullptr;
+}
+
+// ---- Smooth movers ----
+
+CSmoothMover* CAtom::StartSmoothMover(D3DXVECTOR4* destination, const D3DXVECTOR4& target, float speed,
+                                      float ramp, SmoothMoverDone done)
+{
+    // Nothing to travel: arrived at once (a zero distance has no direction).
+    if (speed == NO_SPEED || *destination == target) {
+        if (speed != NO_SPEED) *destination = target;
+        if (done) done(this);
+        return nullptr;
+    }
+    CSmoothMover* mover = gUnitInspector ? gUnitInspector->AllocSmoothMover() : nullptr;
+    if (!mover) {
+        WarningBox(&gWarningBudget, "CAtom::StartSmoothMover:  For UnitInspector SmoothMovers limit is exceeded.",
+                   nullptr);
+        return nullptr;
+    }
+    mover->Start(destination, target, speed, ramp, done);
+    smoothMovers.PushBack(mover);
+    return mover;
+}
+
+void CAtom::StopSmoothMovers()
+{
+    smoothMovers.ForEach([](CSmoothMover* mover) {
+        if (gUnitInspector) gUnitInspector->FreeSmoothMover(mover);
+    });
+    smoothMovers.Clear();
+}
+
+// ---- Matrices ----
+
+void CAtom::CalcMatrix(D3DXMATRIX* out) const
+{
+    D3DXMatrixRotationYawPitchRoll(out, Orient.y, Orient.x, Orient.z);
+    out->_41 = Pos.x;
+    out->_42 = Pos.y;
+    out->_43 = Pos.z;
+    out->_44 = Pos.w;
+}
+
+// Units with their own world matrix pitch the other way round from CalcMatrix.
+void CAtom::UpdateWorldMatrix()
+{
+    D3DXMatrixRotationYawPitchRoll(&world, Orient.y, -Orient.x, Orient.z);
+    world._41 = Pos.x;
+    world._42 = Pos.y;
+    world._43 = Pos.z;
+    world._44 = Pos.w;
+}
+
+// The master's own transform already goes on up its chain.
+void CAtom::TransformToWorld(D3DXVECTOR4* out, const D3DXVECTOR4& in) const
+{
+    D3DXMATRIX own;
+    CalcMatrix(&own);
+    D3DXVec4Transform(out, &in, &own);
+    if (master) master->TransformToWorld(out, *out);
+}
+
+void CAtom::GetWorldPos(D3DXVECTOR4* out) const
+{
+    *out = Pos;
+    if (master) master->TransformToWorld(out, *out);
+}
