@@ -21,6 +21,10 @@ CAMERA Camera {
     SysControls: [ EnableIdle ]
     Near: 2.0
     Far: 500.0
+    Fov: 60.0
+    DistanceParams: { MinDistance: 15 MaxDistance: 800 DistanceSpeed: 1.5 DistanceAccel: 4
+                      DistanceDeccel: 2 FadeTime: 0.5 Unknown: 1 };
+    RotationParams: { MinAx: -1.4 MaxAx: -0.1 Speed: 0.002 };
 };
 ATOM Marker {
 };
