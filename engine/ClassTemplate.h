@@ -88,6 +88,8 @@ public:
     uint16_t iconLeft = 0;
     uint16_t iconTop = 0;
     CLayout* placeLayout = nullptr;
+    // "Billboard:": the class of the auxiliary billboard unit of a geometry unit.
+    CClassTemplate* billboardClass = nullptr;
     int32_t PlaceRotate = 1;
     CBillLightData* nightLights = nullptr;
     // The application's keyword hook; owned by the application and shared with derived

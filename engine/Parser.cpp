@@ -5,7 +5,9 @@
 #include "core/Scanner.h"
 #include "core/Strings.h"
 #include "engine/Engine.h"
+#include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
+#include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
 
@@ -66,11 +68,13 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"UnitInspector", SECTION,
      [](CParser&, FILE* f, int) { return gUnitInspector ? gUnitInspector->FirstScan(f) : NO_MANAGER; }, 0},
     {"Renderer", SECTION, nullptr, 0},
-    {"MeshContainer", SECTION, nullptr, 0},
+    {"MeshContainer", SECTION,
+     [](CParser&, FILE* f, int) { return gMeshContainer ? gMeshContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"TexContainer", SECTION, [](CParser&, FILE* f, int) { return ScanTexSection(f); }, 0},
     {"AnimContainer", SECTION, nullptr, 0},
     {"Kinematics", SECTION, nullptr, 0},
-    {"ShaderContainer", SECTION, nullptr, 0},
+    {"ShaderContainer", SECTION,
+     [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"MapContainer", SECTION, nullptr, 0},
     {"Nations", SECTION, nullptr, 0},
     {"UserArrays", SECTION, nullptr, 0},
@@ -91,14 +95,19 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"EDIT", OBJECT, nullptr, 4},
     {"ICONER", OBJECT, nullptr, 0},
     {"ANIMATION", OBJECT, nullptr, 0},
-    {"MESH", OBJECT, nullptr, 0},
-    {"VDECLARATOR", OBJECT, nullptr, 0},
+    {"MESH", OBJECT,
+     [](CParser&, FILE* f, int) { return gMeshContainer ? int(gMeshContainer->ScanMesh(f, 0)) : NO_MANAGER; }, 0},
+    {"VDECLARATOR", OBJECT,
+     [](CParser&, FILE* f, int) { return gMeshContainer ? gMeshContainer->ScanVertexDeclarator(f) : NO_MANAGER; }, 0},
     {"TEXTURE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, false); }, 0},
     {"SURFACE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, true); }, 0},
     {"LAYOUT", OBJECT, nullptr, 0},
-    {"VS_HLSL", OBJECT, nullptr, 0},
-    {"PS_HLSL", OBJECT, nullptr, 0},
-    {"SHADER_TABLE", OBJECT, nullptr, 0},
+    {"VS_HLSL", OBJECT,
+     [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->ScanVertexShader(f) : NO_MANAGER; }, 0},
+    {"PS_HLSL", OBJECT,
+     [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->ScanPixelShader(f) : NO_MANAGER; }, 0},
+    {"SHADER_TABLE", OBJECT,
+     [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->ScanShaderTable(f) : NO_MANAGER; }, 0},
     {"FONT", OBJECT, nullptr, 0},
     {"SAVES_LAYOUT", OBJECT, nullptr, 0},
     {"ArrayData", OBJECT, nullptr, 0},
@@ -176,7 +185,9 @@ CVariablesPool* MissionVariables() { return gMissionLoader ? &gMissionLoader->va
 int CParser::LoadScript(const char* path)
 {
     includeDepth = 0;
-    return ScanScript(path);
+    const int result = ScanScript(path);
+    if (gShaderContainer) gShaderContainer->LinkPostStrings();
+    return result;
 }
 
 int CParser::GetVariable(const char* name, void* out) { return variables.GetVariable(name, out); }

@@ -6,6 +6,7 @@
 #include "core/Strings.h"
 #include "engine/Controls3D.h"
 #include "scene/Camera.h"
+#include "scene/Geometry.h"
 #include "scene/Renderer.h"
 
 #include <cstring>
@@ -29,7 +30,7 @@ const SUnitClass UNIT_CLASSES[] = {
     {1, "ATOM", []() -> CAtom* { return new CAtom; }},
     {2, "SHADOW_CAMERA", []() -> CAtom* { return new CShadowCamera; }},
     {3, "PARTICLE_EMITTER", nullptr},
-    {4, "GEOMETRY", nullptr},
+    {4, "GEOMETRY", []() -> CAtom* { return new CGeometry; }},
     {5, "SPRITE_2D", nullptr},
     {6, "TREE", nullptr},
     {7, "CONTROL_3D", nullptr},

@@ -148,7 +148,7 @@ void CAtom::ScanStartAnimation(FILE* file, char* word)
     for (Core::fscan_word(file, word); !EndsList(word, "]"); Core::fscan_word(file, word))
         if (IsWord(word, "delay:")) Core::fscan_float(file, &delay);
     if (!IsWord(word, "]")) return;  // the block ended inside the list: its "};" is next
-    SStartAct* act = classTemplate->AddStartAct(START_ACT_ANIMATION, index, 0, nullptr, nullptr);
+    SStartAct* act = index ? classTemplate->AddStartAct(START_ACT_ANIMATION, index, 0, nullptr, nullptr) : nullptr;
     if (act) act->startDelay = delay;
     Core::fscan_skip(file, word, 2);
 }
@@ -321,28 +321,35 @@ void CAtom::LoadTextureFrames(const SPlayRequest& request, std::vector<uint16_t>
     }
 }
 
+// "{" class, then optionally the new unit's own "{" ... "};" and "attaches: [ mode ]",
+// then "};". The block is read through also when the class is unknown.
 int CAtom::CreateAttachInMission(FILE* file)
 {
     char className[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, className, 2);
     CClassTemplate* cls = gIUnitInspector ? gIUnitInspector->GetClassTemplate(className) : nullptr;
-    if (!cls) {
+    if (!cls)
         WarningBox(&gWarningBudget, "CAtom::CreateAttachInMission Error.\n\n   Not found class template '", className,
                    "'.", nullptr);
-        return -1;
-    }
-    CAtom* unit = CreateAttachedUnit(cls, nullptr, 0);
-    if (!unit) return -1;
+    CAtom* unit = cls ? CreateAttachedUnit(cls, nullptr, 0) : nullptr;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);
-    if (IsWord(word, "{")) unit->ScanMissionData(file, nullptr);
-    Core::fscan_word(file, word);
-    if (!IsWord(word, "attaches:")) return 0;
-    Core::fscan_skip(file, word, 2);
-    unit->SysControls |= ScanAttachMode(word);
-    if (unit->SysControls & SYS_GEOMETRY) unit->UpdateWorldMatrix();
-    Core::fscan_skip(file, word, 2);
-    return 0;
+    if (IsWord(word, "{")) {
+        if (unit)
+            unit->ScanMissionData(file, nullptr);
+        else
+            Core::fscan_skip_block(file);
+        Core::fscan_word(file, word);
+    }
+    if (IsWord(word, "attaches:")) {
+        Core::fscan_skip(file, word, 2);
+        if (unit) {
+            unit->SysControls |= ScanAttachMode(word);
+            if (unit->SysControls & SYS_GEOMETRY) unit->UpdateWorldMatrix();
+        }
+        Core::fscan_skip(file, word, 2);
+    }
+    return unit ? 0 : -1;
 }
 
 // ---- Attaches ----

@@ -40,7 +40,7 @@ void ScanShaderTable(CAtom& unit, FILE* file)
 {
     char table[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, table);
-    const uint16_t index = gShaderContainer ? gShaderContainer->FindShaderTable(table) : 0;
+    const uint16_t index = gShaderContainer ? gShaderContainer->FindTable(table) : 0;
     if (!index)
         WarningBox(&gWarningBudget, "Not found shader table '", table, "' for UNIT '", unit.name, "'.", nullptr);
     if (unit.classTemplate) unit.classTemplate->shaderTable = index;

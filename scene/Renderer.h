@@ -13,6 +13,7 @@
 #include <vector>
 
 class CAtom;
+struct CMesh;
 
 class IRenderer {
 public:
@@ -49,6 +50,8 @@ public:
     void RenderGlows() {}
 
     int paused = 0;
+    // Drawn in place of every unit's mesh this frame; null = each unit's own.
+    CMesh* substituteMesh = nullptr;
     int32_t warningBudget = 2;
     std::vector<CAtom*> queued;
     std::vector<CAtom*> reflectionCasters;
@@ -57,6 +60,8 @@ public:
     int shadowReceivers = 0;
     D3DVIEWPORT9 viewport{0, 0, 0, 0, 0.0f, 1.0f};
     D3DXCOLOR clearColor{0, 0, 0, 1};
+    // Live register counts that shader-table rows may name instead of a number.
+    int numBones = 0, numWorlds = 0, numDiffLights = 0, numSpecLights = 0;
 };
 
 extern CRenderer* gRenderer;

@@ -1,0 +1,70 @@
+#pragma once
+// CGeometry: the unit that has a mesh ("GEOMETRY", type 4) and the base of every drawable
+// unit class. It owns nothing but indices: its mesh, shadow-caster mesh and eight textures
+// belong to the containers, its billboard unit to the unit registry. Resources that do not
+// load are warned (counted) and leave 0 in their slot; the unit is then drawn without them.
+// The world matrix (CAtom::world) is rebuilt whenever Pos or Orient may have changed.
+
+#include "scene/Atom.h"
+
+#include <d3dx9.h>
+
+#include <cstdint>
+#include <cstdio>
+
+constexpr uint32_t GEOMETRY_UNIT_TYPE = 4;
+constexpr int GEOMETRY_TEXTURE_STAGES = 8;
+constexpr uint32_t PASS_SHADOW = 4;
+
+struct CMesh;
+
+class CGeometry : public CAtom {
+public:
+    CGeometry();
+
+    void Release() override;
+    int ScanNativePropertyes(FILE* file, const char* word) override;
+    int ScanMissionData(FILE* file, const char* word) override;
+    uint32_t GetParamIndex(const char* param) override;
+    uint32_t Render(uint32_t pass) override;
+    void OnHide() override;
+    void CopyFromPrototype(const CAtom* prototype) override;
+    void CopyTo(CAtom* destination) const override;
+    void SetPos(const D3DXVECTOR4& position) override;
+    int SetMapPos(const SMapPos& position) override;
+    void TransformToWorld(D3DXVECTOR4* out, const D3DXVECTOR4& in) const override;
+
+    // Binds the eight texture stages: the unit's texture, else the mesh's, else the
+    // substitute mesh's, else white.
+    void SetTextures();
+    // The world matrix from the yaw alone.
+    void CalcMatrixYaw();
+    void StorePos() { savedPos = Pos; }
+    void SetPosAndStore(const D3DXVECTOR4& position);
+
+    uint16_t mesh = 0;
+    uint16_t shadowMesh = 0;   // drawn in the shadow pass instead of mesh; 0 = mesh
+    uint16_t renderObject = 0; // set by the renderer each time the unit is queued
+    uint16_t textures[GEOMETRY_TEXTURE_STAGES] = {};
+    uint32_t bonePaletteOffset = 0;  // set by the renderer each time the unit is queued
+    uint32_t MeshFVF = 0;            // vertex format the unit's meshes are loaded with
+    D3DXVECTOR4 savedPos{0.0f, 0.0f, 0.0f, 1.0f};
+    D3DXVECTOR4 UvMulAdd{1.0f, 1.0f, 0.0f, 0.0f};  // texture coordinates: multiply x, y; add z, w
+    CAtom* billboard = nullptr;
+
+private:
+    bool ScanOwnProperty(FILE* file, const char* word);
+    bool ScanOwnMissionKey(FILE* file, const char* word);
+    void CopyGeometryTo(CGeometry* destination) const;
+    void DeleteBillboard();
+    // The mesh drawn in a pass and its texture for a stage (0 when none).
+    CMesh* PassMesh(uint32_t pass) const;
+    // After a finished presentation block: the map position and heading from Pos and yaw.
+    void PlaceFromBlock();
+};
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+constexpr uint32_t GEOMETRY_UVMULADD_WORD = WordIndex(offsetof(CGeometry, UvMulAdd));
+static_assert(offsetof(CGeometry, UvMulAdd) % 4 == 0, "word aligned");
+#pragma GCC diagnostic pop

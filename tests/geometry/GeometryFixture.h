@@ -1,0 +1,85 @@
+#pragma once
+// A created engine whose unit registry is sized by a real "UnitInspector" section, with
+// every message recorded; script snippets are written into a fresh folder and read by the
+// real script reader. Fakes stand in for the animation and texture containers where a
+// test needs to see what is asked of them.
+
+#include "engine/AnimContainer.h"
+#include "engine/TexContainer.h"
+#include "scene/Geometry.h"
+#include "tests/support/Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace geometrytest {
+
+// Knows animations by name; holds no records, so nothing can play.
+class FakeAnimContainer : public IAnimContainer {
+public:
+    CAnimFileRecord* GetAnimFile(uint16_t) override { return nullptr; }
+    CAnimFileRecord* FindAnimFile(const char*) override { return nullptr; }
+    uint16_t FindAnimFileIndex(const char* name) override;
+    CAnimFile* GetAnimData(uint16_t) override { return nullptr; }
+    uint16_t LoadAnimFile(const char* path, uint32_t loadFlags, int presentation) override;
+    void FreeAnimFile(uint16_t) override {}
+
+    std::map<std::string, uint16_t> names;
+    std::vector<std::string> loaded;  // paths asked for, with their load flags
+    std::vector<uint32_t> loadFlags;
+};
+
+// Loads the files it was told exist (index = position + 1) and records every request.
+class FakeTexContainer : public ITexContainer {
+public:
+    CEngineTex* GetTex(uint16_t) override { return nullptr; }
+    IDirect3DTexture9* GetTexture(uint16_t) override { return nullptr; }
+    IDirect3DSurface9* GetSurface(uint16_t) override { return nullptr; }
+    uint16_t FindTexture(const char*) override { return 0; }
+    uint16_t FindTexturePath(const char*) override { return 0; }
+    uint16_t LoadTexture(const char* path, uint32_t flags) override;
+    uint16_t CreateTexture(int, int, uint32_t, D3DFORMAT, D3DPOOL, int) override { return 0; }
+    void ReleaseTexture(uint16_t) override {}
+
+    std::vector<std::string> existing;
+    std::vector<std::string> requested;
+    std::vector<uint32_t> flags;
+};
+
+class UnitTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Reads a script (the registry section is prepended) through the script reader.
+    void RunScript(const std::string& text);
+    // Writes text to a file of the folder and opens it for reading (closed at tear-down).
+    FILE* Open(const std::string& text);
+    std::string Dir() const { return dir_; }
+    // A registered unit of a class declared by a script.
+    CAtom* Create(const char* className);
+    CGeometry* CreateGeometry(const char* className);
+    size_t Count(const std::string& part) const;
+    void UseFakeAnimations();
+    void UseFakeTextures();
+
+    test::MessageRecorder messages;
+    FakeAnimContainer anims;
+    FakeTexContainer textures;
+
+private:
+    std::string dir_;
+    std::vector<FILE*> files_;
+    IAnimContainer* savedAnims_ = nullptr;
+    ITexContainer* savedTextures_ = nullptr;
+    int scripts_ = 0;
+};
+
+// The registry section every script of these tests starts with.
+extern const char* const REGISTRY_SECTION;
+
+} // namespace geometrytest
