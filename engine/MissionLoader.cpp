@@ -48,9 +48,7 @@ int ScanTextureItem(FILE* file)
 
 int ScanMeshItem(FILE* file)
 {
-    char path[Core::STRING_BUFFER_SIZE];
-    Core::fscan_string(file, path);
-    if (gIMeshContainer) gIMeshContainer->LoadMesh(path, 0, 1);
+    if (gMeshContainer) gMeshContainer->ScanMesh(file, 1);
     return 0;
 }
 

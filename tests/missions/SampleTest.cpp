@@ -1,0 +1,74 @@
+// The program on the sample run folder: it reads the presentation list, starts the
+// default presentation and shows it left of the grey control column.
+
+#include "core/Core.h"
+#include "core/Graphics.h"
+#include "engine/Engine.h"
+#include "engine/MissionLoader.h"
+#include "engine/UnitInspector.h"
+#include "scene/Camera.h"
+#include "scene/Geometry.h"
+#include "tests/support/Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+constexpr int COLUMN_WIDTH = 250;
+constexpr uint32_t COLUMN_GREY = 0xFF808080;
+
+class SampleTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(1, program.Start(test::RunDir())) << messages.Joined(); }
+    void TearDown() override { program.Stop(); }
+
+    // One frame drawn without its present, read back.
+    test::Image Frame()
+    {
+        gCore.RenderFrame();
+        test::Image image;
+        EXPECT_TRUE(test::ReadBackBuffer(image));
+        return image;
+    }
+
+    test::MessageRecorder messages;
+    test::Program program;
+};
+
+TEST_F(SampleTest, TheDefaultPresentationStartsFromTheListWithoutAMessage)
+{
+    std::vector<CMission*>* list = nullptr;
+    gIMissionLoader->GetMissionList(&list);
+    ASSERT_EQ(1u, list->size());
+    EXPECT_EQ("Presentations\\KestrelVale.txt", (*list)[0]->file);
+    EXPECT_EQ("\xC6\xE8\xEB\xEE\xE9 \xEA\xEE\xEC\xEF\xEB\xE5\xEA\xF1 \xAB\xCA\xE5\xF1\xF2\xF0\xE5\xEB \xC2\xE5\xE9\xEB\xBB",
+              (*list)[0]->title);
+    EXPECT_TRUE(gMissionLoader->HasPending());
+    ASSERT_TRUE(program.RunFrames(3));
+    EXPECT_TRUE(gMissionLoader->Running());
+    ASSERT_NE(nullptr, gIUnitInspector->GetCamera());
+    std::vector<CAtom*> bodies;
+    gIUnitInspector->CollectUnitsOfClass(bodies, "Body");
+    EXPECT_EQ(1u + 11u + 7u + 14u, bodies.size());
+    for (CAtom* body : bodies)
+        EXPECT_NE(0, static_cast<CGeometry*>(body)->mesh) << body->name;
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(SampleTest, TheColumnRightOfTheViewIsGrey)
+{
+    ASSERT_TRUE(program.RunFrames(3));
+    const test::Image image = Frame();
+    const int left = AppWindowConfig.width - COLUMN_WIDTH;
+    ASSERT_EQ(AppWindowConfig.width, image.width);
+    for (int y = 0; y < image.height; y += 37) {
+        EXPECT_TRUE(test::ColorNear(COLUMN_GREY, image.At(left, y), 0)) << std::hex << image.At(left, y);
+        EXPECT_TRUE(test::ColorNear(COLUMN_GREY, image.At(image.width - 1, y), 0));
+        EXPECT_FALSE(test::ColorNear(COLUMN_GREY, image.At(left - 1, y), 0));
+    }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
