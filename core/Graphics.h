@@ -7,6 +7,7 @@
 // faults inside a frame are counted warnings and the frame goes on.
 
 #include "core/GraphicsTypes.h"
+#include "core/Meshes/Mesh.h"
 #include "core/ViewPoint.h"
 
 #include <cstdint>
@@ -93,7 +94,8 @@ struct CGraphics {
     CCursor* cursor;
 
     ShaderPair spriteShader11;
-    // SpriteMesh and SpriteMesh2 are added here together with the mesh module.
+    CMesh SpriteMesh;   // the unit quad DrawSprite draws
+    CMesh SpriteMesh2;  // the same primitives in buffers of their own
     ShaderPair spriteShader30;
 
     IDirect3DVertexDeclaration9* declarations[VERTEX_DECLARATION_COUNT];

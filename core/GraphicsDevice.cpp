@@ -5,11 +5,15 @@
 #include "core/CameraMath.h"
 #include "core/Core.h"
 #include "core/Messages.h"
+#include "core/Meshes/MeshReader.h"
 #include "core/Textures.h"
 
 namespace {
 
 const char SPRITE_SHADER_FILE[] = "System/SpriteShader.hls";
+const char SPRITE_MESH_FILE[] = "System/SpriteMesh.msh";
+const char SPRITE_MESH2_FILE[] = "System/SpriteMesh2.msh";
+constexpr uint32_t SPRITE_MESH_FORMAT = MESH_XYZ | MESH_UV0;  // matches the sprite declaration
 constexpr int SPRITE_SHADER_LOW = 11;
 constexpr int SPRITE_SHADER_HIGH = 30;
 constexpr int LOST_DEVICE_EXIT_CODE = 1122;
@@ -221,9 +225,9 @@ void CGraphics::MeasureShaderLevels()
         MsgBox("WARNING: Pixel shaders is not supported.");
 }
 
-// The sprite and line objects, the sprite shaders and the white texture. Fonts, the
-// rectangle editor's handle texture, the default cursor and the sprite quad meshes are
-// made here too once their modules exist.
+// The sprite and line objects, the sprite shaders and quads and the white texture. Fonts,
+// the rectangle editor's handle texture and the default cursor are made here too once
+// their modules exist. A missing sprite file is reported by its reader and start-up goes on.
 void CGraphics::CreateDrawingObjects()
 {
     SetIdentity(&spriteMatrix);
@@ -231,6 +235,8 @@ void CGraphics::CreateDrawingObjects()
     D3DXCreateLine(Device3D, &line);
     spriteShader11 = CompileVertexShader(SPRITE_SHADER_FILE, SPRITE_SHADER_LOW);
     spriteShader30 = CompileVertexShader(SPRITE_SHADER_FILE, SPRITE_SHADER_HIGH);
+    LoadMesh(SPRITE_MESH_FILE, &SpriteMesh, SPRITE_MESH_FORMAT, 0);
+    LoadMesh(SPRITE_MESH2_FILE, &SpriteMesh2, SPRITE_MESH_FORMAT, 0);
     if (SUCCEEDED(D3DXCreateTexture(Device3D, 1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
                                     &whiteTexture))) {
         D3DLOCKED_RECT lr;
@@ -261,6 +267,8 @@ void CGraphics::ReleaseDrawingObjects()
     ReleaseAndClear(whiteTexture);
     ReleaseAndClear(spriteShader11.vs);
     ReleaseAndClear(spriteShader30.vs);
+    SpriteMesh.Release();
+    SpriteMesh2.Release();
     ReleaseAndClear(line);
     ReleaseAndClear(sprite);
     ReleaseAndClear(savedBackBuffer);

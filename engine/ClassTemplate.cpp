@@ -32,6 +32,8 @@ uint16_t FindPixelShaderIndex(const char* name)
     return gIShaderContainer ? gIShaderContainer->FindPixelShader(name) : 0;
 }
 
+constexpr uint32_t WordIndex(size_t offset) { return uint32_t(offset / 4); }
+
 bool IsBlockEnd(const char* word) { return !word[0] || strcmp(word, "};") == 0; }
 
 // Reads a block from its opening word to "};" (also when the opening word is "};").

@@ -124,8 +124,6 @@ public:
 // Answers ParamByName for the "TEMPLATE" prefix of shader constants.
 extern CClassTemplate gDefaultClassTemplate;
 
-constexpr uint32_t WordIndex(size_t offset) { return uint32_t(offset / 4); }
-
 // The renderer reads four consecutive 32-bit words from each parameter index.
 static_assert(offsetof(CClassTemplate, ReflectionOpacity) % 4 == 0, "word aligned");
 static_assert(offsetof(CClassTemplate, FadingDistance) == offsetof(CClassTemplate, ReflectionOpacity) + 4, "");

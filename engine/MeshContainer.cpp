@@ -5,6 +5,7 @@
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Scanner.h"
+#include "core/UsageParams.h"
 #include "core/Strings.h"
 #include "engine/ResourceScan.h"
 
@@ -52,26 +53,6 @@ const SDeclWord* FindDeclWord(const SDeclWord (&table)[N], const char* word)
 
 bool IsBlock(const char* word) { return StrEqual(word, "FVF") || StrEqual(word, "USAGE"); }
 
-// Usage bits of a "USAGE [ ... ]" block; the words with a value take it along. Stands in
-// for the shared usage reader of the script module until it exists.
-uint32_t ScanUsageBits(FILE* file)
-{
-    static const char* const VALUE_WORDS[] = {"sys_if_vs", "bone_byte:", "bweight_byte:",
-                                              "world_byte:", "clones:", "verts:",
-                                              "prims:", "submeshes:"};
-    char word[Core::WORD_BUFFER_SIZE];
-    uint32_t usage = 0;
-    Core::fscan_word(file, word);  // "["
-    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]");
-         Core::fscan_word(file, word)) {
-        if (StrEqual(word, "dynamic")) usage |= D3DUSAGE_DYNAMIC;
-        else if (StrEqual(word, "render_target")) usage |= D3DUSAGE_RENDERTARGET;
-        for (const char* valued : VALUE_WORDS)
-            if (StrEqual(word, valued)) Core::fscan_word(file, word);
-    }
-    return usage;
-}
-
 // Reads one string token; false (and the file where it was) when it is a bare word other
 // than a block keyword, so a following keyword of the caller is not eaten.
 bool ReadMeshToken(FILE* file, char* token, bool& quoted)
@@ -82,6 +63,22 @@ bool ReadMeshToken(FILE* file, char* token, bool& quoted)
     fseek(file, at, SEEK_SET);
     token[0] = 0;
     return false;
+}
+
+// FVF and USAGE blocks from the current token on, each result kept where asked; ends with
+// the path in token (quoted) or with token empty.
+void ReadMeshBlocks(FILE* file, char* token, bool& quoted, uint32_t* format, uint32_t* usage)
+{
+    while (!quoted && token[0]) {
+        if (StrEqual(token, "FVF")) {
+            const uint32_t bits = ScanFVF(file);
+            if (format) *format = bits;
+        } else {
+            const uint32_t bits = ScanUsage(file);
+            if (usage) *usage = bits;
+        }
+        ReadMeshToken(file, token, quoted);
+    }
 }
 
 } // namespace
@@ -134,7 +131,7 @@ void CMeshContainer::ReleaseMesh(uint16_t index)
 void CMeshContainer::ReleaseMissionMeshes()
 {
     for (int i = 1; i <= meshes.Count(); ++i)
-        if (meshes.InUse(i) && (meshes.At(i)->mesh.flags & MESH_FLAG_PRESENTATION))
+        if (meshes.InUse(i) && (meshes.At(i)->mesh.flags & MESH_PRESENTATION))
             ReleaseMesh(uint16_t(i));
 }
 
@@ -157,9 +154,9 @@ uint16_t CMeshContainer::LoadMesh(const char* path, uint32_t vertexFormat, int p
     }
     record->name[0] = record->path[0] = 0;
     record->mesh.vertexFormat = vertexFormat;
-    const int result = Load(record, path, skipIndices ? MESH_LOAD_SKIP_INDICES : 0);
+    const int result = Load(record, path, skipIndices ? LOAD_MESH_SKIP_INDICES : 0);
     if (result == 0) StrCopy(record->path, sizeof record->path, path);
-    if (presentation) record->mesh.flags |= MESH_FLAG_PRESENTATION;
+    if (presentation) record->mesh.flags |= MESH_PRESENTATION;
     return result == 0 ? index : 0;
 }
 
@@ -173,37 +170,32 @@ uint16_t CMeshContainer::ScanMesh(FILE* file, int presentation)
     bool quoted = Core::fscan_string(file, token) != 0;
     if (!quoted && !IsBlock(token)) {
         StrCopy(name, sizeof name, token);
-        if (const uint16_t found = FindMesh(name)) {
+        const uint16_t found = FindMesh(name);
+        ReadMeshToken(file, token, quoted);
+        if (found) {
             // The rest of a referring element is read over, up to its path.
-            while (ReadMeshToken(file, token, quoted) && !quoted) {
-                if (StrEqual(token, "FVF"))
-                    ScanFVF(file);
-                else
-                    ScanUsageBits(file);
-            }
+            ReadMeshBlocks(file, token, quoted, nullptr, nullptr);
+            ResetUsageParams();  // a reference creates nothing
             return found;
         }
-        ReadMeshToken(file, token, quoted);
     }
-    while (!quoted && token[0]) {
-        if (StrEqual(token, "FVF"))
-            format = ScanFVF(file);
-        else
-            usage = ScanUsageBits(file);
-        ReadMeshToken(file, token, quoted);
-    }
+    ResetUsageParams();
+    ReadMeshBlocks(file, token, quoted, &format, &usage);
     const char* path = quoted ? token : "";
     if (const uint16_t found = FindMeshPath(path)) return found;
-    if (!format || !path[0]) {
-        if (name[0]) {
-            WarningBox(&warningBudget, "CMeshContainer::ScanMesh:  Mesh '", name, "' not found.",
-                       nullptr);
-        } else {
-            WarningBox(&warningBudget, "CMeshContainer::ScanMesh:  Unknown FVF for mesh.", nullptr);
-            gExitCode = 1;
-        }
-        return 0;
+    if (format && path[0]) return AddScriptMesh(name, path, format, usage, presentation);
+    if (name[0]) {
+        WarningBox(&warningBudget, "CMeshContainer::ScanMesh:  Mesh '", name, "' not found.", nullptr);
+    } else {
+        WarningBox(&warningBudget, "CMeshContainer::ScanMesh:  Unknown FVF for mesh.", nullptr);
+        gExitCode = 1;
     }
+    return 0;
+}
+
+uint16_t CMeshContainer::AddScriptMesh(const char* name, const char* path, uint32_t format,
+                                       uint32_t usage, int presentation)
+{
     CEngineMesh* record = nullptr;
     const uint16_t index = meshes.Add(record);
     if (!index) {
@@ -220,7 +212,7 @@ uint16_t CMeshContainer::ScanMesh(FILE* file, int presentation)
         StrCopy(record->path, sizeof record->path, path);
     else
         record->name[0] = 0;  // a failed mesh must not answer to its name
-    if (presentation) record->mesh.flags |= MESH_FLAG_PRESENTATION;
+    if (presentation) record->mesh.flags |= MESH_PRESENTATION;
     return result == 0 ? index : 0;
 }
 

@@ -7,7 +7,7 @@
 // failures are reported by the mesh reader and give 0.
 
 #include "core/Container.h"
-#include "engine/MeshLoading.h"
+#include "core/Meshes/MeshReader.h"
 
 #include <d3d9.h>
 
@@ -19,10 +19,6 @@ constexpr int MESH_PATH_SIZE = 256;
 constexpr int MESH_DIRECTORY_SIZE = 512;
 constexpr int VDECL_NAME_SIZE = 32;
 constexpr int MAX_VDECL_ROWS = 32;
-// The mesh flag of a presentation resource.
-constexpr uint32_t MESH_FLAG_PRESENTATION = 4;
-// Loader flag: "indices" sections are read over, not kept.
-constexpr int MESH_LOAD_SKIP_INDICES = 32;
 
 struct CEngineMesh {
     CMesh mesh;
@@ -82,6 +78,8 @@ public:
 private:
     // The record's mesh read from path (relative to the mesh directory unless absolute).
     int Load(CEngineMesh* record, const char* path, int flags);
+    uint16_t AddScriptMesh(const char* name, const char* path, uint32_t format, uint32_t usage,
+                           int presentation);
     int ScanDeclaratorRows(FILE* file, D3DVERTEXELEMENT9* rows, const char* name);
 };
 

@@ -11,6 +11,7 @@
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
+#include "scene/Renderer.h"
 
 #include <windows.h>
 
@@ -68,7 +69,8 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
 
     {"UnitInspector", SECTION,
      [](CParser&, FILE* f, int) { return gUnitInspector ? gUnitInspector->FirstScan(f) : NO_MANAGER; }, 0},
-    {"Renderer", SECTION, nullptr, 0},
+    {"Renderer", SECTION,
+     [](CParser&, FILE* f, int) { return gRenderer ? gRenderer->FirstScan(f) : NO_MANAGER; }, 0},
     {"MeshContainer", SECTION,
      [](CParser&, FILE* f, int) { return gMeshContainer ? gMeshContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"TexContainer", SECTION, [](CParser&, FILE* f, int) { return ScanTexSection(f); }, 0},

@@ -1,11 +1,14 @@
 #include "engine/ResourceScan.h"
 
+#include "engine/UnitInspector.h"
+
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
 #include "core/UsageParams.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
+#include "engine/UnitInspector.h"
 #include "scene/ParticleSystems.h"
 #include "scene/Renderer.h"
 
@@ -161,9 +164,12 @@ uint32_t ShaderConstantByName(const char* name, uintptr_t* out)
         return gParticleSystems ? gParticleSystems->GetParamIndex(param) : 0;
     }
     if (prefix == "TEMPLATE") return gDefaultClassTemplate.ParamByName(param);
-    // Class prefixes ("ATOM", "GEOMETRY", ...) ask a class prototype, which the unit
-    // registry does not keep yet: the name resolves later.
-    return 0;
+    // Class prefixes ask the prototype of the first class: of any type for "ATOM", else of
+    // the type the prefix names.
+    if (!gUnitInspector) return 0;
+    CClassTemplate* cls = prefix == "ATOM" ? gUnitInspector->FirstTemplate()
+                                           : gUnitInspector->FindTemplateByType(CUnitInspector::TypeFromKeyword(prefix.c_str()));
+    return cls && cls->prototype ? cls->prototype->GetParamIndex(param) : 0;
 }
 
 uint32_t ScanUsage(FILE* file)

@@ -147,13 +147,7 @@ int CShaderContainer::ScanShader(FILE* file, bool pixel)
     std::string definer;
     if (family) {
         Core::fscan_skip(file, word, pixel ? 2 : 1);  // the list opener
-        for (Core::fscan_word(file, word); !EndOfList(word); Core::fscan_word(file, word)) {
-            if (definer.empty())
-                definer = word;
-            else
-                WarningBox(&warningBudget, "ShaderContainer:  shader '", shader->name,
-                           "' takes one definer; '", word, "' is ignored.", nullptr);
-        }
+        definer = ScanDefiners(file, shader->name);
         Core::fscan_string(file, token);
     }
     const std::string path = std::string(directory) + token;
@@ -166,6 +160,21 @@ int CShaderContainer::ScanShader(FILE* file, bool pixel)
     }
     if (family && pixel) Core::fscan_word(file, word);  // the element's closing word
     return result;
+}
+
+// The definer names up to "};": the first makes the family; a family has one macro.
+std::string CShaderContainer::ScanDefiners(FILE* file, const char* shader)
+{
+    std::string definer;
+    char word[Core::WORD_BUFFER_SIZE];
+    for (Core::fscan_word(file, word); !EndOfList(word); Core::fscan_word(file, word)) {
+        if (definer.empty())
+            definer = word;
+        else
+            WarningBox(&warningBudget, "ShaderContainer:  shader '", shader,
+                       "' takes one definer; '", word, "' is ignored.", nullptr);
+    }
+    return definer;
 }
 
 // The head gets the macro 0, the next records the values 1 .. N-1 under the same name.

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 enum : uint32_t { SHADER_VERTEX = 1, SHADER_PIXEL = 2, SHADER_FAMILY_HEAD = 4 };
 constexpr int SHADER_NAME_SIZE = 32;
@@ -68,6 +69,7 @@ public:
 
 private:
     int ScanShader(FILE* file, bool pixel);
+    std::string ScanDefiners(FILE* file, const char* shader);
     int CompileFamily(uint16_t head, const char* path, const char* definer, bool pixel);
     int VariantCount(const char* definer, const char* shader);
     ShaderPair Compile(const char* path, bool pixel, const char* definer, int value) const;

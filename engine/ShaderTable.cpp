@@ -162,6 +162,7 @@ long CRecordTable::Apply(EShaderSide side, const char* tableName, const SObjectC
 
 long CShaderTable::Apply(const SObjectConstants* object)
 {
+    if (!Device3D) return D3DERR_INVALIDCALL;
     return vertex.Apply(EShaderSide::Vertex, name, object) |
            pixel.Apply(EShaderSide::Pixel, name, object);
 }

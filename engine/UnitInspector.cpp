@@ -4,6 +4,7 @@
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "scene/Camera.h"
 #include "scene/Geometry.h"
@@ -82,6 +83,8 @@ void SkipClassBlock(FILE* file)
 }
 
 } // namespace
+
+CUnitInspector::CUnitInspector() = default;
 
 CUnitInspector::~CUnitInspector()
 {
@@ -219,6 +222,13 @@ CAtom* CUnitInspector::GetClassPrototype(const char* name)
 CClassTemplate* CUnitInspector::GetTemplateByIndex(int index)
 {
     return templates.InUse(index) ? templates.At(index) : nullptr;
+}
+
+CClassTemplate* CUnitInspector::FirstTemplate()
+{
+    for (int i = 1; i <= templates.Count(); ++i)
+        if (CClassTemplate* tmpl = GetTemplateByIndex(i)) return tmpl;
+    return nullptr;
 }
 
 CClassTemplate* CUnitInspector::FindTemplateByType(uint32_t unitType)

@@ -12,7 +12,6 @@
 #include "core/Container.h"
 #include "core/PVectorFirm.h"
 #include "core/SmoothMover.h"
-#include "engine/ClassTemplate.h"
 #include "scene/Atom.h"
 
 #include <d3dx9.h>
@@ -22,6 +21,7 @@
 #include <vector>
 
 class CCamera;
+class CClassTemplate;
 class CGameMap;
 
 using UserClassFactory = CAtom* (*)(CClassTemplate* scriptClass, const char* userClass);
@@ -77,7 +77,8 @@ public:
 
 class CUnitInspector : public IUnitInspector {
 public:
-    CUnitInspector() = default;
+    // Defined where the template record is known: the header only names it.
+    CUnitInspector();
     // Deletes the units still registered and every prototype.
     ~CUnitInspector() override;
     CUnitInspector(const CUnitInspector&) = delete;
@@ -120,15 +121,16 @@ public:
     // The application's unit of a user class, registered by the factory; null without one.
     CAtom* CreateUserUnit(CClassTemplate* cls, const char* userClass);
     CClassTemplate* GetTemplateByIndex(int index);
+    CClassTemplate* FirstTemplate();
     CClassTemplate* FindTemplateByType(uint32_t unitType);
     // The unit type a scene or shader word names ("ATOM", "GEOMETRY", ...), else 0.
     static uint32_t TypeFromKeyword(const char* word);
 
     void ClearFrameList() { frameList.Clear(); }
-    // The frame walk. Units that a call made during the walk registers under a new index
-    // (behind the current one) are walked in the same frame; one that reuses a freed index
-    // before the current one waits for the next frame.
-    // Animation instances join the walk with the animation container.
+    // The frame walk. A unit that a call made during the walk registers under a new index
+    // (after the current one) is walked in the same frame; one that reuses a freed index
+    // before the current one waits for the next frame. Animation instances join the walk
+    // with the animation container.
     void ProcessUnits();
     // Deletes every unit (masters take their slaves) and empties the pools; templates stay.
     void Reset();

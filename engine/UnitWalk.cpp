@@ -5,6 +5,7 @@
 #include "engine/UnitInspector.h"
 
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "engine/Engine.h"
 #include "engine/TexContainer.h"
@@ -57,6 +58,7 @@ bool CUnitInspector::StepUnit(int index, CAtom* unit)
     }
     if (!(unit->SysControls & SYS_FOR_CONTROLS3D)) return true;
     if (gControls3D) gControls3D->AddFrameControl(unit);
+    if (gRenderer) gRenderer->GiveRenderObject(unit);
     return false;
 }
 

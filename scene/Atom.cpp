@@ -1,6 +1,7 @@
 #include "scene/Atom.h"
 
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
 #include "engine/MapContainer.h"
 #include "engine/UnitInspector.h"
@@ -92,6 +93,11 @@ void CAtom::SetName(const char* text)
 {
     StrCopy(name, sizeof name, text ? text : "");
     nameHash = StrHash(name);
+}
+
+int32_t CAtom::PlaceRotation() const
+{
+    return classTemplate ? classTemplate->PlaceRotate : 1;
 }
 
 void CAtom::SetDirection(int step)

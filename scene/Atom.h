@@ -12,7 +12,6 @@
 #include "core/Scanner.h"
 #include "core/SmoothMover.h"
 #include "core/Strings.h"
-#include "engine/ClassTemplate.h"
 #include "engine/MapPos.h"
 
 #include <d3dx9.h>
@@ -23,6 +22,8 @@
 #include <cstring>
 #include <vector>
 
+class CAtom;
+class CClassTemplate;
 class CGameMap;
 class CNation;
 class CAnimInstance;
@@ -190,7 +191,7 @@ public:
     // Turns the unit to a direction step (wrapped to 0..7) and rebuilds its world matrix.
     void SetDirection(int step);
     // 45-degree steps per rotation key: the class template's PlaceRotate, else 1.
-    int32_t PlaceRotation() const { return classTemplate ? classTemplate->PlaceRotate : 1; }
+    int32_t PlaceRotation() const;
     D3DXMATRIX world;
     uint32_t moveControls = 0;
     int (*orderHook)(int) = nullptr;  // result bit 1 cancels the order
@@ -219,10 +220,10 @@ private:
 // offsets for this single-inheritance root, which the asserts below pin.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
-constexpr uint32_t ATOM_POS_WORD = WordIndex(offsetof(CAtom, Pos));
-constexpr uint32_t ATOM_SIZE_WORD = WordIndex(offsetof(CAtom, Size));
-constexpr uint32_t ATOM_COLOR_WORD = WordIndex(offsetof(CAtom, Color));
-constexpr uint32_t ATOM_DIR_WORD = WordIndex(offsetof(CAtom, Dir));
+constexpr uint32_t ATOM_POS_WORD = uint32_t(offsetof(CAtom, Pos) / 4);
+constexpr uint32_t ATOM_SIZE_WORD = uint32_t(offsetof(CAtom, Size) / 4);
+constexpr uint32_t ATOM_COLOR_WORD = uint32_t(offsetof(CAtom, Color) / 4);
+constexpr uint32_t ATOM_DIR_WORD = uint32_t(offsetof(CAtom, Dir) / 4);
 static_assert(offsetof(CAtom, Pos) % 4 == 0, "word aligned");
 static_assert(ATOM_SIZE_WORD == ATOM_POS_WORD + 4 && ATOM_COLOR_WORD == ATOM_SIZE_WORD + 4 &&
                   ATOM_DIR_WORD == ATOM_COLOR_WORD + 4,

@@ -7,9 +7,11 @@
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "engine/AnimContainer.h"
+#include "engine/ClassTemplate.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
 
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -27,7 +29,7 @@ const SPlayFlag PLAY_FLAGS[] = {
     {"reverse", 0x100},
     {"jump_frame_0", 0x8},
 };
-static_assert(sizeof PLAY_FLAGS / sizeof PLAY_FLAGS[0] == 4, "four play flags");
+static_assert(std::size(PLAY_FLAGS) == 4, "four play flags");
 
 struct SAttachWord {
     const char* word;
@@ -37,7 +39,7 @@ const SAttachWord ATTACH_WORDS[] = {
     {"Pos", SYS_ATTACH_POS},       {"pos", SYS_ATTACH_POS},       {"Full", SYS_ATTACH_FULL},
     {"full", SYS_ATTACH_FULL},     {"Simple", SYS_ATTACH_SIMPLE}, {"simple", SYS_ATTACH_SIMPLE},
 };
-static_assert(sizeof ATTACH_WORDS / sizeof ATTACH_WORDS[0] == 6, "three modes, two spellings");
+static_assert(std::size(ATTACH_WORDS) == 6, "three modes, two spellings");
 
 bool IsWord(const char* word, const char* text)
 {
@@ -242,7 +244,7 @@ void CAtom::ScanPlayRequest(FILE* file, SPlayRequest& request)
     Core::fscan_word(file, word);  // "{"
     for (Core::fscan_word(file, word); word[0] && !IsWord(word, "};"); Core::fscan_word(file, word)) {
         if (IsWord(word, "animation_template:")) {
-            Core::fscan_word(file, value);
+            Core::fscan_word(file, value, sizeof value);
             request.animation = gIAnimContainer ? gIAnimContainer->FindAnimFileIndex(value) : 0;
             if (!request.animation) PlayAnimationError("Animation template '", value, "' not found.");
         } else if (IsWord(word, "flags:")) {
@@ -251,7 +253,7 @@ void CAtom::ScanPlayRequest(FILE* file, SPlayRequest& request)
             Core::fscan_string(file, value);
             request.animation = gIAnimContainer ? gIAnimContainer->LoadAnimFile(value, request.loadFlags, 1) : 0;
         } else if (IsWord(word, "animation:")) {
-            Core::fscan_word(file, value);
+            Core::fscan_word(file, value, sizeof value);
             request.animation = gIAnimContainer ? gIAnimContainer->FindAnimFileIndex(value) : 0;
         } else if (IsWord(word, "first_texture:")) {
             Core::fscan_string(file, request.firstPath);
@@ -309,15 +311,19 @@ void CAtom::LoadTextureFrames(const SPlayRequest& request, std::vector<uint16_t>
 {
     frames.assign(request.frameCount ? request.frameCount : 1, 0);
     frames[0] = request.firstTexture;
-    char stem[Core::STRING_BUFFER_SIZE];
-    StrCopy(stem, sizeof stem, request.firstPath);
-    if (char* dot = strrchr(stem, '.')) *dot = 0;
-    const int firstNumber = stem[0] && stem[strlen(stem) - 1] == '0' ? 0 : 1;
+    // The name's last character before its extension (folder names may hold dots too).
+    const char* path = request.firstPath;
+    const char* name = path;
+    for (const char* c = path; *c; ++c)
+        if (*c == '\\' || *c == '/') name = c + 1;
+    const char* dot = strrchr(name, '.');
+    const char* end = dot ? dot : name + strlen(name);
+    const int firstNumber = end > name && end[-1] == '0' ? 0 : 1;
     for (size_t i = 1; i < frames.size(); ++i) {
-        char path[Core::STRING_BUFFER_SIZE];
-        if (MakeNumberedFileName(path, request.firstPath, int(i) + firstNumber) != 0) return;
-        frames[i] = gITexContainer ? gITexContainer->LoadTexture(path, TEX_PRESENTATION) : 0;
-        if (!frames[i]) PlayAnimationError("resource file '", path, "' not loaded.");
+        char frame[Core::STRING_BUFFER_SIZE];
+        if (MakeNumberedFileName(frame, path, int(i) + firstNumber) != 0) return;
+        frames[i] = gITexContainer ? gITexContainer->LoadTexture(frame, TEX_PRESENTATION) : 0;
+        if (!frames[i]) PlayAnimationError("resource file '", frame, "' not loaded.");
     }
 }
 

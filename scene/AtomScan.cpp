@@ -4,6 +4,7 @@
 #include "scene/Atom.h"
 
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Layouts.h"
 #include "engine/ShaderContainer.h"
 #include "scene/Renderer.h"

@@ -1,15 +1,14 @@
 #include "scene/Geometry.h"
 
-#include "core/Graphics.h"
 #include "core/Meshes/Mesh.h"
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/MapContainer.h"
 #include "engine/MeshContainer.h"
 #include "engine/ResourceScan.h"
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
-#include "scene/Renderer.h"
 
 #include <cstring>
 #include <iterator>
@@ -317,44 +316,4 @@ void CGeometry::TransformToWorld(D3DXVECTOR4* out, const D3DXVECTOR4& in) const
 {
     D3DXVec4Transform(out, &in, &world);
     if (master) master->TransformToWorld(out, *out);
-}
-
-CMesh* CGeometry::PassMesh(uint32_t pass) const
-{
-    const uint16_t index = (pass & PASS_SHADOW) && shadowMesh ? shadowMesh : mesh;
-    CEngineMesh* record = index && gIMeshContainer ? gIMeshContainer->GetMesh(index) : nullptr;
-    return record ? &record->mesh : nullptr;
-}
-
-uint32_t CGeometry::Render(uint32_t pass)
-{
-    CMesh* drawn = gRenderer && gRenderer->substituteMesh ? gRenderer->substituteMesh : PassMesh(pass);
-    if (!drawn) return 0;
-    drawn->BindBuffers();
-    if (drawn->flags & MESH_MULTI_TEXTURING) {
-        // A stage without a texture of the unit keeps the material's own.
-        IDirect3DTexture9* stages[GEOMETRY_TEXTURE_STAGES] = {};
-        for (int s = 0; s < GEOMETRY_TEXTURE_STAGES; ++s)
-            stages[s] = textures[s] && gITexContainer ? gITexContainer->GetTexture(textures[s]) : nullptr;
-        drawn->RenderPrimitivesUserTexs(stages);
-    } else {
-        SetTextures();
-        drawn->RenderPrimitives(0);
-    }
-    return 0;
-}
-
-void CGeometry::SetTextures()
-{
-    const CMesh* own = PassMesh(0);
-    const CMesh* substitute = gRenderer ? gRenderer->substituteMesh : nullptr;
-    for (int s = 0; s < GEOMETRY_TEXTURE_STAGES; ++s) {
-        IDirect3DBaseTexture9* texture = textures[s] && gITexContainer ? gITexContainer->GetTexture(textures[s]) : nullptr;
-        if (!texture && own) texture = own->textures[s].texture;
-        if (!texture && substitute) texture = substitute->textures[s].texture;
-        if (texture)
-            gGraphics.SetTexture(texture, s);
-        else
-            gGraphics.SetWhiteTexture(s);
-    }
 }

@@ -6,6 +6,7 @@
 // The world matrix (CAtom::world) is rebuilt whenever Pos or Orient may have changed.
 
 #include "scene/Atom.h"
+#include "scene/RenderStatesBlock.h"
 
 #include <d3dx9.h>
 
@@ -14,7 +15,6 @@
 
 constexpr uint32_t GEOMETRY_UNIT_TYPE = 4;
 constexpr int GEOMETRY_TEXTURE_STAGES = 8;
-constexpr uint32_t PASS_SHADOW = 4;
 
 struct CMesh;
 
@@ -65,6 +65,6 @@ private:
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
-constexpr uint32_t GEOMETRY_UVMULADD_WORD = WordIndex(offsetof(CGeometry, UvMulAdd));
+constexpr uint32_t GEOMETRY_UVMULADD_WORD = uint32_t(offsetof(CGeometry, UvMulAdd) / 4);
 static_assert(offsetof(CGeometry, UvMulAdd) % 4 == 0, "word aligned");
 #pragma GCC diagnostic pop

@@ -1,18 +1,24 @@
 #pragma once
-// CRenderer: sorts the visible units into render queues each frame and draws them with
-// shadows, reflections and glow; picks units under the cursor. Until the renderer is built
-// it only keeps the frame's queued units (their state bits 4 and 8 as the unit walk needs
-// them) and the shadow lists; it draws nothing, picks nothing, and reports and skips
-// "RenderStates:" blocks.
+// CRenderer: draws one frame of the scene. During the engine's process step the unit walk
+// sorts the visible units into its frame lists (render queues, reflection casters, shadow
+// casters and cameras, lights); during the render step it walks the queues in order and
+// draws each unit with its class's render states, the 3D controls last. It reads the
+// "Renderer" script section and the "RenderStates:" blocks. The lists hold unit pointers
+// for one frame only and own nothing: a unit deleted during the frame is taken out of
+// every list (ForgetUnit). Limits and bad units are counted warnings (budget 2) and drop
+// the unit for this frame; a bad section value is a message box and the value stays.
 
+#include "core/GraphicsTypes.h"
 #include "scene/RenderStatesBlock.h"
 
 #include <d3dx9.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
 class CAtom;
+class CGeometry;
 struct CMesh;
 
 class IRenderer {
@@ -20,48 +26,169 @@ public:
     virtual ~IRenderer() = default;
     virtual void SetPaused(int paused) = 0;
     virtual void SetViewport(int x, int y, int width, int height) = 0;
+    // 0 after turning glowing off, or on with its targets; -1 (and off) without them.
     virtual int EnableGlowing(int on) = 0;
+
+    D3DXCOLOR clearColor{0, 0, 0, 1};
 };
+
+// One render queue: its units in the order they were queued (null where a unit was
+// deleted during the frame).
+struct SRenderQueue {
+    int count = 0;
+    std::vector<CAtom*> units;  // InQueueCount slots
+};
+
+constexpr int MAX_SHADOW_CAMERAS = 32;
+constexpr int MAX_BONES_PER_OBJECT = 64;
+constexpr int BONE_FLOATS = 12;  // a 4x3 matrix
+constexpr int PALETTE_START = 4;
+constexpr int FRAME_LIGHTS_START = 64;
+
+// One light as the shaders read it: a colour already multiplied by the intensity, then a
+// direction or position.
+struct SRenderLight {
+    D3DXCOLOR color;
+    D3DXVECTOR4 vector;
+};
+static_assert(sizeof(SRenderLight) == 32, "a light record is 32 bytes");
 
 class CRenderer : public IRenderer {
 public:
+    CRenderer();
+    ~CRenderer() override;
+    CRenderer(const CRenderer&) = delete;
+    CRenderer& operator=(const CRenderer&) = delete;
+
     void SetPaused(int value) override { paused = value; }
     void SetViewport(int x, int y, int width, int height) override;
     int EnableGlowing(int on) override;
 
-    // Clears state bit 8 of the units queued in the last frame and empties the lists.
-    void ResetFrame();
-    // Sets state bit 4 (calling OnShow when it was clear) and bit 8; a unit is queued once.
-    void PutInRenderQueue(CAtom* unit);
-    void PutReflectionCaster(CAtom* unit) { reflectionCasters.push_back(unit); }
-    void PutShadowCamera(CAtom* camera) { shadowCameras.push_back(camera); }
-    void PutShadowCaster(CAtom* unit) { shadowCasters.push_back(unit); }
-    void PutShadowReceiver(CAtom*) { ++shadowReceivers; }
-    // Skips the block to its end; 0.
+    // The "Renderer" section after its name; sizes everything (again for a second
+    // section, after freeing the first sizes). 0.
+    int FirstScan(FILE* file);
+    // A "RenderStates:" block up to its "};"; 0.
     int ScanRenderStates(FILE* file, CRenderStatesBlock* block);
-    // Empties the lists without touching their units (they may be gone).
+    void ApplyRenderStates(const CRenderStatesBlock& block, uint32_t pass);
+
+    void SetViewProj(const D3DXMATRIX& view, const D3DXMATRIX& proj);
+    void AddLight(CAtom* light);
+
+    // Start of every process step: clears state bit 8 of the queued units, empties the
+    // frame lists.
+    void ResetFrame();
+    // Engine reset: empties the lists without touching their units.
     void ResetQueues();
+    // Queues a unit once per frame (state bit 8), calling OnShow after a hidden period.
+    void PutInRenderQueue(CAtom* unit);
+    void PutReflectionCaster(CAtom* unit);
+    void PutShadowCamera(CAtom* camera);
+    void PutShadowCaster(CAtom* unit);
+    void PutShadowReceiver(CAtom* unit);
     // Drops a unit that is being deleted from every list of this frame.
     void ForgetUnit(const CAtom* unit);
+    // A geometry unit's render-object index for this frame and a fresh palette offset;
+    // also for units drawn outside the queues (3D controls).
+    void GiveRenderObject(CAtom* unit);
+    // Room in the bone palette for one object: at most 64 bones (more are warned and cut);
+    // null when the palette is full. The offset then moves past the bones.
+    float* TakeBonePalette(const CAtom* unit, int* boneCount);
+
+    void RenderUnits(int pass);
+    void RenderControls();
+
+    // Drawing steps that the shader-constant, effects, picking, select-plane and particle
+    // parts of the renderer complete; until then they do nothing.
+    void RenderSelectPlanes(int) {}
     void UpdateSkeletons() {}
     CAtom* PickUnit(const D3DXVECTOR4&, const D3DXVECTOR4&) { return nullptr; }
     void RenderShadows() {}
-    void RenderUnits(int) {}
     void RenderGlows() {}
+    void RenderReflections(CAtom*) {}
+    void GatherDataFromAnimations(CAtom*) {}
+    void SetUnitConstants(CAtom*, int) {}
+    void RenderParticles(int) {}
 
-    int paused = 0;
-    // Drawn in place of every unit's mesh this frame; null = each unit's own.
-    CMesh* substituteMesh = nullptr;
     int32_t warningBudget = 2;
-    std::vector<CAtom*> queued;
-    std::vector<CAtom*> reflectionCasters;
-    std::vector<CAtom*> shadowCameras;
+    int paused = 0;
+
+    // Frame matrices that the shaders read.
+    D3DXMATRIX mView, mProj, mViewProj, mMirror;
+    D3DXMATRIX shadowViewProj[MAX_SHADOW_CAMERAS];  // set by the shadow cameras
+    D3DXMATRIX shadowMatrix[MAX_SHADOW_CAMERAS];  // view-projection x shadow bias
+    D3DXMATRIX mShadow[MAX_SHADOW_CAMERAS];
+    D3DXMATRIX mWorldShadow[MAX_SHADOW_CAMERAS];
+    D3DXVECTOR4 UvMulAdd[8];
+    D3DXVECTOR4 cameraDir{0, 0, 1, 0};
+
+    int32_t MaxRenderObjects = 0;
+    int renderObjects = 0;
+    std::vector<D3DXMATRIX> inverseWorlds;
+    std::vector<D3DXMATRIX> transposedWorlds;
+    std::vector<D3DXVECTOR4> instanceMatrices;  // MaxRenderObjects x 3 + 1
+    std::vector<D3DXVECTOR4> instanceColors;
+    std::vector<CAtom*> deferredSkeletons;
+    std::vector<float> bonePalette;  // MaxRenderObjects x 768 + 4
+    int paletteOffset = PALETTE_START;
+    const D3DXMATRIX* mWorld = nullptr;
+    CMesh* currentMesh = nullptr;
+    // A mesh drawn this frame in place of the units' own (the mesh-animation mesh).
+    CMesh* substituteMesh = nullptr;
+
+    int32_t QueueCount = 0;
+    int32_t InQueueCount = 0;
+    std::vector<SRenderQueue> queues;
+    std::vector<SRenderQueue> reflectionQueues;
+    // The 3D controls are sorted into these, so the scene's queues stay intact until the
+    // next ResetFrame (the glow pass still walks them, and their bit 8 is cleared there).
+    std::vector<SRenderQueue> controlQueues;
+
     std::vector<CAtom*> shadowCasters;
+    std::vector<CAtom*> shadowCameras;
     int shadowReceivers = 0;
-    D3DVIEWPORT9 viewport{0, 0, 0, 0, 0.0f, 1.0f};
-    D3DXCOLOR clearColor{0, 0, 0, 1};
+    std::vector<CAtom*> lights;
+    std::vector<SRenderLight> diffuseLights;
+    std::vector<SRenderLight> specularLights;
+
     // Live register counts that shader-table rows may name instead of a number.
     int numBones = 0, numWorlds = 0, numDiffLights = 0, numSpecLights = 0;
+
+    int shadowPass = 0;
+    D3DVIEWPORT9 viewport{0, 0, 0, 0, 0.0f, 1.0f};
+
+    // Glow pass settings and targets.
+    int glowing = 0;
+    int glowingUnits = 0;
+    int32_t BufferRatio = 4;
+    int glowWidth = 256;
+    int glowHeight = 256;
+    D3DFORMAT ColorFormat = D3DFMT_A8R8G8B8;
+    D3DFORMAT DepthFormat = D3DFMT_D16;
+    int32_t Passes = 4;
+    IDirect3DTexture9* glowTextureA = nullptr;
+    IDirect3DTexture9* glowTextureB = nullptr;
+    IDirect3DSurface9* glowDepth = nullptr;
+    ShaderPair nonGlowPixelShader{};
+    ShaderPair blurPixelShader{};
+    ShaderPair postBlurPixelShader{};
+
+private:
+    int ScanGlowing(FILE* file);
+    void ScanBufferRatio(FILE* file);
+    void ScanPixelShader(FILE* file, ShaderPair* shader);
+    void Allocate();
+    void CreateGlowTargets();
+    void ReleaseGlowTargets();
+    void ClearQueuedBits();
+    // Units with their own world matrix (CGeometry and its descendants).
+    static bool IsGeometry(const CAtom* unit);
+    bool QueueIndexValid(const CAtom* unit) const;
+    void PrepareGeometry(CGeometry* unit);
+    void DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int pass);
+    void SortControls();
+    void DrawControl(CAtom* unit);
+    void CheckWorld44(const CAtom* unit);
+    int ShadowCameraCount() const;
 };
 
 extern CRenderer* gRenderer;

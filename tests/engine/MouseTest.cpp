@@ -1,5 +1,6 @@
 #include "tests/engine/EngineFixture.h"
 
+#include "engine/ClassTemplate.h"
 #include "engine/MapContainer.h"
 
 #include <cmath>

@@ -5,6 +5,7 @@
 // test needs to see what is asked of them.
 
 #include "engine/AnimContainer.h"
+#include "engine/ClassTemplate.h"
 #include "engine/TexContainer.h"
 #include "scene/Geometry.h"
 #include "tests/support/Harness.h"

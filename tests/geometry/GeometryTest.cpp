@@ -1,15 +1,12 @@
-// The geometry unit's class and presentation keywords, its world matrix and its texture
-// stages (the last on the real device of the started program).
+// The geometry unit's class and presentation keywords and its world matrix.
 
 #include "tests/geometry/GeometryFixture.h"
 
-#include "core/Graphics.h"
 #include "core/Meshes/Mesh.h"
 #include "engine/MapContainer.h"
 #include "engine/MeshContainer.h"
 #include "engine/Parser.h"
 #include "engine/UnitInspector.h"
-#include "scene/Renderer.h"
 
 namespace geometrytest {
 namespace {
@@ -105,6 +102,36 @@ TEST_F(GeometryTest, UvMulAddIsAShaderParameter)
     EXPECT_EQ(0u, unit.GetParamIndex("Nothing"));
 }
 
+// A derived class starts from its parent's geometry values, matrix included.
+TEST_F(GeometryTest, DerivedClassCopiesTheGeometryValues)
+{
+    RunScript("GEOMETRY Base { MeshFVF: [ xyz normal ] Pos: [ 0 4 0 ] };\n"
+              "GEOMETRY Child : Base { Orient: [ 0 0 0 ] };\n");
+    CGeometry* child = CreateGeometry("Child");
+    ASSERT_NE(nullptr, child) << messages.Joined();
+    EXPECT_EQ(uint32_t(MESH_XYZ | MESH_NORMAL), child->MeshFVF);
+    EXPECT_FLOAT_EQ(4.0f, child->world._42);
+    EXPECT_EQ(D3DXVECTOR4(1, 1, 0, 0), child->UvMulAdd);
+}
+
+// The billboard unit goes when its unit is hidden or released, through the registry.
+TEST_F(GeometryTest, HidingDeletesTheBillboardUnit)
+{
+    RunScript("GEOMETRY Board { };\nGEOMETRY Tree { Billboard: Board };\n");
+    CGeometry* tree = CreateGeometry("Tree");
+    ASSERT_NE(nullptr, tree);
+    for (int round = 0; round < 2; ++round) {
+        tree->billboard = Create("Board");
+        const uint32_t id = tree->billboard->id;
+        if (round == 0)
+            tree->OnHide();
+        else
+            tree->Release();
+        EXPECT_EQ(nullptr, tree->billboard);
+        EXPECT_EQ(nullptr, gUnitInspector->UnitAt(int(id)));
+    }
+}
+
 class GeometryMapTest : public UnitTest {
 protected:
     void SetUp() override
@@ -153,80 +180,6 @@ TEST_F(GeometryMapTest, SinglePropertyModeAndUnknownKeys)
     EXPECT_STREQ("NEXT", word);
     EXPECT_EQ(SCAN_UNKNOWN, hut->ScanMissionData(file, nullptr));
     EXPECT_STREQ("wobble", gUnknownWord);
-}
-
-// ---- Texture stages on the device ----
-
-class TextureStageTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(1, program.Start(test::RunDir())) << messages.Joined();
-        dir = test::TempDir("geometry_textures") + "\\";
-        test::Image image;
-        image.width = image.height = 2;
-        image.pixels.assign(4, 0xFFFF0000);
-        test::SaveBmp(image, dir + "red.bmp");
-        const std::string script = dir + "Textures.txt";
-        test::WriteFile(script, "TexContainer [ TexCount: 8 ]\nMeshContainer [ MeshCount: 4 ]\n"
-                                "TEXTURE Red \"" + dir + "red.bmp\"\n");
-        ASSERT_EQ(0, gParser->ScanScript(script.c_str())) << messages.Joined();
-        red = gTexContainer->FindTexture("Red");
-        ASSERT_NE(0, red);
-        for (IDirect3DTexture9*& t : made) ASSERT_EQ(D3D_OK, D3DXCreateTexture(Device3D, 2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t));
-        CEngineMesh* record = nullptr;
-        meshIndex = gMeshContainer->meshes.Add(record);
-        ASSERT_NE(0, meshIndex);
-        record->mesh.textures[3].texture = made[0];
-        record->mesh.textures[4].texture = made[1];
-        substitute.textures[4].texture = made[2];
-        substitute.textures[5].texture = made[3];
-    }
-    void TearDown() override
-    {
-        if (gRenderer) gRenderer->substituteMesh = nullptr;
-        if (CEngineMesh* record = gMeshContainer ? gMeshContainer->GetMesh(meshIndex) : nullptr)
-            for (STextureSlot& slot : record->mesh.textures) slot.texture = nullptr;
-        for (IDirect3DTexture9* t : made)
-            if (t) t->Release();
-        program.Stop();
-    }
-    IDirect3DBaseTexture9* Stage(int s)
-    {
-        IDirect3DBaseTexture9* t = nullptr;
-        Device3D->GetTexture(s, &t);
-        if (t) t->Release();
-        return t;
-    }
-
-    test::MessageRecorder messages;
-    test::Program program;
-    std::string dir;
-    uint16_t red = 0;
-    uint16_t meshIndex = 0;
-    IDirect3DTexture9* made[4] = {};
-    CMesh substitute;
-};
-
-TEST_F(TextureStageTest, UnitThenMeshThenSubstituteThenWhite)
-{
-    CGeometry unit;
-    unit.mesh = meshIndex;
-    unit.textures[0] = red;
-    unit.textures[4] = red;
-    gRenderer->substituteMesh = &substitute;
-    unit.SetTextures();
-    EXPECT_EQ(gTexContainer->GetTexture(red), Stage(0));
-    EXPECT_EQ(made[0], Stage(3));  // the mesh's
-    EXPECT_EQ(gTexContainer->GetTexture(red), Stage(4));  // the unit's before the mesh's
-    EXPECT_EQ(made[3], Stage(5));  // the substitute's
-    EXPECT_EQ(gGraphics.whiteTexture, Stage(6));
-    EXPECT_EQ(gGraphics.whiteTexture, Stage(1));
-    gRenderer->substituteMesh = nullptr;
-    unit.mesh = 0;
-    unit.SetTextures();
-    EXPECT_EQ(gGraphics.whiteTexture, Stage(3));
-    EXPECT_EQ(gGraphics.whiteTexture, Stage(5));
 }
 
 } // namespace

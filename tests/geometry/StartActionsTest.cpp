@@ -151,16 +151,16 @@ TEST_F(StartActionsTest, TextureFramesAreNumberedAfterTheFirstFile)
     UseFakeTextures();
     RunScript("GEOMETRY Lamp { };\n");
     CAtom* lamp = Create("Lamp");
-    textures.existing = {"Fx\\Fire0.tga", "Fx\\Fire1.tga", "Fx\\Fire3.tga", "Fire01.bmp", "Fire02.bmp", "Fire03.bmp"};
+    textures.existing = {"Fx.v2\\Fire0.tga", "Fx.v2\\Fire1.tga", "Fx.v2\\Fire3.tga", "Fire01.bmp", "Fire02.bmp", "Fire03.bmp"};
     CAtom::SPlayRequest request;
-    StrCopy(request.firstPath, sizeof request.firstPath, "Fx\\Fire0.tga");
+    StrCopy(request.firstPath, sizeof request.firstPath, "Fx.v2\\Fire0.tga");
     request.firstTexture = 1;
     request.frameCount = 4;
     std::vector<uint16_t> frames;
     lamp->LoadTextureFrames(request, frames);
-    EXPECT_EQ((std::vector<std::string>{"Fx\\Fire1.tga", "Fx\\Fire2.tga", "Fx\\Fire3.tga"}), textures.requested);
+    EXPECT_EQ((std::vector<std::string>{"Fx.v2\\Fire1.tga", "Fx.v2\\Fire2.tga", "Fx.v2\\Fire3.tga"}), textures.requested);
     EXPECT_EQ((std::vector<uint16_t>{1, 2, 0, 3}), frames);
-    EXPECT_TRUE(messages.Contains("CAtom::PlayAnimationInMission Error.\n\n   resource file 'Fx\\Fire2.tga' not loaded."));
+    EXPECT_TRUE(messages.Contains("CAtom::PlayAnimationInMission Error.\n\n   resource file 'Fx.v2\\Fire2.tga' not loaded."));
     for (uint32_t flags : textures.flags) EXPECT_EQ(TEX_PRESENTATION, flags);
 
     textures.requested.clear();

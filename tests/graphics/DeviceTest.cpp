@@ -148,17 +148,24 @@ TEST(Device, InitMakesTheDrawingObjects)
     gGraphics.whiteTexture->UnlockRect(0);
 }
 
-TEST(Device, MissingSpriteShaderIsReportedButNotFatal)
+TEST(Device, MissingSpriteFilesAreReportedButNotFatal)
 {
     test::MessageRecorder messages;
     TestDevice device;
     std::string dir = test::TempDir("graphics_noshader");
     SetCurrentDirectoryA(dir.c_str());
     EXPECT_EQ(0, device.Init());
-    ASSERT_EQ(2u, messages.Count()) << messages.Joined();
+    ASSERT_EQ(4u, messages.Count()) << messages.Joined();
     EXPECT_EQ("Can`t find shader file.. System/SpriteShader.hls", messages.Texts()[1]);
+    EXPECT_EQ("CORE:  LoadMesh error: Can't find file... System/SpriteMesh.msh",
+              messages.Texts()[2]);
+    EXPECT_EQ("CORE:  LoadMesh error: Can't find file... System/SpriteMesh2.msh",
+              messages.Texts()[3]);
     EXPECT_EQ(nullptr, gGraphics.spriteShader11.vs);
     EXPECT_EQ(0, gGraphics.spriteShader11.level);
+    EXPECT_EQ(nullptr, gGraphics.SpriteMesh.vertexBuffer);
+    EXPECT_EQ(0, gGraphics.SpriteMesh.vertexCount);
+    EXPECT_NE(nullptr, gGraphics.whiteTexture);  // start-up went on
 }
 
 TEST(Device, ReleaseForgetsTheDeviceAndPresentThenDoesNothing)
@@ -247,8 +254,7 @@ protected:
         dir = test::TempDir("graphics_frame");
         test::WriteFile(dir + "\\System\\Application.cfg",
                         "WINDOWED true\nWIDTH 320\nHEIGHT 240\nCLEAR_COLOR FF204060\n");
-        test::WriteFile(dir + "\\System\\SpriteShader.hls",
-                        test::ReadFile(test::RunDir() + "\\System\\SpriteShader.hls"));
+        test::CopySpriteFiles(dir);
         test::WriteFile(dir + "\\Scripts\\Start.txt", "");  // the engine's start script
         ASSERT_EQ(1, program.Start(dir)) << messages.Joined();
         // The engine stays out of these frames (no presentation starts, so none sets its

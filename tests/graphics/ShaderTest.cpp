@@ -295,43 +295,46 @@ void SetSpriteConstants(float x, float y, float w, float h, const D3DXCOLOR& col
     Device3D->SetVertexShaderConstantF(0, &c[0][0], 8);
 }
 
-TEST_F(Shaders, SpriteShaderDrawsAtBothLevels)
+// The shipped sprite shader draws the shipped quad at both levels, from either quad's
+// buffers with SpriteMesh's primitives (as sprite drawing does), under the default culling.
+TEST_F(Shaders, SpriteShaderDrawsTheSpriteQuadAtBothLevels)
 {
-    struct SVertex {
-        float x, y, z, u, v;
-    };
-    // The unit quad hanging down from its origin, as a strip.
-    const SVertex quad[] = {{0, 0, 0, 0, 0}, {1, 0, 0, 1, 0}, {0, -1, 0, 0, 1}, {1, -1, 0, 1, 1}};
     ShaderPair ps30 = Keep(gGraphics.CreatePixelShaderFromFile(File("p.psh", PASS_PS_30).c_str()));
     const ShaderPair* shaders[] = {&gGraphics.spriteShader11, &gGraphics.spriteShader30};
+    CMesh* buffers[] = {&gGraphics.SpriteMesh, &gGraphics.SpriteMesh2};
     for (const ShaderPair* vs : shaders) {
-        ASSERT_NE(nullptr, vs->vs);
-        gGraphics.BeginScene();
-        Device3D->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        gGraphics.SetDeclaration(gGraphics.declarations[SPRITE_DECLARATION]);
-        gGraphics.SetVertexShader(vs);
-        if (vs->level >= 30) {
-            gGraphics.SetPixelShader(&ps30);
-        } else {
-            gGraphics.SetPixelShader(nullptr);
-            gGraphics.SetStageModulate();
-            gGraphics.SetWhiteTexture(0);
+        for (CMesh* quad : buffers) {
+            SCOPED_TRACE(testing::Message() << "level " << vs->level << " from SpriteMesh"
+                                            << (quad == buffers[0] ? "" : "2"));
+            ASSERT_NE(nullptr, vs->vs);
+            gGraphics.BeginScene();
+            Device3D->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+            gGraphics.SetDeclaration(gGraphics.declarations[SPRITE_DECLARATION]);
+            gGraphics.SetVertexShader(vs);
+            if (vs->level >= 30) {
+                gGraphics.SetPixelShader(&ps30);
+            } else {
+                gGraphics.SetPixelShader(nullptr);
+                gGraphics.SetStageModulate();
+                gGraphics.SetWhiteTexture(0);
+            }
+            gGraphics.SetZEnable(false);
+            SetSpriteConstants(100, 60, 80, 50, D3DXCOLOR(1.0f, 0.5f, 0.25f, 1.0f));
+            EXPECT_EQ(DWORD(D3DCULL_CCW), test::RenderState(D3DRS_CULLMODE));
+            EXPECT_EQ(D3D_OK, quad->BindBuffers());
+            EXPECT_EQ(D3D_OK, gGraphics.SpriteMesh.RenderPrimitives(0));
+            gGraphics.EndScene();
+            test::Image image;
+            ASSERT_TRUE(test::ReadBackBuffer(image));
+            const int inside[][2] = {{103, 62}, {140, 85}, {177, 106}};
+            for (const auto& p : inside)
+                EXPECT_TRUE(test::ColorNear(0xFF8040, image.At(p[0], p[1]), 2))
+                    << "at " << p[0] << "," << p[1] << std::hex << " " << image.At(p[0], p[1]);
+            const int outside[][2] = {{96, 85}, {184, 85}, {140, 55}, {140, 113}};
+            for (const auto& p : outside)
+                EXPECT_TRUE(test::ColorNear(0, image.At(p[0], p[1]), 0))
+                    << "at " << p[0] << "," << p[1];
         }
-        gGraphics.SetZEnable(false);
-        SetSpriteConstants(100, 60, 80, 50, D3DXCOLOR(1.0f, 0.5f, 0.25f, 1.0f));
-        EXPECT_EQ(D3D_OK, Device3D->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(SVertex)));
-        gGraphics.EndScene();
-        test::Image image;
-        ASSERT_TRUE(test::ReadBackBuffer(image));
-        const int inside[][2] = {{103, 62}, {140, 85}, {177, 106}};
-        for (const auto& p : inside)
-            EXPECT_TRUE(test::ColorNear(0xFF8040, image.At(p[0], p[1]), 2))
-                << vs->level << " at " << p[0] << "," << p[1] << std::hex << " "
-                << image.At(p[0], p[1]);
-        const int outside[][2] = {{96, 85}, {184, 85}, {140, 55}, {140, 113}};
-        for (const auto& p : outside)
-            EXPECT_TRUE(test::ColorNear(0, image.At(p[0], p[1]), 0))
-                << vs->level << " at " << p[0] << "," << p[1];
     }
 }
 

@@ -30,8 +30,7 @@ std::string TestDevice::DataDir()
     static std::string dir;
     if (dir.empty()) {
         dir = TempDir("graphics_data");
-        WriteFile(dir + "\\System\\SpriteShader.hls",
-                  ReadFile(RunDir() + "\\System\\SpriteShader.hls"));
+        CopySpriteFiles(dir);
     }
     return dir;
 }
@@ -67,6 +66,12 @@ TestDevice::~TestDevice()
 int TestDevice::Init()
 {
     return gGraphics.Init(window_);
+}
+
+void CopySpriteFiles(const std::string& dir)
+{
+    for (const char* name : {"SpriteShader.hls", "SpriteMesh.msh", "SpriteMesh2.msh"})
+        WriteFile(dir + "\\System\\" + name, ReadFile(RunDir() + "\\System\\" + name));
 }
 
 DWORD RenderState(D3DRENDERSTATETYPE state)

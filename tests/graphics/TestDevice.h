@@ -1,7 +1,7 @@
 #pragma once
 // A window and a device made directly through gGraphics.Init, for tests that set the device
-// parameters themselves. The current folder is a data folder holding the shipped
-// "System/SpriteShader.hls" while the object lives.
+// parameters themselves. The current folder is a data folder holding the shipped sprite
+// shader and sprite quads while the object lives.
 
 #include "core/Graphics.h"
 
@@ -28,6 +28,9 @@ private:
     HWND window_ = nullptr;
     std::string oldDir_;
 };
+
+// Copies the shipped sprite shader and sprite quads into dir\System.
+void CopySpriteFiles(const std::string& dir);
 
 // The device's value of a render state.
 DWORD RenderState(D3DRENDERSTATETYPE state);

@@ -4,6 +4,7 @@
 #include "core/GraphicsBuffers.h"
 #include "core/Meshes/MeshReader.h"
 #include "core/UsageParams.h"
+#include "tests/support/BareDevice.h"
 #include "tests/support/Harness.h"
 
 #include <windows.h>
@@ -12,26 +13,10 @@ namespace meshtest {
 
 bool EnsureDevice()
 {
-    if (Device3D)
-        return true;
-    HWND window = CreateWindowA("STATIC", "meshes", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr,
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
-    Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-    if (!window || !Direct3D)
+    if (!test::EnsureBareDevice())
         return false;
-    D3DPRESENT_PARAMETERS pp{};
-    pp.Windowed = TRUE;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.BackBufferWidth = 64;
-    pp.BackBufferHeight = 64;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    pp.hDeviceWindow = window;
-    HRESULT hr = Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &Device3D);
     gGraphics.vsLevel = 30;
-    return SUCCEEDED(hr) && Device3D;
+    return true;
 }
 
 std::string WriteMesh(const std::string& name, const std::string& text)

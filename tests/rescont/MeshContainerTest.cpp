@@ -1,6 +1,7 @@
 #include "tests/rescont/ResourceFixture.h"
 
 #include "core/Core.h"
+#include "core/UsageParams.h"
 #include "engine/MeshContainer.h"
 
 #include <string>
@@ -13,13 +14,14 @@ struct SLoadCall {
     std::string path;
     uint32_t format;
     int flags;
+    int clones;  // the usage parameters the reader sees
 };
 std::vector<SLoadCall> gLoads;
 int gLoadResult = 0;
 
 int FakeLoader(const char* path, CMesh*, uint32_t format, int flags)
 {
-    gLoads.push_back({path, format, flags});
+    gLoads.push_back({path, format, flags, int(gUsageParams.clones)});
     return gLoadResult;
 }
 
@@ -51,6 +53,8 @@ TEST_F(MeshContainerTest, BlocksComeInEitherOrderBeforeThePath)
     EXPECT_EQ(0x112u, gLoads[0].format);
     EXPECT_EQ(0, gLoads[0].flags);
     EXPECT_EQ(0x2u, gLoads[1].format);
+    EXPECT_EQ(3, gLoads[0].clones);
+    EXPECT_EQ(1, gLoads[1].clones);
     const CEngineMesh* tree = meshes.GetMesh(1);
     EXPECT_STREQ("Tree", tree->name);
     EXPECT_STREQ("Trees/tree.msh", tree->path);
@@ -76,6 +80,7 @@ TEST_F(MeshContainerTest, DefaultFormatServesAnElementWithoutFvf)
     EXPECT_EQ(1, Scan(Open("\"plain.msh\"")));
     ASSERT_EQ(1u, gLoads.size());
     EXPECT_EQ(0x112u, gLoads[0].format);
+    EXPECT_EQ(1, gLoads[0].clones);
     EXPECT_EQ(0x112u, meshes.GetMesh(1)->mesh.vertexFormat);
 }
 
@@ -143,8 +148,8 @@ TEST_F(MeshContainerTest, LoadMeshSharesPathsSkipsIndicesAndRunsOutWithoutShutdo
     EXPECT_EQ(0, gLoads[0].flags);
     EXPECT_EQ(32, gLoads[1].flags);
     EXPECT_EQ(0x12u, gLoads[1].format);
-    EXPECT_EQ(MESH_FLAG_PRESENTATION, meshes.GetMesh(1)->mesh.flags & MESH_FLAG_PRESENTATION);
-    EXPECT_EQ(0u, meshes.GetMesh(2)->mesh.flags & MESH_FLAG_PRESENTATION);
+    EXPECT_EQ(MESH_PRESENTATION, meshes.GetMesh(1)->mesh.flags & MESH_PRESENTATION);
+    EXPECT_EQ(0u, meshes.GetMesh(2)->mesh.flags & MESH_PRESENTATION);
     EXPECT_EQ(0, meshes.LoadMesh("frame3.msh", 0x2, 0));
     ASSERT_EQ(1u, messages.Count());
     EXPECT_EQ("MeshContainer:  meshes limit is exceed.", messages.Texts()[0]);
@@ -158,7 +163,7 @@ TEST_F(MeshContainerTest, FailedLoadsKeepNoNameAndPresentationMeshesAreReleased)
     EXPECT_EQ(0, Scan(Open("Broken FVF [ xyz ] \"broken.msh\""), 1));
     EXPECT_EQ(0, meshes.FindMesh("Broken"));
     EXPECT_EQ(0, meshes.FindMeshPath(""));
-    EXPECT_EQ(MESH_FLAG_PRESENTATION, meshes.GetMesh(2)->mesh.flags);
+    EXPECT_EQ(MESH_PRESENTATION, meshes.GetMesh(2)->mesh.flags);
     gLoadResult = 0;
     EXPECT_EQ(3, Scan(Open("Shown FVF [ xyz ] \"shown.msh\""), 1));
 
@@ -173,6 +178,37 @@ TEST_F(MeshContainerTest, FailedLoadsKeepNoNameAndPresentationMeshesAreReleased)
     EXPECT_EQ(2, meshes.meshes.FreeCount());
     // Freed records are taken again, last freed first.
     EXPECT_EQ(3, Scan(Open("Again FVF [ xyz ] \"again.msh\"")));
+}
+
+TEST_F(MeshContainerTest, RealReaderLoadsAndReleaseFreesTheBuffers)
+{
+    meshes.loader = ::LoadMesh;
+    WriteFile("quad.msh", "NumVertices 4\nNumPrimitives 2\nMESH\n4\n-1 -1 0.5\n-1 1 0.5\n1 1 0.5\n"
+                          "1 -1 0.5\nindices 2\n0 1 2\n0 2 3\n");
+    FILE* f = Open("Quad USAGE [ pool_managed ] FVF [ xyz ] \"" + Dir() + "quad.msh\"\n"
+                   "Lost FVF [ xyz ] \"" + Dir() + "lost.msh\" NEXT");
+    ASSERT_EQ(1, Scan(f)) << messages.Joined();
+    EXPECT_EQ(0, Scan(f));
+    EXPECT_EQ("NEXT", NextWord(f));
+    CEngineMesh* quad = meshes.GetMesh(1);
+    EXPECT_EQ(4, quad->mesh.vertexCount);
+    EXPECT_EQ(2, quad->mesh.primitiveCount);
+    EXPECT_NE(nullptr, quad->mesh.vertexBuffer);
+    EXPECT_EQ(0, meshes.FindMesh("Lost"));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_NE(std::string::npos, messages.Texts()[0].find("lost.msh"));
+    meshes.ReleaseMesh(1);
+    EXPECT_EQ(nullptr, quad->mesh.vertexBuffer);
+    EXPECT_EQ(0, meshes.FindMesh("Quad"));
+}
+
+TEST_F(MeshContainerTest, LongNamesAndPathsAreCut)
+{
+    const std::string name(80, 'm');
+    const std::string path(300, 'p');
+    EXPECT_EQ(1, Scan(Open(name + " FVF [ xyz ] \"" + path + "\"")));
+    EXPECT_EQ(std::string(MESH_NAME_SIZE - 1, 'm'), meshes.GetMesh(1)->name);
+    EXPECT_EQ(std::string(MESH_PATH_SIZE - 1, 'p'), meshes.GetMesh(1)->path);
 }
 
 // Declarators are created on the sample's device.

@@ -156,6 +156,25 @@ TEST_F(ShaderContainerTest, MissingFileIsReportedByTheGraphicsLayer)
     EXPECT_EQ(nullptr, shaders.GetVertexShader(1).vs);
 }
 
+TEST_F(ShaderContainerTest, OneDefinerPerFamilyLongNamesAreCutAndEndOfFileEndsTheList)
+{
+    const std::string longName(40, 'N');
+    FILE* f = Open("Pair Definer: { RC_TWO RC_FOUR }; \"Scale.vsh\"\n" + longName + " \"Scale.vsh\"");
+    EXPECT_EQ(0, shaders.ScanVertexShader(f));
+    EXPECT_EQ(0, shaders.ScanVertexShader(f));
+    EXPECT_EQ(2, shaders.shaders.At(1)->variants);
+    EXPECT_EQ(std::string(SHADER_NAME_SIZE - 1, 'N'), shaders.shaders.At(3)->name);
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("ShaderContainer:  shader 'Pair' takes one definer; 'RC_FOUR' is ignored.",
+              messages.Texts()[0]);
+    // A list cut by the end of the file ends there.
+    messages.Clear();
+    EXPECT_EQ(0, shaders.ScanVertexShader(Open("Cut Definer: { RC_TWO")));
+    EXPECT_EQ(0, shaders.ScanShaderTable(Open("Open { VertexConstants: { R S C 0 ClearColor 1")));
+    EXPECT_EQ(1, shaders.GetTable(1)->vertex.count);
+    EXPECT_EQ(0, shaders.ScanPixelShader(Open("CutPixel { Definer: {")));
+}
+
 TEST_F(ShaderContainerTest, SectionWords)
 {
     CShaderContainer other;

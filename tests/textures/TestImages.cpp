@@ -1,5 +1,7 @@
 #include "tests/textures/TestImages.h"
 
+#include "tests/support/BareDevice.h"
+
 #include "core/Graphics.h"
 #include "core/Textures.h"
 
@@ -60,37 +62,10 @@ class DeviceEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
     {
-        window = CreateWindowA("STATIC", "textures", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-        Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(nullptr, Direct3D);
-        D3DPRESENT_PARAMETERS pp = {};
-        pp.Windowed = TRUE;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.BackBufferWidth = 64;
-        pp.BackBufferHeight = 64;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
-        pp.hDeviceWindow = window;
-        ASSERT_EQ(D3D_OK, Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                                                 &Device3D));
+        ASSERT_TRUE(test::EnsureBareDevice());
         ResetUsageParams();
     }
-    void TearDown() override
-    {
-        if (Device3D)
-            Device3D->Release();
-        if (Direct3D)
-            Direct3D->Release();
-        Device3D = nullptr;
-        Direct3D = nullptr;
-        DestroyWindow(window);
-    }
-
-private:
-    HWND window = nullptr;
+    void TearDown() override { test::ReleaseBareDevice(); }
 };
 
 ::testing::Environment* const gDeviceEnvironment =

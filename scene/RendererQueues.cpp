@@ -1,0 +1,208 @@
+// The renderer's frame lists: filled by the unit walk during the process step, read by
+// the render step, emptied by the next ResetFrame. A deleted unit leaves a null slot.
+
+#include "scene/Renderer.h"
+
+#include "core/Graphics.h"
+#include "core/Messages.h"
+#include "engine/ClassTemplate.h"
+#include "engine/Controls3D.h"
+#include "engine/ShaderContainer.h"
+#include "engine/UnitInspector.h"
+#include "scene/Geometry.h"
+
+#include <algorithm>
+
+namespace {
+
+void ClearQueues(std::vector<SRenderQueue>& queues)
+{
+    for (SRenderQueue& queue : queues) queue.count = 0;
+}
+
+template <typename T>
+void NullEntries(std::vector<T*>& list, const CAtom* unit)
+{
+    std::replace(list.begin(), list.end(), const_cast<CAtom*>(unit), static_cast<CAtom*>(nullptr));
+}
+
+} // namespace
+
+bool CRenderer::IsGeometry(const CAtom* unit)
+{
+    return unit->SysControls & SYS_GEOMETRY;
+}
+
+void CRenderer::ClearQueuedBits()
+{
+    for (SRenderQueue& queue : queues)
+        for (int i = 0; i < queue.count; ++i)
+            if (CAtom* unit = queue.units[size_t(i)]) unit->state &= ~uint32_t(UNIT_QUEUED);
+}
+
+void CRenderer::ResetFrame()
+{
+    ClearQueuedBits();
+    ClearQueues(queues);
+    ClearQueues(reflectionQueues);
+    ClearQueues(controlQueues);
+    lights.clear();
+    diffuseLights.clear();
+    specularLights.clear();
+    shadowCasters.clear();
+    shadowCameras.clear();
+    shadowReceivers = 0;
+    renderObjects = 0;
+    paletteOffset = PALETTE_START;
+    mWorld = nullptr;
+    currentMesh = nullptr;
+    deferredSkeletons.clear();
+    if (gControls3D) gControls3D->ClearFrameControls();
+    glowingUnits = 0;
+    if (gShaderContainer) gShaderContainer->ResetFlowRegisters();
+}
+
+// The units may be gone already (engine reset): their bits are not touched.
+void CRenderer::ResetQueues()
+{
+    ClearQueues(queues);
+    ClearQueues(reflectionQueues);
+    ClearQueues(controlQueues);
+    shadowCameras.clear();
+    shadowCasters.clear();
+    shadowReceivers = 0;
+    deferredSkeletons.clear();
+    clearColor = D3DXCOLOR(gGraphics.clearColor);
+    lights.clear();
+    diffuseLights.clear();
+    specularLights.clear();
+    diffuseLights.shrink_to_fit();
+    specularLights.shrink_to_fit();
+}
+
+bool CRenderer::QueueIndexValid(const CAtom* unit) const
+{
+    return unit->RenderQueue > 0 && unit->RenderQueue < QueueCount;
+}
+
+void CRenderer::PutInRenderQueue(CAtom* unit)
+{
+    if (!unit || (unit->state & UNIT_QUEUED)) return;
+    if (renderObjects >= MaxRenderObjects) {
+        WarningBox(&warningBudget, "CRenderer::PutInRenderQueue  Warning:  MaxRenderObjects limit is exceed.",
+                   nullptr);
+        return;
+    }
+    if (!QueueIndexValid(unit)) {
+        WarningBox(&warningBudget, "CRenderer::PutInRenderQueue  Error:  unit '", unit->name,
+                   "' have improper RenderQueue", nullptr);
+        return;
+    }
+    SRenderQueue& queue = queues[unit->RenderQueue];
+    if (queue.count >= InQueueCount) {
+        WarningBox(&warningBudget, "CRenderer::PutInRenderQueue  Warning:  GeneralQueues list is overflow.",
+                   nullptr);
+        return;
+    }
+    if (IsGeometry(unit)) PrepareGeometry(static_cast<CGeometry*>(unit));
+    unit->state |= UNIT_QUEUED;
+    queue.units[size_t(queue.count++)] = unit;
+    if (unit->state & UNIT_VISIBLE) return;
+    unit->state |= UNIT_VISIBLE;
+    unit->OnShow();
+}
+
+// A queued geometry unit's frame data: its render object and palette offset, and the
+// auxiliary billboard its class asks for, made once.
+void CRenderer::PrepareGeometry(CGeometry* unit)
+{
+    GiveRenderObject(unit);
+    const CClassTemplate* tmpl = unit->classTemplate;
+    if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector)
+        unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
+}
+
+// A control beyond the per-frame arrays is warned and gets no index of its own.
+void CRenderer::GiveRenderObject(CAtom* unit)
+{
+    if (!unit || !IsGeometry(unit)) return;
+    if (renderObjects >= MaxRenderObjects) {
+        WarningBox(&warningBudget, "CRenderer::PutInRenderQueue  Warning:  MaxRenderObjects limit is exceed.",
+                   nullptr);
+        return;
+    }
+    auto* geometry = static_cast<CGeometry*>(unit);
+    geometry->bonePaletteOffset = 0;
+    geometry->renderObject = uint16_t(renderObjects++);
+}
+
+void CRenderer::PutReflectionCaster(CAtom* unit)
+{
+    if (!unit) return;
+    if (!QueueIndexValid(unit)) {
+        WarningBox(&warningBudget, "CRenderer::PutReflectionCaster  Error:  unit '", unit->name,
+                   "' have improper RenderQueue", nullptr);
+        return;
+    }
+    SRenderQueue& queue = reflectionQueues[unit->RenderQueue];
+    if (queue.count >= InQueueCount) {
+        WarningBox(&warningBudget, "CRenderer::PutReflectionCaster  Warning:  ReflCasterQueues list is overflow.",
+                   nullptr);
+        return;
+    }
+    queue.units[size_t(queue.count++)] = unit;
+}
+
+void CRenderer::PutShadowCamera(CAtom* camera)
+{
+    if (camera) shadowCameras.push_back(camera);
+}
+
+void CRenderer::PutShadowCaster(CAtom* unit)
+{
+    if (!unit) return;
+    if (!IsGeometry(unit) || unit->type < 4) {
+        WarningBox(&warningBudget, "CRenderer::PutShadowCaster  Error:  unit '", unit->name, "' is not geometry",
+                   nullptr);
+        return;
+    }
+    shadowCasters.push_back(unit);
+}
+
+void CRenderer::PutShadowReceiver(CAtom* unit)
+{
+    if (!unit) return;
+    if (!IsGeometry(unit) || unit->type < 4) {
+        WarningBox(&warningBudget, "CRenderer::PutShadowReceiver  Error:  unit '", unit->name,
+                   "' is not geometry", nullptr);
+        return;
+    }
+    ++shadowReceivers;
+}
+
+void CRenderer::ForgetUnit(const CAtom* unit)
+{
+    if (!unit) return;
+    for (std::vector<SRenderQueue>* list : {&queues, &reflectionQueues, &controlQueues})
+        for (SRenderQueue& queue : *list) NullEntries(queue.units, unit);
+    NullEntries(shadowCasters, unit);
+    NullEntries(shadowCameras, unit);
+    NullEntries(lights, unit);
+    NullEntries(deferredSkeletons, unit);
+}
+
+float* CRenderer::TakeBonePalette(const CAtom* unit, int* boneCount)
+{
+    if (*boneCount > MAX_BONES_PER_OBJECT) {
+        char count[16];
+        snprintf(count, sizeof count, "%d", *boneCount);
+        WarningBox(&warningBudget, "CRenderer  Warning:  unit '", unit->name, "' has ", count,
+                   " bones; only 64 are drawn.", nullptr);
+        *boneCount = MAX_BONES_PER_OBJECT;
+    }
+    const size_t floats = size_t(*boneCount) * BONE_FLOATS;
+    if (size_t(paletteOffset) + floats > bonePalette.size()) return nullptr;
+    float* room = bonePalette.data() + paletteOffset;
+    paletteOffset += int(floats);
+    return room;
+}
