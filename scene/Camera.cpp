@@ -5,6 +5,7 @@
 #include "core/Input.h"
 #include "core/Messages.h"
 #include "engine/Engine.h"
+#include "scene/Renderer.h"
 
 #include <algorithm>
 #include <iterator>
@@ -132,7 +133,7 @@ uint32_t CCamera::GetParamIndex(const char* param)
 {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
-    if (StrEqual(param, "At") || StrEqual(param, "Target")) return WordIndex(offsetof(CCamera, target));
+    if (StrEqual(param, "At") || StrEqual(param, "Target")) return uint32_t(offsetof(CCamera, target) / 4);
 #pragma GCC diagnostic pop
     return CAtom::GetParamIndex(param);
 }
@@ -211,6 +212,7 @@ void CCamera::LookThrough()
 void CCamera::SendView()
 {
     gGraphics.SetCamera(&gCameraView);
+    if (gRenderer) gRenderer->SetViewProj(gGraphics.view, gGraphics.projection);
 }
 
 uint32_t CCamera::DoIdle()

@@ -71,4 +71,39 @@ TEST_F(SampleTest, TheColumnRightOfTheViewIsGrey)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// Where the camera sees each building, the picture shows its wall colour.
+TEST_F(SampleTest, TheBuildingsShowInTheirWallColoursWhereTheCameraSeesThem)
+{
+    struct SBuilding {
+        const char* name;
+        D3DXVECTOR3 centre;  // on the site, at half the building's height
+        uint32_t wall;
+    };
+    const SBuilding buildings[] = {
+        {"B1Floor5", {-52.0f, 17.0f, 42.0f}, 0xFFB5553C},
+        {"B2Floor3", {58.0f, 11.0f, 30.0f}, 0xFFE4D6B8},
+        {"B3Floor6", {4.0f, 21.0f, -48.0f}, 0xFFC9D3DC},
+    };
+    ASSERT_TRUE(program.RunFrames(3));
+    const test::Image image = Frame();
+    D3DVIEWPORT9 view = gEngine->view;
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    for (const SBuilding& b : buildings) {
+        ASSERT_NE(nullptr, gIUnitInspector->FindUnitByName(b.name));
+        D3DXVECTOR3 screen;
+        D3DXVec3Project(&screen, &b.centre, &view, &gGraphics.projection, &gGraphics.view, &identity);
+        const int cx = int(screen.x), cy = int(screen.y);
+        ASSERT_TRUE(cx >= 6 && cx < int(view.Width) - 6 && cy >= 6 && cy < int(view.Height) - 6) << b.name;
+        int matching = 0;
+        for (int y = cy - 6; y <= cy + 6; ++y)
+            for (int x = cx - 6; x <= cx + 6; ++x)
+                matching += test::ColorNear(image.At(x, y), b.wall, 24);
+        EXPECT_GE(matching, 20) << b.name << " at " << cx << "," << cy << std::hex << " shows " << image.At(cx, cy);
+    }
+    // Above the site the view shows the clear colour, not a building colour.
+    EXPECT_FALSE(test::ColorNear(image.At(10, 10), 0xFFB5553C, 24));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 } // namespace
