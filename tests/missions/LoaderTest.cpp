@@ -5,6 +5,8 @@
 
 #include "core/Core.h"
 #include "engine/Engine.h"
+#include "engine/Nations.h"
+#include "engine/Parser.h"
 #include "scene/Camera.h"
 
 #include <cstring>
@@ -286,6 +288,38 @@ TEST_F(StartTest, OnlyRelativePathsAreMadeFullAgainstTheProgramFolder)
     EXPECT_EQ((std::vector<std::string>{"Abs"}), UnitNames());
     StrCopy(gBaseDir, sizeof gBaseDir, saved.c_str());
     EXPECT_TRUE(Problems().empty()) << messages.Joined();
+}
+
+TEST_F(StartTest, WithAGamerNationTheStartIsQuietAndUnitsTakeTheNationBeforeThem)
+{
+    const std::string script = Write("Nations.txt", "Nations [ NationCount: 3 ]\n"
+                                                    "NATION \"Viewer\" { };\nNATION \"Other\" { blabla };\n"
+                                                    "GamerNation: \"Viewer\"\n");
+    ASSERT_EQ(0, gIParser->LoadScript(script.c_str()));
+    ASSERT_NE(nullptr, gNations->gamerNation);
+    EXPECT_EQ(2u, gNations->FindNation("Other")->mask);
+    const std::string path = Write("Sides.txt", "Units: { Marker nation: \"Other\" Marker Marker\n"
+                                                "nation: \"Nobody\" Marker };");
+    ASSERT_EQ(0, StartAndProcess(path));
+    std::vector<CAtom*> markers;
+    gIUnitInspector->CollectUnitsOfClass(markers, "Marker");
+    ASSERT_EQ(4u, markers.size());
+    CNation* other = gNations->FindNation("Other");
+    EXPECT_EQ(nullptr, markers[0]->nation);
+    EXPECT_EQ(other, markers[1]->nation);
+    EXPECT_EQ(other, markers[2]->nation);
+    EXPECT_EQ(nullptr, markers[3]->nation);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(StartTest, NationsBeyondTheirCountEndTheProgram)
+{
+    const std::string script = Write("Nations.txt", "Nations [ NationCount: 2 ]\n"
+                                                    "NATION \"A\" { wings };\nNATION \"B\" { };\n");
+    EXPECT_NE(0, gIParser->LoadScript(script.c_str()));
+    EXPECT_EQ(1, gExitCode);
+    EXPECT_EQ((std::vector<std::string>{"For nation 'A' undefined string 'wings'.", "Nations:  nations limit is exceed."}),
+              messages.Texts());
 }
 
 } // namespace

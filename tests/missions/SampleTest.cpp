@@ -5,6 +5,10 @@
 #include "core/Graphics.h"
 #include "engine/Engine.h"
 #include "engine/MissionLoader.h"
+#include "engine/MeshContainer.h"
+#include "engine/Parser.h"
+#include "engine/TexContainer.h"
+#include "core/Meshes/MeshTextures.h"
 #include "engine/UnitInspector.h"
 #include "scene/Camera.h"
 #include "scene/Geometry.h"
@@ -104,6 +108,56 @@ TEST_F(SampleTest, TheBuildingsShowInTheirWallColoursWhereTheCameraSeesThem)
     // Above the site the view shows the clear colour, not a building colour.
     EXPECT_FALSE(test::ColorNear(image.At(10, 10), 0xFFB5553C, 24));
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// Textures a presentation declares live as long as it runs; those of the scripts stay.
+TEST_F(SampleTest, PresentationTexturesAreReleasedAtTheSwitchAndScriptTexturesStay)
+{
+    ASSERT_TRUE(program.RunFrames(1));
+    const std::string dir = test::TempDir("missions_resources");
+    const std::string textures = test::RunDir() + "\\Textures\\KestrelVale\\";
+    test::WriteFile(dir + "\\Script.txt", "TexContainer [ TexCount: 16 ]\nTEXTURE ScriptTex \"" + textures +
+                                               "Ground.tga\"\n");
+    ASSERT_EQ(0, gIParser->LoadScript((dir + "\\Script.txt").c_str())) << messages.Joined();
+    const uint16_t script = gITexContainer->FindTexture("ScriptTex");
+    ASSERT_NE(0, script);
+
+    test::WriteFile(dir + "\\One.txt", "Texture: ShownTex \"" + textures + "Glass.tga\"\nUnits: { MainCamera };\n");
+    test::WriteFile(dir + "\\Two.txt", "Units: { MainCamera };\n");
+    gIMissionLoader->StartMission(dir + "\\One.txt");
+    ASSERT_TRUE(program.RunFrames(1));
+    const uint16_t shown = gITexContainer->FindTexture("ShownTex");
+    ASSERT_NE(0, shown);
+    EXPECT_NE(nullptr, gITexContainer->GetTexture(shown));
+
+    gIMissionLoader->StartMission(dir + "\\Two.txt");
+    ASSERT_TRUE(program.RunFrames(1));
+    EXPECT_TRUE(gMissionLoader->Running());
+    EXPECT_EQ(0, gITexContainer->FindTexture("ShownTex"));
+    EXPECT_EQ(nullptr, gITexContainer->GetTexture(shown));
+    EXPECT_EQ(script, gITexContainer->FindTexture("ScriptTex"));
+    EXPECT_NE(nullptr, gITexContainer->GetTexture(script));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// A texture file named by several meshes is loaded once; a missing one is reported.
+TEST_F(SampleTest, MeshesShareTheTexturesTheyNameAndReportMissingOnes)
+{
+    ASSERT_TRUE(program.RunFrames(1));
+    const int walls = gMeshTextures.Find((std::string(gBaseDir) + "Textures\\KestrelVale\\Building1Walls.tga").c_str());
+    ASSERT_GE(walls, 0);
+    EXPECT_EQ(3, gMeshTextures.entries[walls].refCount);  // hall, floor and attic
+    EXPECT_NE(nullptr, gMeshTextures.entries[walls].texture);
+
+    const std::string dir = test::TempDir("missions_mesh_texture");
+    std::string text = test::ReadFile(test::RunDir() + "\\Meshes\\KestrelVale\\Ground.msh");
+    const std::string named = "Textures\\KestrelVale\\Ground.tga";
+    ASSERT_NE(std::string::npos, text.find(named));
+    text.replace(text.find(named), named.size(), "Missing.tga");
+    test::WriteFile(dir + "\\Bare.msh", text);
+    EXPECT_NE(0, gIMeshContainer->LoadMesh((dir + "\\Bare.msh").c_str(), 0x112, 1));
+    ASSERT_EQ(1u, messages.Count());
+    EXPECT_EQ("In mesh:  '" + dir + "\\Bare.msh' \n\n  texture file:  'Missing.tga'  not found", messages.Texts()[0]);
 }
 
 } // namespace
