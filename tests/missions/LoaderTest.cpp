@@ -120,6 +120,20 @@ TEST_F(FileTest, AnIncludeCycleIsRefusedAndTheStartGoesOn)
     EXPECT_NE(std::string::npos, problems[1].find("A.txt' includes itself."));
 }
 
+TEST_F(FileTest, IncludesNestedDeeperThanTheStackHoldsAreRefused)
+{
+    const int files = int(MAX_MISSION_FILE_DEPTH) + 2;
+    for (int i = 1; i < files; ++i)
+        Write("Level" + std::to_string(i) + ".txt", "MissionFile: \"Level" + std::to_string(i + 1) + ".txt\"\n");
+    Write("Level" + std::to_string(files) + ".txt", "Units: { Marker };\n");
+    ASSERT_EQ(0, StartAndProcess(dir + "\\Level1.txt"));
+    EXPECT_EQ(0, UnitCount());  // the innermost file was never read
+    ASSERT_EQ(1u, Problems().size()) << messages.Joined();
+    EXPECT_EQ(0u, Problems()[0].rfind("CMissionLoader::LoadMission error:  mission files are nested too deep at '", 0));
+    EXPECT_NE(std::string::npos, Problems()[0].find("Level" + std::to_string(MAX_MISSION_FILE_DEPTH + 1) + ".txt'."));
+    EXPECT_TRUE(gMissionLoader->fileStack.empty());
+}
+
 // A recorded failure as the file's last item decides nothing, whatever follows it.
 TEST_F(FileTest, TheResultDoesNotDependOnTheFileEnding)
 {
