@@ -73,6 +73,20 @@ TEST_F(CameraTest, ClassAndPresentationKeywordsSetTheCamera)
     EXPECT_FLOAT_EQ(0.01f, cam->Speed);
 }
 
+// A class block that runs into the end of its file answers -2, not 0.
+TEST_F(CameraTest, AClassBlockCutByTheEndOfTheFileAnswersMinusTwo)
+{
+    const std::string path = Write("Cut.txt", "Near: 3.5 Focus: 90 RotationParams: { Speed: 0.5 };");
+    FILE* file = fopen(path.c_str(), "r");
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(-2, camera.ScanNativePropertyes(file, nullptr));
+    fclose(file);
+    EXPECT_FLOAT_EQ(3.5f, camera.zNear);
+    EXPECT_NEAR(1.5707964f, camera.fov, 1e-6f);
+    EXPECT_FLOAT_EQ(0.5f, camera.Speed);
+    EXPECT_EQ(D3DXVECTOR4(0, -100, 80, 1), camera.Pos);  // the camera's own default eye
+}
+
 TEST_F(CameraTest, TheTargetIsAShaderParameter)
 {
     const uint32_t index = camera.GetParamIndex("At");
