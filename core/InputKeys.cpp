@@ -129,10 +129,21 @@ uint8_t CInput::CharacterOf(uint8_t code, const BYTE* keyboardState) const
     return uint8_t(out & 0xFF);
 }
 
+// Any character key down takes the frame from the key handlers, even while its character
+// is held back by the repeat or it is not the key that types.
 bool CInput::TranslateText()
 {
     BYTE state[256];
-    const uint8_t code = GetKeyboardState(state) ? PickTextKey(state[VK_NUMLOCK] != 0) : 0;
+    const bool read = GetKeyboardState(state) != 0;
+    const bool numLock = read && state[VK_NUMLOCK] != 0;
+    if (!read || !FindTextKey(numLock, false)) {
+        charRepeatTime = 0.0f;
+        charRepeatInterval = 0.0f;
+        textKey = 0;
+        return false;
+    }
+    charProduced = 1;
+    const uint8_t code = PickTextKey(numLock);
     const uint8_t typed = code ? CharacterOf(code, state) : 0;
     if (!typed || code != textKey) {
         charRepeatTime = 0.0f;
@@ -140,8 +151,7 @@ bool CInput::TranslateText()
         textKey = typed ? code : 0;
     }
     if (!typed)
-        return false;
-    charProduced = 1;
+        return true;
     charRepeatTime += gFrameTimer.step;
     if (charRepeatTime >= charRepeatInterval) {
         charRepeatTime -= charRepeatInterval;
