@@ -3,6 +3,7 @@
 #include "gui/BaseWin.h"
 
 #include "core/FrameTimer.h"
+#include "core/Messages.h"
 #include "gui/WinSuperior.h"
 
 namespace {
@@ -43,7 +44,7 @@ void CBaseWin::Show(int visible)
         const bool replacing = gWinSuperior.pWinPusher && gWinSuperior.pWinPusher != this;
         gWinSuperior.PushModal();
         if (replacing)
-            gWinSuperior.ReportSecondModal();
+            MsgBox("PROGRAMMER ERROR:  pWinPusher!=NULL.");
         gWinSuperior.pWinPusher = this;
     }
     if (visible == 1)

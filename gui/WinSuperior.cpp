@@ -202,11 +202,6 @@ void CWinSuperior::PopModal()
     pWinPusher = nullptr;
 }
 
-void CWinSuperior::ReportSecondModal()
-{
-    MsgBox("PROGRAMMER ERROR:  pWinPusher!=NULL.");
-}
-
 int CWinSuperior::CaretBlink()
 {
     caretTimer += gFrameTimer.step;

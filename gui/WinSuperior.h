@@ -72,7 +72,6 @@ struct CWinSuperior {
 
     void PushModal();
     void PopModal();
-    void ReportSecondModal();
 
     int CaretBlink();
     // Makes the window current (per-frame and drawing events) or the window under the
