@@ -110,11 +110,13 @@ void CBaseWin::MakeToggle(int offsetX, int offsetY)
     checkPosition[2] = 0.0f;
 }
 
-// A mouse outside the texture is never hot.
+// Without a mask the whole rectangle is hot; a mouse outside the texture never is.
 bool CBaseWin::HitTestPixel() const
 {
-    if (!texture || !hitMask)
+    if (!texture)
         return false;
+    if (!hitMask)
+        return true;
     D3DSURFACE_DESC desc;
     if (FAILED(texture->GetLevelDesc(0, &desc)))
         return false;

@@ -153,7 +153,7 @@ public:
     void MakeToggle(int offsetX, int offsetY);
     int IsToggled() const { return toggled; }
     void SetHitMask(const uint8_t* mask) { hitMask = mask; }
-    // Whether the texel under the mouse is hot in the hit mask.
+    // Whether the texel under the mouse is hot in the hit mask; false without texture.
     bool HitTestPixel() const;
     void SetClipRect(int l, int t, int r, int b);
 

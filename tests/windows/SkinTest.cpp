@@ -86,7 +86,7 @@ TEST_F(SkinTest, HitMasksAreReadAtTheTexelUnderTheMouse)
     uint8_t mask[8 * 4] = {};
     mask[2 * 8 + 5] = 1;  // texel (5, 2)
     CBaseWin* win = gWinSuperior.AddWin(100, 200, 4, 2, nullptr, tex, 3, 1, 6, 2, 0, 0);
-    EXPECT_FALSE(win->HitTestPixel());  // no mask: this test never says hot
+    EXPECT_TRUE(win->HitTestPixel());  // no mask: the whole rectangle is hot
     win->SetHitMask(mask);
 
     const int oldX = gInput.mouseX, oldY = gInput.mouseY;
@@ -99,6 +99,8 @@ TEST_F(SkinTest, HitMasksAreReadAtTheTexelUnderTheMouse)
     EXPECT_FALSE(win->HitTestPixel());
     gInput.mouseX = oldX;
     gInput.mouseY = oldY;
+    win->SetTexture(nullptr);
+    EXPECT_FALSE(win->HitTestPixel());
     gWinSuperior.DeleteWin(&win);
     tex->Release();
 }
