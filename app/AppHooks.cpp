@@ -3,7 +3,9 @@
 #include "core/Config.h"
 #include "core/Core.h"
 #include "engine/CreateEngine.h"
+#include "core/Graphics.h"
 #include "engine/Engine.h"
+#include "engine/MissionLoader.h"
 #include "engine/Parser.h"
 #include "scene/Renderer.h"
 
@@ -15,6 +17,10 @@ namespace {
 
 // The control column on the right of the 3D view.
 constexpr int COLUMN_WIDTH = 250;
+constexpr D3DCOLOR COLUMN_COLOUR = 0xFF808080;
+
+const char* const PRESENTATION_LIST = "Presentations\\List.txt";
+const char* const DEFAULT_PRESENTATION = "Presentations\\KestrelVale.txt";
 
 void SeedRandom()
 {
@@ -45,6 +51,9 @@ int AppStart()
     gIEngine->SetViewRect(0, 0, viewWidth, viewHeight);
     gIRenderer->SetViewport(0, 0, viewWidth, viewHeight);
     gIEngine->SetMode(3, 0);
+    gIMissionLoader->LoadMissionList(PRESENTATION_LIST);
+    // Started by the next engine frame.
+    gIMissionLoader->StartMission(DEFAULT_PRESENTATION);
     gCore.InitStatistic(4, 4, 1);
     return 0;
 }
@@ -57,8 +66,11 @@ void AppProcess()
 
 void AppRender()
 {
-    if (gIEngine)
-        gIEngine->Render();
+    if (!gIEngine)
+        return;
+    gIEngine->Render();
+    gGraphics.ClearRect(AppWindowConfig.width - COLUMN_WIDTH, 0, AppWindowConfig.width,
+                        AppWindowConfig.height, COLUMN_COLOUR);
 }
 
 void AppExit()

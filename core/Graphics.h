@@ -143,6 +143,8 @@ struct CGraphics {
     void BeginSceneOnce();
     void EndSceneOnce();
     void Present(HWND window);
+    // Fills the rectangle (right and bottom exclusive) of the colour target.
+    void ClearRect(int left, int top, int right, int bottom, D3DCOLOR colour);
     void Release();
     int OnDeviceLost(HRESULT result);
     void EndOffscreen();

@@ -372,6 +372,14 @@ void CGraphics::Present(HWND window)
         WarningBox(&presentWarningBudget, "Error in Device3D->Present().", nullptr);
 }
 
+void CGraphics::ClearRect(int left, int top, int right, int bottom, D3DCOLOR colour)
+{
+    if (!Device3D || right <= left || bottom <= top)
+        return;
+    const D3DRECT rect = {left, top, right, bottom};
+    Device3D->Clear(1, &rect, D3DCLEAR_TARGET, colour, 1.0f, 0);
+}
+
 void CGraphics::SetViewport(int x, int y, int width, int height)
 {
     viewport = {DWORD(x), DWORD(y), DWORD(width), DWORD(height), 0.0f, 1.0f};

@@ -1,8 +1,23 @@
 #pragma once
-// CNations: owns the nations and the gamer nation. Until nations are built there is none:
-// FindNation answers null.
+// CNations: owns the nations that units belong to and names the viewer's ("gamer")
+// nation. Scripts size it ("Nations" section), declare nations ("NATION") and pick the
+// gamer nation ("GamerNation:"). A full table asks for shutdown (gExitCode); unknown words
+// are warned (budget 4). Until nation colours and masks are used by units, a nation is a
+// named unit with its bit mask.
 
-class CNation;
+#include "scene/Atom.h"
+
+#include <d3dx9.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+class CNation : public CAtom {
+public:
+    uint32_t mask = 0;  // 1 shifted left by index - 1
+};
 
 class INations {
 public:
@@ -12,9 +27,24 @@ public:
 
 class CNations : public INations {
 public:
-    CNation* FindNation(const char*) override { return nullptr; }
+    CNation* FindNation(const char* name) override;
 
+    // The "Nations" section after its name; 0.
+    int FirstScan(FILE* file);
+    // One "NATION" object after its keyword: 0, or -1 when the table is full.
+    int ScanNation(FILE* file);
+    // "GamerNation:" and its name; 0.
+    int ScanGamerNation(FILE* file);
+
+    int32_t warningBudget = 4;
     CNation* gamerNation = nullptr;
+    D3DXCOLOR OurColor{0.0f, 1.0f, 0.0f, 1.0f};
+    D3DXCOLOR EnemyColor{1.0f, 0.0f, 0.0f, 1.0f};
+    D3DXCOLOR AllyColor{1.0f, 1.0f, 0.0f, 1.0f};
+    D3DXCOLOR NeutralColor{0.7f, 0.7f, 0.7f, 1.0f};
+    // NationCount - 1 nations fit (index 0 is never used).
+    int32_t capacity = 0;
+    std::vector<std::unique_ptr<CNation>> nations;
 };
 
 extern CNations* gNations;

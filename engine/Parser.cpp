@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
+#include "engine/Nations.h"
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
@@ -78,7 +79,7 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"ShaderContainer", SECTION,
      [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"MapContainer", SECTION, nullptr, 0},
-    {"Nations", SECTION, nullptr, 0},
+    {"Nations", SECTION, [](CParser&, FILE* f, int) { return gNations ? gNations->FirstScan(f) : NO_MANAGER; }, 0},
     {"UserArrays", SECTION, nullptr, 0},
     {"Fonts", SECTION, nullptr, 0},
     {"ParticleContainer", SECTION, nullptr, 0},
@@ -88,8 +89,9 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
      [](CParser&, FILE* f, int) { return gEngine ? gEngine->ScanWorldParams(f) : NO_MANAGER; }, 0},
 
     {"PARTICLE_SYSTEM", OBJECT, nullptr, 0},
-    {"NATION", OBJECT, nullptr, 0},
-    {"GamerNation:", OBJECT, nullptr, 0},
+    {"NATION", OBJECT, [](CParser&, FILE* f, int) { return gNations ? gNations->ScanNation(f) : NO_MANAGER; }, 0},
+    {"GamerNation:", OBJECT,
+     [](CParser&, FILE* f, int) { return gNations ? gNations->ScanGamerNation(f) : NO_MANAGER; }, 0},
     {"CONTROL_GROUP", OBJECT, nullptr, 0},
     {"WINDOW", OBJECT, nullptr, 1},
     {"BUTTON", OBJECT, nullptr, 2},

@@ -29,7 +29,7 @@ struct SUnitClass {
 };
 const SUnitClass UNIT_CLASSES[] = {
     {1, "ATOM", []() -> CAtom* { return new CAtom; }},
-    {2, "SHADOW_CAMERA", nullptr},
+    {2, "SHADOW_CAMERA", []() -> CAtom* { return new CShadowCamera; }},
     {3, "PARTICLE_EMITTER", nullptr},
     {4, "GEOMETRY", []() -> CAtom* { return new CGeometry; }},
     {5, "SPRITE_2D", nullptr},

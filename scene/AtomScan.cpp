@@ -37,6 +37,13 @@ void ScanUnbracketed(FILE* file, float* values, int n)
     Core::fscan_word(file, word);
 }
 
+void ScanRenderQueue(CAtom& unit, FILE* file)
+{
+    int32_t queue = 0;
+    Core::fscan_int(file, &queue);
+    unit.RenderQueue = uint8_t(queue & 0xFF);
+}
+
 void ScanShaderTable(CAtom& unit, FILE* file)
 {
     char table[Core::WORD_BUFFER_SIZE];
@@ -68,12 +75,7 @@ const SAtomKeyword CLASS_KEYWORDS[] = {
     {"Size:", [](CAtom& u, FILE* f) { Core::fscan_fvec3(f, &u.Size.x); }},
     {"SysControls:", [](CAtom& u, FILE* f) { u.ScanSysControls(f); }},
     {"ShaderTable:", ScanShaderTable},
-    {"RenderQueue:",
-     [](CAtom& u, FILE* f) {
-         int32_t queue = 0;
-         Core::fscan_int(f, &queue);
-         u.RenderQueue = uint8_t(queue & 0xFF);
-     }},
+    {"RenderQueue:", ScanRenderQueue},
     {"StartActions:",
      [](CAtom& u, FILE* f) {
          char opening[Core::WORD_BUFFER_SIZE];
@@ -122,12 +124,7 @@ const SAtomKeyword MISSION_KEYS[] = {
     {"orient:", [](CAtom& u, FILE* f) { ScanDegrees(f, u.Orient); }},
     {"size:", [](CAtom& u, FILE* f) { Core::fscan_fvec3(f, &u.Size.x); }},
     {"color:", [](CAtom& u, FILE* f) { Core::fscan_fvec4(f, &u.Color.r); }},
-    {"render_queue:",
-     [](CAtom& u, FILE* f) {
-         int32_t queue = 0;
-         Core::fscan_int(f, &queue);
-         u.RenderQueue = uint8_t(queue & 0xFF);
-     }},
+    {"render_queue:", ScanRenderQueue},
     {"name:",
      [](CAtom& u, FILE* f) {
          char text[Core::STRING_BUFFER_SIZE];

@@ -35,6 +35,34 @@ uint16_t ScanTextureElement(FILE* file, int presentation)
     return gTexContainer ? gTexContainer->ScanTexture(file, presentation) : 0;
 }
 
+uint16_t FindDeclarator(const char* name)
+{
+    return gMeshContainer ? gMeshContainer->FindVertexDeclarator(name) : 0;
+}
+
+uint16_t FindVertexShader(const char* name)
+{
+    return gIShaderContainer ? gIShaderContainer->FindVertexShader(name) : 0;
+}
+
+uint16_t FindPixelShader(const char* name)
+{
+    return gIShaderContainer ? gIShaderContainer->FindPixelShader(name) : 0;
+}
+
+// A resource named by one word; a name that finds nothing is warned.
+uint16_t ScanResourceName(const CGeometry& unit, FILE* file, const char* what,
+                          uint16_t (*find)(const char*))
+{
+    char name[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, name);
+    const uint16_t index = find(name);
+    if (!index)
+        WarningBox(&gWarningBudget, "Not found ", what, " '", name, "' for UNIT '", unit.name,
+                   "'.", nullptr);
+    return index;
+}
+
 // "TextureN:" keywords: the stage and whether a texture that does not load is warned.
 struct STextureKeyword {
     const char* word;
@@ -100,29 +128,17 @@ const SGeometryKeyword CLASS_KEYWORDS[] = {
     {"MeshFVF:", [](CGeometry& u, FILE* f) { u.MeshFVF = ScanFVF(f); }},
     {"VertDeclarator:",
      [](CGeometry& u, FILE* f) {
-         char name[Core::WORD_BUFFER_SIZE];
-         Core::fscan_word(f, name);
-         const uint16_t index = gMeshContainer ? gMeshContainer->FindVertexDeclarator(name) : 0;
-         if (!index)
-             WarningBox(&gWarningBudget, "Not found vertex declarator '", name, "' for UNIT '", u.name, "'.", nullptr);
+         const uint16_t index = ScanResourceName(u, f, "vertex declarator", FindDeclarator);
          if (u.classTemplate) u.classTemplate->vertexDeclarator = index;
      }},
     {"VertexShader:",
      [](CGeometry& u, FILE* f) {
-         char name[Core::WORD_BUFFER_SIZE];
-         Core::fscan_word(f, name);
-         const uint16_t index = gIShaderContainer ? gIShaderContainer->FindVertexShader(name) : 0;
-         if (!index)
-             WarningBox(&gWarningBudget, "Not found vertex shader '", name, "' for UNIT '", u.name, "'.", nullptr);
+         const uint16_t index = ScanResourceName(u, f, "vertex shader", FindVertexShader);
          if (u.classTemplate) u.classTemplate->vertexShader = index;
      }},
     {"PixelShader:",
      [](CGeometry& u, FILE* f) {
-         char name[Core::WORD_BUFFER_SIZE];
-         Core::fscan_word(f, name);
-         const uint16_t index = gIShaderContainer ? gIShaderContainer->FindPixelShader(name) : 0;
-         if (!index)
-             WarningBox(&gWarningBudget, "Not found pixel shader '", name, "' for UNIT '", u.name, "'.", nullptr);
+         const uint16_t index = ScanResourceName(u, f, "pixel shader", FindPixelShader);
          if (u.classTemplate) u.classTemplate->pixelShader = index;
      }},
     {"Billboard:",

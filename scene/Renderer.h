@@ -106,7 +106,10 @@ public:
     void RenderGlows() {}
     void RenderReflections(CAtom*) {}
     void GatherDataFromAnimations(CAtom*) {}
-    void SetUnitConstants(CAtom*, int) {}
+    // Until shader constants are filled per unit, a geometry unit whose class has no vertex
+    // shader is drawn by the fixed-function pipeline: its world matrix, its mesh's vertex
+    // format, no lighting. Units with shaders are left as they are.
+    void SetUnitConstants(CAtom* unit, int pass);
     void RenderParticles(int) {}
 
     int32_t warningBudget = 2;

@@ -3,10 +3,17 @@
 #include "core/Meshes/Mesh.h"
 #include "core/Meshes/MeshReader.h"
 #include "core/Meshes/MeshStaging.h"
+#include "core/Core.h"
+#include "core/Graphics.h"
 #include "core/Messages.h"
+#include "core/Paths.h"
 #include "core/Strings.h"
+#include "core/Textures.h"
+
+#include <windows.h>
 
 #include <cstring>
+#include <string>
 
 CMeshTextureTable gMeshTextures;
 
@@ -68,21 +75,103 @@ int CMeshTextureTable::Release(int index)
     return 1;
 }
 
-void ResolveTexturePath(char* out, size_t cap, const char* name, const char*)
+namespace {
+
+bool UseIfExists(char* out, size_t cap, const std::string& candidate)
 {
-    StrCopy(out, cap, name ? name : "");
+    if (!FileExists(candidate.c_str()))
+        return false;
+    StrCopy(out, cap, candidate.c_str());
+    return true;
 }
 
-int LoadMeshTexture(const char* meshPath, const char* texturePath, CMesh*, int slot, int flags)
+// The target of a slot: a texture slot of the mesh, or from MESH_MATERIAL_SLOT on the
+// texture of that material; null when there is none.
+bool SlotTarget(CMesh* mesh, int slot, IDirect3DTexture9*** texture, int** index)
 {
+    if (!mesh)
+        return false;
+    if (slot >= 0 && slot < MESH_TEXTURE_SLOTS) {
+        *texture = &mesh->textures[slot].texture;
+        *index = &mesh->textures[slot].index;
+        return true;
+    }
+    const int material = slot - MESH_MATERIAL_SLOT;
+    if (material < 0 || material >= mesh->materialCount || !mesh->materials)
+        return false;
+    *texture = &mesh->materials[material].texture;
+    *index = &mesh->materials[material].textureIndex;
+    return true;
+}
+
+IDirect3DTexture9* LoadTextureFile(const char* path, HRESULT* error)
+{
+    IDirect3DTexture9* texture = nullptr;
+    if (LoadGarbleTexture(path, &texture))
+        return texture;
+    *error = D3DXCreateTextureFromFileExA(Device3D, path, D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0,
+                                          D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE,
+                                          gGraphics.textureColorKey, nullptr, nullptr, &texture);
+    return SUCCEEDED(*error) ? texture : nullptr;
+}
+
+} // namespace
+
+// As written when the file exists; else under the texture folder of the program; else
+// in the program folder; else the file name next to the mesh.
+void ResolveTexturePath(char* out, size_t cap, const char* name, const char* meshPath)
+{
+    out[0] = 0;
+    if (!name || !name[0])
+        return;
+    if (IsAbsolutePath(name) && UseIfExists(out, cap, name))
+        return;
+    if (UseIfExists(out, cap, std::string(gBaseDir) + gTexturesPath + name))
+        return;
+    if (UseIfExists(out, cap, std::string(gBaseDir) + name))
+        return;
+    char folder[MAX_PATH];
+    char file[MAX_PATH];
+    ExtractFilePath(folder, meshPath ? meshPath : "");
+    ExtractFileName(file, name);
+    StrCopy(out, cap, (std::string(folder) + file).c_str());
+}
+
+int LoadMeshTexture(const char* meshPath, const char* texturePath, CMesh* mesh, int slot, int flags)
+{
+    IDirect3DTexture9** target = nullptr;
+    int* targetIndex = nullptr;
+    if (!SlotTarget(mesh, slot, &target, &targetIndex))
+        return -10;
+    const int found = gMeshTextures.Find(texturePath);
+    if (found >= 0) {
+        *target = gMeshTextures.AddRef(found);
+        *targetIndex = found;
+        return 0;
+    }
+    HRESULT error = E_FAIL;
+    IDirect3DTexture9* texture = LoadTextureFile(texturePath, &error);
+    if (texture) {
+        *targetIndex = gMeshTextures.Add(texturePath, texture);
+        *target = *targetIndex >= 0 ? texture : nullptr;
+        if (*targetIndex < 0)
+            texture->Release();
+        return 0;
+    }
     gMeshStaging.AddFailedTexture(texturePath);
     if (flags & LOAD_MESH_QUIET_TEXTURES)
         return 0;
     const int nameSlot = slot >= MESH_MATERIAL_SLOT ? slot - MESH_MATERIAL_SLOT : slot;
-    const char* name = nameSlot >= 0 && nameSlot < MESH_TEXTURE_SLOTS
-                           ? gMeshStaging.textureNames[nameSlot]
-                           : texturePath;
-    MsgBox5("In mesh '", meshPath, "' \n\n  texture '", name,
-            "' is not loaded: mesh textures are not supported.");
+    const char* name = nameSlot >= 0 && nameSlot < MESH_TEXTURE_SLOTS ? gMeshStaging.textureNames[nameSlot]
+                                                                        : texturePath;
+    if (!FileExists(texturePath)) {
+        MsgBox5("In mesh:  '", meshPath, "' \n\n  texture file:  '", name, "'  not found");
+        return -1;
+    }
+    if (error == D3DERR_NOTAVAILABLE) {
+        MsgBox5("In mesh '", meshPath, "' \n\n  for texture '", name, "' error: <D3DERR_NOTAVAILABLE>");
+        return -2;
+    }
+    MsgBox5("In mesh '", meshPath, "' \n\n  for texture '", name, "' undefine error");
     return -10;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The process-wide table of textures shared by meshes (gMeshTextures): one reference-counted
-// entry per texture path. Loading texture files for meshes is not available yet: a mesh
-// that names a texture keeps the slot empty, records the name among the failed texture
-// names and, unless the caller asked for silence, says so in a message.
+// entry per texture path, so a texture file named by many meshes is loaded once. A texture
+// that does not load leaves its slot empty, is recorded among the failed texture names and,
+// unless the caller asked for silence, is reported in a message.
 
 #include <d3d9.h>
 

@@ -4,6 +4,7 @@
 #include "tests/graphics/TestDevice.h"
 
 #include "core/Core.h"
+#include "engine/Engine.h"
 #include "tests/support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -254,8 +255,13 @@ protected:
         test::WriteFile(dir + "\\System\\Application.cfg",
                         "WINDOWED true\nWIDTH 320\nHEIGHT 240\nCLEAR_COLOR FF204060\n");
         test::CopySpriteFiles(dir);
+        test::WriteFile(dir + "\\System\\WinElems.tga",  // the window skin
+                        test::ReadFile(test::RunDir() + "\\System\\WinElems.tga"));
         test::WriteFile(dir + "\\Scripts\\Start.txt", "");  // the engine's start script
         ASSERT_EQ(1, program.Start(dir)) << messages.Joined();
+        // The engine stays out of these frames (no presentation starts, so none sets its
+        // clear colour): only the device's clearing is looked at.
+        gIEngine->Stop();
         gGraphics.viewportWarningBudget = 2;
         gGraphics.renderTargetWarningBudget = 2;
     }
@@ -264,15 +270,17 @@ protected:
     // the one this frame drew (presenting rotates the swap chain's buffers).
     void RenderFrame() { gCore.RenderFrame(); }
 
-    // The colour in the middle of the back buffer and whether the whole picture has it.
+    // The colour in the middle of the 3D view (left of the 250-pixel control column) and
+    // whether the whole view has it.
     D3DCOLOR Picture(bool* uniform)
     {
         test::Image image;
         EXPECT_TRUE(test::ReadBackBuffer(image));
-        D3DCOLOR mid = image.At(image.width / 2, image.height / 2);
+        const int viewWidth = image.width - 250;
+        D3DCOLOR mid = image.At(viewWidth / 2, image.height / 2);
         *uniform = true;
         for (int y = 0; y < image.height; y += 7)
-            for (int x = 0; x < image.width; x += 7)
+            for (int x = 0; x < viewWidth; x += 7)
                 *uniform = *uniform && test::ColorNear(image.At(x, y), mid, 0);
         return mid;
     }

@@ -49,6 +49,9 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
             EXPECT_EQ(nullptr, dynamic_cast<CCamera*>(unit));
         } else if (type == 11) {
             EXPECT_NE(nullptr, dynamic_cast<CCamera*>(unit));
+            EXPECT_EQ(nullptr, dynamic_cast<CShadowCamera*>(unit));
+        } else if (type == 2) {
+            EXPECT_NE(nullptr, dynamic_cast<CShadowCamera*>(unit));
         } else if (type == 4) {
             EXPECT_NE(nullptr, dynamic_cast<CGeometry*>(unit));
         } else {
@@ -78,8 +81,8 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
     for (const char* word : TYPE_WORDS) {
         const std::string name = std::string("C_") + word;
         CAtom* unit = gUnitInspector->CreateUnit(name.c_str(), nullptr);
-        const bool made =
-            std::string(word) == "ATOM" || std::string(word) == "CAMERA" || std::string(word) == "GEOMETRY";
+        const bool made = std::string(word) == "ATOM" || std::string(word) == "CAMERA" ||
+                          std::string(word) == "GEOMETRY" || std::string(word) == "SHADOW_CAMERA";
         EXPECT_EQ(made, unit != nullptr) << word;
         if (!unit) continue;
         EXPECT_FLOAT_EQ(2.0f, unit->Pos.y);
