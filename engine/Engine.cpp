@@ -55,6 +55,7 @@ CEngine::CEngine()
 CEngine::~CEngine()
 {
     PopRotationTable();
+    gWinSuperior.DeleteWin(&viewWindow);
 }
 
 int CEngine::SetMode(int newMode, uint32_t newFlags)
@@ -260,7 +261,8 @@ void CEngine::CreateViewWindow()
     gWinSuperior.ResetOrigin();
     if (!viewWindow)
         viewWindow = gWinSuperior.AddWin(int(view.X) + offsetX, int(view.Y) + offsetY,
-                                         int(view.Width), int(view.Height), 0);
+                                         int(view.Width), int(view.Height), nullptr, nullptr,
+                                         0, 0, 0, 0, 0, 0);
     if (flags & ENG_SHOW_VIEW_WINDOW)
         viewWindow->flags |= WIN_ACTIVE;
     if (gControls3D)

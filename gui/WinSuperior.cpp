@@ -1,5 +1,7 @@
 #include "gui/WinSuperior.h"
 
+#include "core/FrameTimer.h"
+#include "core/Messages.h"
 #include "core/Scanner.h"
 
 #include <cstring>
@@ -7,24 +9,222 @@
 CWinSuperior gWinSuperior;
 int32_t WIDTH_DIAGS = 40;
 
-void CWinSuperior::Init() {}
-void CWinSuperior::Process() {}
-void CWinSuperior::DrawWins() {}
-void CWinSuperior::ProcessAndDraw() {}
-
-CBaseWin* CWinSuperior::AddWin(int x, int y, int width, int height, uint32_t flags)
+CBaseWin* CWinSuperior::AddWin(int x, int y, int width, int height, WinFn onClick,
+                               IDirect3DTexture9* texture, int l, int t, int r, int b,
+                               uint32_t triggerMode, uint32_t flags)
 {
-    auto win = std::make_unique<CBaseWin>();
-    win->left = x + (originX < 0 ? 0 : originX);
-    win->top = y + (originY < 0 ? 0 : originY);
-    win->right = win->left + width - 1;
-    win->bottom = win->top + height - 1;
-    win->flags = flags;
-    windows_.push_back(std::move(win));
-    return windows_.back().get();
+    CBaseWin* win = new CBaseWin;
+    if (RegisterWin(win) != 0)
+        return win;
+    const RECT source{l, t, r, b};
+    win->Init(x, y, width == -1 ? r - l : width, height == -1 ? b - t : height, onClick,
+              texture, &source, triggerMode, flags);
+    return win;
 }
 
-// Tooltips are not drawn yet: the block is skipped so the reader goes on after it.
+int CWinSuperior::RegisterWin(CBaseWin* win)
+{
+    int slot;
+    if (freeCount > 0) {
+        slot = freeSlots[--freeCount];
+        freeSlots[freeCount] = 0;
+    } else if (count >= MAX_WINS) {
+        MsgBox("PROGRAMMER LIMIT: Wins array for CWinSuperior is overflow");
+        return -1;
+    } else {
+        slot = count++;
+    }
+    win->slot = slot;
+    windows[slot] = win;
+    return 0;
+}
+
+// A window that never got a slot gives nothing back.
+void CWinSuperior::FreeSlot(CBaseWin* win)
+{
+    Forget(win);
+    if (win->slot < 0 || win->slot >= count || windows[win->slot] != win)
+        return;
+    windows[win->slot] = nullptr;
+    freeSlots[freeCount++] = win->slot;
+    win->slot = -1;
+}
+
+// A deleted window must not be reached through the manager afterwards: not as a current,
+// hovered or popup window, not as an origin, and not by re-enabling it; a deleted modal
+// window gives the windows it disabled back.
+void CWinSuperior::Forget(const CBaseWin* win)
+{
+    if (pWinUnderMouse == win) {
+        pWinUnderMouse = nullptr;
+        slotUnderMouse = -1;
+    }
+    if (pWinCurrent == win)
+        pWinCurrent = nullptr;
+    if (pWinPopup == win)
+        pWinPopup = nullptr;
+    if (pWinPusher == win)
+        PopModal();
+    if (originWin == win)
+        originWin = nullptr;
+    for (int i = 0; i < originDepth; ++i)
+        if (originStack[i] == win)
+            originDepth = i;
+    int kept = 0;
+    for (int i = 0; i < disabledCount; ++i)
+        if (disabledWins[i] != win)
+            disabledWins[kept++] = disabledWins[i];
+    for (int i = kept; i < disabledCount; ++i)
+        disabledWins[i] = nullptr;
+    disabledCount = kept;
+}
+
+void CWinSuperior::Compact()
+{
+    int kept = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!windows[i])
+            continue;
+        compactScratch[kept] = windows[i];
+        compactScratch[kept]->slot = kept;
+        ++kept;
+    }
+    for (int i = 0; i < count; ++i)
+        windows[i] = i < kept ? compactScratch[i] : nullptr;
+    count = kept;
+    freeCount = 0;
+}
+
+void CWinSuperior::SortByZ()
+{
+    if (freeCount)
+        Compact();
+    for (int pass = count - 1; pass > 0; --pass) {
+        for (int i = 0; i < pass; ++i) {
+            if (windows[i]->zStamp <= windows[i + 1]->zStamp)
+                continue;
+            CBaseWin* w = windows[i];
+            windows[i] = windows[i + 1];
+            windows[i + 1] = w;
+            windows[i]->slot = i;
+            windows[i + 1]->slot = i + 1;
+        }
+    }
+    resortRequest = 0;
+}
+
+uint32_t CWinSuperior::NextZ()
+{
+    resortRequest = 1;
+    return ++zCounter;
+}
+
+void CWinSuperior::DeleteWin(CBaseWin** win)
+{
+    if (!win || !*win)
+        return;
+    CBaseWin* w = *win;
+    if (w->parent)
+        w->parent->RemoveChild(w);
+    delete w;
+    *win = nullptr;
+}
+
+void CWinSuperior::SetOrigin(CBaseWin* win, int x, int y)
+{
+    originWin = win;
+    originDepth = 0;
+    originX = x;
+    originY = y;
+}
+
+void CWinSuperior::ResetOrigin()
+{
+    originWin = nullptr;
+    originDepth = 0;
+    originX = originY = -1;
+}
+
+void CWinSuperior::PushOrigin(CBaseWin* win)
+{
+    if (originDepth >= MAX_ORIGIN_DEPTH)
+        return;
+    originStack[originDepth++] = win;
+    originWin = win;
+    originX = win->left;
+    originY = win->top;
+}
+
+// Takes the left/top of the window just popped: after a single push and pop the pushed
+// window stays the origin until the next pop or reset.
+void CWinSuperior::PopOrigin()
+{
+    if (originDepth == 0) {
+        ResetOrigin();
+        return;
+    }
+    CBaseWin* win = originStack[--originDepth];
+    originWin = win;
+    originX = win->left;
+    originY = win->top;
+}
+
+void CWinSuperior::GetOrigin(int* x, int* y) const
+{
+    const bool none = originX == -1;
+    if (x)
+        *x = none ? 0 : originX;
+    if (y)
+        *y = none ? 0 : originY;
+}
+
+void CWinSuperior::PushModal()
+{
+    if (freeCount)
+        Compact();
+    if (disabledCount)
+        PopModal();
+    for (int i = 0; i < count; ++i) {
+        if (!(windows[i]->flags & WIN_ACTIVE))
+            continue;
+        disabledWins[disabledCount++] = windows[i];
+        windows[i]->flags &= ~WIN_ACTIVE;
+    }
+}
+
+void CWinSuperior::PopModal()
+{
+    for (int i = 0; i < disabledCount; ++i) {
+        disabledWins[i]->flags |= WIN_ACTIVE;
+        disabledWins[i] = nullptr;
+    }
+    disabledCount = 0;
+    pWinPusher = nullptr;
+}
+
+int CWinSuperior::CaretBlink()
+{
+    caretTimer += gFrameTimer.step;
+    if (caretTimer >= CARET_BLINK_TIME) {
+        caretTimer -= CARET_BLINK_TIME;
+        caretPhase = !caretPhase;
+    }
+    return caretPhase;
+}
+
+void CWinSuperior::Dispatch(CBaseWin* win, EWinEvent event)
+{
+    if (event == WEV_FRAME || event == WEV_PRE_DRAW || event == WEV_POST_DRAW) {
+        pWinCurrent = win;
+        win->Fire(event);
+        pWinCurrent = nullptr;
+        return;
+    }
+    pWinUnderMouse = win;
+    slotUnderMouse = win->slot;
+    win->Fire(event);
+}
+
 void CWinSuperior::ReadHinter(FILE* file)
 {
     char word[Core::STD_WORD_BUFFER_SIZE];

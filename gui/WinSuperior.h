@@ -1,31 +1,89 @@
 #pragma once
-// CWinSuperior: the window manager of the 2D window layer (gWinSuperior). It owns every
-// window; callers keep the pointers it hands out. Until the manager is built, AddWin keeps
-// plain windows and nothing is hit-tested (pWinUnderMouse stays null).
+// CWinSuperior: the window manager of the 2D layer (gWinSuperior). It owns every window in a
+// slot array of at most MAX_WINS entries kept in z order, hands out z stamps, places new
+// windows relative to the current origin, keeps the modal window with the windows it
+// disabled and the popup, and loads the skin texture. Failures are message boxes after
+// which work goes on: a window past the limit stays unregistered, a missing skin leaves
+// check marks undrawn. References the manager holds to a window are cleared when the
+// window is deleted.
 
 #include "gui/BaseWin.h"
 
+#include <d3d9.h>
+
 #include <cstdint>
 #include <cstdio>
-#include <memory>
-#include <vector>
+
+constexpr int MAX_WINS = 1024;
+constexpr int MAX_ORIGIN_DEPTH = 32;
+constexpr float CARET_BLINK_TIME = 0.4f;
 
 struct CWinSuperior {
+    int32_t count = 0;
+    CBaseWin* windows[MAX_WINS] = {};  // ascending z stamp after a sort: topmost last
+    CBaseWin* compactScratch[MAX_WINS] = {};
+    int32_t freeCount = 0;
+    int32_t freeSlots[MAX_WINS] = {};
+    uint32_t zCounter = 1;
+    uint32_t resortRequest = 1;
+    int32_t originX = -1, originY = -1;  // -1, -1: no origin
+    float caretTimer = 0.0f;
+    int32_t disabledCount = 0;
+    CBaseWin* disabledWins[MAX_WINS] = {};
+    int32_t slotUnderMouse = -1;
+    CBaseWin* pWinCurrent = nullptr;
     CBaseWin* pWinUnderMouse = nullptr;
-    int32_t originX = -1, originY = -1;
+    int32_t caretPhase = 0;
+    IDirect3DTexture9* skin = nullptr;
+    RECT checkRects[2] = {};  // toggled, untoggled
+    CBaseWin* pWinPusher = nullptr;
+    CBaseWin* pWinPopup = nullptr;
+    CBaseWin* originWin = nullptr;
+    CBaseWin* originStack[MAX_ORIGIN_DEPTH] = {};
+    int32_t originDepth = 0;
 
+    // Needs the device; loads the skin.
     void Init();
-    void Process();
-    void DrawWins();
-    void ProcessAndDraw();
-    // A window at (x, y) relative to the origin, width x height, with the given flags.
-    CBaseWin* AddWin(int x, int y, int width, int height, uint32_t flags);
-    void ResetOrigin() { originX = originY = -1; }
-    // The tooltip block of the configuration file; reads the block up to its ")".
+    // The per-frame mouse pass and window drawing; nothing yet.
+    void Process() {}
+    void DrawWins() {}
+    void ProcessAndDraw() {}
+
+    // A CBaseWin at (x, y) relative to the origin; width or height -1 is taken from the
+    // inclusive source rect (r - l, b - t). Past the limit the window comes back
+    // unregistered and uninitialised.
+    CBaseWin* AddWin(int x, int y, int width, int height, WinFn onClick,
+                     IDirect3DTexture9* texture, int l, int t, int r, int b,
+                     uint32_t triggerMode, uint32_t flags);
+    // 0, or -1 with the limit message.
+    int RegisterWin(CBaseWin* win);
+    void FreeSlot(CBaseWin* win);
+    void Compact();
+    void SortByZ();
+    uint32_t NextZ();
+    // Deletes *win with its children and nulls the caller's pointer.
+    void DeleteWin(CBaseWin** win);
+
+    void SetOrigin(CBaseWin* win, int x, int y);
+    void ResetOrigin();
+    void PushOrigin(CBaseWin* win);
+    void PopOrigin();
+    void GetOrigin(int* x, int* y) const;
+
+    void PushModal();
+    void PopModal();
+
+    int CaretBlink();
+    // Makes the window current (per-frame and drawing events) or the window under the
+    // mouse (the others) and fires the event on it.
+    void Dispatch(CBaseWin* win, EWinEvent event);
+
+    // The tooltip block of the configuration file; skipped up to its ")" until tooltips
+    // are drawn.
     void ReadHinter(FILE* file);
 
 private:
-    std::vector<std::unique_ptr<CBaseWin>> windows_;
+    void Forget(const CBaseWin* win);
 };
 extern CWinSuperior gWinSuperior;
 

@@ -255,6 +255,8 @@ protected:
         test::WriteFile(dir + "\\System\\Application.cfg",
                         "WINDOWED true\nWIDTH 320\nHEIGHT 240\nCLEAR_COLOR FF204060\n");
         test::CopySpriteFiles(dir);
+        test::WriteFile(dir + "\\System\\WinElems.tga",  // the window skin
+                        test::ReadFile(test::RunDir() + "\\System\\WinElems.tga"));
         test::WriteFile(dir + "\\Scripts\\Start.txt", "");  // the engine's start script
         ASSERT_EQ(1, program.Start(dir)) << messages.Joined();
         // The engine stays out of these frames (no presentation starts, so none sets its

@@ -7,6 +7,7 @@
 #include "Complex.h"
 #include "Output.h"
 #include "SitePictures.h"
+#include "SkinPicture.h"
 #include "Text.h"
 #include "TextFiles.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv)
     gen::WriteGroundMesh();
     gen::WriteSitePictures(text);
     gen::WriteColumnPictures(text);
+    gen::WriteSkinPicture();
     gen::WriteTextFiles();
     return 0;
 }
