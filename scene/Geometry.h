@@ -51,6 +51,8 @@ public:
     D3DXVECTOR4 savedPos{0.0f, 0.0f, 0.0f, 1.0f};
     D3DXVECTOR4 UvMulAdd{1.0f, 1.0f, 0.0f, 0.0f};  // texture coordinates: multiply x, y; add z, w
     CAtom* billboard = nullptr;
+    // Bones whose bit is set are drawn collapsed (their palette rows are zero).
+    uint64_t hiddenBones = 0;
 
 private:
     bool ScanOwnProperty(FILE* file, const char* word);
