@@ -61,7 +61,10 @@ private:
     void DeleteBillboard();
     // The mesh drawn in a pass and its texture for a stage (0 when none).
     CMesh* PassMesh(uint32_t pass) const;
-    // After a finished presentation block: the map position and heading from Pos and yaw.
+
+protected:
+    // After a finished presentation block: the world matrix, and on a map the map position
+    // and heading from Pos and yaw.
     void PlaceFromBlock();
 };
 

@@ -36,7 +36,7 @@ const char TRANSFORM_SHADER[] =
     "}\n";
 
 const char START_SCRIPT[] =
-    "UnitInspector [ TemplateCount: 8 UnitCount: 64 UnitAttaches: 16 UnitMoves: 4 ]\n"
+    "UnitInspector [ TemplateCount: 16 UnitCount: 64 UnitAttaches: 16 UnitMoves: 4 ]\n"
     "TexContainer [ TexCount: 32 ]\n"
     "MeshContainer [ MeshCount: 32 VDeclCount: 4 ]\n"
     "ShaderContainer [ ShaderCount: 8 TableCount: 8 ShaderDirectory: \"Shaders/\" ShaderVer: 20 ]\n"
@@ -122,6 +122,7 @@ void ConstantsTest::SetUp()
     ASSERT_EQ(0, gGraphics.Init(window_)) << messages.Joined();
     ASSERT_EQ(0, CreateEngine(0));
     gRenderer->SetViewport(0, 0, VIEW_WIDTH, VIEW_HEIGHT);
+    gWarningBudget = 4;
     ReadScript(START_SCRIPT);
     LookAtOrigin();
 }
