@@ -41,6 +41,9 @@ public:
     void CalcMatrixYaw();
     void StorePos() { savedPos = Pos; }
     void SetPosAndStore(const D3DXVECTOR4& position);
+    // The mesh drawn in a pass: the shadow-caster mesh in the shadow pass when there is
+    // one, else the mesh; null when none is loaded.
+    CMesh* PassMesh(uint32_t pass) const;
 
     uint16_t mesh = 0;
     uint16_t shadowMesh = 0;   // drawn in the shadow pass instead of mesh; 0 = mesh
@@ -59,8 +62,6 @@ private:
     bool ScanOwnMissionKey(FILE* file, const char* word);
     void CopyGeometryTo(CGeometry* destination) const;
     void DeleteBillboard();
-    // The mesh drawn in a pass and its texture for a stage (0 when none).
-    CMesh* PassMesh(uint32_t pass) const;
 
 protected:
     // After a finished presentation block: the world matrix, and on a map the map position

@@ -25,18 +25,6 @@ constexpr uint8_t BONE_FINAL = 2;  // carried through its parent
 constexpr uint32_t SKELETON_BONE_SPACE = 8;  // bones start at their own position
 constexpr uint8_t NO_ATTACH_BONE = 255;
 
-CMesh* MeshOf(uint16_t index)
-{
-    CEngineMesh* record = index && gIMeshContainer ? gIMeshContainer->GetMesh(index) : nullptr;
-    return record ? &record->mesh : nullptr;
-}
-
-// The mesh a geometry unit draws in a pass.
-CMesh* PassMesh(const CGeometry* unit, int pass)
-{
-    return MeshOf((pass & PASS_SHADOW) && unit->shadowMesh ? unit->shadowMesh : unit->mesh);
-}
-
 int BoneCount(const CMesh* mesh)
 {
     return mesh ? std::clamp(mesh->skeleton.boneCount, 0, MAX_BONES_PER_OBJECT) : 0;
@@ -137,7 +125,7 @@ void CRenderer::UpdateSkeleton(CAtom* unit)
         if (!D3DXMatrixInverse(&inverseWorlds[object], nullptr, &world)) D3DXMatrixIdentity(&inverseWorlds[object]);
         D3DXMatrixTranspose(&transposedWorlds[object], &world);
     }
-    const CMesh* mesh = MeshOf(geometry->mesh);
+    const CMesh* mesh = geometry->PassMesh(0);
     if (mesh && !geometry->bonePaletteOffset) FillBonePalette(geometry, mesh);
 }
 
@@ -206,7 +194,7 @@ bool CRenderer::PaletteBone(const CAtom* master, int bone, D3DXMATRIX* out) cons
 {
     if (!IsGeometry(master)) return false;
     const auto* geometry = static_cast<const CGeometry*>(master);
-    if (!geometry->bonePaletteOffset || bone >= BoneCount(MeshOf(geometry->mesh))) return false;
+    if (!geometry->bonePaletteOffset || bone >= BoneCount(geometry->PassMesh(0))) return false;
     const size_t at = size_t(geometry->bonePaletteOffset) + size_t(bone) * BONE_FLOATS;
     if (at + BONE_FLOATS > bonePalette.size()) return false;
     const float* rows = bonePalette.data() + at;
@@ -305,7 +293,7 @@ void CRenderer::SetUnitConstants(CAtom* unit, int pass)
         const size_t object = geometry->renderObject;
         mWorld = object < transposedWorlds.size() ? &transposedWorlds[object] : nullptr;
         mBones = geometry->bonePaletteOffset ? bonePalette.data() + geometry->bonePaletteOffset : nullptr;
-        mesh = PassMesh(geometry, pass);
+        mesh = geometry->PassMesh(uint32_t(pass));
         GatherLights(unit);
     } else {
         mBones = nullptr;
