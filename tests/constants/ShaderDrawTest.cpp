@@ -196,3 +196,37 @@ TEST_F(ShaderDraw, ALightOfTheFrameFillsTheDiffuseArray)
 
 } // namespace
 } // namespace constants
+
+namespace constants {
+namespace {
+
+using ShaderVariants = ConstantsTest;
+
+TEST_F(ShaderVariants, TheVertexShaderVariantFollowsTheDiffuseLightCount)
+{
+    ReadScript("Variables [ ScriptVarCapacity: [ Records: 8 Words: 64 ] ]\n"
+               "Variables: { LIGHTS_COUNT 3 };\n"
+               "VS_HLSL LitVS Definer: { LIGHTS_COUNT }; \"Transform.vsh\"\n"
+               "GEOMETRY Lit { VertexShader: LitVS ShaderTable: Transform };\n");
+    CGeometry* unit = AddUnit("Lit", D3DXVECTOR4(0, 0, 0, 1), 0xFFFF0000);
+    ASSERT_NE(nullptr, unit);
+    const uint16_t head = unit->classTemplate->vertexShader;
+    ASSERT_NE(0, head);
+    CAtom light;
+    gRenderer->ResetFrame();
+    gUnitInspector->ProcessUnits();
+    gRenderer->UpdateSkeletons();
+    gRenderer->SetUnitConstants(unit, PASS_NORMAL);
+    EXPECT_EQ(&gShaderContainer->GetShaderVariant(head, 0)->vertexShader, gGraphics.vertexShader) << "no light";
+    gRenderer->AddLight(&light);
+    gRenderer->SetUnitConstants(unit, PASS_NORMAL);
+    EXPECT_EQ(&gShaderContainer->GetShaderVariant(head, 1)->vertexShader, gGraphics.vertexShader) << "one light";
+    gRenderer->AddLight(&light);
+    gRenderer->SetUnitConstants(unit, PASS_NORMAL);
+    EXPECT_EQ(&gShaderContainer->GetShaderVariant(head, 2)->vertexShader, gGraphics.vertexShader) << "two lights";
+    EXPECT_EQ(4, gRenderer->numDiffLights);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
+} // namespace constants
