@@ -11,6 +11,9 @@
 namespace {
 
 constexpr uint32_t FIRST_GEOMETRY_TYPE = 4;
+// What a delay counted down in frame steps may keep from rounding: 0.5 s at 0.1 s per frame
+// waits five frames, not six.
+constexpr float DELAY_ROUNDING = 1e-5f;
 
 // Sampled values into the unit; a relative file adds them to the unit's base pose.
 void ApplyValues(CAtom* unit, const CAnimFile& data, const CAnimValues& v)
@@ -75,6 +78,7 @@ bool CUnitInspector::StepAnimation(CAtom* unit, CAnimInstance* instance, float d
 {
     if (instance->startDelay > 0.0f) {
         instance->startDelay -= dt;
+        if (instance->startDelay < DELAY_ROUNDING) instance->startDelay = 0.0f;
         return false;
     }
     if (!instance->file) return true;
