@@ -6,6 +6,7 @@
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
 #include "engine/UnitInspector.h"
+#include "scene/Camera.h"
 #include "scene/Geometry.h"
 
 namespace {
@@ -241,6 +242,53 @@ TEST_F(UnitAnimTest, RestartAndStop)
     EXPECT_FLOAT_EQ(5.0f, unit->Pos.x);
     EXPECT_EQ(-1, unit->StopAnimation(fade_));
     EXPECT_EQ(-1, unit->RestartAnimation(fade_));
+}
+
+} // namespace
+
+namespace {
+
+using anims::AnimTest;
+using anims::AnimText;
+
+class CameraAnimTest : public AnimTest {
+protected:
+    void SetUp() override
+    {
+        AnimTest::SetUp();
+        SizeEngine();
+        const std::string track = WriteAnim(
+            "track.anm", AnimText(4, 2, 1, 1.0f, "Target Relative", {"Root 0 0 0", "Root 4 0 2"}));
+        ASSERT_EQ(0, LoadScript("ANIMATION Track { Flags: [ StoreValues ] AnimationFile: \"" + track + "\" };\n"
+                                "ANIMATION Bare { AnimationFile: \"" + track + "\" };\n"
+                                "CAMERA Cam { };\n"));
+        camera = dynamic_cast<CCamera*>(gIUnitInspector->CreateUnit("Cam", nullptr));
+        ASSERT_NE(nullptr, camera);
+    }
+    CCamera* camera = nullptr;
+};
+
+// A camera's target follows a relative target animation from where it stood.
+TEST_F(CameraAnimTest, TargetAnimationMovesTheTarget)
+{
+    camera->target = D3DXVECTOR4(10, 1, 0, 1);
+    ASSERT_NE(nullptr, camera->AddAnimation(gAnimContainer->FindAnimFileIndex("Track"), 0));
+    ASSERT_NE(nullptr, camera->animBase);
+    EXPECT_EQ(D3DXVECTOR4(10, 1, 0, 1), camera->animBase->target);
+    camera->FirstAnimation()->player.Advance(0.5f);
+    camera->SetCamFromAnimations();
+    EXPECT_FLOAT_EQ(12.0f, camera->target.x);
+    EXPECT_FLOAT_EQ(1.0f, camera->target.y);
+    EXPECT_FLOAT_EQ(1.0f, camera->target.z);
+    EXPECT_FLOAT_EQ(1.0f, camera->target.w);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(CameraAnimTest, AnimationWithoutValuesIsReported)
+{
+    camera->AddAnimation(gAnimContainer->FindAnimFileIndex("Bare"), 0);
+    camera->SetCamFromAnimations();
+    EXPECT_TRUE(messages.Contains("For Camera 'Cam' animation don`t have a position or target."));
 }
 
 } // namespace
