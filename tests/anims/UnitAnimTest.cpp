@@ -3,7 +3,9 @@
 
 #include "tests/anims/AnimFixture.h"
 
+#include "core/FrameTimer.h"
 #include "engine/ClassTemplate.h"
+#include "engine/MissionLoader.h"
 #include "engine/Engine.h"
 #include "engine/UnitInspector.h"
 #include "scene/Camera.h"
@@ -215,6 +217,67 @@ TEST_F(UnitAnimTest, PresentationBlockStartsWithItsOwnDurationAndFlags)
     EXPECT_TRUE(instance->player.flags & PLAY_CYCLIC);
     Frame(1.0f);
     EXPECT_FLOAT_EQ(5.0f, unit->Pos.x);
+}
+
+// A presentation declares an animation and plays it on its unit; the presentation's end
+// takes the record and the instance with it, the script's records stay.
+TEST_F(UnitAnimTest, PresentationAnimationPlaysAndGoesWithThePresentation)
+{
+    ASSERT_EQ(0, LoadScript("Variables [ MissionVarCapacity: [ Records: 16 Words: 128 ] ]\n"));
+    const std::string rise = WriteAnim("rise.anm", AnimText(4, 2, 1, 1.0f, "Pos", {"Root 0 0 0", "Root 0 8 0"}));
+    const std::string path = dir.Write("Show.txt", "Animation: Rise Flags: [ StoreValues ] AnimationFile: \"" + rise +
+                                                       "\"\nUnits: { Walker { name: \"Ball\" }; Lamp {\n"
+                                                       "  start_actions: { play_animation: { animation: Rise }; };\n"
+                                                       "}; };\n");
+    gFrameTimer.step = 0.5f;
+    gIMissionLoader->StartMission(path.c_str());
+    gIEngine->Process();
+    const uint16_t rise_ = gAnimContainer->FindAnimFileIndex("Rise");
+    ASSERT_NE(0, rise_) << messages.Joined();
+    std::vector<CAtom*> lamps;
+    gIUnitInspector->CollectUnitsOfClass(lamps, "Lamp");
+    ASSERT_EQ(1u, lamps.size());
+    EXPECT_EQ(2, lamps[0]->animations.Count());  // the class's act and the presentation's
+    gIEngine->Process();
+    EXPECT_GT(lamps[0]->Pos.y, 0.0f);
+
+    gEngine->ResetMission();
+    EXPECT_EQ(0, gAnimContainer->FindAnimFileIndex("Rise"));
+    EXPECT_NE(0, gAnimContainer->FindAnimFileIndex("Move"));
+    gFrameTimer.step = 0.0f;
+}
+
+// A texture animation gives a geometry unit the texture of its current frame on the stage
+// it binds; a unit that has no textures is warned and its animation neither ends nor calls
+// back.
+TEST_F(UnitAnimTest, TextureAnimationBindsItsFrameOnGeometryOnly)
+{
+    anims::FakeTexContainer textures;
+    textures.existing = {"Fx\\Fire01.tga", "Fx\\Fire02.tga", "Fx\\Fire03.tga"};
+    ITexContainer* saved = gITexContainer;
+    gITexContainer = &textures;
+    const int result = LoadScript("ANIMATION Fire { FirstTexture: \"Fx\\Fire01.tga\" FrameCount: 3 Duration: 1\n"
+                                  "  Frame1Bind: [ Usage: Texture Sampler: 2 ] };\n"
+                                  "GEOMETRY Sign { };\n");
+    gITexContainer = saved;
+    ASSERT_EQ(0, result);
+    const uint16_t fire = gAnimContainer->FindAnimFileIndex("Fire");
+    CGeometry* sign = dynamic_cast<CGeometry*>(Create("Sign"));
+    ASSERT_NE(nullptr, sign);
+    ASSERT_NE(nullptr, sign->AddAnimation(fire, 0));
+    Frame(0.6f);
+    EXPECT_EQ(2, sign->textures[2]);
+    EXPECT_EQ(0, sign->textures[0]);
+
+    CAtom* walker = Create("Walker");
+    gEndedUnit = nullptr;
+    ASSERT_NE(nullptr, walker->AddAnimationTimed(fire, OnEnd, 0.0f));
+    Frame(2.0f);
+    EXPECT_TRUE(messages.Contains("CUnitInspector::PlayAnimations Error:\n\n       Texture animation playing for unit "
+                                  "class that is not a geometry.\n       Unit 'Walker'."))
+        << messages.Joined();
+    EXPECT_EQ(nullptr, gEndedUnit);
+    EXPECT_EQ(1, walker->animations.Count());
 }
 
 TEST_F(UnitAnimTest, NoFreeInstanceIsWarned)
