@@ -1,11 +1,9 @@
 #include "engine/AnimContainer.h"
 
-#include "core/Core.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
-#include "core/UsageParams.h"
 #include "scene/Atom.h"
 
 CAnimContainer* gAnimContainer = nullptr;
