@@ -44,10 +44,10 @@ void ApplyValues(CAtom* unit, const CAnimFile& data, const CAnimValues& v)
 }
 
 // The frame's texture into the stage the animation binds; false for a unit that has none.
-bool BindTexture(CAtom* unit, CAnimInstance* instance)
+bool BindTexture(CAtom* unit, CAnimInstance* instance, int* budget)
 {
     if (unit->type < FIRST_GEOMETRY_TYPE) {
-        WarningBox(&gWarningBudget, "CUnitInspector::PlayAnimations Error:\n\n       Texture animation playing for unit class ",
+        WarningBox(budget, "CUnitInspector::PlayAnimations Error:\n\n       Texture animation playing for unit class ",
                    "that is not a geometry.\n       Unit '", unit->name, "'.", nullptr);
         return false;
     }
@@ -100,7 +100,7 @@ bool CUnitInspector::StepAnimation(CAtom* unit, CAnimInstance* instance, float d
     } else if ((data.flags & ANIM_MATRICES_3X3) && (unit->SysControls & SYS_GEOMETRY)) {
         instance->player.SampleChannels(&unit->world, 0);
     }
-    if ((instance->file->usage & ANIM_USE_BIND1_TEXTURE) && instance->currentResource && !BindTexture(unit, instance))
+    if ((instance->file->usage & ANIM_USE_BIND1_TEXTURE) && instance->currentResource && !BindTexture(unit, instance, &warningBudget))
         return false;
     return result == PLAYER_FINISHED;
 }
