@@ -6,6 +6,7 @@
 #include "core/Scanner.h"
 #include "core/Strings.h"
 #include "core/UsageParams.h"
+#include "engine/AnimContainer.h"
 #include "engine/Controls3D.h"
 #include "engine/Engine.h"
 #include "engine/Engineer.h"
@@ -44,6 +45,16 @@ int ScanTextureItem(FILE* file)
 {
     if (gTexContainer) gTexContainer->ScanElement(file, false, 1);
     return 0;
+}
+
+// One line: a name, its keywords, ending at its file.
+int ScanAnimationItem(FILE* file)
+{
+    if (!gAnimContainer) return -1;
+    gAnimContainer->oneLine = 1;
+    const int result = gAnimContainer->ScanAnimationFile(file, 1);
+    gAnimContainer->oneLine = 0;
+    return result;
 }
 
 int ScanMeshItem(FILE* file)
@@ -202,17 +213,7 @@ int CMissionLoader::ReadSections(FILE* file, const char* path)
              Core::fscan_skip_block(f);
              return -1;
          }},
-        {"Animation:", EFailure::GoesOn,
-         [](CMissionLoader& l, FILE* f) {
-             WarningBox(&l.warningBudget, "CMissionLoader::LoadMission error:  animations can`t be read yet.",
-                        nullptr);
-             char word[Core::WORD_BUFFER_SIZE];
-             do Core::fscan_word(f, word);
-             while (word[0] && !Is(word, "AnimationFile:"));
-             char rest[Core::STRING_BUFFER_SIZE];
-             if (word[0]) Core::fscan_string(f, rest);
-             return -1;
-         }},
+        {"Animation:", EFailure::GoesOn, [](CMissionLoader&, FILE* f) { return ScanAnimationItem(f); }},
         {"Texture:", EFailure::GoesOn, [](CMissionLoader&, FILE* f) { return ScanTextureItem(f); }},
         {"Mesh:", EFailure::GoesOn, [](CMissionLoader&, FILE* f) { return ScanMeshItem(f); }},
         {"SceneDeclarations:", EFailure::GoesOn,

@@ -4,6 +4,7 @@
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
+#include "engine/AnimContainer.h"
 #include "engine/Engine.h"
 #include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
@@ -53,6 +54,13 @@ int ScanTexElement(FILE* file, bool surface)
     return 0;
 }
 
+int ScanAnimSection(FILE* file)
+{
+    if (!gAnimContainer) return NO_MANAGER;
+    gAnimContainer->FirstScan(file);
+    return 0;
+}
+
 constexpr EScriptItem SECTION = EScriptItem::Section;
 constexpr EScriptItem OBJECT = EScriptItem::Object;
 constexpr EScriptItem CLASS = EScriptItem::Class;
@@ -74,7 +82,7 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"MeshContainer", SECTION,
      [](CParser&, FILE* f, int) { return gMeshContainer ? gMeshContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"TexContainer", SECTION, [](CParser&, FILE* f, int) { return ScanTexSection(f); }, 0},
-    {"AnimContainer", SECTION, nullptr, 0},
+    {"AnimContainer", SECTION, [](CParser&, FILE* f, int) { return ScanAnimSection(f); }, 0},
     {"Kinematics", SECTION, nullptr, 0},
     {"ShaderContainer", SECTION,
      [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->FirstScan(f) : NO_MANAGER; }, 0},
@@ -98,7 +106,8 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"LABEL", OBJECT, nullptr, 3},
     {"EDIT", OBJECT, nullptr, 4},
     {"ICONER", OBJECT, nullptr, 0},
-    {"ANIMATION", OBJECT, nullptr, 0},
+    {"ANIMATION", OBJECT,
+     [](CParser&, FILE* f, int) { return gAnimContainer ? gAnimContainer->ScanAnimationFile(f, 0) : NO_MANAGER; }, 0},
     {"MESH", OBJECT,
      [](CParser&, FILE* f, int) { return gMeshContainer ? int(gMeshContainer->ScanMesh(f, 0)) : NO_MANAGER; }, 0},
     {"VDECLARATOR", OBJECT,

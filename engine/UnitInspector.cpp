@@ -338,6 +338,7 @@ int CUnitInspector::DeleteUnit(CAtom* unit)
     if (!unit) return -1;
     RemoveUnitFromProcess(unit);
     unit->DeleteSlaves();
+    unit->RemoveAllAnimations();
     unit->StopSmoothMovers();
     unit->Release();
     if (unit->master) unit->master->DetachSlave(unit);

@@ -132,9 +132,11 @@ public:
     void ClearFrameList() { frameList.Clear(); }
     // The frame walk. A unit that a call made during the walk registers under a new index
     // (after the current one) is walked in the same frame; one that reuses a freed index
-    // before the current one waits for the next frame. Animation instances join the walk
-    // with the animation container.
+    // before the current one waits for the next frame.
     void ProcessUnits();
+    // Advances the unit's animations by the engine frame time and applies their values;
+    // ended instances call back and are freed. False when a callback took the unit away.
+    bool PlayAnimations(int index, CAtom* unit);
     // Deletes every unit (masters take their slaves) and empties the pools; templates stay.
     void Reset();
     void FindCameras();
@@ -194,6 +196,8 @@ private:
     void ForgetUnit(const CAtom* unit);
     bool StepUnit(int index, CAtom* unit);
     bool StepSmoothMovers(int index, CAtom* unit);
+    // True when the instance has ended this frame.
+    bool StepAnimation(CAtom* unit, CAnimInstance* instance, float dt);
     void DrawUnit(int index, CAtom* unit);
     bool ReflectionTextureUsable(const CAtom* unit);
     void ProcessFrameEntry(SFrameEntry& entry);

@@ -1,4 +1,4 @@
-// The unit registry's frame walk: idle steps, smooth movers, render queues, the shadow and
+// The unit registry's frame walk: idle steps, animations, smooth movers, render queues, the shadow and
 // reflection lists, and the slaves that follow their master's visibility. After every call
 // into a unit the walk checks that the unit still holds its slot before touching it again.
 
@@ -51,6 +51,7 @@ void CUnitInspector::ProcessUnits()
 bool CUnitInspector::StepUnit(int index, CAtom* unit)
 {
     currentUnit = unit;
+    if (!PlayAnimations(index, unit)) return false;
     if (!StepSmoothMovers(index, unit)) return false;
     if (unit->SysControls & SYS_ENABLE_IDLE) {
         const uint32_t result = unit->DoIdle();

@@ -129,8 +129,20 @@ public:
     void Disable();
     void Enable();
 
-    // Null when the file has no record or no instance is free (with a warning).
+    // ---- Animations (AtomAnimations.cpp) ----
+    // The running instance of the file, else a new one started at the tail; null (with a
+    // warning) when the file has no record or data, or no instance is free.
     CAnimInstance* AddAnimation(uint16_t file, uint32_t tag);
+    // As AddAnimation; then the end callback and the start delay in seconds.
+    CAnimInstance* AddAnimationTimed(uint16_t file, void (*callback)(CAtom*), float delay);
+    // Unlinks and gives back the instance, nulls the reference; the base values go with
+    // the last instance.
+    void RemoveAnimation(CAnimInstance*& instance);
+    // The first instance of the file: restarted from frame 0, or held. 0, or -1 when none.
+    int RestartAnimation(uint16_t file);
+    int StopAnimation(uint16_t file);
+    void RemoveAllAnimations();
+    CAnimInstance* FirstAnimation() const { return animations.First(); }
 
     // Glides the four floats at destination to target (see CSmoothMover). A speed of 0 or
     // a destination already at the target arrives at once: done is called and null returned.
@@ -158,6 +170,8 @@ public:
     };
     // The texture of each frame of a texture animation (0 where one did not load).
     void LoadTextureFrames(const SPlayRequest& request, std::vector<uint16_t>& frames);
+    // Starts what a "play_animation:" block asked for; false when nothing started.
+    bool StartRequestedAnimation(const SPlayRequest& request, const std::vector<uint16_t>& frames);
     // ---- end of the actions block ----
 
     uint32_t id = 0;
@@ -202,6 +216,7 @@ private:
     bool ScanPlayFlags(FILE* file, SPlayRequest& request);
     void ScanFirstTexture(SPlayRequest& request);
     void UnlinkAttaches();
+    void KeepAnimBase();
 
     void CopyValuesTo(CAtom* destination) const;
     bool ScanOwnProperty(FILE* file, const char* word);

@@ -17,17 +17,16 @@
 namespace {
 
 constexpr float NO_SPEED = 0.0f;
-// Play flags of the "flags:" list and the load flag of "store_values".
-constexpr uint32_t ANIM_LOAD_STORE_VALUES = 0x1;
+// Play flags of the "flags:" list.
 struct SPlayFlag {
     const char* word;
     uint32_t flag;
 };
 const SPlayFlag PLAY_FLAGS[] = {
-    {"cyclic", 0x2},
-    {"random_frame", 0x40},
-    {"reverse", 0x100},
-    {"jump_frame_0", 0x8},
+    {"cyclic", PLAY_CYCLIC},
+    {"random_frame", PLAY_RANDOM_FRAME},
+    {"reverse", PLAY_REVERSE},
+    {"jump_frame_0", PLAY_JUMP_FRAME0},
 };
 static_assert(std::size(PLAY_FLAGS) == 4, "four play flags");
 
@@ -111,6 +110,7 @@ CAtom::~CAtom()
 {
     UnlinkAttaches();
     StopSmoothMovers();
+    RemoveAllAnimations();
 }
 
 // ---- Start acts of a class ----
@@ -197,7 +197,8 @@ void CAtom::FirstInit()
     if (!classTemplate) return;
     for (const SStartAct& act : classTemplate->startActs) {
         if (act.kind == START_ACT_ANIMATION) {
-            AddAnimation(uint16_t(act.animation), 0);
+            if (CAnimInstance* instance = AddAnimation(uint16_t(act.animation), 0))
+                instance->startDelay = act.startDelay;
         } else if (act.kind == START_ACT_ATTACH) {
             CreateAttachedUnit(act.classTemplate, &act.position, act.attachMode);
         }
@@ -233,8 +234,7 @@ int CAtom::PlayAnimationInMission(FILE* file)
     std::vector<uint16_t> frames;
     if (request.firstTexture) LoadTextureFrames(request, frames);
     if (!request.animation) return -1;
-    if (!AddAnimation(request.animation, 0)) return -1;
-    return 0;
+    return StartRequestedAnimation(request, frames) ? 0 : -1;
 }
 
 void CAtom::ScanPlayRequest(FILE* file, SPlayRequest& request)
@@ -449,21 +449,6 @@ void CAtom::Enable()
 {
     state &= ~UNIT_DISABLED;
     slaves.ForEach([](SUnitAttach* record) { record->unit->Enable(); });
-}
-
-// ---- Animations ----
-// Animation instances are lent by the animation container, which holds none yet: a file
-// without a record is refused as the real code refuses it, and a start that would need an
-// instance reports the exhausted container.
-
-CAnimInstance* CAtom::AddAnimation(uint16_t file, uint32_t /*tag*/)
-{
-    if (!gIAnimContainer || !gIAnimContainer->GetAnimFile(file) || !gIAnimContainer->GetAnimData(file)) {
-        WarningBox(&gWarningBudget, "CAtom::AddAnimation Error: null animation file.", nullptr);
-        return nullptr;
-    }
-    WarningBox(&gWarningBudget, "AnimContainer: animations limit is exceed.", nullptr);
-    return nullptr;
 }
 
 // ---- Smooth movers ----

@@ -4,10 +4,12 @@
 #include "core/Graphics.h"
 #include "core/Input.h"
 #include "core/Messages.h"
+#include "engine/AnimContainer.h"
 #include "engine/Engine.h"
 #include "scene/Renderer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 CViewPoint gCameraView;
@@ -234,15 +236,37 @@ uint32_t CCamera::PreRender()
     return 0;
 }
 
-// Animation instances carry no values until animation files are read: a camera that has
-// one is told so, as for any animation without stored values.
+// Each animation moves the target (its target channel, relative to the target the first
+// relative animation began with) and, with angles, puts the eye behind the target along
+// them at the current distance. An animation without values cannot say where to look.
 void CCamera::SetCamFromAnimations()
 {
-    if (animations.Empty()) return;
-    WarningBox(&gWarningBudget, "CCamera::SetCamFromAnimations  Error:  \n\n    For Camera '", name,
-               "' animation don`t have a position or target.",
-               "\n    Please declare 'StoreValues' keyword in animation description befor file declaration.",
-               nullptr);
+    for (const CAnimInstance* instance = animations.First(); instance; instance = instance->next) {
+        const CAnimValues* values = instance->player.SampleColorUv();
+        if (!values || !instance->file) {
+            WarningBox(&gWarningBudget, "CCamera::SetCamFromAnimations  Error:  \n\n    For Camera '", name,
+                       "' animation don`t have a position or target.",
+                       "\n    Please declare 'StoreValues' keyword in animation description befor file declaration.",
+                       nullptr);
+            return;
+        }
+        const uint32_t flags = instance->file->data.flags;
+        if (flags & ANIM_TARGET) {
+            target = values->target;
+            if ((flags & ANIM_RELATIVE) && animBase) {
+                target.x += animBase->target.x;
+                target.y += animBase->target.y;
+                target.z += animBase->target.z;
+            }
+        }
+        if (flags & ANIM_ANGLE) {
+            // The view direction of the angles (pitch x, yaw y), pointing back to the eye.
+            const float cosPitch = cosf(Orient.x);
+            Dir = D3DXVECTOR4(-sinf(Orient.y) * cosPitch, -sinf(Orient.x), -cosf(Orient.y) * cosPitch, 0.0f);
+            const float distance = gCameraView.GetDistance();
+            Pos = D3DXVECTOR4(target.x + Dir.x * distance, target.y + Dir.y * distance, target.z + Dir.z * distance, 1.0f);
+        }
+    }
 }
 
 void CCamera::TakeEye()

@@ -22,8 +22,8 @@ namespace geometrytest {
 // Knows animations by name; holds no records, so nothing can play.
 class FakeAnimContainer : public IAnimContainer {
 public:
-    CAnimFileRecord* GetAnimFile(uint16_t) override { return nullptr; }
-    CAnimFileRecord* FindAnimFile(const char*) override { return nullptr; }
+    CEngineAnimFile* GetAnimFile(uint16_t) override { return nullptr; }
+    CEngineAnimFile* FindAnimFile(const char*) override { return nullptr; }
     uint16_t FindAnimFileIndex(const char* name) override;
     CAnimFile* GetAnimData(uint16_t) override { return nullptr; }
     uint16_t LoadAnimFile(const char* path, uint32_t loadFlags, int presentation) override;

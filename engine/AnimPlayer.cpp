@@ -1,0 +1,165 @@
+#include "engine/AnimPlayer.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr float MIN_CROSSING_STEP = 0.001f;
+
+} // namespace
+
+// A frame in 0 .. frames - 2, as the runtime generator gives it.
+uint16_t CAnimPlayer::RandomFrame() const
+{
+    const int n = frameCount - 2;
+    return uint16_t(int(float(n + 1) * float(rand()) / 32768.0f));
+}
+
+int CAnimPlayer::Start(CAnimFile* newFile, uint16_t playFlags, uint32_t rootHash)
+{
+    if (newFile) file = newFile;
+    if (!file) return -1;
+    StartAt(file->frameCount, file->duration, playFlags, rootHash);
+    return 0;
+}
+
+void CAnimPlayer::StartAt(int frames, float seconds, uint16_t playFlags, uint32_t rootHash)
+{
+    frameTime = totalTime = factor = 0.0f;
+    current = 0;
+    next = lastReported = 1;
+    flags = uint16_t(playFlags | PLAY_PLAYING);
+    rootSlot = 0;
+    frameCount = uint16_t(frames > 0 ? (frames > MAX_ANIM_FRAMES ? MAX_ANIM_FRAMES : frames) : 0);
+    duration = seconds;
+    step = frameCount > 1 ? duration / float(frameCount - 1) : 0.0f;
+    invStep = step != 0.0f ? 1.0f / step : 0.0f;
+    if ((flags & PLAY_RANDOM_FRAME) && frameCount >= 2) {
+        current = RandomFrame();
+        next = lastReported = uint16_t(current + 1);
+        totalTime = float(current) * step;
+    }
+    if (!file || file->boneCount < 2 || file->skeleton.boneCount > 0 || !rootHash || !file->keys) return;
+    for (int i = 0; i < file->boneCount; ++i)
+        if (file->keys[i].nameHash == rootHash) {
+            rootSlot = uint8_t(i);
+            return;
+        }
+}
+
+int CAnimPlayer::Advance(float dt)
+{
+    if ((flags & PLAY_HELD) || !(flags & PLAY_PLAYING)) return PLAYER_RUNNING;
+    if (step == 0.0f) return PLAYER_FINISHED;
+    frameTime += dt;
+    totalTime += dt;
+    factor = frameTime * invStep;
+    if (frameTime < step) return PLAYER_RUNNING;
+    return Cross(dt);
+}
+
+// The frame time has run past the step: on to the frame the total time stands in.
+int CAnimPlayer::Cross(float dt)
+{
+    if (next != 0) {
+        if (dt < MIN_CROSSING_STEP) totalTime += MIN_CROSSING_STEP;
+        const int frame = int(totalTime * invStep);
+        current = uint16_t(frame > 0xFFFE ? 0xFFFE : frame);
+        next = uint16_t(current + 1);
+        frameTime = totalTime - float(current) * step;
+    } else {
+        // The closing interval from the last frame back to frame 0 has ended.
+        current = 0;
+        next = lastReported = 1;
+        totalTime -= step;
+        frameTime = totalTime;
+    }
+    factor = frameTime / step;
+    if (next > lastReported) {
+        const uint16_t previous = lastReported;
+        lastReported = next;
+        if (file && file->frameCallback) {
+            file->frameCallback(this, previous, next);
+            if (flags & PLAY_HELD) return PLAYER_HELD_BY_CALLBACK;
+        }
+    }
+    if (next < frameCount) return PLAYER_RUNNING;
+    return Loop();
+}
+
+int CAnimPlayer::Loop()
+{
+    const uint16_t last = uint16_t(frameCount > 0 ? frameCount - 1 : 0);
+    if (!(flags & PLAY_CYCLIC)) {
+        next = current = last;
+        flags &= uint16_t(~PLAY_PLAYING);
+        return PLAYER_FINISHED;
+    }
+    if (flags & PLAY_JUMP_FRAME0) {
+        current = 0;
+        next = 1;
+        frameTime = totalTime = factor = 0.0f;
+    } else {
+        if (flags & PLAY_RESTART_AT_0) {
+            current = 0;
+            next = 1;
+        } else {
+            next = 0;  // blend from the last frame back to frame 0
+            if (current > last) current = last;
+        }
+        totalTime -= duration;
+        frameTime = totalTime;
+        factor = frameTime * invStep;
+    }
+    lastReported = 0;
+    return PLAYER_RUNNING;
+}
+
+void CAnimPlayer::SetPlayFlags(uint16_t bits)
+{
+    flags |= PLAY_HELD;
+    if (bits & PLAY_REWIND_ON_HOLD) {
+        factor = frameTime = 0.0f;
+        totalTime = float(current) * step;
+    }
+}
+
+void CAnimPlayer::Restart(int frame)
+{
+    if (!file) return;
+    flags &= uint16_t(~PLAY_HELD);
+    if ((flags & PLAY_RANDOM_FRAME) && frameCount >= 2)
+        current = RandomFrame();
+    else
+        current = uint16_t(frame < 0 ? 0 : frame);
+    next = lastReported = uint16_t(current + 1);
+    totalTime = float(current) * step;
+    frameTime = 0.0f;
+}
+
+void CAnimPlayer::GetFrames(int* currentOut, int* nextOut, float* blend) const
+{
+    if (currentOut) *currentOut = current;
+    if (nextOut) *nextOut = next;
+    if (blend) *blend = factor;
+}
+
+void CAnimPlayer::SampleBones(D3DXMATRIX* out, uint8_t* marks) const
+{
+    if (file) file->SampleMatrices(current, next, factor, out, marks);
+}
+
+void CAnimPlayer::SampleChannels(D3DXMATRIX* out, int bone) const
+{
+    if (file) file->SampleBoneMatrix(current, next, factor, bone, out);
+}
+
+const CAnimValues* CAnimPlayer::SampleColorUv() const
+{
+    return file ? file->SampleValues(current, next, factor, rootSlot) : nullptr;
+}
+
+void CAnimPlayer::SampleTransform(D3DXVECTOR4* out) const
+{
+    if (file) file->SamplePosition(current, next, factor, 0, out);
+}
