@@ -1,0 +1,51 @@
+#include "core/KeyNames.h"
+
+#include <windows.h>
+
+#include <dinput.h>
+
+#include <cstring>
+
+namespace {
+
+struct SKeyName {
+    const char* name;
+    uint8_t code;
+};
+
+#define KEY(constant) {#constant, constant}
+const SKeyName KEY_NAMES[] = {
+    KEY(DIK_ESCAPE), KEY(DIK_1), KEY(DIK_2), KEY(DIK_3), KEY(DIK_4), KEY(DIK_5), KEY(DIK_6),
+    KEY(DIK_7), KEY(DIK_8), KEY(DIK_9), KEY(DIK_0), KEY(DIK_MINUS), KEY(DIK_EQUALS),
+    KEY(DIK_BACK), KEY(DIK_TAB), KEY(DIK_Q), KEY(DIK_W), KEY(DIK_E), KEY(DIK_R), KEY(DIK_T),
+    KEY(DIK_Y), KEY(DIK_U), KEY(DIK_I), KEY(DIK_O), KEY(DIK_P), KEY(DIK_LBRACKET),
+    KEY(DIK_RBRACKET), KEY(DIK_RETURN), KEY(DIK_LCONTROL), KEY(DIK_A), KEY(DIK_S), KEY(DIK_D),
+    KEY(DIK_F), KEY(DIK_G), KEY(DIK_H), KEY(DIK_J), KEY(DIK_K), KEY(DIK_L), KEY(DIK_SEMICOLON),
+    KEY(DIK_APOSTROPHE), KEY(DIK_GRAVE), KEY(DIK_LSHIFT), KEY(DIK_BACKSLASH), KEY(DIK_Z),
+    KEY(DIK_X), KEY(DIK_C), KEY(DIK_V), KEY(DIK_B), KEY(DIK_N), KEY(DIK_M), KEY(DIK_COMMA),
+    KEY(DIK_PERIOD), KEY(DIK_SLASH), KEY(DIK_RSHIFT), KEY(DIK_MULTIPLY), KEY(DIK_LMENU),
+    KEY(DIK_SPACE), KEY(DIK_CAPITAL), KEY(DIK_F1), KEY(DIK_F2), KEY(DIK_F3), KEY(DIK_F4),
+    KEY(DIK_F5), KEY(DIK_F6), KEY(DIK_F7), KEY(DIK_F8), KEY(DIK_F9), KEY(DIK_F10),
+    KEY(DIK_NUMLOCK), KEY(DIK_SCROLL), KEY(DIK_NUMPAD7), KEY(DIK_NUMPAD8), KEY(DIK_NUMPAD9),
+    KEY(DIK_SUBTRACT), KEY(DIK_NUMPAD4), KEY(DIK_NUMPAD5), KEY(DIK_NUMPAD6), KEY(DIK_ADD),
+    KEY(DIK_NUMPAD1), KEY(DIK_NUMPAD2), KEY(DIK_NUMPAD3), KEY(DIK_NUMPAD0), KEY(DIK_DECIMAL),
+    KEY(DIK_F11), KEY(DIK_F12), KEY(DIK_F13), KEY(DIK_F14), KEY(DIK_F15),
+    KEY(DIK_NUMPADENTER), KEY(DIK_RCONTROL), {"DIK_RCTRL", DIK_RCONTROL}, KEY(DIK_DIVIDE),
+    KEY(DIK_SYSRQ), KEY(DIK_RMENU), KEY(DIK_PAUSE), KEY(DIK_HOME), KEY(DIK_UP), KEY(DIK_PRIOR),
+    KEY(DIK_LEFT), KEY(DIK_RIGHT), KEY(DIK_END), KEY(DIK_DOWN), KEY(DIK_NEXT), KEY(DIK_INSERT),
+    KEY(DIK_DELETE), KEY(DIK_LWIN), KEY(DIK_RWIN), KEY(DIK_APPS),
+};
+#undef KEY
+static_assert(sizeof KEY_NAMES / sizeof KEY_NAMES[0] == 108, "one entry per key name");
+
+} // namespace
+
+uint8_t KeyNameToDIK(const char* name)
+{
+    if (!name)
+        return 0;
+    for (const SKeyName& key : KEY_NAMES)
+        if (strcmp(key.name, name) == 0)
+            return key.code;
+    return 0;
+}

@@ -1,0 +1,168 @@
+#include "tests/input/InputFixture.h"
+
+#include "core/Core.h"
+#include "core/FrameTimer.h"
+
+namespace inputtest {
+namespace {
+
+DIMOUSESTATE2 Moved(int dx, int dy, int dz, bool b0 = false, bool b1 = false, bool b2 = false)
+{
+    DIMOUSESTATE2 s = {};
+    s.lX = dx;
+    s.lY = dy;
+    s.lZ = dz;
+    s.rgbButtons[0] = b0 ? 0x80 : 0;
+    s.rgbButtons[1] = b1 ? 0x80 : 0;
+    s.rgbButtons[2] = b2 ? 0x80 : 0;
+    return s;
+}
+
+void DeviceFrame(const DIMOUSESTATE2& state, float step = 0.1f)
+{
+    gFrameTimer.step = step;
+    gInput.BeginMouseFrame();
+    gInput.ApplyDeviceMouse(state);
+}
+
+TEST_F(InputTest, DeviceMouseMovesByTwiceItsDeltasWithinTheClientArea)
+{
+    USE_MOUSE = MOUSE_DX;
+    gInput.mouseX = 100;
+    gInput.mouseY = 100;
+    DeviceFrame(Moved(5, -3, 120));
+    EXPECT_EQ(110, gInput.mouseX);
+    EXPECT_EQ(94, gInput.mouseY);
+    EXPECT_EQ(5, gInput.deltaX);
+    EXPECT_EQ(-3, gInput.deltaY);
+    EXPECT_EQ(120, gInput.wheelDelta);
+    EXPECT_EQ(120, gInput.wheelPos);
+    EXPECT_EQ(100, gInput.prevX);
+
+    DeviceFrame(Moved(0, 0, -240));
+    EXPECT_EQ(-120, gInput.wheelPos);
+    EXPECT_EQ(-240, gInput.wheelDelta);
+    EXPECT_EQ(0, gInput.deltaX);
+
+    // The start-of-process client area is 390 x 290.
+    DeviceFrame(Moved(1000, -1000, 0));
+    EXPECT_EQ(388, gInput.mouseX);
+    EXPECT_EQ(0, gInput.mouseY);
+    DeviceFrame(Moved(-1000, 1000, 0));
+    EXPECT_EQ(0, gInput.mouseX);
+    EXPECT_EQ(287, gInput.mouseY);
+}
+
+TEST_F(InputTest, DeviceButtonsGiveHeldThenAClickOnRelease)
+{
+    DeviceFrame(Moved(0, 0, 0, true, false, true));
+    EXPECT_EQ(1, gInput.leftHeld);
+    EXPECT_EQ(1, gInput.middleHeld);
+    EXPECT_EQ(0, gInput.leftClick);
+    DeviceFrame(Moved(0, 0, 0, false, true, false));
+    EXPECT_EQ(1, gInput.leftClick);
+    EXPECT_EQ(1, gInput.middleClick);
+    EXPECT_EQ(0, gInput.leftHeld);
+    EXPECT_EQ(1, gInput.rightHeld);
+    DeviceFrame(Moved(0, 0, 0));
+    EXPECT_EQ(0, gInput.leftClick);
+    EXPECT_EQ(0, gInput.middleClick);
+    EXPECT_EQ(1, gInput.rightClick);
+    DeviceFrame(Moved(0, 0, 0));
+    EXPECT_EQ(0, gInput.rightClick);
+
+    // Swapped by the system: the physical first button is the user's right one.
+    gInput.buttonsNotSwapped = 0;
+    DeviceFrame(Moved(0, 0, 0, true, false, false));
+    EXPECT_EQ(1, gInput.rightHeld);
+    EXPECT_EQ(0, gInput.leftHeld);
+}
+
+// Left releases 0.2 s apart are a double click, 0.4 s apart are not; one double click
+// shows for one frame.
+void ExpectDoubleClicks(void (*frame)(bool left))
+{
+    frame(true);
+    frame(false);
+    EXPECT_EQ(0, gInput.doubleClick);
+    frame(true);
+    frame(false);
+    EXPECT_EQ(1, gInput.leftClick);
+    EXPECT_EQ(1, gInput.doubleClick);
+    frame(false);
+    EXPECT_EQ(0, gInput.doubleClick);
+    frame(false);
+    frame(false);
+    frame(true);
+    frame(false);
+    EXPECT_EQ(1, gInput.leftClick);
+    EXPECT_EQ(0, gInput.doubleClick);
+}
+
+TEST_F(InputTest, DoubleClickInBothMouseModes)
+{
+    ExpectDoubleClicks([](bool left) { DeviceFrame(Moved(0, 0, 0, left)); });
+    gInput.Reset();
+    ExpectDoubleClicks([](bool left) {
+        gFrameTimer.step = 0.1f;
+        gInput.BeginMouseFrame();
+        gInput.ApplySystemMouse(POINT{200, 200}, left ? MOUSE_LEFT : 0);
+    });
+}
+
+TEST_F(InputTest, SystemCursorIsReadInClientPixels)
+{
+    ASSERT_NE(nullptr, TestWindow());
+    USE_MOUSE = MOUSE_SYS;
+    gInput.window = TestWindow();
+    gFrameTimer.step = 0.1f;
+
+    POINT p = ClientToScreenPoint(50, 40);
+    ASSERT_TRUE(SetCursorPos(p.x, p.y));
+    gInput.UpdateMouse();
+    EXPECT_NEAR(50, gInput.mouseX, 1);
+    EXPECT_NEAR(40, gInput.mouseY, 1);
+
+    const int x = gInput.mouseX, y = gInput.mouseY;
+    p = ClientToScreenPoint(60, 45);
+    SetCursorPos(p.x, p.y);
+    gInput.UpdateMouse();
+    EXPECT_EQ(x + 10, gInput.mouseX);
+    EXPECT_EQ(y + 5, gInput.mouseY);
+    EXPECT_EQ(10, gInput.deltaX);
+    EXPECT_EQ(5, gInput.deltaY);
+
+    // Left of and above the client area the position stops at 1.
+    p = ClientToScreenPoint(-30, -20);
+    SetCursorPos(p.x, p.y);
+    gInput.UpdateMouse();
+    EXPECT_EQ(1, gInput.mouseX);
+    EXPECT_EQ(1, gInput.mouseY);
+
+    // The window's frame as measured for it.
+    RECT outer, inner;
+    GetWindowRect(TestWindow(), &outer);
+    GetClientRect(TestWindow(), &inner);
+    EXPECT_EQ(inner.right, gInput.clientWidth);
+    EXPECT_EQ(inner.bottom, gInput.clientHeight);
+    EXPECT_EQ(outer.left, gInput.windowRect.left);
+    EXPECT_EQ((outer.right - outer.left - inner.right) / 2, gInput.borderWidth);
+}
+
+TEST_F(InputTest, SystemMouseButtonsAndWheelFromTheWindow)
+{
+    gInput.wheelDelta = -120;  // as the window procedure stores it
+    gInput.BeginMouseFrame();
+    gInput.ApplySystemMouse(POINT{300, 300}, MOUSE_RIGHT | MOUSE_MIDDLE);
+    EXPECT_EQ(-120, gInput.wheelDelta);
+    EXPECT_EQ(1, gInput.rightHeld);
+    EXPECT_EQ(1, gInput.middleHeld);
+    gInput.BeginMouseFrame();
+    gInput.ApplySystemMouse(POINT{300, 300}, 0);
+    EXPECT_EQ(1, gInput.rightClick);
+    EXPECT_EQ(1, gInput.middleClick);
+    EXPECT_EQ(0, gInput.leftClick);
+}
+
+} // namespace
+} // namespace inputtest
