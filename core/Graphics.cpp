@@ -105,6 +105,7 @@ void CGraphics::ResetCache()
 
     spriteBegun = 0;
     spriteBlended = 1;
+    defaultCursor.Clear();
     cursor = nullptr;
     spriteShader11 = ShaderPair{};
     spriteShader30 = ShaderPair{};
@@ -128,7 +129,3 @@ void CGraphics::ResetCache()
     renderTargetDepth = 0;
     memset(renderTargets, 0, sizeof renderTargets);
 }
-
-void CGraphics::DrawCursor() {}
-
-void CGraphics::DrawText(int, const char*, const RECT&, D3DCOLOR) {}

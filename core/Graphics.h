@@ -6,6 +6,8 @@
 // every layer draws with. Creation failures are reported by message box and end start-up;
 // faults inside a frame are counted warnings and the frame goes on.
 
+#include "core/Cursor.h"
+#include "core/Font.h"
 #include "core/GraphicsTypes.h"
 #include "core/Meshes/Mesh.h"
 #include "core/ViewPoint.h"
@@ -14,8 +16,6 @@
 
 extern IDirect3D9* Direct3D;
 extern IDirect3DDevice9* Device3D;
-
-struct CCursor;
 
 // Bits of CGraphics::RenderStates: set bits mark states that differ from the frame default,
 // except RS_CULL_CCW, which marks the default counter-clockwise culling as in force.
@@ -44,6 +44,18 @@ constexpr int SAMPLER_COUNT = 8;
 constexpr int STREAM_COUNT = 8;
 constexpr int VERTEX_DECLARATION_COUNT = 5;
 constexpr int SPRITE_DECLARATION = 2;
+constexpr int FONT_COUNT = 5;
+
+// DrawSprite flags.
+enum : uint32_t {
+    SPRITE_BLEND = 1,          // source alpha over the picture; without it blending off
+    SPRITE_ALPHA_TEST = 2,     // drop texels with alpha below 2
+    SPRITE_KEEP_BLEND = 4,     // blending as it is (SPRITE_BLEND ignored)
+    SPRITE_KEEP_PIXEL = 8,     // pixel shader and stages as they are
+    SPRITE_KEEP_VERTEX = 32,   // vertex shader as it is
+    SPRITE_ACCEPTED = 128,     // no effect on the drawing
+    SPRITE_SECOND_QUAD = 256,  // SpriteMesh2's buffers
+};
 
 struct CGraphics {
     uint32_t behaviorFlags;
@@ -90,8 +102,8 @@ struct CGraphics {
     int spriteBegun;
     int spriteBlended;
 
-    // The default cursor object is added here together with the cursor module.
-    CCursor* cursor;
+    CCursor defaultCursor;
+    CCursor* cursor;  // drawn once per frame; null draws none
 
     ShaderPair spriteShader11;
     CMesh SpriteMesh;   // the unit quad DrawSprite draws
@@ -123,7 +135,7 @@ struct CGraphics {
     D3DXMATRIX projection;
     D3DXMATRIX viewProjection;
     D3DXMATRIX inverseView;
-    // The five fonts are added here together with the font module.
+    CFont fonts[FONT_COUNT];
     IDirect3DTexture9* whiteTexture;
     SFrameCounters counters;
     int renderTargetDepth;
@@ -212,8 +224,26 @@ struct CGraphics {
     ShaderPair CompilePixelShaderDefine(const char* file, int level, const char* name,
                                         int value, DWORD flags);
 
-    // Drawn by the cursor and font modules; nothing to draw until they exist.
+    // Sprites, 2D outlines and the cursor (GraphicsSprites.cpp). The sprite batch is the
+    // sprite object between BeginSprites and EndSprites; everything else here closes it.
+    void BeginSprites(bool noBlend);
+    void EndSprites();
+    HRESULT DrawTexture(int x, int y, const RECT* source, IDirect3DTexture9* texture,
+                        D3DCOLOR color);
+    // A textured quad through the sprite quad and shader; source corners are inclusive.
+    void DrawSprite(float x, float y, IDirect3DTexture9* texture, const RECT* source,
+                    float scaleX, float scaleY, D3DCOLOR color, uint32_t flags);
+    HRESULT DrawRect(const RECT& rect, D3DCOLOR color);
+    HRESULT DrawRectXY(int left, int top, int right, int bottom, D3DCOLOR color);
+    // Null for a null texture; the cursor keeps its own reference to the texture.
+    CCursor* CreateCursor(IDirect3DTexture9* texture, int sourceX, int sourceY, int frameWidth,
+                          int frameHeight, int flags, float frameDuration, int frameCount,
+                          int offsetX, int offsetY);
+    void SetCursor(CCursor* c) { cursor = c; }
+    void SetDefaultCursor() { cursor = &defaultCursor; }
+    void EnsureCursor();
     void DrawCursor();
+    // Unclipped text with one of the device's fonts.
     void DrawText(int font, const char* text, const RECT& rect, D3DCOLOR color);
 
     // --- Render-target textures and surfaces (core/Textures.cpp) ---
@@ -230,6 +260,8 @@ private:
     void ResetCache();
     void ForgetSceneState();
     void CreateDrawingObjects();
+    void CreateFonts();
+    void ForgetSpriteState();
     int CreateDeclarations();
     void ReleaseDrawingObjects();
     void ChooseMultisampling();

@@ -13,6 +13,7 @@ namespace {
 const char SPRITE_SHADER_FILE[] = "System/SpriteShader.hls";
 const char SPRITE_MESH_FILE[] = "System/SpriteMesh.msh";
 const char SPRITE_MESH2_FILE[] = "System/SpriteMesh2.msh";
+const char DEFAULT_CURSOR_FILE[] = "System/DefaultCursor.bmp";
 constexpr uint32_t SPRITE_MESH_FORMAT = MESH_XYZ | MESH_UV0;  // matches the sprite declaration
 constexpr int SPRITE_SHADER_LOW = 11;
 constexpr int SPRITE_SHADER_HIGH = 30;
@@ -41,6 +42,20 @@ const D3DVERTEXELEMENT9 DECLARATION_ELEMENTS[VERTEX_DECLARATION_COUNT][4] = {
 static_assert(sizeof DECLARATION_ELEMENTS / sizeof DECLARATION_ELEMENTS[0] ==
                   VERTEX_DECLARATION_COUNT,
               "one element list per declaration");
+
+struct SFontSpec {
+    int height, width;
+    const char* face;
+    int style;
+};
+const SFontSpec DEVICE_FONTS[] = {
+    {14, 5, "Arial", FONT_NOT_ANTIALIASED},
+    {15, 6, "Arial", FONT_NOT_ANTIALIASED | FONT_BOLD},
+    {15, 6, "Arial", FONT_NOT_ANTIALIASED},
+    {16, 7, "Arial", FONT_NOT_ANTIALIASED | FONT_BOLD},
+    {25, 11, "Arial", FONT_NOT_ANTIALIASED | FONT_BOLD},
+};
+static_assert(sizeof DEVICE_FONTS / sizeof DEVICE_FONTS[0] == FONT_COUNT, "one per font");
 
 // Depth formats tried, in order, when the configured one is not available.
 struct SDepthFormatName {
@@ -225,14 +240,28 @@ void CGraphics::MeasureShaderLevels()
         MsgBox("WARNING: Pixel shaders is not supported.");
 }
 
-// The sprite and line objects, the sprite shaders and quads and the white texture. Fonts,
-// the rectangle editor's handle texture and the default cursor are made here too once
-// their modules exist. A missing sprite file is reported by its reader and start-up goes on.
+void CGraphics::CreateFonts()
+{
+    for (int i = 0; i < FONT_COUNT; ++i) {
+        const SFontSpec& f = DEVICE_FONTS[i];
+        fonts[i].Create(f.height, f.width, f.face, f.style);
+    }
+}
+
+// The sprite and line objects, the fonts, the default cursor with the DirectInput mouse,
+// the sprite shaders and quads and the white texture. The rectangle editor's handle
+// texture is made here too once its module exists. A missing file is reported by its
+// reader and start-up goes on.
 void CGraphics::CreateDrawingObjects()
 {
     SetIdentity(&spriteMatrix);
     D3DXCreateSprite(Device3D, &sprite);
     D3DXCreateLine(Device3D, &line);
+    CreateFonts();
+    if (USE_MOUSE == MOUSE_DX) {
+        defaultCursor.Load(DEFAULT_CURSOR_FILE);
+        SetDefaultCursor();
+    }
     spriteShader11 = CompileVertexShader(SPRITE_SHADER_FILE, SPRITE_SHADER_LOW);
     spriteShader30 = CompileVertexShader(SPRITE_SHADER_FILE, SPRITE_SHADER_HIGH);
     LoadMesh(SPRITE_MESH_FILE, &SpriteMesh, SPRITE_MESH_FORMAT, 0);
@@ -269,6 +298,9 @@ void CGraphics::ReleaseDrawingObjects()
     ReleaseAndClear(spriteShader30.vs);
     SpriteMesh.Release();
     SpriteMesh2.Release();
+    defaultCursor.Release();
+    for (CFont& f : fonts)
+        f.Release();
     ReleaseAndClear(line);
     ReleaseAndClear(sprite);
     ReleaseAndClear(savedBackBuffer);

@@ -3,7 +3,7 @@
 
 #include "core/GraphicsBuffers.h"
 #include "core/Messages.h"
-#include "tests/graphics/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tests/support/Harness.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Device creation from the configured parameters, the objects made with it, and the frame
 // bracket: clearing, warnings about what a frame left open, presentation.
 
-#include "tests/graphics/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include "core/Core.h"
 #include "engine/Engine.h"

@@ -1,7 +1,7 @@
 // Shader creation from assembly and HLSL: levels and profiles, the failure messages, and
 // shaders that really draw, read back from the device (the shipped sprite shader included).
 
-#include "tests/graphics/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include "tests/support/Harness.h"
 

@@ -1,7 +1,7 @@
 // The sprite quads the device loads at start-up from the shipped files: their layout, the
 // vertices and indices in their buffers, and what start-up and release do with them.
 
-#include "tests/graphics/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include "tests/support/Harness.h"
 

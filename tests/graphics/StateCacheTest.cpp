@@ -1,7 +1,7 @@
 // The render-state cache against a real device: a cached value is never sent again, a scene
 // begins from the frame defaults, and bindings reach the device when they must.
 
-#include "tests/graphics/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include "tests/support/Harness.h"
 

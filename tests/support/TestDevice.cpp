@@ -1,4 +1,4 @@
-#include "tests/graphics/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include "core/Core.h"
 #include "tests/support/Harness.h"
