@@ -124,6 +124,7 @@ private:
     void KeepSlotUnderMouse();
     void BeginPass();
     void MousePass();
+    void EndPress();
     void FindWindowUnderMouse();
     void DragStep();
     void NothingUnderMouse();

@@ -69,8 +69,20 @@ void CWinSuperior::MousePass()
     if (resortRequest)
         SortByZ();
     HandleMouse();
+    if (gInput.leftClick)
+        EndPress();
     if (resortRequest)
         SortByZ();
+}
+
+// A press ends with its release wherever the mouse is then: a press-mode click must not eat
+// a later click, and the window pressed before counts its next press from the start.
+void CWinSuperior::EndPress()
+{
+    gWinPressHandled = 0;
+    for (int i = 0; i < count; ++i)
+        if (windows[i])
+            windows[i]->heldTime = windows[i]->repeatTimer = 0.0f;
 }
 
 void CWinSuperior::HandleMouse()
@@ -96,22 +108,18 @@ void CWinSuperior::HandleMouse()
 }
 
 // The topmost active window under the mouse wins; inactive windows neither win nor shield
-// what lies below. Held times of a button that is up are stale (the press ended elsewhere)
-// and are cleared, so the next press on that window is a first frame again.
+// what lies below.
 void CWinSuperior::FindWindowUnderMouse()
 {
     dragging = 0;
     pWinUnderMouse = nullptr;
     const int x = gInput.mouseX, y = gInput.mouseY;
-    const bool buttonUp = !gInput.leftHeld && !gInput.leftClick;
     uint32_t highest = 0;
     for (int i = 0; i < count; ++i) {
         CBaseWin* win = windows[i];
         if (!win)
             continue;
         pWinCurrent = win;
-        if (buttonUp)
-            win->heldTime = win->repeatTimer = 0.0f;
         if (win->flags & WIN_FADING)
             win->FadeStep();
         if (win->flags & WIN_ACTIVE) {
@@ -137,12 +145,9 @@ void CWinSuperior::DragStep()
     pWinUnderMouse->MoveTo(gInput.mouseX - grabX, gInput.mouseY - grabY);
 }
 
-// A right click on empty space closes the modal window. A release over empty space also
-// ends what a press-mode click began, so it cannot eat a later click.
+// A right click on empty space closes the modal window.
 void CWinSuperior::NothingUnderMouse()
 {
-    if (gInput.leftClick)
-        gWinPressHandled = 0;
     if (disabledCount && gInput.rightClick) {
         CloseModal();
         return;
