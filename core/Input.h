@@ -75,11 +75,6 @@ struct CInput {
     IDirectInputDevice8A* keyboardDevice = nullptr;
     DWORD mouseStateSize = 0;  // the size of the data format the mouse was given
 
-    // Beyond the record's public state: what typing and level changes need to remember.
-    uint8_t prevKeys[256] = {};  // last frame's keys: a key down now and not then is new
-    uint8_t textKey = 0;         // the key whose character repeats
-    uint32_t levelChanges = 0;   // counts pushes, pops and removals
-
     void UpdateMouse();
     void UpdateKeyboard();  // reads the keyboard, then Dispatch
     void UpdateWindowRect();
@@ -94,6 +89,8 @@ struct CInput {
     void Dispatch();
     void BeginTextInput();
 
+    // Add to the current level; false (with a message) when it would be too full (PushTables
+    // leaves room for one table more).
     bool PushTable(CKeyTable* table);
     bool PushTables(std::initializer_list<CKeyTable*> tables);
     // Open a new level holding the tables; false (with a message) when every level is in use.
@@ -114,6 +111,10 @@ struct CInput {
     void Reset();
 
 private:
+    uint8_t prevKeys[256] = {};  // last frame's keys: a key down now and not then is new
+    uint8_t textKey = 0;         // the key whose character repeats
+    uint32_t levelChanges = 0;   // counts pushes, pops and removals
+
     void ApplyButtons(uint8_t buttons);
     bool ReadKeyboard();
     bool TranslateText();

@@ -20,7 +20,11 @@ struct SKeyRange {
     uint8_t first, last;
 };
 // Keys typed through the keyboard layout: the digit row, the three letter rows, space.
-constexpr SKeyRange LAYOUT_RANGES[] = {{2, 13}, {16, 27}, {30, 41}, {43, 53}, {57, 57}};
+constexpr SKeyRange LAYOUT_RANGES[] = {{DIK_1, DIK_EQUALS},
+                                       {DIK_Q, DIK_RBRACKET},
+                                       {DIK_A, DIK_GRAVE},
+                                       {DIK_BACKSLASH, DIK_SLASH},
+                                       {DIK_SPACE, DIK_SPACE}};
 static_assert(sizeof LAYOUT_RANGES / sizeof LAYOUT_RANGES[0] == 5, "five layout ranges");
 
 struct SPadKey {
@@ -28,11 +32,12 @@ struct SPadKey {
     char character;
 };
 // The numeric pad's digits and point (only with NUM LOCK), then its minus and plus.
-constexpr SPadKey PAD_DIGITS[] = {{71, '7'}, {72, '8'}, {73, '9'}, {75, '4'},
-                                  {76, '5'}, {77, '6'}, {79, '1'}, {80, '2'},
-                                  {81, '3'}, {82, '0'}, {83, '.'}};
+constexpr SPadKey PAD_DIGITS[] = {
+    {DIK_NUMPAD7, '7'}, {DIK_NUMPAD8, '8'}, {DIK_NUMPAD9, '9'}, {DIK_NUMPAD4, '4'},
+    {DIK_NUMPAD5, '5'}, {DIK_NUMPAD6, '6'}, {DIK_NUMPAD1, '1'}, {DIK_NUMPAD2, '2'},
+    {DIK_NUMPAD3, '3'}, {DIK_NUMPAD0, '0'}, {DIK_DECIMAL, '.'}};
 static_assert(sizeof PAD_DIGITS / sizeof PAD_DIGITS[0] == 11, "ten digits and the point");
-constexpr SPadKey PAD_SIGNS[] = {{74, '-'}, {78, '+'}};
+constexpr SPadKey PAD_SIGNS[] = {{DIK_SUBTRACT, '-'}, {DIK_ADD, '+'}};
 static_assert(sizeof PAD_SIGNS / sizeof PAD_SIGNS[0] == 2, "minus and plus");
 
 char PadCharacter(uint8_t code)

@@ -8,6 +8,7 @@
 #include "engine/UnitInspector.h"
 #include "gui/WinSuperior.h"
 #include "scene/Camera.h"
+#include "scene/Unit.h"
 
 #include <cstdlib>
 
@@ -185,11 +186,12 @@ void CEngine::HandleClick()
         return;
     if (orderCallback)
         orderCallback(0);
-    if (!selectedUnit->moveControls)
+    CUnit* unit = AsUnit(selectedUnit);
+    if (!unit || !unit->moveControls)
         return;
-    const int hook = selectedUnit->orderHook ? selectedUnit->orderHook(0) : 0;
+    const int hook = unit->orderHook ? unit->orderHook(0) : 0;
     if (!(hook & 1))
-        selectedUnit->StartMoves(pickedPoint, 1);
+        unit->StartMoves(&pickedPoint, 1);
 }
 
 void CEngine::SelectUnit(CAtom* unit, bool full)
@@ -198,15 +200,18 @@ void CEngine::SelectUnit(CAtom* unit, bool full)
         selectCallback(0);
     if (full) {
         if (selectedUnit) {
-            if (selectedUnit->deselectHook)
-                selectedUnit->deselectHook(0);
+            CUnit* old = AsUnit(selectedUnit);
+            if (old && old->deselectHook)
+                old->deselectHook(0);
             selectedUnit->state &= ~uint32_t(UNIT_SELECTED);
         }
         selectedUnit = unit;
         unit->state |= UNIT_SELECTED;
-        if (unit->selectHook)
-            unit->selectHook(unit);
-        unit->RegisterIcon();
+        if (CUnit* moving = AsUnit(unit)) {
+            if (moving->selectHook)
+                moving->selectHook(unit);
+            moving->RegisterIcon();
+        }
     }
     if ((flags & ENG_SELECT) && !(selectState & 1) && gInput.PushLevel(&rotationTable))
         selectState |= 1;
@@ -218,8 +223,9 @@ void CEngine::DeselectUnit()
         deselectCallback(0);
     if (!selectedUnit)
         return;
-    if (selectedUnit->deselectHook)
-        selectedUnit->deselectHook(0);
+    CUnit* unit = AsUnit(selectedUnit);
+    if (unit && unit->deselectHook)
+        unit->deselectHook(0);
     if (gIconer)
         gIconer->RemoveIconFrame(selectedUnit);
     selectedUnit->state &= ~uint32_t(UNIT_SELECTED);

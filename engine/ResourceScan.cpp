@@ -29,9 +29,25 @@ const SWordBits FVF_WORDS[] = {
 };
 static_assert(std::size(FVF_WORDS) == 9, "vertex-format words");
 
-// Where a named constant's data lives; null while no manager keeps it.
+// Where a named constant's data lives; null while its owner does not exist yet.
 using ConstantData = const void* (*)();
-const void* NotKept() { return nullptr; }
+
+template <auto Member>
+const void* RendererData()
+{
+    return gRenderer ? static_cast<const void*>(&(gRenderer->*Member)) : nullptr;
+}
+
+template <auto Member>
+const void* EngineData()
+{
+    return gEngine ? static_cast<const void*>(&(gEngine->*Member)) : nullptr;
+}
+
+const void* FirstDiffuseLightVector()
+{
+    return gRenderer ? static_cast<const void*>(&gRenderer->diffuseLights[0].vector) : nullptr;
+}
 
 struct SShaderConstant {
     const char* name;
@@ -39,34 +55,33 @@ struct SShaderConstant {
     ConstantData data;
 };
 
-// The frame matrices, light arrays and per-object pointers belong to the renderer's frame
-// data; until the renderer keeps them their names resolve later.
+// The per-object sources resolve to the renderer's pointer that moves per drawn object.
 const SShaderConstant SHADER_CONSTANTS[] = {
-    {"mWorld", SHADER_CONST_PER_OBJECT, NotKept},
-    {"mView", 0, NotKept},
-    {"mWorldView", 0, NotKept},
-    {"mProj", 0, NotKept},
-    {"mViewProj", 0, NotKept},
-    {"mWorldViewProj", 0, NotKept},
-    {"mMirror", 0, NotKept},
-    {"mShadow", 0, NotKept},
-    {"mWorldShadow", 0, NotKept},
-    {"ShadowColor", 0, NotKept},
-    {"ShadowClearColor", 0, NotKept},
-    {"MirrorPlane", 0, NotKept},
-    {"mBones", SHADER_CONST_PER_OBJECT, NotKept},
-    {"mWorlds", SHADER_CONST_PER_OBJECT, NotKept},
-    {"Colors", SHADER_CONST_PER_OBJECT, NotKept},
-    {"ClearColor", 0, [] { return gRenderer ? static_cast<const void*>(&gRenderer->clearColor) : nullptr; }},
-    {"AnimFactor", 0, NotKept},
-    {"UvMulAdd", 0, NotKept},
-    {"AirFog", 0, [] { return gEngine ? static_cast<const void*>(&gEngine->airFog) : nullptr; }},
-    {"WaterFog", 0, [] { return gEngine ? static_cast<const void*>(&gEngine->waterFog) : nullptr; }},
-    {"LocalCamPos", 0, NotKept},
-    {"LocalCamDir", 0, NotKept},
-    {"DiffuseLights", 0, NotKept},
-    {"SpecularLights", 0, NotKept},
-    {"LocalLigthDir", 0, NotKept},
+    {"mWorld", SHADER_CONST_PER_OBJECT, RendererData<&CRenderer::mWorld>},
+    {"mView", 0, RendererData<&CRenderer::mView>},
+    {"mWorldView", 0, RendererData<&CRenderer::mWorldView>},
+    {"mProj", 0, RendererData<&CRenderer::mProj>},
+    {"mViewProj", 0, RendererData<&CRenderer::mViewProj>},
+    {"mWorldViewProj", 0, RendererData<&CRenderer::mWorldViewProj>},
+    {"mMirror", 0, RendererData<&CRenderer::mMirror>},
+    {"mShadow", 0, RendererData<&CRenderer::mShadow>},
+    {"mWorldShadow", 0, RendererData<&CRenderer::mWorldShadow>},
+    {"ShadowColor", 0, RendererData<&CRenderer::ShadowColor>},
+    {"ShadowClearColor", 0, RendererData<&CRenderer::ShadowClearColor>},
+    {"MirrorPlane", 0, RendererData<&CRenderer::MirrorPlane>},
+    {"mBones", SHADER_CONST_PER_OBJECT, RendererData<&CRenderer::mBones>},
+    {"mWorlds", SHADER_CONST_PER_OBJECT, RendererData<&CRenderer::mWorlds>},
+    {"Colors", SHADER_CONST_PER_OBJECT, RendererData<&CRenderer::Colors>},
+    {"ClearColor", 0, RendererData<&CRenderer::clearColor>},
+    {"AnimFactor", 0, RendererData<&CRenderer::AnimFactor>},
+    {"UvMulAdd", 0, RendererData<&CRenderer::UvMulAdd>},
+    {"AirFog", 0, EngineData<&CEngine::airFog>},
+    {"WaterFog", 0, EngineData<&CEngine::waterFog>},
+    {"LocalCamPos", 0, RendererData<&CRenderer::LocalCamPos>},
+    {"LocalCamDir", 0, RendererData<&CRenderer::LocalCamDir>},
+    {"DiffuseLights", 0, RendererData<&CRenderer::diffuseLights>},
+    {"SpecularLights", 0, RendererData<&CRenderer::specularLights>},
+    {"LocalLigthDir", 0, FirstDiffuseLightVector},
 };
 static_assert(std::size(SHADER_CONSTANTS) == 25, "named constant sources");
 

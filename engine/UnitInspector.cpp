@@ -9,6 +9,7 @@
 #include "scene/Camera.h"
 #include "scene/Geometry.h"
 #include "scene/Renderer.h"
+#include "scene/Unit.h"
 
 #include <cstring>
 #include <iterator>
@@ -45,7 +46,7 @@ const SUnitClass UNIT_CLASSES[] = {
     {15, "SELECT_PLANE", nullptr},
     {16, "BOLIDE", nullptr},
     {17, "TEXT3D", nullptr},
-    {18, "UNIT", nullptr},
+    {18, "UNIT", []() -> CAtom* { return new CUnit; }},
     {19, "SHIP", nullptr},
     {20, "HUMAN", nullptr},
 };

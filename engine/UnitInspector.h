@@ -30,7 +30,10 @@ constexpr int MAX_UNIT_WAYPOINTS = 64;
 
 // The path of a moving unit.
 struct CUnitMove {
-    uint32_t state = 0;
+    uint32_t state = 0;  // mode word
+    uint32_t kind = 0;
+    CAtom* targetUnit = nullptr;
+    float speed = 0.0f;
     D3DXVECTOR4 target{0.0f, 0.0f, 0.0f, 1.0f};
     D3DXVECTOR4 direction{0.0f, 0.0f, 0.0f, 0.0f};
     float lastDistance = 0.0f;

@@ -184,19 +184,12 @@ public:
     TLinkedList<CAnimInstance> animations;
     SAnimBaseValues* animBase = nullptr;
 
-    // Until the geometry and moving-unit classes exist the engine's selection, rotation
-    // keys and bone transforms reach these through CAtom.
-    virtual int RegisterIcon() { return 0; }
-    virtual int StartMoves(const D3DXVECTOR4& /*target*/, int /*mode*/) { return 0; }
+    // Until skinned units exist the engine's bone transforms reach these through CAtom.
     // Turns the unit to a direction step (wrapped to 0..7) and rebuilds its world matrix.
     void SetDirection(int step);
     // 45-degree steps per rotation key: the class template's PlaceRotate, else 1.
     int32_t PlaceRotation() const;
     D3DXMATRIX world;
-    uint32_t moveControls = 0;
-    int (*orderHook)(int) = nullptr;  // result bit 1 cancels the order
-    int (*selectHook)(CAtom*) = nullptr;
-    int (*deselectHook)(int) = nullptr;
     int32_t boneCount = 0;
     const int32_t* boneMasters = nullptr;
     const D3DXVECTOR3* boneOffsets = nullptr;

@@ -41,6 +41,9 @@ public:
     void CalcMatrixYaw();
     void StorePos() { savedPos = Pos; }
     void SetPosAndStore(const D3DXVECTOR4& position);
+    // The mesh drawn in a pass: the shadow-caster mesh in the shadow pass when there is
+    // one, else the mesh; null when none is loaded.
+    CMesh* PassMesh(uint32_t pass) const;
 
     uint16_t mesh = 0;
     uint16_t shadowMesh = 0;   // drawn in the shadow pass instead of mesh; 0 = mesh
@@ -51,15 +54,18 @@ public:
     D3DXVECTOR4 savedPos{0.0f, 0.0f, 0.0f, 1.0f};
     D3DXVECTOR4 UvMulAdd{1.0f, 1.0f, 0.0f, 0.0f};  // texture coordinates: multiply x, y; add z, w
     CAtom* billboard = nullptr;
+    // Bones whose bit is set are drawn collapsed (their palette rows are zero).
+    uint64_t hiddenBones = 0;
 
 private:
     bool ScanOwnProperty(FILE* file, const char* word);
     bool ScanOwnMissionKey(FILE* file, const char* word);
     void CopyGeometryTo(CGeometry* destination) const;
     void DeleteBillboard();
-    // The mesh drawn in a pass and its texture for a stage (0 when none).
-    CMesh* PassMesh(uint32_t pass) const;
-    // After a finished presentation block: the map position and heading from Pos and yaw.
+
+protected:
+    // After a finished presentation block: the world matrix, and on a map the map position
+    // and heading from Pos and yaw.
     void PlaceFromBlock();
 };
 

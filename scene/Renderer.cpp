@@ -50,6 +50,12 @@ CRenderer::CRenderer()
     D3DXMatrixIdentity(&mProj);
     D3DXMatrixIdentity(&mViewProj);
     D3DXMatrixIdentity(&mMirror);
+    D3DXMatrixIdentity(&mWorldView);
+    D3DXMatrixIdentity(&mWorldViewProj);
+    D3DXMatrixIdentity(&view);
+    D3DXMatrixIdentity(&viewProj);
+    for (D3DXMATRIX& m : boneMatrices) D3DXMatrixIdentity(&m);
+    for (D3DXVECTOR4& factor : AnimFactor) factor = D3DXVECTOR4(0, 1, 0, 0);
     for (int i = 0; i < MAX_SHADOW_CAMERAS; ++i) {
         D3DXMatrixIdentity(&shadowViewProj[i]);
         D3DXMatrixIdentity(&shadowMatrix[i]);
@@ -82,11 +88,11 @@ int CRenderer::EnableGlowing(int on)
 
 void CRenderer::SetViewProj(const D3DXMATRIX& view, const D3DXMATRIX& proj)
 {
+    this->view = view;
+    D3DXMatrixMultiply(&viewProj, &view, &proj);
     D3DXMatrixTranspose(&mView, &view);
     D3DXMatrixTranspose(&mProj, &proj);
-    D3DXMATRIX product;
-    D3DXMatrixMultiply(&product, &view, &proj);
-    D3DXMatrixTranspose(&mViewProj, &product);
+    D3DXMatrixTranspose(&mViewProj, &viewProj);
 }
 
 void CRenderer::AddLight(CAtom* light)
@@ -200,10 +206,9 @@ void CRenderer::Allocate()
     clearColor = D3DXCOLOR(gGraphics.clearColor);
     lights = std::vector<CAtom*>();
     lights.reserve(FRAME_LIGHTS_START);
-    diffuseLights = std::vector<SRenderLight>();
-    diffuseLights.reserve(FRAME_LIGHTS_START);
-    specularLights = std::vector<SRenderLight>();
-    specularLights.reserve(FRAME_LIGHTS_START);
+    ClearLightArrays();
+    mWorlds = instanceMatrices.data();
+    Colors = instanceColors.data();
 }
 
 // Both glow textures (cleared to 0) and the depth surface at the back buffer's size over

@@ -44,6 +44,11 @@ constexpr int MAX_BONES_PER_OBJECT = 64;
 constexpr int BONE_FLOATS = 12;  // a 4x3 matrix
 constexpr int PALETTE_START = 4;
 constexpr int FRAME_LIGHTS_START = 64;
+// Shader tables hold the address of each light array, so the arrays never move; lights
+// beyond this many in one frame are warned and left out.
+constexpr int MAX_RENDER_LIGHTS = 64;
+constexpr int ANIM_FACTOR_SLOTS = 4;
+constexpr int UV_STAGES = 8;
 
 // One light as the shaders read it: a colour already multiplied by the intensity, then a
 // direction or position.
@@ -97,32 +102,58 @@ public:
     void RenderUnits(int pass);
     void RenderControls();
 
-    // Drawing steps that the shader-constant, effects, picking, select-plane and particle
-    // parts of the renderer complete; until then they do nothing.
+    // Drawing steps that the effects, picking, select-plane and particle parts of the
+    // renderer complete; until then they do nothing.
     void RenderSelectPlanes(int) {}
-    void UpdateSkeletons() {}
     CAtom* PickUnit(const D3DXVECTOR4&, const D3DXVECTOR4&) { return nullptr; }
     void RenderShadows() {}
     void RenderGlows() {}
     void RenderReflections(CAtom*) {}
-    void GatherDataFromAnimations(CAtom*) {}
-    // Until shader constants are filled per unit, a geometry unit whose class has no vertex
-    // shader is drawn by the fixed-function pipeline: its world matrix, its mesh's vertex
-    // format, no lighting. Units with shaders are left as they are.
-    void SetUnitConstants(CAtom* unit, int pass);
     void RenderParticles(int) {}
+
+    // ---- Per-unit shader constants, lights and skeletons (RendererConstants.cpp) ----
+    // Once per frame after the particles: world matrices, their inverses and transposes,
+    // and the bone palette of every queued geometry unit and 3D control; slaves after
+    // every master. Nothing while paused.
+    void UpdateSkeletons();
+    void UpdateSkeleton(CAtom* unit);
+    // A slave's world: its own matrix carried up the master chain (through the master's
+    // bone when it is attached to one).
+    void ComputeAttachedWorld(D3DXMATRIX* out, const CAtom* unit) const;
+    // Builds the matrices of the bones below `bone` from their parents' (flags: 0 not
+    // done, 1 set by animation or kinematics, 2 final).
+    void ComputeBoneHierarchy(int bone, const CMesh& mesh, D3DXMATRIX* matrices, uint8_t* flags, int depth = 0);
+    // The mesh drawn from the unit's playing animations; AnimFactor, UvMulAdd.
+    void GatherDataFromAnimations(CAtom* unit);
+    // The light arrays of one unit and, for lights local to units, the camera in its space.
+    void GatherLights(CAtom* unit);
+    // Fills the unit's named values, applies its class's shader table and binds its shaders
+    // and vertex declaration for the pass. A geometry unit whose class has no vertex shader
+    // is drawn by the fixed-function pipeline: its world matrix, its mesh's vertex format,
+    // no lighting.
+    void SetUnitConstants(CAtom* unit, int pass);
 
     int32_t warningBudget = 2;
     int paused = 0;
 
-    // Frame matrices that the shaders read.
+    // Frame and unit values that the shaders read (matrices transposed, ready for
+    // column-major registers). Shader tables keep their addresses for the whole run.
     D3DXMATRIX mView, mProj, mViewProj, mMirror;
+    D3DXMATRIX mWorldView, mWorldViewProj;
     D3DXMATRIX shadowViewProj[MAX_SHADOW_CAMERAS];  // set by the shadow cameras
     D3DXMATRIX shadowMatrix[MAX_SHADOW_CAMERAS];  // view-projection x shadow bias
     D3DXMATRIX mShadow[MAX_SHADOW_CAMERAS];
     D3DXMATRIX mWorldShadow[MAX_SHADOW_CAMERAS];
-    D3DXVECTOR4 UvMulAdd[8];
+    D3DXCOLOR ShadowColor{0, 0, 0, 1};
+    D3DXCOLOR ShadowClearColor{1, 1, 1, 1};
+    D3DXPLANE MirrorPlane{0, 1, 0, 0};
+    D3DXVECTOR4 AnimFactor[ANIM_FACTOR_SLOTS];
+    D3DXVECTOR4 UvMulAdd[UV_STAGES];
     D3DXVECTOR4 cameraDir{0, 0, 1, 0};
+    D3DXVECTOR4 LocalCamPos{0, 0, 0, 1};
+    D3DXVECTOR4 LocalCamDir{0, 0, 1, 0};
+    // The last view and view-projection handed over by SetViewProj, untransposed.
+    D3DXMATRIX view, viewProj;
 
     int32_t MaxRenderObjects = 0;
     int renderObjects = 0;
@@ -133,7 +164,15 @@ public:
     std::vector<CAtom*> deferredSkeletons;
     std::vector<float> bonePalette;  // MaxRenderObjects x 768 + 4
     int paletteOffset = PALETTE_START;
+    // Moving sources: the current unit's transposed world and palette slice, the current
+    // batch of instance matrices and colours (null: nothing is written).
     const D3DXMATRIX* mWorld = nullptr;
+    const float* mBones = nullptr;
+    const D3DXVECTOR4* mWorlds = nullptr;
+    const D3DXVECTOR4* Colors = nullptr;
+    // Scratch of the skeleton walk: one matrix and one done flag per bone.
+    D3DXMATRIX boneMatrices[MAX_BONES_PER_OBJECT];
+    uint8_t boneFlags[MAX_BONES_PER_OBJECT] = {};
     CMesh* currentMesh = nullptr;
     // A mesh drawn this frame in place of the units' own (the mesh-animation mesh).
     CMesh* substituteMesh = nullptr;
@@ -150,8 +189,9 @@ public:
     std::vector<CAtom*> shadowCameras;
     int shadowReceivers = 0;
     std::vector<CAtom*> lights;
-    std::vector<SRenderLight> diffuseLights;
-    std::vector<SRenderLight> specularLights;
+    SRenderLight diffuseLights[MAX_RENDER_LIGHTS] = {};
+    SRenderLight specularLights[MAX_RENDER_LIGHTS] = {};
+    int diffuseLightCount = 0, specularLightCount = 0;
 
     // Live register counts that shader-table rows may name instead of a number.
     int numBones = 0, numWorlds = 0, numDiffLights = 0, numSpecLights = 0;
@@ -192,6 +232,15 @@ private:
     void DrawControl(CAtom* unit);
     void CheckWorld44(const CAtom* unit);
     int ShadowCameraCount() const;
+    // Both light arrays empty; the first diffuse record reads as no light.
+    void ClearLightArrays();
+    void AddLightRecord(SRenderLight* records, int* count, const D3DXCOLOR& color, const D3DXVECTOR4& vector);
+    // The unit's bone palette for this frame: its bones' matrices, or one identity.
+    void FillBonePalette(CGeometry* unit, const CMesh* mesh);
+    // A master's bone as a 4x4 matrix from its palette slice; false when it has none.
+    bool PaletteBone(const CAtom* master, int bone, D3DXMATRIX* out) const;
+    void BindShaders(const CAtom* unit, int pass);
+    void BindFixedFunction(const D3DXMATRIX& world, const CMesh* mesh);
 };
 
 extern CRenderer* gRenderer;

@@ -151,18 +151,3 @@ void CRenderer::DrawControl(CAtom* control)
     ApplyRenderStates(StatesOf(control), PASS_NORMAL);
     control->Render(PASS_NORMAL);
 }
-
-void CRenderer::SetUnitConstants(CAtom* unit, int)
-{
-    if (!Device3D || !IsGeometry(unit)) return;
-    if (unit->classTemplate && unit->classTemplate->vertexShader) return;
-    const CGeometry* geometry = static_cast<const CGeometry*>(unit);
-    const CEngineMesh* record = gIMeshContainer ? gIMeshContainer->GetMesh(geometry->mesh) : nullptr;
-    if (!record) return;
-    mWorld = &unit->world;
-    gGraphics.SetVertexShader(nullptr);
-    gGraphics.SetPixelShader(nullptr);
-    gGraphics.SetFVF(record->mesh.vertexFormat);
-    gGraphics.SetLighting(false);
-    Device3D->SetTransform(D3DTS_WORLD, &unit->world);
-}

@@ -47,14 +47,16 @@ void CRenderer::ResetFrame()
     ClearQueues(reflectionQueues);
     ClearQueues(controlQueues);
     lights.clear();
-    diffuseLights.clear();
-    specularLights.clear();
+    ClearLightArrays();
     shadowCasters.clear();
     shadowCameras.clear();
     shadowReceivers = 0;
     renderObjects = 0;
     paletteOffset = PALETTE_START;
     mWorld = nullptr;
+    mBones = nullptr;
+    mWorlds = instanceMatrices.data();
+    Colors = instanceColors.data();
     currentMesh = nullptr;
     deferredSkeletons.clear();
     if (gControls3D) gControls3D->ClearFrameControls();
@@ -74,10 +76,7 @@ void CRenderer::ResetQueues()
     deferredSkeletons.clear();
     clearColor = D3DXCOLOR(gGraphics.clearColor);
     lights.clear();
-    diffuseLights.clear();
-    specularLights.clear();
-    diffuseLights.shrink_to_fit();
-    specularLights.shrink_to_fit();
+    ClearLightArrays();
 }
 
 bool CRenderer::QueueIndexValid(const CAtom* unit) const

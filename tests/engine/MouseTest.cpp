@@ -1,4 +1,5 @@
 #include "tests/engine/EngineFixture.h"
+#include "scene/Unit.h"
 
 #include "engine/ClassTemplate.h"
 #include "engine/MapContainer.h"
@@ -219,6 +220,36 @@ TEST_F(EngineTest, ClickSelectsAPickedSelectableUnit)
     in.winUnderMouse = nullptr;
     gEngine->HandleMouse(in);
     EXPECT_EQ(nullptr, gIEngine->GetSelectedUnit());
+}
+
+TEST_F(EngineTest, AClickSendsTheSelectedMovingUnitUnlessItsHookRefuses)
+{
+    PrepareView();
+    gUnitInspector->unitMoves.Init(2);
+    static int orders = 0;
+    static int answer = 0;
+    orders = 0;
+    CUnit unit;
+    unit.type = UNIT_UNIT_TYPE;
+    unit.orderHook = [](int) { return ++orders, answer; };
+    gEngine->SelectUnit(&unit, true);
+    SMouseInput in = MouseAt(300, 300);
+    in.leftClick = 1;
+    gEngine->HandleMouse(in);
+    EXPECT_EQ(0, orders) << "a unit without move controls is not ordered";
+    EXPECT_EQ(nullptr, unit.move);
+
+    unit.moveControls = MOVE_SIMPLE;
+    answer = 1;
+    gEngine->HandleMouse(in);
+    EXPECT_EQ(1, orders);
+    EXPECT_EQ(nullptr, unit.move) << "the hook kept the unit back";
+
+    answer = 0;
+    gEngine->HandleMouse(in);
+    EXPECT_EQ(2, orders);
+    EXPECT_NE(nullptr, unit.move) << "sent: the unit has its move record";
+    unit.Release();
 }
 
 } // namespace

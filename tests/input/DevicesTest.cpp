@@ -95,5 +95,78 @@ TEST_F(InputTest, RefusedCooperativeLevelsAreReportedAndNothingStaysOpen)
     EXPECT_EQ(nullptr, gInput.directInput);
 }
 
+// A key as the keyboard driver sends it: virtual key and scan code. The input goes to the
+// whole Wine session, so these tests send as little as they can and release what they press.
+void SendKey(WORD scanCode, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = WORD(MapVirtualKeyA(scanCode, MAPVK_VSC_TO_VK));
+    input.ki.wScan = scanCode;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+}
+
+// Polls like the frame until the key handler has fired or a second has passed.
+int PollFrames(Counter& counter, int wanted)
+{
+    for (int i = 0; i < 100 && counter.hits < wanted; ++i) {
+        PumpMessages();
+        gInput.UpdateKeyboard();
+        Sleep(10);
+    }
+    return counter.hits;
+}
+
+TEST_F(InputTest, AKeyTypedIntoTheSystemReachesItsHandlerThroughTheDevice)
+{
+    USE_MOUSE = MOUSE_SYS;
+    ASSERT_EQ(0, InitInput(TestWindow(), 640, 480)) << messages.Joined();
+    CKeyHandler press, release;
+    Counter pressed, released;
+    Bind(press, DIK_G, KEY_ON_PRESS, pressed);
+    Bind(release, DIK_G, KEY_ON_RELEASE, released);
+    CKeyTable table;
+    table.Fill(&press, &release);
+    gInput.PushTable(&table);
+
+    SendKey(DIK_G, false);
+    EXPECT_EQ(1, PollFrames(pressed, 1));
+    SendKey(DIK_G, true);
+    EXPECT_EQ(1, PollFrames(released, 1));
+    EXPECT_EQ(1, pressed.hits);
+    ReleaseInput();
+}
+
+// Relative movement sent to the system moves the DirectInput mouse.
+TEST_F(InputTest, TheDeviceMouseFollowsTheSystemsMovement)
+{
+    USE_MOUSE = MOUSE_DX;
+    ASSERT_EQ(0, InitInput(TestWindow(), 640, 480)) << messages.Joined();
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = 20;
+    input.mi.dy = 10;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof input);
+    int moved = 0;
+    for (int i = 0; i < 100 && !moved; ++i) {
+        PumpMessages();
+        gInput.UpdateMouse();
+        moved = gInput.mouseX - 320;
+        Sleep(10);
+    }
+    EXPECT_GT(moved, 0);
+    EXPECT_GE(gInput.mouseY, 240);
+    ReleaseInput();
+}
+
 } // namespace
 } // namespace inputtest

@@ -99,7 +99,7 @@ void ExpectDoubleClicks(void (*frame)(bool left))
     EXPECT_EQ(0, gInput.doubleClick);
 }
 
-TEST_F(InputTest, DoubleClickInBothMouseModes)
+TEST_F(InputTest, DoubleClickInBothMouseModesAndSystemButtons)
 {
     ExpectDoubleClicks([](bool left) { DeviceFrame(Moved(0, 0, 0, left)); });
     gInput.Reset();
@@ -108,6 +108,17 @@ TEST_F(InputTest, DoubleClickInBothMouseModes)
         gInput.BeginMouseFrame();
         gInput.ApplySystemMouse(POINT{200, 200}, left ? MOUSE_LEFT : 0);
     });
+
+    // The other buttons of the system cursor; its wheel is what the window procedure stored.
+    gInput.wheelDelta = -120;
+    gInput.BeginMouseFrame();
+    gInput.ApplySystemMouse(POINT{300, 300}, MOUSE_RIGHT | MOUSE_MIDDLE);
+    EXPECT_EQ(1, gInput.rightHeld);
+    gInput.BeginMouseFrame();
+    gInput.ApplySystemMouse(POINT{300, 300}, 0);
+    EXPECT_EQ(1, gInput.rightClick);
+    EXPECT_EQ(1, gInput.middleClick);
+    EXPECT_EQ(-120, gInput.wheelDelta);
 }
 
 TEST_F(InputTest, SystemCursorIsReadInClientPixels)
@@ -147,21 +158,6 @@ TEST_F(InputTest, SystemCursorIsReadInClientPixels)
     EXPECT_EQ(inner.bottom, gInput.clientHeight);
     EXPECT_EQ(outer.left, gInput.windowRect.left);
     EXPECT_EQ((outer.right - outer.left - inner.right) / 2, gInput.borderWidth);
-}
-
-TEST_F(InputTest, SystemMouseButtonsAndWheelFromTheWindow)
-{
-    gInput.wheelDelta = -120;  // as the window procedure stores it
-    gInput.BeginMouseFrame();
-    gInput.ApplySystemMouse(POINT{300, 300}, MOUSE_RIGHT | MOUSE_MIDDLE);
-    EXPECT_EQ(-120, gInput.wheelDelta);
-    EXPECT_EQ(1, gInput.rightHeld);
-    EXPECT_EQ(1, gInput.middleHeld);
-    gInput.BeginMouseFrame();
-    gInput.ApplySystemMouse(POINT{300, 300}, 0);
-    EXPECT_EQ(1, gInput.rightClick);
-    EXPECT_EQ(1, gInput.middleClick);
-    EXPECT_EQ(0, gInput.leftClick);
 }
 
 } // namespace

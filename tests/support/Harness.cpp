@@ -91,11 +91,23 @@ std::string RunDir()
     return HOUSING_RUN_DIR;
 }
 
+// Test programs run in parallel: each keeps its folders under its own name.
+static std::string ProgramName()
+{
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string name(path, n);
+    name = name.substr(name.find_last_of("\\/") + 1);
+    return name.substr(0, name.find_last_of('.'));
+}
+
 std::string TempDir(const std::string& name)
 {
     char base[MAX_PATH];
     GetTempPathA(sizeof base, base);
-    std::string dir = std::string(base) + "housing_test_" + name;
+    const std::string root = std::string(base) + "housing_" + ProgramName();
+    CreateDirectoryA(root.c_str(), nullptr);
+    std::string dir = root + "\\" + name;
     RemoveTree(dir);
     CreateDirectoryA(dir.c_str(), nullptr);
     return dir;

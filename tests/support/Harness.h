@@ -25,7 +25,8 @@ public:
 
 // The sample run folder (data and generated files next to the program).
 std::string RunDir();
-// A fresh, empty folder for one test's files (removed by the next call with the same name).
+// A fresh, empty folder for one test's files, private to this test program (removed by the
+// next call with the same name).
 std::string TempDir(const std::string& name);
 void WriteFile(const std::string& path, const std::string& text);
 std::string ReadFile(const std::string& path);

@@ -6,6 +6,7 @@
 #include "engine/ResourceScan.h"
 #include "scene/Camera.h"
 #include "scene/Geometry.h"
+#include "scene/Unit.h"
 
 #include <string>
 #include <vector>
@@ -54,6 +55,9 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
             EXPECT_NE(nullptr, dynamic_cast<CShadowCamera*>(unit));
         } else if (type == 4) {
             EXPECT_NE(nullptr, dynamic_cast<CGeometry*>(unit));
+            EXPECT_EQ(nullptr, dynamic_cast<CUnit*>(unit));
+        } else if (type == 18) {
+            EXPECT_NE(nullptr, dynamic_cast<CUnit*>(unit));
         } else {
             EXPECT_EQ(nullptr, unit) << type;
             ASSERT_EQ(1u, messages.Count());
@@ -82,7 +86,8 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
         const std::string name = std::string("C_") + word;
         CAtom* unit = gUnitInspector->CreateUnit(name.c_str(), nullptr);
         const bool made = std::string(word) == "ATOM" || std::string(word) == "CAMERA" ||
-                          std::string(word) == "GEOMETRY" || std::string(word) == "SHADOW_CAMERA";
+                          std::string(word) == "GEOMETRY" || std::string(word) == "SHADOW_CAMERA" ||
+                          std::string(word) == "UNIT";
         EXPECT_EQ(made, unit != nullptr) << word;
         if (!unit) continue;
         EXPECT_FLOAT_EQ(2.0f, unit->Pos.y);

@@ -1,0 +1,358 @@
+// The renderer's per-unit shader constants: world matrices and bone palettes built once
+// per frame for every queued unit, then, unit by unit while drawing, the matrices, lights
+// and shaders of that unit. Values live at fixed places of the renderer because shader
+// tables keep their addresses; the moving ones (mWorld, mBones, mWorlds, Colors) are
+// pointers the tables read through.
+
+#include "scene/Renderer.h"
+
+#include "core/Graphics.h"
+#include "core/Meshes/Mesh.h"
+#include "core/Messages.h"
+#include "engine/ClassTemplate.h"
+#include "engine/Controls3D.h"
+#include "engine/MeshContainer.h"
+#include "engine/ShaderContainer.h"
+#include "scene/Geometry.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr uint8_t BONE_NOT_DONE = 0;
+constexpr uint8_t BONE_SET = 1;    // by an animation or kinematics
+constexpr uint8_t BONE_FINAL = 2;  // carried through its parent
+constexpr uint32_t SKELETON_BONE_SPACE = 8;  // bones start at their own position
+constexpr uint8_t NO_ATTACH_BONE = 255;
+
+int BoneCount(const CMesh* mesh)
+{
+    return mesh ? std::clamp(mesh->skeleton.boneCount, 0, MAX_BONES_PER_OBJECT) : 0;
+}
+
+// A matrix as three transposed rows of four floats (its first three columns).
+void WriteRows(float* out, const D3DXMATRIX& m)
+{
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 4; ++row) out[column * 4 + row] = m(row, column);
+}
+
+// The start matrix of a bone: the identity, or for a skeleton in bone space the bone's
+// position as translation.
+void BoneStart(D3DXMATRIX* out, const CSkeleton& skeleton, int bone)
+{
+    D3DXMatrixIdentity(out);
+    if (!(skeleton.flags & SKELETON_BONE_SPACE)) return;
+    const D3DXVECTOR4& p = skeleton.bones[bone].relative;
+    out->_41 = p.x;
+    out->_42 = p.y;
+    out->_43 = p.z;
+}
+
+// A unit that keeps no world matrix of its own is placed by its position and angles.
+D3DXMATRIX OwnWorld(const CAtom* unit)
+{
+    if (unit->SysControls & SYS_GEOMETRY) return unit->world;
+    D3DXMATRIX m;
+    unit->CalcMatrix(&m);
+    return m;
+}
+
+// What the renderer reads of a light unit. Lights are units of the light class; until it
+// exists every light is a plain diffuse one of intensity 1 along its Dir.
+struct SLightInfo {
+    bool localForUnit = false;
+    float multiplier = 1.0f;
+    bool diffuse = true;
+    bool specular = false;
+};
+
+SLightInfo LightInfoOf(const CAtom*) { return SLightInfo{}; }
+
+// The graphics layer keeps the bound pair by address: these point into the shader
+// records, and null (no shader) when a record has none.
+const ShaderPair* VertexVariant(uint16_t index, int k)
+{
+    const CShader* shader = index && gShaderContainer ? gShaderContainer->GetShaderVariant(index, k) : nullptr;
+    return shader && shader->vertexShader.vs ? &shader->vertexShader : nullptr;
+}
+
+const ShaderPair* PixelVariant(uint16_t index, int k)
+{
+    const CShader* shader = index && gShaderContainer ? gShaderContainer->GetShaderVariant(index, k) : nullptr;
+    return shader && shader->pixelShader.ps ? &shader->pixelShader : nullptr;
+}
+
+int gLightLimitWarnings = 1;
+
+} // namespace
+
+void CRenderer::ClearLightArrays()
+{
+    diffuseLights[0] = SRenderLight{D3DXCOLOR(0, 0, 0, 1), D3DXVECTOR4(0, 0, 0, 0)};
+    specularLights[0] = diffuseLights[0];
+    diffuseLightCount = specularLightCount = 0;
+    numDiffLights = numSpecLights = 0;
+}
+
+void CRenderer::UpdateSkeletons()
+{
+    if (paused) return;
+    deferredSkeletons.clear();
+    auto update = [this](CAtom* unit) {
+        if (!unit || !unit->id || !IsGeometry(unit)) return;
+        if (unit->master)
+            deferredSkeletons.push_back(unit);
+        else
+            UpdateSkeleton(unit);
+    };
+    for (const SRenderQueue& queue : queues)
+        for (int slot = 0; slot < queue.count; ++slot) update(queue.units[size_t(slot)]);
+    if (gControls3D)
+        for (CAtom* control : gControls3D->frameControls) update(control);
+    // Masters first: a slave attached to a bone reads its master's palette.
+    for (size_t i = 0; i < deferredSkeletons.size(); ++i)
+        if (CAtom* unit = deferredSkeletons[i]) UpdateSkeleton(unit);
+}
+
+void CRenderer::UpdateSkeleton(CAtom* unit)
+{
+    auto* geometry = static_cast<CGeometry*>(unit);
+    D3DXMATRIX world = unit->world;
+    if (unit->master) ComputeAttachedWorld(&world, unit);
+    const size_t object = geometry->renderObject;
+    if (object < inverseWorlds.size()) {
+        if (!D3DXMatrixInverse(&inverseWorlds[object], nullptr, &world)) D3DXMatrixIdentity(&inverseWorlds[object]);
+        D3DXMatrixTranspose(&transposedWorlds[object], &world);
+    }
+    const CMesh* mesh = geometry->PassMesh(0);
+    if (mesh && !geometry->bonePaletteOffset) FillBonePalette(geometry, mesh);
+}
+
+void CRenderer::FillBonePalette(CGeometry* unit, const CMesh* mesh)
+{
+    int bones = mesh->skeleton.boneCount > 0 ? mesh->skeleton.boneCount : 1;
+    const bool skinned = mesh->skeleton.boneCount > 0 && mesh->skeleton.bones;
+    float* room = TakeBonePalette(unit, &bones);
+    if (!room) {
+        WarningBox(&warningBudget, "CRenderer::UpdateSkeleton  Warning:  the bone palette is full; unit '",
+                   unit->name, "' is drawn without bones.", nullptr);
+        return;
+    }
+    unit->bonePaletteOffset = uint32_t(room - bonePalette.data());
+    if (!skinned) {
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        WriteRows(room, identity);
+        return;
+    }
+    std::fill(boneFlags, boneFlags + MAX_BONES_PER_OBJECT, BONE_NOT_DONE);
+    ComputeBoneHierarchy(0, *mesh, boneMatrices, boneFlags);
+    for (int i = 0; i < bones; ++i) {
+        float* rows = room + i * BONE_FLOATS;
+        if (unit->hiddenBones & (uint64_t(1) << i))
+            std::fill(rows, rows + BONE_FLOATS, 0.0f);
+        else
+            WriteRows(rows, boneMatrices[i]);
+    }
+}
+
+void CRenderer::ComputeBoneHierarchy(int bone, const CMesh& mesh, D3DXMATRIX* matrices, uint8_t* flags, int depth)
+{
+    const CSkeleton& skeleton = mesh.skeleton;
+    const int count = BoneCount(&mesh);
+    if (bone < 0 || bone >= count || depth >= MAX_BONES_PER_OBJECT) return;
+    if (depth == 0 && flags[bone] == BONE_NOT_DONE) {
+        BoneStart(&matrices[bone], skeleton, bone);
+        flags[bone] = BONE_FINAL;
+    }
+    const SBone& parent = skeleton.bones[bone];
+    for (int c = 0; c < parent.childCount && c < int(sizeof parent.children); ++c) {
+        const int child = parent.children[c];
+        if (child >= count) continue;
+        if (flags[child] == BONE_NOT_DONE) {
+            D3DXMATRIX start;
+            BoneStart(&start, skeleton, child);
+            D3DXMatrixMultiply(&matrices[child], &start, &matrices[bone]);
+            flags[child] = BONE_FINAL;
+        } else if (flags[child] == BONE_SET) {
+            if (skeleton.flags & SKELETON_BONE_SPACE) {
+                const D3DXVECTOR4& p = skeleton.bones[child].relative;
+                matrices[child]._41 += p.x;
+                matrices[child]._42 += p.y;
+                matrices[child]._43 += p.z;
+                matrices[child]._44 = 1.0f;
+            }
+            D3DXMatrixMultiply(&matrices[child], &matrices[child], &matrices[bone]);
+            flags[child] = BONE_FINAL;
+        }
+        ComputeBoneHierarchy(child, mesh, matrices, flags, depth + 1);
+    }
+}
+
+bool CRenderer::PaletteBone(const CAtom* master, int bone, D3DXMATRIX* out) const
+{
+    if (!IsGeometry(master)) return false;
+    const auto* geometry = static_cast<const CGeometry*>(master);
+    if (!geometry->bonePaletteOffset || bone >= BoneCount(geometry->PassMesh(0))) return false;
+    const size_t at = size_t(geometry->bonePaletteOffset) + size_t(bone) * BONE_FLOATS;
+    if (at + BONE_FLOATS > bonePalette.size()) return false;
+    const float* rows = bonePalette.data() + at;
+    D3DXMatrixIdentity(out);
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 4; ++row) (*out)(row, column) = rows[column * 4 + row];
+    return true;
+}
+
+void CRenderer::ComputeAttachedWorld(D3DXMATRIX* out, const CAtom* unit) const
+{
+    *out = unit->world;
+    if (unit->SysControls & SYS_ATTACH_SIMPLE) return;
+    int links = 0;
+    for (const CAtom* link = unit; link->master && links < MAX_BONES_PER_OBJECT; link = link->master, ++links) {
+        const D3DXMATRIX masterWorld = OwnWorld(link->master);
+        D3DXMATRIX bone;
+        if (link->attachMode < NO_ATTACH_BONE && PaletteBone(link->master, link->attachMode, &bone)) {
+            D3DXMatrixMultiply(out, out, &bone);
+            D3DXMatrixMultiply(out, out, &masterWorld);
+        } else if (link->attachMode >= NO_ATTACH_BONE && (link->SysControls & SYS_ATTACH_POS)) {
+            D3DXVECTOR4 position(out->_41, out->_42, out->_43, out->_44);
+            D3DXVec4Transform(&position, &position, &masterWorld);
+            out->_41 = position.x;
+            out->_42 = position.y;
+            out->_43 = position.z;
+            out->_44 = position.w;
+        } else {
+            D3DXMatrixMultiply(out, out, &masterWorld);
+        }
+    }
+}
+
+// Animations are not played by this program yet: no unit has a playing animation, so no
+// factor, UV transform, texture frame or mesh stream comes from one.
+void CRenderer::GatherDataFromAnimations(CAtom*)
+{
+    substituteMesh = nullptr;
+}
+
+void CRenderer::AddLightRecord(SRenderLight* records, int* count, const D3DXCOLOR& color, const D3DXVECTOR4& vector)
+{
+    if (*count >= MAX_RENDER_LIGHTS) {
+        WarningBox(&gLightLimitWarnings, "PROGRAMMER LIMIT: more than 64 lights in one frame; the rest are not used.",
+                   nullptr);
+        return;
+    }
+    records[(*count)++] = SRenderLight{color, vector};
+}
+
+void CRenderer::GatherLights(CAtom* unit)
+{
+    ClearLightArrays();
+    const auto* geometry = static_cast<const CGeometry*>(unit);
+    const size_t object = geometry->renderObject;
+    for (const CAtom* light : lights) {
+        if (!light) continue;
+        const SLightInfo info = LightInfoOf(light);
+        D3DXVECTOR4 vector = light->Dir;
+        if (info.localForUnit && object < inverseWorlds.size()) {
+            const D3DXMATRIX& inverse = inverseWorlds[object];
+            D3DXVECTOR3 v(light->Dir.x, light->Dir.y, light->Dir.z);
+            D3DXVec3TransformNormal(&v, &v, &inverse);
+            vector = D3DXVECTOR4(v.x, v.y, v.z, light->Dir.w);
+            D3DXVECTOR3 dir(cameraDir.x, cameraDir.y, cameraDir.z);
+            D3DXVec3TransformNormal(&dir, &dir, &inverse);
+            LocalCamDir = D3DXVECTOR4(dir.x, dir.y, dir.z, 0.0f);
+            const D3DXVECTOR4 eye = gGraphics.camera ? gGraphics.camera->eye : D3DXVECTOR4(0, 0, 0, 1);
+            const D3DXVECTOR3 eye3(eye.x, eye.y, eye.z);
+            D3DXVec3TransformCoord(&dir, &eye3, &inverse);
+            LocalCamPos = D3DXVECTOR4(dir.x, dir.y, dir.z, 1.0f);
+        }
+        const D3DXCOLOR color = light->Color * info.multiplier;
+        if (info.diffuse) AddLightRecord(diffuseLights, &diffuseLightCount, color, vector);
+        if (info.specular) AddLightRecord(specularLights, &specularLightCount, color, vector);
+    }
+    numDiffLights = diffuseLightCount * 2;
+    numSpecLights = specularLightCount * 2;
+}
+
+void CRenderer::SetUnitConstants(CAtom* unit, int pass)
+{
+    CMesh* mesh = nullptr;
+    D3DXMATRIX world = unit->world;
+    if (IsGeometry(unit)) {
+        auto* geometry = static_cast<CGeometry*>(unit);
+        D3DXMATRIX product;
+        if (unit->master) {
+            ComputeAttachedWorld(&world, unit);
+        } else {
+            D3DXMatrixMultiply(&product, &world, &view);
+            D3DXMatrixTranspose(&mWorldView, &product);
+        }
+        D3DXMatrixMultiply(&product, &world, &viewProj);
+        D3DXMatrixTranspose(&mWorldViewProj, &product);
+        const size_t object = geometry->renderObject;
+        mWorld = object < transposedWorlds.size() ? &transposedWorlds[object] : nullptr;
+        mBones = geometry->bonePaletteOffset ? bonePalette.data() + geometry->bonePaletteOffset : nullptr;
+        mesh = geometry->PassMesh(uint32_t(pass));
+        GatherLights(unit);
+    } else {
+        mBones = nullptr;
+    }
+    currentMesh = mesh;
+    numBones = BoneCount(mesh) * 3;
+    if (!Device3D) return;
+    CClassTemplate* tmpl = unit->classTemplate;
+    if (tmpl && tmpl->shaderTable && gShaderContainer) {
+        if (CShaderTable* table = gShaderContainer->GetTable(tmpl->shaderTable)) {
+            const SObjectConstants object{unit, tmpl};
+            table->Apply(&object);
+        }
+    }
+    if (!IsGeometry(unit)) return;
+    if (tmpl && tmpl->vertexShader)
+        BindShaders(unit, pass);
+    else if (mesh)
+        BindFixedFunction(world, mesh);
+}
+
+// Vertex shader by pass (variants by diffuse light count), pixel shader by pass (variants
+// by specular light count), then the class's vertex declaration.
+void CRenderer::BindShaders(const CAtom* unit, int pass)
+{
+    const CClassTemplate& t = *unit->classTemplate;
+    const ShaderPair* vs = nullptr;
+    if (pass & PASS_REFLECTION)
+        vs = VertexVariant(t.reflectionVertexShader, 0);
+    else if (pass & PASS_SHADOW)
+        vs = VertexVariant(t.shadowVertexShader, 0);
+    else if (pass & PASS_GLOW)
+        vs = VertexVariant(t.glowVertexShader, diffuseLightCount);
+    else
+        vs = VertexVariant(t.vertexShader, diffuseLightCount);
+    const ShaderPair* ps = nullptr;
+    if (pass & PASS_SHADOW)
+        ps = PixelVariant(t.shadowPixelShader, 0);
+    else if ((pass & PASS_GLOW) && t.glowing)
+        ps = PixelVariant(t.glowPixelShader ? t.glowPixelShader : t.pixelShader, specularLightCount);
+    else if (pass & PASS_GLOW)
+        ps = nonGlowPixelShader.ps ? &nonGlowPixelShader : nullptr;
+    else
+        ps = PixelVariant(t.pixelShader, specularLightCount);
+    gGraphics.SetVertexShader(vs);
+    gGraphics.SetPixelShader(ps);
+    const SVertexDeclarator* declarator =
+        gMeshContainer && t.vertexDeclarator ? gMeshContainer->GetVertexDeclarator(t.vertexDeclarator) : nullptr;
+    if (declarator && declarator->declaration)
+        gGraphics.SetDeclaration(declarator->declaration);
+    else if (currentMesh)
+        gGraphics.SetFVF(currentMesh->vertexFormat);
+}
+
+void CRenderer::BindFixedFunction(const D3DXMATRIX& world, const CMesh* mesh)
+{
+    gGraphics.SetVertexShader(nullptr);
+    gGraphics.SetPixelShader(nullptr);
+    gGraphics.SetFVF(mesh->vertexFormat);
+    gGraphics.SetLighting(false);
+    Device3D->SetTransform(D3DTS_WORLD, &world);
+}

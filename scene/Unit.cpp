@@ -1,0 +1,375 @@
+#include "scene/Unit.h"
+
+#include "core/Meshes/Mesh.h"
+#include "core/Messages.h"
+#include "core/Scanner.h"
+#include "core/Strings.h"
+#include "engine/ClassTemplate.h"
+#include "engine/Engine.h"
+#include "engine/MeshContainer.h"
+
+#include <cfloat>
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
+
+bool EndOfBlock(const char* word) { return !word[0] || Is(word, "};"); }
+
+// "[" a b ... "]": the brackets are taken by position.
+void ScanBracketed(FILE* file, float* values, int n)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);
+    Core::fscan_floats(file, values, n);
+    Core::fscan_word(file, word);
+}
+
+// The blue of the presentation's first light decides day and night; without a light it is
+// neither.
+bool FirstLightBlue(float* blue)
+{
+    const CAtom* light = gUnitInspector ? gUnitInspector->firstLight : nullptr;
+    if (!light || !gEngine) return false;
+    *blue = light->Color.b;
+    return true;
+}
+
+using WeaponKeyReader = void (*)(SWeaponDesc&, FILE*);
+struct SWeaponKeyword {
+    const char* word;
+    WeaponKeyReader read;
+};
+const SWeaponKeyword WEAPON_KEYWORDS[] = {
+    {"pos:", [](SWeaponDesc& d, FILE* f) { ScanBracketed(f, &d.position.x, 3); }},
+    {"bone:",
+     [](SWeaponDesc& d, FILE* f) {
+         char name[Core::WORD_BUFFER_SIZE];
+         Core::fscan_word(f, name);
+         d.boneHash = int32_t(StrHash(name));
+     }},
+    {"ax_ay:",
+     [](SWeaponDesc& d, FILE* f) {
+         float v[2] = {};
+         ScanBracketed(f, v, 2);
+         d.ax = v[0] * DEGREES_TO_RADIANS;
+         d.ay = v[1] * DEGREES_TO_RADIANS;
+     }},
+    {"arc_of_fire(ax_ay):", [](SWeaponDesc& d, FILE* f) { ScanBracketed(f, d.arcOfFire, 4); }},
+    {"gun_bone_final", [](SWeaponDesc& d, FILE*) { d.flags |= WEAPON_GUN_BONE_FINAL; }},
+};
+static_assert(std::size(WEAPON_KEYWORDS) == 5, "weapon description keywords");
+
+using UnitKeyReader = void (*)(CUnit&, FILE*);
+struct SUnitKeyword {
+    const char* word;
+    UnitKeyReader read;
+};
+const SUnitKeyword CLASS_KEYWORDS[] = {
+    {"MoveControls:", [](CUnit& u, FILE* f) { u.ScanMoveControls(f); }},
+    {"Weapons:", [](CUnit& u, FILE* f) { u.ScanWeaponsBlock(f); }},
+    {"NightLights:", [](CUnit& u, FILE* f) { u.ScanNightLights(f, "Light:"); }},
+};
+static_assert(std::size(CLASS_KEYWORDS) == 3, "unit class keywords besides the class lookups");
+
+} // namespace
+
+CUnit* AsUnit(CAtom* unit)
+{
+    return unit && unit->type >= UNIT_UNIT_TYPE ? dynamic_cast<CUnit*>(unit) : nullptr;
+}
+
+CUnit::~CUnit()
+{
+    delete[] weapons;
+}
+
+void CUnit::Release()
+{
+    CGeometry::Release();
+    if (move && gUnitInspector) gUnitInspector->FreeUnitMove(move);
+    move = nullptr;
+    ReleaseUnitList();
+}
+
+void CUnit::OnHide()
+{
+    CGeometry::OnHide();
+    ReleaseUnitList();
+}
+
+// The list record goes back first: deleting its units must not find it again.
+void CUnit::ReleaseUnitList()
+{
+    CUnitList* list = unitList;
+    unitList = nullptr;
+    if (!list || !gUnitInspector) return;
+    std::vector<CAtom*> units;
+    list->ForEach([&](CAtom* unit) { units.push_back(unit); });
+    gUnitInspector->FreeUnitList(list);
+    for (CAtom* unit : units) gUnitInspector->DeleteUnit(unit);
+}
+
+int CUnit::ScanNativePropertyes(FILE* file, const char* word)
+{
+    return ScanClassBlock(
+        file, word, [this](FILE* f, const char* w) { return ScanOwnProperty(f, w); },
+        [this](FILE* f, const char* w) { return CGeometry::ScanNativePropertyes(f, w); });
+}
+
+bool CUnit::ScanOwnProperty(FILE* file, const char* word)
+{
+    for (const SUnitKeyword& key : CLASS_KEYWORDS) {
+        if (!Is(word, key.word)) continue;
+        key.read(*this, file);
+        return true;
+    }
+    if (Is(word, "SelectPlane:")) {
+        ScanSelectPlane(file);
+        return true;
+    }
+    if (Is(word, "IndividIcon:")) {
+        ScanIndividIcon(file);
+        return true;
+    }
+    return false;
+}
+
+void CUnit::ScanMoveControls(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // "["
+    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
+        if (Is(word, "SimpleMoving")) {
+            moveControls |= MOVE_SIMPLE;
+        } else if (Is(word, "RotateRate:")) {
+            Core::fscan_float(file, &RotateRate);
+            RotateRate *= DEGREES_TO_RADIANS;
+        } else {
+            WarningBox(&gWarningBudget, "Undefine string '", word, "' in MoveControls. UNIT '", name, "'.", nullptr);
+        }
+    }
+}
+
+void CUnit::ScanWeaponsBlock(FILE* file)
+{
+    CWeaponDescs staged;
+    char word[Core::WORD_BUFFER_SIZE];
+    for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word)) {
+        if (Is(word, "{")) {
+            SWeaponDesc desc;
+            const bool known = ScanWeapons(&desc, file);
+            if (known && staged.size() >= size_t(MAX_WEAPON_DESCS))
+                WarningBox(&gWarningBudget, "PROGRAMMER LIMIT: MAX_WEAPON_DESCS. UNIT '", name, "'.", nullptr);
+            else if (known)
+                staged.push_back(desc);
+        } else if (Is(word, "WeaponOptions:")) {
+            Core::fscan_word(file, word);  // "["
+            for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word))
+                if (Is(word, "CarrierOnPlane")) weaponOptions |= WEAPON_CARRIER_ON_PLANE;
+        }
+    }
+    if (staged.empty()) return;
+    weaponCount = uint16_t(staged.size());
+    weaponDescs = std::make_shared<const CWeaponDescs>(std::move(staged));
+}
+
+// A description whose class is unknown is read to its end and dropped: a weapon without a
+// class could never be made.
+bool CUnit::ScanWeapons(SWeaponDesc* desc, FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);
+    desc->weaponClass = gUnitInspector ? gUnitInspector->GetClassTemplate(word) : nullptr;
+    if (!desc->weaponClass) MsgBox3("CUnit::ScanWeapons Error: can`t find weapon '", word, "'.");
+    for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word)) {
+        const SWeaponKeyword* key = nullptr;
+        for (const SWeaponKeyword& k : WEAPON_KEYWORDS)
+            if (Is(word, k.word)) key = &k;
+        if (key)
+            key->read(*desc, file);
+        else
+            MsgBox3("CUnit::ScanWeapons: undefine string '", word, "'.");
+    }
+    return desc->weaponClass != nullptr;
+}
+
+void CUnit::ScanSelectPlane(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);
+    selectPlane = gUnitInspector ? gUnitInspector->GetClassPrototype(word) : nullptr;
+    if (!selectPlane)
+        WarningBox(&gWarningBudget, "CUnit::ScanNativePropertyes:  for Unit '", name, "' can`t find a select plane '",
+                   word, "'.", nullptr);
+}
+
+// "[" class [ "LeftTop:" "[" x y "]" ] "]"
+void CUnit::ScanIndividIcon(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // "["
+    Core::fscan_word(file, word);
+    CAtom* icon = gUnitInspector ? gUnitInspector->GetClassPrototype(word) : nullptr;
+    if (!icon)
+        WarningBox(&gWarningBudget, "CUnit::ScanNativePropertyes:  for Unit '", name, "' can`t find IndividIcon '",
+                   word, "'.", nullptr);
+    if (classTemplate) classTemplate->iconPrototype = icon;
+    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
+        if (!Is(word, "LeftTop:")) continue;
+        int32_t xy[2] = {};
+        Core::fscan_word(file, word);  // "["
+        Core::fscan_ints(file, xy, 2);
+        Core::fscan_word(file, word);  // "]"
+        if (classTemplate) {
+            classTemplate->iconLeft = uint16_t(xy[0]);
+            classTemplate->iconTop = uint16_t(xy[1]);
+        }
+    }
+}
+
+// Each record runs from its keyword to its own "};"; the block ends at the next "};".
+void CUnit::ScanNightLights(FILE* file, const char* recordWord)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // the opening word
+    for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word)) {
+        if (!Is(word, recordWord)) continue;
+        do Core::fscan_word(file, word);
+        while (!EndOfBlock(word));
+    }
+}
+
+// The geometry keys are read one at a time, so the block's end is placed here.
+int CUnit::ScanMissionData(FILE* file, const char* word)
+{
+    const int result = ScanMissionBlock(
+        file, word, [this](FILE* f, const char* w) { return ScanOwnMissionKey(f, w); },
+        [this](FILE* f, const char* w) { return CGeometry::ScanMissionData(f, w); });
+    if (result == SCAN_BLOCK_END) PlaceFromBlock();
+    return result;
+}
+
+bool CUnit::ScanOwnMissionKey(FILE* file, const char* word)
+{
+    if (!Is(word, "night_lights:")) return false;
+    ScanNightLights(file, "light:");
+    return true;
+}
+
+void CUnit::CopyFromPrototype(const CAtom* prototype)
+{
+    CGeometry::CopyFromPrototype(prototype);
+    if (const CUnit* unit = dynamic_cast<const CUnit*>(prototype)) unit->CopyUnitTo(this);
+}
+
+void CUnit::CopyTo(CAtom* destination) const
+{
+    CGeometry::CopyTo(destination);
+    if (CUnit* unit = dynamic_cast<CUnit*>(destination)) CopyUnitTo(unit);
+}
+
+// Weapon units are made from the descriptions once weapons exist; until then a unit
+// shares the descriptions and carries none.
+void CUnit::CopyUnitTo(CUnit* destination) const
+{
+    memcpy(destination->reserved, reserved, sizeof reserved);
+    destination->moveControls = moveControls;
+    destination->weaponOptions = weaponOptions;
+    destination->RotateRate = RotateRate;
+    destination->selectPlane = selectPlane;
+    destination->weaponDescs = weaponDescs;
+    destination->weaponCount = weaponCount;
+}
+
+void CUnit::FirstInit()
+{
+    CGeometry::FirstInit();
+    CheckWeaponBones();
+    RegisterIcon();
+}
+
+// A description that names a bone needs the unit's mesh and that bone in its skeleton.
+void CUnit::CheckWeaponBones()
+{
+    if (!weaponDescs) return;
+    const CEngineMesh* record = mesh && gIMeshContainer ? gIMeshContainer->GetMesh(mesh) : nullptr;
+    for (const SWeaponDesc& desc : *weaponDescs) {
+        if (desc.boneHash == NO_WEAPON_BONE) continue;
+        if (!record) {
+            WarningBox(&gWarningBudget, "CUnit::FirstInit:  Unit '", name,
+                       "' has`t a mesh for attach weapon by bone.", nullptr);
+            continue;
+        }
+        const CSkeleton& skeleton = record->mesh.skeleton;
+        bool found = false;
+        for (int i = 0; i < skeleton.boneCount && !found; ++i)
+            found = skeleton.bones[i].id == uint32_t(desc.boneHash);
+        if (!found) WarningBox(&gWarningBudget, "CUnit::FirstInit:  For weapon not found a bone.", nullptr);
+    }
+}
+
+// Individual icons come with the icon manager; until then no unit has one.
+int CUnit::RegisterIcon()
+{
+    return 0;
+}
+
+CUnitMove* CUnit::AddMove()
+{
+    if (move) return move;
+    move = gUnitInspector ? gUnitInspector->AllocUnitMove() : nullptr;
+    if (!move) {
+        WarningBox(&gWarningBudget, "UnitInspector: UnitMoves limit is exceed.", nullptr);
+        return nullptr;
+    }
+    move->kind = MOVE_KIND_POINTS;
+    move->targetUnit = nullptr;
+    move->speed = FLT_MAX;
+    return move;
+}
+
+int CUnit::StartMoves(const D3DXVECTOR4*, int)
+{
+    if (!AddMove()) return -1;
+    move->state &= ~MOVE_STARTING;
+    return 0;
+}
+
+void CUnit::EndMoves(int stop)
+{
+    if (!move) return;
+    if (!stop) {
+        move->state |= MOVE_PAUSED;
+        return;
+    }
+    if (!(move->state & MOVE_KEEP) && gUnitInspector) gUnitInspector->FreeUnitMove(move);
+}
+
+void CUnit::SetMoveSpeed(float speed)
+{
+    if (move) move->speed = speed;
+}
+
+// Once made, the night lights are switched off by day through the bill lights' own
+// countdown, which comes with the bill lights.
+uint32_t CUnit::Process()
+{
+    if (!unitList) {
+        FirstTimeVisible(nightLights);
+        FirstTimeVisible(classTemplate ? classTemplate->nightLights : nullptr);
+    }
+    return 0;
+}
+
+// One bill light per record is made with the bill lights; until then there are no
+// records and nothing is made, so no unit list is taken either.
+void CUnit::FirstTimeVisible(const CBillLightData* records)
+{
+    float blue = 0.0f;
+    if (!records || !FirstLightBlue(&blue) || blue > gEngine->nightLightsLevelB_On) return;
+    if (!unitList && gUnitInspector) unitList = gUnitInspector->AllocUnitList();
+    if (!unitList) WarningBox(&gWarningBudget, "CUnit::FirstTimeVisible: UnitLists255 limit is exceed.", nullptr);
+}
