@@ -177,11 +177,16 @@ TEST_F(DrawTest, APlainWindowDrawsItsPictureOverlayAndCheckMark)
     EXPECT_EQ(0, SkinMismatches(102, 101, 200, 1, 8, 8));
 }
 
+D3DVIEWPORT9 gClipSeen;
+void RecordViewport() { Device3D->GetViewport(&gClipSeen); }
+
 TEST_F(DrawTest, AClipRectClipsTheScrolledWindowsAfterItOnly)
 {
     CBaseWin* container = SkinWin("container", 200, 10, 0, 0, 15, 36);
     container->SetClipRect(0, 0, 29, 9);
-    SkinWin("scrolled", 220, 12, FACE.left, FACE.top, FACE.right, FACE.bottom, WIN_SCROLLED);
+    CBaseWin* scrolled = SkinWin("scrolled", 220, 12, FACE.left, FACE.top, FACE.right,
+                                 FACE.bottom, WIN_SCROLLED);
+    scrolled->fnOnPostDraw = RecordViewport;
     SkinWin("next", 220, 30, FACE.left, FACE.top, FACE.right, FACE.bottom);
     SkinWin("later", 260, 12, FACE.left, FACE.top, FACE.right, FACE.bottom, WIN_SCROLLED);
     DrawFrame();
@@ -189,6 +194,10 @@ TEST_F(DrawTest, AClipRectClipsTheScrolledWindowsAfterItOnly)
     EXPECT_EQ(0, SkinMismatches(220, 12, 156, 0, 10, 8));
     EXPECT_EQ(0, Marked(230, 12, 239, 21));
     EXPECT_EQ(0, Marked(220, 20, 229, 21));
+    EXPECT_EQ(200u, gClipSeen.X);
+    EXPECT_EQ(10u, gClipSeen.Y);
+    EXPECT_EQ(30u, gClipSeen.Width);
+    EXPECT_EQ(10u, gClipSeen.Height);
     EXPECT_EQ(0, SkinMismatches(220, 30, 156, 0, 20, 10));
     // After a window without the flag the clip is over for good.
     EXPECT_EQ(0, SkinMismatches(260, 12, 156, 0, 20, 10));
@@ -198,6 +207,10 @@ TEST_F(DrawTest, AClipRectClipsTheScrolledWindowsAfterItOnly)
     container->MoveTo(-20, -5);  // a clip reaching off the screen is cut to it
     DrawFrame();
     EXPECT_EQ(0, Marked(220, 12, 239, 21));
+    EXPECT_EQ(0u, gClipSeen.X);
+    EXPECT_EQ(0u, gClipSeen.Y);
+    EXPECT_EQ(10u, gClipSeen.Width);
+    EXPECT_EQ(5u, gClipSeen.Height);
     EXPECT_EQ(0, SkinMismatches(220, 30, 156, 0, 20, 10));
 }
 
