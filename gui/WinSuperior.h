@@ -69,6 +69,7 @@ struct CWinSuperior {
     void DrawWins();
     // Process and DrawWins in one, for a frame without its window mode.
     void ProcessAndDraw();
+    // The mouse pass proper, on the sorted window array.
     void HandleMouse();
     // Sets the viewport to the window's clip rect (inclusive, relative to the window).
     void SetClip(const CBaseWin* win);
@@ -108,7 +109,8 @@ struct CWinSuperior {
 
     int CaretBlink();
     // Makes the window current (per-frame and drawing events) or the window under the
-    // mouse (the others) and fires the event on it.
+    // mouse (the others) and fires the event on it; false when a swallowed press-mode click
+    // ran no callbacks.
     bool Dispatch(CBaseWin* win, EWinEvent event);
 
     // The tooltip block of the configuration file; skipped up to its ")" until tooltips
