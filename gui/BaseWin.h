@@ -134,8 +134,9 @@ public:
     // Gives the slot back to the manager, deletes the children and the delegates.
     virtual ~CBaseWin();
     virtual void UpdateHighlight();
-    // The sprite drawing of windows comes with the per-frame pass; until then nothing.
-    virtual void Draw() {}
+    // The source rect at the position in the colour, then the overlay, the check mark from
+    // the manager's skin and the caption; nothing without texture.
+    virtual void Draw();
     virtual void OnClick();
     virtual void OnRightClick() {}
 
@@ -146,6 +147,9 @@ public:
 
     void SetCaption(const char* text, CFont* font, uint32_t colour, int offsetX, int offsetY);
     void SetCaptionText(const char* text);
+    // Closes the sprite batch; the caption's top-left corner goes 3 pixels above
+    // (x + offset x, y + offset y).
+    void DrawCaption(int x, int y);
     void SetOverlay(int offsetX, int offsetY, int l, int t, int r, int b);
     void SetHint(const char* text);
     void SetHoverColours(uint32_t normal, float toNormal, uint32_t hover, float toHover);
@@ -199,8 +203,10 @@ public:
     static void OnScrollDown();
 
     // Runs the event's virtual step and then its delegate or plain function by the
-    // event's rule. The window may be deleted by its own callback.
-    void Fire(EWinEvent event);
+    // event's rule. The window may be deleted by its own callback. False only when a
+    // press-mode click was swallowed (the manager's swallow flag was set by the virtual
+    // step): its callbacks did not run.
+    bool Fire(EWinEvent event);
 
 private:
     void ColourStep(uint32_t target, uint32_t from, float duration);

@@ -222,7 +222,7 @@ void CBaseWin::ColourStep(uint32_t target, uint32_t from, float duration)
     }
 }
 
-void CBaseWin::Fire(EWinEvent event)
+bool CBaseWin::Fire(EWinEvent event)
 {
     switch (event) {
     case WEV_FRAME:
@@ -243,6 +243,10 @@ void CBaseWin::Fire(EWinEvent event)
         break;
     case WEV_CLICK_PRESS:
         OnClick();
+        if (gWinSuperior.swallowClick) {
+            gWinSuperior.swallowClick = 0;
+            return false;
+        }
         Call(pOnClick, fnOnClick);
         break;
     case WEV_CLICK_REPEAT:
@@ -275,4 +279,5 @@ void CBaseWin::Fire(EWinEvent event)
         Call(pOnPostDraw, fnOnPostDraw);
         break;
     }
+    return true;
 }

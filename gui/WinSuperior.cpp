@@ -1,25 +1,57 @@
 #include "gui/WinSuperior.h"
 
 #include "core/FrameTimer.h"
+#include "core/Input.h"
 #include "core/Messages.h"
 #include "core/Scanner.h"
+#include "gui/Label.h"
+#include "gui/MyButton.h"
 
 #include <cstring>
 
 CWinSuperior gWinSuperior;
 int32_t WIDTH_DIAGS = 40;
 
+bool CWinSuperior::Place(CBaseWin* win, int x, int y, int width, int height, WinFn onClick,
+                         IDirect3DTexture9* texture, int l, int t, int r, int b,
+                         uint32_t triggerMode, uint32_t flags)
+{
+    if (RegisterWin(win) != 0)
+        return false;
+    const RECT source{l, t, r, b};
+    win->Init(x, y, width == -1 ? r - l : width, height == -1 ? b - t : height, onClick,
+              texture, &source, triggerMode, flags);
+    return true;
+}
+
 CBaseWin* CWinSuperior::AddWin(int x, int y, int width, int height, WinFn onClick,
                                IDirect3DTexture9* texture, int l, int t, int r, int b,
                                uint32_t triggerMode, uint32_t flags)
 {
     CBaseWin* win = new CBaseWin;
-    if (RegisterWin(win) != 0)
-        return win;
-    const RECT source{l, t, r, b};
-    win->Init(x, y, width == -1 ? r - l : width, height == -1 ? b - t : height, onClick,
-              texture, &source, triggerMode, flags);
+    Place(win, x, y, width, height, onClick, texture, l, t, r, b, triggerMode, flags);
     return win;
+}
+
+CMyButton* CWinSuperior::AddButton(int x, int y, int width, int height, WinFn onClick,
+                                   IDirect3DTexture9* texture, int l, int t, int r, int b,
+                                   uint32_t triggerMode, uint32_t flags)
+{
+    CMyButton* button = new CMyButton;
+    Place(button, x, y, width, height, onClick, texture, l, t, r, b,
+          triggerMode ? triggerMode : KEY_ON_RELEASE, flags);
+    return button;
+}
+
+CLabel* CWinSuperior::AddLabel(int x, int y, CFont* font, const char* text, uint32_t colour,
+                               uint32_t flags)
+{
+    CLabel* label = new CLabel;
+    if (RegisterWin(label) != 0)
+        return label;
+    label->Init(x, y, 0, 0, nullptr, nullptr, nullptr, 0, flags);
+    label->SetFont(font, text, colour);
+    return label;
 }
 
 int CWinSuperior::RegisterWin(CBaseWin* win)
@@ -58,7 +90,10 @@ void CWinSuperior::Forget(const CBaseWin* win)
     if (pWinUnderMouse == win) {
         pWinUnderMouse = nullptr;
         slotUnderMouse = -1;
+        dragging = 0;
     }
+    if (hintedWin == win)
+        hintedWin = nullptr;
     if (pWinCurrent == win)
         pWinCurrent = nullptr;
     if (pWinPopup == win)
@@ -93,6 +128,15 @@ void CWinSuperior::Compact()
         windows[i] = i < kept ? compactScratch[i] : nullptr;
     count = kept;
     freeCount = 0;
+    KeepSlotUnderMouse();
+}
+
+// Slots change when the array is compacted or sorted; the slot under the mouse follows its
+// window (it stays -1 while a window is dragged).
+void CWinSuperior::KeepSlotUnderMouse()
+{
+    if (slotUnderMouse >= 0 && pWinUnderMouse)
+        slotUnderMouse = pWinUnderMouse->slot;
 }
 
 void CWinSuperior::SortByZ()
@@ -111,6 +155,7 @@ void CWinSuperior::SortByZ()
         }
     }
     resortRequest = 0;
+    KeepSlotUnderMouse();
 }
 
 uint32_t CWinSuperior::NextZ()
@@ -212,17 +257,17 @@ int CWinSuperior::CaretBlink()
     return caretPhase;
 }
 
-void CWinSuperior::Dispatch(CBaseWin* win, EWinEvent event)
+bool CWinSuperior::Dispatch(CBaseWin* win, EWinEvent event)
 {
     if (event == WEV_FRAME || event == WEV_PRE_DRAW || event == WEV_POST_DRAW) {
         pWinCurrent = win;
-        win->Fire(event);
+        const bool done = win->Fire(event);
         pWinCurrent = nullptr;
-        return;
+        return done;
     }
     pWinUnderMouse = win;
     slotUnderMouse = win->slot;
-    win->Fire(event);
+    return win->Fire(event);
 }
 
 void CWinSuperior::ReadHinter(FILE* file)

@@ -2,10 +2,12 @@
 // CWinSuperior: the window manager of the 2D layer (gWinSuperior). It owns every window in a
 // slot array of at most MAX_WINS entries kept in z order, hands out z stamps, places new
 // windows relative to the current origin, keeps the modal window with the windows it
-// disabled and the popup, and loads the skin texture. Failures are message boxes after
-// which work goes on: a window past the limit stays unregistered, a missing skin leaves
-// check marks undrawn. References the manager holds to a window are cleared when the
-// window is deleted.
+// disabled and the popup, and loads the skin texture. Once per frame it turns the mouse
+// state of gInput into window events (hit test, drag, clicks, hover, wheel) and draws the
+// visible windows. Failures are message boxes after which work goes on: a window past the
+// limit stays unregistered, a missing skin leaves check marks undrawn. References the
+// manager holds to a window are cleared when the window is deleted, so callbacks may delete
+// any window, their own included.
 
 #include "gui/BaseWin.h"
 
@@ -17,6 +19,12 @@
 constexpr int MAX_WINS = 1024;
 constexpr int MAX_ORIGIN_DEPTH = 32;
 constexpr float CARET_BLINK_TIME = 0.4f;
+// Hint timer value that keeps the tooltip away until the mouse reaches another window.
+constexpr float HINT_HIDDEN = 9999.0f;
+
+class CMyButton;
+class CLabel;
+struct CFont;
 
 struct CWinSuperior {
     int32_t count = 0;
@@ -28,26 +36,45 @@ struct CWinSuperior {
     uint32_t resortRequest = 1;
     int32_t originX = -1, originY = -1;  // -1, -1: no origin
     float caretTimer = 0.0f;
+    int32_t dragging = 0;
+    int32_t grabX = 0, grabY = 0;  // mouse position within the dragged window
     int32_t disabledCount = 0;
     CBaseWin* disabledWins[MAX_WINS] = {};
+    // Tooltip timing; the tooltip itself is drawn by DrawHint.
+    int32_t hintRendered = 0;
+    float hintTimer = 0.0f;
+    CBaseWin* hintedWin = nullptr;
+    int32_t hintPending = 0;
     int32_t slotUnderMouse = -1;
     CBaseWin* pWinCurrent = nullptr;
     CBaseWin* pWinUnderMouse = nullptr;
+    int32_t swallowClick = 0;  // the next press-mode click runs no callbacks
     int32_t caretPhase = 0;
+    int32_t mouseOffsetX = 0, mouseOffsetY = 0;  // mouse relative to pWinUnderMouse
     IDirect3DTexture9* skin = nullptr;
     RECT checkRects[2] = {};  // toggled, untoggled
     CBaseWin* pWinPusher = nullptr;
     CBaseWin* pWinPopup = nullptr;
+    CBaseWin* clipWin = nullptr;  // its clip rect is the viewport while drawing
     CBaseWin* originWin = nullptr;
     CBaseWin* originStack[MAX_ORIGIN_DEPTH] = {};
     int32_t originDepth = 0;
 
     // Needs the device; loads the skin.
     void Init();
-    // The per-frame mouse pass and window drawing; nothing yet.
-    void Process() {}
-    void DrawWins() {}
-    void ProcessAndDraw() {}
+    // The frame's mouse pass over the windows (nothing without windows). Reads the mouse
+    // of gInput and the step of gFrameTimer.
+    void Process();
+    // Draws the visible windows in z order; nothing without a device.
+    void DrawWins();
+    // Process and DrawWins in one, for a frame without its window mode.
+    void ProcessAndDraw();
+    // The mouse pass proper, on the sorted window array.
+    void HandleMouse();
+    // Sets the viewport to the window's clip rect (inclusive, relative to the window).
+    void SetClip(const CBaseWin* win);
+    // The tooltip of the window under the mouse; tooltips are not drawn yet.
+    void DrawHint(CBaseWin*) {}
 
     // A CBaseWin at (x, y) relative to the origin; width or height -1 is taken from the
     // inclusive source rect (r - l, b - t). Past the limit the window comes back
@@ -55,6 +82,13 @@ struct CWinSuperior {
     CBaseWin* AddWin(int x, int y, int width, int height, WinFn onClick,
                      IDirect3DTexture9* texture, int l, int t, int r, int b,
                      uint32_t triggerMode, uint32_t flags);
+    // As AddWin; trigger mode 0 becomes KEY_ON_RELEASE.
+    CMyButton* AddButton(int x, int y, int width, int height, WinFn onClick,
+                         IDirect3DTexture9* texture, int l, int t, int r, int b,
+                         uint32_t triggerMode, uint32_t flags);
+    // A text line without texture or size.
+    CLabel* AddLabel(int x, int y, CFont* font, const char* text, uint32_t colour,
+                     uint32_t flags);
     // 0, or -1 with the limit message.
     int RegisterWin(CBaseWin* win);
     void FreeSlot(CBaseWin* win);
@@ -75,17 +109,41 @@ struct CWinSuperior {
 
     int CaretBlink();
     // Makes the window current (per-frame and drawing events) or the window under the
-    // mouse (the others) and fires the event on it.
-    void Dispatch(CBaseWin* win, EWinEvent event);
+    // mouse (the others) and fires the event on it; false when a swallowed press-mode click
+    // ran no callbacks.
+    bool Dispatch(CBaseWin* win, EWinEvent event);
 
     // The tooltip block of the configuration file; skipped up to its ")" until tooltips
     // are drawn.
     void ReadHinter(FILE* file);
 
 private:
+    // Registers and initialises a new window; false when it could not be registered.
+    bool Place(CBaseWin* win, int x, int y, int width, int height, WinFn onClick,
+               IDirect3DTexture9* texture, int l, int t, int r, int b, uint32_t triggerMode,
+               uint32_t flags);
     void Forget(const CBaseWin* win);
+    void KeepSlotUnderMouse();
+    void BeginPass();
+    void MousePass();
+    void EndPress();
+    void FindWindowUnderMouse();
+    void DragStep();
+    void NothingUnderMouse();
+    void SetWindowCursor(const CBaseWin* win);
+    void ClosePopupUnder(const CBaseWin* win);
+    bool LeftButton(CBaseWin* win);
+    bool RepeatDue(CBaseWin* win) const;
+    bool RightButtonAndWheel(CBaseWin* win);
+    void LeftClick(CBaseWin* win);
+    void CloseModal();
+    bool Alive(const CBaseWin* win) const { return pWinUnderMouse == win; }
+    void EndClip();
 };
 extern CWinSuperior gWinSuperior;
+
+// Set when a press-mode click fired, so that the release that follows clicks nothing.
+extern int32_t gWinPressHandled;
 
 // Column width of list dialogs in pixels ("WIDTH_DIAGS" of the configuration file).
 extern int32_t WIDTH_DIAGS;

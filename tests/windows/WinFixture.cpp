@@ -1,27 +1,16 @@
 #include "WinFixture.h"
 
-void ClearWindowManager()
-{
-    for (int i = 0; i < gWinSuperior.count; ++i) {
-        CBaseWin* win = gWinSuperior.windows[i];
-        if (win && !win->parent)
-            gWinSuperior.DeleteWin(&win);
-    }
-    IDirect3DTexture9* skin = gWinSuperior.skin;
-    auto fresh = std::make_unique<CWinSuperior>();
-    fresh->skin = skin;
-    gWinSuperior = *fresh;
-}
+#include "tests/support/WinReset.h"
 
 void WinTest::SetUp()
 {
     messages = std::make_unique<test::MessageRecorder>();
-    ClearWindowManager();
+    test::ResetWindowManager();
 }
 
 void WinTest::TearDown()
 {
-    ClearWindowManager();
+    test::ResetWindowManager();
     messages.reset();
 }
 

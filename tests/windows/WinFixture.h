@@ -19,5 +19,3 @@ protected:
 
     std::unique_ptr<test::MessageRecorder> messages;
 };
-
-void ClearWindowManager();

@@ -1,0 +1,10 @@
+#pragma once
+// Brings the window manager back to its start state between tests.
+
+namespace test {
+
+// Deletes every window and resets every field of gWinSuperior (the skin texture is kept) and
+// the press-handled flag of the mouse pass.
+void ResetWindowManager();
+
+} // namespace test
