@@ -213,6 +213,15 @@ TEST_F(Maps, NationsAreDeclaredWithMasksAndAGamerNation)
     EXPECT_EQ(1, gExitCode);
 }
 
+TEST_F(Maps, ANationReadsUnitKeysAndTheFiller)
+{
+    CNation nation;
+    scripts::TextFile file("nation", "blabla name: \"Gold\" };");
+    EXPECT_EQ(SCAN_BLOCK_END, nation.ScanMissionData(file, nullptr));
+    EXPECT_STREQ("Gold", nation.name);
+    EXPECT_EQ(0u, nation.DoIdle());
+}
+
 TEST_F(Maps, AnUnknownGamerNationIsReported)
 {
     Script("Nations [ NationCount: 2 ]\nNATION \"Blue\" { };\nGamerNation: \"Nobody\"\n");
@@ -248,8 +257,15 @@ TEST_F(Scenes, ASceneIsLoadedStartedAndStopped)
     EXPECT_EQ(-1, gIScenes->StartScene(0));
     EXPECT_EQ(-1, gIScenes->StartScene(2));
     // A started scene ends with the presentation: its units are deleted once.
-    gEngine->ResetMission();
+    gIMissionLoader->EndMission();
     EXPECT_EQ(nullptr, gScenes->GetScene(index));
+}
+
+// The engine is destroyed with a scene still started: its units are deleted once.
+TEST_F(Scenes, AStartedSceneGoesWithTheEngine)
+{
+    const uint16_t index = Load("Units: {\n Box\n Box\n};\n");
+    ASSERT_EQ(0, gIScenes->StartScene(index));
 }
 
 TEST_F(Scenes, BadSceneFilesAreReported)
