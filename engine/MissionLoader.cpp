@@ -10,6 +10,7 @@
 #include "engine/Controls3D.h"
 #include "engine/Engine.h"
 #include "engine/Engineer.h"
+#include "engine/MapContainer.h"
 #include "engine/MeshContainer.h"
 #include "engine/Nations.h"
 #include "engine/TexContainer.h"
@@ -253,12 +254,12 @@ int CMissionLoader::ScanInclude(FILE* file)
     return LoadMission(path);
 }
 
-// Game maps are not read from presentations yet: a presentation that needs one does not
-// start.
-int CMissionLoader::ScanMap(FILE*)
+// The map read here is the one the units that follow are placed on.
+int CMissionLoader::ScanMap(FILE* file)
 {
-    WarningBox(&warningBudget, "CMissionLoader::LoadMission error:  game maps can`t be read yet.", nullptr);
-    return -1;
+    const int result = gMapContainer->ScanMap(file);
+    currentMap = result == 0 ? gMapContainer->GetMap(gEngine->currentMap) : nullptr;
+    return result;
 }
 
 int CMissionLoader::ScanUnits(FILE* file)

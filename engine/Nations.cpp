@@ -22,7 +22,21 @@ D3DXCOLOR ScanColor(FILE* file)
     return D3DXCOLOR(argb);
 }
 
+bool IsFiller(FILE*, const char* word) { return Is(word, "blabla"); }
+
 } // namespace
+
+int CNation::ScanNativePropertyes(FILE* file, const char* word)
+{
+    return ScanClassBlock(file, word, IsFiller,
+                          [this](FILE* f, const char* w) { return CAtom::ScanNativePropertyes(f, w); });
+}
+
+int CNation::ScanMissionData(FILE* file, const char* word)
+{
+    return ScanMissionBlock(file, word, IsFiller,
+                            [this](FILE* f, const char* w) { return CAtom::ScanMissionData(f, w); });
+}
 
 CNation* CNations::FindNation(const char* name)
 {

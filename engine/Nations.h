@@ -2,8 +2,8 @@
 // CNations: owns the nations that units belong to and names the viewer's ("gamer")
 // nation. Scripts size it ("Nations" section), declare nations ("NATION") and pick the
 // gamer nation ("GamerNation:"). A full table asks for shutdown (gExitCode); unknown words
-// are warned (budget 4). Until nation colours and masks are used by units, a nation is a
-// named unit with its bit mask.
+// are warned (budget 4). Masks are 32 bits wide, so at most 32 nations exist whatever
+// "NationCount:" asks for.
 
 #include "scene/Atom.h"
 
@@ -14,8 +14,12 @@
 #include <memory>
 #include <vector>
 
+// A nation is a unit that only knows the unit keywords and the accepted filler "blabla".
 class CNation : public CAtom {
 public:
+    int ScanNativePropertyes(FILE* file, const char* word) override;
+    int ScanMissionData(FILE* file, const char* word) override;
+
     uint32_t mask = 0;  // 1 shifted left by index - 1
 };
 

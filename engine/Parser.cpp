@@ -8,6 +8,7 @@
 #include "engine/Engine.h"
 #include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
+#include "engine/MapContainer.h"
 #include "engine/Nations.h"
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
@@ -86,7 +87,8 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"Kinematics", SECTION, nullptr, 0},
     {"ShaderContainer", SECTION,
      [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->FirstScan(f) : NO_MANAGER; }, 0},
-    {"MapContainer", SECTION, nullptr, 0},
+    {"MapContainer", SECTION,
+     [](CParser&, FILE* f, int) { return gMapContainer ? gMapContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"Nations", SECTION, [](CParser&, FILE* f, int) { return gNations ? gNations->FirstScan(f) : NO_MANAGER; }, 0},
     {"UserArrays", SECTION, nullptr, 0},
     {"Fonts", SECTION, nullptr, 0},

@@ -175,12 +175,15 @@ TEST_F(FileTest, UnknownWordsAndSectionsNotReadYetAreWarnedAndReadingGoesOn)
     EXPECT_EQ(0u, problems[3].rfind("CMissionLoader::ScanActivateControlGroups Error:", 0));
 }
 
-TEST_F(FileTest, AMapStopsThePresentationWhileMapsCannotBeRead)
+// No "MapContainer" section sized the maps: the map does not fit and nothing starts.
+TEST_F(FileTest, AMapBeyondTheMapCountStopsThePresentation)
 {
     EXPECT_EQ(-1, StartAndProcess(Write("Map.txt", "Map: { size: 64x64 };\nUnits: { Marker };\n")));
     EXPECT_FALSE(gMissionLoader->Running());
     EXPECT_EQ(0, UnitCount());
-    EXPECT_TRUE(messages.Contains("game maps can`t be read yet")) << messages.Joined();
+    EXPECT_TRUE(messages.Contains("CMapContainer:  map count limit is exceed.")) << messages.Joined();
+    EXPECT_EQ(1, gExitCode);
+    gExitCode = 0;
 }
 
 TEST_F(FileTest, ABlockBeforeAnyUnitIsSkippedWithAWarning)
