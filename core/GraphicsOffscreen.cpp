@@ -109,10 +109,10 @@ void CGraphics::BeginOffscreen(IDirect3DTexture9* texture, IDirect3DSurface9* de
             viewport = WholeSurface(surface);
     }
     if (!useDepth) {
-        if (!savedDepth) {
+        // A pass without depth never keeps the back buffer's, whose size may not match.
+        if (!savedDepth)
             Device3D->GetDepthStencilSurface(&savedDepth);
-            Device3D->SetDepthStencilSurface(nullptr);
-        }
+        Device3D->SetDepthStencilSurface(nullptr);
     } else if (depth != offscreenDepth) {
         offscreenDepth = depth;
         Device3D->SetDepthStencilSurface(depth);

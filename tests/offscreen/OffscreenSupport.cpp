@@ -1,5 +1,7 @@
 #include "tests/offscreen/OffscreenSupport.h"
 
+#include <cstring>
+
 namespace offscreen {
 
 IDirect3DTexture9* DeviceTest::Target(int width, int height)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace offscreen {
 
 class DeviceTest : public ::testing::Test {

@@ -160,6 +160,34 @@ TEST_F(Targets, OffscreenPassDrawsIntoTheTextureAndPutsTargetAndDepthBack)
     EXPECT_EQ(0, CountOther(image, RECT{0, 0, image.width - 1, image.height - 1}, GREY));
 }
 
+TEST_F(Targets, APassWithoutDepthSetsNoneEvenWhenADepthSurfaceIsGiven)
+{
+    IDirect3DTexture9* panel = Target(512, 512);  // larger than the back buffer's depth
+    IDirect3DSurface9* depth = CurrentDepth();
+    gGraphics.BeginOffscreen(panel, depth, false);
+    EXPECT_EQ(nullptr, CurrentDepth());
+    gGraphics.EndOffscreen();
+    EXPECT_EQ(depth, CurrentDepth());
+    gGraphics.RestoreViewport();
+}
+
+TEST_F(Targets, ADepthPassSetsTheGivenSurfaceAndEndPutsTheOldOneBack)
+{
+    IDirect3DTexture9* panel = Target(64, 64);
+    IDirect3DSurface9* depth = CurrentDepth();
+    IDirect3DSurface9* own = gGraphics.CreateDepthSurface(64, 64, D3DFMT_D16,
+                                                          D3DMULTISAMPLE_NONE);
+    ASSERT_NE(nullptr, own);
+    gGraphics.BeginOffscreen(panel, own, true);
+    EXPECT_EQ(own, CurrentDepth());
+    EXPECT_EQ(own, gGraphics.offscreenDepth);
+    gGraphics.EndOffscreen();
+    EXPECT_EQ(depth, CurrentDepth());
+    EXPECT_EQ(nullptr, gGraphics.offscreenDepth);
+    gGraphics.RestoreViewport();
+    own->Release();
+}
+
 TEST_F(Targets, AnOffscreenPassLeftOpenIsClosedAndReportedByTheNextFrame)
 {
     IDirect3DTexture9* panel = Target(16, 16);
