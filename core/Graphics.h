@@ -155,11 +155,33 @@ struct CGraphics {
     void BeginSceneOnce();
     void EndSceneOnce();
     void Present(HWND window);
-    // Fills the rectangle (right and bottom exclusive) of the colour target.
-    void ClearRect(int left, int top, int right, int bottom, D3DCOLOR colour);
     void Release();
     int OnDeviceLost(HRESULT result);
+
+    // Render-target stack and off-screen passes (GraphicsOffscreen.cpp). Push saves the
+    // viewport, colour target and depth surface (-1 when full); Pop puts them back (-1
+    // when empty). Both return the OR of the device results.
+    int PushRenderTarget();
+    int PopRenderTarget();
+    // The texture's level-0 surface (no reference) as target; rect (inclusive corners)
+    // becomes a counted viewport, without one the whole surface is the viewport.
+    IDirect3DSurface9* SetRenderTarget(IDirect3DTexture9* texture, IDirect3DSurface9* depth,
+                                       const RECT* rect);
+    IDirect3DSurface9* SetRenderTargetTexture(IDirect3DTexture9* texture);
+    IDirect3DSurface9* SetRenderTargetDepth(IDirect3DTexture9* texture,
+                                            IDirect3DSurface9* depth);
+    // Switches from the back buffer to the texture until EndOffscreen; without useDepth no
+    // depth surface is set during the pass.
+    void BeginOffscreen(IDirect3DTexture9* texture, IDirect3DSurface9* depth, bool useDepth);
     void EndOffscreen();
+    // ColorFill of level 0; -1 for a null texture.
+    HRESULT FillTexture(IDirect3DTexture9* texture, D3DCOLOR colour);
+    // Fill a rectangle (right and bottom exclusive) of the colour target; ClearRectZ and
+    // Clear also clear depth to 1 and stencil to 0 when a depth surface is set.
+    void ClearRect(int left, int top, int right, int bottom, D3DCOLOR colour);
+    void ClearRectPtr(const RECT& rect, D3DCOLOR colour);
+    void ClearRectZ(int left, int top, int right, int bottom, D3DCOLOR colour);
+    void Clear(D3DCOLOR colour);
 
     void SetViewport(int x, int y, int width, int height);
     void SetViewportRect(const RECT& rect);

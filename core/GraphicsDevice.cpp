@@ -68,15 +68,6 @@ const SDepthFormatName DEPTH_FALLBACKS[] = {
 };
 static_assert(sizeof DEPTH_FALLBACKS / sizeof DEPTH_FALLBACKS[0] == 2, "two fallbacks");
 
-template <class T>
-void ReleaseAndClear(T*& p)
-{
-    if (p) {
-        p->Release();
-        p = nullptr;
-    }
-}
-
 // The format the adapter shows: the desktop's when windowed, else the back buffer's
 // without alpha.
 D3DFORMAT AdapterFormat(const D3DPRESENT_PARAMETERS& pp)
@@ -402,14 +393,6 @@ void CGraphics::Present(HWND window)
     HWND target = window ? window : AppWindowConfig.hWnd;
     if (FAILED(Device3D->Present(nullptr, nullptr, target, nullptr)))
         WarningBox(&presentWarningBudget, "Error in Device3D->Present().", nullptr);
-}
-
-void CGraphics::ClearRect(int left, int top, int right, int bottom, D3DCOLOR colour)
-{
-    if (!Device3D || right <= left || bottom <= top)
-        return;
-    const D3DRECT rect = {left, top, right, bottom};
-    Device3D->Clear(1, &rect, D3DCLEAR_TARGET, colour, 1.0f, 0);
 }
 
 void CGraphics::SetViewport(int x, int y, int width, int height)

@@ -40,6 +40,16 @@ struct SFrustum {
 enum { FRUSTUM_NEAR, FRUSTUM_FAR, FRUSTUM_LEFT, FRUSTUM_RIGHT, FRUSTUM_TOP, FRUSTUM_BOTTOM };
 
 // One saved render target: viewport, colour target and depth surface (owned references).
+// Releases a COM reference and forgets it.
+template <class T>
+void ReleaseAndClear(T*& p)
+{
+    if (p) {
+        p->Release();
+        p = nullptr;
+    }
+}
+
 struct SRenderTargetRecord {
     D3DVIEWPORT9 viewport;
     IDirect3DSurface9* target;
