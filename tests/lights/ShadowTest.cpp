@@ -3,6 +3,7 @@
 
 #include "tests/lights/LightsFixture.h"
 
+#include "engine/ClassTemplate.h"
 #include "engine/TexContainer.h"
 
 namespace lights {
@@ -84,6 +85,24 @@ TEST_F(ShadowTest, TheCastersAreDrawnIntoTheClearedMap)
     if (before) before->Release();
     if (after) after->Release();
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ShadowTest, TheFillColourIsTheCastersOwnElseTheCamerasAndZIsGivenBack)
+{
+    ASSERT_NE(nullptr, caster);
+    camera.fillColor = 0xFF404040;
+    caster->classTemplate->ShadowFillColor = 0xFF102030;
+    gGraphics.SetZEnable(true);
+    gGraphics.SetZWrite(true);
+    RenderShadows(true);
+    EXPECT_EQ(D3DXCOLOR(D3DCOLOR(0xFF102030)), gRenderer->ShadowColor) << "the caster's own";
+    EXPECT_EQ(D3DXCOLOR(D3DCOLOR(CLEAR)), gRenderer->ShadowClearColor);
+    EXPECT_EQ(DWORD(D3DZB_TRUE), test::RenderState(D3DRS_ZENABLE)) << "a map without depth drew without Z";
+    EXPECT_EQ(DWORD(TRUE), test::RenderState(D3DRS_ZWRITEENABLE));
+
+    caster->classTemplate->ShadowFillColor = 0;
+    RenderShadows(true);
+    EXPECT_EQ(D3DXCOLOR(D3DCOLOR(0xFF404040)), gRenderer->ShadowColor) << "the camera's";
 }
 
 TEST_F(ShadowTest, WithoutAReceiverNoMapIsTouched)
