@@ -8,6 +8,7 @@
 #include "engine/Controls3D.h"
 #include "scene/Camera.h"
 #include "scene/Geometry.h"
+#include "scene/Light.h"
 #include "scene/Renderer.h"
 #include "scene/Unit.h"
 
@@ -38,7 +39,7 @@ const SUnitClass UNIT_CLASSES[] = {
     {7, "CONTROL_3D", nullptr},
     {8, "LABEL_3D", nullptr},
     {9, "ICON", nullptr},
-    {10, "FREE_LIGHT", nullptr},
+    {10, "FREE_LIGHT", []() -> CAtom* { return new CLight; }},
     {11, "CAMERA", []() -> CAtom* { return new CCamera; }},
     {12, "BILLBOARD", nullptr},
     {13, "BILL_LIGHT", nullptr},

@@ -19,6 +19,7 @@
 
 class CAtom;
 class CGeometry;
+class CShadowCamera;
 struct CMesh;
 
 class IRenderer {
@@ -106,10 +107,14 @@ public:
     // renderer complete; until then they do nothing.
     void RenderSelectPlanes(int) {}
     CAtom* PickUnit(const D3DXVECTOR4&, const D3DXVECTOR4&) { return nullptr; }
-    void RenderShadows() {}
     void RenderGlows() {}
     void RenderReflections(CAtom*) {}
     void RenderParticles(int) {}
+    // Before the scene: each shadow camera's map cleared and the frame's shadow casters
+    // drawn into it (pass 4); shadowViewProj[i] is camera i's view-projection. Nothing
+    // without a camera, a caster or a receiver in the frame. Only the first
+    // MAX_SHADOW_CAMERAS cameras are drawn.
+    void RenderShadows();
 
     // ---- Per-unit shader constants, lights and skeletons (RendererConstants.cpp) ----
     // Once per frame after the particles: world matrices, their inverses and transposes,
@@ -232,6 +237,10 @@ private:
     void DrawControl(CAtom* unit);
     void CheckWorld44(const CAtom* unit);
     int ShadowCameraCount() const;
+    // Shadow map (and depth surface, when the camera has one) as target, cleared; false
+    // when the camera has no map to draw into.
+    bool BindShadowTarget(const CShadowCamera& camera);
+    void DrawShadowCasters(const CShadowCamera& camera);
     // Both light arrays empty; the first diffuse record reads as no light.
     void ClearLightArrays();
     void AddLightRecord(SRenderLight* records, int* count, const D3DXCOLOR& color, const D3DXVECTOR4& vector);

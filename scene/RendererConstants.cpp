@@ -14,6 +14,7 @@
 #include "engine/MeshContainer.h"
 #include "engine/ShaderContainer.h"
 #include "scene/Geometry.h"
+#include "scene/Light.h"
 
 #include <algorithm>
 
@@ -58,8 +59,8 @@ D3DXMATRIX OwnWorld(const CAtom* unit)
     return m;
 }
 
-// What the renderer reads of a light unit. Lights are units of the light class; until it
-// exists every light is a plain diffuse one of intensity 1 along its Dir.
+// What the renderer reads of a light unit. A unit of another class in the light list (a
+// 3D control's light added by hand) is a plain diffuse light of intensity 1 along its Dir.
 struct SLightInfo {
     bool localForUnit = false;
     float multiplier = 1.0f;
@@ -67,7 +68,13 @@ struct SLightInfo {
     bool specular = false;
 };
 
-SLightInfo LightInfoOf(const CAtom*) { return SLightInfo{}; }
+SLightInfo LightInfoOf(const CAtom* unit)
+{
+    const CLight* light = dynamic_cast<const CLight*>(unit);
+    if (!light) return SLightInfo{};
+    return SLightInfo{(light->lightFlags & LIGHT_LOCAL_FOR_UNIT) != 0, light->multiplier, light->diffuse != 0,
+                      light->specular != 0};
+}
 
 // The graphics layer keeps the bound pair by address: these point into the shader
 // records, and null (no shader) when a record has none.

@@ -6,6 +6,7 @@
 #include "engine/ResourceScan.h"
 #include "scene/Camera.h"
 #include "scene/Geometry.h"
+#include "scene/Light.h"
 #include "scene/Unit.h"
 
 #include <string>
@@ -56,6 +57,8 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
         } else if (type == 4) {
             EXPECT_NE(nullptr, dynamic_cast<CGeometry*>(unit));
             EXPECT_EQ(nullptr, dynamic_cast<CUnit*>(unit));
+        } else if (type == 10) {
+            EXPECT_NE(nullptr, dynamic_cast<CLight*>(unit));
         } else if (type == 18) {
             EXPECT_NE(nullptr, dynamic_cast<CUnit*>(unit));
         } else {
@@ -87,7 +90,7 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
         CAtom* unit = gUnitInspector->CreateUnit(name.c_str(), nullptr);
         const bool made = std::string(word) == "ATOM" || std::string(word) == "CAMERA" ||
                           std::string(word) == "GEOMETRY" || std::string(word) == "SHADOW_CAMERA" ||
-                          std::string(word) == "UNIT";
+                          std::string(word) == "FREE_LIGHT" || std::string(word) == "UNIT";
         EXPECT_EQ(made, unit != nullptr) << word;
         if (!unit) continue;
         EXPECT_FLOAT_EQ(2.0f, unit->Pos.y);
