@@ -53,8 +53,7 @@ CBaseWin* gPresentationWin = nullptr;
 // their meshes.
 void OnPresentationLoaded(int)
 {
-    for (int i = 0; i < gBuildings.Count(); ++i)
-        gBuildings[i]->SetFloorWindowMeshes();
+    gBuildings.ForEach(&CMyBuilding::SetFloorWindowMeshes);
 }
 
 // Only the empty window: the list is not offered, so the default presentation is shown.

@@ -8,7 +8,7 @@ class CBaseWin;
 class CMyBuilding;
 struct IDirect3DTexture9;
 
-// Non-owning: the unit registry owns the buildings.
+// Non-owning: the unit registry owns the buildings; a deleted building leaves a null.
 extern TArray<CMyBuilding*> gBuildings;
 extern CMyBuilding* gCurBuilding;
 extern IDirect3DTexture9* gHintsTex;

@@ -60,8 +60,13 @@ const CMyBuilding::SKeyword CMyBuilding::KEYWORDS[] = {
     {"CostAreaFile:", &CMyBuilding::ScanCostArea},
 };
 
+// The registry deletes buildings at every presentation end, also one not started from the
+// selector: the list and the panel must not keep this one.
 CMyBuilding::~CMyBuilding()
 {
+    for (int i = 0; i < gBuildings.Count(); ++i)
+        if (gBuildings[i] == this) gBuildings[i] = nullptr;
+    if (gCurBuilding == this) gCurBuilding = nullptr;
     gWinSuperior.DeleteWin(&topViewButton);
     for (CBaseWin*& win : floorWindows)
         gWinSuperior.DeleteWin(&win);

@@ -262,3 +262,39 @@ TEST_F(AppTest, FloorsAreRefusedBeyondTheFacade)
 }
 
 } // namespace
+
+namespace {
+
+// The sample's buildings are read from the same blocks the generator wrote.
+TEST_F(AppTest, TheSampleShowsItsThreeBuildingsWithoutAMessage)
+{
+    ASSERT_EQ(3, gBuildings.Count());
+    const int floors[] = {9, 5, 12};
+    for (int i = 0; i < 3; ++i) {
+        CMyBuilding* b = gBuildings[i];
+        EXPECT_EQ(floors[i], b->floors.Count()) << i;
+        EXPECT_NE(nullptr, b->hall) << i;
+        EXPECT_FLOAT_EQ(4.0f + 3.0f * floors[i], b->attic ? b->attic->Pos.y : -1.0f) << i;
+        EXPECT_NE(0, b->address[0]) << i;
+        EXPECT_GT(b->floors[0]->flats.Count(), 0) << i;
+    }
+    EXPECT_FLOAT_EQ(45000.50f, gBuildings[0]->floors[0]->flats[0]->pricePerArea);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(AppTest, BuildingsOfAnEndedPresentationLeaveTheList)
+{
+    ASSERT_EQ(3, gBuildings.Count());
+    gCurBuilding = gBuildings[1];
+    gIMissionLoader->StartMission(Write("Next.txt", BuildingPresentation(2, GeneratedBlock(2))));
+    ASSERT_TRUE(program.RunFrames(3));
+    ASSERT_EQ(4, gBuildings.Count());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(nullptr, gBuildings[i]) << i;
+    ASSERT_NE(nullptr, gBuildings[3]);
+    EXPECT_EQ(5, gBuildings[3]->floors.Count());
+    EXPECT_EQ(nullptr, gCurBuilding);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
