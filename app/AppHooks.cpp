@@ -2,17 +2,17 @@
 
 #include "app/Application.h"
 #include "app/MyBuilding.h"
-#include "core/Textures.h"
-#include "engine/UnitInspector.h"
-#include "gui/WinSuperior.h"
-
 #include "core/Config.h"
 #include "core/Core.h"
-#include "engine/CreateEngine.h"
 #include "core/Graphics.h"
+#include "core/Textures.h"
+#include "engine/CreateEngine.h"
 #include "engine/Engine.h"
 #include "engine/MissionLoader.h"
 #include "engine/Parser.h"
+#include "engine/UnitInspector.h"
+#include "gui/BaseWin.h"
+#include "gui/WinSuperior.h"
 #include "scene/Renderer.h"
 
 #include <windows.h>
@@ -61,7 +61,10 @@ void CreatePresentationSelector()
 {
     if (!gWindowsTex) gWindowsTex = LoadTexture(WINDOWS_TEXTURE);
     gPresentationWin = gWinSuperior.AddWin(AppWindowConfig.width - SELECTOR_RIGHT_OFFSET, SELECTOR_TOP, 0, 0,
-                                           nullptr, nullptr, 0, 0, 0, 0, 0, 8);
+                                           nullptr, nullptr, 0, 0, 0, 0, 0, WIN_CONTAINER);
+    // A container becomes the origin of the windows added after it; the column's windows
+    // are placed on the screen.
+    gWinSuperior.ResetOrigin();
 }
 
 int AppInitBeforeWindow()

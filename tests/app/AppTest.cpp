@@ -10,6 +10,7 @@
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
 #include "gui/BaseWin.h"
+#include "gui/WinSuperior.h"
 #include "tests/support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,11 @@ TEST_F(AppTest, StartRegistersTheApplicationAndShowsNoMessage)
     ASSERT_NE(nullptr, gPresentationWin);
     EXPECT_EQ(AppWindowConfig.width - 240, gPresentationWin->left);
     EXPECT_EQ(2, gPresentationWin->top);
+    // The selector does not shift the windows added after it.
+    CBaseWin* later = gWinSuperior.AddWin(10, 20, 4, 4, nullptr, nullptr, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(10, later->left);
+    EXPECT_EQ(20, later->top);
+    gWinSuperior.DeleteWin(&later);
     EXPECT_NE(nullptr, gHintsTex);
     EXPECT_NE(nullptr, gWindowsTex);
     EXPECT_TRUE(gMissionLoader->Running());
