@@ -1,0 +1,37 @@
+#pragma once
+// CFlat: one flat of a floor as the cost/area file describes it (price, areas, the place of
+// its button on the floor plan). A plain record owned by its floor; it owns its button.
+
+#include "core/IntRect.h"
+
+#include <cstdint>
+#include <cstdio>
+
+class CBaseWin;
+
+class CFlat {
+public:
+    CFlat() = default;
+    ~CFlat();
+    CFlat(const CFlat&) = delete;
+    CFlat& operator=(const CFlat&) = delete;
+
+    // The rest of one flat after its word: price, areas, picture, button and an optional
+    // label position and colour.
+    static void Scan(CFlat* flat, int number, uint16_t texture, FILE* file);
+
+    uint16_t textureId = 0;
+    CBaseWin* button = nullptr;
+    CBaseWin* numberLabel = nullptr;
+    CBaseWin* areaALabel = nullptr;
+    CBaseWin* areaBLabel = nullptr;
+    CBaseWin* underline = nullptr;
+    int32_t labelX = 0, labelY = 0;
+    uint32_t labelColour = 0xFFFFFFFF;
+    CIntRect source;
+    int32_t buttonX = 0, buttonY = 0;
+    int32_t number = 0;
+    float pricePerArea = 0.0f;
+    float areaA = 0.0f;  // the area the price is multiplied with
+    float areaB = 0.0f;
+};

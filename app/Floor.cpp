@@ -1,0 +1,91 @@
+#include "app/Floor.h"
+
+#include "app/Flat.h"
+#include "core/Paths.h"
+#include "core/Scanner.h"
+#include "core/Textures.h"
+#include "engine/TexContainer.h"
+#include "scene/Geometry.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
+
+// Flat words are "Flat" and the number; "Flat1".."Flat9" are the usual ones.
+int FlatNumber(const char* word) { return strlen(word) >= 5 ? atoi(word + 4) : 0; }
+
+} // namespace
+
+CFloor::~CFloor()
+{
+    for (int i = 0; i < flats.Count(); ++i)
+        delete flats[i];
+    delete[] hitMask;
+}
+
+CFlat* CFloor::AddFlat()
+{
+    CFlat* flat = new CFlat;
+    if (!flats.Add(flat)) {
+        delete flat;
+        return nullptr;
+    }
+    return flat;
+}
+
+void CFloor::ScanFlats(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // the opening
+    while (!Core::fscan_is_end(file, word) && word[0]) {
+        if (Is(word, "FloorWinTextureRect:"))
+            ScanPlanPicture(file);
+        else if (Is(word, "Flats:"))
+            ScanFlatList(file);
+    }
+}
+
+// "[" path rectangle "]". A second picture for the floor replaces the first and its mask.
+void CFloor::ScanPlanPicture(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    char path[Core::STRING_BUFFER_SIZE];
+    Core::fscan_word(file, word);
+    ScanFullPath(file, path, sizeof path);
+    flatsTexture = gITexContainer ? gITexContainer->LoadTexture(path, 1) : 0;
+    delete[] hitMask;
+    hitMask = nullptr;
+    if (IDirect3DTexture9* texture = flatsTexture ? gITexContainer->GetTexture(flatsTexture) : nullptr)
+        hitMask = GetAlphaBytes(texture);
+    Core::fscan_rect(file, &flatsSource.left);
+    Core::fscan_word(file, word);
+}
+
+void CFloor::ScanFlatList(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);  // the opening
+    while (!Core::fscan_is_end(file, word) && word[0]) {
+        // A flat that cannot be kept is still read through, so the next word is a flat's.
+        CFlat unkept;
+        CFlat* flat = AddFlat();
+        CFlat::Scan(flat ? flat : &unkept, FlatNumber(word), flatsTexture, file);
+    }
+}
+
+void CFloor::StackFloor(float height, uint16_t floorMesh)
+{
+    mesh = floorMesh;
+    Pos.y = height;
+    StorePos();
+    if (SysControls & SYS_GEOMETRY) UpdateWorldMatrix();
+}
+
+void CFloor::SetWindowMesh(uint16_t windowMesh)
+{
+    if (CGeometry* window = dynamic_cast<CGeometry*>(FindSlaveByClass("Window")))
+        window->mesh = windowMesh;
+}

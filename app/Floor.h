@@ -1,0 +1,43 @@
+#pragma once
+// CFloor: one storey of a building, a unit made from the script class "Floor". It owns its
+// flats and the alpha mask of its floor-plan picture; the unit registry owns the floor.
+
+#include "core/Array.h"
+#include "core/IntRect.h"
+#include "scene/Unit.h"
+
+#include <cstdint>
+#include <cstdio>
+
+class CBaseWin;
+class CFlat;
+
+class CFloor : public CUnit {
+public:
+    CFloor() = default;
+    ~CFloor() override;
+
+    CFlat* AddFlat();
+    // One "Floor N" block of the cost/area file after its number, up to its "};".
+    void ScanFlats(FILE* file);
+    // Puts the floor at the given height with the given mesh.
+    void StackFloor(float height, uint16_t floorMesh);
+    // The mesh of the floor's slave of class "Window", when it has one.
+    void SetWindowMesh(uint16_t windowMesh);
+
+    int32_t number = 0;  // 1-based
+    int32_t facadeX = 0, facadeY = 0;
+    CBaseWin* selectionOverlay = nullptr;
+    TArray<CFlat*> flats;
+    uint16_t selectMesh = 0;
+    uint16_t interiorMesh = 0;
+    CIntRect flatsArea;
+    CBaseWin* flatsWindow = nullptr;
+    uint16_t flatsTexture = 0;
+    CIntRect flatsSource;
+    uint8_t* hitMask = nullptr;  // alpha of the floor plan, width x height
+
+private:
+    void ScanPlanPicture(FILE* file);
+    void ScanFlatList(FILE* file);
+};

@@ -1,0 +1,306 @@
+// The application on the sample run folder: its registrations, the building reader on the
+// generated building blocks and cost/area files, and the cost/area reader on bad input.
+
+#include "app/Application.h"
+#include "app/Flat.h"
+#include "app/Floor.h"
+#include "app/MyBuilding.h"
+#include "core/Core.h"
+#include "engine/ClassTemplate.h"
+#include "engine/MissionLoader.h"
+#include "engine/UnitInspector.h"
+#include "gui/BaseWin.h"
+#include "gui/WinSuperior.h"
+#include "tests/support/Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(1, program.Start(test::RunDir())) << messages.Joined();
+        ASSERT_TRUE(program.RunFrames(3));
+        dir = test::TempDir("app");
+    }
+    void TearDown() override { program.Stop(); }
+
+    std::string Write(const std::string& name, const std::string& text)
+    {
+        const std::string path = dir + "\\" + name;
+        test::WriteFile(path, text);
+        return path;
+    }
+
+    // A presentation of one building of the sample, its block copied from the generated one.
+    std::string BuildingPresentation(int number, const std::string& block)
+    {
+        const std::string n = std::to_string(number);
+        const std::string mesh = "\"KestrelVale\\Building" + n;
+        return "Units: {\n"
+               "  MainCamera { name: \"Camera\" pos: [ 0 150 -230 ] at: [ 0 10 0 ] };\n"
+               "  CMyBuilding >> Building { name: \"B" + n + "\" pos_ay: [ 10 0 20 90 ]\n"
+               "    start_actions: {\n"
+               "      create_attach: { Hall { mesh: " + mesh + "Hall.msh\" pos_ay: [ 10 0 20 90 ] }; };\n"
+               "      create_attach: { Attic { mesh: " + mesh + "Attic.msh\" pos_ay: [ 10 0 20 90 ] }; };\n"
+               "    };\n"
+               "    UserDefines: " + block + "\n"
+               "  };\n"
+               "};\n";
+    }
+
+    std::string GeneratedBlock(int number)
+    {
+        return test::ReadFile(test::RunDir() + "\\Presentations\\KestrelVale\\Building" + std::to_string(number) +
+                              "Block.txt");
+    }
+
+    // Starts the presentation in the next engine frame; the building it made, or null.
+    CMyBuilding* StartBuilding(const std::string& presentation)
+    {
+        gBuildings.Clear();
+        gIMissionLoader->StartMission(Write("Building.txt", presentation));
+        if (!program.RunFrames(2) || gBuildings.Count() != 1) return nullptr;
+        return gBuildings[0];
+    }
+
+    // A building of the sample's script class with the given block, made by hand.
+    CMyBuilding* HandMadeBuilding(const std::string& block)
+    {
+        CMyBuilding* building = NewMyBuilding(gIUnitInspector->GetClassTemplate("Building"), nullptr);
+        if (!building) return nullptr;
+        FILE* file = fopen(Write("Block.txt", block).c_str(), "r");
+        if (!file) return nullptr;
+        building->Scan(file);
+        fclose(file);
+        return building;
+    }
+
+    test::MessageRecorder messages;
+    test::Program program;
+    std::string dir;
+};
+
+int StartCalls = 0;
+void CountingStart(int code)
+{
+    ++StartCalls;
+    OnPresentationLoaded(code);
+}
+
+TEST_F(AppTest, StartRegistersTheApplicationAndShowsNoMessage)
+{
+    EXPECT_EQ(&OnPresentationLoaded, gMissionLoader->startCallback);
+    EXPECT_EQ(&CreateUserUnit, gUnitInspector->userFactory);
+    ASSERT_NE(nullptr, gPresentationWin);
+    EXPECT_EQ(AppWindowConfig.width - 240, gPresentationWin->left);
+    EXPECT_EQ(2, gPresentationWin->top);
+    // The selector does not shift the windows added after it.
+    CBaseWin* later = gWinSuperior.AddWin(10, 20, 4, 4, nullptr, nullptr, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(10, later->left);
+    EXPECT_EQ(20, later->top);
+    gWinSuperior.DeleteWin(&later);
+    EXPECT_NE(nullptr, gHintsTex);
+    EXPECT_NE(nullptr, gWindowsTex);
+    EXPECT_TRUE(gMissionLoader->Running());
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(AppTest, TheStartCallbackRunsOncePerStart)
+{
+    gMissionLoader->startCallback = CountingStart;
+    StartCalls = 0;
+    ASSERT_NE(nullptr, StartBuilding(BuildingPresentation(2, GeneratedBlock(2))));
+    ASSERT_TRUE(program.RunFrames(3));
+    EXPECT_EQ(1, StartCalls);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(AppTest, TheFactoryMakesBuildingsOnlyForItsClass)
+{
+    CClassTemplate* cls = gIUnitInspector->GetClassTemplate("Building");
+    ASSERT_NE(nullptr, cls);
+    EXPECT_EQ(nullptr, CreateUserUnit(cls, "CMyHouse"));
+    const int before = gBuildings.Count();
+    CMyBuilding* first = static_cast<CMyBuilding*>(CreateUserUnit(cls, "CMyBuilding"));
+    CMyBuilding* second = static_cast<CMyBuilding*>(CreateUserUnit(cls, "CMyBuilding"));
+    ASSERT_NE(nullptr, first);
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ(before + 2, gBuildings.Count());
+    EXPECT_EQ(cls, second->classTemplate);
+    // The template's one hook reads into the building made last.
+    EXPECT_NE(nullptr, cls->userDefines);
+    FILE* file = fopen(Write("Address.txt", "{ Address: \"Lane 7\" };").c_str(), "r");
+    ASSERT_NE(nullptr, file);
+    cls->userDefines->Invoke(file);
+    fclose(file);
+    EXPECT_STREQ("", first->address);
+    EXPECT_STREQ("Lane 7", second->address);
+}
+
+TEST_F(AppTest, TheFirstGeneratedBuildingReadsItsFloorsAndFlats)
+{
+    CMyBuilding* b = StartBuilding(BuildingPresentation(1, GeneratedBlock(1)));
+    ASSERT_NE(nullptr, b) << messages.Joined();
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    ASSERT_EQ(9, b->numFloors);
+    ASSERT_EQ(9, b->floors.Count());
+    ASSERT_NE(nullptr, b->hall);
+    ASSERT_NE(nullptr, b->attic);
+    for (int i = 0; i < 9; ++i) {
+        CFloor* floor = b->floors[i];
+        EXPECT_EQ(i + 1, floor->number);
+        EXPECT_FLOAT_EQ(4.0f + 3.0f * i, floor->Pos.y);
+        EXPECT_FLOAT_EQ(10.0f, floor->Pos.x);
+        EXPECT_FLOAT_EQ(20.0f, floor->Pos.z);
+        EXPECT_NEAR(1.5708f, floor->Orient.y, 1e-4);
+        EXPECT_NE(0, floor->mesh);
+        EXPECT_NE(0, floor->selectMesh);
+        EXPECT_NE(0, floor->interiorMesh);
+        EXPECT_NE(0, floor->flatsTexture);
+        EXPECT_NE(nullptr, floor->hitMask);
+        EXPECT_LT(floor->flatsSource.left, floor->flatsSource.right);
+        EXPECT_GT(floor->flats.Count(), 0);
+    }
+    EXPECT_FLOAT_EQ(31.0f, b->attic->Pos.y);
+    EXPECT_NE(0, b->windowMesh);
+    EXPECT_NE(nullptr, b->topViewTexture);
+    EXPECT_NE(nullptr, b->facadeTexture);
+    EXPECT_LT(b->topViewSource.left, b->topViewSource.right);
+    EXPECT_LT(b->faceFloorRect.top, b->faceFloorRect.bottom);
+    EXPECT_EQ(b->faceFloorRect.right - b->faceFloorRect.left + 4, b->floorSelRect.right - b->floorSelRect.left);
+    EXPECT_NE(0, b->address[0]);
+
+    const CFlat* golden = b->floors[0]->flats[0];
+    EXPECT_EQ(1, golden->number);
+    EXPECT_FLOAT_EQ(45000.50f, golden->pricePerArea);
+    EXPECT_FLOAT_EQ(61.50f, golden->areaA);
+    EXPECT_FLOAT_EQ(34.20f, golden->areaB);
+    EXPECT_EQ(b->floors[0]->flatsTexture, golden->textureId);
+    EXPECT_LT(golden->source.left, golden->source.right);
+    EXPECT_EQ(0xFF1A1A1Au, golden->labelColour);
+}
+
+TEST_F(AppTest, EveryGeneratedBuildingReadsWithoutAMessage)
+{
+    for (int number = 1; number <= 3; ++number) {
+        CMyBuilding* b = StartBuilding(BuildingPresentation(number, GeneratedBlock(number)));
+        ASSERT_NE(nullptr, b) << number;
+        EXPECT_GT(b->numFloors, 0);
+        for (int i = 0; i < b->floors.Count(); ++i)
+            EXPECT_GT(b->floors[i]->flats.Count(), 0) << number << " floor " << i + 1;
+        EXPECT_NE(nullptr, b->attic);
+    }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(AppTest, AnUnknownKeywordIsNamedAndReadingGoesOn)
+{
+    CMyBuilding* b = HandMadeBuilding("{ NumFloors: 2 Balcony: Address: \"Hill 3\" };");
+    ASSERT_NE(nullptr, b);
+    ASSERT_EQ(1u, messages.Count());
+    EXPECT_EQ("Undefines string for building: 'Balcony:'", messages.Texts()[0]);
+    EXPECT_EQ(2, b->floors.Count());
+    EXPECT_STREQ("Hill 3", b->address);
+}
+
+TEST_F(AppTest, TheCostAreaFileKeepsWhatItCanRead)
+{
+    CMyBuilding* b = HandMadeBuilding("{ NumFloors: 3 };");
+    ASSERT_NE(nullptr, b);
+    // A floor the building lacks, a flat without a label, a two-digit flat word.
+    const std::string path = Write("Cost.txt",
+        "CostArea: {\n"
+        " Floor 5 { Flats: { Flat1 [ Price: 1 Area: [ 1 1 ] Picture: [ 0 0 1 1 ] Button: [ 0 0 ] ] }; };\n"
+        " Floor 2 { Flats: {\n"
+        "   Flat3 [ Price: 100.5 Area: [ 50 30 ] Picture: [ 1 2 3 4 ] Button: [ 5 6 ] ]\n"
+        "   Flat12 [ Price: 200 Area: [ 60 40 ] Picture: [ 1 2 3 4 ] Button: [ 7 8 ] Label: [ 9 10 FF00FF00 ] ]\n"
+        " }; };\n"
+        " Floor 3 { Flats: { Flat1 [ Price: 300 Area: [ 70 };\n");
+    b->ScanCostAreaFile(path.c_str());
+    EXPECT_EQ(0, b->floors[0]->flats.Count());
+    ASSERT_EQ(2, b->floors[1]->flats.Count());
+    const CFlat* plain = b->floors[1]->flats[0];
+    EXPECT_EQ(3, plain->number);
+    EXPECT_FLOAT_EQ(100.5f, plain->pricePerArea);
+    EXPECT_FLOAT_EQ(30.0f, plain->areaB);
+    EXPECT_EQ(5, plain->buttonX);
+    EXPECT_EQ(6, plain->buttonY);
+    EXPECT_EQ(0xFFFFFFFFu, plain->labelColour);
+    const CFlat* labelled = b->floors[1]->flats[1];
+    EXPECT_EQ(12, labelled->number);
+    EXPECT_EQ(9, labelled->labelX);
+    EXPECT_EQ(10, labelled->labelY);
+    EXPECT_EQ(0xFF00FF00u, labelled->labelColour);
+    // The cut-off flat is kept with what it had; nothing after it is invented.
+    ASSERT_EQ(1, b->floors[2]->flats.Count());
+    EXPECT_FLOAT_EQ(300.0f, b->floors[2]->flats[0]->pricePerArea);
+}
+
+TEST_F(AppTest, BadCostAreaFilesNeitherCrashNorLoseTheBuilding)
+{
+    CMyBuilding* b = HandMadeBuilding("{ NumFloors: 2 };");
+    ASSERT_NE(nullptr, b);
+    b->ScanCostAreaFile((dir + "\\Missing.txt").c_str());
+    for (const char* text : {"", "CostArea:", "CostArea: { Floor", "CostArea: { Floor x { Flats: { Flat",
+                             "CostArea: { Floor 1 { FloorWinTextureRect: [ Nowhere.tga [ 0 0 ] Flats: { Flat9",
+                             "CostArea: { Floor -4 { }; Floor 2 { Flats: { Flat1 [ ] ] }; }; };",
+                             "};};};"}) {
+        b->ScanCostAreaFile(Write("Bad.txt", text).c_str());
+    }
+    EXPECT_EQ(2, b->floors.Count());
+    // The missing picture is reported; the program goes on.
+    EXPECT_TRUE(messages.Contains("Nowhere")) << messages.Joined();
+    ASSERT_TRUE(program.RunFrames(2));
+}
+
+TEST_F(AppTest, FloorsAreRefusedBeyondTheFacade)
+{
+    CMyBuilding* b = HandMadeBuilding("{ NumFloors: 300 NumFloors: 0 };");
+    ASSERT_NE(nullptr, b);
+    EXPECT_EQ(0, b->floors.Count());
+    EXPECT_EQ(2u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
+
+namespace {
+
+// The sample's buildings are read from the same blocks the generator wrote.
+TEST_F(AppTest, TheSampleShowsItsThreeBuildingsWithoutAMessage)
+{
+    ASSERT_EQ(3, gBuildings.Count());
+    const int floors[] = {9, 5, 12};
+    for (int i = 0; i < 3; ++i) {
+        CMyBuilding* b = gBuildings[i];
+        EXPECT_EQ(floors[i], b->floors.Count()) << i;
+        EXPECT_NE(nullptr, b->hall) << i;
+        EXPECT_FLOAT_EQ(4.0f + 3.0f * floors[i], b->attic ? b->attic->Pos.y : -1.0f) << i;
+        EXPECT_NE(0, b->address[0]) << i;
+        EXPECT_GT(b->floors[0]->flats.Count(), 0) << i;
+    }
+    EXPECT_FLOAT_EQ(45000.50f, gBuildings[0]->floors[0]->flats[0]->pricePerArea);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(AppTest, BuildingsOfAnEndedPresentationLeaveTheList)
+{
+    ASSERT_EQ(3, gBuildings.Count());
+    gCurBuilding = gBuildings[1];
+    gIMissionLoader->StartMission(Write("Next.txt", BuildingPresentation(2, GeneratedBlock(2))));
+    ASSERT_TRUE(program.RunFrames(3));
+    ASSERT_EQ(4, gBuildings.Count());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(nullptr, gBuildings[i]) << i;
+    ASSERT_NE(nullptr, gBuildings[3]);
+    EXPECT_EQ(5, gBuildings[3]->floors.Count());
+    EXPECT_EQ(nullptr, gCurBuilding);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
