@@ -38,7 +38,8 @@ TEST(DataLint, EveryFileOfTheSampleIsThere)
         "Textures\\KestrelVale\\Housing.tga", "Textures\\KestrelVale\\TopView.tga",
         "Textures\\KestrelVale\\Ground.tga", "Textures\\KestrelVale\\Glass.tga",
         "Textures\\KestrelVale\\Select.tga", "Textures\\KestrelVale\\Interior.tga",
-        "Meshes\\KestrelVale\\Ground.msh", "Presentations\\KestrelVale\\ColumnVariables.txt"};
+        "Meshes\\KestrelVale\\Ground.msh", "Presentations\\KestrelVale\\ColumnVariables.txt",
+        "Presentations\\KestrelVale\\Buildings.txt"};
     for (int b = 1; b <= kBuildings; ++b) {
         for (const char* kind : {"Hall", "Floor", "Attic", "Select", "Windows", "Interior"})
             files.push_back(Building(b, kind, "msh"));

@@ -26,7 +26,8 @@ std::string Format(const char* format, ...)
 
 std::string RectText(const Rect& r) { return Format("[ %d %d %d %d ]", r.left, r.top, r.right, r.bottom); }
 
-void WriteBuildingBlock(const BuildingSpec& b)
+// The building keyword block, from "{" to "};".
+std::string BuildingBlock(const BuildingSpec& b)
 {
     const BuildingLayout& l = Layout(b);
     std::string t = "{\n";
@@ -49,7 +50,43 @@ void WriteBuildingBlock(const BuildingSpec& b)
     t += "    Address:                 \"" + b.address + "\"\n";
     t += "    CostAreaFile:            \"" + BuildingFile(b, "Cost", "txt") + "\"\n";
     t += "};\n";
-    WriteOutput(BuildingFile(b, "Block", "txt"), ToCp1251(t));
+    return t;
+}
+
+void WriteBuildingBlock(const BuildingSpec& b)
+{
+    WriteOutput(BuildingFile(b, "Block", "txt"), ToCp1251(BuildingBlock(b)));
+}
+
+// One building unit of the presentation: it stands on its hall, is capped by its attic and
+// reads its keyword block from the presentation itself.
+std::string BuildingUnit(const BuildingSpec& b)
+{
+    const std::string place = Format("pos_ay: [ %.0f 0 %.0f %.0f ]", b.siteX, b.siteZ, b.yawDeg);
+    std::string t = Format("    CMyBuilding >> Building { name: \"B%d\" ", b.number) + place + "\n";
+    t += "        start_actions: {\n";
+    for (const char* part : {"Hall", "Attic"})
+        t += Format("            create_attach: { %s { name: \"B%d%s\" mesh: \"KestrelVale\\Building%d%s.msh\" ",
+                    part, b.number, part, b.number, part) + place + " }; };\n";
+    t += "        };\n        UserDefines:\n";
+    const std::string block = BuildingBlock(b);
+    for (size_t at = 0; at < block.size();) {
+        const size_t end = block.find('\n', at);
+        t += "        " + block.substr(at, end - at + 1);
+        at = end + 1;
+    }
+    t += "    };\n";
+    return t;
+}
+
+// The presentation's buildings, included by the hand-written Presentations\KestrelVale.txt.
+void WriteBuildingUnits()
+{
+    std::string t = "// The buildings of Kestrel Vale as CMyBuilding units.\nUnits: {\n";
+    for (const BuildingSpec& b : Buildings())
+        t += "\n" + BuildingUnit(b);
+    t += "};\n";
+    WriteOutput("Presentations\\KestrelVale\\Buildings.txt", ToCp1251(t));
 }
 
 void WriteCostArea(const BuildingSpec& b)
@@ -94,6 +131,7 @@ void WriteTextFiles()
         WriteBuildingBlock(b);
         WriteCostArea(b);
     }
+    WriteBuildingUnits();
     WriteColumnVariables();
 }
 
