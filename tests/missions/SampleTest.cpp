@@ -117,6 +117,27 @@ TEST_F(SampleTest, TheBuildingsShowInTheirWallColoursWhereTheCameraSeesThem)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// Each building stands on its hall and is capped by its attic: both sit on the building's place.
+TEST_F(SampleTest, HallAndAtticStandOnTheirBuilding)
+{
+    ASSERT_TRUE(program.RunFrames(3));
+    for (const char* building : {"B1", "B2", "B3"}) {
+        CAtom* unit = gIUnitInspector->FindUnitByName(building);
+        ASSERT_NE(nullptr, unit) << building;
+        D3DXVECTOR4 site;
+        unit->GetWorldPos(&site);
+        for (const char* part : {"Hall", "Attic"}) {
+            const std::string name = std::string(building) + part;
+            CAtom* slave = gIUnitInspector->FindUnitByName(name.c_str());
+            ASSERT_NE(nullptr, slave) << name;
+            D3DXVECTOR4 at;
+            slave->GetWorldPos(&at);
+            EXPECT_NEAR(site.x, at.x, 0.01f) << name;
+            EXPECT_NEAR(site.z, at.z, 0.01f) << name;
+        }
+    }
+}
+
 // Textures a presentation declares live as long as it runs; those of the scripts stay.
 TEST_F(SampleTest, PresentationTexturesAreReleasedAtTheSwitchAndScriptTexturesStay)
 {

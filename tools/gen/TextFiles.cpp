@@ -65,9 +65,10 @@ std::string BuildingUnit(const BuildingSpec& b)
     const std::string place = Format("pos_ay: [ %.0f 0 %.0f %.0f ]", b.siteX, b.siteZ, b.yawDeg);
     std::string t = Format("    CMyBuilding >> Building { name: \"B%d\" ", b.number) + place + "\n";
     t += "        start_actions: {\n";
+    // Attached units are placed relative to the building: they carry no position of their own.
     for (const char* part : {"Hall", "Attic"})
-        t += Format("            create_attach: { %s { name: \"B%d%s\" mesh: \"KestrelVale\\Building%d%s.msh\" ",
-                    part, b.number, part, b.number, part) + place + " }; };\n";
+        t += Format("            create_attach: { %s { name: \"B%d%s\" mesh: \"KestrelVale\\Building%d%s.msh\" }; };\n",
+                    part, b.number, part, b.number, part);
     t += "        };\n        UserDefines:\n";
     const std::string block = BuildingBlock(b);
     for (size_t at = 0; at < block.size();) {
