@@ -6,6 +6,7 @@ namespace {
 
 int gEnterCalls = 0;
 void CountEnter() { ++gEnterCalls; }
+int Red(D3DCOLOR c) { return int((c >> 16) & 0xFF); }
 
 class FieldTest : public EditTest {
 protected:
@@ -159,14 +160,19 @@ TEST_F(FieldTest, FocusedTextIsDrawnWithItsCaret)
     int lit = 0;
     for (int y = 15; y < 40; ++y)
         for (int x = 18; x < 120; ++x)
-            lit += test::ColorNear(image.At(x, y), 0xFF808080, 24);
+            lit += Red(image.At(x, y)) > 0x50;
     EXPECT_GT(lit, 0);
+    int bright = 0;
+    for (int y = 15; y < 40; ++y)
+        for (int x = 18; x < 120; ++x)
+            bright += Red(image.At(x, y)) > 0x88;
+    EXPECT_EQ(0, bright);  // grey text
     Click(30, 25);
     EXPECT_EQ(1, gWinSuperior.caretPhase);
     int white = 0;
     for (int y = 15; y < 40; ++y)
         for (int x = 18; x < 120; ++x)
-            white += test::ColorNear(image.At(x, y), 0xFFFFFFFF, 24);
+            white += Red(image.At(x, y)) > 0x88;
     EXPECT_GT(white, 0);
     char text[LABEL_TEXT_SIZE];
     EXPECT_EQ(1, gWinSuperior.GetFocusedText(text));

@@ -65,8 +65,10 @@ TEST_F(HinterReadTest, UnknownWordsAreReported)
     EXPECT_EQ("Undefine string 'colour:' in hinter declaration.", messages.Texts()[0]);
 
     EXPECT_EQ("color:", Read("( font: [ Arial 12 0 heavy ] color: FF000000 )"));
-    ASSERT_EQ(2u, messages.Count());
+    // The option loop ends at the unknown word; its "]" then ends the block.
+    ASSERT_EQ(3u, messages.Count());
     EXPECT_EQ("Undefine string 'heavy' in hinter declaration.", messages.Texts()[1]);
+    EXPECT_EQ("Undefine string ']' in hinter declaration.", messages.Texts()[2]);
     gWinSuperior = saved;
 }
 
@@ -138,6 +140,8 @@ TEST_F(TooltipTest, LeavingTheWindowOrClickingHidesIt)
     RestUntil(1.0f);
     ASSERT_GT(Shown(), 0);
     Frame(210, 120);  // another window
+    EXPECT_EQ(0, Shown());
+    Frame(140, 120);  // back: the tooltip starts again
     EXPECT_EQ(0, Shown());
     RestUntil(1.0f, 140, 120);
     ASSERT_GT(Shown(), 0);
