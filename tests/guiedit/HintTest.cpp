@@ -162,3 +162,31 @@ TEST_F(TooltipTest, KeptFourPixelsFromTheTopLeftEdges)
 
 } // namespace
 } // namespace guiedit
+
+namespace guiedit {
+namespace {
+
+TEST_F(EditTest, WithoutHintTextureNoTooltipIsDrawn)
+{
+    const std::string dir = test::TempDir("guiedit_nohint");
+    char old[MAX_PATH];
+    GetCurrentDirectoryA(sizeof old, old);
+    SetCurrentDirectoryA(dir.c_str());
+    gWinSuperior.Init();
+    SetCurrentDirectoryA(old);
+    EXPECT_EQ(nullptr, gWinSuperior.hintTexture);
+    ASSERT_EQ(2u, messages.Count());  // the skin and the hint texture
+    EXPECT_EQ("CWinSuperior->Init error:  can`t create texture from "
+              "'System/HintTexture.bmp'",
+              messages.Texts()[1]);
+    CBaseWin* win = gWinSuperior.AddWin(100, 100, 80, 40, nullptr, nullptr, 0, 0, 0, 0,
+                                        KEY_ON_RELEASE, WIN_ACTIVE | WIN_VISIBLE);
+    win->SetHint("Hint");
+    for (int i = 0; i < 30; ++i)
+        Frame(140, 120);
+    for (D3DCOLOR c : image.pixels)
+        ASSERT_TRUE(test::ColorNear(c, BACKGROUND, 0));
+}
+
+} // namespace
+} // namespace guiedit
