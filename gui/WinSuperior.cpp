@@ -3,9 +3,9 @@
 #include "core/FrameTimer.h"
 #include "core/Input.h"
 #include "core/Messages.h"
-#include "core/Scanner.h"
 #include "gui/Label.h"
 #include "gui/MyButton.h"
+#include "gui/MyEdit.h"
 
 #include <cstring>
 
@@ -94,6 +94,13 @@ void CWinSuperior::Forget(const CBaseWin* win)
     }
     if (hintedWin == win)
         hintedWin = nullptr;
+    if (pWinFocused == win) {
+        pWinFocused = nullptr;
+        gInput.RemoveTable(&gEditKeyTable);
+        gInput.textMode = 0;
+    }
+    if (gWinEdit == win)
+        gWinEdit = nullptr;
     if (pWinCurrent == win)
         pWinCurrent = nullptr;
     if (pWinPopup == win)
@@ -268,11 +275,4 @@ bool CWinSuperior::Dispatch(CBaseWin* win, EWinEvent event)
     pWinUnderMouse = win;
     slotUnderMouse = win->slot;
     return win->Fire(event);
-}
-
-void CWinSuperior::ReadHinter(FILE* file)
-{
-    char word[Core::STD_WORD_BUFFER_SIZE];
-    while (fscanf(file, "%255s", word) == 1 && strcmp(word, ")") != 0) {
-    }
 }

@@ -9,6 +9,8 @@
 // manager holds to a window are cleared when the window is deleted, so callbacks may delete
 // any window, their own included.
 
+#include "core/Font.h"
+#include "core/KeyHandler.h"
 #include "gui/BaseWin.h"
 
 #include <d3d9.h>
@@ -22,9 +24,12 @@ constexpr float CARET_BLINK_TIME = 0.4f;
 // Hint timer value that keeps the tooltip away until the mouse reaches another window.
 constexpr float HINT_HIDDEN = 9999.0f;
 
+constexpr int EDIT_SAVED_TEXT_SIZE = 128;
+constexpr int HINT_FONT_NAME_SIZE = 128;
+
 class CMyButton;
 class CLabel;
-struct CFont;
+class CMyEdit;
 
 struct CWinSuperior {
     int32_t count = 0;
@@ -59,8 +64,26 @@ struct CWinSuperior {
     CBaseWin* originWin = nullptr;
     CBaseWin* originStack[MAX_ORIGIN_DEPTH] = {};
     int32_t originDepth = 0;
+    // Keyboard focus of edit fields.
+    CMyEdit* pWinFocused = nullptr;
+    int32_t replaceOnType = 0;  // the next typed character starts a new text
+    char savedEditText[EDIT_SAVED_TEXT_SIZE] = {};  // the text when the field took focus
+    // Tooltip picture and style ("HINTER" block of the configuration file).
+    IDirect3DTexture9* hintTexture = nullptr;  // render target
+    uint32_t hintBackColor = 0xFFEEEEAA;
+    uint32_t hintTextColor = 0xFF000050;
+    float hintWidth = 0.0f, hintHeight = 0.0f;
+    RECT hintRect = {};  // source rect of the tooltip in the hint texture
+    CFont hintFont;
+    char hintFontName[HINT_FONT_NAME_SIZE] = {};
+    int32_t hintFontHeight = 0, hintFontWidth = 0;
+    int32_t hintFontOptions = 0;  // FONT_BOLD, FONT_ITALIC, FONT_NOT_ANTIALIASED
+    float hintPos[3] = {};
+    float hintDelay = 0.6f;
+    float hintEnd = 3.1f;
 
-    // Needs the device; loads the skin.
+    // Needs the device: loads the skin and the hint texture, creates the hint font and fills
+    // the edit key table.
     void Init();
     // The frame's mouse pass over the windows (nothing without windows). Reads the mouse
     // of gInput and the step of gFrameTimer.
@@ -73,8 +96,10 @@ struct CWinSuperior {
     void HandleMouse();
     // Sets the viewport to the window's clip rect (inclusive, relative to the window).
     void SetClip(const CBaseWin* win);
-    // The tooltip of the window under the mouse; tooltips are not drawn yet.
-    void DrawHint(CBaseWin*) {}
+    // The tooltip of the window under the mouse: rendered into the hint texture on the
+    // first frame over the window, drawn from the delay to the end. Nothing without hint
+    // texture or window.
+    void DrawHint(CBaseWin* win);
 
     // A CBaseWin at (x, y) relative to the origin; width or height -1 is taken from the
     // inclusive source rect (r - l, b - t). Past the limit the window comes back
@@ -89,6 +114,24 @@ struct CWinSuperior {
     // A text line without texture or size.
     CLabel* AddLabel(int x, int y, CFont* font, const char* text, uint32_t colour,
                      uint32_t flags);
+    // An edit field, trigger on release, no texture; onEnter may be null.
+    CMyEdit* AddEdit(int x, int y, int width, int height, void (*onEnter)(), CFont* font,
+                     const char* text, uint32_t colour, uint32_t focusedColour,
+                     uint32_t flags);
+    // The focused field's text into buffer (LABEL_TEXT_SIZE bytes): 1, or 0 without focus.
+    int GetFocusedText(char* buffer) const;
+    // 1.0 / 1 without a focused field.
+    float GetFocusedFloat() const;
+    int GetFocusedInt() const;
+    // Callbacks of the edit keys: the operation on the focused field.
+    static void OnHomeKey();
+    static void OnEndKey();
+    static void OnBackspaceKey();
+    static void OnDeleteKey();
+    static void OnLeftKey();
+    static void OnRightKey();
+    static void OnEscapeKey();
+    static void OnEnterKey();
     // 0, or -1 with the limit message.
     int RegisterWin(CBaseWin* win);
     void FreeSlot(CBaseWin* win);
@@ -113,8 +156,9 @@ struct CWinSuperior {
     // ran no callbacks.
     bool Dispatch(CBaseWin* win, EWinEvent event);
 
-    // The tooltip block of the configuration file; skipped up to its ")" until tooltips
-    // are drawn.
+    // The tooltip block of the configuration file, after its word "HINTER": font, text and
+    // back colour. An unknown word is reported and ends the reading (the configuration
+    // reader takes the rest); the end of the file ends it silently.
     void ReadHinter(FILE* file);
 
 private:
@@ -123,6 +167,12 @@ private:
                IDirect3DTexture9* texture, int l, int t, int r, int b, uint32_t triggerMode,
                uint32_t flags);
     void Forget(const CBaseWin* win);
+    // A button held over another window takes the focus from the focused field.
+    void FocusLossStep();
+    void InitEditKeys();
+    void InitHint();
+    void RenderHint(CBaseWin* win);
+    void ReadHintFont(FILE* file);
     void KeepSlotUnderMouse();
     void BeginPass();
     void MousePass();
@@ -144,6 +194,13 @@ extern CWinSuperior gWinSuperior;
 
 // Set when a press-mode click fired, so that the release that follows clicks nothing.
 extern int32_t gWinPressHandled;
+
+// The shared in-place editor of list rows; null until the list rows make it.
+extern CMyEdit* gWinEdit;
+// The nine editing keys, pushed as an input level of its own while a field is focused.
+extern CKeyTable gEditKeyTable;
+extern CKeyHandler gEditKeyHome, gEditKeyEnd, gEditKeyBackspace, gEditKeyDelete, gEditKeyLeft,
+    gEditKeyRight, gEditKeyEscape, gEditKeyEnter, gEditKeyNumpadEnter;
 
 // Column width of list dialogs in pixels ("WIDTH_DIAGS" of the configuration file).
 extern int32_t WIDTH_DIAGS;

@@ -1,5 +1,5 @@
 // Start of the window manager once the device exists: the skin texture and the check-mark
-// rectangles in it.
+// rectangles in it, the tooltip's texture and font, the edit key table.
 #include "gui/WinSuperior.h"
 
 #include "core/Graphics.h"
@@ -41,4 +41,6 @@ void CWinSuperior::Init()
                "'System/Diags.bmp' or 'System/WinElems.tga'");
     checkRects[0] = RECT{191, 1, 199, 9};
     checkRects[1] = RECT{200, 1, 208, 9};
+    InitHint();
+    InitEditKeys();
 }

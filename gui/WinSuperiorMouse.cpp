@@ -92,6 +92,7 @@ void CWinSuperior::HandleMouse()
         DragStep();
     else
         FindWindowUnderMouse();
+    FocusLossStep();
     CBaseWin* win = pWinUnderMouse;
     if (!win) {
         NothingUnderMouse();

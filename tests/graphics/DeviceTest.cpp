@@ -257,6 +257,8 @@ protected:
         test::CopySpriteFiles(dir);
         test::WriteFile(dir + "\\System\\WinElems.tga",  // the window skin
                         test::ReadFile(test::RunDir() + "\\System\\WinElems.tga"));
+        test::WriteFile(dir + "\\System\\HintTexture.bmp",  // the tooltip target
+                        test::ReadFile(test::RunDir() + "\\System\\HintTexture.bmp"));
         test::WriteFile(dir + "\\Scripts\\Start.txt", "");  // the engine's start script
         ASSERT_EQ(1, program.Start(dir)) << messages.Joined();
         // The engine stays out of these frames (no presentation starts, so none sets its

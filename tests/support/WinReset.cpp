@@ -13,9 +13,9 @@ void ResetWindowManager()
         if (win && !win->parent)
             gWinSuperior.DeleteWin(&win);
     }
-    IDirect3DTexture9* skin = gWinSuperior.skin;
     auto fresh = std::make_unique<CWinSuperior>();
-    fresh->skin = skin;
+    fresh->skin = gWinSuperior.skin;
+    fresh->hintTexture = gWinSuperior.hintTexture;
     gWinSuperior = *fresh;
     gWinPressHandled = 0;
 }

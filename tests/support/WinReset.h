@@ -3,7 +3,7 @@
 
 namespace test {
 
-// Deletes every window and resets every field of gWinSuperior (the skin texture is kept) and
+// Deletes every window and resets every field of gWinSuperior (the skin and hint textures are kept) and
 // the press-handled flag of the mouse pass.
 void ResetWindowManager();
 

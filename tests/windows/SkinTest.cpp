@@ -56,6 +56,8 @@ TEST_F(SkinTest, TheSampleStartsWithItsSkinAndFallsBackInOrder)
 
     const std::string dir = test::TempDir("skin");
     CreateDirectoryA((dir + "\\System").c_str(), nullptr);
+    test::WriteFile(dir + "\\System\\HintTexture.bmp",  // only the skin is missing
+                    test::ReadFile(test::RunDir() + "\\System\\HintTexture.bmp"));
     InitIn(dir);
     ASSERT_EQ(1u, messages->Count());
     EXPECT_EQ(kNoSkin, messages->Texts()[0]);

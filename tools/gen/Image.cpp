@@ -134,4 +134,44 @@ void Image::WriteTga(const std::string& path, int bitsPerPixel) const
     WriteOutput(path, data);
 }
 
+namespace {
+
+void PutLittle(std::string& data, size_t at, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        data[at + size_t(i)] = char((value >> (8 * i)) & 0xFF);
+}
+
+} // namespace
+
+void Image::WriteBmp(const std::string& path) const
+{
+    constexpr size_t headerSize = 54;
+    const size_t rowSize = (size_t(width_) * 3 + 3) & ~size_t(3);
+    const size_t pixelBytes = rowSize * size_t(height_);
+    std::string data(headerSize, '\0');
+    data[0] = 'B';
+    data[1] = 'M';
+    PutLittle(data, 2, uint32_t(headerSize + pixelBytes), 4);
+    PutLittle(data, 10, uint32_t(headerSize), 4);
+    PutLittle(data, 14, 40, 4);  // info header size
+    PutLittle(data, 18, uint32_t(width_), 4);
+    PutLittle(data, 22, uint32_t(height_), 4);
+    PutLittle(data, 26, 1, 2);   // planes
+    PutLittle(data, 28, 24, 2);  // bits per pixel
+    PutLittle(data, 34, uint32_t(pixelBytes), 4);
+    data.reserve(headerSize + pixelBytes);
+    for (int y = height_ - 1; y >= 0; --y) {
+        const size_t rowStart = data.size();
+        for (int x = 0; x < width_; ++x) {
+            const uint32_t c = At(x, y);
+            data += char(Channel(c, 0));
+            data += char(Channel(c, 8));
+            data += char(Channel(c, 16));
+        }
+        data.append(rowSize - (data.size() - rowStart), '\0');
+    }
+    WriteOutput(path, data);
+}
+
 } // namespace gen

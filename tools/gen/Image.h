@@ -38,6 +38,8 @@ public:
 
     // 32 bits keep the alpha channel; 24 bits drop it. Rows are written bottom-up.
     void WriteTga(const std::string& path, int bitsPerPixel) const;
+    // 24-bit BMP without alpha, rows bottom-up.
+    void WriteBmp(const std::string& path) const;
 
 private:
     int width_, height_;

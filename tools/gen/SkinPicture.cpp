@@ -58,4 +58,9 @@ void WriteSkinPicture()
     img.WriteTga("System\\WinElems.tga", 32);
 }
 
+void WriteHintPicture()
+{
+    Image(256, 128, 0xFFEEEEAA).WriteBmp("System\\HintTexture.bmp");
+}
+
 } // namespace gen

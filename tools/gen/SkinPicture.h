@@ -6,5 +6,7 @@
 namespace gen {
 
 void WriteSkinPicture();
+// "System\HintTexture.bmp": the size of the tooltip render target; its content is drawn over.
+void WriteHintPicture();
 
 } // namespace gen

@@ -30,6 +30,7 @@ int main(int argc, char** argv)
     gen::WriteSitePictures(text);
     gen::WriteColumnPictures(text);
     gen::WriteSkinPicture();
+    gen::WriteHintPicture();
     gen::WriteTextFiles();
     return 0;
 }
