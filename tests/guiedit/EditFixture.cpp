@@ -15,11 +15,7 @@ void EditTest::SetUp()
     gInput.windowRect = RECT{0, 0, 800, 600};
     gInput.borderWidth = gInput.titleHeight = 0;
     ASSERT_EQ(0, device.Init());
-    char old[MAX_PATH];
-    GetCurrentDirectoryA(sizeof old, old);
-    SetCurrentDirectoryA(test::RunDir().c_str());
-    gWinSuperior.Init();
-    SetCurrentDirectoryA(old);
+    test::InitWindowManagerFromRunDir();
     ASSERT_NE(nullptr, gWinSuperior.hintTexture) << messages.Joined();
 }
 
@@ -27,11 +23,7 @@ void EditTest::TearDown()
 {
     test::ResetWindowManager();
     gInput.Reset();
-    for (IDirect3DTexture9** t : {&gWinSuperior.skin, &gWinSuperior.hintTexture})
-        if (*t) {
-            (*t)->Release();
-            *t = nullptr;
-        }
+    test::ReleaseWindowManagerTextures();
 }
 
 void EditTest::Frame(int x, int y, uint8_t buttons, std::initializer_list<uint8_t> keys)

@@ -1,6 +1,9 @@
 #include "tests/support/WinReset.h"
 
 #include "gui/WinSuperior.h"
+#include "tests/support/Harness.h"
+
+#include <windows.h>
 
 #include <memory>
 
@@ -18,6 +21,24 @@ void ResetWindowManager()
     fresh->hintTexture = gWinSuperior.hintTexture;
     gWinSuperior = *fresh;
     gWinPressHandled = 0;
+}
+
+void InitWindowManagerFromRunDir()
+{
+    char old[MAX_PATH];
+    GetCurrentDirectoryA(sizeof old, old);
+    SetCurrentDirectoryA(RunDir().c_str());
+    gWinSuperior.Init();
+    SetCurrentDirectoryA(old);
+}
+
+void ReleaseWindowManagerTextures()
+{
+    for (IDirect3DTexture9** t : {&gWinSuperior.skin, &gWinSuperior.hintTexture})
+        if (*t) {
+            (*t)->Release();
+            *t = nullptr;
+        }
 }
 
 } // namespace test

@@ -1,6 +1,7 @@
 #include "tests/winframe/DrawFixture.h"
 
 #include "core/FrameTimer.h"
+#include "tests/support/WinReset.h"
 
 #include <algorithm>
 
@@ -21,11 +22,7 @@ void DrawTest::SetUp()
 {
     FrameTest::SetUp();
     ASSERT_EQ(0, device.Init());
-    char old[MAX_PATH];
-    GetCurrentDirectoryA(sizeof old, old);
-    SetCurrentDirectoryA(test::RunDir().c_str());
-    gWinSuperior.Init();
-    SetCurrentDirectoryA(old);
+    test::InitWindowManagerFromRunDir();
     ASSERT_NE(nullptr, gWinSuperior.skin) << messages.Joined();
 }
 
@@ -34,9 +31,7 @@ void DrawTest::TearDown()
     FrameTest::TearDown();
     for (IDirect3DTexture9* t : textures_)
         t->Release();
-    if (gWinSuperior.skin)
-        gWinSuperior.skin->Release();
-    gWinSuperior.skin = nullptr;
+    test::ReleaseWindowManagerTextures();
 }
 
 void DrawTest::DrawFrame()
