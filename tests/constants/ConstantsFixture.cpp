@@ -10,7 +10,6 @@
 namespace constants {
 namespace {
 
-const char WINDOW_CLASS[] = "ConstantsTestWindow";
 
 // A row vector times the transposed matrix in c0..c3: one product per column, summed
 // component by component (no literals, no intrinsics, so every compiler keeps the uniforms
@@ -67,19 +66,6 @@ const char SQUARE_MESH[] =
     "-1 -1 0\n-1 1 0\n1 1 0\n1 -1 0\n"
     "indices 2\n0 1 2\n0 2 3\nTextureCoords 4\n0 1\n0 0\n1 0\n1 1\n";
 
-void RegisterClassOnce()
-{
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = WINDOW_CLASS;
-    RegisterClassExA(&wc);
-    registered = true;
-}
-
 uint16_t ColourTexture(D3DCOLOR argb)
 {
     const uint16_t index = gTexContainer->CreateTexture(2, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 0);
@@ -99,27 +85,13 @@ uint16_t ColourTexture(D3DCOLOR argb)
 
 void ConstantsTest::SetUp()
 {
-    char cwd[MAX_PATH];
-    GetCurrentDirectoryA(sizeof cwd, cwd);
-    oldDir_ = cwd;
     dir = test::TempDir("constants");
-    for (const char* name : {"SpriteShader.hls", "SpriteMesh.msh", "SpriteMesh2.msh"})
-        test::WriteFile(dir + "\\System\\" + name, test::ReadFile(test::RunDir() + "\\System\\" + name));
+    test::CopySpriteFiles(dir);
     test::WriteFile(dir + "\\Shaders\\Transform.vsh", TRANSFORM_SHADER);
+    // The device starts in this test's own folder, which holds its shaders.
+    device_ = std::make_unique<test::TestDevice>(WS_POPUP, VIEW_WIDTH, VIEW_HEIGHT);
     SetCurrentDirectoryA(dir.c_str());
-
-    RegisterClassOnce();
-    window_ = CreateWindowExA(0, WINDOW_CLASS, "", WS_POPUP, 0, 0, VIEW_WIDTH, VIEW_HEIGHT, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-    ShowWindow(window_, SW_SHOWNOACTIVATE);
-    ResetCoreSettings();
-    gGraphics.ResetSettings();
-    AppWindowConfig.windowed = 1;
-    AppWindowConfig.winStyle = WS_POPUP;
-    AppWindowConfig.width = VIEW_WIDTH;
-    AppWindowConfig.height = VIEW_HEIGHT;
-    AppWindowConfig.hWnd = window_;
-    ASSERT_EQ(0, gGraphics.Init(window_)) << messages.Joined();
+    ASSERT_EQ(0, device_->Init()) << messages.Joined();
     ASSERT_EQ(0, CreateEngine(0));
     gRenderer->SetViewport(0, 0, VIEW_WIDTH, VIEW_HEIGHT);
     gWarningBudget = 4;
@@ -130,11 +102,7 @@ void ConstantsTest::SetUp()
 void ConstantsTest::TearDown()
 {
     DestroyEngine();
-    gGraphics.Release();
-    DestroyWindow(window_);
-    ResetCoreSettings();
-    gGraphics.ResetSettings();
-    SetCurrentDirectoryA(oldDir_.c_str());
+    device_.reset();
 }
 
 void ConstantsTest::ReadScript(const std::string& text)

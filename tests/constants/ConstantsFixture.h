@@ -12,7 +12,11 @@
 #include "scene/Renderer.h"
 #include "tests/support/Harness.h"
 
+#include "tests/support/TestDevice.h"
+
 #include <gtest/gtest.h>
+
+#include <memory>
 #include <windows.h>
 
 #include <string>
@@ -48,8 +52,7 @@ protected:
     D3DXMATRIX view, proj;
 
 private:
-    HWND window_ = nullptr;
-    std::string oldDir_;
+    std::unique_ptr<test::TestDevice> device_;
     int scripts_ = 0;
 };
 

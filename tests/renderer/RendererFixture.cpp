@@ -16,20 +16,6 @@ std::vector<std::string> gLog;
 
 namespace {
 
-const char WINDOW_CLASS[] = "RendererTestWindow";
-
-void RegisterClassOnce()
-{
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = WINDOW_CLASS;
-    RegisterClassExA(&wc);
-    registered = true;
-}
 
 // A rectangle of view pixels as a mesh in clip space, wound to face the viewer.
 std::string RectangleMesh(RECT r)
@@ -112,26 +98,12 @@ void CQuad::OnHide()
 
 void RendererTest::SetUp()
 {
-    char cwd[MAX_PATH];
-    GetCurrentDirectoryA(sizeof cwd, cwd);
-    oldDir_ = cwd;
     dir = test::TempDir("renderer");
-    for (const char* name : {"SpriteShader.hls", "SpriteMesh.msh", "SpriteMesh2.msh"})
-        test::WriteFile(dir + "\\System\\" + name, test::ReadFile(test::RunDir() + "\\System\\" + name));
+    test::CopySpriteFiles(dir);
+    // The device starts in this test's own folder, which holds its shaders.
+    device_ = std::make_unique<test::TestDevice>(WS_POPUP, VIEW_WIDTH, VIEW_HEIGHT);
     SetCurrentDirectoryA(dir.c_str());
-
-    RegisterClassOnce();
-    window_ = CreateWindowExA(0, WINDOW_CLASS, "", WS_POPUP, 0, 0, VIEW_WIDTH, VIEW_HEIGHT, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
-    ShowWindow(window_, SW_SHOWNOACTIVATE);
-    ResetCoreSettings();
-    gGraphics.ResetSettings();
-    AppWindowConfig.windowed = 1;
-    AppWindowConfig.winStyle = WS_POPUP;
-    AppWindowConfig.width = VIEW_WIDTH;
-    AppWindowConfig.height = VIEW_HEIGHT;
-    AppWindowConfig.hWnd = window_;
-    ASSERT_EQ(0, gGraphics.Init(window_)) << messages.Joined();
+    ASSERT_EQ(0, device_->Init()) << messages.Joined();
     ASSERT_EQ(0, CreateEngine(0));
     gRenderer->SetViewport(0, 0, VIEW_WIDTH, VIEW_HEIGHT);
     gLog.clear();
@@ -141,11 +113,7 @@ void RendererTest::SetUp()
 void RendererTest::TearDown()
 {
     DestroyEngine();
-    gGraphics.Release();
-    DestroyWindow(window_);
-    ResetCoreSettings();
-    gGraphics.ResetSettings();
-    SetCurrentDirectoryA(oldDir_.c_str());
+    device_.reset();
 }
 
 void RendererTest::ReadScript(const std::string& text)

@@ -10,6 +10,8 @@
 #include "scene/Renderer.h"
 #include "tests/support/Harness.h"
 
+#include "tests/support/TestDevice.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -69,8 +71,7 @@ protected:
     std::string dir;
 
 private:
-    HWND window_ = nullptr;
-    std::string oldDir_;
+    std::unique_ptr<test::TestDevice> device_;
     int scripts_ = 0;
     std::vector<std::unique_ptr<CClassTemplate>> templates_;
 };
