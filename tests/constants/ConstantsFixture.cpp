@@ -66,21 +66,6 @@ const char SQUARE_MESH[] =
     "-1 -1 0\n-1 1 0\n1 1 0\n1 -1 0\n"
     "indices 2\n0 1 2\n0 2 3\nTextureCoords 4\n0 1\n0 0\n1 0\n1 1\n";
 
-uint16_t ColourTexture(D3DCOLOR argb)
-{
-    const uint16_t index = gTexContainer->CreateTexture(2, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 0);
-    IDirect3DTexture9* texture = gTexContainer->GetTexture(index);
-    D3DLOCKED_RECT locked;
-    if (texture && SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0))) {
-        for (int row = 0; row < 2; ++row) {
-            auto* texels = reinterpret_cast<D3DCOLOR*>(static_cast<char*>(locked.pBits) + row * locked.Pitch);
-            texels[0] = texels[1] = argb;
-        }
-        texture->UnlockRect(0);
-    }
-    return index;
-}
-
 } // namespace
 
 void ConstantsTest::SetUp()
@@ -122,7 +107,7 @@ CGeometry* ConstantsTest::AddUnit(const char* className, const D3DXVECTOR4& pos,
     if (!unit) return nullptr;
     unit->mesh = gMeshContainer->LoadMesh(meshPath.c_str(), MESH_XYZ | MESH_UV0, 0);
     EXPECT_NE(0, unit->mesh) << messages.Joined();
-    unit->textures[0] = ColourTexture(argb);
+    unit->textures[0] = test::ColourTexture(argb);
     unit->SysControls |= SYS_RENDER_ALWAYS;
     unit->SetPos(pos);
     return unit;

@@ -27,22 +27,6 @@ std::string RectangleMesh(RECT r)
            " 0.5\nindices 2\n0 1 2\n0 2 3\nTextureCoords 4\n0 1\n0 0\n1 0\n1 1\n";
 }
 
-// A 2 x 2 texture of one colour in the texture container.
-uint16_t ColourTexture(D3DCOLOR argb)
-{
-    const uint16_t index = gTexContainer->CreateTexture(2, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 0);
-    IDirect3DTexture9* texture = gTexContainer->GetTexture(index);
-    D3DLOCKED_RECT locked;
-    if (texture && SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0))) {
-        for (int row = 0; row < 2; ++row) {
-            auto* texels = reinterpret_cast<D3DCOLOR*>(static_cast<char*>(locked.pBits) + row * locked.Pitch);
-            texels[0] = texels[1] = argb;
-        }
-        texture->UnlockRect(0);
-    }
-    return index;
-}
-
 bool Holds(const std::vector<CAtom*>& list, const CAtom* unit)
 {
     return std::find(list.begin(), list.end(), unit) != list.end();
@@ -144,7 +128,7 @@ CQuad* RendererTest::AddQuad(const char* name, int queue, RECT rect, D3DCOLOR ar
     test::WriteFile(mesh, RectangleMesh(rect));
     auto* quad = new CQuad(name);
     quad->mesh = gMeshContainer->LoadMesh(mesh.c_str(), MESH_XYZ | MESH_UV0, 0);
-    quad->textures[0] = ColourTexture(argb);
+    quad->textures[0] = test::ColourTexture(argb);
     EXPECT_NE(0, quad->mesh) << messages.Joined();
     EXPECT_NE(0, quad->textures[0]);
     quad->RenderQueue = uint8_t(queue);

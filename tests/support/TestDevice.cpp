@@ -1,6 +1,7 @@
 #include "tests/support/TestDevice.h"
 
 #include "core/Core.h"
+#include "engine/TexContainer.h"
 #include "tests/support/Harness.h"
 
 namespace test {
@@ -72,6 +73,21 @@ void CopySpriteFiles(const std::string& dir)
 {
     for (const char* name : {"SpriteShader.hls", "SpriteMesh.msh", "SpriteMesh2.msh"})
         WriteFile(dir + "\\System\\" + name, ReadFile(RunDir() + "\\System\\" + name));
+}
+
+uint16_t ColourTexture(D3DCOLOR argb)
+{
+    const uint16_t index = gTexContainer->CreateTexture(2, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, 0);
+    IDirect3DTexture9* texture = gTexContainer->GetTexture(index);
+    D3DLOCKED_RECT locked;
+    if (texture && SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0))) {
+        for (int row = 0; row < 2; ++row) {
+            auto* texels = reinterpret_cast<D3DCOLOR*>(static_cast<char*>(locked.pBits) + row * locked.Pitch);
+            texels[0] = texels[1] = argb;
+        }
+        texture->UnlockRect(0);
+    }
+    return index;
 }
 
 DWORD RenderState(D3DRENDERSTATETYPE state)

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace test {
@@ -31,6 +32,9 @@ private:
 
 // Copies the shipped sprite shader and sprite quads into dir\System.
 void CopySpriteFiles(const std::string& dir);
+
+// A 2 x 2 texture of one colour in the texture container; its index.
+uint16_t ColourTexture(D3DCOLOR argb);
 
 // The device's value of a render state.
 DWORD RenderState(D3DRENDERSTATETYPE state);
