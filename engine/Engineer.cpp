@@ -3,6 +3,7 @@
 #include "core/FrameTimer.h"
 #include "core/Graphics.h"
 #include "core/Input.h"
+#include "core/Messages.h"
 #include "core/Textures.h"
 #include "core/UsageParams.h"
 #include "engine/Engine.h"
@@ -58,8 +59,11 @@ int CEngineer::Init()
 {
     ResetUsageParams();
     panelTexture = LoadTexture(PANEL_TEXTURE);
-    if (!panelTexture)
+    if (!panelTexture) {
+        // The program ends on this result: it says why.
+        MsgBox3("CEngineer::Init Error:  can`t load texture '", PANEL_TEXTURE, "'.");
         return -1;
+    }
     CreateWindows();
     toggleKey.Set(DIK_Q, KEY_ON_RELEASE, nullptr);
     toggleKey.SetDelegate(new CDelegate<CEngineer>(this, &CEngineer::TogglePanel));
