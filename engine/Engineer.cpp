@@ -45,7 +45,7 @@ void Bind(Window* win, CEngineer* engineer, void (CEngineer::*method)())
 CEngineer::~CEngineer()
 {
     gInput.RemoveTable(&toggleTable);
-    gWinSuperior.DeleteWin(reinterpret_cast<CBaseWin**>(&unitsList));
+    DeleteUnitsList();
     gWinSuperior.DeleteWin(&root);
     caption = body = nullptr;
     viewChecks = nullptr;
@@ -165,7 +165,14 @@ void CEngineer::CloseUnitsList()
         return;
     unitsListX = unitsList->left;
     unitsListY = unitsList->top;
-    gWinSuperior.DeleteWin(reinterpret_cast<CBaseWin**>(&unitsList));
+    DeleteUnitsList();
+}
+
+void CEngineer::DeleteUnitsList()
+{
+    CBaseWin* dialog = unitsList;
+    unitsList = nullptr;
+    gWinSuperior.DeleteWin(&dialog);
 }
 
 // The close button of the dialog unticks its view check.

@@ -82,6 +82,7 @@ private:
     void CreateWindows();
     void OpenUnitsList();
     void CloseUnitsList();
+    void DeleteUnitsList();
     static void OnUnitsListClosed();
     void TapReleased();
 };
