@@ -316,10 +316,14 @@ void CRenderer::SetUnitConstants(CAtom* unit, int pass)
         }
     }
     if (!IsGeometry(unit)) return;
-    if (tmpl && tmpl->vertexShader)
+    if (tmpl && tmpl->vertexShader) {
         BindShaders(unit, pass);
-    else if (mesh)
+    } else if (mesh) {
         BindFixedFunction(world, mesh);
+        // A class that does not glow shows black in the glow picture here too.
+        if ((pass & PASS_GLOW) && !(tmpl && tmpl->glowing) && nonGlowPixelShader.ps)
+            gGraphics.SetPixelShader(&nonGlowPixelShader);
+    }
 }
 
 // Vertex shader by pass (variants by diffuse light count), pixel shader by pass (variants
