@@ -90,7 +90,7 @@ void EffectsTest::SetUp()
     test::CopySpriteFiles(dir);
     test::WriteFile(dir + "\\Shaders\\Transform.vsh", TRANSFORM_SHADER);
     for (const char* shader : {"NonGlow.psh", "GlowBlur.psh", "GlowPostBlur.psh", "Mirror.vsh", "Mirror.psh"})
-        test::WriteFile(dir + "\\Shaders\\" + shader, test::ReadFile(test::RunDir() + "\\Shaders\\" + shader));
+        test::WriteFile(dir + "\\Shaders\\" + shader, test::ReadFile(test::RunDir() + "\\Shaders\\Effects\\" + shader));
     device_ = std::make_unique<test::TestDevice>(WS_POPUP, VIEW_WIDTH, VIEW_HEIGHT);
     SetCurrentDirectoryA(dir.c_str());
     ASSERT_EQ(0, device_->Init()) << messages.Joined();

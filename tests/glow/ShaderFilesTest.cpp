@@ -13,7 +13,7 @@ namespace {
 
 std::string Shipped(const char* name)
 {
-    return test::RunDir() + "\\Shaders\\" + name;
+    return test::RunDir() + "\\Shaders\\Effects\\" + name;
 }
 
 std::string Text(ID3DXBuffer* buffer)
