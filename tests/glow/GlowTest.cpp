@@ -55,6 +55,22 @@ TEST_F(GlowTest, AGlowingUnitLightsTheNeighbouringPixelsAndAPlainOneDoesNot)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+TEST_F(GlowTest, APlainUnitInFrontHidesTheGlowBehindIt)
+{
+    ASSERT_TRUE(glower && plain);
+    // The screen is queued first, so only the glow pass's depth keeps the glow hidden.
+    gUnitInspector->DeleteUnit(glower);
+    CGeometry* screen = AddUnit("Plain", D3DXVECTOR4(-3, 0, -2, 1), WHITE, 0.8f);
+    glower = AddUnit("Glower", D3DXVECTOR4(-3, 0, 0, 1), WHITE, HALF);
+    ASSERT_TRUE(screen && glower);
+    RunFrame();
+    EXPECT_EQ(1, gRenderer->glowingUnits);
+    POINT beside = Project(D3DXVECTOR3(-3 + 0.8f, 0, -2));
+    beside.x += NEAR_PIXELS;
+    const test::Image image = Picture();
+    EXPECT_LT(Red(image, beside), 8) << "neither the hidden glower nor the plain screen glows";
+}
+
 TEST_F(GlowTest, GlowingOffLeavesThePictureAsTheSceneDrewIt)
 {
     ASSERT_TRUE(glower && plain);

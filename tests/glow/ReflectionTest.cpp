@@ -14,6 +14,9 @@ namespace {
 constexpr D3DCOLOR RED = 0xFFFF0000;
 constexpr D3DCOLOR BLUE = 0xFF0000FF;
 constexpr D3DCOLOR GREY = 0xFF808080;
+constexpr D3DCOLOR GREEN = 0xFF00FF00;
+constexpr D3DCOLOR YELLOW = 0xFFFFFF00;
+constexpr D3DCOLOR WHITE = 0xFFFFFFFF;
 constexpr int TEXTURE_SIZE = 256;
 
 class ReflectionTest : public EffectsTest {
@@ -52,6 +55,26 @@ protected:
         return drawn;
     }
 
+    // The reflection texture's texel where a world point lands on the screen.
+    D3DCOLOR ReflectionTexel(const D3DXVECTOR3& point)
+    {
+        const POINT p = Project(point);
+        const int x = p.x * TEXTURE_SIZE / VIEW_WIDTH, y = p.y * TEXTURE_SIZE / VIEW_HEIGHT;
+        IDirect3DSurface9* copy = nullptr;
+        D3DCOLOR texel = 0;
+        if (FAILED(Device3D->CreateOffscreenPlainSurface(TEXTURE_SIZE, TEXTURE_SIZE, D3DFMT_A8R8G8B8,
+                                                         D3DPOOL_SYSTEMMEM, &copy, nullptr)))
+            return texel;
+        D3DLOCKED_RECT locked;
+        if (SUCCEEDED(Device3D->GetRenderTargetData(gTexContainer->GetSurface(floorClass->reflectionTexture), copy)) &&
+            SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+            texel = static_cast<const D3DCOLOR*>(locked.pBits)[y * locked.Pitch / 4 + x];
+            copy->UnlockRect();
+        }
+        copy->Release();
+        return texel;
+    }
+
     CClassTemplate* floorClass = nullptr;
     CGeometry* caster = nullptr;
     CGeometry* floor = nullptr;
@@ -73,6 +96,25 @@ TEST_F(ReflectionTest, TheFloorShowsTheUnitAboveItMirroredBelow)
     EXPECT_TRUE(Near(image, beside, BLUE)) << std::hex << image.At(beside.x, beside.y);
     EXPECT_EQ(floorClass->reflectionTexture, floor->textures[0]) << "the reflection stage";
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ReflectionTest, OnlyWhatStandsAboveThePlaneIsReflectedWithShadersOrWithout)
+{
+    ReadScript("GEOMETRY PlainCaster { ReflectionCaster: { }; };\n");
+    CGeometry* shadedBelow = AddUnit("Caster", D3DXVECTOR4(-2.5f, -2, 0, 1), GREEN);
+    CGeometry* plainAbove = AddUnit("PlainCaster", D3DXVECTOR4(2.5f, 2, 0, 1), YELLOW);
+    CGeometry* plainBelow = AddUnit("PlainCaster", D3DXVECTOR4(2.5f, -5, 0, 1), WHITE);
+    ASSERT_TRUE(shadedBelow && plainAbove && plainBelow);
+    // The fixed pipeline takes its matrices from the device.
+    Device3D->SetTransform(D3DTS_VIEW, &view);
+    Device3D->SetTransform(D3DTS_PROJECTION, &proj);
+    RunFrame();
+    EXPECT_TRUE(Near(Picture(), Project(D3DXVECTOR3(2.5f, -2, 0)), YELLOW)) << "mirrored by the device's view";
+    // In the texture, where the mirror images of the units below the plane would be.
+    EXPECT_EQ(RED, ReflectionTexel(D3DXVECTOR3(0, -2, 0)) | 0xFF000000);
+    EXPECT_EQ(BLUE, ReflectionTexel(D3DXVECTOR3(-2.5f, 2, 0)) | 0xFF000000) << "clipped in clip space";
+    EXPECT_EQ(BLUE, ReflectionTexel(D3DXVECTOR3(2.5f, 5, 0)) | 0xFF000000) << "clipped in world space";
+    EXPECT_EQ(YELLOW, ReflectionTexel(D3DXVECTOR3(2.5f, -2, 0)) | 0xFF000000);
 }
 
 TEST_F(ReflectionTest, TheMirrorPlaneFollowsTheReceiverAndStatesAreGivenBack)
