@@ -18,8 +18,8 @@
 #include <vector>
 
 class CAtom;
-class CGeometry;
 class CClassTemplate;
+class CGeometry;
 class CShadowCamera;
 struct CMesh;
 
