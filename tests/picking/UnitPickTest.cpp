@@ -174,6 +174,20 @@ TEST_F(UnitPick, TheUnitUnderTheCursorIsPickedWhereItIsDrawn)
     EXPECT_TRUE(Problems().empty()) << messages.Joined();
 }
 
+// The click handler runs before this frame's pick: it selects what the last frame picked.
+TEST_F(UnitPick, AClickSelectsTheUnitPickedUnderTheCursor)
+{
+    Start(Unit("Box", "Red", "Red", D3DXVECTOR3(-5, 0, 0)) + Unit("Box", "Green", "Green", D3DXVECTOR3(5, 0, 0)));
+    gEngine->flags |= ENG_FULL_SELECT;
+    const SPoint green = Screen(D3DXVECTOR3(5, 0, -1));
+    ASSERT_EQ("Green", NameOf(PickAt(green)));
+    gInput.leftClick = 1;
+    PickAt(green);
+    gInput.leftClick = 0;
+    EXPECT_EQ("Green", NameOf(gIEngine->GetSelectedUnit()));
+    EXPECT_NE(0u, gIEngine->GetSelectedUnit()->state & UNIT_SELECTED);
+}
+
 TEST_F(UnitPick, OfOverlappingUnitsThePositionNearestTheCameraWins)
 {
     Start(Unit("Box", "Far", "Yellow", D3DXVECTOR3(0, 0, 5)) + Unit("Box", "Near", "Blue", D3DXVECTOR3(0, 0, -5)));
