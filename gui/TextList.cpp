@@ -302,13 +302,7 @@ bool CTextList::IsSelected(int i) const
 // Texts and values change places; the selection stays where it was.
 void CTextList::Swap(int a, int b)
 {
-    char scratch[256];
-    for (int done = 0; done < itemWidth; done += int(sizeof scratch)) {
-        const size_t n = std::min(sizeof scratch, size_t(itemWidth - done));
-        memcpy(scratch, ItemAt(a) + done, n);
-        memcpy(ItemAt(a) + done, ItemAt(b) + done, n);
-        memcpy(ItemAt(b) + done, scratch, n);
-    }
+    std::swap_ranges(ItemAt(a), ItemAt(a) + itemWidth, ItemAt(b));
     if (values)
         std::swap(values[a], values[b]);
 }

@@ -8,11 +8,13 @@
 #include "core/Input.h"
 #include "engine/Engine.h"
 #include "engine/Engineer.h"
+#include "engine/UnitInspector.h"
 #include "gui/MyButton.h"
 #include "gui/RadioBox.h"
 #include "gui/TextList.h"
 #include "gui/TextListDiag.h"
 #include "gui/WinSuperior.h"
+#include "scene/Atom.h"
 #include "tests/support/Harness.h"
 #include "tests/support/TestDevice.h"
 
@@ -167,17 +169,29 @@ TEST_F(DevPanelTest, TapsPauseAndStepAndAHoldRuns)
     EngineFrame({});
     EXPECT_EQ(1, engine->paused);
     EXPECT_EQ(CEngineer::PAUSED, gEngineer->pauseState);
+    // A value glided by a unit stands still while paused.
+    CAtom* unit = nullptr;
+    for (int i = 1; !unit && i <= gUnitInspector->UnitBound(); ++i)
+        unit = gUnitInspector->UnitAt(i);
+    ASSERT_NE(nullptr, unit);
+    D3DXVECTOR4 glided(0, 0, 0, 0);
+    ASSERT_NE(nullptr, unit->StartSmoothMover(&glided, D3DXVECTOR4(100, 0, 0, 0), 10, 0, nullptr));
     EngineFrame({});
     EXPECT_EQ(1, engine->paused);
+    EXPECT_EQ(0.0f, glided.x);
 
     EngineFrame({DIK_GRAVE});
     EngineFrame({});  // the second tap runs one slow frame
     EXPECT_EQ(0, engine->paused);
     EXPECT_FLOAT_EQ(0.02f, engine->timeScale);
     EXPECT_FLOAT_EQ(STEP * 0.02f, engine->frameTime);
+    const float stepped = glided.x;
+    EXPECT_GT(stepped, 0.0f);
     EngineFrame({});
     EXPECT_EQ(1, engine->paused);
     EXPECT_EQ(CEngineer::PAUSED, gEngineer->pauseState);
+    EXPECT_EQ(stepped, glided.x);
+    unit->StopSmoothMovers();
 
     EngineFrame({DIK_GRAVE, DIK_LSHIFT});
     EngineFrame({DIK_LSHIFT});
