@@ -23,7 +23,6 @@ namespace {
 constexpr uint8_t BONE_NOT_DONE = 0;
 constexpr uint8_t BONE_SET = 1;    // by an animation or kinematics
 constexpr uint8_t BONE_FINAL = 2;  // carried through its parent
-constexpr uint32_t SKELETON_BONE_SPACE = 8;  // bones start at their own position
 constexpr uint8_t NO_ATTACH_BONE = 255;
 
 int BoneCount(const CMesh* mesh)
