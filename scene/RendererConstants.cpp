@@ -10,11 +10,14 @@
 #include "core/Meshes/Mesh.h"
 #include "core/Messages.h"
 #include "engine/ClassTemplate.h"
+#include "engine/AnimContainer.h"
 #include "engine/Controls3D.h"
+#include "engine/Kinematics.h"
 #include "engine/MeshContainer.h"
 #include "engine/ShaderContainer.h"
 #include "scene/Geometry.h"
 #include "scene/Light.h"
+#include "scene/Unit.h"
 
 #include <algorithm>
 
@@ -153,7 +156,13 @@ void CRenderer::FillBonePalette(CGeometry* unit, const CMesh* mesh)
         return;
     }
     std::fill(boneFlags, boneFlags + MAX_BONES_PER_OBJECT, BONE_NOT_DONE);
-    ComputeBoneHierarchy(0, *mesh, boneMatrices, boneFlags);
+    const CUnit* moving = AsUnit(unit);
+    if (moving && gKinematics && !moving->kinematicBones.Empty())
+        gKinematics->ComputeBoneMatrices(moving->kinematicBones, boneMatrices, boneFlags, bones);
+    if (gAnimContainer && unit->FirstAnimation()) gAnimContainer->ComputeAnimatedMatrices(unit, boneMatrices, boneFlags);
+    // Every root, so that no bone keeps the matrix of another unit.
+    for (int i = 0; i < bones; ++i)
+        if (!mesh->skeleton.bones[i].master) ComputeBoneHierarchy(i, *mesh, boneMatrices, boneFlags);
     for (int i = 0; i < bones; ++i) {
         float* rows = room + i * BONE_FLOATS;
         if (unit->hiddenBones & (uint64_t(1) << i))
