@@ -5,6 +5,7 @@
 
 #include "core/Graphics.h"
 #include "core/Meshes/Mesh.h"
+#include "engine/AnimContainer.h"
 #include "engine/CreateEngine.h"
 #include "engine/Kinematics.h"
 #include "engine/MeshContainer.h"
@@ -67,19 +68,34 @@ Base not_present 0 -1 0
 Arm  Base        0  0 0
 )";
 
-std::string StartScript(const std::string& meshPath, int kinematicBones)
+// Both frames hold the arm turned by 60 degrees about y; the base keeps its place.
+const char SWING_ANIMATION[] = R"(AnimationText 4 written by test 2 Bones: 2 Duration: 1
+Channels = [ Angle ]
+SKELETON_STRUCTURE NumBones 2 BoneName BoneMaster x y z
+Base not_present 0 -1 0
+Arm  Base        0  0 0
+Keys ax ay az
+Frame0  Base 0 0 0  Arm 0 60 0
+Frame1  Base 0 0 0  Arm 0 60 0
+)";
+
+std::string StartScript(const std::string& meshPath, const std::string& animPath, int kinematicBones)
 {
     return "Variables [ ScriptVarCapacity: [ Records: 64 Words: 1024 ] "
            "MissionVarCapacity: [ Records: 64 Words: 1024 ] ]\n"
            "UnitInspector [ TemplateCount: 16 UnitCount: 64 UnitAttaches: 16 UnitMoves: 4 ]\n"
            "TexContainer [ TexCount: 32 ]\n"
            "Renderer [ QueueCount: 4 InQueueCount: 8 MaxRenderObjects: 16 ]\n"
+           "AnimContainer [ AnimationCount: 8 AnimationFiles: 8 ]\n"
            "Kinematics [ BonesCount: " +
            std::to_string(kinematicBones + 1) +
            " ]\n"
            "ScriptFile: \"Scripts/Variables.txt\"\n"
            "ScriptFile: \"Scripts/Shaders.txt\"\n"
            "ATOM Gun { };\n"
+           "ANIMATION Swing { AnimationFile: \"" +
+           animPath +
+           "\" };\n"
            "UNIT Crane {\n"
            "    MeshFVF: [ xyz bone uv0 ]\n"
            "    Mesh: \"" +
@@ -100,6 +116,8 @@ protected:
         dir_ = test::TempDir("kinematics");
         meshPath_ = dir_ + "\\Crane.msh";
         test::WriteFile(meshPath_, CRANE_MESH);
+        animPath_ = dir_ + "\\Swing.anm";
+        test::WriteFile(animPath_, SWING_ANIMATION);
         device_ = std::make_unique<test::TestDevice>(WS_POPUP, VIEW_WIDTH, VIEW_HEIGHT);
         // The shipped scripts and shaders are read from the run folder.
         SetCurrentDirectoryA(test::RunDir().c_str());
@@ -121,7 +139,7 @@ protected:
     void ReadScript(int kinematicBones)
     {
         const std::string path = dir_ + "\\Start.txt";
-        test::WriteFile(path, StartScript(meshPath_, kinematicBones));
+        test::WriteFile(path, StartScript(meshPath_, animPath_, kinematicBones));
         ASSERT_EQ(0, gParser->LoadScript(path.c_str())) << messages.Joined();
     }
 
@@ -167,7 +185,7 @@ protected:
     D3DXMATRIX view_, proj_;
 
 private:
-    std::string dir_, meshPath_;
+    std::string dir_, meshPath_, animPath_;
     std::unique_ptr<test::TestDevice> device_;
 };
 
@@ -261,6 +279,26 @@ TEST_F(KinematicUnit, TheSkinnedMeshMovesWhenTheArmTurns)
     ASSERT_TRUE(test::ReadBackBuffer(hidden));
     EXPECT_TRUE(RedAt(hidden, D3DXVECTOR3(0, -1.5f, 0)));
     EXPECT_FALSE(RedAt(hidden, D3DXVECTOR3(0.5f, 0.2f, -0.866f)));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// A skeletal animation turns the arm through the same palette and shaders.
+TEST_F(KinematicUnit, ASkeletalAnimationTurnsTheArm)
+{
+    ReadScript(4);
+    CUnit* crane = MakeCrane();
+    ASSERT_NE(nullptr, crane) << messages.Joined();
+    RunFrame();
+    test::Image still;
+    ASSERT_TRUE(test::ReadBackBuffer(still));
+    EXPECT_TRUE(RedAt(still, D3DXVECTOR3(1.7f, 0.2f, 0)));
+    ASSERT_NE(nullptr, crane->AddAnimation(gAnimContainer->FindAnimFileIndex("Swing"), 0)) << messages.Joined();
+    RunFrame();
+    test::Image turned;
+    ASSERT_TRUE(test::ReadBackBuffer(turned));
+    EXPECT_TRUE(RedAt(turned, D3DXVECTOR3(0, -1.5f, 0))) << "the base";
+    EXPECT_FALSE(RedAt(turned, D3DXVECTOR3(1.7f, 0.2f, 0))) << "the arm's far end has moved";
+    EXPECT_TRUE(RedAt(turned, D3DXVECTOR3(0.9f, 0.2f, -1.56f))) << "to where the turn takes it";
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
