@@ -55,8 +55,6 @@ public:
 
     int Capacity() const { return pool.Capacity(); }
 
-    int32_t warningBudget = 4;
-
 private:
     TContainer<CKinematicBone, int> pool;
 };
