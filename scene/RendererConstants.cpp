@@ -52,6 +52,17 @@ void BoneStart(D3DXMATRIX* out, const CSkeleton& skeleton, int bone)
     out->_43 = p.z;
 }
 
+// A matrix set by animation or kinematics, moved to its bone's position in bone space.
+void PlaceAtBone(D3DXMATRIX* m, const CSkeleton& skeleton, int bone)
+{
+    if (!(skeleton.flags & SKELETON_BONE_SPACE)) return;
+    const D3DXVECTOR4& p = skeleton.bones[bone].relative;
+    m->_41 += p.x;
+    m->_42 += p.y;
+    m->_43 += p.z;
+    m->_44 = 1.0f;
+}
+
 // A unit that keeps no world matrix of its own is placed by its position and angles.
 D3DXMATRIX OwnWorld(const CAtom* unit)
 {
@@ -180,6 +191,10 @@ void CRenderer::ComputeBoneHierarchy(int bone, const CMesh& mesh, D3DXMATRIX* ma
     if (depth == 0 && flags[bone] == BONE_NOT_DONE) {
         BoneStart(&matrices[bone], skeleton, bone);
         flags[bone] = BONE_FINAL;
+    } else if (depth == 0 && flags[bone] == BONE_SET) {
+        // A root turned by kinematics turns where it stands, as its children do.
+        PlaceAtBone(&matrices[bone], skeleton, bone);
+        flags[bone] = BONE_FINAL;
     }
     const SBone& parent = skeleton.bones[bone];
     for (int c = 0; c < parent.childCount && c < int(sizeof parent.children); ++c) {
@@ -191,13 +206,7 @@ void CRenderer::ComputeBoneHierarchy(int bone, const CMesh& mesh, D3DXMATRIX* ma
             D3DXMatrixMultiply(&matrices[child], &start, &matrices[bone]);
             flags[child] = BONE_FINAL;
         } else if (flags[child] == BONE_SET) {
-            if (skeleton.flags & SKELETON_BONE_SPACE) {
-                const D3DXVECTOR4& p = skeleton.bones[child].relative;
-                matrices[child]._41 += p.x;
-                matrices[child]._42 += p.y;
-                matrices[child]._43 += p.z;
-                matrices[child]._44 = 1.0f;
-            }
+            PlaceAtBone(&matrices[child], skeleton, child);
             D3DXMatrixMultiply(&matrices[child], &matrices[child], &matrices[bone]);
             flags[child] = BONE_FINAL;
         }

@@ -241,6 +241,22 @@ TEST_F(KinematicUnit, TheArmTurnsFrameByFrame)
                 EXPECT_NEAR(turn(row, column), rows[column * 4 + row], 1e-5f)
                     << "frame " << frame << " row " << row << " column " << column;
     }
+    // The base is a root: turned, it turns where it stands and carries the arm along.
+    CKinematicBone* base = crane->kinematicBones.At(0);
+    base->kind = KINEMATIC_TILT_X;
+    base->angleX = -0.5f;
+    arm->angleY = 0.0f;
+    RunFrame();
+    D3DXMATRIX tilt, at, up;
+    D3DXMatrixRotationX(&tilt, 0.5f);
+    D3DXMatrixTranslation(&at, 0, -1, 0);
+    D3DXMatrixTranslation(&up, 0, 1, 0);
+    const D3DXMATRIX expected[2] = {tilt * at, up * tilt * at};
+    for (int bone = 0; bone < 2; ++bone)
+        for (int column = 0; column < 3; ++column)
+            for (int row = 0; row < 4; ++row)
+                EXPECT_NEAR(expected[bone](row, column), Slice(crane, bone)[column * 4 + row], 1e-5f)
+                    << "bone " << bone << " row " << row << " column " << column;
     EXPECT_EQ(6, gRenderer->numBones);
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
