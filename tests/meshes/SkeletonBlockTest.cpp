@@ -132,6 +132,25 @@ TEST_F(SkeletonBlock, EqualIdsAndLongNamesAreReported)
     EXPECT_EQ(StrHash("AVeryLongBoneNameOfThirtyChars"), mesh.skeleton.bones[2].id) << "the whole name is hashed";
 }
 
+TEST_F(SkeletonBlock, AFortyFirstChildIsReportedAndTheFirstFortyStay)
+{
+    std::string text = "SKELETON_STRUCTURE\nNumBones 42\nBoneName BoneMaster x y z\nHub not_present 0 0 0\n";
+    for (int i = 1; i <= 41; ++i) text += "Spoke" + std::to_string(i) + " Hub 1 0 0\n";
+    text += "SelfMade SelfMade 0 0 0\n";
+    text.replace(text.find("NumBones 42"), 11, "NumBones 43");
+    ASSERT_EQ(0, Load(WriteMesh("hub.msh", text), mesh, MESH_XYZ));
+    ASSERT_EQ(2u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("PROGRAMMER LIMIT:  MAX_BONE_CHILDS limit is exceed.", messages.Texts()[0]);
+    EXPECT_NE(std::string::npos, messages.Texts()[1].find("bone 'SelfMade' is its own master."));
+    const CSkeleton& s = mesh.skeleton;
+    ASSERT_EQ(43, s.boneCount);
+    EXPECT_EQ(MAX_BONE_CHILDREN, s.bones[0].childCount);
+    EXPECT_EQ(40, s.bones[0].children[39]);
+    EXPECT_EQ(&s.bones[0], s.bones[41].master) << "the spoke keeps its master";
+    EXPECT_EQ(nullptr, s.bones[42].master) << "its own master would make a loop: a root";
+    EXPECT_EQ(0, s.bones[42].childCount);
+}
+
 TEST_F(SkeletonBlock, BoneIndicesOutOfRangeTakeBoneZero)
 {
     const char* text = "NumVertices 3\nBONE_INDEX_PER_VERTEX\nMESH\n3\n0 0 0 1\n1 0 0 7\n1 1 0 1\n"
