@@ -157,8 +157,14 @@ void CloseShow(CMyBuilding* building)
     if (gShowStep == STEP_BACK - 1) OnCameraFlyBackEnd(nullptr);
 }
 
+// Day colours are taken once per presentation: a switch back to night while the light still
+// glides to day would otherwise keep a half-way colour as the day.
+bool gDaySaved = false;
+
+// A new glide replaces the one still running, so two movers never pull one colour.
 void LightMovers(CAtom* light, const D3DXCOLOR& lightColour, const D3DXCOLOR& clearColour)
 {
+    light->StopSmoothMovers();
     light->StartSmoothMover(Moved(&light->Color), Target(lightColour), LIGHT_SPEED, LIGHT_RAMP, nullptr);
     if (gIRenderer)
         light->StartSmoothMover(Moved(&gIRenderer->clearColor), Target(clearColour), LIGHT_SPEED, LIGHT_RAMP, nullptr);
@@ -273,8 +279,11 @@ void SwitchDayNight()
     CAtom* light = Unit("DirLight");
     if (!light || !gDayNightButton) return;
     if (gDayNightButton->currentFrame == 1) {
-        gDayLightColor = light->Color;
-        gDayClearColor = D3DXCOLOR(gGraphics.clearColor);
+        if (!gDaySaved) {
+            gDayLightColor = light->Color;
+            gDayClearColor = D3DXCOLOR(gGraphics.clearColor);
+            gDaySaved = true;
+        }
         gNightColor = ScriptColour("NightColor", gDayLightColor);
         gNightClearColor = ScriptColour("NightClearColor", gDayClearColor);
         LightMovers(light, gNightColor, gNightClearColor);
@@ -290,4 +299,5 @@ void ResetFlatShow()
     gInteriorUnit = nullptr;
     gInteriorTimer = 0.0f;
     gSelFloor = nullptr;
+    gDaySaved = false;
 }
