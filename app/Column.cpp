@@ -38,9 +38,11 @@ CIntRect MissionRect(const char* name)
     return rect;
 }
 
+// The highlight shows a building's picture, which went with the last presentation.
 void CreateTopView()
 {
     gWinSuperior.DeleteWin(&gTopViewWin);
+    gWinSuperior.DeleteWin(&gTopViewSelWin);
     if (!gHousingTex || !gPresentationWin) return;
     gTopViewWin = AddPictureWin(gPresentationWin->left, gPresentationWin->top + TOP_VIEW_BELOW_SELECTOR, gHousingTex,
                                 gTopViewWinRect, 0, 0);
