@@ -316,10 +316,14 @@ void CRenderer::SetUnitConstants(CAtom* unit, int pass)
         }
     }
     if (!IsGeometry(unit)) return;
-    if (tmpl && tmpl->vertexShader)
+    if (tmpl && tmpl->vertexShader) {
         BindShaders(unit, pass);
-    else if (mesh)
-        BindFixedFunction(world, mesh);
+    } else if (mesh) {
+        BindFixedFunction(world, unit->Size, mesh);
+        // A class that does not glow shows black in the glow picture here too.
+        if ((pass & PASS_GLOW) && !(tmpl && tmpl->glowing) && nonGlowPixelShader.ps)
+            gGraphics.SetPixelShader(&nonGlowPixelShader);
+    }
 }
 
 // Vertex shader by pass (variants by diffuse light count), pixel shader by pass (variants
@@ -355,11 +359,15 @@ void CRenderer::BindShaders(const CAtom* unit, int pass)
         gGraphics.SetFVF(currentMesh->vertexFormat);
 }
 
-void CRenderer::BindFixedFunction(const D3DXMATRIX& world, const CMesh* mesh)
+// No shader reads the unit's Size here, so it scales the mesh before the world matrix.
+void CRenderer::BindFixedFunction(const D3DXMATRIX& world, const D3DXVECTOR4& size, const CMesh* mesh)
 {
     gGraphics.SetVertexShader(nullptr);
     gGraphics.SetPixelShader(nullptr);
     gGraphics.SetFVF(mesh->vertexFormat);
     gGraphics.SetLighting(false);
-    Device3D->SetTransform(D3DTS_WORLD, &world);
+    D3DXMATRIX sized;
+    D3DXMatrixScaling(&sized, size.x, size.y, size.z);
+    sized *= world;
+    Device3D->SetTransform(D3DTS_WORLD, &sized);
 }
