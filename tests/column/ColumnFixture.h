@@ -20,7 +20,8 @@ protected:
 
     // One mouse pass with the cursor at the client point and these buttons down.
     static void Mouse(int x, int y, uint8_t buttons);
-    // Press and release over the window's centre, or over the given client point.
+    // Press and release over the window's centre, or over the given client point, then a
+    // pass with the mouse still.
     static void Click(const CBaseWin* win);
     static void ClickAt(int x, int y);
     // Engine frames at a raised time scale until the condition holds; false when it never did.

@@ -146,6 +146,7 @@ TEST_F(ColumnTest, ChoosingAFloorOpensItsPlanAndAFlatShowsItsFigures)
     const CBaseWin* first = b->floorWindows[0];
     Mouse(first->left + 2, first->top + 2, MOUSE_RIGHT);
     Mouse(first->left + 2, first->top + 2, 0);
+    Mouse(first->left + 2, first->top + 2, 0);
     EXPECT_EQ(nullptr, gSelFloor);
     EXPECT_EQ(nullptr, floor->flatsWindow);
     EXPECT_EQ(nullptr, golden->button);
