@@ -10,6 +10,7 @@
 #include "app/MyBuilding.h"
 #include "app/Texts.h"
 #include "core/Config.h"
+#include "core/Core.h"
 #include "core/Input.h"
 #include "engine/UnitInspector.h"
 #include "gui/Label.h"
@@ -172,19 +173,27 @@ TEST_F(ColumnTest, ShowFlatAsksForABuildingThenForAFloor)
     EXPECT_EQ(0, gShowStep);
 }
 
-TEST_F(ColumnTest, TheColumnShowsMoreThanGrey)
+TEST_F(ColumnTest, TheColumnShowsThePanelOverTheGrey)
 {
-    ASSERT_NE(nullptr, ShowFirstBuilding());
-    Click(gCurBuilding->floorWindows[0]);
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    Click(b->floorWindows[0]);
+    int x = 0, y = 0;
+    ASSERT_TRUE(HotPoint(gSelFloor->flats[0], gSelFloor, &x, &y));
+    ClickAt(x, y);
     ASSERT_TRUE(program.RunFrames(2));
+    gCore.RenderFrame();
     test::Image image;
     ASSERT_TRUE(test::ReadBackBuffer(image));
     int coloured = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = image.width - 250; x < image.width; ++x)
-            if (!test::ColorNear(image.At(x, y), 0xFF808080, 4)) ++coloured;
-    // Top view, facade, plan and control panel cover a good part of the column.
-    EXPECT_GT(coloured, 250 * image.height / 4);
+    for (int row = 0; row < image.height; ++row)
+        for (int column = image.width - 250; column < image.width; ++column)
+            if (!test::ColorNear(image.At(column, row), 0xFF808080, 4)) ++coloured;
+    // Top view, facade, plan, popup and control panel cover much of the column.
+    EXPECT_GT(coloured, 250 * image.height / 2);
+    // The panel's own fill between the top view and the facade, and under the plan.
+    EXPECT_TRUE(test::ColorNear(0xFF505050, image.At(gTopViewWin->left + 3, b->panelTop + 3), 2));
+    EXPECT_TRUE(test::ColorNear(0xFF505050, image.At(gSelFloor->flatsArea.left + 3, gSelFloor->flatsArea.top + 3), 2));
     if (HasFailure()) test::SaveBmp(image, test::TempDir("column") + "\\Column.bmp");
 }
 
