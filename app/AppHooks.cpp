@@ -110,6 +110,7 @@ void AppExit()
     gCurBuilding = nullptr;
     DeleteColumnWindows();
     DeleteSelectorWindows();
+    gHousingTex = nullptr;  // went with the engine
     ResetFlatShow();
     gHintsShown = 0;
     ReleaseTexture(gHintsTex);

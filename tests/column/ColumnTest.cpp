@@ -18,6 +18,7 @@
 #include "scene/Geometry.h"
 #include "tests/column/ColumnFixture.h"
 
+#include <cstdio>
 #include <string>
 
 namespace column {
@@ -195,6 +196,37 @@ TEST_F(ColumnTest, TheColumnShowsThePanelOverTheGrey)
     EXPECT_TRUE(test::ColorNear(0xFF505050, image.At(gTopViewWin->left + 3, b->panelTop + 3), 2));
     EXPECT_TRUE(test::ColorNear(0xFF505050, image.At(gSelFloor->flatsArea.left + 3, gSelFloor->flatsArea.top + 3), 2));
     if (HasFailure()) test::SaveBmp(image, test::TempDir("column") + "\\Column.bmp");
+}
+
+// A building made by hand from a block: ten floors of 20 pixels, hall 30, attic 15.
+TEST_F(ColumnTest, ThePanelSpansTheFacadeUnderTheTopView)
+{
+    const std::string block = test::TempDir("column") + "\\Block.txt";
+    test::WriteFile(block, "{ NumFloors: 10 FaceFloorRect: [ 0 0 39 19 ] FaceHallRect: [ 0 20 39 49 ] "
+                           "FaceAtticRect: [ 0 50 39 64 ] };");
+    CMyBuilding* b = NewMyBuilding(gIUnitInspector->GetClassTemplate("Building"), nullptr);
+    ASSERT_NE(nullptr, b);
+    FILE* file = fopen(block.c_str(), "r");
+    ASSERT_NE(nullptr, file);
+    b->Scan(file);
+    fclose(file);
+    ASSERT_EQ(10, b->floors.Count());
+    // Without a top-view picture the building gets no button and cannot be chosen.
+    b->AddTopViewButton(gTopViewWin->left, gTopViewWin->top);
+    EXPECT_EQ(nullptr, b->topViewButton);
+    gTopViewWin->MoveTo(gTopViewWin->left, 300 - gTopViewWin->height + 1);
+    ASSERT_EQ(300, gTopViewWin->bottom);
+    b->ShowPanel();
+    EXPECT_EQ(310, b->panelTop);
+    EXPECT_EQ(595, b->panelBottom);
+    EXPECT_EQ(b, gCurBuilding);
+    EXPECT_EQ(b->hallWindow->top - 20, b->floorWindows[0]->top);
+    EXPECT_EQ(b->floorWindows[9]->top - 15, b->atticWindow->top);
+    EXPECT_EQ(nullptr, gTopViewSelWin);
+    gIUnitInspector->DeleteUnit(b);
+    EXPECT_EQ(nullptr, gCurBuilding);
+    ASSERT_TRUE(program.RunFrames(2));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 } // namespace
