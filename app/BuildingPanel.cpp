@@ -10,7 +10,6 @@
 #include "app/Floor.h"
 #include "app/Hints.h"
 #include "app/Texts.h"
-#include "core/Graphics.h"
 #include "gui/Label.h"
 #include "gui/WinSuperior.h"
 
@@ -18,7 +17,6 @@
 
 namespace {
 
-constexpr D3DCOLOR PANEL_FILL = 0xFF505050, PANEL_EDGE = 0xFFB0B0B0;
 constexpr uint32_t FLOOR_LABEL_COLOUR = 0xFFFFFFFF;
 constexpr int PANEL_GAP = 10, PANEL_EXTRA = 50, FACADE_GAP = 20;
 constexpr int ADDRESS_X = 10, ADDRESS_ABOVE_BOTTOM = 15;
@@ -133,8 +131,7 @@ void CMyBuilding::DrawPanel()
 {
     CIntRect panel;
     GetPanelRect(&panel);
-    gGraphics.ClearRect(panel.left, panel.top, panel.right, panel.bottom, PANEL_FILL);
-    gGraphics.DrawRectXY(panel.left, panel.top, panel.right, panel.bottom, PANEL_EDGE);
+    DrawPanelFrame(panel);
     if (!gFloorHover) {
         if (lightingOverlay) lightingOverlay->Hide(0);
         if (gFloorLabel) gFloorLabel->Hide(0);

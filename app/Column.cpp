@@ -20,6 +20,7 @@ namespace {
 
 const char* const HOUSING_TEXTURE = "HousingTex";
 constexpr uint32_t ADDRESS_COLOUR = 0xDDFFFFFF;
+constexpr D3DCOLOR PANEL_FILL = 0xFF505050, PANEL_EDGE = 0xFFB0B0B0;
 // The control panel at the bottom of the column and its two buttons.
 constexpr int PANEL_RIGHT_OFFSET = 247, PANEL_BOTTOM_OFFSET = 126;
 const CIntRect PANEL_PICTURE{0, 19, 243, 141};
@@ -96,6 +97,15 @@ int32_t gFlatInfoX = 0, gFlatInfoY = 0;
 CIntRect gTopViewWinRect, gFloorNumberRect, gSelFloorNumberRect;
 CFloor* gSelFloor = nullptr;
 int32_t gFloorHover = 0;
+
+// The outline leaves the first texture stage on the vertex colour; the next frame's scene
+// draws with the stages it finds, so they go back to their defaults.
+void DrawPanelFrame(const CIntRect& rect)
+{
+    gGraphics.ClearRect(rect.left, rect.top, rect.right + 1, rect.bottom + 1, PANEL_FILL);
+    gGraphics.DrawRectXY(rect.left, rect.top, rect.right, rect.bottom, PANEL_EDGE);
+    gGraphics.ResetStages();
+}
 
 CFont* ColumnFont(int number) { return &gGraphics.fonts[number - 1]; }
 

@@ -50,6 +50,8 @@ void ShowChooseBuildingMessage();
 void DeleteColumnWindows();
 // Moves the label to (x, y) and shows "ЭТАЖ n" of the floor on it.
 void LabelFloor(CBaseWin* label, const CFloor* floor, int x, int y, uint32_t colour);
+// The panel's dark fill with its light outline (inclusive edges), drawn over the scene.
+void DrawPanelFrame(const CIntRect& rect);
 // A picture window of the texture at (x, y), sized by the rectangle (inclusive).
 CBaseWin* AddPictureWin(int x, int y, IDirect3DTexture9* texture, const CIntRect& rect, uint32_t trigger,
                         uint32_t flags);

@@ -9,7 +9,6 @@
 #include "app/FlatShow.h"
 #include "app/Hints.h"
 #include "app/MyBuilding.h"
-#include "core/Graphics.h"
 #include "engine/AnimContainer.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
@@ -18,7 +17,6 @@
 
 namespace {
 
-constexpr D3DCOLOR FLATS_FILL = 0xFF505050, FLATS_EDGE = 0xFFB0B0B0;
 constexpr uint32_t SELECTED_LABEL_COLOUR = 0xFF10FF40;
 constexpr int OVERLAY_MARGIN = 2, SELECTED_LABEL_RIGHT = 6, LABEL_RAISE = 2;
 constexpr int FLATS_BELOW_PANEL = 20, FLATS_PLAN_TOP = 10, FLATS_PLAN_BOTTOM = 20, FLATS_EMPTY_HEIGHT = 60;
@@ -89,8 +87,7 @@ void CFloor::DeleteFlatsWindow()
 void CFloor::DrawFlatsFrame()
 {
     if (flatsArea.Width() < 2) return;
-    gGraphics.ClearRect(flatsArea.left, flatsArea.top, flatsArea.right, flatsArea.bottom, FLATS_FILL);
-    gGraphics.DrawRectXY(flatsArea.left, flatsArea.top, flatsArea.right, flatsArea.bottom, FLATS_EDGE);
+    DrawPanelFrame(flatsArea);
 }
 
 // An interior left from an earlier show goes first, so no unit is left behind.

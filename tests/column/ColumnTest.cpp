@@ -176,6 +176,9 @@ TEST_F(ColumnTest, ShowFlatAsksForABuildingThenForAFloor)
 
 TEST_F(ColumnTest, TheColumnShowsThePanelOverTheGrey)
 {
+    gCore.RenderFrame();
+    test::Image before;
+    ASSERT_TRUE(test::ReadBackBuffer(before));
     CMyBuilding* b = ShowFirstBuilding();
     ASSERT_NE(nullptr, b);
     Click(b->floorWindows[0]);
@@ -195,6 +198,9 @@ TEST_F(ColumnTest, TheColumnShowsThePanelOverTheGrey)
     // The panel's own fill between the top view and the facade, and under the plan.
     EXPECT_TRUE(test::ColorNear(0xFF505050, image.At(gTopViewWin->left + 3, b->panelTop + 3), 2));
     EXPECT_TRUE(test::ColorNear(0xFF505050, image.At(gSelFloor->flatsArea.left + 3, gSelFloor->flatsArea.top + 3), 2));
+    // The scene under the column's drawing is drawn as before (the ground keeps its texture).
+    for (int px : {100, 300, 500})
+        EXPECT_TRUE(test::ColorNear(before.At(px, image.height - 200), image.At(px, image.height - 200), 6)) << px;
     if (HasFailure()) test::SaveBmp(image, test::TempDir("column") + "\\Column.bmp");
 }
 
@@ -226,6 +232,21 @@ TEST_F(ColumnTest, ThePanelSpansTheFacadeUnderTheTopView)
     gIUnitInspector->DeleteUnit(b);
     EXPECT_EQ(nullptr, gCurBuilding);
     ASSERT_TRUE(program.RunFrames(2));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ColumnTest, EveryFloorCarriesItsLitWindows)
+{
+    ASSERT_EQ(3, gBuildings.Count());
+    for (int i = 0; i < 3; ++i) {
+        CMyBuilding* b = gBuildings[i];
+        ASSERT_NE(0, b->windowMesh) << i;
+        for (int f = 0; f < b->floors.Count(); ++f) {
+            CGeometry* window = dynamic_cast<CGeometry*>(b->floors[f]->FindSlaveByClass("Window"));
+            ASSERT_NE(nullptr, window) << i << " " << f;
+            EXPECT_EQ(b->windowMesh, window->mesh) << i << " " << f;
+        }
+    }
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
