@@ -41,6 +41,9 @@ void CMyBuilding::ShowPanel()
         gSelFloor->Deselect();
         gSelFloor = nullptr;
         gShownFloor = nullptr;
+        // The same building's facade stays: its choice marks go with the choice.
+        if (selectionOverlay) selectionOverlay->Hide(0);
+        if (gSelFloorLabel) gSelFloorLabel->Hide(0);
     }
     if (!gTopViewWin) return;
     const int floorH = faceFloorRect.Height(), hallH = faceHallRect.Height(), atticH = faceAtticRect.Height();

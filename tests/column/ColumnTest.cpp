@@ -155,6 +155,15 @@ TEST_F(ColumnTest, ChoosingAFloorOpensItsPlanAndAFlatShowsItsFigures)
     EXPECT_EQ(nullptr, gFlatInfoWin);
     EXPECT_EQ(0, selection->mesh);
     EXPECT_FALSE(Visible(b->selectionOverlay));
+    // Choosing the same building again drops a new floor choice with its marks.
+    Click(b->floorWindows[2]);
+    ASSERT_EQ(b->floors[2], gSelFloor);
+    Click(b->topViewButton);
+    EXPECT_EQ(nullptr, gSelFloor);
+    EXPECT_EQ(nullptr, b->floors[2]->flatsWindow);
+    EXPECT_FALSE(Visible(b->selectionOverlay));
+    EXPECT_FALSE(Visible(gSelFloorLabel));
+    EXPECT_TRUE(Visible(b->floorWindows[2]));
     ASSERT_TRUE(program.RunFrames(2));
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
