@@ -107,10 +107,10 @@ void BenchRegistry()
         return;
     }
     const std::string n = std::to_string(LARGE);
-    Record("unit registry: create " + n + " units, per unit", large.createUs, "us", 5, Better::Lower);
-    Record("unit registry: frame walk of " + n + " units, per unit", large.walkUs, "us", 0.5, Better::Lower);
-    Record("unit registry: find by name among " + n + ", per unit", large.findUs, "us", 0.1, Better::Lower);
-    Record("unit registry: delete " + n + " units, per unit", large.deleteUs, "us", 5, Better::Lower);
+    Record("unit registry: create " + n + " units, per unit", large.createUs, "us", 2, Better::Lower);
+    Record("unit registry: frame walk of " + n + " units, per unit", large.walkUs, "us", 0.1, Better::Lower);
+    Record("unit registry: find by name among " + n + ", per unit", large.findUs, "us", 0.05, Better::Lower);
+    Record("unit registry: delete " + n + " units, per unit", large.deleteUs, "us", 2, Better::Lower);
     // A per-unit cost that grows tenfold with ten times the units is a quadratic loop.
     Record("unit registry: per-unit create+delete, " + n + " vs " + std::to_string(SMALL),
            (large.createUs + large.deleteUs) / (small.createUs + small.deleteUs), "ratio", 3, Better::Lower);

@@ -50,7 +50,7 @@ void BenchScripts()
     }
     SetCurrentDirectoryA(cwd);
     test::ReleaseBareDevice();
-    Record("script reader: Scripts/Start.txt with its includes", rounds.AverageMs(), "ms", 200, Better::Lower);
+    Record("script reader: Scripts/Start.txt with its includes", rounds.AverageMs(), "ms", 100, Better::Lower);
 }
 
 } // namespace bench
