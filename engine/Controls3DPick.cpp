@@ -11,22 +11,6 @@
 
 namespace {
 
-// The ray, taken into the mesh's space, against the mesh's bound box scaled by size.
-bool RayHitsBox(const CMesh& mesh, const D3DXMATRIX& world, const D3DXVECTOR4& size, const D3DXVECTOR3& origin,
-                const D3DXVECTOR3& direction)
-{
-    D3DXMATRIX inverse;
-    if (!D3DXMatrixInverse(&inverse, nullptr, &world)) return false;
-    D3DXVECTOR3 o, d;
-    D3DXVec3TransformCoord(&o, &origin, &inverse);
-    D3DXVec3TransformNormal(&d, &direction, &inverse);
-    const D3DXVECTOR4& lo = mesh.corners[0];
-    const D3DXVECTOR4& hi = mesh.corners[6];
-    const D3DXVECTOR3 low(lo.x * size.x, lo.y * size.y, lo.z * size.z);
-    const D3DXVECTOR3 high(hi.x * size.x, hi.y * size.y, hi.z * size.z);
-    return D3DXBoxBoundProbe(&low, &high, &o, &d) != FALSE;
-}
-
 float DistanceSq(const D3DXMATRIX& world, const D3DXVECTOR3& eye)
 {
     const D3DXVECTOR3 position(world._41, world._42, world._43);
@@ -46,7 +30,10 @@ CControl3D* CControls3D::HitControl(const D3DXVECTOR3& origin, const D3DXVECTOR3
         CControl3D* control = dynamic_cast<CControl3D*>(unit);
         if (!control || !(control->SysControls & SYS_GEOMETRY) || !(control->controlState & CTRL_ACTIVE)) continue;
         const CEngineMesh* record = gIMeshContainer ? gIMeshContainer->GetMesh(control->mesh) : nullptr;
-        if (!record || !RayHitsBox(record->mesh, control->world, control->Size, origin, direction)) continue;
+        D3DXMATRIX inverse;
+        if (!record || !D3DXMatrixInverse(&inverse, nullptr, &control->world) ||
+            record->mesh.IntersectBox(origin, direction, inverse, &control->Size) != 0)
+            continue;
         if (control->master) return control;
         const float distance = DistanceSq(control->world, eye);
         if (distance < best) {
