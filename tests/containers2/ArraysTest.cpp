@@ -3,6 +3,7 @@
 #include "engine/ArrayContainer.h"
 #include "engine/Engine.h"
 #include "engine/MapContainer.h"
+#include "engine/MissionLoader.h"
 
 namespace containers2 {
 namespace {
@@ -79,6 +80,21 @@ TEST_F(ContainersTest, AnArrayBecomesTheValidMapOfTheCurrentGameMap)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
     EXPECT_EQ(gIArrayContainer->FindArray("Valid"), gEngine->validMap);
     EXPECT_EQ(int32_t(0xFF000005), gEngine->validMapValue);
+}
+
+TEST_F(ContainersTest, APresentationsArraysLiveAsLongAsThePresentation)
+{
+    Write("grid.tga", Tga32(3, 2, GRID));
+    ASSERT_EQ(0, ReadScript("UserArrays [ Count: 3 ]\n"));
+    const std::string show = Write("Show.txt", "ArrayData Heights { file: grid.tga };\n");
+    ASSERT_EQ(0, gIMissionLoader->StartMission(show));
+    gIEngine->Process();
+    ASSERT_TRUE(gMissionLoader->Running()) << messages.Joined();
+    CUserArray* heights = gIArrayContainer->FindArray("Heights");
+    ASSERT_NE(nullptr, heights);
+    EXPECT_EQ(3, heights->width);
+    EXPECT_EQ(0, gIMissionLoader->EndMission());
+    EXPECT_EQ(nullptr, gIArrayContainer->FindArray("Heights"));
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "core/Graphics.h"
 #include "core/Input.h"
 #include "core/ViewPoint.h"
+#include "engine/Engine.h"
+#include "engine/MissionLoader.h"
 #include "gui/BaseWin.h"
 #include "gui/WinSuperior.h"
 #include "scene/Renderer.h"
@@ -230,6 +232,30 @@ TEST_F(PickTest, WithoutAControlsCameraNothingIsPicked)
     gUnitInspector->controlsCamera = nullptr;
     Pick(VIEW_WIDTH / 2, VIEW_HEIGHT / 2);
     EXPECT_EQ(nullptr, gControls3D->pickedControl);
+}
+
+} // namespace
+} // namespace controlstest
+
+namespace controlstest {
+namespace {
+
+TEST_F(ControlsTest, APresentationActivatesItsGroupsUntilItEnds)
+{
+    ASSERT_EQ(0, ReadScript("CONTROL_3D Door { };\nCONTROL_GROUP Menu { Controls: { Door Door }; };\n"));
+    const std::string path = dir + "\\Show.txt";
+    test::WriteFile(path, "ControlGroups: { Menu Nowhere };\n");
+    ASSERT_EQ(0, gIMissionLoader->StartMission(path));
+    gIEngine->Process();
+    ASSERT_TRUE(gMissionLoader->Running()) << messages.Joined();
+    EXPECT_TRUE(messages.Contains("ControlGroup 'Nowhere' not found.")) << messages.Joined();
+    ASSERT_EQ(2, gControls3D->activeControls.Count());
+    CControl3D* door = *gControls3D->activeControls.At(2);
+    EXPECT_TRUE(door->controlState & CTRL_ACTIVE);
+    EXPECT_EQ(gIControls3D->GetControlGroup("Menu"), door->group);
+
+    EXPECT_EQ(0, gIMissionLoader->EndMission());
+    EXPECT_EQ(0, gControls3D->activeControls.Count()) << "the presentation's controls went with it";
 }
 
 } // namespace
