@@ -5,6 +5,7 @@
 
 #include "engine/ResourceScan.h"
 #include "scene/Camera.h"
+#include "scene/Control3D.h"
 #include "scene/Geometry.h"
 #include "scene/Light.h"
 #include "scene/Unit.h"
@@ -61,6 +62,13 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
             EXPECT_NE(nullptr, dynamic_cast<CLight*>(unit));
         } else if (type == 18) {
             EXPECT_NE(nullptr, dynamic_cast<CUnit*>(unit));
+        } else if (type == 7) {
+            EXPECT_NE(nullptr, dynamic_cast<CControl3D*>(unit));
+            EXPECT_EQ(nullptr, dynamic_cast<CLabel3D*>(unit));
+        } else if (type == 8) {
+            EXPECT_NE(nullptr, dynamic_cast<CLabel3D*>(unit));
+        } else if (type == 9) {
+            EXPECT_NE(nullptr, dynamic_cast<CIcon*>(unit));
         } else {
             EXPECT_EQ(nullptr, unit) << type;
             ASSERT_EQ(1u, messages.Count());
@@ -90,7 +98,9 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
         CAtom* unit = gUnitInspector->CreateUnit(name.c_str(), nullptr);
         const bool made = std::string(word) == "ATOM" || std::string(word) == "CAMERA" ||
                           std::string(word) == "GEOMETRY" || std::string(word) == "SHADOW_CAMERA" ||
-                          std::string(word) == "FREE_LIGHT" || std::string(word) == "UNIT";
+                          std::string(word) == "FREE_LIGHT" || std::string(word) == "UNIT" ||
+                          std::string(word) == "CONTROL_3D" || std::string(word) == "LABEL_3D" ||
+                          std::string(word) == "ICON";
         EXPECT_EQ(made, unit != nullptr) << word;
         if (!unit) continue;
         EXPECT_FLOAT_EQ(2.0f, unit->Pos.y);
