@@ -13,6 +13,7 @@
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
+#include "scene/ParticleSystems.h"
 #include "scene/Renderer.h"
 
 #include <windows.h>
@@ -92,13 +93,15 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"Nations", SECTION, [](CParser&, FILE* f, int) { return gNations ? gNations->FirstScan(f) : NO_MANAGER; }, 0},
     {"UserArrays", SECTION, nullptr, 0},
     {"Fonts", SECTION, nullptr, 0},
-    {"ParticleContainer", SECTION, nullptr, 0},
+    {"ParticleContainer", SECTION,
+     [](CParser&, FILE* f, int) { return gParticleSystems ? gParticleSystems->ScanConfig(f) : NO_MANAGER; }, 0},
     {"Controls3D", SECTION, nullptr, 0},
     {"Layouts", SECTION, nullptr, 0},
     {"WorldParams", SECTION,
      [](CParser&, FILE* f, int) { return gEngine ? gEngine->ScanWorldParams(f) : NO_MANAGER; }, 0},
 
-    {"PARTICLE_SYSTEM", OBJECT, nullptr, 0},
+    {"PARTICLE_SYSTEM", OBJECT,
+     [](CParser&, FILE* f, int) { return gParticleSystems ? gParticleSystems->AddSystem(f) : NO_MANAGER; }, 0},
     {"NATION", OBJECT, [](CParser&, FILE* f, int) { return gNations ? gNations->ScanNation(f) : NO_MANAGER; }, 0},
     {"GamerNation:", OBJECT,
      [](CParser&, FILE* f, int) { return gNations ? gNations->ScanGamerNation(f) : NO_MANAGER; }, 0},

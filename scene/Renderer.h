@@ -19,6 +19,7 @@
 
 class CAtom;
 class CGeometry;
+class CSelectPlane;
 class CShadowCamera;
 struct CMesh;
 
@@ -101,15 +102,22 @@ public:
     float* TakeBonePalette(const CAtom* unit, int* boneCount);
 
     void RenderUnits(int pass);
+    // The particle systems of one queue, drawn after its units and select planes.
+    void RenderParticles(int queue);
     void RenderControls();
 
-    // Drawing steps that the effects, picking, select-plane and particle parts of the
-    // renderer complete; until then they do nothing.
-    void RenderSelectPlanes(int) {}
+    // The select planes of one queue, once per carrier of this frame, in batches of the
+    // plane mesh's clones; without a vertex shader one carrier per draw through the
+    // fixed-function world matrix.
+    void RenderSelectPlanes(int queue);
+    // Select planes register themselves when their class is read and leave when deleted.
+    void AddSelectPlane(CSelectPlane* plane);
+    void RemoveSelectPlane(const CSelectPlane* plane);
+    // Drawing steps that the effects and picking parts of the renderer complete; until
+    // then they do nothing.
     CAtom* PickUnit(const D3DXVECTOR4&, const D3DXVECTOR4&) { return nullptr; }
     void RenderGlows() {}
     void RenderReflections(CAtom*) {}
-    void RenderParticles(int) {}
     // Before the scene: each shadow camera's map cleared and the frame's shadow casters
     // drawn into it (pass 4); shadowViewProj[i] is camera i's view-projection. Nothing
     // without a camera, a caster or a receiver in the frame. Only the first
@@ -190,6 +198,7 @@ public:
     // next ResetFrame (the glow pass still walks them, and their bit 8 is cleared there).
     std::vector<SRenderQueue> controlQueues;
 
+    std::vector<CSelectPlane*> selectPlanes;
     std::vector<CAtom*> shadowCasters;
     std::vector<CAtom*> shadowCameras;
     int shadowReceivers = 0;
@@ -235,6 +244,8 @@ private:
     void DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int pass);
     void SortControls();
     void DrawControl(CAtom* unit);
+    void DrawSelectPlane(CSelectPlane* plane, CMesh* mesh);
+    void DrawCarriersFixed(CSelectPlane* plane, CMesh* mesh);
     void CheckWorld44(const CAtom* unit);
     int ShadowCameraCount() const;
     // Shadow map (and depth surface, when the camera has one) as target, cleared; false
