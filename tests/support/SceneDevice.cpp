@@ -87,14 +87,14 @@ Image SceneDevice::Picture()
     return image;
 }
 
-std::string SquareMeshText(float half)
+std::string SquareMeshText(float half, bool frontTowardPlusZ)
 {
     char text[512];
     snprintf(text, sizeof text,
              "NumVertices 4\nNumPrimitives 2\nMESH\n4\n"
              "%g %g 0\n%g %g 0\n%g %g 0\n%g %g 0\n"
-             "indices 2\n0 2 1\n0 3 2\nTextureCoords 4\n0 1\n0 0\n1 0\n1 1\n",
-             -half, -half, -half, half, half, half, half, -half);
+             "indices 2\n%s\nTextureCoords 4\n0 1\n0 0\n1 0\n1 1\n",
+             -half, -half, -half, half, half, half, half, -half, frontTowardPlusZ ? "0 2 1\n0 3 2" : "0 1 2\n0 2 3");
     return text;
 }
 

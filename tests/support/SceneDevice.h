@@ -43,8 +43,8 @@ private:
     int scripts_ = 0;
 };
 
-// A unit square in the x-y plane (corners at +-half) with texture coordinates, facing +z
-// (its front is seen from +z).
-std::string SquareMeshText(float half);
+// A square in the x-y plane (corners at +-half) with texture coordinates. Its front is
+// seen from -z (as a camera at -z sees the x-y plane), or from +z when asked.
+std::string SquareMeshText(float half, bool frontTowardPlusZ = false);
 
 } // namespace test
