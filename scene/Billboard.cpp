@@ -268,12 +268,19 @@ uint32_t CBillLight::DoIdle()
     return 0;
 }
 
+// However the light goes, it leaves its master's light list first; the master's list
+// record goes back with its last light.
+void CBillLight::Release()
+{
+    CBillboard::Release();
+    // A master deleting its slaves lets go of them first: the owner still names the unit.
+    CUnit* unit = AsUnit(master ? master : owner);
+    if (!unit || !unit->unitList || !unit->unitList->Remove(this) || unit->unitList->GetCount() > 0) return;
+    if (gUnitInspector) gUnitInspector->FreeUnitList(unit->unitList);
+    unit->unitList = nullptr;
+}
+
 void CBillLight::RemoveSelf()
 {
-    if (CUnit* unit = AsUnit(master); unit && unit->unitList && unit->unitList->Remove(this) &&
-                                      unit->unitList->GetCount() == 0 && gUnitInspector) {
-        gUnitInspector->FreeUnitList(unit->unitList);
-        unit->unitList = nullptr;
-    }
     if (gIUnitInspector) gIUnitInspector->DeleteUnit(this);
 }

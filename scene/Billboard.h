@@ -58,6 +58,8 @@ enum : uint16_t { BILL_LIGHT_SWITCHING_OFF = 1, BILL_LIGHT_WAITING = 2 };
 
 class CBillLight : public CBillboard {
 public:
+    // Out of the master's light list.
+    void Release() override;
     int ScanNativePropertyes(FILE* file, const char* word) override;
     uint32_t DoIdle() override;
     void CopyFromPrototype(const CAtom* prototype) override;
@@ -75,6 +77,6 @@ public:
 
 private:
     bool ScanOwnProperty(FILE* file, const char* word);
-    // Out of the master's light list and deleted through the registry.
+    // Deleted through the registry (which releases it first).
     void RemoveSelf();
 };

@@ -423,7 +423,10 @@ void CUnit::TakeNightLight(CAtom* light, const CBillLightData& record)
     if (!geometry) return;
     if (record.texture) geometry->textures[0] = record.texture;
     auto* billboard = dynamic_cast<CBillboard*>(light);
-    if (billboard) billboard->baseSize = record.size;
+    if (billboard) {
+        billboard->baseSize = record.size;
+        billboard->owner = this;
+    }
     if (!record.mesh) return;
     auto* bill = dynamic_cast<CBillLight*>(light);
     if (bill && (bill->phase & BILL_LIGHT_WAITING))
