@@ -1,20 +1,24 @@
 #pragma once
-// Random numbers of the scene (particles, light delays) from the runtime generator rand(),
-// never seeded here, and the angle wrap they share with the billboards. No failures.
+// Random numbers from the runtime library's generator (rand, 0..32767), which is seeded
+// once by the application and never here. Every operation takes one draw, except the
+// directions, which take two (latitude first) or three (length first).
 
 #include <d3dx9.h>
 
-constexpr float TWO_PI = 6.2831854820251465f;
+constexpr float RANDOM_SCALE = 1.0f / 32768.0f;
 
-// 0..n.
+// a..b (a <= b), 0..n.
+int RandomInt(int a, int b);
 int RandomIntN(int n);
-// a..b.
+// a + [0, 1) x (b - a); [0, 1) x x.
 float RandomFloat(float a, float b);
-// 0..x.
 float RandomFloatN(float x);
-// A direction of the given length: a random latitude, then a random longitude.
+// True with probability p (0..1).
+bool RandomChance(float p);
+bool RandomCoin();
+// -1 or +1.
+float RandomSign();
+// A direction of the given length, uniform in latitude and longitude; w unchanged.
 void RandomDirection(D3DXVECTOR4* out, float length);
-// As RandomDirection with a random length up to maxLength, drawn first.
+// As RandomDirection with a length drawn from [0, maxLength) first.
 void RandomDirection2(D3DXVECTOR4* out, float maxLength);
-// One step into [0, 2pi): a negative angle gets + 2pi, one of 2pi or more - 2pi.
-void WrapAngle(float* angle);

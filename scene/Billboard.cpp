@@ -3,6 +3,7 @@
 #include "core/Graphics.h"
 #include "core/Messages.h"
 #include "core/Random.h"
+#include "core/VecMath.h"
 #include "core/Scanner.h"
 #include "engine/Engine.h"
 #include "engine/UnitInspector.h"

@@ -3,8 +3,8 @@
 #include "core/Messages.h"
 #include "core/Random.h"
 #include "core/Scanner.h"
+#include "core/VecMath.h"
 #include "engine/Engine.h"
-#include "scene/Light.h"
 #include "scene/ParticleSystems.h"
 
 #include <iterator>
@@ -210,7 +210,8 @@ bool CParticleEmitter::Emit(const D3DXVECTOR4& origin)
         return true;
     }
     const float speed = RandomFloat(params.speed[0], params.speed[1]);
-    const D3DXVECTOR4 direction = DirFromAngles(D3DXVECTOR4(instance->angleA, instance->angleB, 0, 0));
+    D3DXVECTOR4 direction;
+    DirFromAngles(&direction, D3DXVECTOR4(instance->angleA, instance->angleB, 0, 0));
     particle->velocity = D3DXVECTOR4(direction.x * speed, direction.y * speed, direction.z * speed, params.velocity.w);
     return true;
 }

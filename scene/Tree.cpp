@@ -1,9 +1,9 @@
 #include "scene/Tree.h"
 
-#include "core/CameraMath.h"
 #include "core/Graphics.h"
 #include "core/Messages.h"
 #include "core/Scanner.h"
+#include "core/VecMath.h"
 #include "engine/AnimContainer.h"
 #include "engine/Engine.h"
 #include "engine/Nations.h"
@@ -186,9 +186,9 @@ void CSelectPlane::FillInstances(D3DXVECTOR4* matrices, D3DXVECTOR4* colors) con
         const CAtom* carrier = carriers[i];
         D3DXMATRIX m = carrier->world;
         if (onSea) {
-            const D3DXVECTOR3 position(carrier->Pos.x, gEngine ? gEngine->SeaHeight() : carrier->Pos.y,
-                                       carrier->Pos.z);
-            MakeYawMatrix(&m, &position, carrier->Orient.y);
+            const D3DXVECTOR4 position(carrier->Pos.x, gEngine ? gEngine->SeaHeight() : carrier->Pos.y,
+                                       carrier->Pos.z, 1.0f);
+            MatrixRotYPos(&m, position, carrier->Orient.y);
         }
         WriteTransposedRows(matrices + i * INSTANCE_MATRIX_VECTORS, m);
         const D3DXCOLOR color = NationColor(carrier);

@@ -97,6 +97,8 @@ CUnit::~CUnit()
 void CUnit::Release()
 {
     CGeometry::Release();
+    if (gKinematics) gKinematics->FreeBones(kinematicBones);
+    kinematicBones.Clear();
     if (move && gUnitInspector) gUnitInspector->FreeUnitMove(move);
     move = nullptr;
     DeleteBillLightData(&nightLights);
@@ -304,14 +306,15 @@ void CUnit::CopyUnitTo(CUnit* destination) const
 void CUnit::FirstInit()
 {
     CGeometry::FirstInit();
-    CheckWeaponBones();
+    if (!CheckWeaponBones()) return;
     RegisterIcon();
 }
 
-// A description that names a bone needs the unit's mesh and that bone in its skeleton.
-void CUnit::CheckWeaponBones()
+// A description that names a bone needs the unit's mesh and that bone in its skeleton;
+// the first such description gives the unit its kinematic bones.
+bool CUnit::CheckWeaponBones()
 {
-    if (!weaponDescs) return;
+    if (!weaponDescs) return true;
     const CEngineMesh* record = mesh && gIMeshContainer ? gIMeshContainer->GetMesh(mesh) : nullptr;
     for (const SWeaponDesc& desc : *weaponDescs) {
         if (desc.boneHash == NO_WEAPON_BONE) continue;
@@ -321,11 +324,28 @@ void CUnit::CheckWeaponBones()
             continue;
         }
         const CSkeleton& skeleton = record->mesh.skeleton;
-        bool found = false;
-        for (int i = 0; i < skeleton.boneCount && !found; ++i)
-            found = skeleton.bones[i].id == uint32_t(desc.boneHash);
-        if (!found) WarningBox(&gWarningBudget, "CUnit::FirstInit:  For weapon not found a bone.", nullptr);
+        if (!TakeKinematicBones(skeleton.boneCount)) return false;
+        if (skeleton.FindBoneById(uint32_t(desc.boneHash)) < 0)
+            WarningBox(&gWarningBudget, "CUnit::FirstInit:  For weapon not found a bone.", nullptr);
     }
+    return true;
+}
+
+bool CUnit::TakeKinematicBones(int count)
+{
+    if (!kinematicBones.Empty()) return true;
+    for (int i = 0; i < count; ++i) {
+        CKinematicBone* bone = gKinematics ? gKinematics->AllocBone() : nullptr;
+        if (!bone) {
+            WarningBox(&gWarningBudget, "CUnit::FirstInit:  Unit '", name, "'.\n Kinematic bones limit is exceed.",
+                       nullptr);
+            if (gKinematics) gKinematics->FreeBones(kinematicBones);
+            kinematicBones.Clear();
+            return false;
+        }
+        kinematicBones.PushBack(bone);
+    }
+    return true;
 }
 
 // Individual icons come with the icon manager; until then no unit has one.

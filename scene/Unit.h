@@ -4,10 +4,13 @@
 // derive from it. It borrows its move record and its night-light unit list from the unit
 // registry and gives them back on Release and OnHide. Weapon descriptions are shared by
 // the class and its units. Every problem is a counted warning and reading goes on.
-// Weapon units, kinematic bones and icons come with their own classes; until then
-// descriptions are read and checked but make no weapons. Night lights are bill lights made
-// from the unit's and its class's records when it is dark and switched off by day.
+// A unit whose weapons sit on bones takes one kinematic bone per skeleton bone at its
+// first initialisation and gives them back on Release. Weapon units and icons come with
+// their own classes; until then descriptions are read and checked but make no weapons.
+// Night lights are bill lights made from the unit's and its class's records when it is
+// dark and switched off by day.
 
+#include "engine/Kinematics.h"
 #include "engine/UnitInspector.h"
 #include "scene/Geometry.h"
 
@@ -92,6 +95,7 @@ public:
     CUnitMove* move = nullptr;
     float RotateRate = 0.0f;  // radians
     CAtom* selectPlane = nullptr;
+    CKinematicBones kinematicBones;  // one per skeleton bone, in bone order
     CBillLightData* nightLights = nullptr;  // the unit's own records
     CUnitList* unitList = nullptr;
 
@@ -101,7 +105,11 @@ private:
     void ScanSelectPlane(FILE* file);
     void ScanIndividIcon(FILE* file);
     void CopyUnitTo(CUnit* destination) const;
-    void CheckWeaponBones();
+    // false (and the unit's initialisation ends) when the bones cannot be had.
+    bool CheckWeaponBones();
+    // One kinematic bone per skeleton bone, unless the unit has them; false (with the
+    // bones already taken given back) when the pool runs out.
+    bool TakeKinematicBones(int count);
     void ReleaseUnitList();
     void TakeNightLight(CAtom* light, const CBillLightData& record);
 };
