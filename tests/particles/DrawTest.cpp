@@ -66,6 +66,22 @@ TEST_F(DrawTest, TheShippedShaderPlacesItsUniformsWhereTableAndSystemWrite)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// A compile that returns code but leaves error text made a wrong shader: both models clean.
+TEST_F(DrawTest, TheShippedShaderCompilesCleanAtBothShaderModels)
+{
+    const std::string path = test::RunDir() + "\\Shaders\\Particles\\Particle.vsh";
+    for (const char* profile : {"vs_2_0", "vs_3_0"}) {
+        ID3DXBuffer *code = nullptr, *errors = nullptr;
+        EXPECT_EQ(S_OK, D3DXCompileShaderFromFileA(path.c_str(), nullptr, nullptr, "Main", profile, 0, &code,
+                                                   &errors, nullptr))
+            << profile;
+        const char* text = errors ? static_cast<const char*>(errors->GetBufferPointer()) : "";
+        EXPECT_EQ(nullptr, errors) << profile << ": " << text;
+        if (code) code->Release();
+        if (errors) errors->Release();
+    }
+}
+
 TEST_F(DrawTest, ParticlesAreDrawnAsSquaresFacingTheCamera)
 {
     Light(D3DXVECTOR4(0, 0, 0, 1));

@@ -32,7 +32,7 @@ const char START_SCRIPT[] =
 void ParticleTest::SetUp()
 {
     ASSERT_TRUE(scene.Start("particles")) << messages.Joined();
-    const std::string shader = test::ReadFile(test::RunDir() + "\\Shaders\\Particle.vsh");
+    const std::string shader = test::ReadFile(test::RunDir() + "\\Shaders\\Particles\\Particle.vsh");
     ASSERT_FALSE(shader.empty());
     scene.Write("Shaders\\Particle.vsh", shader);
     scene.Write("Square.msh", test::SquareMeshText(0.5f));
