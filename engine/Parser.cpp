@@ -22,6 +22,7 @@
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
 #include "scene/Control3D.h"
+#include "scene/ParticleSystems.h"
 #include "scene/Renderer.h"
 
 #include <windows.h>
@@ -124,14 +125,16 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
      [](CParser&, FILE* f, int) { return gArrayContainer ? gArrayContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"Fonts", SECTION,
      [](CParser&, FILE* f, int) { return gFontContainer ? gFontContainer->FirstScan(f) : NO_MANAGER; }, 0},
-    {"ParticleContainer", SECTION, nullptr, 0},
+    {"ParticleContainer", SECTION,
+     [](CParser&, FILE* f, int) { return gParticleSystems ? gParticleSystems->ScanConfig(f) : NO_MANAGER; }, 0},
     {"Controls3D", SECTION,
      [](CParser&, FILE* f, int) { return gControls3D ? gControls3D->FirstScan(f) : NO_MANAGER; }, 0},
     {"Layouts", SECTION, [](CParser&, FILE* f, int) { return gLayouts ? gLayouts->FirstScan(f) : NO_MANAGER; }, 0},
     {"WorldParams", SECTION,
      [](CParser&, FILE* f, int) { return gEngine ? gEngine->ScanWorldParams(f) : NO_MANAGER; }, 0},
 
-    {"PARTICLE_SYSTEM", OBJECT, nullptr, 0},
+    {"PARTICLE_SYSTEM", OBJECT,
+     [](CParser&, FILE* f, int) { return gParticleSystems ? gParticleSystems->AddSystem(f) : NO_MANAGER; }, 0},
     {"NATION", OBJECT, [](CParser&, FILE* f, int) { return gNations ? gNations->ScanNation(f) : NO_MANAGER; }, 0},
     {"GamerNation:", OBJECT,
      [](CParser&, FILE* f, int) { return gNations ? gNations->ScanGamerNation(f) : NO_MANAGER; }, 0},

@@ -21,6 +21,7 @@ class CAnimInstance;
 class CAtom;
 class CClassTemplate;
 class CGeometry;
+class CSelectPlane;
 class CShadowCamera;
 struct CMesh;
 
@@ -103,18 +104,23 @@ public:
     float* TakeBonePalette(const CAtom* unit, int* boneCount);
 
     void RenderUnits(int pass);
+    // The particle systems of one queue, drawn after its units and select planes.
+    void RenderParticles(int queue);
     void RenderControls();
 
+    // The select planes of one queue, once per carrier of this frame, in batches of the
+    // plane mesh's clones; without a vertex shader one carrier per draw through the
+    // fixed-function world matrix.
+    void RenderSelectPlanes(int queue);
+    // Select planes register themselves when their class is read and leave when deleted.
+    void AddSelectPlane(CSelectPlane* plane);
+    void RemoveSelectPlane(const CSelectPlane* plane);
     // The selectable geometry unit queued this frame whose mesh the ray hits (RendererPick.cpp):
     // an attached unit at once, else the hit unit whose position is nearest to the camera
     // (the first on equal distance); null while paused or when nothing is hit. Called
     // after UpdateSkeletons, whose inverse world matrices it reads.
     CAtom* PickUnit(const D3DXVECTOR4& origin, const D3DXVECTOR4& direction);
 
-    // Drawing steps that the select-plane and particle parts of the renderer complete;
-    // until then they do nothing.
-    void RenderSelectPlanes(int) {}
-    void RenderParticles(int) {}
     // Before the scene: each shadow camera's map cleared and the frame's shadow casters
     // drawn into it (pass 4), through the camera's multisampled target when it has one;
     // shadowViewProj[i] is camera i's view-projection. Nothing without a camera, a caster
@@ -209,6 +215,7 @@ public:
     // next ResetFrame (the glow pass still walks them, and their bit 8 is cleared there).
     std::vector<SRenderQueue> controlQueues;
 
+    std::vector<CSelectPlane*> selectPlanes;
     std::vector<CAtom*> shadowCasters;
     std::vector<CAtom*> shadowCameras;
     int shadowReceivers = 0;
@@ -256,6 +263,8 @@ private:
     void DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int pass);
     void SortControls();
     void DrawControl(CAtom* unit);
+    void DrawSelectPlane(CSelectPlane* plane, CMesh* mesh);
+    void DrawCarriersFixed(CSelectPlane* plane, CMesh* mesh);
     // The class's render states, or the defaults for a unit without a class.
     static const CRenderStatesBlock& StatesOf(const CAtom* unit);
     // The _44 warning of a pass: the text up to the unit's name.
