@@ -3,9 +3,18 @@
 // no virtual destructor, so it is deleted as the concrete class. Until fonts are built it
 // holds none.
 
+#include "core/Font.h"
+
 #include <cstdint>
 
-struct CFontRecord;
+// One named font; flags are the CFont style bits.
+struct CFontRecord {
+    char name[64] = {};
+    CFont font;
+    int32_t height = 0;
+    int32_t width = 0;
+    uint32_t flags = 0;
+};
 
 class IFontContainer {
 public:

@@ -3,10 +3,10 @@
 // night lights ("UNIT", type 18); buildings, ships, humans and the application's buildings
 // derive from it. It borrows its move record and its night-light unit list from the unit
 // registry and gives them back on Release and OnHide. Weapon descriptions are shared by
-// the class and its units. Every problem is a counted warning and reading goes on.
-// Weapon units, kinematic bones, icons and night-light records come with their own
-// classes; until then descriptions are read and checked but make no weapons, and the
-// night-light lists stay empty.
+// the class and its units; each unit owns one CWeapon per description. Every problem is a
+// counted warning and reading goes on. Kinematic bones, icons and night-light records
+// come with their own classes; until then weapons turn themselves and the night-light
+// lists stay empty.
 
 #include "engine/UnitInspector.h"
 #include "scene/Geometry.h"
@@ -49,6 +49,8 @@ public:
     void Release() override;
     int ScanNativePropertyes(FILE* file, const char* word) override;
     int ScanMissionData(FILE* file, const char* word) override;
+    // Each weapon's idle step; 0.
+    uint32_t DoIdle() override;
     uint32_t Process() override;
     void OnHide() override;
     void CopyFromPrototype(const CAtom* prototype) override;
@@ -73,6 +75,8 @@ public:
     // Takes a move record when the unit has none; null when none is left.
     CUnitMove* AddMove();
     void SetMoveSpeed(float speed);
+    // Every weapon that takes land or sea targets aims at the point (mode 1: one salvo).
+    void SetWeaponsTarget(const D3DXVECTOR4& point, int mode);
     // A "NightLights:" or "night_lights:" block after its keyword: the opening word, then
     // records up to "};". Records need the bill lights: each is passed over whole.
     void ScanNightLights(FILE* file, const char* recordWord);
@@ -102,6 +106,10 @@ private:
     void ScanIndividIcon(FILE* file);
     void CopyUnitTo(CUnit* destination) const;
     void CheckWeaponBones();
+    // One weapon unit per description, filled from its class's prototype.
+    void CreateWeapons();
+    void PlaceWeapons();
+    void DeleteWeapons(bool release);
     void ReleaseUnitList();
 };
 

@@ -4,10 +4,15 @@
 #include "tests/units/UnitFixture.h"
 
 #include "engine/ResourceScan.h"
+#include "scene/Bolide.h"
 #include "scene/Camera.h"
 #include "scene/Geometry.h"
+#include "scene/Human.h"
 #include "scene/Light.h"
+#include "scene/Navy.h"
+#include "scene/Text3D.h"
 #include "scene/Unit.h"
+#include "scene/Weapon.h"
 
 #include <string>
 #include <vector>
@@ -61,6 +66,16 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
             EXPECT_NE(nullptr, dynamic_cast<CLight*>(unit));
         } else if (type == 18) {
             EXPECT_NE(nullptr, dynamic_cast<CUnit*>(unit));
+        } else if (type == 14) {
+            EXPECT_NE(nullptr, dynamic_cast<CWeapon*>(unit));
+        } else if (type == 16) {
+            EXPECT_NE(nullptr, dynamic_cast<CBolide*>(unit));
+        } else if (type == 17) {
+            EXPECT_NE(nullptr, dynamic_cast<CText3D*>(unit));
+        } else if (type == 19) {
+            EXPECT_NE(nullptr, dynamic_cast<CShip*>(unit));
+        } else if (type == 20) {
+            EXPECT_NE(nullptr, dynamic_cast<CHuman*>(unit));
         } else {
             EXPECT_EQ(nullptr, unit) << type;
             ASSERT_EQ(1u, messages.Count());
@@ -90,7 +105,9 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
         CAtom* unit = gUnitInspector->CreateUnit(name.c_str(), nullptr);
         const bool made = std::string(word) == "ATOM" || std::string(word) == "CAMERA" ||
                           std::string(word) == "GEOMETRY" || std::string(word) == "SHADOW_CAMERA" ||
-                          std::string(word) == "FREE_LIGHT" || std::string(word) == "UNIT";
+                          std::string(word) == "FREE_LIGHT" || std::string(word) == "UNIT" ||
+                          std::string(word) == "WEAPON" || std::string(word) == "BOLIDE" ||
+                          std::string(word) == "TEXT3D" || std::string(word) == "SHIP" || std::string(word) == "HUMAN";
         EXPECT_EQ(made, unit != nullptr) << word;
         if (!unit) continue;
         EXPECT_FLOAT_EQ(2.0f, unit->Pos.y);
