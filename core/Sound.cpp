@@ -115,7 +115,7 @@ HRESULT CSound::Play3D(const D3DVECTOR& position, DWORD playFlags, LONG volume, 
                        float maxDistance)
 {
     HRESULT hr = Play(playFlags, volume);
-    if (FAILED(hr) || hr < 0) return hr;
+    if (hr != S_OK) return hr;
     IDirectSound3DBuffer* buffer3d = nullptr;
     hr = Get3DBuffer(&buffer3d);
     if (FAILED(hr)) return hr;

@@ -7,7 +7,6 @@
 // position. Script problems are counted warnings; a weapon without a usable bolide class
 // never fires.
 
-#include "core/Scanner.h"
 #include "scene/Geometry.h"
 
 #include <cstdint>

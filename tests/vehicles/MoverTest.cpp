@@ -2,6 +2,7 @@
 
 #include "tests/vehicles/VehicleFixture.h"
 
+#include "engine/AnimContainer.h"
 #include "scene/Human.h"
 #include "scene/Navy.h"
 
@@ -51,6 +52,46 @@ TEST_F(MoverTest, HumanWalksItsWaypointsAndStopsExactlyOnTheLast)
     EXPECT_FLOAT_EQ(3.0f, walker->Pos.x);
     EXPECT_FLOAT_EQ(4.0f, walker->Pos.z);
     EXPECT_FLOAT_EQ(3.0f, walker->world._41);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// The walk animation plays while walking; on arrival the stay animation is added.
+TEST_F(MoverTest, HumanArrivesAndPlaysItsStayAnimation)
+{
+    const std::string anim = "AnimationText 4 written by test 2 Bones: 1 Duration: 1\n"
+                             "Channels = [ ColorA ]\nKeys a\nFrame0\nRoot 1\nFrame1\nRoot 1\n";
+    test::WriteFile(dir + "walk.anm", anim);
+    test::WriteFile(dir + "stay.anm", anim);
+    RunScript("AnimContainer [ AnimationCount: 8 AnimationFiles: 8 ]\n"
+              "ANIMATION Walk { AnimationFile: \"" + dir + "walk.anm\" Flags: [ Cyclic ] };\n"
+              "ANIMATION Stay { AnimationFile: \"" + dir + "stay.anm\" Flags: [ Cyclic ] };\n"
+              "HUMAN Guide { WalkSpeed: 2 WalkAnimation: Walk StayAnimation: Stay RunStayAnimChanging: 0.3 };\n");
+    CHuman* guide = Create<CHuman>("Guide");
+    ASSERT_NE(nullptr, guide) << messages.Joined();
+    ASSERT_NE(0, guide->walkAnimation);
+    ASSERT_NE(0, guide->stayAnimation);
+    const CEngineAnimFile* walk = gIAnimContainer->GetAnimFile(guide->walkAnimation);
+    const CEngineAnimFile* stay = gIAnimContainer->GetAnimFile(guide->stayAnimation);
+    auto playing = [&](const CEngineAnimFile* file) {
+        bool found = false;
+        guide->animations.ForEach([&](const CAnimInstance* a) { found = found || a->file == file; });
+        return found;
+    };
+    const D3DXVECTOR4 point(0, 0, 1, 1);
+    ASSERT_EQ(0, guide->StartMoves(&point, 1));
+    EXPECT_TRUE(playing(walk));
+    EXPECT_FALSE(playing(stay));
+    Frames(8, 0.1f);
+    EXPECT_EQ(nullptr, guide->move);
+    EXPECT_FLOAT_EQ(1.0f, guide->Pos.z);
+    EXPECT_TRUE(playing(stay));
+    // A new walk takes the stay animation away again.
+    const D3DXVECTOR4 back(0, 0, 0, 1);
+    ASSERT_EQ(0, guide->StartMoves(&back, 1));
+    EXPECT_FALSE(playing(stay));
+    EXPECT_TRUE(playing(walk));
+    Frames(8, 0.1f);
+    EXPECT_FLOAT_EQ(0.0f, guide->Pos.z);
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
