@@ -62,11 +62,3 @@ void CalcFrustumPlanes(SFrustum* frustum, const D3DXMATRIX* view, const D3DXMATR
         frustum->edges[2 * i + 1] = c[EDGE_CORNERS[i][1]];
     }
 }
-
-void MakeYawMatrix(D3DXMATRIX* m, const D3DXVECTOR3* position, float angle)
-{
-    D3DXMatrixRotationY(m, angle);
-    m->_41 = position->x;
-    m->_42 = position->y;
-    m->_43 = position->z;
-}

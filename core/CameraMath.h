@@ -1,6 +1,6 @@
 #pragma once
-// Matrix helpers of the camera: identity, the two-angle perspective projection, the view
-// frustum of a view and projection, and a yaw rotation placed at a position.
+// Matrix helpers of the camera: identity, the two-angle perspective projection and the view
+// frustum of a view and projection.
 
 #include "core/GraphicsTypes.h"
 
@@ -8,5 +8,3 @@ void SetIdentity(D3DXMATRIX* m);
 // Perspective projection from a horizontal and a vertical field of view (radians).
 void MakePerspectiveFovXY(D3DXMATRIX* m, float angleX, float angleY, float zNear, float zFar);
 void CalcFrustumPlanes(SFrustum* frustum, const D3DXMATRIX* view, const D3DXMATRIX* projection);
-// Rotation about Y by the angle (radians) with the translation row set to the position.
-void MakeYawMatrix(D3DXMATRIX* m, const D3DXVECTOR3* position, float angle);

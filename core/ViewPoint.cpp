@@ -1,25 +1,17 @@
 #include "core/ViewPoint.h"
 
+#include "core/VecMath.h"
+
 #include <cmath>
 
 namespace {
 
-constexpr float TWO_PI = 6.2831855f;
 constexpr float YAW_POSITIVE_X = 1.5707964f;  // looking along +x
 constexpr float YAW_NEGATIVE_X = 4.712389f;   // looking along -x
 constexpr float HALF_PI = 1.570796f;
 constexpr float PITCH_LIMIT = 1.57f;
 constexpr float STEP_PITCH_LIMIT = 1.56f;
 constexpr float MIN_YAW_STEP = 0.001f;
-
-float WrapOnce(float angle)
-{
-    if (angle < 0)
-        angle += TWO_PI;
-    else if (angle >= TWO_PI)
-        angle -= TWO_PI;
-    return angle;
-}
 
 float Clamp(float v, float lo, float hi)
 {
@@ -87,7 +79,7 @@ void CViewPoint::ComputeAngles()
         angles.y = std::atan2(d.x, d.z);
     else
         angles.y = eye.x < target.x ? YAW_POSITIVE_X : YAW_NEGATIVE_X;
-    angles.y = WrapOnce(angles.y);
+    WrapAngle(&angles.y);
 }
 
 void CViewPoint::UpdateAngles()
@@ -121,7 +113,8 @@ void CViewPoint::RotateYaw(float step)
         return;
     D3DXVECTOR3 d = Offset();
     float r = std::sqrt(d.x * d.x + d.z * d.z);
-    angles.y = WrapOnce(angles.y + step);
+    angles.y += step;
+    WrapAngle(&angles.y);
     PlaceEyeAroundTarget(angles.y, r);
 }
 

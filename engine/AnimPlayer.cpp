@@ -1,6 +1,6 @@
 #include "engine/AnimPlayer.h"
 
-#include <cstdlib>
+#include "core/Random.h"
 
 namespace {
 
@@ -11,8 +11,7 @@ constexpr float MIN_CROSSING_STEP = 0.001f;
 // A frame in 0 .. frames - 2, as the runtime generator gives it.
 uint16_t CAnimPlayer::RandomFrame() const
 {
-    const int n = frameCount - 2;
-    return uint16_t(int(float(n + 1) * float(rand()) / 32768.0f));
+    return uint16_t(RandomIntN(frameCount - 2));
 }
 
 int CAnimPlayer::Start(CAnimFile* newFile, uint16_t playFlags, uint32_t rootHash)

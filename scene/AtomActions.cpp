@@ -6,6 +6,7 @@
 
 #include "core/Messages.h"
 #include "core/Paths.h"
+#include "core/VecMath.h"
 #include "engine/AnimContainer.h"
 #include "engine/ClassTemplate.h"
 #include "engine/TexContainer.h"
@@ -495,11 +496,7 @@ void CAtom::CalcMatrix(D3DXMATRIX* out) const
 // Units with their own world matrix pitch the other way round from CalcMatrix.
 void CAtom::UpdateWorldMatrix()
 {
-    D3DXMatrixRotationYawPitchRoll(&world, Orient.y, -Orient.x, Orient.z);
-    world._41 = Pos.x;
-    world._42 = Pos.y;
-    world._43 = Pos.z;
-    world._44 = Pos.w;
+    MatrixFromAnglesPos(&world, Pos, Orient);
 }
 
 // The master's own transform already goes on up its chain.

@@ -1,5 +1,6 @@
 #include "scene/Light.h"
 
+#include "core/VecMath.h"
 #include "scene/Camera.h"
 #include "scene/Renderer.h"
 
@@ -36,12 +37,6 @@ void Normalize(D3DXVECTOR4* v)
 }
 
 } // namespace
-
-D3DXVECTOR4 DirFromAngles(const D3DXVECTOR4& angles)
-{
-    const float cosPitch = cosf(angles.x);
-    return D3DXVECTOR4(sinf(angles.y) * cosPitch, sinf(angles.x), cosf(angles.y) * cosPitch, 0.0f);
-}
 
 CLight::CLight()
 {
@@ -92,13 +87,13 @@ void CLight::CopyFromPrototype(const CAtom* prototype)
 
 void CLight::FirstInit()
 {
-    Dir = DirFromAngles(Orient);
+    DirFromAngles(&Dir, Orient);
 }
 
 void CLight::UpdateDirection()
 {
     if (!(lightFlags & LIGHT_ATTACH_TO_CAMERA)) {
-        Dir = DirFromAngles(Orient);
+        DirFromAngles(&Dir, Orient);
         return;
     }
     // A camera looking straight down has no heading: the light keeps its last one.

@@ -15,9 +15,6 @@ enum : uint32_t {
     LIGHT_LOCAL_FOR_UNIT = 2,    // Dir is given to shaders in each unit's own space
 };
 
-// The unit direction of pitch x and yaw y: (sin yaw cos pitch, sin pitch, cos yaw cos pitch).
-D3DXVECTOR4 DirFromAngles(const D3DXVECTOR4& angles);
-
 class CLight : public CAtom {
 public:
     CLight();

@@ -103,10 +103,15 @@ public:
     void RenderUnits(int pass);
     void RenderControls();
 
-    // Drawing steps that the effects, picking, select-plane and particle parts of the
-    // renderer complete; until then they do nothing.
+    // The selectable geometry unit queued this frame whose mesh the ray hits (RendererPick.cpp):
+    // an attached unit at once, else the hit unit whose position is nearest to the camera
+    // (the first on equal distance); null while paused or when nothing is hit. Called
+    // after UpdateSkeletons, whose inverse world matrices it reads.
+    CAtom* PickUnit(const D3DXVECTOR4& origin, const D3DXVECTOR4& direction);
+
+    // Drawing steps that the effects, select-plane and particle parts of the renderer
+    // complete; until then they do nothing.
     void RenderSelectPlanes(int) {}
-    CAtom* PickUnit(const D3DXVECTOR4&, const D3DXVECTOR4&) { return nullptr; }
     void RenderGlows() {}
     void RenderReflections(CAtom*) {}
     void RenderParticles(int) {}
@@ -249,7 +254,9 @@ private:
     // A master's bone as a 4x4 matrix from its palette slice; false when it has none.
     bool PaletteBone(const CAtom* master, int bone, D3DXMATRIX* out) const;
     void BindShaders(const CAtom* unit, int pass);
-    void BindFixedFunction(const D3DXMATRIX& world, const CMesh* mesh);
+    void BindFixedFunction(const D3DXMATRIX& world, const D3DXVECTOR4& size, const CMesh* mesh);
+    // The unit's mesh hit by the ray in the mesh's space (its world and Size undone).
+    bool RayHitsUnit(const CGeometry* unit, const D3DXVECTOR3& origin, const D3DXVECTOR3& direction) const;
 };
 
 extern CRenderer* gRenderer;

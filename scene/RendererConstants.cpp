@@ -319,7 +319,7 @@ void CRenderer::SetUnitConstants(CAtom* unit, int pass)
     if (tmpl && tmpl->vertexShader)
         BindShaders(unit, pass);
     else if (mesh)
-        BindFixedFunction(world, mesh);
+        BindFixedFunction(world, unit->Size, mesh);
 }
 
 // Vertex shader by pass (variants by diffuse light count), pixel shader by pass (variants
@@ -355,11 +355,15 @@ void CRenderer::BindShaders(const CAtom* unit, int pass)
         gGraphics.SetFVF(currentMesh->vertexFormat);
 }
 
-void CRenderer::BindFixedFunction(const D3DXMATRIX& world, const CMesh* mesh)
+// No shader reads the unit's Size here, so it scales the mesh before the world matrix.
+void CRenderer::BindFixedFunction(const D3DXMATRIX& world, const D3DXVECTOR4& size, const CMesh* mesh)
 {
     gGraphics.SetVertexShader(nullptr);
     gGraphics.SetPixelShader(nullptr);
     gGraphics.SetFVF(mesh->vertexFormat);
     gGraphics.SetLighting(false);
-    Device3D->SetTransform(D3DTS_WORLD, &world);
+    D3DXMATRIX sized;
+    D3DXMatrixScaling(&sized, size.x, size.y, size.z);
+    sized *= world;
+    Device3D->SetTransform(D3DTS_WORLD, &sized);
 }

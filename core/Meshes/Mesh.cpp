@@ -7,7 +7,6 @@
 #include "core/UsageParams.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 SFaceMaterials::SFaceMaterials(int materials, int faces)
@@ -113,17 +112,6 @@ int CMesh::BindTextures4()
         for (int i = 0; i < 4; ++i)
             gGraphics.SetTexture(textures[i].texture, i);
     return 0;
-}
-
-float CMesh::ComputeBoundRadius()
-{
-    if (vertexCount <= 0)
-        return 0;
-    float largest = -1;
-    for (const D3DXVECTOR4& c : corners)
-        largest = std::max(largest, std::sqrt(c.x * c.x + c.y * c.y + c.z * c.z));
-    boundRadius = largest;
-    return largest;
 }
 
 namespace {

@@ -143,8 +143,26 @@ struct CMesh {
     int RenderAllTextures();
     int RenderSubMesh(int subMesh);
 
-    // The largest length of the 8 box corners when the mesh has vertices, else 0.
+    // ---- Picking and bounds (MeshBounds.cpp) ----
+    // The ray (origin, direction) is taken into the mesh's space by the matrix, the inverse
+    // of the unit's world. With user bound records: the index of the first record hit in
+    // array order, or -1; records flagged excluded are never hit. Without them: 0 when the
+    // bound box is hit, -1 otherwise. A ray hits what lies ahead of its origin only.
+    int Intersect(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, const D3DXMATRIX& matrix) const;
+    // 0 when the ray hits the bound box (both corners first scaled by scale when given), -1
+    // otherwise.
+    int IntersectBox(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction, const D3DXMATRIX& matrix,
+                     const D3DXVECTOR4* scale = nullptr) const;
+    // The largest length of the 8 box corners when the mesh has vertices, else of the
+    // bones' positions when it has bones (stored as the bound radius); else 0, not stored.
     float ComputeBoundRadius();
+    // Corner 0 (minimum) and corner 6 (maximum); either may be null.
+    void GetBoundBox(D3DXVECTOR4* minimum, D3DXVECTOR4* maximum) const;
+    // True when the point lies inside the box enlarged by margin on every side.
+    bool PointInBox(const D3DXVECTOR4& point, float margin) const;
+    // The index of the first material with the name / submesh with the id, -1 if none.
+    int FindMaterial(const char* name) const;
+    int FindSubMesh(uint32_t id) const;
 };
 
 HRESULT CreateMeshVB(UINT length, IDirect3DVertexBuffer9** out, uint32_t vertexFormat);

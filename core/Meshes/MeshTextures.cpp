@@ -115,10 +115,26 @@ IDirect3DTexture9* LoadTextureFile(const char* path, HRESULT* error)
     return SUCCEEDED(*error) ? texture : nullptr;
 }
 
+// The texture folder beside the mesh folder the mesh lies in: the mesh path before the
+// mesh folder, the texture folder, then the name (an absolute name from after its own
+// texture folder on). Empty when an absolute name has no texture folder in it.
+std::string TextureFolderCandidate(const char* name, const char* meshPath)
+{
+    char root[MAX_PATH] = {};
+    SplitString(root, sizeof root, meshPath ? meshPath : "", gCore.meshDir);
+    char tail[MAX_PATH] = {};
+    if (IsAbsolutePath(name))
+        SplitStringAfter(tail, sizeof tail, name, gTexturesPath);
+    else
+        StrCopy(tail, sizeof tail, name);
+    return tail[0] ? std::string(root) + gTexturesPath + tail : std::string();
+}
+
 } // namespace
 
-// As written when the file exists; else under the texture folder of the program; else
-// in the program folder; else the file name next to the mesh.
+// As written when the file exists; else under the texture folder of the program; else in
+// the texture folder beside the mesh folder; else in the program folder; else the file
+// name next to the mesh.
 void ResolveTexturePath(char* out, size_t cap, const char* name, const char* meshPath)
 {
     out[0] = 0;
@@ -127,6 +143,9 @@ void ResolveTexturePath(char* out, size_t cap, const char* name, const char* mes
     if (IsAbsolutePath(name) && UseIfExists(out, cap, name))
         return;
     if (UseIfExists(out, cap, std::string(gBaseDir) + gTexturesPath + name))
+        return;
+    const std::string beside = TextureFolderCandidate(name, meshPath);
+    if (!beside.empty() && UseIfExists(out, cap, beside))
         return;
     if (UseIfExists(out, cap, std::string(gBaseDir) + name))
         return;

@@ -4,6 +4,7 @@
 #include "core/CameraMath.h"
 #include "core/Graphics.h"
 #include "core/ViewPoint.h"
+#include "core/VecMath.h"
 
 #include <gtest/gtest.h>
 
@@ -206,8 +207,8 @@ TEST(CameraMath, PerspectiveFovXYMatchesHandValuesAndD3DX)
 TEST(CameraMath, YawMatrixRotatesThenPlaces)
 {
     D3DXMATRIX m;
-    D3DXVECTOR3 pos(5, 6, 7), x(1, 0, 0), out;
-    MakeYawMatrix(&m, &pos, PI / 2);
+    D3DXVECTOR3 x(1, 0, 0), out;
+    MatrixRotYPos(&m, D3DXVECTOR4(5, 6, 7, 1), PI / 2);
     D3DXVec3TransformCoord(&out, &x, &m);
     EXPECT_NEAR(5.0f, out.x, 1e-5);
     EXPECT_NEAR(6.0f, out.y, 1e-5);
