@@ -4,13 +4,13 @@
 // records it as the last impact, calls its hit callback and deletes itself through the
 // unit registry. It owns nothing.
 
+#include "core/VecMath.h"
 #include "engine/MapPos.h"
 #include "scene/Geometry.h"
 
 #include <cstdint>
 
 constexpr uint32_t BOLIDE_UNIT_TYPE = 16;
-constexpr float GRAVITY = 9.8f;
 
 enum : uint8_t { BOLIDE_LINEAR = 1, BOLIDE_PARABOLIC = 2 };
 

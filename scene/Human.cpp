@@ -1,6 +1,6 @@
 #include "scene/Human.h"
 
-#include "core/AngleMath.h"
+#include "core/VecMath.h"
 #include "core/Messages.h"
 #include "engine/AnimContainer.h"
 #include "engine/Engine.h"
@@ -155,7 +155,7 @@ uint32_t CHuman::DoIdle()
             move->lastDistance = d;
             // Without a turn rate the unit faces its waypoint at once.
             const float step = RotateRate > 0.0f ? RotateRate * dt : TWO_PI;
-            if (!(move->state & MOVE_FACING) && TurnToward(Orient.y, &Pos, move->target, step) == 0)
+            if (!(move->state & MOVE_FACING) && TurnToward(&Orient.y, &Pos, move->target, step) == 0)
                 move->state |= MOVE_FACING;
         }
         BuildMatrix();
@@ -202,7 +202,7 @@ void CHuman::EndOfPath()
 
 void CHuman::StepFinalTurn(float dt)
 {
-    if (AdvanceAngle(Orient.y, move->finalTurnStep, dt, move->lastDistance) == 0) {
+    if (AdvanceAngle(&Orient.y, move->finalTurnStep, dt, &move->lastDistance) == 0) {
         Orient.y = move->finalHeading;
         move->state &= ~MOVE_FINAL_TURN;
         if (gUnitInspector) gUnitInspector->FreeUnitMove(move);

@@ -1,6 +1,7 @@
 #include "scene/Navy.h"
 
-#include "core/AngleMath.h"
+#include "core/Random.h"
+#include "core/VecMath.h"
 #include "engine/Engine.h"
 
 #include <cmath>

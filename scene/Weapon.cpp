@@ -1,6 +1,6 @@
 #include "scene/Weapon.h"
 
-#include "core/AngleMath.h"
+#include "core/VecMath.h"
 #include "core/Messages.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
@@ -241,8 +241,8 @@ int CWeapon::Aim()
     const float pitch = PitchTo(local.y - fireHeight, distance);
     if (pitch == OUT_OF_REACH) return AIM_OUT_OF_REACH;
     const float dt = FrameTime();
-    int turning = TurnToward(Orient.y, nullptr, local, yawRate * dt);
-    turning |= TurnTowardAngle(Orient.x, pitch, pitchRate * dt);
+    int turning = TurnToward(&Orient.y, nullptr, local, yawRate * dt);
+    turning |= TurnTowardAngle(&Orient.x, pitch, pitchRate * dt);
     UpdateWorldMatrix();
     return turning;
 }
