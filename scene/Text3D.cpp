@@ -221,9 +221,14 @@ int CText3D::ScanMissionData(FILE* file, const char* word)
         [this](FILE* f, const char* w) { return CGeometry::ScanMissionData(f, w); });
 }
 
-uint32_t CText3D::Render(uint32_t)
+CMesh* CText3D::PassMesh(uint32_t) const
 {
-    CMesh* drawn = textMesh ? textMesh->mesh : nullptr;
+    return textMesh ? textMesh->mesh : nullptr;
+}
+
+uint32_t CText3D::Render(uint32_t pass)
+{
+    CMesh* drawn = PassMesh(pass);
     if (!drawn) return 0;
     drawn->BindBuffers();
     SetTextures();

@@ -53,6 +53,8 @@ public:
     uint32_t Render(uint32_t pass) override;
     void CopyFromPrototype(const CAtom* prototype) override;
     void FirstInit() override;
+    // The text mesh in every pass: the renderer binds its layout and the world matrix.
+    CMesh* PassMesh(uint32_t pass) const override;
 
     STextMesh* textMesh = nullptr;  // owned; null until built
     uint16_t font = 0;

@@ -6,6 +6,7 @@
 #include "engine/Engine.h"
 #include "engine/UnitInspector.h"
 #include "scene/Bolide.h"
+#include "scene/Unit.h"
 
 #include <cmath>
 #include <cstring>
@@ -224,18 +225,32 @@ float CWeapon::PitchTo(float height, float distance) const
     return atan2f(height, distance);
 }
 
-// The target is taken into the carrier's frame (the weapon's own angles are relative to
-// it), its height measured from the first fire position.
+// The way from the weapon to the target in its carrier's frame: through the carrier's
+// world matrix, or for a carrier kept on the plane by its yaw alone.
+D3DXVECTOR4 CWeapon::CarrierDirection(const D3DXVECTOR4& toTarget) const
+{
+    D3DXVECTOR4 local(toTarget.x, toTarget.y, toTarget.z, 0.0f);
+    const CUnit* unit = dynamic_cast<const CUnit*>(carrier);
+    if (!carrier) return local;
+    if (!unit || (unit->weaponOptions & WEAPON_CARRIER_ON_PLANE)) {
+        const float c = cosf(-carrier->Orient.y), s = sinf(-carrier->Orient.y);
+        return D3DXVECTOR4(local.x * c + local.z * s, local.y, local.z * c - local.x * s, 0.0f);
+    }
+    D3DXMATRIX inverse;
+    if (D3DXMatrixInverse(&inverse, nullptr, &carrier->world)) D3DXVec4Transform(&local, &local, &inverse);
+    local.w = 0.0f;
+    return local;
+}
+
+// The weapon's own angles are relative to its carrier; the target's height is measured
+// from the first fire position.
 int CWeapon::Aim()
 {
     if (targetUnit) targetPoint = targetUnit->Pos;
     UpdateWorldMatrix();
     D3DXMATRIX m;
     WeaponMatrix(&m);
-    D3DXVECTOR4 toTarget = targetPoint - D3DXVECTOR4(m._41, m._42, m._43, m._44);
-    const float carrierYaw = carrier ? carrier->Orient.y : 0.0f;
-    const float c = cosf(-carrierYaw), s = sinf(-carrierYaw);
-    const D3DXVECTOR4 local(toTarget.x * c + toTarget.z * s, toTarget.y, toTarget.z * c - toTarget.x * s, 0.0f);
+    const D3DXVECTOR4 local = CarrierDirection(targetPoint - D3DXVECTOR4(m._41, m._42, m._43, m._44));
     const float fireHeight = firePositionCount ? firePositions[0].position.y : 0.0f;
     const float distance = sqrtf(local.x * local.x + local.z * local.z);
     const float pitch = PitchTo(local.y - fireHeight, distance);

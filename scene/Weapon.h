@@ -79,4 +79,5 @@ private:
     // The elevation toward a target at that height and distance; OUT_OF_REACH when the
     // bolide cannot get there.
     float PitchTo(float height, float distance) const;
+    D3DXVECTOR4 CarrierDirection(const D3DXVECTOR4& toTarget) const;
 };

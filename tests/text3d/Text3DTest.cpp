@@ -153,6 +153,7 @@ TEST_F(Text3DTest, ClassBlockTextIsBuiltForEachUnit)
     DWORD vertices = 0, faces = 0;
     ExpectedCounts("Kestrel Vale", 1, &vertices, &faces);
     EXPECT_EQ(int(faces), title->textMesh->mesh->primitiveCount);
+    EXPECT_EQ(title->textMesh->mesh, title->PassMesh(1));  // what the renderer binds
 
     CText3D* nameless = Create("Nameless");
     ASSERT_NE(nullptr, nameless);

@@ -227,6 +227,25 @@ TEST_F(WeaponTest, CarriedWeaponFiresFromItsCarrier)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// A tilted carrier: the weapon makes up for the tilt, unless the carrier is kept on the
+// plane, where only its yaw counts.
+TEST_F(WeaponTest, TiltedCarrierIsTakenIntoAccountUnlessOnThePlane)
+{
+    RunScript("UNIT Boat { Weapons: { Cannon }; }; };\n"
+              "UNIT Raft { Weapons: { Cannon }; WeaponOptions: [ CarrierOnPlane ] }; };\n");
+    for (const char* name : {"Boat", "Raft"}) {
+        CUnit* carrier = Create<CUnit>(name);
+        ASSERT_NE(nullptr, carrier);
+        carrier->Pos = D3DXVECTOR4(0, 5, 0, 1);
+        carrier->Orient.x = -0.3f;  // nose down
+        carrier->UpdateWorldMatrix();
+        carrier->SetWeaponsTarget(D3DXVECTOR4(0, 5, 100, 1), 1);
+        Frames(4, 0.1f);
+        const auto* cannon = static_cast<CWeapon*>(carrier->weapons[0]);
+        EXPECT_NEAR(std::string(name) == "Boat" ? 0.3f : 0.0f, cannon->Orient.x, 0.01f) << name;
+    }
+}
+
 TEST_F(WeaponTest, DescriptionOfAnotherClassMakesAWeaponThatNeverFires)
 {
     RunScript("UNIT Cart { Weapons: { Shell pos: [ 0 1 0 ] }; }; };\n");
