@@ -137,7 +137,9 @@ TEST_F(Text3DTest, ClassBlockTextIsBuiltForEachUnit)
     fonts.record.flags = FONT_BOLD;
     RunScript("TEXT3D Title { Font: Sign Text: \"Kestrel Vale\" Pos: [ 1 2 3 ] };\n"
               "TEXT3D Nameless { Font: Missing Text: Word };\n"
-              "TEXT3D Blank { Font: Sign };\n");
+              "TEXT3D Blank { Font: Sign };\n"
+              "ATOM Marker { };\n"
+              "TEXT3D Labelled { Text: Alone StartActions: { CreateAttach ( Marker ) }; };\n");
     ASSERT_EQ(1u, messages.Count()) << messages.Joined();
     EXPECT_EQ("CText3D::ScanNativePropertyes Error:  not found font 'Missing'.", messages.Texts()[0]);
 
@@ -161,6 +163,12 @@ TEST_F(Text3DTest, ClassBlockTextIsBuiltForEachUnit)
     CText3D* blank = Create("Blank");
     ASSERT_NE(nullptr, blank);
     EXPECT_EQ(nullptr, blank->textMesh);
+
+    // No font: no mesh, but the start actions run.
+    CText3D* labelled = Create("Labelled");
+    ASSERT_NE(nullptr, labelled);
+    EXPECT_EQ(nullptr, labelled->textMesh);
+    EXPECT_NE(nullptr, labelled->FindSlaveByClass("Marker"));
 
     EXPECT_EQ(0, gIUnitInspector->DeleteUnit(title));
     EXPECT_EQ(1u, messages.Count()) << messages.Joined();
