@@ -71,13 +71,22 @@ void CBolide::CopyFromPrototype(const CAtom* prototype)
 {
     CGeometry::CopyFromPrototype(prototype);
     SysControls |= SYS_ENABLE_IDLE | SYS_GEOMETRY;
-    const CBolide* source = dynamic_cast<const CBolide*>(prototype);
-    if (!source) return;
-    breakoutForce = source->breakoutForce;
-    speed = source->speed;
-    mass = source->mass;
-    flightMode = source->flightMode;
-    hitCallback = source->hitCallback;
+    if (const CBolide* source = dynamic_cast<const CBolide*>(prototype)) source->CopyOwnTo(this);
+}
+
+void CBolide::CopyTo(CAtom* destination) const
+{
+    CGeometry::CopyTo(destination);
+    if (auto* unit = dynamic_cast<CBolide*>(destination)) CopyOwnTo(unit);
+}
+
+void CBolide::CopyOwnTo(CBolide* destination) const
+{
+    destination->breakoutForce = breakoutForce;
+    destination->speed = speed;
+    destination->mass = mass;
+    destination->flightMode = flightMode;
+    destination->hitCallback = hitCallback;
 }
 
 void CBolide::Launch()

@@ -29,6 +29,8 @@ public:
     // 1 once the bolide has hit the ground and is deleted, else 0.
     uint32_t DoIdle() override;
     void CopyFromPrototype(const CAtom* prototype) override;
+    // Script inheritance takes this class's values along.
+    void CopyTo(CAtom* destination) const override;
 
     // Takes Pos and Dir (unit length) as the start of the flight.
     void Launch();
@@ -47,6 +49,7 @@ public:
     void (*hitCallback)(CBolide*) = nullptr;
 
 private:
+    void CopyOwnTo(CBolide* destination) const;
     bool ScanOwnProperty(FILE* file, const char* word);
     void ScanControls(FILE* file);
     void FlyParabolic(float dt);

@@ -66,14 +66,23 @@ void CHuman::CopyFromPrototype(const CAtom* prototype)
 {
     CUnit::CopyFromPrototype(prototype);
     SysControls |= SYS_ENABLE_IDLE;
-    const CHuman* source = dynamic_cast<const CHuman*>(prototype);
-    if (!source) return;
-    walkAnimation = source->walkAnimation;
-    runAnimation = source->runAnimation;
-    stayAnimation = source->stayAnimation;
-    crossFadeTime = source->crossFadeTime;
-    walkSpeed = source->walkSpeed;
-    runSpeed = source->runSpeed;
+    if (const CHuman* source = dynamic_cast<const CHuman*>(prototype)) source->CopyOwnTo(this);
+}
+
+void CHuman::CopyTo(CAtom* destination) const
+{
+    CUnit::CopyTo(destination);
+    if (auto* unit = dynamic_cast<CHuman*>(destination)) CopyOwnTo(unit);
+}
+
+void CHuman::CopyOwnTo(CHuman* destination) const
+{
+    destination->walkAnimation = walkAnimation;
+    destination->runAnimation = runAnimation;
+    destination->stayAnimation = stayAnimation;
+    destination->crossFadeTime = crossFadeTime;
+    destination->walkSpeed = walkSpeed;
+    destination->runSpeed = runSpeed;
 }
 
 bool CHuman::Playing(const CAnimInstance* instance) const
@@ -86,7 +95,8 @@ bool CHuman::Playing(const CAnimInstance* instance) const
 
 int CHuman::StartMoves(const D3DXVECTOR4* points, int count)
 {
-    if (CUnit::StartMoves(points, count) != 0 || !move || !points || count < 1) return -1;
+    if (!points || count < 1) return -1;
+    if (CUnit::StartMoves(points, count) != 0 || !move) return -1;
     if (count > MAX_UNIT_WAYPOINTS) {
         WarningBox(&gWarningBudget, "PROGRAMMER LIMIT: MAX_UNIT_WAYPOINTS. UNIT '", name, "'.", nullptr);
         count = MAX_UNIT_WAYPOINTS;

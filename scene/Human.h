@@ -25,6 +25,8 @@ public:
     uint32_t PreRender() override { return 0; }
     uint32_t PostRender() override { return 0; }
     void CopyFromPrototype(const CAtom* prototype) override;
+    // Script inheritance takes this class's values along.
+    void CopyTo(CAtom* destination) const override;
     // At most MAX_UNIT_WAYPOINTS points are taken (a longer path is cut, with a warning).
     int StartMoves(const D3DXVECTOR4* points, int count) override;
     void EndMoves(int stop) override;
@@ -42,6 +44,7 @@ public:
     CAnimInstance* stayInstance = nullptr;
 
 private:
+    void CopyOwnTo(CHuman* destination) const;
     bool ScanOwnProperty(FILE* file, const char* word);
     uint16_t ScanAnimation(FILE* file);
     // Reaching the current waypoint: on to the next, or the end of the path.

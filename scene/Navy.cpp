@@ -53,12 +53,21 @@ void CNavy::CopyFromPrototype(const CAtom* prototype)
 {
     CUnit::CopyFromPrototype(prototype);
     SysControls |= SYS_ENABLE_IDLE;
-    const CNavy* source = dynamic_cast<const CNavy*>(prototype);
-    if (!source) return;
-    rollX = source->rollX;
-    amplitudeX = source->amplitudeX;
-    rollZ = source->rollZ;
-    amplitudeZ = source->amplitudeZ;
+    if (const CNavy* source = dynamic_cast<const CNavy*>(prototype)) source->CopyOwnTo(this);
+}
+
+void CNavy::CopyTo(CAtom* destination) const
+{
+    CUnit::CopyTo(destination);
+    if (auto* unit = dynamic_cast<CNavy*>(destination)) CopyOwnTo(unit);
+}
+
+void CNavy::CopyOwnTo(CNavy* destination) const
+{
+    destination->rollX = rollX;
+    destination->amplitudeX = amplitudeX;
+    destination->rollZ = rollZ;
+    destination->amplitudeZ = amplitudeZ;
 }
 
 void CNavy::FirstInit()

@@ -16,6 +16,8 @@ public:
     int ScanMissionData(FILE* file, const char* word) override;
     uint32_t DoIdle() override;
     void CopyFromPrototype(const CAtom* prototype) override;
+    // Script inheritance takes this class's values along.
+    void CopyTo(CAtom* destination) const override;
     void FirstInit() override;
 
     uint32_t reservedWord = 0;
@@ -24,6 +26,7 @@ public:
     float rollZ = 0.0f, amplitudeZ = 0.0f;
 
 private:
+    void CopyOwnTo(CNavy* destination) const;
     bool ScanOwnProperty(FILE* file, const char* word);
 };
 

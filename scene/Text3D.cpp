@@ -239,10 +239,19 @@ uint32_t CText3D::Render(uint32_t pass)
 void CText3D::CopyFromPrototype(const CAtom* prototype)
 {
     CGeometry::CopyFromPrototype(prototype);
-    const CText3D* source = dynamic_cast<const CText3D*>(prototype);
-    if (!source) return;
-    font = source->font;
-    memcpy(text, source->text, sizeof text);
+    if (const CText3D* source = dynamic_cast<const CText3D*>(prototype)) source->CopyOwnTo(this);
+}
+
+void CText3D::CopyTo(CAtom* destination) const
+{
+    CGeometry::CopyTo(destination);
+    if (auto* unit = dynamic_cast<CText3D*>(destination)) CopyOwnTo(unit);
+}
+
+void CText3D::CopyOwnTo(CText3D* destination) const
+{
+    destination->font = font;
+    memcpy(destination->text, text, sizeof text);
 }
 
 void CText3D::FirstInit()

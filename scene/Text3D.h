@@ -52,6 +52,8 @@ public:
     int ScanMissionData(FILE* file, const char* word) override;
     uint32_t Render(uint32_t pass) override;
     void CopyFromPrototype(const CAtom* prototype) override;
+    // Script inheritance takes this class's values along.
+    void CopyTo(CAtom* destination) const override;
     void FirstInit() override;
     // The text mesh in every pass: the renderer binds its layout and the world matrix.
     CMesh* PassMesh(uint32_t pass) const override;
@@ -61,5 +63,6 @@ public:
     char text[Core::STRING_BUFFER_SIZE] = {};
 
 private:
+    void CopyOwnTo(CText3D* destination) const;
     bool ScanOwnProperty(FILE* file, const char* word);
 };

@@ -122,21 +122,30 @@ void CWeapon::ScanBolideClass(FILE* file)
 void CWeapon::CopyFromPrototype(const CAtom* prototype)
 {
     CGeometry::CopyFromPrototype(prototype);
-    const CWeapon* source = dynamic_cast<const CWeapon*>(prototype);
-    if (!source) return;
-    armor = source->armor;
-    pitchRate = source->pitchRate;
-    yawRate = source->yawRate;
-    targets = source->targets;
-    oneBone = source->oneBone;
-    bolideClass = source->bolideClass;
-    firePositionCount = source->firePositionCount;
-    for (int i = 0; i < firePositionCount; ++i) firePositions[i] = source->firePositions[i];
-    recoilDistance = source->recoilDistance;
-    recoverySpeed = source->recoverySpeed;
-    afterShots = source->afterShots;
-    afterShotsDelay = source->afterShotsDelay;
-    shotPeriod = source->shotPeriod;
+    if (const CWeapon* source = dynamic_cast<const CWeapon*>(prototype)) source->CopyOwnTo(this);
+}
+
+void CWeapon::CopyTo(CAtom* destination) const
+{
+    CGeometry::CopyTo(destination);
+    if (auto* unit = dynamic_cast<CWeapon*>(destination)) CopyOwnTo(unit);
+}
+
+void CWeapon::CopyOwnTo(CWeapon* destination) const
+{
+    destination->armor = armor;
+    destination->pitchRate = pitchRate;
+    destination->yawRate = yawRate;
+    destination->targets = targets;
+    destination->oneBone = oneBone;
+    destination->bolideClass = bolideClass;
+    destination->firePositionCount = firePositionCount;
+    for (int i = 0; i < firePositionCount; ++i) destination->firePositions[i] = firePositions[i];
+    destination->recoilDistance = recoilDistance;
+    destination->recoverySpeed = recoverySpeed;
+    destination->afterShots = afterShots;
+    destination->afterShotsDelay = afterShotsDelay;
+    destination->shotPeriod = shotPeriod;
 }
 
 void CWeapon::SetTarget(const D3DXVECTOR4& point, int mode)

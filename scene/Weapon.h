@@ -39,6 +39,8 @@ public:
     int ScanNativePropertyes(FILE* file, const char* word) override;
     uint32_t DoIdle() override;
     void CopyFromPrototype(const CAtom* prototype) override;
+    // Script inheritance takes this class's values along.
+    void CopyTo(CAtom* destination) const override;
 
     // A point target; mode 1 fires one salvo only.
     void SetTarget(const D3DXVECTOR4& point, int mode);
@@ -68,6 +70,7 @@ public:
     float shotPeriod = 1.0f;
 
 private:
+    void CopyOwnTo(CWeapon* destination) const;
     bool ScanOwnProperty(FILE* file, const char* word);
     void ScanWhoAttacked(FILE* file);
     void ScanFirePosition(FILE* file);

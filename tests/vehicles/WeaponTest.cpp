@@ -84,6 +84,25 @@ TEST_F(WeaponTest, ScriptMistakesAreWarned)
     EXPECT_TRUE(UnitsOfType(BOLIDE_UNIT_TYPE).empty());
 }
 
+// A class derived in the script takes its parent's weapon and bolide values.
+TEST_F(WeaponTest, DerivedClassesInheritTheirParentsValues)
+{
+    RunScript("WEAPON HeavyCannon : Cannon { Armor: 9 };\n"
+              "BOLIDE HeavyShell : Mortar { Mass: 7 };\n");
+    CWeapon* heavy = Create<CWeapon>("HeavyCannon");
+    ASSERT_NE(nullptr, heavy) << messages.Joined();
+    EXPECT_FLOAT_EQ(9.0f, heavy->armor);
+    EXPECT_EQ(3, heavy->firePositionCount);
+    EXPECT_FLOAT_EQ(0.25f, heavy->shotPeriod);
+    EXPECT_EQ(gIUnitInspector->GetClassTemplate("Shell"), heavy->bolideClass);
+    CBolide* shell = Create<CBolide>("HeavyShell");
+    ASSERT_NE(nullptr, shell);
+    EXPECT_EQ(BOLIDE_PARABOLIC, shell->flightMode);
+    EXPECT_FLOAT_EQ(10.0f, shell->speed);
+    EXPECT_FLOAT_EQ(7.0f, shell->mass);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 // Turning at 90 degrees a second toward a target 90 degrees to the right takes about a
 // second; then all three fire positions fire in one step, each barrel recoils and the
 // reload of 0.25 s brings them back. The shells fly and come down near the target.
