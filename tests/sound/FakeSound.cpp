@@ -4,6 +4,29 @@
 
 namespace test {
 
+HRESULT FakeListener::SetAllParameters(LPCDS3DLISTENER p, DWORD apply)
+{
+    params = *p;
+    lastApply = apply;
+    return S_OK;
+}
+
+HRESULT Fake3DBuffer::SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply)
+{
+    position = {x, y, z};
+    lastApply = apply;
+    return S_OK;
+}
+
+HRESULT FakeBuffer::QueryInterface(REFIID iid, void** out)
+{
+    *out = nullptr;
+    if (!has3D || !IsEqualGUID(iid, IID_IDirectSound3DBuffer)) return E_NOINTERFACE;
+    buffer3D.AddRef();
+    *out = &buffer3D;
+    return S_OK;
+}
+
 ULONG FakeBuffer::Release()
 {
     return --refs;
@@ -39,6 +62,7 @@ HRESULT FakeDevice::CreateSoundBuffer(LPCDSBUFFERDESC desc, LPLPDIRECTSOUNDBUFFE
     *out = nullptr;
     if (failAfter >= 0 && created + duplicated >= failAfter) return DSERR_OUTOFMEMORY;
     buffers.push_back(new FakeBuffer(desc->dwBufferBytes));
+    buffers.back()->has3D = (desc->dwFlags & DSBCAPS_CTRL3D) != 0;
     ++created;
     *out = buffers.back();
     return S_OK;
@@ -51,6 +75,7 @@ HRESULT FakeDevice::DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER original, LPLPDIREC
     const auto* source = static_cast<FakeBuffer*>(original);
     buffers.push_back(new FakeBuffer(DWORD(source->data.size())));
     buffers.back()->data = source->data;
+    buffers.back()->has3D = source->has3D;
     ++duplicated;
     *out = buffers.back();
     return S_OK;

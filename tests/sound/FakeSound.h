@@ -10,10 +10,70 @@
 
 namespace test {
 
+// The listener: what was set last, and how many commits.
+class FakeListener final : public IDirectSound3DListener {
+public:
+    HRESULT WINAPI QueryInterface(REFIID, void** out) override { *out = nullptr; return E_NOINTERFACE; }
+    ULONG WINAPI AddRef() override { return ++refs; }
+    ULONG WINAPI Release() override { return --refs; }
+    HRESULT WINAPI GetAllParameters(LPDS3DLISTENER p) override { *p = params; return S_OK; }
+    HRESULT WINAPI GetDistanceFactor(LPD3DVALUE) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetDopplerFactor(LPD3DVALUE) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetOrientation(LPD3DVECTOR, LPD3DVECTOR) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetPosition(LPD3DVECTOR) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetRolloffFactor(LPD3DVALUE) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetVelocity(LPD3DVECTOR) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetAllParameters(LPCDS3DLISTENER p, DWORD apply) override;
+    HRESULT WINAPI SetDistanceFactor(D3DVALUE, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetDopplerFactor(D3DVALUE, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetOrientation(D3DVALUE, D3DVALUE, D3DVALUE, D3DVALUE, D3DVALUE, D3DVALUE, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetPosition(D3DVALUE, D3DVALUE, D3DVALUE, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetRolloffFactor(D3DVALUE, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetVelocity(D3DVALUE, D3DVALUE, D3DVALUE, DWORD) override { return S_OK; }
+    HRESULT WINAPI CommitDeferredSettings() override { ++commits; return S_OK; }
+
+    DS3DLISTENER params{};
+    DWORD lastApply = 0;
+    ULONG refs = 1;
+    int commits = 0;
+};
+
+// The 3D side of a buffer: position, velocity and distances as last set.
+class Fake3DBuffer final : public IDirectSound3DBuffer {
+public:
+    HRESULT WINAPI QueryInterface(REFIID, void** out) override { *out = nullptr; return E_NOINTERFACE; }
+    ULONG WINAPI AddRef() override { return ++refs; }
+    ULONG WINAPI Release() override { return --refs; }
+    HRESULT WINAPI GetAllParameters(LPDS3DBUFFER) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetConeAngles(LPDWORD, LPDWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetConeOrientation(LPD3DVECTOR) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetConeOutsideVolume(LPLONG) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetMaxDistance(LPD3DVALUE) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetMinDistance(LPD3DVALUE) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetMode(LPDWORD) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetPosition(LPD3DVECTOR) override { return E_NOTIMPL; }
+    HRESULT WINAPI GetVelocity(LPD3DVECTOR) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetAllParameters(LPCDS3DBUFFER, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetConeAngles(DWORD, DWORD, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetConeOrientation(D3DVALUE, D3DVALUE, D3DVALUE, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetConeOutsideVolume(LONG, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetMaxDistance(D3DVALUE d, DWORD) override { maxDistance = d; return S_OK; }
+    HRESULT WINAPI SetMinDistance(D3DVALUE d, DWORD) override { minDistance = d; return S_OK; }
+    HRESULT WINAPI SetMode(DWORD, DWORD) override { return S_OK; }
+    HRESULT WINAPI SetPosition(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD apply) override;
+    HRESULT WINAPI SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z, DWORD) override { velocity = {x, y, z}; return S_OK; }
+
+    D3DVECTOR position{}, velocity{};
+    D3DVALUE minDistance = 0, maxDistance = 0;
+    DWORD lastApply = 0;
+    ULONG refs = 1;
+};
+
 class FakeBuffer final : public IDirectSoundBuffer {
 public:
     explicit FakeBuffer(DWORD bytes) : data(bytes, 0xEE) {}
-    HRESULT WINAPI QueryInterface(REFIID, void** out) override { *out = nullptr; return E_NOINTERFACE; }
+    // The 3D side for buffers made with DSBCAPS_CTRL3D.
+    HRESULT WINAPI QueryInterface(REFIID iid, void** out) override;
     ULONG WINAPI AddRef() override { return ++refs; }
     ULONG WINAPI Release() override;
     HRESULT WINAPI GetCaps(LPDSBCAPS) override { return E_NOTIMPL; }
@@ -36,6 +96,8 @@ public:
     HRESULT WINAPI Restore() override { lost = false; ++restores; return S_OK; }
 
     std::vector<BYTE> data;
+    bool has3D = false;
+    Fake3DBuffer buffer3D;
     ULONG refs = 1;
     bool playing = false, lost = false, locked = false;
     int plays = 0, restores = 0;

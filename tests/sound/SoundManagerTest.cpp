@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 // The manager is a process-wide object: each test leaves it without a device.
@@ -33,6 +35,7 @@ protected:
 
     test::MessageRecorder messages;
     test::FakeDevice device;
+    test::FakeListener listener;  // outlives TearDown, which releases it
     std::vector<std::unique_ptr<CSound>> sounds;
 };
 
@@ -153,6 +156,59 @@ TEST_F(SoundManager, PlayWithoutVolumeControlKeepsFullVolume)
     ASSERT_EQ(0, Load(Write("vol2", wavebytes::Pcm(1, 22050, 8, "ab")), DSBCAPS_CTRLVOLUME, 1));
     EXPECT_EQ(S_OK, sounds.back()->Play(0, -3000));
     EXPECT_EQ(-3000, device.buffers[1]->volume);
+}
+
+// Listener changes are deferred and committed once by the next frame's commit; a positioned
+// play places its buffer with the manager's distances and marks the listener changed.
+TEST_F(SoundManager, ListenerAndPositionedSoundsAreCommittedOnce)
+{
+    UseFake();
+    gSoundManager.listener = &listener;
+    listener.AddRef();
+    gSoundManager.SetListenerFactors(2.0f, 50.0f, 0.5f, 1.5f);
+    gSoundManager.SetListenerPosition(D3DVECTOR{1, 2, 3}, D3DVECTOR{0, 0, 1});
+    EXPECT_EQ(DWORD(DS3D_DEFERRED), listener.lastApply);
+    EXPECT_FLOAT_EQ(3.0f, listener.params.vPosition.z);
+    EXPECT_FLOAT_EQ(0.5f, listener.params.flRolloffFactor);
+    EXPECT_FLOAT_EQ(1.5f, listener.params.flDopplerFactor);
+    gSoundManager.CommitListener();
+    gSoundManager.CommitListener();
+    EXPECT_EQ(1, listener.commits);
+
+    ASSERT_EQ(0, Load(Write("mono3d", wavebytes::Pcm(1, 22050, 16, std::string(8, '\0'))), DSBCAPS_CTRL3D, 2));
+    EXPECT_EQ(S_OK, gSoundManager.PlaySound3D(sounds.back().get(), D3DVECTOR{4, 5, 6}, 0, 0));
+    const test::Fake3DBuffer& placed = device.buffers[0]->buffer3D;
+    EXPECT_FLOAT_EQ(6.0f, placed.position.z);
+    EXPECT_EQ(DWORD(DS3D_DEFERRED), placed.lastApply);
+    EXPECT_FLOAT_EQ(2.0f, placed.minDistance);
+    EXPECT_FLOAT_EQ(50.0f, placed.maxDistance);
+    const D3DVECTOR velocity{0, 0, 9};
+    EXPECT_EQ(S_OK, sounds.back()->Set3DPosition(D3DVECTOR{7, 8, 9}, &velocity));
+    EXPECT_FLOAT_EQ(9.0f, placed.velocity.z);
+    EXPECT_EQ(1u, placed.refs) << "every 3D interface taken is given back";
+    gSoundManager.CommitListener();
+    EXPECT_EQ(2, listener.commits);
+
+    // A sound without the 3D side plays but cannot be placed.
+    ASSERT_EQ(0, Load(Write("flat", wavebytes::Pcm(1, 22050, 16, std::string(8, '\0'))), 0, 1));
+    EXPECT_EQ(E_NOINTERFACE, gSoundManager.PlaySound3D(sounds.back().get(), D3DVECTOR{4, 5, 6}, 0, 0));
+    EXPECT_TRUE(device.buffers.back()->playing);
+    gSoundManager.CommitListener();
+    EXPECT_EQ(2, listener.commits);
+}
+
+// The random start lands inside the sound.
+TEST_F(SoundManager, RandomStartStaysInsideTheSound)
+{
+    UseFake();
+    ASSERT_EQ(0, Load(Write("random", wavebytes::Pcm(1, 22050, 8, std::string(100, 'x'))), 0, 1));
+    EXPECT_EQ(CO_E_NOTINITIALIZED, sounds.back()->StartAtRandomPosition());
+    ASSERT_EQ(S_OK, sounds.back()->Play(0, 0));
+    srand(3);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(S_OK, sounds.back()->StartAtRandomPosition());
+        EXPECT_LT(device.buffers[0]->position, 100u);
+    }
 }
 
 } // namespace
