@@ -74,11 +74,11 @@ int AppInitBeforeWindow()
     return 0;
 }
 
-// The developer panel is asked for once it exists (ENGINE_DEVELOPER_PANEL | 1).
+// The engine with the developer panel.
 int AppStart()
 {
     SeedRandom();
-    if (CreateEngine(0x1) != 0 || gIParser->LoadScript("Scripts/Start.txt") != 0) {
+    if (CreateEngine(ENGINE_DEVELOPER_PANEL | 0x1) != 0 || gIParser->LoadScript("Scripts/Start.txt") != 0) {
         gCore.SetExitFlag();
         return 0;
     }

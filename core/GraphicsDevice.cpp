@@ -7,6 +7,7 @@
 #include "core/Messages.h"
 #include "core/Meshes/MeshReader.h"
 #include "core/Textures.h"
+#include "gui/RectEditor.h"
 
 namespace {
 
@@ -240,15 +241,15 @@ void CGraphics::CreateFonts()
 }
 
 // The sprite and line objects, the fonts, the default cursor with the DirectInput mouse,
-// the sprite shaders and quads and the white texture. The rectangle editor's handle
-// texture is made here too once its module exists. A missing file is reported by its
-// reader and start-up goes on.
+// the rectangle editor's handle texture, the sprite shaders and quads and the white
+// texture. A missing file is reported by its reader and start-up goes on.
 void CGraphics::CreateDrawingObjects()
 {
     SetIdentity(&spriteMatrix);
     D3DXCreateSprite(Device3D, &sprite);
     D3DXCreateLine(Device3D, &line);
     CreateFonts();
+    CRectEditor::CreateHandleTexture();
     if (USE_MOUSE == MOUSE_DX) {
         defaultCursor.Load(DEFAULT_CURSOR_FILE);
         SetDefaultCursor();
@@ -285,6 +286,7 @@ void CGraphics::ReleaseDrawingObjects()
     for (IDirect3DVertexDeclaration9*& d : declarations)
         ReleaseAndClear(d);
     ReleaseAndClear(whiteTexture);
+    CRectEditor::ReleaseHandleTexture();
     ReleaseAndClear(spriteShader11.vs);
     ReleaseAndClear(spriteShader30.vs);
     SpriteMesh.Release();

@@ -59,6 +59,18 @@ bool FileExists(const char* file)
     return true;
 }
 
+// The file's first word is a shader version token ("ps_2_0", "vs.1.1").
+bool StartsWithVersion(const char* file)
+{
+    FILE* f = fopen(file, "r");
+    if (!f)
+        return false;
+    char word[PROFILE_NAME_SIZE] = "";
+    const bool read = fscanf(f, "%31s", word) == 1;
+    fclose(f);
+    return read && GetShaderLevel(word) != 0;
+}
+
 std::string BufferText(ID3DXBuffer* buffer)
 {
     if (!buffer)
@@ -215,6 +227,10 @@ ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO
         MsgBox2(MISSING_FILE, file);
         return ShaderPair{};
     }
+    // Shaders that sample textures are shipped in assembly, which every D3DX builds alike:
+    // a file that starts with its version token is assembled at that version.
+    if (StartsWithVersion(file))
+        return AssembleShaderFile(file, pixel);
     int deviceLevel = pixel ? psLevel : vsLevel;
     if (level > deviceLevel)
         level = deviceLevel;

@@ -1,10 +1,12 @@
 #include "engine/AnimContainer.h"
+#include "engine/MeshContainer.h"
 
 #include "core/Messages.h"
 #include "core/Paths.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
 #include "scene/Atom.h"
+#include "scene/Geometry.h"
 
 CAnimContainer* gAnimContainer = nullptr;
 IAnimContainer* gIAnimContainer = nullptr;
@@ -153,12 +155,27 @@ void CAnimContainer::FirstScan(FILE* file)
     instances.Init(instanceCount > 0 ? instanceCount : 0, ANIM_EXTRA_BLOCKS, ANIM_BLOCK_SIZE);
 }
 
-// The unit's skeletal animations blended into its bone matrices. Skeletons are not read
-// yet, so no file takes part; the blend is kept for when they are.
+namespace {
+
+// The bind (inverse) matrices of the unit's mesh, null when it has none.
+const CSkeleton* BindSkeleton(const CAtom* unit)
+{
+    const auto* geometry = dynamic_cast<const CGeometry*>(unit);
+    const CEngineMesh* record = geometry && geometry->mesh && gIMeshContainer ? gIMeshContainer->GetMesh(geometry->mesh)
+                                                                               : nullptr;
+    return record && record->mesh.skeleton.inverseMatrices ? &record->mesh.skeleton : nullptr;
+}
+
+} // namespace
+
+// The unit's skeletal animations blended into its bone matrices, then each bone taken out
+// of its bind pose once (after all animations, so a bone no later animation writes is not
+// taken out twice).
 void CAnimContainer::ComputeAnimatedMatrices(CAtom* unit, D3DXMATRIX* matrices, uint8_t* marks)
 {
     if (!unit || !matrices) return;
     const CAnimInstance* fading = nullptr;
+    bool sampled = false;
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     for (const CAnimInstance* instance = unit->animations.First(); instance; instance = instance->next) {
@@ -168,17 +185,24 @@ void CAnimContainer::ComputeAnimatedMatrices(CAtom* unit, D3DXMATRIX* matrices, 
             fading = instance;
             continue;
         }
+        sampled = true;
         instance->player.SampleBones(matrices, marks);
         if (instance->blendLeft == 0.0f || instance->blendTotal == 0.0f) continue;
         const float f = instance->blendLeft / instance->blendTotal;
         for (int b = 0; b < data->skeleton.boneCount && b < MAX_BONES; ++b)
             matrices[b] = matrices[b] + (identity - matrices[b]) * f;
     }
-    if (!fading || fading->blendTotal == 0.0f) return;
-    D3DXMATRIX faded[MAX_BONES];
-    for (D3DXMATRIX& m : faded) D3DXMatrixIdentity(&m);
-    fading->player.SampleBones(faded, nullptr);
-    const float f = fading->blendLeft / fading->blendTotal;
-    const int bones = fading->file->data.skeleton.boneCount;
-    for (int b = 0; b < bones && b < MAX_BONES; ++b) matrices[b] = matrices[b] + (faded[b] - matrices[b]) * f;
+    if (fading && fading->blendTotal != 0.0f) {
+        sampled = true;
+        D3DXMATRIX faded[MAX_BONES];
+        for (D3DXMATRIX& m : faded) D3DXMatrixIdentity(&m);
+        fading->player.SampleBones(faded, nullptr);
+        const float f = fading->blendLeft / fading->blendTotal;
+        const int bones = fading->file->data.skeleton.boneCount;
+        for (int b = 0; b < bones && b < MAX_BONES; ++b) matrices[b] = matrices[b] + (faded[b] - matrices[b]) * f;
+    }
+    const CSkeleton* bind = sampled ? BindSkeleton(unit) : nullptr;
+    if (!bind) return;
+    for (int b = 0; b < bind->boneCount && b < MAX_BONES; ++b)
+        matrices[b] = matrices[b] * bind->inverseMatrices[b];
 }

@@ -6,6 +6,7 @@
 #include "core/Scanner.h"
 #include "core/Strings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -112,6 +113,7 @@ private:
     bool ReadChannels();
     int ReadKey(CAnimKey& key, CAnimValues* values, int order);
     bool ReadChannelValues(CAnimValues& v);
+    void ApplySkeleton();
 
     CAnimFile& a_;
     FILE* file_;
@@ -169,7 +171,10 @@ int CAnimFileReader::Read()
     if ((loadFlags_ & ANIM_LOAD_STORE_VALUES) && !(a_.flags & ANIM_FINAL_MATRIX)) a_.flags |= ANIM_VALUES;
     char word[Core::STD_WORD_BUFFER_SIZE];
     if (!Word(word)) return Fail(ANIM_DAMAGED, "the file ends before its keys.");
-    if (StrEqual(word, "SKELETON_STRUCTURE")) return Fail(ANIM_NO_SKELETON, "skeleton blocks can`t be read yet.");
+    if (StrEqual(word, "SKELETON_STRUCTURE")) {
+        if (a_.skeleton.Load(file_, path_)) return ANIM_DAMAGED;  // the skeleton has said why
+        if (!Word(word)) return Fail(ANIM_DAMAGED, "the file ends before its keys.");
+    }
     int columns = 0;
     if (a_.flags & ANIM_FINAL_MATRIX)
         columns = 1;
@@ -191,7 +196,37 @@ int CAnimFileReader::Read()
             if (int code = ReadKey(a_.keys[k], a_.values ? &a_.values[k] : nullptr, i)) return code;
         }
     }
+    ApplySkeleton();
     return ANIM_LOADED;
+}
+
+// Each key is placed at its bone's offset from its master, then carried through the keys
+// of its ancestors in the same frame, nearest first.
+void CAnimFileReader::ApplySkeleton()
+{
+    const CSkeleton& s = a_.skeleton;
+    if (s.boneCount <= 0 || (a_.flags & ANIM_FINAL_MATRIX) || !a_.keys) return;
+    const int count = a_.frameCount * a_.boneCount;
+    for (int k = 0; k < count; ++k) {
+        CAnimKey& key = a_.keys[k];
+        const SBone& bone = s.bones[key.boneIndex];
+        const D3DXVECTOR4 offset = bone.master ? bone.absolute - bone.master->absolute : bone.absolute;
+        D3DXMATRIX translation;
+        D3DXMatrixTranslation(&translation, offset.x, offset.y, offset.z);
+        key.matrix = key.matrix * translation;
+        key.local = key.matrix;
+    }
+    for (int f = 0; f < a_.frameCount; ++f) {
+        CAnimKey* frame = a_.keys + size_t(f) * a_.boneCount;
+        int keyOf[MAX_SKELETON_BONES];
+        std::fill(keyOf, keyOf + MAX_SKELETON_BONES, -1);
+        for (int i = 0; i < a_.boneCount; ++i) keyOf[frame[i].boneIndex] = i;
+        for (int i = 0; i < a_.boneCount; ++i) {
+            const SBone* master = s.bones[frame[i].boneIndex].master;
+            for (int depth = 0; master && depth < MAX_SKELETON_BONES; master = master->master, ++depth)
+                if (keyOf[master->index] >= 0) frame[i].matrix = frame[i].matrix * frame[keyOf[master->index]].local;
+        }
+    }
 }
 
 bool CAnimFileReader::ReadChannelValues(CAnimValues& v)
@@ -218,13 +253,23 @@ int CAnimFileReader::ReadKey(CAnimKey& key, CAnimValues* values, int order)
 {
     char name[Core::STRING_BUFFER_SIZE];
     bool read;
-    if (a_.version >= 4)
+    if (a_.version >= 4 || (a_.skeleton.flags & SKELETON_NAME_QUOTES))
         read = Core::fscan_string(file_, name) == 1 || name[0];
     else
         read = Word(name);
     if (!read) return Fail(ANIM_DAMAGED, "the file ends inside a frame.");
     key.nameHash = StrHash(name);
     key.boneIndex = order;
+    if (a_.skeleton.boneCount > 0) {
+        key.boneIndex = a_.skeleton.FindBoneById(key.nameHash);
+        if (key.boneIndex < 0) {
+            key.boneIndex = 0;
+            MsgBox5("CAnimFile::LoadAnimation()  Error:  Can`t find bone '", name, "' for skeleton.\n\n File..  ",
+                    path_, "");
+            return ANIM_BONE_MISSING;
+        }
+        a_.usedBones |= uint64_t(1) << key.boneIndex;
+    }
     if (a_.flags & ANIM_FINAL_MATRIX) {
         if (!Floats(&key.matrix._11, 16)) return Fail(ANIM_DAMAGED, "a matrix is cut short.");
         key.local = key.matrix;

@@ -4,7 +4,8 @@
 // made from). Loading fails with a message box naming the file and a negative code; a
 // failed load leaves an empty or partial animation that Clear releases. Samplers never
 // read outside the keys: frames or bones out of range leave their outputs untouched.
-// Skeleton blocks cannot be read yet: a file with one is refused (ANIM_NO_SKELETON).
+// With a skeleton block every key names a bone of it, and each key's matrix carries the
+// keys of its ancestors in the same frame.
 
 #include "core/Meshes/Skeleton.h"
 
@@ -48,8 +49,7 @@ enum {
     ANIM_TOO_MANY_FRAMES = -2,
     ANIM_TOO_MANY_BONES = -3,
     ANIM_BONE_MISSING = -4,
-    ANIM_DAMAGED = -5,      // cut short, a count below 0, or a word where a number belongs
-    ANIM_NO_SKELETON = -6,  // the file has a skeleton block
+    ANIM_DAMAGED = -5,  // cut short, a count below 0, or a word where a number belongs
 };
 
 struct CAnimKey {

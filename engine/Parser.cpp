@@ -6,6 +6,7 @@
 #include "core/Strings.h"
 #include "engine/AnimContainer.h"
 #include "engine/Engine.h"
+#include "engine/Kinematics.h"
 #include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
 #include "engine/MapContainer.h"
@@ -62,6 +63,13 @@ int ScanAnimSection(FILE* file)
     return 0;
 }
 
+int ScanKinematicsSection(FILE* file)
+{
+    if (!gKinematics) return NO_MANAGER;
+    gKinematics->FirstScan(file);
+    return 0;
+}
+
 constexpr EScriptItem SECTION = EScriptItem::Section;
 constexpr EScriptItem OBJECT = EScriptItem::Object;
 constexpr EScriptItem CLASS = EScriptItem::Class;
@@ -84,7 +92,7 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
      [](CParser&, FILE* f, int) { return gMeshContainer ? gMeshContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"TexContainer", SECTION, [](CParser&, FILE* f, int) { return ScanTexSection(f); }, 0},
     {"AnimContainer", SECTION, [](CParser&, FILE* f, int) { return ScanAnimSection(f); }, 0},
-    {"Kinematics", SECTION, nullptr, 0},
+    {"Kinematics", SECTION, [](CParser&, FILE* f, int) { return ScanKinematicsSection(f); }, 0},
     {"ShaderContainer", SECTION,
      [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"MapContainer", SECTION,

@@ -8,6 +8,7 @@
 #include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "engine/Engine.h"
+#include "engine/Engineer.h"
 #include "engine/TexContainer.h"
 #include "scene/Renderer.h"
 
@@ -30,9 +31,12 @@ void Hide(CAtom* unit)
 void CUnitInspector::ProcessUnits()
 {
     const bool paused = gEngine && gEngine->paused;
+    if (gEngineer) gEngineer->ClearUnitNames();
     for (int i = 1; i <= UnitBound(); ++i) {
         CAtom* unit = UnitAt(i);
-        if (!unit || !unit->id || (unit->state & UNIT_DISABLED)) continue;
+        if (!unit || !unit->id) continue;
+        if (gEngineer) gEngineer->AddUnitName(unit->name);
+        if (unit->state & UNIT_DISABLED) continue;
         if (!paused && !StepUnit(i, unit)) continue;
         if (unit->SysControls & SYS_RENDER_ALWAYS) {
             DrawUnit(i, unit);

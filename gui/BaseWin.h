@@ -208,6 +208,12 @@ public:
     // step): its callbacks did not run.
     bool Fire(EWinEvent event);
 
+protected:
+    // One frame of a colour transition from `from` to target over duration seconds, on the
+    // given colour and its timer; the timer restarts when the target is reached.
+    static void BlendStep(uint32_t* colour, float* timer, uint32_t target, uint32_t from,
+                          float duration);
+
 private:
     void ColourStep(uint32_t target, uint32_t from, float duration);
     void AddChild(CBaseWin* child);

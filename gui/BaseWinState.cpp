@@ -210,15 +210,21 @@ void CBaseWin::UpdateHighlight()
 
 void CBaseWin::ColourStep(uint32_t target, uint32_t from, float duration)
 {
-    highlightTimer += gFrameTimer.step;
-    const float t = highlightTimer / duration;
+    BlendStep(&color, &highlightTimer, target, from, duration);
+}
+
+void CBaseWin::BlendStep(uint32_t* colour, float* timer, uint32_t target, uint32_t from,
+                         float duration)
+{
+    *timer += gFrameTimer.step;
+    const float t = *timer / duration;
     if (t < 1.0f) {
-        color = LerpColour(from, target, t);
-        if (color == target)
-            highlightTimer = 0.0f;
+        *colour = LerpColour(from, target, t);
+        if (*colour == target)
+            *timer = 0.0f;
     } else {
-        color = target;
-        highlightTimer = 0.0f;
+        *colour = target;
+        *timer = 0.0f;
     }
 }
 

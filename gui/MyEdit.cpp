@@ -3,6 +3,7 @@
 #include "core/Font.h"
 #include "core/Graphics.h"
 #include "core/Input.h"
+#include "gui/TextList.h"
 #include "gui/WinSuperior.h"
 
 #include <cstdio>
@@ -138,8 +139,11 @@ void CMyEdit::OnEscape()
     MoveCaret(caretIndex);
     EndEditing();
     ws.pWinFocused = nullptr;
-    if (this == gWinEdit)
-        Hide(0);
+    if (this != gWinEdit)
+        return;
+    Hide(0);
+    if (ws.rowEditList)
+        ws.rowEditList->ClearSelection();
 }
 
 void CMyEdit::OnEnter()

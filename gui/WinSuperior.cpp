@@ -6,6 +6,7 @@
 #include "gui/Label.h"
 #include "gui/MyButton.h"
 #include "gui/MyEdit.h"
+#include "gui/TextList.h"
 
 #include <cstring>
 
@@ -105,6 +106,8 @@ void CWinSuperior::Forget(const CBaseWin* win)
         pWinCurrent = nullptr;
     if (pWinPopup == win)
         pWinPopup = nullptr;
+    if (static_cast<const CBaseWin*>(rowEditList) == win)
+        rowEditList = nullptr;
     if (pWinPusher == win)
         PopModal();
     if (originWin == win)

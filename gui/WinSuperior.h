@@ -30,6 +30,12 @@ constexpr int HINT_FONT_NAME_SIZE = 128;
 class CMyButton;
 class CLabel;
 class CMyEdit;
+class CTextList;
+class CTextListDiag;
+class CTable;
+class CRadioBox;
+class CCheckBox;
+struct CDiagCaption;
 
 struct CWinSuperior {
     int32_t count = 0;
@@ -53,6 +59,7 @@ struct CWinSuperior {
     int32_t slotUnderMouse = -1;
     CBaseWin* pWinCurrent = nullptr;
     CBaseWin* pWinUnderMouse = nullptr;
+    CTextList* rowEditList = nullptr;  // the list whose row gWinEdit edits in place
     int32_t swallowClick = 0;  // the next press-mode click runs no callbacks
     int32_t caretPhase = 0;
     int32_t mouseOffsetX = 0, mouseOffsetY = 0;  // mouse relative to pWinUnderMouse
@@ -118,6 +125,36 @@ struct CWinSuperior {
     CMyEdit* AddEdit(int x, int y, int width, int height, void (*onEnter)(), CFont* font,
                      const char* text, uint32_t colour, uint32_t focusedColour,
                      uint32_t flags);
+    // A text list without texture; Create's arguments follow the click function.
+    CTextList* AddTextList(int x, int y, int width, int height, WinFn onClick, CFont* font,
+                           uint32_t colour, uint32_t hoverColour, uint32_t selectedColour,
+                           int capacity, int itemWidth, int rows, int rowHeight,
+                           uint32_t flags);
+    // A list dialog laid out by the caption record at (x, y); a container dialog becomes the
+    // origin at its final place.
+    CTextListDiag* AddTextListDiag(int x, int y, const CDiagCaption& caption, WinFn onListClick,
+                                   CFont* font, uint32_t colour, uint32_t hoverColour,
+                                   uint32_t selectedColour, int capacity, int itemWidth,
+                                   int rows, int rowHeight, uint32_t flags);
+    CTable* AddTable(int x, int y, int width, int height, WinFn onClick, CFont* font,
+                     uint32_t colour, uint32_t hoverColour, uint32_t selectedColour,
+                     int capacity, int cellBytes, int rowsPerColumn, int cellsPerScrollStep,
+                     int cellWidth, int cellHeight, uint32_t flags);
+    // Option groups drawn from the texture, which also holds the marks; rects inclusive.
+    CRadioBox* AddRadioBox(int x, int y, int width, int height, WinFn onClick, int markX,
+                           int markY, int rowHeight, IDirect3DTexture9* texture,
+                           const RECT& source, uint32_t flags, const RECT& markSource,
+                           uint32_t selectedMask, int rowCount);
+    CCheckBox* AddCheckBox(int x, int y, int width, int height, WinFn onClick, int markX,
+                           int markY, int rowHeight, IDirect3DTexture9* texture,
+                           const RECT& source, uint32_t flags, const RECT& markSource,
+                           uint32_t selectedMask, int rowCount);
+    // In-place editing of the list's current row through gWinEdit, laid over the row.
+    void BeginRowEdit(CTextList* list);
+    // Writes the edit's text into the edited row, reports it and hides gWinEdit.
+    void EndRowEdit();
+    // Enter callback of gWinEdit.
+    static void OnRowEditEnter();
     // The focused field's text into buffer (LABEL_TEXT_SIZE bytes): 1, or 0 without focus.
     int GetFocusedText(char* buffer) const;
     // 1.0 / 1 without a focused field.
@@ -166,10 +203,15 @@ private:
     bool Place(CBaseWin* win, int x, int y, int width, int height, WinFn onClick,
                IDirect3DTexture9* texture, int l, int t, int r, int b, uint32_t triggerMode,
                uint32_t flags);
+    void PlaceGroup(CRadioBox* group, int x, int y, int width, int height, WinFn onClick,
+                    int markX, int markY, int rowHeight, IDirect3DTexture9* texture,
+                    const RECT& source, uint32_t flags, const RECT& markSource,
+                    uint32_t selectedMask, int rowCount);
     void Forget(const CBaseWin* win);
     // A button held over another window takes the focus from the focused field.
     void FocusLossStep();
     void InitEditKeys();
+    void CreateRowEditor();
     void InitHint();
     void RenderHint(CBaseWin* win);
     void ReadHintFont(FILE* file);
@@ -195,7 +237,7 @@ extern CWinSuperior gWinSuperior;
 // Set when a press-mode click fired, so that the release that follows clicks nothing.
 extern int32_t gWinPressHandled;
 
-// The shared in-place editor of list rows; null until the list rows make it.
+// The shared in-place editor of list rows, made by Init.
 extern CMyEdit* gWinEdit;
 // The nine editing keys, pushed as an input level of its own while a field is focused.
 extern CKeyTable gEditKeyTable;

@@ -1,5 +1,6 @@
 // Keyboard focus of edit fields: the factory, the edit key table and its callbacks, the
-// focused field's value and the loss of focus to a button held over another window.
+// focused field's value and the loss of focus to a button held over another window (which
+// ends a row edit).
 #include "gui/WinSuperior.h"
 
 #include "core/Input.h"
@@ -108,6 +109,10 @@ void CWinSuperior::FocusLossStep()
 {
     if (!pWinFocused || pWinFocused == pWinUnderMouse || (!gInput.leftHeld && !gInput.rightHeld))
         return;
+    if (pWinFocused == gWinEdit) {
+        EndRowEdit();
+        return;
+    }
     CMyEdit* edit = pWinFocused;
     pWinFocused = nullptr;
     edit->KillFocus();

@@ -1,5 +1,6 @@
 // Start of the window manager once the device exists: the skin texture and the check-mark
-// rectangles in it, the tooltip's texture and font, the edit key table.
+// rectangles in it, the tooltip's texture and font, the shared row editor, the edit key
+// table.
 #include "gui/WinSuperior.h"
 
 #include "core/Graphics.h"
@@ -42,5 +43,6 @@ void CWinSuperior::Init()
     checkRects[0] = RECT{191, 1, 199, 9};
     checkRects[1] = RECT{200, 1, 208, 9};
     InitHint();
+    CreateRowEditor();
     InitEditKeys();
 }

@@ -43,7 +43,7 @@ public:
     void SetPosAndStore(const D3DXVECTOR4& position);
     // The mesh drawn in a pass: the shadow-caster mesh in the shadow pass when there is
     // one, else the mesh; null when none is loaded.
-    virtual CMesh* PassMesh(uint32_t pass) const;
+    CMesh* PassMesh(uint32_t pass) const;
 
     uint16_t mesh = 0;
     uint16_t shadowMesh = 0;   // drawn in the shadow pass instead of mesh; 0 = mesh

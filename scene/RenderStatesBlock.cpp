@@ -172,7 +172,7 @@ void CRenderer::ApplyRenderStates(const CRenderStatesBlock& block, uint32_t pass
         gGraphics.SetBlendEx(block.srcBlend, block.destBlend, block.blendOp);
     }
 
-    if (pass != PASS_SHADOW || shadowPass) {
+    if ((pass != PASS_SHADOW && pass != PASS_REFLECTION) || shadowPass) {
         gGraphics.SetZWrite(!(block.flags & RSB_NO_Z_WRITE));
         gGraphics.SetZEnable(!(block.flags & RSB_NO_Z_TEST));
     }

@@ -18,6 +18,7 @@
 #include <vector>
 
 class CAtom;
+class CClassTemplate;
 class CGeometry;
 class CShadowCamera;
 struct CMesh;
@@ -109,17 +110,24 @@ public:
     // after UpdateSkeletons, whose inverse world matrices it reads.
     CAtom* PickUnit(const D3DXVECTOR4& origin, const D3DXVECTOR4& direction);
 
-    // Drawing steps that the effects, select-plane and particle parts of the renderer
-    // complete; until then they do nothing.
+    // Drawing steps that the select-plane and particle parts of the renderer complete;
+    // until then they do nothing.
     void RenderSelectPlanes(int) {}
-    void RenderGlows() {}
-    void RenderReflections(CAtom*) {}
     void RenderParticles(int) {}
     // Before the scene: each shadow camera's map cleared and the frame's shadow casters
-    // drawn into it (pass 4); shadowViewProj[i] is camera i's view-projection. Nothing
-    // without a camera, a caster or a receiver in the frame. Only the first
-    // MAX_SHADOW_CAMERAS cameras are drawn.
+    // drawn into it (pass 4), through the camera's multisampled target when it has one;
+    // shadowViewProj[i] is camera i's view-projection. Nothing without a camera, a caster
+    // or a receiver in the frame. Only the first MAX_SHADOW_CAMERAS cameras are drawn.
     void RenderShadows();
+    // Before a reflection receiver is drawn: the reflection casters mirrored in its plane
+    // (pass 2) into its class's reflection texture, which goes to its reflection stage.
+    // Once per frame for a class sharing the texture. A receiver without a render-target
+    // texture, or that is no geometry, is a counted warning and keeps its old picture.
+    void RenderReflections(CAtom* unit);
+    // After the scene, when glowing is on and a glowing unit was drawn: the queued units
+    // drawn (pass 8) into glow texture A, blurred Passes times through texture B, and
+    // added onto the back buffer.
+    void RenderGlows();
 
     // ---- Per-unit shader constants, lights and skeletons (RendererConstants.cpp) ----
     // Once per frame after the particles: world matrices, their inverses and transposes,
@@ -206,6 +214,8 @@ public:
     // Live register counts that shader-table rows may name instead of a number.
     int numBones = 0, numWorlds = 0, numDiffLights = 0, numSpecLights = 0;
 
+    // 1 while a shadow or reflection pass draws with a depth surface; without one those
+    // passes keep Z off whatever the render states say.
     int shadowPass = 0;
     D3DVIEWPORT9 viewport{0, 0, 0, 0, 0.0f, 1.0f};
 
@@ -240,12 +250,29 @@ private:
     void DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int pass);
     void SortControls();
     void DrawControl(CAtom* unit);
-    void CheckWorld44(const CAtom* unit);
+    // The class's render states, or the defaults for a unit without a class.
+    static const CRenderStatesBlock& StatesOf(const CAtom* unit);
+    // The _44 warning of a pass: the text up to the unit's name.
+    void CheckWorld44(const CAtom* unit, const char* warning);
     int ShadowCameraCount() const;
-    // Shadow map (and depth surface, when the camera has one) as target, cleared; false
-    // when the camera has no map to draw into.
-    bool BindShadowTarget(const CShadowCamera& camera);
+    // The surface a camera's casters are drawn into: its multisampled target, else its map.
+    IDirect3DSurface9* ShadowDrawTarget(const CShadowCamera& camera, bool* multisampled) const;
+    // That surface (and the depth surface, when the camera has one) as target, cleared;
+    // false when the camera has nothing to draw into.
+    bool BindShadowTarget(const CShadowCamera& camera, bool* multisampled);
     void DrawShadowCasters(const CShadowCamera& camera);
+    void ResolveShadowMap(const CShadowCamera& camera);
+    // The receiver's reflection texture when it can take a reflection, else null after
+    // the warning.
+    IDirect3DTexture9* ReflectionTexture(CAtom* unit);
+    void BindReflectionTarget(const CClassTemplate& t, IDirect3DTexture9* texture);
+    // MirrorPlane from the receiver; the renderer's and the device's view mirrored in it.
+    void MirrorView(const CAtom& receiver);
+    void DrawReflectionCasters();
+    void DrawGlowingUnits();
+    void DrawGlowingUnit(CAtom* unit);
+    void BlurGlow(IDirect3DTexture9* target, IDirect3DTexture9* source, float du, float dv);
+    void AddGlow();
     // Both light arrays empty; the first diffuse record reads as no light.
     void ClearLightArrays();
     void AddLightRecord(SRenderLight* records, int* count, const D3DXCOLOR& color, const D3DXVECTOR4& vector);

@@ -10,11 +10,14 @@
 #include "core/Meshes/Mesh.h"
 #include "core/Messages.h"
 #include "engine/ClassTemplate.h"
+#include "engine/AnimContainer.h"
 #include "engine/Controls3D.h"
+#include "engine/Kinematics.h"
 #include "engine/MeshContainer.h"
 #include "engine/ShaderContainer.h"
 #include "scene/Geometry.h"
 #include "scene/Light.h"
+#include "scene/Unit.h"
 
 #include <algorithm>
 
@@ -23,7 +26,6 @@ namespace {
 constexpr uint8_t BONE_NOT_DONE = 0;
 constexpr uint8_t BONE_SET = 1;    // by an animation or kinematics
 constexpr uint8_t BONE_FINAL = 2;  // carried through its parent
-constexpr uint32_t SKELETON_BONE_SPACE = 8;  // bones start at their own position
 constexpr uint8_t NO_ATTACH_BONE = 255;
 
 int BoneCount(const CMesh* mesh)
@@ -48,6 +50,17 @@ void BoneStart(D3DXMATRIX* out, const CSkeleton& skeleton, int bone)
     out->_41 = p.x;
     out->_42 = p.y;
     out->_43 = p.z;
+}
+
+// A matrix set by animation or kinematics, moved to its bone's position in bone space.
+void PlaceAtBone(D3DXMATRIX* m, const CSkeleton& skeleton, int bone)
+{
+    if (!(skeleton.flags & SKELETON_BONE_SPACE)) return;
+    const D3DXVECTOR4& p = skeleton.bones[bone].relative;
+    m->_41 += p.x;
+    m->_42 += p.y;
+    m->_43 += p.z;
+    m->_44 = 1.0f;
 }
 
 // A unit that keeps no world matrix of its own is placed by its position and angles.
@@ -154,7 +167,13 @@ void CRenderer::FillBonePalette(CGeometry* unit, const CMesh* mesh)
         return;
     }
     std::fill(boneFlags, boneFlags + MAX_BONES_PER_OBJECT, BONE_NOT_DONE);
-    ComputeBoneHierarchy(0, *mesh, boneMatrices, boneFlags);
+    const CUnit* moving = AsUnit(unit);
+    if (moving && gKinematics && !moving->kinematicBones.Empty())
+        gKinematics->ComputeBoneMatrices(moving->kinematicBones, boneMatrices, boneFlags, bones);
+    if (gAnimContainer && unit->FirstAnimation()) gAnimContainer->ComputeAnimatedMatrices(unit, boneMatrices, boneFlags);
+    // Every root, so that no bone keeps the matrix of another unit.
+    for (int i = 0; i < bones; ++i)
+        if (!mesh->skeleton.bones[i].master) ComputeBoneHierarchy(i, *mesh, boneMatrices, boneFlags);
     for (int i = 0; i < bones; ++i) {
         float* rows = room + i * BONE_FLOATS;
         if (unit->hiddenBones & (uint64_t(1) << i))
@@ -172,6 +191,10 @@ void CRenderer::ComputeBoneHierarchy(int bone, const CMesh& mesh, D3DXMATRIX* ma
     if (depth == 0 && flags[bone] == BONE_NOT_DONE) {
         BoneStart(&matrices[bone], skeleton, bone);
         flags[bone] = BONE_FINAL;
+    } else if (depth == 0 && flags[bone] == BONE_SET) {
+        // A root turned by kinematics turns where it stands, as its children do.
+        PlaceAtBone(&matrices[bone], skeleton, bone);
+        flags[bone] = BONE_FINAL;
     }
     const SBone& parent = skeleton.bones[bone];
     for (int c = 0; c < parent.childCount && c < int(sizeof parent.children); ++c) {
@@ -183,13 +206,7 @@ void CRenderer::ComputeBoneHierarchy(int bone, const CMesh& mesh, D3DXMATRIX* ma
             D3DXMatrixMultiply(&matrices[child], &start, &matrices[bone]);
             flags[child] = BONE_FINAL;
         } else if (flags[child] == BONE_SET) {
-            if (skeleton.flags & SKELETON_BONE_SPACE) {
-                const D3DXVECTOR4& p = skeleton.bones[child].relative;
-                matrices[child]._41 += p.x;
-                matrices[child]._42 += p.y;
-                matrices[child]._43 += p.z;
-                matrices[child]._44 = 1.0f;
-            }
+            PlaceAtBone(&matrices[child], skeleton, child);
             D3DXMatrixMultiply(&matrices[child], &matrices[child], &matrices[bone]);
             flags[child] = BONE_FINAL;
         }
@@ -316,10 +333,14 @@ void CRenderer::SetUnitConstants(CAtom* unit, int pass)
         }
     }
     if (!IsGeometry(unit)) return;
-    if (tmpl && tmpl->vertexShader)
+    if (tmpl && tmpl->vertexShader) {
         BindShaders(unit, pass);
-    else if (mesh)
+    } else if (mesh) {
         BindFixedFunction(world, unit->Size, mesh);
+        // A class that does not glow shows black in the glow picture here too.
+        if ((pass & PASS_GLOW) && !(tmpl && tmpl->glowing) && nonGlowPixelShader.ps)
+            gGraphics.SetPixelShader(&nonGlowPixelShader);
+    }
 }
 
 // Vertex shader by pass (variants by diffuse light count), pixel shader by pass (variants

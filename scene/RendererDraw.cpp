@@ -22,19 +22,18 @@ const D3DXMATRIX SHADOW_BIAS(0.5f, 0, 0, 0, 0, -0.5f, 0, 0, 0, 0, 1, 0, 0.500976
                              1);
 
 const CRenderStatesBlock DEFAULT_STATES;
+const char WORLD_44_WARNING[] = "CRenderer::RenderUnits  Warning:  mWorld._44!=1 \n for unit '";
 
-const CRenderStatesBlock& StatesOf(const CAtom* unit)
+} // namespace
+
+const CRenderStatesBlock& CRenderer::StatesOf(const CAtom* unit)
 {
     return unit->classTemplate ? unit->classTemplate->renderStates : DEFAULT_STATES;
 }
 
-} // namespace
-
-void CRenderer::CheckWorld44(const CAtom* unit)
+void CRenderer::CheckWorld44(const CAtom* unit, const char* warning)
 {
-    if (unit->world._44 != 1.0f)
-        WarningBox(&warningBudget, "CRenderer::RenderUnits  Warning:  mWorld._44!=1 \n for unit '", unit->name,
-                   "'.", nullptr);
+    if (unit->world._44 != 1.0f) WarningBox(&warningBudget, warning, unit->name, "'.", nullptr);
 }
 
 int CRenderer::ShadowCameraCount() const
@@ -100,7 +99,7 @@ void CRenderer::DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int p
     if (tmpl && tmpl->glowing) ++glowingUnits;
     if (tmpl && tmpl->shadowTexture && tmpl->shadowTextureNumber < GEOMETRY_TEXTURE_STAGES)
         geometry->textures[tmpl->shadowTextureNumber] = tmpl->shadowTexture;
-    CheckWorld44(unit);
+    CheckWorld44(unit, WORLD_44_WARNING);
     ApplyRenderStates(StatesOf(unit), PASS_NORMAL);
     unit->Render(uint32_t(pass));
     if (alive() && (unit->SysControls & SYS_ENABLE_POST_RENDER)) unit->PostRender();
@@ -147,7 +146,7 @@ void CRenderer::DrawControl(CAtom* control)
     GatherDataFromAnimations(control);
     SetUnitConstants(control, PASS_NORMAL);
     if (!IsGeometry(control) || !static_cast<CGeometry*>(control)->mesh) return;
-    CheckWorld44(control);
+    CheckWorld44(control, WORLD_44_WARNING);
     ApplyRenderStates(StatesOf(control), PASS_NORMAL);
     control->Render(PASS_NORMAL);
 }

@@ -1,78 +1,22 @@
 // The shadow pass: the frame's shadow casters drawn from each shadow camera into its
-// shadow map before the scene. Cameras without a usable map are skipped silently; a map
-// without a depth surface is drawn without Z. Targets, viewport, matrices and the shared
-// view point are restored afterwards.
+// shadow map before the scene, or into its multisampled target, which is then resolved
+// into the map. Cameras without a usable map are skipped silently; a map without a depth
+// surface is drawn without Z, a missing resolve target skips the copy. Targets, viewport,
+// matrices, the shared view point and the antialias state are restored afterwards.
 
 #include "scene/Renderer.h"
 
 #include "core/Graphics.h"
 #include "engine/ClassTemplate.h"
+#include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
 #include "scene/Camera.h"
 #include "scene/Geometry.h"
+#include "scene/RendererTargets.h"
 
 #include <algorithm>
 
 namespace {
-
-// What a pass into an off-screen target changes and must give back.
-struct SSavedTargets {
-    IDirect3DSurface9* colour = nullptr;
-    IDirect3DSurface9* depth = nullptr;
-    D3DVIEWPORT9 viewport{};
-    D3DXMATRIX mView, mProj, mViewProj, view, viewProj;
-    CViewPoint cameraView;
-    CViewPoint* graphicsCamera = nullptr;
-    D3DXMATRIX graphicsView, graphicsProjection, graphicsViewProjection, graphicsInverseView;
-    SFrustum frustum{};
-    DWORD zEnable = TRUE, zWrite = TRUE;
-};
-
-void SaveTargets(const CRenderer& r, SSavedTargets* s)
-{
-    Device3D->GetRenderTarget(0, &s->colour);
-    Device3D->GetDepthStencilSurface(&s->depth);
-    s->viewport = gGraphics.viewport;
-    s->mView = r.mView;
-    s->mProj = r.mProj;
-    s->mViewProj = r.mViewProj;
-    s->view = r.view;
-    s->viewProj = r.viewProj;
-    s->cameraView = gCameraView;
-    s->graphicsCamera = gGraphics.camera;
-    s->graphicsView = gGraphics.view;
-    s->graphicsProjection = gGraphics.projection;
-    s->graphicsViewProjection = gGraphics.viewProjection;
-    s->graphicsInverseView = gGraphics.inverseView;
-    s->frustum = gGraphics.frustum;
-    Device3D->GetRenderState(D3DRS_ZENABLE, &s->zEnable);
-    Device3D->GetRenderState(D3DRS_ZWRITEENABLE, &s->zWrite);
-}
-
-void RestoreTargets(CRenderer& r, SSavedTargets* s)
-{
-    Device3D->SetRenderTarget(0, s->colour);
-    Device3D->SetDepthStencilSurface(s->depth);
-    if (s->colour) s->colour->Release();
-    if (s->depth) s->depth->Release();
-    gGraphics.SetViewportEx(s->viewport);
-    r.mView = s->mView;
-    r.mProj = s->mProj;
-    r.mViewProj = s->mViewProj;
-    r.view = s->view;
-    r.viewProj = s->viewProj;
-    gCameraView = s->cameraView;
-    gGraphics.camera = s->graphicsCamera;
-    gGraphics.view = s->graphicsView;
-    gGraphics.projection = s->graphicsProjection;
-    gGraphics.viewProjection = s->graphicsViewProjection;
-    gGraphics.inverseView = s->graphicsInverseView;
-    gGraphics.frustum = s->frustum;
-    Device3D->SetTransform(D3DTS_VIEW, &gGraphics.view);
-    Device3D->SetTransform(D3DTS_PROJECTION, &gGraphics.projection);
-    gGraphics.SetZEnable(s->zEnable != FALSE);
-    gGraphics.SetZWrite(s->zWrite != FALSE);
-}
 
 D3DXCOLOR ArgbColour(uint32_t argb)
 {
@@ -81,10 +25,21 @@ D3DXCOLOR ArgbColour(uint32_t argb)
 
 } // namespace
 
-bool CRenderer::BindShadowTarget(const CShadowCamera& camera)
+IDirect3DSurface9* CRenderer::ShadowDrawTarget(const CShadowCamera& camera, bool* multisampled) const
 {
-    IDirect3DSurface9* map = gITexContainer ? gITexContainer->GetSurface(camera.shadowMap) : nullptr;
+    IDirect3DSurface9* pre = camera.preShadowMap ? gITexContainer->GetSurface(camera.preShadowMap) : nullptr;
+    D3DSURFACE_DESC desc{};
+    if (pre) pre->GetDesc(&desc);
+    *multisampled = pre && desc.MultiSampleType != D3DMULTISAMPLE_NONE;
+    if (*multisampled) return pre;
+    return camera.shadowMap ? gITexContainer->GetSurface(camera.shadowMap) : nullptr;
+}
+
+bool CRenderer::BindShadowTarget(const CShadowCamera& camera, bool* multisampled)
+{
+    IDirect3DSurface9* map = gITexContainer ? ShadowDrawTarget(camera, multisampled) : nullptr;
     if (!map) return false;
+    if (*multisampled) Device3D->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, TRUE);
     D3DSURFACE_DESC desc;
     map->GetDesc(&desc);
     Device3D->SetRenderTarget(0, map);
@@ -98,6 +53,34 @@ bool CRenderer::BindShadowTarget(const CShadowCamera& camera)
     Device3D->Clear(0, nullptr, depth ? D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER : D3DCLEAR_TARGET,
                     D3DCOLOR(camera.clearColor), 1.0f, 0);
     return true;
+}
+
+// The multisampled picture copied into the resolve target, which is then drawn over the
+// whole shadow map through the camera's resolve shader (or the sprite's own shading).
+void CRenderer::ResolveShadowMap(const CShadowCamera& camera)
+{
+    Device3D->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, FALSE);
+    IDirect3DTexture9* source = gITexContainer->GetTexture(camera.preShadowMapBacker);
+    if (source)
+        Device3D->StretchRect(gITexContainer->GetSurface(camera.preShadowMap), nullptr,
+                              gITexContainer->GetSurface(camera.preShadowMapBacker), nullptr, D3DTEXF_LINEAR);
+    else
+        source = gITexContainer->GetTexture(camera.preShadowMap);
+    IDirect3DSurface9* map = gITexContainer->GetSurface(camera.shadowMap);
+    if (!source || !map) return;
+    D3DSURFACE_DESC mapDesc, sourceDesc;
+    map->GetDesc(&mapDesc);
+    source->GetLevelDesc(0, &sourceDesc);
+    Device3D->SetRenderTarget(0, map);
+    Device3D->SetDepthStencilSurface(nullptr);
+    gGraphics.SetViewport(0, 0, int(mapDesc.Width), int(mapDesc.Height));
+    const CShader* shader = camera.preShadowPixelShader && gShaderContainer
+                                ? gShaderContainer->GetShaderVariant(camera.preShadowPixelShader, 0)
+                                : nullptr;
+    const bool own = shader && shader->pixelShader.ps;
+    if (own) gGraphics.SetPixelShader(&shader->pixelShader);
+    gGraphics.DrawSprite(0, 0, source, nullptr, float(mapDesc.Width) / float(sourceDesc.Width),
+                         float(mapDesc.Height) / float(sourceDesc.Height), 0xFFFFFFFF, own ? uint32_t(SPRITE_KEEP_PIXEL) : 0u);
 }
 
 void CRenderer::DrawShadowCasters(const CShadowCamera& camera)
@@ -128,7 +111,8 @@ void CRenderer::RenderShadows()
     SaveTargets(*this, &saved);
     for (int i = 0; i < ShadowCameraCount(); ++i) {
         auto* camera = dynamic_cast<CShadowCamera*>(shadowCameras[size_t(i)]);
-        if (!camera || !BindShadowTarget(*camera)) continue;
+        bool multisampled = false;
+        if (!camera || !BindShadowTarget(*camera, &multisampled)) continue;
         if (camera->fillColor) {
             ShadowColor = ArgbColour(camera->fillColor);
             ShadowClearColor = ArgbColour(camera->clearColor);
@@ -137,6 +121,7 @@ void CRenderer::RenderShadows()
         camera->Render(PASS_SHADOW);
         shadowViewProj[i] = viewProj;
         DrawShadowCasters(*camera);
+        if (multisampled) ResolveShadowMap(*camera);
     }
     RestoreTargets(*this, &saved);
     shadowPass = 0;

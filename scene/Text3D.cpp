@@ -3,6 +3,7 @@
 #include "core/Graphics.h"
 #include "core/Meshes/Mesh.h"
 #include "core/Messages.h"
+#include "engine/ClassTemplate.h"
 #include "engine/FontContainer.h"
 
 #include <algorithm>
@@ -221,15 +222,18 @@ int CText3D::ScanMissionData(FILE* file, const char* word)
         [this](FILE* f, const char* w) { return CGeometry::ScanMissionData(f, w); });
 }
 
-CMesh* CText3D::PassMesh(uint32_t) const
+uint32_t CText3D::Render(uint32_t)
 {
-    return textMesh ? textMesh->mesh : nullptr;
-}
-
-uint32_t CText3D::Render(uint32_t pass)
-{
-    CMesh* drawn = PassMesh(pass);
+    CMesh* drawn = textMesh ? textMesh->mesh : nullptr;
     if (!drawn) return 0;
+    const CClassTemplate* tmpl = classTemplate;
+    if (!tmpl || !tmpl->vertexDeclarator) gGraphics.SetFVF(drawn->vertexFormat);
+    if ((!tmpl || !tmpl->vertexShader) && Device3D) {
+        D3DXMATRIX sized;
+        D3DXMatrixScaling(&sized, Size.x, Size.y, Size.z);
+        sized *= world;
+        Device3D->SetTransform(D3DTS_WORLD, &sized);
+    }
     drawn->BindBuffers();
     SetTextures();
     drawn->RenderPrimitives(0);

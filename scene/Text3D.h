@@ -2,7 +2,9 @@
 // CText3D ("TEXT3D", type 17): a geometry unit whose shape is a text. On its first
 // initialisation the text becomes a triangle mesh of the unit's font through a GDI font and
 // the D3DX text builder, copied into the program's own buffers and centred on the origin.
-// The unit owns that mesh and draws it with its world matrix. A missing font is a message;
+// The unit owns that mesh and draws it with its world matrix (the renderer knows only
+// container meshes, so the text binds its own layout, and for classes without a vertex
+// shader its own world transform). A missing font is a message;
 // a text that cannot be built leaves the unit without a mesh.
 
 #include "core/Scanner.h"
@@ -55,8 +57,6 @@ public:
     // Script inheritance takes this class's values along.
     void CopyTo(CAtom* destination) const override;
     void FirstInit() override;
-    // The text mesh in every pass: the renderer binds its layout and the world matrix.
-    CMesh* PassMesh(uint32_t pass) const override;
 
     STextMesh* textMesh = nullptr;  // owned; null until built
     uint16_t font = 0;

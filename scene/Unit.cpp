@@ -102,6 +102,8 @@ void CUnit::Release()
 {
     CGeometry::Release();
     DeleteWeapons(true);
+    if (gKinematics) gKinematics->FreeBones(kinematicBones);
+    kinematicBones.Clear();
     if (move && gUnitInspector) gUnitInspector->FreeUnitMove(move);
     move = nullptr;
     ReleaseUnitList();
@@ -338,12 +340,12 @@ void CUnit::FirstInit()
 {
     CGeometry::FirstInit();
     PlaceWeapons();
-    CheckWeaponBones();
+    if (!CheckWeaponBones()) return;
     RegisterIcon();
 }
 
-// A weapon without a bone sits at its description's position and angles; one on a bone
-// waits for the kinematic bones (CheckWeaponBones says why it has none).
+// A weapon without a bone sits at its description's position and angles. One named on a
+// bone is not bound to the unit's kinematic bones: it turns itself at the unit's origin.
 void CUnit::PlaceWeapons()
 {
     for (int i = 0; weapons && i < weaponCount; ++i) {
@@ -360,10 +362,11 @@ void CUnit::PlaceWeapons()
     }
 }
 
-// A description that names a bone needs the unit's mesh and that bone in its skeleton.
-void CUnit::CheckWeaponBones()
+// A description that names a bone needs the unit's mesh and that bone in its skeleton;
+// the first such description gives the unit its kinematic bones.
+bool CUnit::CheckWeaponBones()
 {
-    if (!weaponDescs) return;
+    if (!weaponDescs) return true;
     const CEngineMesh* record = mesh && gIMeshContainer ? gIMeshContainer->GetMesh(mesh) : nullptr;
     for (const SWeaponDesc& desc : *weaponDescs) {
         if (desc.boneHash == NO_WEAPON_BONE) continue;
@@ -373,11 +376,28 @@ void CUnit::CheckWeaponBones()
             continue;
         }
         const CSkeleton& skeleton = record->mesh.skeleton;
-        bool found = false;
-        for (int i = 0; i < skeleton.boneCount && !found; ++i)
-            found = skeleton.bones[i].id == uint32_t(desc.boneHash);
-        if (!found) WarningBox(&gWarningBudget, "CUnit::FirstInit:  For weapon not found a bone.", nullptr);
+        if (!TakeKinematicBones(skeleton.boneCount)) return false;
+        if (skeleton.FindBoneById(uint32_t(desc.boneHash)) < 0)
+            WarningBox(&gWarningBudget, "CUnit::FirstInit:  For weapon not found a bone.", nullptr);
     }
+    return true;
+}
+
+bool CUnit::TakeKinematicBones(int count)
+{
+    if (!kinematicBones.Empty()) return true;
+    for (int i = 0; i < count; ++i) {
+        CKinematicBone* bone = gKinematics ? gKinematics->AllocBone() : nullptr;
+        if (!bone) {
+            WarningBox(&gWarningBudget, "CUnit::FirstInit:  Unit '", name, "'.\n Kinematic bones limit is exceed.",
+                       nullptr);
+            if (gKinematics) gKinematics->FreeBones(kinematicBones);
+            kinematicBones.Clear();
+            return false;
+        }
+        kinematicBones.PushBack(bone);
+    }
+    return true;
 }
 
 // Individual icons come with the icon manager; until then no unit has one.

@@ -4,10 +4,12 @@
 // derive from it. It borrows its move record and its night-light unit list from the unit
 // registry and gives them back on Release and OnHide. Weapon descriptions are shared by
 // the class and its units; each unit owns one CWeapon per description. Every problem is a
-// counted warning and reading goes on. Kinematic bones, icons and night-light records
-// come with their own classes; until then weapons turn themselves and the night-light
-// lists stay empty.
+// counted warning and reading goes on. A unit whose weapons sit on bones takes one
+// kinematic bone per skeleton bone at its first initialisation and gives them back on
+// Release; its weapons still turn themselves. Icons and night-light records come with
+// their own classes; until then the night-light lists stay empty.
 
+#include "engine/Kinematics.h"
 #include "engine/UnitInspector.h"
 #include "scene/Geometry.h"
 
@@ -96,6 +98,7 @@ public:
     CUnitMove* move = nullptr;
     float RotateRate = 0.0f;  // radians
     CAtom* selectPlane = nullptr;
+    CKinematicBones kinematicBones;  // one per skeleton bone, in bone order
     CBillLightData* nightLights = nullptr;  // the unit's own records
     CUnitList* unitList = nullptr;
 
@@ -105,7 +108,11 @@ private:
     void ScanSelectPlane(FILE* file);
     void ScanIndividIcon(FILE* file);
     void CopyUnitTo(CUnit* destination) const;
-    void CheckWeaponBones();
+    // false (and the unit's initialisation ends) when the bones cannot be had.
+    bool CheckWeaponBones();
+    // One kinematic bone per skeleton bone, unless the unit has them; false (with the
+    // bones already taken given back) when the pool runs out.
+    bool TakeKinematicBones(int count);
     // One weapon unit per description, filled from its class's prototype.
     void CreateWeapons();
     void PlaceWeapons();

@@ -157,6 +157,9 @@ private:
     void LoadTextureSlot(int slot, const char* name);
     void TakeMaterials();
     int ReadTrailer();
+    int ReadSkeleton();
+    int ReadInverseMatrices();
+    void CheckVertexBones();
     int ReadUserBounds();
     int Finish();
     void ComputeBounds();
@@ -759,14 +762,81 @@ int CMeshReader::ReadUserBounds()
     return 0;
 }
 
+int CMeshReader::ReadSkeleton()
+{
+    CSkeleton& skeleton = mesh_->skeleton;
+    if (skeleton.Load(file_, path_))
+        return LOAD_LIMIT;
+    if (mesh_->flags & MESH_VERTS_IN_BONE_SPACE) {
+        skeleton.ComputeRelativePositions();
+        // Loader flag 2 moves the vertices to model space; otherwise they stay relative.
+        if (!(flags_ & LOAD_MESH_BONE_SPACE))
+            skeleton.flags |= SKELETON_BONE_SPACE;
+    }
+    return 0;
+}
+
+int CMeshReader::ReadInverseMatrices()
+{
+    CSkeleton& skeleton = mesh_->skeleton;
+    if (skeleton.boneCount <= 0)
+        return 0;
+    delete[] skeleton.inverseMatrices;
+    skeleton.inverseMatrices = new D3DXMATRIX[size_t(skeleton.boneCount)];
+    for (int i = 0; i < skeleton.boneCount; ++i)
+        if (!Floats(&skeleton.inverseMatrices[i]._11, 16))
+            return Damaged("InitBoneInverseTransforms holds fewer matrices than bones");
+    return 0;
+}
+
+// A vertex may only name a bone of the skeleton: the palette holds no others.
+void CMeshReader::CheckVertexBones()
+{
+    const int bones = mesh_->skeleton.boneCount;
+    const int weights = mesh_->boneWeights;
+    const bool perVertex = weights == 0 && (mesh_->flags & MESH_BONE_INDEX_PER_VERTEX);
+    if (bones <= 0 || (!perVertex && weights == 0))
+        return;
+    int wrong = 0;
+    uint32_t example = 0;
+    for (int i = 0; i < s_.vertexBase; ++i) {
+        uint8_t* b = s_.vertices[i].bones;
+        uint32_t index;
+        memcpy(&index, b, sizeof index);
+        if (perVertex && index >= uint32_t(bones)) {
+            example = index;
+            memset(b, 0, 4);
+            ++wrong;
+        }
+        for (int w = 0; !perVertex && w < weights; ++w)
+            if (b[w] >= bones) {
+                example = b[w];
+                b[w] = 0;
+                ++wrong;
+            }
+    }
+    if (!wrong)
+        return;
+    char text[96];
+    snprintf(text, sizeof text, "' names bone %u, but its skeleton holds %d bones; such vertices take bone 0.",
+             example, bones);
+    MsgBox3("Mesh file '", path_, text);
+}
+
 int CMeshReader::ReadTrailer()
 {
     if (StrEqual(word_, "SKELETON_STRUCTURE")) {
-        MsgBox3("Skeleton blocks are not supported. Mesh file '", path_, "' is not loaded.");
-        return LOAD_FAILED;
+        int code = ReadSkeleton();
+        if (code)
+            return code;
+        Word();
     }
-    if (StrEqual(word_, "InitBoneInverseTransforms"))
-        Word();  // one matrix per bone, and a mesh read here has no bones
+    if (StrEqual(word_, "InitBoneInverseTransforms")) {
+        int code = ReadInverseMatrices();
+        if (code)
+            return code;
+        Word();
+    }
     if (StrEqual(word_, "BOUND_BOX")) {
         float v[24];
         if (!Floats(v, 24))
@@ -962,6 +1032,7 @@ int CMeshReader::Finish()
         return Damaged("its blocks hold fewer vertices than NumVertices");
     if (mesh_->indexed && indexedPrimitives_ != mesh_->primitiveCount)
         return Damaged("its index sections do not hold NumPrimitives primitives");
+    CheckVertexBones();
     ComputeBounds();
     ColorVertices();
     int code = CreateVertexBuffer();

@@ -19,10 +19,11 @@ enum : int {
     LOAD_MESH_INDEX32 = 64,
 };
 
-// 0 success; -1 file missing, too many user bound boxes or a skeleton block; -2 vertex
-// buffer creation failed; -3 index buffer creation failed; -5 vertex buffer lock failed;
-// -20 a count above the limits or data that do not match their counts; -123 more than 4
-// bone weights per vertex.
+// 0 success; -1 file missing or too many user bound boxes; -2 vertex buffer creation
+// failed; -3 index buffer creation failed; -5 vertex buffer lock failed; -20 a count above
+// the limits or data that do not match their counts (a damaged skeleton block too); -123
+// more than 4 bone weights per vertex. A vertex naming a bone its skeleton does not hold is
+// reported and takes bone 0.
 int LoadMesh(const char* path, CMesh* mesh, uint32_t vertexFormat, int flags);
 
 // One "Material:" block of a "Materials:" section.

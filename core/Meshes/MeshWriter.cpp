@@ -144,8 +144,9 @@ void CMeshWriter::VertexRow(const SMeshVertex& v)
     uint32_t bone;
     memcpy(&bone, v.bones, sizeof bone);
     const CSkeleton& skeleton = mesh_.skeleton;
+    // A buffer still in bone space is written as it stands.
     if ((flags_ & SAVE_MESH_BONE_SPACE) && (mesh_.flags & MESH_BONE_INDEX_PER_VERTEX) &&
-        bone < uint32_t(skeleton.boneCount)) {
+        !(skeleton.flags & SKELETON_BONE_SPACE) && bone < uint32_t(skeleton.boneCount)) {
         p[0] -= skeleton.bones[bone].absolute.x;
         p[1] -= skeleton.bones[bone].absolute.y;
         p[2] -= skeleton.bones[bone].absolute.z;
@@ -246,6 +247,19 @@ void CMeshWriter::Trailer()
     if (flags_ & SAVE_MESH_TEXTURES) {
         fprintf(f_, "\n\nTexturePath:    \"%s\"", gMeshStaging.textureNames[0]);
         fprintf(f_, "\nTexture1Path:   \"%s\"", gMeshStaging.textureNames[1]);
+    }
+    const CSkeleton& skeleton = mesh_.skeleton;
+    // The matrices are read one per bone, so they go only with the skeleton.
+    const bool bones = (flags_ & SAVE_MESH_SKELETON) && skeleton.boneCount > 0;
+    if (bones)
+        skeleton.Save(f_);
+    if (bones && skeleton.inverseMatrices) {
+        fprintf(f_, "\n\nInitBoneInverseTransforms");
+        for (int i = 0; i < skeleton.boneCount; ++i) {
+            const D3DXMATRIX& m = skeleton.inverseMatrices[i];
+            for (int row = 0; row < 4; ++row)
+                fprintf(f_, "\n    %.3f  %.3f  %.3f  %.3f", m(row, 0), m(row, 1), m(row, 2), m(row, 3));
+        }
     }
     if (flags_ & SAVE_MESH_BOUND_BOX) {
         D3DXVECTOR3 lo(99999.0f, 99999.0f, 99999.0f), hi(-99999.0f, -99999.0f, -99999.0f);

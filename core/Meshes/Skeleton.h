@@ -1,11 +1,24 @@
 #pragma once
-// CSkeleton: the bones a mesh carries (a flat list with masters). This is the record the
-// mesh needs to hold and release; reading and writing skeleton blocks is not available,
-// so a mesh file with a skeleton block is refused with a message by the mesh reader.
+// CSkeleton: the bones a mesh or an animation carries, a flat list in which every bone
+// names its master, and its "SKELETON_STRUCTURE" text block. Reading trusts nothing: the
+// bone count is checked against the 64 bones a skeleton may hold and every row against
+// what the file holds; a block that does not hold what it declares ends in a message and
+// an empty skeleton. A master that is missing, too many children and equal ids are
+// messages that leave the bone loaded.
 
 #include <d3dx9.h>
 
 #include <cstdint>
+#include <cstdio>
+
+constexpr int MAX_SKELETON_BONES = 64;  // one bit of the 64-bit masks per bone
+constexpr int MAX_BONE_CHILDREN = 40;
+constexpr int BONE_NAME_SIZE = 26;
+
+enum : uint32_t {
+    SKELETON_NAME_QUOTES = 1,  // names in the file are quoted strings
+    SKELETON_BONE_SPACE = 8,   // the mesh's vertices stay relative to their bones
+};
 
 struct SBone {
     D3DXVECTOR4 absolute{0, 0, 0, 1};
@@ -14,9 +27,9 @@ struct SBone {
     D3DXVECTOR4 relative{0, 0, 0, 1};
     uint32_t id = 0;
     uint64_t mask = 0;
-    char name[26] = {};
+    char name[BONE_NAME_SIZE] = {};
     uint8_t childCount = 0;
-    uint8_t children[40] = {};
+    uint8_t children[MAX_BONE_CHILDREN] = {};
 };
 
 struct CSkeleton {
@@ -29,4 +42,18 @@ struct CSkeleton {
     void Release();
     // Bones (with masters pointing into the copy) and inverse matrices of another skeleton.
     void CopyFrom(const CSkeleton& other);
+    // The block after its "SKELETON_STRUCTURE" word; fileName names the file in messages.
+    // 0; -1 when the block is damaged or holds more than 64 bones (message shown, the
+    // skeleton left empty).
+    int Load(FILE* file, const char* fileName);
+    // The block with quoted names.
+    void Save(FILE* file) const;
+    // n fresh bones (index and mask set), replacing any; 0.
+    int AllocBones(int n);
+    // The first bone with that id or name, -1 / null when none.
+    int FindBoneById(uint32_t id) const;
+    int FindBoneIndex(const char* name) const;
+    SBone* FindBone(const char* name);
+    // Each bone's position relative to its master (a root's is its absolute one).
+    void ComputeRelativePositions();
 };

@@ -226,13 +226,40 @@ TEST_F(AnimFileTest, HostileNumbersFail)
     EXPECT_EQ(nullptr, anim.keys);
 }
 
-// Skeleton blocks cannot be read yet: such a file is refused instead of being misread.
-TEST_F(AnimFileTest, SkeletonBlockIsRefused)
+// With a skeleton every key names its bone; keys are placed at their bone's offset from
+// its master and carried through the keys of their ancestors in the same frame.
+TEST_F(AnimFileTest, SkeletonKeysFollowTheirMasters)
 {
-    EXPECT_EQ(ANIM_NO_SKELETON, Load("AnimationText 4 written by test 1 Bones: 1 Duration: 1\n"
-                                     "Channels = [ Pos ]\nSKELETON_STRUCTURE NumBones 1 BoneName BoneMaster x y z\n"
-                                     "Root not_present 0 0 0\nKeys px py pz\nFrame0 Root 0 0 0\n"));
-    ExpectFailed(ANIM_NO_SKELETON, "skeleton blocks can`t be read yet.");
+    const std::string head = "AnimationText 4 written by test 2 Bones: 2 Duration: 1\nChannels = [ Pos ]\n"
+                             "SKELETON_STRUCTURE NumBones 2 BoneName BoneMaster x y z\n"
+                             "Root not_present 0 1 0\nArm Root 2 1 0\nKeys px py pz\n";
+    ASSERT_EQ(ANIM_LOADED, Load(head + "Frame0 Arm 0 0 1 Root 1 0 0\nFrame1 Arm 0 0 0 Root 0 0 0\n"));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    ASSERT_EQ(2, anim.skeleton.boneCount);
+    EXPECT_EQ(3u, anim.usedBones);
+    EXPECT_EQ(1, anim.keys[0].boneIndex);
+    EXPECT_EQ(0, anim.keys[1].boneIndex);
+    D3DXMATRIX expected;
+    D3DXMatrixTranslation(&expected, 2, 0, 1);
+    ExpectNear(expected, anim.keys[0].local);
+    D3DXMatrixTranslation(&expected, 3, 1, 1);
+    ExpectNear(expected, anim.keys[0].matrix);
+    D3DXMatrixTranslation(&expected, 1, 1, 0);
+    ExpectNear(expected, anim.keys[1].matrix);
+    D3DXMATRIX bones[2];
+    uint8_t marks[2] = {};
+    anim.SampleMatrices(0, 1, 0.5f, bones, marks);
+    D3DXMatrixTranslation(&expected, 2.5f, 1, 0.5f);
+    ExpectNear(expected, bones[1]);
+    EXPECT_EQ(2, marks[0]);
+    EXPECT_EQ(2, marks[1]);
+
+    EXPECT_EQ(ANIM_BONE_MISSING, Load(head + "Frame0 Arm 0 0 0 Leg 0 0 0\nFrame1 Root 0 0 0 Arm 0 0 0\n"));
+    ExpectFailed(ANIM_BONE_MISSING, "Can`t find bone 'Leg' for skeleton.");
+    messages.Clear();
+    EXPECT_EQ(ANIM_DAMAGED, Load("AnimationText 4 written by test 1 Bones: 1 Duration: 1\nChannels = [ Pos ]\n"
+                                 "SKELETON_STRUCTURE NumBones 2 BoneName BoneMaster x y z\nRoot not_present 0\n"));
+    ExpectFailed(ANIM_DAMAGED, "a bone row is cut short");
 }
 
 // A single frame has no step; samplers copy frame 0 whatever frames they are given.

@@ -36,6 +36,8 @@ TEST(EngineApp, MissingStartScriptEndsTheProgram)
     CreateDirectoryA((dir + "\\System").c_str(), nullptr);
     test::WriteFile(dir + "\\System\\Application.cfg",
                     test::ReadFile(test::RunDir() + "\\System\\Application.cfg"));
+    test::WriteFile(dir + "\\Developer\\MainPanel.tga",
+                    test::ReadFile(test::RunDir() + "\\Developer\\MainPanel.tga"));
     test::Program program;
     ASSERT_EQ(1, program.Start(dir));
     program.RunFrames(2);

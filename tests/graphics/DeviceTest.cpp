@@ -259,6 +259,8 @@ protected:
                         test::ReadFile(test::RunDir() + "\\System\\WinElems.tga"));
         test::WriteFile(dir + "\\System\\HintTexture.bmp",  // the tooltip target
                         test::ReadFile(test::RunDir() + "\\System\\HintTexture.bmp"));
+        test::WriteFile(dir + "\\Developer\\MainPanel.tga",  // the developer panel
+                        test::ReadFile(test::RunDir() + "\\Developer\\MainPanel.tga"));
         test::WriteFile(dir + "\\Scripts\\Start.txt", "");  // the engine's start script
         ASSERT_EQ(1, program.Start(dir)) << messages.Joined();
         // The engine stays out of these frames (no presentation starts, so none sets its

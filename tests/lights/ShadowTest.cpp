@@ -1,5 +1,6 @@
 // The shadow pass: a shadow camera's map cleared to its clear colour with the frame's
-// casters drawn into it (read back from the map), and nothing touched without receivers.
+// casters drawn into it (read back from the map), directly or through a multisampled
+// target resolved into it, and nothing touched without receivers.
 
 #include "tests/lights/LightsFixture.h"
 
@@ -33,15 +34,17 @@ protected:
         LightTest::TearDown();
     }
     // The map's texel, copied to system memory.
-    D3DCOLOR MapTexel(int x, int y)
+    D3DCOLOR MapTexel(int x, int y) { return Texel(camera.shadowMap, MAP_SIZE, x, y); }
+    // A texel of a render-target texture of the container.
+    static D3DCOLOR Texel(uint16_t texture, int size, int x, int y)
     {
         IDirect3DSurface9* copy = nullptr;
         D3DCOLOR texel = 0;
-        if (FAILED(Device3D->CreateOffscreenPlainSurface(MAP_SIZE, MAP_SIZE, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
+        if (FAILED(Device3D->CreateOffscreenPlainSurface(UINT(size), UINT(size), D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
                                                          &copy, nullptr)))
             return texel;
         D3DLOCKED_RECT locked;
-        if (SUCCEEDED(Device3D->GetRenderTargetData(gTexContainer->GetSurface(camera.shadowMap), copy)) &&
+        if (SUCCEEDED(Device3D->GetRenderTargetData(gTexContainer->GetSurface(texture), copy)) &&
             SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
             texel = static_cast<const D3DCOLOR*>(locked.pBits)[y * locked.Pitch / 4 + x];
             copy->UnlockRect();
@@ -121,6 +124,30 @@ TEST_F(ShadowTest, ACameraWithoutAMapIsSkippedSilently)
     RenderShadows(true);
     camera.shadowMap = map;
     EXPECT_EQ(UNTOUCHED, MapTexel(1, 1));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ShadowTest, AMultisampledTargetIsResolvedIntoTheMap)
+{
+    ASSERT_NE(nullptr, caster);
+    IDirect3DSurface9* samples = gGraphics.CreateRenderTarget(MAP_SIZE, MAP_SIZE, D3DFMT_A8R8G8B8,
+                                                              D3DMULTISAMPLE_4_SAMPLES);
+    ASSERT_NE(nullptr, samples) << "4x is the one level this platform offers";
+    // A render-surface record: the multisampled surface beside a texture of the same size.
+    camera.preShadowMap = gTexContainer->CreateTexture(MAP_SIZE, MAP_SIZE, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                                       D3DPOOL_DEFAULT, 0);
+    ASSERT_NE(0, camera.preShadowMap);
+    gTexContainer->GetTex(camera.preShadowMap)->surface = samples;
+    camera.preShadowMapBacker = gTexContainer->CreateTexture(MAP_SIZE / 2, MAP_SIZE / 2, D3DUSAGE_RENDERTARGET,
+                                                             D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, 0);
+    ASSERT_NE(0, camera.preShadowMapBacker);
+    RenderShadows(true);
+    EXPECT_EQ(0xFFFFFFFFu, MapTexel(MAP_SIZE / 2, MAP_SIZE / 2)) << "the caster, through the half-size backer";
+    EXPECT_EQ(CLEAR, MapTexel(1, 1) | 0xFF000000);
+    EXPECT_EQ(0xFFFFFFFFu, Texel(camera.preShadowMapBacker, MAP_SIZE / 2, MAP_SIZE / 4, MAP_SIZE / 4))
+        << "the multisampled picture copied into the backer";
+    EXPECT_EQ(CLEAR, Texel(camera.preShadowMapBacker, MAP_SIZE / 2, 0, 0) | 0xFF000000);
+    EXPECT_EQ(DWORD(FALSE), test::RenderState(D3DRS_MULTISAMPLEANTIALIAS)) << "antialiasing only for the pass";
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 

@@ -115,10 +115,23 @@ TEST_F(MeshHostile, TooManyUserBoundBoxes)
     ExpectRejected(text + "END\n", -1, "PROGRAMMER LIMIT:  MAX_USER_BB.");
 }
 
-TEST_F(MeshHostile, SkeletonBlocksAreRefused)
+TEST_F(MeshHostile, DamagedSkeletonBlocks)
 {
-    ExpectRejected(std::string("NumVertices 3\n") + TRIANGLE + "SKELETON_STRUCTURE\n", -1,
-                   "Skeleton blocks are not supported.");
+    const std::string head = std::string("NumVertices 3\n") + TRIANGLE + "SKELETON_STRUCTURE\n";
+    ExpectRejected(head, -20, "damaged: it ends before \"BoneName\"");
+    ExpectRejected(head + "NumBones -2\nBoneName BoneMaster x y z\n", -20, "NumBones is not a count");
+    ExpectRejected(head + "NumBones two\nBoneName BoneMaster x y z\n", -20, "NumBones is not a count");
+    ExpectRejected(head + "NumBones 65\nBoneName BoneMaster x y z\n", -20, "MAX_BONES (64)");
+    // Three bones declared, one and a half written.
+    ExpectRejected(head + "NumBones 3\nBoneName BoneMaster x y z\nRoot not_present 0 0 0\nArm Root 1\n", -20,
+                   "a bone row is cut short");
+    ExpectRejected(head + "NumBones 1\nBoneName BoneMaster x y z\nRoot not_present 0 zero 0\n", -20,
+                   "a bone row is cut short");
+    ExpectRejected(head + "NumBones 2\nBoneName BoneMaster x y z\nRoot not_present 0 0 0\nArm Root 1 0 0\n"
+                          "InitBoneInverseTransforms\n1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n",
+                   -20, "fewer matrices than bones");
+    EXPECT_EQ(0, mesh.skeleton.boneCount);
+    EXPECT_EQ(nullptr, mesh.skeleton.bones);
 }
 
 TEST_F(MeshHostile, MaterialNumbersOutOfRangeColourWhite)

@@ -30,7 +30,28 @@ std::string UniformOf(const char* source)
     return colon ? colon + 1 : source;
 }
 
-// Every row's uniform sits at the row's register with the row's count, and the shader has
+// The uniforms a row feeds: one named after its source, or (where a shader cannot index
+// an array) one per register named after the source and the register's number in it.
+std::vector<D3DXCONSTANT_DESC> RowUniforms(ID3DXConstantTable* constants, const std::string& name)
+{
+    std::vector<D3DXCONSTANT_DESC> found;
+    for (int n = -1;; ++n) {
+        const std::string spelled = n < 0 ? name : name + std::to_string(n);
+        D3DXHANDLE handle = constants->GetConstantByName(nullptr, spelled.c_str());
+        if (!handle) {
+            if (n < 0) continue;
+            break;
+        }
+        D3DXCONSTANT_DESC c;
+        UINT one = 1;
+        constants->GetConstantDesc(handle, &c, &one);
+        found.push_back(c);
+        if (n < 0) break;
+    }
+    return found;
+}
+
+// Every row's uniforms sit at the row's register with the row's count, and the shader has
 // no uniform that no row feeds.
 void ExpectPlacement(const void* code, const CRecordTable& rows, const std::string& what)
 {
@@ -38,21 +59,25 @@ void ExpectPlacement(const void* code, const CRecordTable& rows, const std::stri
     ASSERT_EQ(S_OK, D3DXGetShaderConstantTable(static_cast<const DWORD*>(code), &constants)) << what;
     D3DXCONSTANTTABLE_DESC desc;
     constants->GetDesc(&desc);
-    EXPECT_EQ(UINT(rows.count), desc.Constants) << what;
+    UINT fed = 0;
     for (int i = 0; i < rows.count; ++i) {
         const SShaderTableRow& row = rows.rows[i];
         const std::string name = UniformOf(row.postName);
-        D3DXHANDLE handle = constants->GetConstantByName(nullptr, name.c_str());
-        ASSERT_NE(nullptr, handle) << what << ": no uniform " << name;
-        D3DXCONSTANT_DESC c;
-        UINT n = 1;
-        constants->GetConstantDesc(handle, &c, &n);
-        EXPECT_EQ(D3DXRS_FLOAT4, c.RegisterSet) << what << ": " << name;
-        EXPECT_EQ(row.reg, c.RegisterIndex) << what << ": " << name;
+        const std::vector<D3DXCONSTANT_DESC> uniforms = RowUniforms(constants, name);
+        ASSERT_FALSE(uniforms.empty()) << what << ": no uniform " << name;
+        fed += UINT(uniforms.size());
+        UINT reg = row.reg, count = 0;
+        for (const D3DXCONSTANT_DESC& c : uniforms) {
+            EXPECT_EQ(D3DXRS_FLOAT4, c.RegisterSet) << what << ": " << c.Name;
+            EXPECT_EQ(reg, c.RegisterIndex) << what << ": " << c.Name;
+            reg += c.RegisterCount;
+            count += c.RegisterCount;
+        }
         if (!row.countVariable) {
-            EXPECT_EQ(row.count, c.RegisterCount) << what << ": " << name;
+            EXPECT_EQ(row.count, count) << what << ": " << name;
         }
     }
+    EXPECT_EQ(fed, desc.Constants) << what;
     constants->Release();
 }
 

@@ -155,7 +155,6 @@ TEST_F(Text3DTest, ClassBlockTextIsBuiltForEachUnit)
     DWORD vertices = 0, faces = 0;
     ExpectedCounts("Kestrel Vale", 1, &vertices, &faces);
     EXPECT_EQ(int(faces), title->textMesh->mesh->primitiveCount);
-    EXPECT_EQ(title->textMesh->mesh, title->PassMesh(1));  // what the renderer binds
 
     CText3D* nameless = Create("Nameless");
     ASSERT_NE(nullptr, nameless);
@@ -194,14 +193,16 @@ TEST_F(Text3DTest, TextIsDrawn)
     CText3D* unit = Create("Sign3D");
     ASSERT_NE(nullptr, unit);
     ASSERT_NE(nullptr, unit->textMesh);
-    D3DXMATRIX scale;
-    D3DXMatrixScaling(&scale, 0.3f, 0.3f, 0.3f);
-    scale._43 = 0.5f;  // inside the depth range
+    // A class without shaders: the unit sets its layout and its world transform (scaled
+    // by its Size) itself.
+    unit->Size = D3DXVECTOR4(0.3f, 0.3f, 0.3f, 1.0f);
+    unit->Pos = D3DXVECTOR4(0.0f, 0.0f, 0.5f, 1.0f);  // inside the depth range
+    unit->UpdateWorldMatrix();
     gGraphics.BeginScene();
     Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
-    Device3D->SetTransform(D3DTS_WORLD, &scale);
+    Device3D->SetTransform(D3DTS_WORLD, &identity);
     Device3D->SetTransform(D3DTS_VIEW, &identity);
     Device3D->SetTransform(D3DTS_PROJECTION, &identity);
     gGraphics.SetVertexShader(nullptr);
@@ -209,7 +210,7 @@ TEST_F(Text3DTest, TextIsDrawn)
     gGraphics.SetLighting(false);
     gGraphics.CullNone();
     gGraphics.SetStageModulate();
-    gGraphics.SetFVF(TEXT3D_VERTEX_FORMAT);
+    gGraphics.SetFVF(MESH_XYZ);
     EXPECT_EQ(0u, unit->Render(1));
     gGraphics.EndScene();
     test::Image image;

@@ -6,6 +6,7 @@
 #include "ColumnPictures.h"
 #include "Complex.h"
 #include "Output.h"
+#include "PanelPicture.h"
 #include "SitePictures.h"
 #include "SkinPicture.h"
 #include "Text.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
     gen::WriteColumnPictures(text);
     gen::WriteSkinPicture();
     gen::WriteHintPicture();
+    gen::WritePanelPicture(text);
     gen::WriteTextFiles();
     return 0;
 }
