@@ -1,6 +1,9 @@
 #include "core/AppHooks.h"
 
 #include "app/Application.h"
+#include "app/Column.h"
+#include "app/FlatShow.h"
+#include "app/Hints.h"
 #include "app/MyBuilding.h"
 #include "core/Config.h"
 #include "core/Core.h"
@@ -28,11 +31,7 @@ constexpr D3DCOLOR COLUMN_COLOUR = 0xFF808080;
 const char* const PRESENTATION_LIST = "Presentations\\List.txt";
 const char* const DEFAULT_PRESENTATION = "Presentations\\KestrelVale.txt";
 const char* const HINTS_TEXTURE = "Textures\\Hints.tga";
-const char* const WINDOWS_TEXTURE = "Textures\\Windows.tga";
 constexpr int MAX_BUILDINGS = 256;
-// The selector's place at the top of the control column.
-constexpr int SELECTOR_RIGHT_OFFSET = 240;
-constexpr int SELECTOR_TOP = 2;
 
 void SeedRandom()
 {
@@ -47,25 +46,6 @@ TArray<CMyBuilding*> gBuildings;
 CMyBuilding* gCurBuilding = nullptr;
 IDirect3DTexture9* gHintsTex = nullptr;
 IDirect3DTexture9* gWindowsTex = nullptr;
-CBaseWin* gPresentationWin = nullptr;
-
-// The control column is built here once it exists; until then the windows only learn
-// their meshes.
-void OnPresentationLoaded(int)
-{
-    gBuildings.ForEach(&CMyBuilding::SetFloorWindowMeshes);
-}
-
-// Only the empty window: the list is not offered, so the default presentation is shown.
-void CreatePresentationSelector()
-{
-    if (!gWindowsTex) gWindowsTex = LoadTexture(WINDOWS_TEXTURE);
-    gPresentationWin = gWinSuperior.AddWin(AppWindowConfig.width - SELECTOR_RIGHT_OFFSET, SELECTOR_TOP, 0, 0,
-                                           nullptr, nullptr, 0, 0, 0, 0, 0, WIN_CONTAINER);
-    // A container becomes the origin of the windows added after it; the column's windows
-    // are placed on the screen.
-    gWinSuperior.ResetOrigin();
-}
 
 int AppInitBeforeWindow()
 {
@@ -112,6 +92,7 @@ void AppRender()
     gIEngine->Render();
     gGraphics.ClearRect(AppWindowConfig.width - COLUMN_WIDTH, 0, AppWindowConfig.width,
                         AppWindowConfig.height, COLUMN_COLOUR);
+    if (gCurBuilding) gCurBuilding->DrawPanel();
 }
 
 static void ReleaseTexture(IDirect3DTexture9*& texture)
@@ -120,13 +101,18 @@ static void ReleaseTexture(IDirect3DTexture9*& texture)
     texture = nullptr;
 }
 
-// The buildings go with the engine's units; the window manager owns the selector window.
+// The buildings take their own windows with them; the column's shared windows go here, so
+// that a later start begins with an empty column.
 void AppExit()
 {
     DestroyEngine();
     gBuildings.Clear();
     gCurBuilding = nullptr;
-    gPresentationWin = nullptr;
+    DeleteColumnWindows();
+    DeleteSelectorWindows();
+    gHousingTex = nullptr;  // went with the engine
+    ResetFlatShow();
+    gHintsShown = 0;
     ReleaseTexture(gHintsTex);
     ReleaseTexture(gWindowsTex);
 }

@@ -1,13 +1,100 @@
 #include "app/Flat.h"
 
+#include "app/Application.h"
+#include "app/Binders.h"
+#include "app/Column.h"
 #include "core/Scanner.h"
+#include "engine/TexContainer.h"
+#include "gui/Label.h"
+#include "gui/MyButton.h"
 #include "gui/WinSuperior.h"
 
+#include <cstdio>
 #include <cstring>
+
+namespace {
+
+// The figures on a flat's button, relative to its label position.
+constexpr int AREA_X = 14, AREA_ABOVE = 4, AREA_BELOW = 9, UNDERLINE_X = 13, UNDERLINE_ABOVE = 3;
+constexpr int AREA_DECIMALS = 2;
+const char UNDERLINE[] = "_____";
+// The popup under the floor plan: a picture of the window texture with three lines.
+constexpr int POPUP_BELOW_PLAN = 14;
+const CIntRect POPUP_PICTURE{0, 143, 230, 215};
+constexpr int POPUP_TEXT_X = 113;
+constexpr int POPUP_TEXT_Y[FLAT_INFO_LABELS] = {14, 33, 51};
+constexpr uint32_t POPUP_TEXT_COLOUR = 0xFFFFFFFF;
+
+} // namespace
 
 CFlat::~CFlat()
 {
     if (button) gWinSuperior.DeleteWin(&button);
+}
+
+void CFlat::ForgetWindows()
+{
+    button = numberLabel = areaALabel = areaBLabel = underline = nullptr;
+}
+
+void CFlat::AddButton(CBaseWin* flatsWindow, const uint8_t* hitMask, const CIntRect& flatsArea)
+{
+    IDirect3DTexture9* plan = textureId && gITexContainer ? gITexContainer->GetTexture(textureId) : nullptr;
+    if (plan && flatsWindow) {
+        gWinSuperior.SetOrigin(flatsWindow, flatsWindow->left, flatsWindow->top);
+        button = gWinSuperior.AddButton(buttonX, buttonY, source.Width(), source.Height(), nullptr, plan, source.left,
+                                        source.top, source.right, source.bottom, KEY_ON_RELEASE, WIN_CONTAINER);
+        button->SetHoverColours(BUTTON_NORMAL, BUTTON_TO_NORMAL, BUTTON_HOVER, BUTTON_TO_HOVER);
+        button->SetHitMask(hitMask);
+        BindClickDelegate(button, this, &CFlat::ShowInfo);
+        numberLabel = AddFigure(labelX, labelY, COLUMN_FONT_LARGE, nullptr);
+        static_cast<CLabel*>(numberLabel)->SetInt(number);
+        areaALabel = AddArea(labelX + AREA_X, labelY - AREA_ABOVE, areaA);
+        areaBLabel = AddArea(labelX + AREA_X, labelY + AREA_BELOW, areaB);
+        underline = AddFigure(labelX + UNDERLINE_X, labelY - UNDERLINE_ABOVE, COLUMN_FONT_PLAIN, UNDERLINE);
+        button->AddChilds(numberLabel, areaALabel, areaBLabel, underline, nullptr);
+        flatsWindow->AddChilds(button, nullptr);
+        gWinSuperior.ResetOrigin();
+    }
+    gFlatInfoX = flatsArea.left;
+    gFlatInfoY = flatsArea.bottom + POPUP_BELOW_PLAN;
+}
+
+CLabel* CFlat::AddFigure(int x, int y, int font, const char* text) const
+{
+    return gWinSuperior.AddLabel(x, y, ColumnFont(font), text, labelColour, 0);
+}
+
+CLabel* CFlat::AddArea(int x, int y, float area) const
+{
+    CLabel* label = AddFigure(x, y, COLUMN_FONT_PLAIN, nullptr);
+    label->SetDecimals(AREA_DECIMALS);
+    label->SetFloat(area);
+    return label;
+}
+
+void CFlat::ShowInfo()
+{
+    if (!gFlatInfoWin) {
+        gWinSuperior.ResetOrigin();
+        gFlatInfoWin = AddPictureWin(gFlatInfoX, gFlatInfoY, gWindowsTex, POPUP_PICTURE, 0, WIN_CONTAINER);
+        for (int i = 0; i < FLAT_INFO_LABELS; ++i) {
+            gFlatInfoLabels[i] = gWinSuperior.AddLabel(POPUP_TEXT_X, POPUP_TEXT_Y[i], ColumnFont(COLUMN_FONT_BOLD),
+                                                       nullptr, POPUP_TEXT_COLOUR, 0);
+            gFlatInfoWin->AddChilds(gFlatInfoLabels[i], nullptr);
+        }
+        gWinSuperior.ResetOrigin();
+    }
+    char text[LABEL_TEXT_SIZE];
+    snprintf(text, sizeof text, "%.2f / %.2f", areaA, areaB);
+    gFlatInfoLabels[0]->SetText(text);
+    snprintf(text, sizeof text, "%.2f", pricePerArea);
+    FormatThousands(text, sizeof text);
+    gFlatInfoLabels[1]->SetText(text);
+    snprintf(text, sizeof text, "%.2f", double(pricePerArea) * double(areaA));
+    FormatThousands(text, sizeof text);
+    gFlatInfoLabels[2]->SetText(text);
+    gFlatInfoWin->Show(1);
 }
 
 // Positional: labels and brackets between the values are the author's, so they are skipped

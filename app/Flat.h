@@ -8,6 +8,7 @@
 #include <cstdio>
 
 class CBaseWin;
+class CLabel;
 
 class CFlat {
 public:
@@ -19,6 +20,13 @@ public:
     // The rest of one flat after its word: price, areas, picture, button and an optional
     // label position and colour.
     static void Scan(CFlat* flat, int number, uint16_t texture, FILE* file);
+
+    // Its button on the floor plan with number and areas; the popup goes under the plan.
+    void AddButton(CBaseWin* flatsWindow, const uint8_t* hitMask, const CIntRect& flatsArea);
+    // Click on its button: the popup with areas, price per area and total price.
+    void ShowInfo();
+    // The windows were deleted with the floor plan.
+    void ForgetWindows();
 
     uint16_t textureId = 0;
     CBaseWin* button = nullptr;
@@ -34,4 +42,9 @@ public:
     float pricePerArea = 0.0f;
     float areaA = 0.0f;  // the area the price is multiplied with
     float areaB = 0.0f;
+
+private:
+    // A label of the flat's colour inside its button (the button is the origin).
+    CLabel* AddFigure(int x, int y, int font, const char* text) const;
+    CLabel* AddArea(int x, int y, float area) const;
 };

@@ -1,6 +1,8 @@
 #include "app/Floor.h"
 
+#include "app/Column.h"
 #include "app/Flat.h"
+#include "app/FlatShow.h"
 #include "core/Paths.h"
 #include "core/Scanner.h"
 #include "core/Textures.h"
@@ -19,8 +21,19 @@ int FlatNumber(const char* word) { return strlen(word) >= 5 ? atoi(word + 4) : 0
 
 } // namespace
 
+// The registry deletes the floor's slaves (the interior among them) before the floor.
 CFloor::~CFloor()
 {
+    if (gSelFloor == this) {
+        Deselect();
+        gSelFloor = nullptr;
+    }
+    if (gShownFloor == this) {
+        gShownFloor = nullptr;
+        gInteriorUnit = nullptr;
+        gInteriorTimer = 0.0f;
+    }
+    DeleteFlatsWindow();
     for (int i = 0; i < flats.Count(); ++i)
         delete flats[i];
     delete[] hitMask;

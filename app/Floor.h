@@ -25,6 +25,17 @@ public:
     // The mesh of the floor's slave of class "Window", when it has one.
     void SetWindowMesh(uint16_t windowMesh);
 
+    // ---- The floor in the control column (FloorPanel.cpp) ----
+    // Click on its facade window: selects it and opens its floor plan with the flats.
+    void OnSelect();
+    // Closes the floor plan and the flat popup and takes the selection unit's mesh.
+    void Deselect();
+    void DrawFlatsFrame();
+    // Deletes the floor-plan window with the flats' buttons.
+    void DeleteFlatsWindow();
+    // A unit of class "Interior" with the floor's interior mesh, as its slave.
+    void ShowInterior();
+
     int32_t number = 0;  // 1-based
     int32_t facadeX = 0, facadeY = 0;
     CBaseWin* selectionOverlay = nullptr;

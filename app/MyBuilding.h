@@ -26,8 +26,8 @@ public:
     CMyBuilding() = default;
     ~CMyBuilding() override;
 
-    // The panel is not animated yet.
-    uint32_t DoIdle() override { return 0; }
+    // Clears the floor hover of the frame and counts the interior's time down.
+    uint32_t DoIdle() override;
 
     // The keyword block after "UserDefines:", from its opening word to "};".
     void Scan(FILE* file);
@@ -36,6 +36,25 @@ public:
     // A new floor of the template, registered on the map; null when refused.
     CFloor* AddFloor(CClassTemplate* floorClass, CGameMap* onMap);
     void SetFloorWindowMeshes();
+
+    // ---- The building's panel in the control column (BuildingPanel.cpp) ----
+    // Its button on the top view at (x + topViewX, y + topViewY); none without a picture.
+    void AddTopViewButton(int x, int y);
+    // Click on the top-view button: the facade with hall, floors and attic under the top view.
+    void ShowPanel();
+    void HidePanel();
+    void DeletePanelWindows();
+    // Every frame while the panel is shown.
+    void DrawPanel();
+    void GetPanelRect(CIntRect* rect) const;
+    void OnFloorHover();
+    void OnFloorRightClick();
+
+    // ---- The flat show (FlatShow.cpp) ----
+    // Click of the show-flat button: starts or closes the show of the selected floor.
+    void ToggleFlatShow();
+    void HideWindows();
+    void ShowWindows();
 
     int32_t numFloors = 0;
     TArray<CFloor*> floors;  // index i holds floor i + 1

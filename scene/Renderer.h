@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <vector>
 
+class CAnimInstance;
 class CAtom;
 class CClassTemplate;
 class CGeometry;
@@ -141,7 +142,12 @@ public:
     // Builds the matrices of the bones below `bone` from their parents' (flags: 0 not
     // done, 1 set by animation or kinematics, 2 final).
     void ComputeBoneHierarchy(int bone, const CMesh& mesh, D3DXMATRIX* matrices, uint8_t* flags, int depth = 0);
-    // The mesh drawn from the unit's playing animations; AnimFactor, UvMulAdd.
+    // What the unit's playing animations give its drawing (RendererAnimations.cpp): the
+    // k-th one's blend factor in AnimFactor[k] (the first four), frame textures or atlas
+    // cells of its two texture stages, and for a mesh animation the vertex streams of its
+    // two frame meshes and, when the unit's own mesh has no index buffer, the frame
+    // meshes' base mesh as substituteMesh. An instance still waiting to start binds
+    // nothing. No index buffer at all is a message box, once per instance.
     void GatherDataFromAnimations(CAtom* unit);
     // The light arrays of one unit and, for lights local to units, the camera in its space.
     void GatherLights(CAtom* unit);
@@ -276,6 +282,11 @@ private:
     // Both light arrays empty; the first diffuse record reads as no light.
     void ClearLightArrays();
     void AddLightRecord(SRenderLight* records, int* count, const D3DXCOLOR& color, const D3DXVECTOR4& vector);
+    // One texture stage of a frame animation: UvMulAdd from the atlas cell or the file's
+    // UV track, or the unit's texture switched to the frame's.
+    void BindAnimationStage(CAtom* unit, const CAnimInstance& instance, uint8_t stage, int frame, uint16_t uvFlag,
+                            uint16_t textureFlag);
+    void BindMeshFrames(const CAtom* unit, CAnimInstance& instance, int frame1, int frame2);
     // The unit's bone palette for this frame: its bones' matrices, or one identity.
     void FillBonePalette(CGeometry* unit, const CMesh* mesh);
     // A master's bone as a 4x4 matrix from its palette slice; false when it has none.

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -292,6 +293,69 @@ TEST(DataLint, TextsAreCodePage1251)
             EXPECT_NE(0x98, c) << path << ": byte " << i;
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> FileWords(const std::string& programPath)
+{
+    return lint::Words(test::ReadFile(lint::RunPath(programPath)));
+}
+
+// The word after the first occurrence of the given one, or "".
+std::string After(const std::vector<std::string>& words, const std::string& word, size_t skip = 1)
+{
+    for (size_t i = 0; i + skip < words.size(); ++i)
+        if (words[i] == word) return words[i + skip];
+    return "";
+}
+
+bool Has(const std::vector<std::string>& words, const std::string& word)
+{
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+// Everything the control column looks up by name in the presentation and its scripts.
+TEST(DataLint, ThePresentationNamesWhatTheColumnNeeds)
+{
+    const std::vector<std::string> p = FileWords("Presentations\\KestrelVale.txt");
+    EXPECT_EQ("HousingTex", After(p, "Texture:"));
+    EXPECT_EQ("Textures\\KestrelVale\\Housing.tga", After(p, "HousingTex"));
+    for (const char* unit : {"DirLight", "SelFloorRect", "Camera"})
+        EXPECT_TRUE(Has(p, unit)) << unit;
+    EXPECT_TRUE(Has(p, "KestrelVale\\ColumnVariables.txt"));
+    for (const char* name : {"FloorAnimation", "AlphaTo0", "AlphaTo1", "CamFlatRotate"}) {
+        const auto at = std::find(p.begin(), p.end(), name);
+        ASSERT_NE(p.end(), at) << name;
+        const auto file = std::find(at, p.end(), "AnimationFile:");
+        ASSERT_NE(p.end(), file) << name;
+        ASSERT_NE(p.end(), file + 1) << name;
+        EXPECT_EQ(std::string(name) + ".anm", *(file + 1));
+        // Header: word, version 4, three words, frames, word, bones, word, seconds; then as
+        // many frame labels as frames, one key each.
+        const std::vector<std::string> a = FileWords("Animations\\" + *(file + 1));
+        ASSERT_GT(a.size(), 10u) << name;
+        EXPECT_EQ("4", a[1]) << name;
+        const int frames = std::stoi(a[5]);
+        EXPECT_EQ("1", a[7]) << name;
+        EXPECT_GT(std::stof(a[9]), 0.0f) << name;
+        int labels = 0;
+        for (const std::string& w : a)
+            labels += w.rfind("Frame", 0) == 0;
+        EXPECT_EQ(frames, labels) << name;
+    }
+    const std::vector<std::string> units = FileWords("Scripts\\Units.txt");
+    for (const char* cls : {"Interior", "SelectRect", "Sun", "Floor", "Hall", "Attic"})
+        EXPECT_TRUE(Has(units, cls)) << cls;
+    EXPECT_EQ("EnableIdle", After(units, "Building", 5)) << "buildings count the interior's time down";
+    const std::vector<std::string> vars = FileWords("Scripts\\Variables.txt");
+    for (const char* colour : {"NightColor", "NightClearColor"}) {
+        EXPECT_EQ("[", After(vars, colour)) << colour;
+        EXPECT_EQ("]", After(vars, colour, 6)) << colour;
+    }
+    EXPECT_TRUE(Has(FileWords("Scripts\\Start.txt"), "AnimContainer"));
 }
 
 } // namespace

@@ -1,0 +1,105 @@
+// The floor in the control column: selection on the facade, the floor plan with one
+// button per flat, and the floor's interior for the flat show.
+
+#include "app/Floor.h"
+
+#include "app/Application.h"
+#include "app/Column.h"
+#include "app/Flat.h"
+#include "app/FlatShow.h"
+#include "app/Hints.h"
+#include "app/MyBuilding.h"
+#include "engine/AnimContainer.h"
+#include "engine/TexContainer.h"
+#include "engine/UnitInspector.h"
+#include "gui/WinSuperior.h"
+#include "scene/Geometry.h"
+
+namespace {
+
+constexpr uint32_t SELECTED_LABEL_COLOUR = 0xFF10FF40;
+constexpr int OVERLAY_MARGIN = 2, SELECTED_LABEL_RIGHT = 6, LABEL_RAISE = 2;
+constexpr int FLATS_BELOW_PANEL = 20, FLATS_PLAN_TOP = 10, FLATS_PLAN_BOTTOM = 20, FLATS_EMPTY_HEIGHT = 60;
+const CIntRect FLOOR_HINT{0, 17, 255, 49};
+constexpr int FLOOR_HINT_LEFT = 260, FLOOR_HINT_ABOVE = 50;
+
+CGeometry* SelectionUnit()
+{
+    return gIUnitInspector ? dynamic_cast<CGeometry*>(gIUnitInspector->FindUnitByName("SelFloorRect")) : nullptr;
+}
+
+} // namespace
+
+void CFloor::OnSelect()
+{
+    CBaseWin* clicked = gWinSuperior.pWinUnderMouse;
+    if (gSelFloor) gSelFloor->Deselect();
+    gSelFloor = this;
+    if (const uint16_t animation = gIAnimContainer ? gIAnimContainer->FindAnimFileIndex("FloorAnimation") : 0)
+        AddAnimation(animation, 0);
+    if (CGeometry* selection = SelectionUnit()) {
+        if (selection->master != this) selection->AssignMaster(this, NOT_ATTACHED);
+        selection->mesh = selectMesh;
+    }
+    if (selectionOverlay) {
+        selectionOverlay->MoveTo(facadeX - OVERLAY_MARGIN, facadeY - OVERLAY_MARGIN);
+        selectionOverlay->Show(1);
+    }
+    if (clicked)
+        LabelFloor(gSelFloorLabel, this, clicked->right + SELECTED_LABEL_RIGHT, clicked->top - LABEL_RAISE,
+                   SELECTED_LABEL_COLOUR);
+    if (gCurBuilding) gCurBuilding->GetPanelRect(&flatsArea);
+    flatsArea.top = flatsArea.bottom + FLATS_BELOW_PANEL;
+    IDirect3DTexture9* plan = flatsTexture && gITexContainer ? gITexContainer->GetTexture(flatsTexture) : nullptr;
+    if (plan) {
+        gWinSuperior.ResetOrigin();
+        flatsWindow = AddPictureWin(flatsArea.left + (flatsArea.Width() - flatsSource.Width()) / 2,
+                                    flatsArea.top + FLATS_PLAN_TOP, plan, flatsSource, 0, WIN_CONTAINER);
+        flatsArea.bottom = flatsArea.top + flatsWindow->height + FLATS_PLAN_BOTTOM;
+        for (int i = 0; i < flats.Count(); ++i)
+            flats[i]->AddButton(flatsWindow, hitMask, flatsArea);
+        gWinSuperior.ResetOrigin();
+        flatsWindow->Show(1);
+    } else {
+        flatsArea.bottom = flatsArea.top + FLATS_EMPTY_HEIGHT;
+    }
+    if (gShowFlatButton)
+        ShowHint(HINT_FLOOR, gShowFlatButton->left - FLOOR_HINT_LEFT, gShowFlatButton->top - FLOOR_HINT_ABOVE,
+                 FLOOR_HINT);
+}
+
+void CFloor::Deselect()
+{
+    gWinSuperior.DeleteWin(&gFlatInfoWin);
+    for (CLabel*& label : gFlatInfoLabels)
+        label = nullptr;
+    DeleteFlatsWindow();
+    if (CGeometry* selection = SelectionUnit()) selection->mesh = 0;
+}
+
+void CFloor::DeleteFlatsWindow()
+{
+    gWinSuperior.DeleteWin(&flatsWindow);
+    for (int i = 0; i < flats.Count(); ++i)
+        flats[i]->ForgetWindows();
+}
+
+void CFloor::DrawFlatsFrame()
+{
+    if (flatsArea.Width() < 2) return;
+    DrawPanelFrame(flatsArea);
+}
+
+// An interior left from an earlier show goes first, so no unit is left behind.
+void CFloor::ShowInterior()
+{
+    if (!interiorMesh || !gIUnitInspector) return;
+    if (gInteriorUnit) gIUnitInspector->DeleteUnit(gInteriorUnit);
+    gInteriorUnit = nullptr;
+    gInteriorTimer = 0.0f;
+    CGeometry* interior = dynamic_cast<CGeometry*>(gIUnitInspector->CreateUnit("Interior", this));
+    if (!interior) return;
+    interior->mesh = interiorMesh;
+    interior->AssignMaster(this, NOT_ATTACHED);
+    gInteriorUnit = interior;
+}

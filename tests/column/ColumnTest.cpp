@@ -1,0 +1,263 @@
+// The control column on the sample: building, floor and flat choice with the mouse, the
+// popup's figures and the messages of the show-flat button.
+
+#include "app/Application.h"
+#include "app/Column.h"
+#include "app/Flat.h"
+#include "app/FlatShow.h"
+#include "app/Floor.h"
+#include "app/Hints.h"
+#include "app/MyBuilding.h"
+#include "app/Texts.h"
+#include "core/Config.h"
+#include "core/Core.h"
+#include "core/Input.h"
+#include "engine/UnitInspector.h"
+#include "gui/Label.h"
+#include "gui/WinSuperior.h"
+#include "scene/Geometry.h"
+#include "tests/column/ColumnFixture.h"
+
+#include <cstdio>
+#include <string>
+
+namespace column {
+namespace {
+
+std::string FloorText(int number) { return std::string(FLOOR_PREFIX) + std::to_string(number); }
+bool Visible(const CBaseWin* win) { return win && (win->flags & WIN_VISIBLE); }
+
+// A client point where the flat's button takes clicks (its picture is opaque there).
+bool HotPoint(const CFlat* flat, const CFloor* floor, int* x, int* y)
+{
+    const CBaseWin* b = flat->button;
+    D3DSURFACE_DESC desc;
+    if (!b || !b->texture || FAILED(b->texture->GetLevelDesc(0, &desc))) return false;
+    for (int dy = 2; dy < b->height - 2; ++dy)
+        for (int dx = 2; dx < b->width - 2; ++dx) {
+            const size_t at = size_t(b->sourceRect.top + dy) * desc.Width + size_t(b->sourceRect.left + dx);
+            if (floor->hitMask[at] && floor->hitMask[at + 1] && floor->hitMask[at + desc.Width]) {
+                *x = b->left + dx;
+                *y = b->top + dy;
+                return true;
+            }
+        }
+    return false;
+}
+
+TEST_F(ColumnTest, TheTopViewOffersEveryBuildingAndAClickShowsItsFacade)
+{
+    ASSERT_NE(nullptr, gTopViewWin);
+    EXPECT_EQ(gPresentationWin->left, gTopViewWin->left);
+    EXPECT_EQ(gPresentationWin->top + 30, gTopViewWin->top);
+    EXPECT_EQ(gTopViewWinRect.Width(), gTopViewWin->width);
+    ASSERT_EQ(3, gBuildings.Count());
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_NE(nullptr, gBuildings[i]->topViewButton) << i;
+        EXPECT_EQ(gTopViewWin->left + gBuildings[i]->topViewX, gBuildings[i]->topViewButton->left);
+    }
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_EQ(gBuildings[0], b) << messages.Joined();
+    const int floorH = b->faceFloorRect.Height(), hallH = b->faceHallRect.Height(), atticH = b->faceAtticRect.Height();
+    EXPECT_EQ(gTopViewWin->bottom + 10, b->panelTop);
+    EXPECT_EQ(gTopViewWin->bottom + 9 * floorH + atticH + hallH + 50, b->panelBottom);
+    ASSERT_NE(nullptr, b->hallWindow);
+    EXPECT_EQ(gTopViewWin->top + gTopViewWin->height + 9 * floorH + atticH + 20, b->hallWindow->top);
+    // Floor 1 right above the hall, each next one above it, the attic on top.
+    EXPECT_EQ(b->hallWindow->top - floorH, b->floorWindows[0]->top);
+    for (int i = 1; i < 9; ++i)
+        EXPECT_EQ(b->floorWindows[i - 1]->top - floorH, b->floorWindows[i]->top) << i;
+    EXPECT_EQ(b->floorWindows[8]->top - atticH, b->atticWindow->top);
+    EXPECT_EQ(b->floorWindows[0]->left, b->floors[0]->facadeX);
+    EXPECT_TRUE(Visible(b->atticWindow));
+    EXPECT_STREQ(b->address, gAddressLabel->text);
+    EXPECT_EQ(b->panelBottom - 15, gAddressLabel->top);
+    EXPECT_TRUE(Visible(gTopViewSelWin));
+    EXPECT_EQ(b->topViewButton->left, gTopViewSelWin->left);
+    EXPECT_TRUE(gHintsShown & HINT_BUILDING);
+    // Another building takes the panel's place; the first one's windows go.
+    Click(gBuildings[2]->topViewButton);
+    EXPECT_EQ(gBuildings[2], gCurBuilding);
+    EXPECT_EQ(nullptr, b->hallWindow);
+    EXPECT_EQ(nullptr, b->floorWindows[0]);
+    EXPECT_EQ(gTopViewWin->bottom + 12 * gBuildings[2]->faceFloorRect.Height() +
+                  gBuildings[2]->faceAtticRect.Height() + gBuildings[2]->faceHallRect.Height() + 50,
+              gBuildings[2]->panelBottom);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ColumnTest, HoveringAFloorLabelsItUntilTheMouseLeaves)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    const CBaseWin* seventh = b->floorWindows[6];
+    Mouse(seventh->left + 3, seventh->top + 3, 0);
+    EXPECT_EQ(1, gFloorHover);
+    ASSERT_NE(nullptr, gFloorLabel);
+    EXPECT_TRUE(Visible(gFloorLabel));
+    EXPECT_EQ(FloorText(7), gFloorLabel->caption);
+    EXPECT_EQ(seventh->left - 60, gFloorLabel->left);
+    EXPECT_EQ(seventh->top - 2, gFloorLabel->top);
+    EXPECT_TRUE(Visible(b->lightingOverlay));
+    EXPECT_EQ(seventh->top, b->lightingOverlay->top);
+    // The next frame's idle step clears the hover and the panel hides the label.
+    Mouse(5, 5, 0);
+    ASSERT_TRUE(program.RunFrames(1));
+    EXPECT_FALSE(Visible(gFloorLabel));
+    EXPECT_FALSE(Visible(b->lightingOverlay));
+}
+
+TEST_F(ColumnTest, ChoosingAFloorOpensItsPlanAndAFlatShowsItsFigures)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    Click(b->floorWindows[0]);
+    CFloor* floor = b->floors[0];
+    ASSERT_EQ(floor, gSelFloor);
+    EXPECT_NE(nullptr, floor->FirstAnimation());
+    CGeometry* selection = dynamic_cast<CGeometry*>(gIUnitInspector->FindUnitByName("SelFloorRect"));
+    ASSERT_NE(nullptr, selection);
+    EXPECT_EQ(floor, selection->master);
+    EXPECT_EQ(floor->selectMesh, selection->mesh);
+    EXPECT_TRUE(Visible(b->selectionOverlay));
+    EXPECT_EQ(floor->facadeX - 2, b->selectionOverlay->left);
+    EXPECT_EQ(FloorText(1), gSelFloorLabel->caption);
+    EXPECT_EQ(b->floorWindows[0]->right + 6, gSelFloorLabel->left);
+    ASSERT_NE(nullptr, floor->flatsWindow);
+    EXPECT_EQ(b->panelBottom + 20, floor->flatsArea.top);
+    EXPECT_EQ(floor->flatsArea.top + 10, floor->flatsWindow->top);
+    EXPECT_EQ(floor->flatsArea.top + floor->flatsWindow->height + 20, floor->flatsArea.bottom);
+    EXPECT_TRUE(gHintsShown & HINT_FLOOR);
+    const CFlat* golden = floor->flats[0];
+    ASSERT_NE(nullptr, golden->button);
+    EXPECT_EQ(floor->flatsWindow->left + golden->buttonX, golden->button->left);
+    EXPECT_STREQ("1", static_cast<CLabel*>(golden->numberLabel)->text);
+
+    int x = 0, y = 0;
+    ASSERT_TRUE(HotPoint(golden, floor, &x, &y));
+    ClickAt(x, y);
+    ASSERT_NE(nullptr, gFlatInfoWin);
+    EXPECT_TRUE(Visible(gFlatInfoWin));
+    EXPECT_EQ(floor->flatsArea.left, gFlatInfoWin->left);
+    EXPECT_EQ(floor->flatsArea.bottom + 14, gFlatInfoWin->top);
+    EXPECT_STREQ("61.50 / 34.20", gFlatInfoLabels[0]->text);
+    EXPECT_STREQ("45 000.50", gFlatInfoLabels[1]->text);
+    EXPECT_STREQ("2 767 530.75", gFlatInfoLabels[2]->text);
+
+    // A right click on the facade drops the choice with its plan and popup.
+    const CBaseWin* first = b->floorWindows[0];
+    Mouse(first->left + 2, first->top + 2, MOUSE_RIGHT);
+    Mouse(first->left + 2, first->top + 2, 0);
+    Mouse(first->left + 2, first->top + 2, 0);
+    EXPECT_EQ(nullptr, gSelFloor);
+    EXPECT_EQ(nullptr, floor->flatsWindow);
+    EXPECT_EQ(nullptr, golden->button);
+    EXPECT_EQ(nullptr, gFlatInfoWin);
+    EXPECT_EQ(0, selection->mesh);
+    EXPECT_FALSE(Visible(b->selectionOverlay));
+    // Choosing the same building again drops a new floor choice with its marks.
+    Click(b->floorWindows[2]);
+    ASSERT_EQ(b->floors[2], gSelFloor);
+    Click(b->topViewButton);
+    EXPECT_EQ(nullptr, gSelFloor);
+    EXPECT_EQ(nullptr, b->floors[2]->flatsWindow);
+    EXPECT_FALSE(Visible(b->selectionOverlay));
+    EXPECT_FALSE(Visible(gSelFloorLabel));
+    EXPECT_TRUE(Visible(b->floorWindows[2]));
+    ASSERT_TRUE(program.RunFrames(2));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ColumnTest, ShowFlatAsksForABuildingThenForAFloor)
+{
+    ASSERT_NE(nullptr, gShowFlatButton);
+    EXPECT_STREQ(SHOW_FLAT_HINT, gShowFlatButton->hint);
+    Click(gShowFlatButton);
+    ASSERT_EQ(1u, messages.Count());
+    EXPECT_EQ(CHOOSE_BUILDING_TEXT, messages.Texts()[0]);
+    ASSERT_NE(nullptr, ShowFirstBuilding());
+    Click(gShowFlatButton);
+    ASSERT_EQ(2u, messages.Count());
+    EXPECT_EQ(CHOOSE_FLOOR_TEXT, messages.Texts()[1]);
+    EXPECT_EQ(0, gShowFlatButton->currentFrame);
+    EXPECT_EQ(0, gShowStep);
+}
+
+TEST_F(ColumnTest, TheColumnShowsThePanelOverTheGrey)
+{
+    gCore.RenderFrame();
+    test::Image before;
+    ASSERT_TRUE(test::ReadBackBuffer(before));
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    Click(b->floorWindows[0]);
+    int x = 0, y = 0;
+    ASSERT_TRUE(HotPoint(gSelFloor->flats[0], gSelFloor, &x, &y));
+    ClickAt(x, y);
+    ASSERT_TRUE(program.RunFrames(2));
+    gCore.RenderFrame();
+    test::Image image;
+    ASSERT_TRUE(test::ReadBackBuffer(image));
+    int coloured = 0;
+    for (int row = 0; row < image.height; ++row)
+        for (int column = image.width - 250; column < image.width; ++column)
+            if (!test::ColorNear(image.At(column, row), 0xFF808080, 4)) ++coloured;
+    // Top view, facade, plan, popup and control panel cover much of the column.
+    EXPECT_GT(coloured, 250 * image.height / 2);
+    // The panel's own fill between the top view and the facade, and under the plan.
+    EXPECT_TRUE(test::ColorNear(0xFF505050, image.At(gTopViewWin->left + 3, b->panelTop + 3), 2));
+    EXPECT_TRUE(test::ColorNear(0xFF505050, image.At(gSelFloor->flatsArea.left + 3, gSelFloor->flatsArea.top + 3), 2));
+    // The scene under the column's drawing is drawn as before (the ground keeps its texture).
+    for (int px : {100, 300, 500})
+        EXPECT_TRUE(test::ColorNear(before.At(px, image.height - 200), image.At(px, image.height - 200), 6)) << px;
+    if (HasFailure()) test::SaveBmp(image, test::TempDir("column") + "\\Column.bmp");
+}
+
+// A building made by hand from a block: ten floors of 20 pixels, hall 30, attic 15.
+TEST_F(ColumnTest, ThePanelSpansTheFacadeUnderTheTopView)
+{
+    const std::string block = test::TempDir("column") + "\\Block.txt";
+    test::WriteFile(block, "{ NumFloors: 10 FaceFloorRect: [ 0 0 39 19 ] FaceHallRect: [ 0 20 39 49 ] "
+                           "FaceAtticRect: [ 0 50 39 64 ] };");
+    CMyBuilding* b = NewMyBuilding(gIUnitInspector->GetClassTemplate("Building"), nullptr);
+    ASSERT_NE(nullptr, b);
+    FILE* file = fopen(block.c_str(), "r");
+    ASSERT_NE(nullptr, file);
+    b->Scan(file);
+    fclose(file);
+    ASSERT_EQ(10, b->floors.Count());
+    // Without a top-view picture the building gets no button and cannot be chosen.
+    b->AddTopViewButton(gTopViewWin->left, gTopViewWin->top);
+    EXPECT_EQ(nullptr, b->topViewButton);
+    gTopViewWin->MoveTo(gTopViewWin->left, 300 - gTopViewWin->height + 1);
+    ASSERT_EQ(300, gTopViewWin->bottom);
+    b->ShowPanel();
+    EXPECT_EQ(310, b->panelTop);
+    EXPECT_EQ(595, b->panelBottom);
+    EXPECT_EQ(b, gCurBuilding);
+    EXPECT_EQ(b->hallWindow->top - 20, b->floorWindows[0]->top);
+    EXPECT_EQ(b->floorWindows[9]->top - 15, b->atticWindow->top);
+    EXPECT_EQ(nullptr, gTopViewSelWin);
+    gIUnitInspector->DeleteUnit(b);
+    EXPECT_EQ(nullptr, gCurBuilding);
+    ASSERT_TRUE(program.RunFrames(2));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ColumnTest, EveryFloorCarriesItsLitWindows)
+{
+    ASSERT_EQ(3, gBuildings.Count());
+    for (int i = 0; i < 3; ++i) {
+        CMyBuilding* b = gBuildings[i];
+        ASSERT_NE(0, b->windowMesh) << i;
+        for (int f = 0; f < b->floors.Count(); ++f) {
+            CGeometry* window = dynamic_cast<CGeometry*>(b->floors[f]->FindSlaveByClass("Window"));
+            ASSERT_NE(nullptr, window) << i << " " << f;
+            EXPECT_EQ(b->windowMesh, window->mesh) << i << " " << f;
+        }
+    }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
+} // namespace column

@@ -1,0 +1,159 @@
+// The flat show's steps with their fades, the day/night glide and the one-time hints.
+
+#include "app/Application.h"
+#include "app/Column.h"
+#include "app/FlatShow.h"
+#include "app/Floor.h"
+#include "app/Hints.h"
+#include "app/MyBuilding.h"
+#include "app/Texts.h"
+#include "engine/AnimContainer.h"
+#include "engine/MissionLoader.h"
+#include "engine/UnitInspector.h"
+#include "gui/Label.h"
+#include "gui/WinSuperior.h"
+#include "scene/Renderer.h"
+#include "tests/column/ColumnFixture.h"
+
+#include <cmath>
+
+namespace column {
+namespace {
+
+bool Visible(const CBaseWin* win) { return win && (win->flags & WIN_VISIBLE); }
+bool Active(const CBaseWin* win) { return win && (win->flags & WIN_ACTIVE); }
+bool Disabled(const CAtom* unit) { return unit->state & UNIT_DISABLED; }
+float Delay(const CAtom* unit) { return unit->FirstAnimation() ? unit->FirstAnimation()->startDelay : -1.0f; }
+// The clear colour passes through the device's 8-bit colour once a frame.
+bool Near(const D3DXCOLOR& a, const D3DXCOLOR& b, float tolerance = 1e-3f)
+{
+    return fabsf(a.r - b.r) < tolerance && fabsf(a.g - b.g) < tolerance && fabsf(a.b - b.b) < tolerance &&
+           fabsf(a.a - b.a) < tolerance;
+}
+constexpr float BYTE_STEP = 1.5f / 255.0f;
+
+TEST_F(ColumnTest, TheShowFliesInFadesTheFloorsAboveAndFliesBack)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    Click(b->floorWindows[4]);
+    CFloor* shown = b->floors[4];
+    ASSERT_EQ(shown, gSelFloor);
+    Click(gShowFlatButton);
+    EXPECT_EQ(1, gShowStep);
+    EXPECT_EQ(shown, gShownFloor);
+    EXPECT_STREQ(CLOSE_SHOW_HINT, gShowFlatButton->hint);
+    EXPECT_TRUE(Visible(gShowFlatButton));
+    EXPECT_FALSE(Active(gShowFlatButton));
+    EXPECT_EQ(128u, gShowFlatButton->color >> 24);
+    // The attic first, then floors 9 down to 6 each 0.05 s later, the selection last.
+    EXPECT_FLOAT_EQ(0.0f, Delay(b->attic));
+    for (int number = 9; number >= 6; --number)
+        EXPECT_NEAR(0.05f * float(10 - number), Delay(b->floors[number - 1]), 1e-4) << number;
+    EXPECT_EQ(-1.0f, Delay(b->floors[4]) > 0.0f ? 0.0f : -1.0f);
+    CAtom* selection = gIUnitInspector->FindUnitByName("SelFloorRect");
+    EXPECT_NEAR(0.25f, Delay(selection), 1e-4);
+    // Every top-view button waits; the facade too.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(Active(gBuildings[i]->topViewButton)) << i;
+    EXPECT_FALSE(Active(b->floorWindows[0]));
+    ASSERT_NE(nullptr, gInteriorUnit);
+    EXPECT_EQ(shown, gInteriorUnit->master);
+
+    ASSERT_TRUE(RunUntil([] { return gShowStep == 4; })) << gShowStep;
+    EXPECT_TRUE(Active(gShowFlatButton));
+    EXPECT_EQ(0xFFu, gShowFlatButton->color >> 24);
+    EXPECT_TRUE(gHintsShown & HINT_SHOW);
+    EXPECT_TRUE(Disabled(b->attic));
+    EXPECT_TRUE(Disabled(b->floors[5]));
+    EXPECT_FALSE(Disabled(shown));
+
+    Click(gShowFlatButton);
+    EXPECT_STREQ(SHOW_FLAT_HINT, gShowFlatButton->hint);
+    EXPECT_FALSE(Active(gShowFlatButton));
+    EXPECT_FLOAT_EQ(INTERIOR_LINGER, gInteriorTimer);
+    EXPECT_NEAR(0.70f, Delay(b->floors[5]), 1e-4);
+    EXPECT_NEAR(0.85f, Delay(b->floors[8]), 1e-4);
+    EXPECT_NEAR(0.90f, Delay(b->attic), 1e-4);
+    EXPECT_FALSE(Disabled(b->attic));
+    EXPECT_FALSE(Disabled(b->floors[5]));
+    EXPECT_TRUE(Active(gBuildings[1]->topViewButton));
+    EXPECT_TRUE(Visible(b->selectionOverlay));
+    ASSERT_TRUE(RunUntil([] { return gShowStep == 0; })) << gShowStep;
+    EXPECT_TRUE(Active(gShowFlatButton));
+    ASSERT_TRUE(RunUntil([] { return gInteriorUnit == nullptr; }));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
+{
+    CAtom* sun = gIUnitInspector->FindUnitByName("DirLight");
+    ASSERT_NE(nullptr, sun);
+    const D3DXCOLOR day = sun->Color;
+    const D3DXCOLOR dayClear = gIRenderer->clearColor;
+    Click(gDayNightButton);
+    EXPECT_EQ(1, gDayNightButton->currentFrame);
+    EXPECT_TRUE(Near(D3DXCOLOR(0.25f, 0.3f, 0.5f, 1.0f), gNightColor));
+    EXPECT_TRUE(Near(D3DXCOLOR(0.02f, 0.03f, 0.08f, 1.0f), gNightClearColor));
+    EXPECT_TRUE(Near(day, gDayLightColor));
+    ASSERT_TRUE(RunUntil([&] { return Near(sun->Color, gNightColor); }));
+    ASSERT_TRUE(RunUntil([] { return Near(gIRenderer->clearColor, gNightClearColor, BYTE_STEP); }));
+    // Back to day, to night before the day has come and to day again: the first saved day
+    // colours return.
+    Click(gDayNightButton);
+    ASSERT_TRUE(program.RunFrames(1));
+    Click(gDayNightButton);
+    Click(gDayNightButton);
+    EXPECT_EQ(0, gDayNightButton->currentFrame);
+    ASSERT_TRUE(RunUntil([&] { return Near(sun->Color, day); }));
+    ASSERT_TRUE(RunUntil([&] { return Near(gIRenderer->clearColor, dayClear, BYTE_STEP); }));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(ColumnTest, AHintIsShownOnceAndFadesAfterTwoSeconds)
+{
+    ASSERT_NE(nullptr, ShowFirstBuilding());
+    ASSERT_NE(nullptr, gHintWin);
+    const int left = gHintWin->left, top = gHintWin->top;
+    EXPECT_EQ(gTopViewWin->left - 80, left);
+    EXPECT_EQ(gTopViewWin->bottom + 40, top);
+    EXPECT_TRUE(Active(gHintWin));
+    ShowHint(HINT_BUILDING, 5, 5, CIntRect(0, 17, 255, 49));
+    EXPECT_EQ(left, gHintWin->left);
+    EXPECT_EQ(top, gHintWin->top);
+    ASSERT_TRUE(RunUntil([] { return gHintTimer > HINT_SHOW_TIME; }));
+    EXPECT_FALSE(Active(gHintWin));
+    // Choosing the building again shows nothing new.
+    Click(gBuildings[1]->topViewButton);
+    EXPECT_FALSE(Active(gHintWin));
+}
+
+TEST_F(ColumnTest, ThePresentationListStartsTheChosenOne)
+{
+    CreateSelectorBar();
+    ASSERT_NE(nullptr, gSelectorCaption);
+    EXPECT_STREQ(SELECTOR_CAPTION, gSelectorCaption->text);
+    Click(gSelectorBar);
+    ASSERT_NE(nullptr, gPresentationButtons[0]);
+    EXPECT_EQ(nullptr, gPresentationButtons[1]);
+    EXPECT_EQ(gSelectorBar->top + 15, gPresentationButtons[0]->top);
+    std::vector<CMission*>* list = nullptr;
+    gIMissionLoader->GetMissionList(&list);
+    ASSERT_EQ(1u, list->size());
+    EXPECT_EQ((*list)[0]->title, gPresentationLabels[0]->text);
+    Mouse(gPresentationButtons[0]->left + 5, gPresentationButtons[0]->top + 5, 0);
+    EXPECT_EQ(0xFF000000u, gPresentationLabels[0]->color);
+    ASSERT_NE(nullptr, ShowFirstBuilding());
+    Click(gPresentationButtons[0]);
+    EXPECT_EQ(nullptr, gPresentationButtons[0]);
+    EXPECT_EQ(nullptr, gCurBuilding);
+    EXPECT_EQ(0, gBuildings.Count());
+    EXPECT_EQ((*list)[0]->title, gSelectorCaption->text);
+    ASSERT_TRUE(program.RunFrames(3));
+    EXPECT_EQ(3, gBuildings.Count());
+    ASSERT_NE(nullptr, gBuildings[0]->topViewButton);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
+} // namespace column
