@@ -6,7 +6,9 @@
 #include "core/Strings.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
+#include "engine/Iconer.h"
 #include "scene/Camera.h"
+#include "scene/Control3D.h"
 #include "scene/Geometry.h"
 #include "scene/Bolide.h"
 #include "scene/Human.h"
@@ -41,9 +43,9 @@ const SUnitClass UNIT_CLASSES[] = {
     {4, "GEOMETRY", []() -> CAtom* { return new CGeometry; }},
     {5, "SPRITE_2D", nullptr},
     {6, "TREE", nullptr},
-    {7, "CONTROL_3D", nullptr},
-    {8, "LABEL_3D", nullptr},
-    {9, "ICON", nullptr},
+    {7, "CONTROL_3D", []() -> CAtom* { return new CControl3D; }},
+    {8, "LABEL_3D", []() -> CAtom* { return new CLabel3D; }},
+    {9, "ICON", []() -> CAtom* { return new CIcon; }},
     {10, "FREE_LIGHT", []() -> CAtom* { return new CLight; }},
     {11, "CAMERA", []() -> CAtom* { return new CCamera; }},
     {12, "BILLBOARD", nullptr},
@@ -362,6 +364,7 @@ void CUnitInspector::ForgetUnit(const CAtom* unit)
     if (firstLight == unit) firstLight = nullptr;
     if (gRenderer) gRenderer->ForgetUnit(unit);
     if (gControls3D) gControls3D->ForgetUnit(unit);
+    if (gIconer) gIconer->ForgetUnit(unit);
 }
 
 CAtom* CUnitInspector::FindUnitByName(const char* name)

@@ -10,6 +10,7 @@
 #include "engine/Controls3D.h"
 #include "engine/MeshContainer.h"
 #include "engine/UnitInspector.h"
+#include "scene/Control3D.h"
 #include "scene/Geometry.h"
 
 #include <algorithm>
@@ -143,6 +144,11 @@ void CRenderer::RenderControls()
 void CRenderer::DrawControl(CAtom* control)
 {
     if (control->type == 10) AddLight(control);
+    CControl3D* ownDrawn = control->type != 11 && control->type != 2 ? dynamic_cast<CControl3D*>(control) : nullptr;
+    if (ownDrawn && (ownDrawn->controlState & CTRL_REDRAW)) {
+        ownDrawn->Redraw();
+        ownDrawn->controlState &= uint16_t(~CTRL_REDRAW);
+    }
     GatherDataFromAnimations(control);
     SetUnitConstants(control, PASS_NORMAL);
     if (!IsGeometry(control) || !static_cast<CGeometry*>(control)->mesh) return;

@@ -260,7 +260,7 @@ void CText3D::CopyOwnTo(CText3D* destination) const
 
 void CText3D::FirstInit()
 {
-    const CFontRecord* record = font && text[0] && !textMesh && gIFontContainer ? gIFontContainer->GetFont(font) : nullptr;
+    const CEngFont* record = font && text[0] && !textMesh && gIFontContainer ? gIFontContainer->GetFont(font) : nullptr;
     if (record) {
         textMesh = new STextMesh;
         textMesh->BuildTextMesh(record->font.face, TEXT3D_POINT_SIZE, TEXT3D_DEVIATION, record->flags & FONT_BOLD,

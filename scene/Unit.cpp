@@ -6,7 +6,9 @@
 #include "core/Strings.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
+#include "engine/Iconer.h"
 #include "engine/MeshContainer.h"
+#include "engine/Nations.h"
 #include "scene/Weapon.h"
 
 #include <cfloat>
@@ -400,9 +402,10 @@ bool CUnit::TakeKinematicBones(int count)
     return true;
 }
 
-// Individual icons come with the icon manager; until then no unit has one.
 int CUnit::RegisterIcon()
 {
+    CAtom* icon = classTemplate ? classTemplate->iconPrototype : nullptr;
+    if (icon && gIconer && nation && gNations && nation == gNations->gamerNation) gIconer->RegisterUnit(this, icon);
     return 0;
 }
 

@@ -20,10 +20,10 @@ namespace {
 // One font, "Sign", of the given face and style.
 class OneFont : public IFontContainer {
 public:
-    CFontRecord* FindFont(const char* name) override { return strcmp(name, "Sign") == 0 ? &record : nullptr; }
+    CEngFont* FindFont(const char* name) override { return strcmp(name, "Sign") == 0 ? &record : nullptr; }
     uint16_t FindFontIndex(const char* name) override { return FindFont(name) ? 1 : 0; }
-    CFontRecord* GetFont(uint16_t index) override { return index == 1 ? &record : nullptr; }
-    CFontRecord record;
+    CEngFont* GetFont(uint16_t index) override { return index == 1 ? &record : nullptr; }
+    CEngFont record;
 };
 
 class Text3DTest : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include "engine/ResourceScan.h"
 #include "scene/Bolide.h"
 #include "scene/Camera.h"
+#include "scene/Control3D.h"
 #include "scene/Geometry.h"
 #include "scene/Human.h"
 #include "scene/Light.h"
@@ -76,6 +77,13 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
             EXPECT_NE(nullptr, dynamic_cast<CShip*>(unit));
         } else if (type == 20) {
             EXPECT_NE(nullptr, dynamic_cast<CHuman*>(unit));
+        } else if (type == 7) {
+            EXPECT_NE(nullptr, dynamic_cast<CControl3D*>(unit));
+            EXPECT_EQ(nullptr, dynamic_cast<CLabel3D*>(unit));
+        } else if (type == 8) {
+            EXPECT_NE(nullptr, dynamic_cast<CLabel3D*>(unit));
+        } else if (type == 9) {
+            EXPECT_NE(nullptr, dynamic_cast<CIcon*>(unit));
         } else {
             EXPECT_EQ(nullptr, unit) << type;
             ASSERT_EQ(1u, messages.Count());
@@ -107,7 +115,9 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
                           std::string(word) == "GEOMETRY" || std::string(word) == "SHADOW_CAMERA" ||
                           std::string(word) == "FREE_LIGHT" || std::string(word) == "UNIT" ||
                           std::string(word) == "WEAPON" || std::string(word) == "BOLIDE" ||
-                          std::string(word) == "TEXT3D" || std::string(word) == "SHIP" || std::string(word) == "HUMAN";
+                          std::string(word) == "TEXT3D" || std::string(word) == "SHIP" || std::string(word) == "HUMAN" ||
+                          std::string(word) == "CONTROL_3D" || std::string(word) == "LABEL_3D" ||
+                          std::string(word) == "ICON";
         EXPECT_EQ(made, unit != nullptr) << word;
         if (!unit) continue;
         EXPECT_FLOAT_EQ(2.0f, unit->Pos.y);
