@@ -11,11 +11,16 @@
 #include "scene/Camera.h"
 #include "scene/Control3D.h"
 #include "scene/Geometry.h"
+#include "scene/Bolide.h"
+#include "scene/Human.h"
 #include "scene/Light.h"
 #include "scene/ParticleEmitter.h"
+#include "scene/Navy.h"
+#include "scene/Text3D.h"
 #include "scene/Renderer.h"
 #include "scene/Tree.h"
 #include "scene/Unit.h"
+#include "scene/Weapon.h"
 
 #include <cstring>
 #include <iterator>
@@ -48,13 +53,13 @@ const SUnitClass UNIT_CLASSES[] = {
     {11, "CAMERA", []() -> CAtom* { return new CCamera; }},
     {12, "BILLBOARD", []() -> CAtom* { return new CBillboard; }},
     {13, "BILL_LIGHT", []() -> CAtom* { return new CBillLight; }},
-    {14, "WEAPON", nullptr},
+    {14, "WEAPON", []() -> CAtom* { return new CWeapon; }},
     {15, "SELECT_PLANE", []() -> CAtom* { return new CSelectPlane; }},
-    {16, "BOLIDE", nullptr},
-    {17, "TEXT3D", nullptr},
+    {16, "BOLIDE", []() -> CAtom* { return new CBolide; }},
+    {17, "TEXT3D", []() -> CAtom* { return new CText3D; }},
     {18, "UNIT", []() -> CAtom* { return new CUnit; }},
-    {19, "SHIP", nullptr},
-    {20, "HUMAN", nullptr},
+    {19, "SHIP", []() -> CAtom* { return new CShip; }},
+    {20, "HUMAN", []() -> CAtom* { return new CHuman; }},
 };
 static_assert(std::size(UNIT_CLASSES) == 20, "one class per unit type");
 

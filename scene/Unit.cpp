@@ -11,6 +11,7 @@
 #include "engine/Nations.h"
 #include "scene/BillLightData.h"
 #include "scene/Billboard.h"
+#include "scene/Weapon.h"
 
 #include <cfloat>
 #include <cstring>
@@ -93,12 +94,24 @@ CUnit* AsUnit(CAtom* unit)
 
 CUnit::~CUnit()
 {
+    DeleteWeapons(false);
+}
+
+void CUnit::DeleteWeapons(bool release)
+{
+    if (!weapons) return;
+    for (int i = 0; i < weaponCount; ++i) {
+        if (release && weapons[i]) weapons[i]->Release();
+        delete weapons[i];
+    }
     delete[] weapons;
+    weapons = nullptr;
 }
 
 void CUnit::Release()
 {
     CGeometry::Release();
+    DeleteWeapons(true);
     if (gKinematics) gKinematics->FreeBones(kinematicBones);
     kinematicBones.Clear();
     if (move && gUnitInspector) gUnitInspector->FreeUnitMove(move);
@@ -280,10 +293,48 @@ bool CUnit::ScanOwnMissionKey(FILE* file, const char* word)
     return true;
 }
 
+// Weapons made for an earlier copy go first: their count is about to change.
 void CUnit::CopyFromPrototype(const CAtom* prototype)
 {
+    DeleteWeapons(true);
     CGeometry::CopyFromPrototype(prototype);
     if (const CUnit* unit = dynamic_cast<const CUnit*>(prototype)) unit->CopyUnitTo(this);
+    CreateWeapons();
+}
+
+// Every description makes a weapon, filled from its class's prototype (a class of another
+// type gives only its geometry values: such a weapon has no bolide and never fires).
+void CUnit::CreateWeapons()
+{
+    if (!weaponDescs || weaponDescs->empty()) return;
+    weaponCount = uint16_t(weaponDescs->size());
+    weapons = new CAtom*[weaponCount]();
+    for (int i = 0; i < weaponCount; ++i) {
+        CClassTemplate* cls = (*weaponDescs)[size_t(i)].weaponClass;
+        auto* weapon = new CWeapon;
+        weapon->type = WEAPON_UNIT_TYPE;
+        weapon->classTemplate = cls;
+        weapon->map = map;
+        weapon->carrier = this;
+        if (cls) weapon->CopyFromPrototype(cls->prototype);
+        weapons[i] = weapon;
+    }
+    SysControls |= SYS_ENABLE_IDLE;
+}
+
+uint32_t CUnit::DoIdle()
+{
+    for (int i = 0; weapons && i < weaponCount; ++i)
+        if (weapons[i]) weapons[i]->DoIdle();
+    return 0;
+}
+
+void CUnit::SetWeaponsTarget(const D3DXVECTOR4& point, int mode)
+{
+    for (int i = 0; weapons && i < weaponCount; ++i) {
+        CWeapon* weapon = static_cast<CWeapon*>(weapons[i]);
+        if (weapon && (weapon->targets & (WEAPON_TARGET_LAND | WEAPON_TARGET_SEA))) weapon->SetTarget(point, mode);
+    }
 }
 
 void CUnit::CopyTo(CAtom* destination) const
@@ -292,8 +343,7 @@ void CUnit::CopyTo(CAtom* destination) const
     if (CUnit* unit = dynamic_cast<CUnit*>(destination)) CopyUnitTo(unit);
 }
 
-// Weapon units are made from the descriptions once weapons exist; until then a unit
-// shares the descriptions and carries none.
+// The descriptions are shared; the weapons themselves are made for units only.
 void CUnit::CopyUnitTo(CUnit* destination) const
 {
     memcpy(destination->reserved, reserved, sizeof reserved);
@@ -308,8 +358,27 @@ void CUnit::CopyUnitTo(CUnit* destination) const
 void CUnit::FirstInit()
 {
     CGeometry::FirstInit();
+    PlaceWeapons();
     if (!CheckWeaponBones()) return;
     RegisterIcon();
+}
+
+// A weapon without a bone sits at its description's position and angles. One named on a
+// bone is not bound to the unit's kinematic bones: it turns itself at the unit's origin.
+void CUnit::PlaceWeapons()
+{
+    for (int i = 0; weapons && i < weaponCount; ++i) {
+        CWeapon* weapon = static_cast<CWeapon*>(weapons[i]);
+        if (!weapon) continue;
+        const SWeaponDesc& desc = (*weaponDescs)[size_t(i)];
+        weapon->bone = WEAPON_BONE_NONE;
+        if (desc.boneHash == NO_WEAPON_BONE) {
+            weapon->Pos = desc.position;
+            weapon->Orient.x = desc.ax;
+            weapon->Orient.y = desc.ay;
+        }
+        weapon->UpdateWorldMatrix();
+    }
 }
 
 // A description that names a bone needs the unit's mesh and that bone in its skeleton;
