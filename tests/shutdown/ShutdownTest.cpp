@@ -17,21 +17,35 @@
 
 namespace {
 
-// Keeps a reference to the running device, so its count can be read after the stop.
+// Keeps a reference to the running device and to Direct3D, so their counts can be read
+// after the stop.
 class DeviceWatch {
 public:
-    DeviceWatch() : device_(Device3D) { device_->AddRef(); }
-    // Drops the watch's reference: 0 when nobody else holds the device any more.
-    ULONG Leftover()
+    DeviceWatch() : device_(Device3D), direct3D_(Direct3D)
     {
-        ULONG n = device_ ? device_->Release() : 0;
-        device_ = nullptr;
-        return n;
+        device_->AddRef();
+        direct3D_->AddRef();
     }
-    ~DeviceWatch() { Leftover(); }
+    // Drops the watch's references: 0 when nobody else holds the device any more.
+    ULONG DeviceLeftover() { return Drop(device_); }
+    // The same for Direct3D, which the device holds while it lives.
+    ULONG Direct3DLeftover() { return Drop(direct3D_); }
+    ~DeviceWatch()
+    {
+        Drop(device_);
+        Drop(direct3D_);
+    }
 
 private:
+    template <class T>
+    static ULONG Drop(T*& object)
+    {
+        ULONG n = object ? object->Release() : 0;
+        object = nullptr;
+        return n;
+    }
     IDirect3DDevice9* device_;
+    IDirect3D9* direct3D_;
 };
 
 // Frames of the presentation with a building shown and its first floor chosen, so the
@@ -60,7 +74,8 @@ TEST(Shutdown, StopReleasesTheDeviceWithEverythingMadeOnIt)
     DeviceWatch watch;
     program.Stop();
     EXPECT_EQ(nullptr, Device3D);
-    EXPECT_EQ(0u, watch.Leftover());
+    EXPECT_EQ(0u, watch.DeviceLeftover());
+    EXPECT_EQ(0u, watch.Direct3DLeftover());
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
@@ -75,7 +90,8 @@ TEST(Shutdown, StartStopStartRunsCleanTwice)
         EXPECT_NE(nullptr, gWinSuperior.skin) << round;
         DeviceWatch watch;
         program.Stop();
-        EXPECT_EQ(0u, watch.Leftover()) << round;
+        EXPECT_EQ(0u, watch.DeviceLeftover()) << round;
+        EXPECT_EQ(0u, watch.Direct3DLeftover()) << round;
     }
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
