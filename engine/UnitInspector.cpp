@@ -6,10 +6,15 @@
 #include "core/Strings.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
+#include "engine/Iconer.h"
+#include "scene/Billboard.h"
 #include "scene/Camera.h"
+#include "scene/Control3D.h"
 #include "scene/Geometry.h"
 #include "scene/Light.h"
+#include "scene/ParticleEmitter.h"
 #include "scene/Renderer.h"
+#include "scene/Tree.h"
 #include "scene/Unit.h"
 
 #include <cstring>
@@ -32,19 +37,19 @@ struct SUnitClass {
 const SUnitClass UNIT_CLASSES[] = {
     {1, "ATOM", []() -> CAtom* { return new CAtom; }},
     {2, "SHADOW_CAMERA", []() -> CAtom* { return new CShadowCamera; }},
-    {3, "PARTICLE_EMITTER", nullptr},
+    {3, "PARTICLE_EMITTER", []() -> CAtom* { return new CParticleEmitter; }},
     {4, "GEOMETRY", []() -> CAtom* { return new CGeometry; }},
-    {5, "SPRITE_2D", nullptr},
-    {6, "TREE", nullptr},
-    {7, "CONTROL_3D", nullptr},
-    {8, "LABEL_3D", nullptr},
-    {9, "ICON", nullptr},
+    {5, "SPRITE_2D", []() -> CAtom* { return new CSprite2D; }},
+    {6, "TREE", []() -> CAtom* { return new CTree; }},
+    {7, "CONTROL_3D", []() -> CAtom* { return new CControl3D; }},
+    {8, "LABEL_3D", []() -> CAtom* { return new CLabel3D; }},
+    {9, "ICON", []() -> CAtom* { return new CIcon; }},
     {10, "FREE_LIGHT", []() -> CAtom* { return new CLight; }},
     {11, "CAMERA", []() -> CAtom* { return new CCamera; }},
-    {12, "BILLBOARD", nullptr},
-    {13, "BILL_LIGHT", nullptr},
+    {12, "BILLBOARD", []() -> CAtom* { return new CBillboard; }},
+    {13, "BILL_LIGHT", []() -> CAtom* { return new CBillLight; }},
     {14, "WEAPON", nullptr},
-    {15, "SELECT_PLANE", nullptr},
+    {15, "SELECT_PLANE", []() -> CAtom* { return new CSelectPlane; }},
     {16, "BOLIDE", nullptr},
     {17, "TEXT3D", nullptr},
     {18, "UNIT", []() -> CAtom* { return new CUnit; }},
@@ -357,6 +362,7 @@ void CUnitInspector::ForgetUnit(const CAtom* unit)
     if (firstLight == unit) firstLight = nullptr;
     if (gRenderer) gRenderer->ForgetUnit(unit);
     if (gControls3D) gControls3D->ForgetUnit(unit);
+    if (gIconer) gIconer->ForgetUnit(unit);
 }
 
 CAtom* CUnitInspector::FindUnitByName(const char* name)

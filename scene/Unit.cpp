@@ -6,7 +6,11 @@
 #include "core/Strings.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
+#include "engine/Iconer.h"
 #include "engine/MeshContainer.h"
+#include "engine/Nations.h"
+#include "scene/BillLightData.h"
+#include "scene/Billboard.h"
 
 #include <cfloat>
 #include <cstring>
@@ -17,6 +21,12 @@ namespace {
 bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 bool EndOfBlock(const char* word) { return !word[0] || Is(word, "};"); }
+
+// Records read without a class template to keep them are dropped at the end of the block.
+struct CScratchLights {
+    CBillLightData* list = nullptr;
+    ~CScratchLights() { DeleteBillLightData(&list); }
+};
 
 // "[" a b ... "]": the brackets are taken by position.
 void ScanBracketed(FILE* file, float* values, int n)
@@ -93,6 +103,7 @@ void CUnit::Release()
     kinematicBones.Clear();
     if (move && gUnitInspector) gUnitInspector->FreeUnitMove(move);
     move = nullptr;
+    DeleteBillLightData(&nightLights);
     ReleaseUnitList();
 }
 
@@ -233,14 +244,22 @@ void CUnit::ScanIndividIcon(FILE* file)
 }
 
 // Each record runs from its keyword to its own "};"; the block ends at the next "};".
+// Class records go to the class template, presentation records ("light:") to the unit.
 void CUnit::ScanNightLights(FILE* file, const char* recordWord)
 {
+    CScratchLights scratch;
+    CBillLightData** list = Is(recordWord, "light:") ? &nightLights
+                            : classTemplate          ? &classTemplate->nightLights
+                                                     : &scratch.list;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // the opening word
     for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word)) {
         if (!Is(word, recordWord)) continue;
-        do Core::fscan_word(file, word);
-        while (!EndOfBlock(word));
+        auto* record = new CBillLightData;
+        if (record->ScanProps(file) == 0)
+            AppendBillLightData(list, record);
+        else
+            delete record;
     }
 }
 
@@ -331,9 +350,10 @@ bool CUnit::TakeKinematicBones(int count)
     return true;
 }
 
-// Individual icons come with the icon manager; until then no unit has one.
 int CUnit::RegisterIcon()
 {
+    CAtom* icon = classTemplate ? classTemplate->iconPrototype : nullptr;
+    if (icon && gIconer && nation && gNations && nation == gNations->gamerNation) gIconer->RegisterUnit(this, icon);
     return 0;
 }
 
@@ -373,23 +393,67 @@ void CUnit::SetMoveSpeed(float speed)
     if (move) move->speed = speed;
 }
 
-// Once made, the night lights are switched off by day through the bill lights' own
-// countdown, which comes with the bill lights.
+// Night lights are made once it is dark enough and asked to switch off once it is day;
+// the last one to go gives the unit list back, and the next night makes them again.
 uint32_t CUnit::Process()
 {
     if (!unitList) {
         FirstTimeVisible(nightLights);
         FirstTimeVisible(classTemplate ? classTemplate->nightLights : nullptr);
+        return 0;
     }
+    float blue = 0.0f;
+    if (!FirstLightBlue(&blue) || blue < gEngine->nightLightsLevelB_Off) return 0;
+    std::vector<CAtom*> lights;
+    unitList->ForEach([&](CAtom* unit) { lights.push_back(unit); });
+    for (CAtom* unit : lights)
+        if (auto* light = dynamic_cast<CBillLight*>(unit)) light->StartSwitchOff();
     return 0;
 }
 
-// One bill light per record is made with the bill lights; until then there are no
-// records and nothing is made, so no unit list is taken either.
+// One bill light per record, attached to the unit and kept in its unit list (taken by the
+// first call that makes any).
 void CUnit::FirstTimeVisible(const CBillLightData* records)
 {
     float blue = 0.0f;
-    if (!records || !FirstLightBlue(&blue) || blue > gEngine->nightLightsLevelB_On) return;
-    if (!unitList && gUnitInspector) unitList = gUnitInspector->AllocUnitList();
-    if (!unitList) WarningBox(&gWarningBudget, "CUnit::FirstTimeVisible: UnitLists255 limit is exceed.", nullptr);
+    if (!records || !gUnitInspector || !FirstLightBlue(&blue) || blue > gEngine->nightLightsLevelB_On) return;
+    if (!unitList) unitList = gUnitInspector->AllocUnitList();
+    if (!unitList) {
+        WarningBox(&gWarningBudget, "CUnit::FirstTimeVisible: UnitLists255 limit is exceed.", nullptr);
+        return;
+    }
+    for (const CBillLightData* record = records; record; record = record->next) {
+        CAtom* light = gUnitInspector->CreateUnitFromTemplate(record->classTemplate, map);
+        if (!light) continue;
+        TakeNightLight(light, *record);
+        if (!unitList->PushBack(light)) {
+            gUnitInspector->DeleteUnit(light);
+            continue;
+        }
+        AttachUnit(light, NOT_ATTACHED);
+        light->CalcMatrix(&light->world);
+    }
+}
+
+// The record's position, colour, size, mesh and texture; a light still waiting to appear
+// keeps the mesh for later.
+void CUnit::TakeNightLight(CAtom* light, const CBillLightData& record)
+{
+    light->Pos = record.position;
+    light->Color = record.color;
+    light->Size = record.size;
+    auto* geometry = dynamic_cast<CGeometry*>(light);
+    if (!geometry) return;
+    if (record.texture) geometry->textures[0] = record.texture;
+    auto* billboard = dynamic_cast<CBillboard*>(light);
+    if (billboard) {
+        billboard->baseSize = record.size;
+        billboard->owner = this;
+    }
+    if (!record.mesh) return;
+    auto* bill = dynamic_cast<CBillLight*>(light);
+    if (bill && (bill->phase & BILL_LIGHT_WAITING))
+        bill->savedMesh = record.mesh;
+    else
+        geometry->mesh = record.mesh;
 }

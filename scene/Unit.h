@@ -5,9 +5,10 @@
 // registry and gives them back on Release and OnHide. Weapon descriptions are shared by
 // the class and its units. Every problem is a counted warning and reading goes on.
 // A unit whose weapons sit on bones takes one kinematic bone per skeleton bone at its
-// first initialisation and gives them back on Release. Weapon units, icons and
-// night-light records come with their own classes; until then descriptions are read and
-// checked but make no weapons, and the night-light lists stay empty.
+// first initialisation and gives them back on Release. Weapon units and icons come with
+// their own classes; until then descriptions are read and checked but make no weapons.
+// Night lights are bill lights made from the unit's and its class's records when it is
+// dark and switched off by day.
 
 #include "engine/Kinematics.h"
 #include "engine/UnitInspector.h"
@@ -76,7 +77,7 @@ public:
     CUnitMove* AddMove();
     void SetMoveSpeed(float speed);
     // A "NightLights:" or "night_lights:" block after its keyword: the opening word, then
-    // records up to "};". Records need the bill lights: each is passed over whole.
+    // records up to "};" (a record with an unknown class is dropped).
     void ScanNightLights(FILE* file, const char* recordWord);
     // Makes the night lights of the records once it is dark enough; the first call that
     // has records takes the unit list.
@@ -110,6 +111,7 @@ private:
     // bones already taken given back) when the pool runs out.
     bool TakeKinematicBones(int count);
     void ReleaseUnitList();
+    void TakeNightLight(CAtom* light, const CBillLightData& record);
 };
 
 // The unit as a CUnit when its class is one (type 18 and above), else null.

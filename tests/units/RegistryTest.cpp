@@ -5,6 +5,7 @@
 
 #include "engine/ResourceScan.h"
 #include "scene/Camera.h"
+#include "scene/Control3D.h"
 #include "scene/Geometry.h"
 #include "scene/Light.h"
 #include "scene/Unit.h"
@@ -61,6 +62,16 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
             EXPECT_NE(nullptr, dynamic_cast<CLight*>(unit));
         } else if (type == 18) {
             EXPECT_NE(nullptr, dynamic_cast<CUnit*>(unit));
+        } else if (type == 7) {
+            EXPECT_NE(nullptr, dynamic_cast<CControl3D*>(unit));
+            EXPECT_EQ(nullptr, dynamic_cast<CLabel3D*>(unit));
+        } else if (type == 8) {
+            EXPECT_NE(nullptr, dynamic_cast<CLabel3D*>(unit));
+        } else if (type == 9) {
+            EXPECT_NE(nullptr, dynamic_cast<CIcon*>(unit));
+        } else if (type == 3 || type == 5 || type == 6 || type == 12 || type == 13 || type == 15) {
+            EXPECT_NE(nullptr, unit) << type;
+            EXPECT_EQ(0u, messages.Count()) << type;
         } else {
             EXPECT_EQ(nullptr, unit) << type;
             ASSERT_EQ(1u, messages.Count());
@@ -79,7 +90,8 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
 
 TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
 {
-    std::string script = std::string("UnitInspector [ ") + SIZES + " ]\n";
+    // One class of every type plus "Last" must fit the template pool.
+    std::string script = "UnitInspector [ UnitCount: 16 TemplateCount: 32 UnitAttaches: 16 SmoothMovers: 8 ]\n";
     for (const char* word : TYPE_WORDS)
         script += std::string(word) + " C_" + word + " { RenderStates: ZWriteOff }; Pos: [ 1 2 3 ] };\n";
     script += "ATOM Last { Size: [ 5 5 5 ] };\n";
@@ -90,7 +102,12 @@ TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)
         CAtom* unit = gUnitInspector->CreateUnit(name.c_str(), nullptr);
         const bool made = std::string(word) == "ATOM" || std::string(word) == "CAMERA" ||
                           std::string(word) == "GEOMETRY" || std::string(word) == "SHADOW_CAMERA" ||
-                          std::string(word) == "FREE_LIGHT" || std::string(word) == "UNIT";
+                          std::string(word) == "FREE_LIGHT" || std::string(word) == "UNIT" ||
+                          std::string(word) == "CONTROL_3D" || std::string(word) == "LABEL_3D" ||
+                          std::string(word) == "ICON" ||
+                          std::string(word) == "PARTICLE_EMITTER" || std::string(word) == "SPRITE_2D" ||
+                          std::string(word) == "TREE" || std::string(word) == "BILLBOARD" ||
+                          std::string(word) == "BILL_LIGHT" || std::string(word) == "SELECT_PLANE";
         EXPECT_EQ(made, unit != nullptr) << word;
         if (!unit) continue;
         EXPECT_FLOAT_EQ(2.0f, unit->Pos.y);
