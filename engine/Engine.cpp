@@ -3,6 +3,7 @@
 #include "core/FrameTimer.h"
 #include "core/Graphics.h"
 #include "core/Messages.h"
+#include "core/Meshes/Mesh.h"
 #include "core/Scanner.h"
 #include "engine/AnimContainer.h"
 #include "engine/ArrayContainer.h"
@@ -11,6 +12,7 @@
 #include "engine/EngineTrace.h"
 #include "engine/Engineer.h"
 #include "engine/Iconer.h"
+#include "engine/Kinematics.h"
 #include "engine/Layouts.h"
 #include "engine/MapContainer.h"
 #include "engine/MeshContainer.h"
@@ -22,6 +24,7 @@
 #include "scene/Camera.h"
 #include "scene/ParticleSystems.h"
 #include "scene/Renderer.h"
+#include "scene/Unit.h"
 
 #include <cstring>
 
@@ -336,17 +339,30 @@ int CEngine::AssignValidMap(CUserArray* array, int value)
     return 0;
 }
 
-int CEngine::CollectBoneChain(const int32_t* masters, int boneCount, int first, int last,
-                              int32_t* chain)
+int CEngine::CollectBoneChain(const CSkeleton& skeleton, int first, int last, int32_t* chain)
 {
     int count = 0;
-    for (int bone = first; bone >= 0 && bone < boneCount && count < MAX_BONE_CHAIN;
-         bone = masters[bone]) {
-        chain[count++] = bone;
-        if (bone == last)
+    for (const SBone* bone = first >= 0 && first < skeleton.boneCount ? &skeleton.bones[first] : nullptr;
+         bone && count < MAX_BONE_CHAIN; bone = bone->master) {
+        chain[count++] = bone->index;
+        if (bone->index == last)
             break;
     }
     return count;
+}
+
+// A bone's matrix in its master's frame: the kinematic turn (none without one) moved to
+// where the bone sits, as the renderer places it.
+void CEngine::ChainBoneMatrix(D3DXMATRIX* out, const CSkeleton& skeleton, const CUnit* unit, int bone) const
+{
+    const CKinematicBone* kinematic = unit && gKinematics ? unit->kinematicBones.At(bone) : nullptr;
+    if (!kinematic || !gKinematics->GetBoneMatrix(*kinematic, out))
+        D3DXMatrixIdentity(out);
+    const D3DXVECTOR4& offset = skeleton.bones[bone].relative;
+    out->_41 += offset.x;
+    out->_42 += offset.y;
+    out->_43 += offset.z;
+    out->_44 = 1.0f;
 }
 
 int CEngine::TransformPoint(D3DXVECTOR4* out, D3DXVECTOR4* outNormal, const D3DXVECTOR4& in,
@@ -355,31 +371,26 @@ int CEngine::TransformPoint(D3DXVECTOR4* out, D3DXVECTOR4* outNormal, const D3DX
     if (!unit)
         return WarningBox(&warningBudget, "CEngine::TransformPoint Error:  pUnit=null.",
                           nullptr), -1;
-    if (unit->boneCount <= 0 || !unit->boneMasters)
+    const auto* geometry = dynamic_cast<const CGeometry*>(unit);
+    const CMesh* mesh = geometry ? geometry->PassMesh(0) : nullptr;
+    if (!mesh || mesh->skeleton.boneCount <= 0 || !mesh->skeleton.bones)
         return WarningBox(&warningBudget,
                           "CEngine::TransformPoint Error:  pMesh=null or "
                           "pMesh->Skeleton.NumBones=0.",
                           nullptr), -1;
-    if (firstBone < 0 || firstBone >= unit->boneCount)
+    const CSkeleton& skeleton = mesh->skeleton;
+    if (firstBone < 0 || firstBone >= skeleton.boneCount)
         return WarningBox(&warningBudget,
                           "CEngine::TransformPoint Error:  StartIndex>=pMesh->Skeleton.NumBones.",
                           nullptr), -1;
+    const CUnit* moving = AsUnit(unit);
+    int32_t chain[MAX_BONE_CHAIN];
+    const int count = CollectBoneChain(skeleton, firstBone, lastBone, chain);
     D3DXMATRIX product;
     D3DXMatrixIdentity(&product);
-    if (unit->boneMatrices) {
-        int32_t chain[MAX_BONE_CHAIN];
-        const int count =
-            CollectBoneChain(unit->boneMasters, unit->boneCount, firstBone, lastBone, chain);
-        for (int i = 0; i < count; ++i) {
-            boneMatrices[i] = unit->boneMatrices[chain[i]];
-            if (unit->boneOffsets) {
-                const D3DXVECTOR3& offset = unit->boneOffsets[chain[i]];
-                boneMatrices[i]._41 = offset.x;
-                boneMatrices[i]._42 = offset.y;
-                boneMatrices[i]._43 = offset.z;
-            }
-            D3DXMatrixMultiply(&product, &product, &boneMatrices[i]);
-        }
+    for (int i = 0; i < count; ++i) {
+        ChainBoneMatrix(&boneMatrices[i], skeleton, moving, chain[i]);
+        D3DXMatrixMultiply(&product, &product, &boneMatrices[i]);
     }
     D3DXMatrixMultiply(&product, &product, &unit->world);
     D3DXVec4Transform(out, &in, &product);

@@ -17,6 +17,8 @@
 class CAtom;
 class CCamera;
 class CGameMap;
+class CUnit;
+struct CSkeleton;
 struct CBaseWin;
 struct CUserArray;
 
@@ -112,6 +114,10 @@ public:
     int AssignValidMap(CUserArray* array, int value);
     void SelectUnit(CAtom* unit, bool full);
     void RotateSelectedUnit();
+    // A point (and the direction (0, 0, 1)) in the frame of a bone of the unit's skeleton
+    // carried through its masters up to lastBone (or a root), each turned by the unit's
+    // kinematic bone and moved to where it sits, then through the unit's world. 0; -1 with
+    // a counted warning for a unit without a skeleton or a bone outside it.
     int TransformPoint(D3DXVECTOR4* out, D3DXVECTOR4* outNormal, const D3DXVECTOR4& in,
                        CAtom* unit, int firstBone, int lastBone);
     void WeaponPoint(const D3DXVECTOR4&, CAtom*, int) {}
@@ -123,8 +129,8 @@ public:
                     D3DXVECTOR4* outPoint, SMapPos* outMapPos, const SMouseInput& in);
     // The bones from first through its masters up to last (or a root), at most
     // MAX_BONE_CHAIN; returns the count written to chain.
-    static int CollectBoneChain(const int32_t* masters, int boneCount, int first, int last,
-                                int32_t* chain);
+    static int CollectBoneChain(const CSkeleton& skeleton, int first, int last, int32_t* chain);
+    void ChainBoneMatrix(D3DXMATRIX* out, const CSkeleton& skeleton, const CUnit* unit, int bone) const;
     // Inside the view rectangle on screen: x0 <= x <= x0 + width - 1 (likewise y), where
     // x0 is the view's x plus the offset; both edge pixels belong to the view.
     bool InsideView(int x, int y) const;

@@ -198,16 +198,11 @@ public:
     TLinkedList<CAnimInstance> animations;
     SAnimBaseValues* animBase = nullptr;
 
-    // Until skinned units exist the engine's bone transforms reach these through CAtom.
     // Turns the unit to a direction step (wrapped to 0..7) and rebuilds its world matrix.
     void SetDirection(int step);
     // 45-degree steps per rotation key: the class template's PlaceRotate, else 1.
     int32_t PlaceRotation() const;
     D3DXMATRIX world;
-    int32_t boneCount = 0;
-    const int32_t* boneMasters = nullptr;
-    const D3DXVECTOR3* boneOffsets = nullptr;
-    const D3DXMATRIX* boneMatrices = nullptr;
 
 private:
     void ScanStartAnimation(FILE* file, char* word);

@@ -363,8 +363,8 @@ void CUnit::FirstInit()
     RegisterIcon();
 }
 
-// A weapon without a bone sits at its description's position and angles. One named on a
-// bone is not bound to the unit's kinematic bones: it turns itself at the unit's origin.
+// A weapon without a bone sits at its description's position and angles; one named on a
+// bone is placed when it is bound to it.
 void CUnit::PlaceWeapons()
 {
     for (int i = 0; weapons && i < weaponCount; ++i) {
@@ -382,12 +382,14 @@ void CUnit::PlaceWeapons()
 }
 
 // A description that names a bone needs the unit's mesh and that bone in its skeleton;
-// the first such description gives the unit its kinematic bones.
+// the first such description gives the unit its kinematic bones, and its weapon is bound
+// to the bone.
 bool CUnit::CheckWeaponBones()
 {
     if (!weaponDescs) return true;
     const CEngineMesh* record = mesh && gIMeshContainer ? gIMeshContainer->GetMesh(mesh) : nullptr;
-    for (const SWeaponDesc& desc : *weaponDescs) {
+    for (size_t i = 0; i < weaponDescs->size(); ++i) {
+        const SWeaponDesc& desc = (*weaponDescs)[i];
         if (desc.boneHash == NO_WEAPON_BONE) continue;
         if (!record) {
             WarningBox(&gWarningBudget, "CUnit::FirstInit:  Unit '", name,
@@ -396,8 +398,13 @@ bool CUnit::CheckWeaponBones()
         }
         const CSkeleton& skeleton = record->mesh.skeleton;
         if (!TakeKinematicBones(skeleton.boneCount)) return false;
-        if (skeleton.FindBoneById(uint32_t(desc.boneHash)) < 0)
+        const int bone = skeleton.FindBoneById(uint32_t(desc.boneHash));
+        if (bone < 0) {
             WarningBox(&gWarningBudget, "CUnit::FirstInit:  For weapon not found a bone.", nullptr);
+            continue;
+        }
+        if (weapons && i < weaponCount && weapons[i])
+            static_cast<CWeapon*>(weapons[i])->BindToBone(skeleton, kinematicBones, bone, desc);
     }
     return true;
 }

@@ -5,8 +5,8 @@
 // registry and gives them back on Release and OnHide. Weapon descriptions are shared by
 // the class and its units; each unit owns one CWeapon per description. Every problem is a
 // counted warning and reading goes on. A unit whose weapons sit on bones takes one
-// kinematic bone per skeleton bone at its first initialisation and gives them back on
-// Release; its weapons still turn themselves. Icons come with their own class. Night
+// kinematic bone per skeleton bone at its first initialisation, binds those weapons to
+// them and gives them back on Release. Icons come with their own class. Night
 // lights are bill lights made from the unit's and its class's records when it is dark and
 // switched off by day.
 

@@ -2,12 +2,14 @@
 
 #include "core/VecMath.h"
 #include "core/Messages.h"
+#include "core/Meshes/Skeleton.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
 #include "engine/UnitInspector.h"
 #include "scene/Bolide.h"
 #include "scene/Unit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -162,6 +164,38 @@ void CWeapon::WeaponMatrix(D3DXMATRIX* out) const
     if (carrier) D3DXMatrixMultiply(out, out, &carrier->world);
 }
 
+void CWeapon::BindToBone(const CSkeleton& skeleton, CKinematicBones& bones, int turret, const SWeaponDesc& desc)
+{
+    const SBone& node = skeleton.bones[turret];
+    bone = uint8_t(turret);
+    Pos = node.absolute;
+    UpdateWorldMatrix();
+    yawBone = bones.At(turret);
+    if (yawBone) {
+        yawBone->kind = KINEMATIC_TURN_Y;
+        yawBone->angleY = desc.ay;
+    }
+    const int barrels = (desc.flags & WEAPON_GUN_BONE_FINAL) ? 0 : std::min(int(node.childCount), oneBone ? 1 : MAX_FIRE_POSITIONS);
+    for (int i = 0; i < MAX_FIRE_POSITIONS; ++i) {
+        barrelBones[i] = i < barrels ? bones.At(node.children[i]) : nullptr;
+        if (!barrelBones[i]) continue;
+        barrelBones[i]->kind = KINEMATIC_MOVE_TILT;
+        barrelBones[i]->vector = D3DXVECTOR4(0.0f, 0.0f, 0.0f, 1.0f);
+        barrelBones[i]->angleX = desc.ax;
+    }
+    pitchBone = barrelBones[0];
+    for (int i = 0; i < firePositionCount; ++i) {
+        const int barrel = oneBone ? 0 : i;
+        firePositions[i].bone = uint8_t(barrelBones[barrel] ? node.children[barrel] : turret);
+    }
+}
+
+float CWeapon::BarrelOffset(int firePosition) const
+{
+    const CKinematicBone* barrel = BarrelBone(firePosition);
+    return barrel ? barrel->vector.z : 0.0f;
+}
+
 uint32_t CWeapon::DoIdle()
 {
     if (weaponState & WEAPON_RELOADING) StepReload(FrameTime());
@@ -187,8 +221,8 @@ void CWeapon::StepReload(float dt)
         if (fire.countdown != 0.0f) {
             fire.countdown -= dt;
             if (fire.countdown < 0.0f) fire.countdown = 0.0f;
-            float& offset = barrelOffset[oneBone ? 0 : i];
-            if (offset < 0.0f) offset = std::fmin(0.0f, offset + recovery);
+            CKinematicBone* barrel = BarrelBone(i);
+            if (barrel && barrel->vector.z < 0.0f) barrel->vector.z = std::fmin(0.0f, barrel->vector.z + recovery);
         }
         if (fire.countdown == 0.0f) ++loaded;
     }
@@ -215,15 +249,18 @@ bool CWeapon::Fire(int index)
     SFirePosition& fire = firePositions[index];
     fire.countdown = shotPeriod;
     weaponState |= WEAPON_RELOADING;
-    D3DXMATRIX m;
-    WeaponMatrix(&m);
     const D3DXVECTOR4 local(fire.position.x, fire.position.y, fire.position.z, 1.0f);
-    const D3DXVECTOR4 ahead(0.0f, 0.0f, 1.0f, 0.0f);
-    D3DXVec4Transform(&bolide->Pos, &local, &m);
-    D3DXVec4Transform(&bolide->Dir, &ahead, &m);
+    if (!yawBone || !gEngine || gEngine->TransformPoint(&bolide->Pos, &bolide->Dir, local, carrier, fire.bone, -1)) {
+        D3DXMATRIX m;
+        WeaponMatrix(&m);
+        const D3DXVECTOR4 ahead(0.0f, 0.0f, 1.0f, 0.0f);
+        D3DXVec4Transform(&bolide->Pos, &local, &m);
+        D3DXVec4Transform(&bolide->Dir, &ahead, &m);
+    }
     D3DXVec4Normalize(&bolide->Dir, &bolide->Dir);
     bolide->Launch();
-    if (recoilDistance != 0.0f) barrelOffset[oneBone ? 0 : index] = -recoilDistance;
+    CKinematicBone* barrel = BarrelBone(index);
+    if (barrel && recoilDistance != 0.0f) barrel->vector.z = -recoilDistance;
     return true;
 }
 
@@ -251,20 +288,41 @@ D3DXVECTOR4 CWeapon::CarrierDirection(const D3DXVECTOR4& toTarget) const
     return local;
 }
 
-// The weapon's own angles are relative to its carrier; the target's height is measured
-// from the first fire position.
+D3DXVECTOR4 CWeapon::AimOrigin() const
+{
+    const D3DXVECTOR4 pivot(0.0f, 0.0f, 0.0f, 1.0f);
+    const int pivotBone = pitchBone && firePositionCount ? firePositions[0].bone : bone;
+    D3DXVECTOR4 origin;
+    if (yawBone && gEngine && gEngine->TransformPoint(&origin, nullptr, pivot, carrier, pivotBone, -1) == 0)
+        return origin;
+    D3DXMATRIX m;
+    WeaponMatrix(&m);
+    return D3DXVECTOR4(m._41, m._42, m._43, m._44);
+}
+
+int CWeapon::TurnBones(const D3DXVECTOR4& local, float pitch, float dt)
+{
+    int turning = TurnToward(&yawBone->angleY, nullptr, local, yawRate * dt);
+    if (!pitchBone) return turning;
+    turning |= TurnTowardAngle(&pitchBone->angleX, pitch, pitchRate * dt);
+    for (CKinematicBone* barrel : barrelBones)
+        if (barrel) barrel->angleX = pitchBone->angleX;
+    return turning;
+}
+
+// The weapon's angles are relative to its carrier; the target's height is measured from
+// the first fire position.
 int CWeapon::Aim()
 {
     if (targetUnit) targetPoint = targetUnit->Pos;
     UpdateWorldMatrix();
-    D3DXMATRIX m;
-    WeaponMatrix(&m);
-    const D3DXVECTOR4 local = CarrierDirection(targetPoint - D3DXVECTOR4(m._41, m._42, m._43, m._44));
+    const D3DXVECTOR4 local = CarrierDirection(targetPoint - AimOrigin());
     const float fireHeight = firePositionCount ? firePositions[0].position.y : 0.0f;
     const float distance = sqrtf(local.x * local.x + local.z * local.z);
     const float pitch = PitchTo(local.y - fireHeight, distance);
     if (pitch == OUT_OF_REACH) return AIM_OUT_OF_REACH;
     const float dt = FrameTime();
+    if (yawBone) return TurnBones(local, pitch, dt);
     int turning = TurnToward(&Orient.y, nullptr, local, yawRate * dt);
     turning |= TurnTowardAngle(&Orient.x, pitch, pitchRate * dt);
     UpdateWorldMatrix();

@@ -7,12 +7,15 @@
 #include "core/Meshes/Mesh.h"
 #include "engine/AnimContainer.h"
 #include "engine/CreateEngine.h"
+#include "engine/Engine.h"
 #include "engine/Kinematics.h"
 #include "engine/MeshContainer.h"
 #include "engine/Parser.h"
 #include "engine/UnitInspector.h"
 #include "scene/Renderer.h"
+#include "scene/Bolide.h"
 #include "scene/Unit.h"
+#include "scene/Weapon.h"
 #include "tests/support/Harness.h"
 #include "tests/support/TestDevice.h"
 
@@ -23,6 +26,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -79,7 +83,68 @@ Frame0  Base 0 0 0  Arm 0 60 0
 Frame1  Base 0 0 0  Arm 0 60 0
 )";
 
-std::string StartScript(const std::string& meshPath, const std::string& animPath, int kinematicBones)
+// A tank seen from above: a hull square on the ground, a turret bone a unit up (no
+// vertices of its own) and a barrel that reaches 1.5 along z from its pivot on the
+// turret's axis.
+const char TANK_MESH[] = R"(NumVertices 8
+NumPrimitives 4
+BONE_INDEX_PER_VERTEX
+VERTS_IN_BONE_SPACE
+MESH
+8
+-0.5 0 -0.5  0
+-0.5 0  0.5  0
+ 0.5 0  0.5  0
+ 0.5 0 -0.5  0
+-0.15 0 0    2
+-0.15 0 1.5  2
+ 0.15 0 1.5  2
+ 0.15 0 0    2
+indices 4
+0 1 2
+0 2 3
+4 5 6
+4 6 7
+TextureCoords 8
+0 1
+0 0
+1 0
+1 1
+0 1
+0 0
+1 0
+1 1
+SKELETON_STRUCTURE
+NumBones 3
+BoneName BoneMaster x y z
+Hull   not_present 0 0   0
+Turret Hull        0 1   0
+Barrel Turret      0 1.3 0
+)";
+
+constexpr float BARREL_LENGTH = 1.5f;
+constexpr float PIVOT_HEIGHT = 1.3f;
+
+std::string TankClasses(const std::string& meshPath)
+{
+    return "BOLIDE Shell { Speed: 20 BolideControls: = [ LinearFly ] };\n"
+           "WEAPON Cannon { RateAxAy: [ 90 90 ] Bolide: Shell RateOfFire: 2 WhoAttacked: = [ land ]\n"
+           "    CannonFirePos: [ 0 0 1.5 ] CannonRecoil: [ 0.4 1 ] };\n"
+           "UNIT Tank {\n"
+           "    MeshFVF: [ xyz bone uv0 ]\n"
+           "    Mesh: \"" +
+           meshPath +
+           "\"\n"
+           "    Weapons: { Cannon bone: Turret }; };\n"
+           "    VertexShader: SkinnedVS\n"
+           "    PixelShader: SkinnedPS\n"
+           "    VertDeclarator: PosBoneUV\n"
+           "    ShaderTable: Skinned\n"
+           "};\n";
+}
+
+std::string StartScript(const std::string& meshPath, const std::string& animPath, int kinematicBones,
+                        const std::string& tankPath)
 {
     return "Variables [ ScriptVarCapacity: [ Records: 64 Words: 1024 ] "
            "MissionVarCapacity: [ Records: 64 Words: 1024 ] ]\n"
@@ -106,7 +171,8 @@ std::string StartScript(const std::string& meshPath, const std::string& animPath
            "    PixelShader: SkinnedPS\n"
            "    VertDeclarator: PosBoneUV\n"
            "    ShaderTable: Skinned\n"
-           "};\n";
+           "};\n" +
+           TankClasses(tankPath);
 }
 
 class KinematicUnit : public ::testing::Test {
@@ -118,6 +184,8 @@ protected:
         test::WriteFile(meshPath_, CRANE_MESH);
         animPath_ = dir_ + "\\Swing.anm";
         test::WriteFile(animPath_, SWING_ANIMATION);
+        tankPath_ = dir_ + "\\Tank.msh";
+        test::WriteFile(tankPath_, TANK_MESH);
         device_ = std::make_unique<test::TestDevice>(WS_POPUP, VIEW_WIDTH, VIEW_HEIGHT);
         // The shipped scripts and shaders are read from the run folder.
         SetCurrentDirectoryA(test::RunDir().c_str());
@@ -139,13 +207,15 @@ protected:
     void ReadScript(int kinematicBones)
     {
         const std::string path = dir_ + "\\Start.txt";
-        test::WriteFile(path, StartScript(meshPath_, animPath_, kinematicBones));
+        test::WriteFile(path, StartScript(meshPath_, animPath_, kinematicBones, tankPath_));
         ASSERT_EQ(0, gParser->LoadScript(path.c_str())) << messages.Joined();
     }
 
-    CUnit* MakeCrane()
+    CUnit* MakeCrane() { return Make("Crane"); }
+
+    CUnit* Make(const char* className)
     {
-        auto* unit = dynamic_cast<CUnit*>(gUnitInspector->CreateUnit("Crane", nullptr));
+        auto* unit = dynamic_cast<CUnit*>(gUnitInspector->CreateUnit(className, nullptr));
         if (!unit) return nullptr;
         unit->Color = D3DXCOLOR(RED);
         unit->SysControls |= SYS_RENDER_ALWAYS;
@@ -153,8 +223,10 @@ protected:
         return unit;
     }
 
-    void RunFrame()
+    // One frame of dt seconds of engine time.
+    void RunFrame(float dt = 0.0f)
     {
+        gEngine->frameTime = dt;
         gRenderer->ResetFrame();
         gUnitInspector->ProcessUnits();
         gRenderer->UpdateSkeletons();
@@ -185,7 +257,7 @@ protected:
     D3DXMATRIX view_, proj_;
 
 private:
-    std::string dir_, meshPath_, animPath_;
+    std::string dir_, meshPath_, animPath_, tankPath_;
     std::unique_ptr<test::TestDevice> device_;
 };
 
@@ -315,6 +387,127 @@ TEST_F(KinematicUnit, ASkeletalAnimationTurnsTheArm)
     EXPECT_TRUE(RedAt(turned, D3DXVECTOR3(0, -1.5f, 0))) << "the base";
     EXPECT_FALSE(RedAt(turned, D3DXVECTOR3(1.7f, 0.2f, 0))) << "the arm's far end has moved";
     EXPECT_TRUE(RedAt(turned, D3DXVECTOR3(0.9f, 0.2f, -1.56f))) << "to where the turn takes it";
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// The palette slice of a bone holds this matrix (its first three columns).
+void ExpectSlice(const D3DXMATRIX& expected, const float* rows, const char* what)
+{
+    for (int column = 0; column < 3; ++column)
+        for (int row = 0; row < 4; ++row)
+            EXPECT_NEAR(expected(row, column), rows[column * 4 + row], 1e-5f)
+                << what << " row " << row << " column " << column;
+}
+
+std::vector<CAtom*> Shells()
+{
+    std::vector<CAtom*> out;
+    gIUnitInspector->CollectUnitsOfType(out, BOLIDE_UNIT_TYPE);
+    return out;
+}
+
+TEST_F(KinematicUnit, AWeaponOnATurretBoneTurnsThatBoneInThePalette)
+{
+    ReadScript(4);
+    CUnit* tank = Make("Tank");
+    ASSERT_NE(nullptr, tank) << messages.Joined();
+    ASSERT_EQ(1, tank->weaponCount);
+    auto* cannon = static_cast<CWeapon*>(tank->weapons[0]);
+    EXPECT_EQ(1, cannon->bone);
+    ASSERT_EQ(tank->kinematicBones.At(1), cannon->yawBone);
+    EXPECT_EQ(KINEMATIC_TURN_Y, cannon->yawBone->kind);
+    ASSERT_EQ(tank->kinematicBones.At(2), cannon->pitchBone);
+    EXPECT_EQ(KINEMATIC_MOVE_TILT, cannon->pitchBone->kind);
+    EXPECT_EQ(2, cannon->firePositions[0].bone);
+    EXPECT_FLOAT_EQ(1.0f, cannon->Pos.y) << "the weapon starts where its bone sits";
+
+    RunFrame();
+    D3DXMATRIX up, pivot, turn, tilt;
+    D3DXMatrixTranslation(&up, 0, 1, 0);
+    ExpectSlice(up, Slice(tank, 1), "still");
+
+    // The target level with the barrel, 90 degrees to the right: half way round after
+    // half a second.
+    tank->SetWeaponsTarget(D3DXVECTOR4(8, PIVOT_HEIGHT, 0, 1), 1);
+    for (int frame = 0; frame < 5; ++frame) RunFrame(0.1f);
+    EXPECT_NEAR(D3DX_PI / 4, cannon->yawBone->angleY, 0.01f);
+    D3DXMatrixRotationY(&turn, cannon->yawBone->angleY);
+    ExpectSlice(turn * up, Slice(tank, 1), "turning");
+    // The barrel turns with it, from its pivot 0.3 above the turret.
+    D3DXMatrixTranslation(&pivot, 0, 0.3f, 0);
+    D3DXMatrixRotationX(&tilt, -cannon->pitchBone->angleX);
+    ExpectSlice(tilt * pivot * turn * up, Slice(tank, 2), "barrel");
+    EXPECT_TRUE(Shells().empty());
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// Carried through the bone chain and the tank's world, the shell leaves from the tip of
+// the barrel along it, and the barrel recoils on its bone and comes back.
+TEST_F(KinematicUnit, TheShellLeavesTheBarrelTipAndLandsNearTheTarget)
+{
+    ReadScript(4);
+    CUnit* tank = Make("Tank");
+    ASSERT_NE(nullptr, tank) << messages.Joined();
+    tank->Pos = D3DXVECTOR4(2, 0, 1, 1);
+    tank->Orient.y = 0.5f;
+    tank->UpdateWorldMatrix();
+    auto* cannon = static_cast<CWeapon*>(tank->weapons[0]);
+    gBolideImpact = SBolideImpact{};
+    const D3DXVECTOR4 target(10, 0, 4, 1);
+    tank->SetWeaponsTarget(target, 1);
+    gEngine->frameTime = 0.1f;
+    for (int step = 0; step < 40 && Shells().empty(); ++step) cannon->DoIdle();
+    ASSERT_EQ(1u, Shells().size()) << messages.Joined();
+    CAtom* shell = Shells()[0];
+
+    const D3DXVECTOR4 pivot(2, PIVOT_HEIGHT, 1, 1);
+    D3DXVECTOR4 way = target - pivot;
+    D3DXVec4Normalize(&way, &way);
+    const D3DXVECTOR4 tip = pivot + way * BARREL_LENGTH;
+    EXPECT_NEAR(tip.x, shell->Pos.x, 0.02f);
+    EXPECT_NEAR(tip.y, shell->Pos.y, 0.02f);
+    EXPECT_NEAR(tip.z, shell->Pos.z, 0.02f);
+    EXPECT_NEAR(1.0f, D3DXVec4Dot(&way, &shell->Dir), 1e-4f);
+    D3DXVECTOR4 through;
+    ASSERT_EQ(0, gEngine->TransformPoint(&through, nullptr, D3DXVECTOR4(0, 0, BARREL_LENGTH, 1), tank, 2, -1));
+    const D3DXVECTOR4 recoiled = tip - way * 0.4f;
+    EXPECT_NEAR(recoiled.x, through.x, 0.02f) << "the barrel has recoiled since";
+    EXPECT_NEAR(recoiled.y, through.y, 0.02f);
+    EXPECT_NEAR(recoiled.z, through.z, 0.02f);
+    EXPECT_FLOAT_EQ(-0.4f, cannon->BarrelOffset(0));
+    EXPECT_FLOAT_EQ(-0.4f, cannon->pitchBone->vector.z);
+
+    for (int frame = 0; frame < 30 && !Shells().empty(); ++frame) RunFrame(0.1f);
+    EXPECT_TRUE(Shells().empty());
+    EXPECT_EQ(1, gBolideImpact.count);
+    EXPECT_NEAR(target.x, gBolideImpact.point.x, 0.2f);
+    EXPECT_NEAR(target.z, gBolideImpact.point.z, 0.2f);
+    EXPECT_NEAR(0.0f, cannon->BarrelOffset(0), 1e-6f) << "the barrel is back";
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+TEST_F(KinematicUnit, TheTurretsPixelsMoveWhenItTurns)
+{
+    ReadScript(4);
+    const D3DXVECTOR3 eye(0, 10, 0), at(0, 0, 0), north(0, 0, 1);
+    D3DXMatrixLookAtLH(&view_, &eye, &at, &north);
+    gRenderer->SetViewProj(view_, proj_);
+    CUnit* tank = Make("Tank");
+    ASSERT_NE(nullptr, tank) << messages.Joined();
+    RunFrame();
+    test::Image still;
+    ASSERT_TRUE(test::ReadBackBuffer(still));
+    EXPECT_TRUE(RedAt(still, D3DXVECTOR3(0, 0, 0))) << "the hull";
+    EXPECT_TRUE(RedAt(still, D3DXVECTOR3(0, PIVOT_HEIGHT, 1.2f))) << "the barrel to the north";
+    EXPECT_FALSE(RedAt(still, D3DXVECTOR3(0.9f, PIVOT_HEIGHT, 0)));
+
+    tank->SetWeaponsTarget(D3DXVECTOR4(8, PIVOT_HEIGHT, 0, 1), 1);
+    for (int frame = 0; frame < 15; ++frame) RunFrame(0.1f);
+    test::Image turned;
+    ASSERT_TRUE(test::ReadBackBuffer(turned));
+    EXPECT_TRUE(RedAt(turned, D3DXVECTOR3(0, 0, 0))) << "the hull";
+    EXPECT_FALSE(RedAt(turned, D3DXVECTOR3(0, PIVOT_HEIGHT, 1.2f))) << "the barrel has left the north";
+    EXPECT_TRUE(RedAt(turned, D3DXVECTOR3(0.9f, PIVOT_HEIGHT, 0))) << "and points east";
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
