@@ -175,7 +175,8 @@ void CWeapon::BindToBone(const CSkeleton& skeleton, CKinematicBones& bones, int 
         yawBone->kind = KINEMATIC_TURN_Y;
         yawBone->angleY = desc.ay;
     }
-    const int barrels = (desc.flags & WEAPON_GUN_BONE_FINAL) ? 0 : std::min(int(node.childCount), oneBone ? 1 : MAX_FIRE_POSITIONS);
+    const int most = oneBone ? 1 : MAX_FIRE_POSITIONS;
+    const int barrels = (desc.flags & WEAPON_GUN_BONE_FINAL) ? 0 : std::min(int(node.childCount), most);
     for (int i = 0; i < MAX_FIRE_POSITIONS; ++i) {
         barrelBones[i] = i < barrels ? bones.At(node.children[i]) : nullptr;
         if (!barrelBones[i]) continue;
