@@ -65,6 +65,8 @@ inline void ExpectVector(const D3DXVECTOR4& expected, const float* actual, const
     EXPECT_NEAR(expected.w, actual[3], 1e-4f) << what;
 }
 
+using test::VertexConstants;
+
 class LightTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -129,12 +131,6 @@ protected:
         gUnitInspector->ProcessUnits();
         gRenderer->UpdateSkeletons();
         gRenderer->SetUnitConstants(unit, PASS_NORMAL);
-    }
-    std::vector<float> VertexConstants(int first, int count)
-    {
-        std::vector<float> values(size_t(count) * 4, -12345.0f);
-        EXPECT_EQ(D3D_OK, Device3D->GetVertexShaderConstantF(UINT(first), values.data(), UINT(count)));
-        return values;
     }
 
     test::MessageRecorder messages;
