@@ -54,6 +54,7 @@ struct CCore {
     int ReadScreenSize();
     void SetExitFlag() { exitCode = 1; }
     void InitStatistic(int x, int y, int flags);
+    void ReleaseStatistic() { statistic.Release(); }
     void RenderFrame();
 
     void AddDebugLine(const int* table, int index);

@@ -50,6 +50,13 @@ void ReleaseAndClear(T*& p)
     }
 }
 
+// Releases the shader of either kind and empties the pair.
+inline void ReleaseShaderPair(ShaderPair& pair)
+{
+    ReleaseAndClear(pair.vs);
+    pair.level = 0;
+}
+
 struct SRenderTargetRecord {
     D3DVIEWPORT9 viewport;
     IDirect3DSurface9* target;

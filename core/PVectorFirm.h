@@ -24,6 +24,20 @@ public:
         return true;
     }
 
+    // Takes the first occurrence out, keeping the order of the rest; false when absent.
+    bool Remove(const T* item)
+    {
+        for (int i = 0; i < count; ++i) {
+            if (items[i] != item)
+                continue;
+            for (int k = i + 1; k < count; ++k)
+                items[k - 1] = items[k];
+            items[--count] = nullptr;
+            return true;
+        }
+        return false;
+    }
+
     int GetCount() const { return count; }
     T* At(int i) const { return i >= 0 && i < count && i < MAX_ELEMS ? items[i] : nullptr; }
 

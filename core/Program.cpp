@@ -25,6 +25,8 @@ void OnDestroy()
 {
     AppExit();
     ReleaseInput();
+    gWinSuperior.Release();
+    gCore.ReleaseStatistic();
     gGraphics.Release();
     PostQuitMessage(0);
 }

@@ -32,6 +32,7 @@ void DrawNumber(int font, int value, const RECT& rect)
 
 void CStatistic::Init(int x, int y, int nflags)
 {
+    Release();
     flags = nflags;
     position = D3DXVECTOR3(float(x), float(y), 0.0f);
     const UINT height = Compact() ? COMPACT_HEIGHT : FULL_HEIGHT;
@@ -52,6 +53,13 @@ void CStatistic::Init(int x, int y, int nflags)
         return;
     }
     enabled = 1;
+}
+
+void CStatistic::Release()
+{
+    ReleaseAndClear(panel);
+    ReleaseAndClear(image);
+    enabled = 0;
 }
 
 void CStatistic::Draw()

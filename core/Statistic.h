@@ -1,7 +1,8 @@
 #pragma once
 // CStatistic: the frame-rate and counter overlay of the core object. The panel is drawn into
 // its own render-target texture once a second and copied to the screen every frame. A
-// texture that cannot be made is reported once and leaves the overlay disabled.
+// texture that cannot be made is reported once and leaves the overlay disabled. The
+// textures are released with the device (and by a second Init).
 
 #include "core/GraphicsTypes.h"
 
@@ -21,6 +22,8 @@ struct CStatistic {
     int flags = 0;
 
     void Init(int x, int y, int flags);
+    // Before the device goes: releases both textures and disables the overlay.
+    void Release();
     void Draw();
 
 private:

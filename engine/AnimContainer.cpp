@@ -35,6 +35,13 @@ void CAnimInstance::Reset(float blendTime)
     blendLeft = blendTotal = blendTime;
 }
 
+uint16_t CAnimInstance::FrameResource(int frame) const
+{
+    if (frame < 0) return 0;
+    if (frameTable) return frame < player.frameCount ? frameTable[frame] : 0;
+    return uint16_t(currentResource + frame);
+}
+
 uint16_t CAnimContainer::IndexOf(const CEngineAnimFile* record)
 {
     return record ? uint16_t(record - records.Data()) : 0;

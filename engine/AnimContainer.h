@@ -68,12 +68,17 @@ public:
     void Reset(float blendTime);
     void SetTag(uint32_t value) { tag = value; }
     void Restart(int frame) { player.Restart(frame); }
+    // The texture or mesh of a frame (0-based): the frame table's entry (0 past its end),
+    // else the current resource + frame.
+    uint16_t FrameResource(int frame) const;
 
     float startDelay = 0.0f;
     CAnimPlayer player;
     CEngineAnimFile* file = nullptr;
     CAnimInstance* next = nullptr;
     uint16_t currentResource = 0;
+    // Set by the unit that started the instance; non-zero keeps the renderer from
+    // switching the unit's textures to the animation's frames.
     uint16_t callerValue = 0;
     // The textures of a presentation's texture animation, one per frame (owned).
     uint16_t* frameTable = nullptr;
@@ -85,6 +90,8 @@ public:
     AnimEndCallback endCallback = nullptr;
     // Seconds to keep the pose instead of playing; the instance ends when they run out.
     float holdTime = 0.0f;
+    // The renderer found no index buffer for this mesh animation and has said so.
+    bool indexErrorShown = false;
 };
 
 // What a relative animation adds its values to: the unit's pose when the first one began.

@@ -6,10 +6,12 @@
 #include "core/Scanner.h"
 #include "engine/AnimContainer.h"
 #include "engine/ArrayContainer.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "engine/EngineTrace.h"
 #include "engine/Engineer.h"
 #include "engine/Iconer.h"
+#include "engine/Layouts.h"
 #include "engine/MapContainer.h"
 #include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
@@ -177,12 +179,22 @@ void CEngine::PickFrame(CGameMap* map, CCamera* camera, const SMouseInput& in)
     if ((flags & ENG_SELECT) && selectedUnit && OverViewWindow(in) && !ControlPicked()) {
         pickedMapPos.direction = selectedUnit->mapPos.direction;
         selectedUnit->PlaceOnMap(pickedMapPos);
+        TintByLayout(selectedUnit);
     }
     if (camera) {
         EngineTrace("CameraCell");
         D3DXVECTOR4 target(camera->target.x, camera->target.y, camera->target.z, 1.0f);
         map->GetPosByFPos(&cameraCell, target);
     }
+}
+
+// Red while the unit's footprint does not fit the valid map where it is being placed.
+void CEngine::TintByLayout(CAtom* unit)
+{
+    CLayout* layout = unit->classTemplate ? unit->classTemplate->placeLayout : nullptr;
+    if (!validMap || !layout) return;
+    const bool fits = layout->TestLayoutInValidMap(unit->mapPos, *validMap, uint32_t(validMapValue)) == 0;
+    unit->Color = fits ? D3DXCOLOR(1.0f, 1.0f, 1.0f, 1.0f) : D3DXCOLOR(1.0f, 0.0f, 0.0f, 1.0f);
 }
 
 int CEngine::Render()

@@ -180,6 +180,7 @@ private:
     void HandlePan(CCamera* cam, const SMouseInput& in);
     void HandleClick();
     void PickFrame(CGameMap* map, CCamera* camera, const SMouseInput& in);
+    void TintByLayout(CAtom* unit);
     int ReadWorldParam(FILE* file, const char* word);
 };
 

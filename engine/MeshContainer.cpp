@@ -83,6 +83,14 @@ void ReadMeshBlocks(FILE* file, char* token, bool& quoted, uint32_t* format, uin
 
 } // namespace
 
+CMeshContainer::~CMeshContainer()
+{
+    for (int i = 1; i <= meshes.Count(); ++i)
+        ReleaseMesh(uint16_t(i));
+    for (int i = 1; i <= declarators.Count(); ++i)
+        if (declarators.InUse(i)) ReleaseAndClear(declarators.At(uint16_t(i))->declaration);
+}
+
 CEngineMesh* CMeshContainer::GetMesh(uint16_t index) { return meshes.At(index); }
 
 CEngineMesh* CMeshContainer::GetMeshByName(const char* name) { return meshes.FindByName(name); }

@@ -55,6 +55,9 @@ public:
     uint32_t defaultFormat = 0;  // for a "MESH" element without "FVF"; 0 = none
     MeshLoader loader = ::LoadMesh;
 
+    // Releases every mesh and every vertex declaration.
+    ~CMeshContainer() override;
+
     CEngineMesh* GetMesh(uint16_t index) override;
     CEngineMesh* GetMeshByName(const char* name) override;
     uint16_t FindMesh(const char* name) override;

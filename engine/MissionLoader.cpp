@@ -7,6 +7,7 @@
 #include "core/Strings.h"
 #include "core/UsageParams.h"
 #include "engine/AnimContainer.h"
+#include "engine/ArrayContainer.h"
 #include "engine/Controls3D.h"
 #include "engine/Engine.h"
 #include "engine/Engineer.h"
@@ -208,12 +209,7 @@ int CMissionLoader::ReadSections(FILE* file, const char* path)
          [](CMissionLoader& l, FILE* f) { return l.ScanActivateControlGroups(f); }},
         {"MissionFile:", EFailure::GoesOn, [](CMissionLoader& l, FILE* f) { return l.ScanInclude(f); }},
         {"ArrayData", EFailure::GoesOn,
-         [](CMissionLoader& l, FILE* f) {
-             WarningBox(&l.warningBudget, "CMissionLoader::LoadMission error:  user arrays can`t be read yet.",
-                        nullptr);
-             Core::fscan_skip_block(f);
-             return -1;
-         }},
+         [](CMissionLoader&, FILE* f) { return gArrayContainer && gArrayContainer->AddArray(f) ? 0 : -1; }},
         {"Animation:", EFailure::GoesOn, [](CMissionLoader&, FILE* f) { return ScanAnimationItem(f); }},
         {"Texture:", EFailure::GoesOn, [](CMissionLoader&, FILE* f) { return ScanTextureItem(f); }},
         {"Mesh:", EFailure::GoesOn, [](CMissionLoader&, FILE* f) { return ScanMeshItem(f); }},
@@ -365,7 +361,10 @@ int CMissionLoader::ScanActivateControlGroups(FILE* file)
     char name[Core::WORD_BUFFER_SIZE];
     for (Core::fscan_word(file, name); name[0] && !Is(name, "};"); Core::fscan_word(file, name)) {
         if (Is(name, "{")) continue;
-        if (!gIControls3D || !gIControls3D->GetControlGroup(name))
+        CControlGroup* group = gIControls3D ? gIControls3D->GetControlGroup(name) : nullptr;
+        if (group && gControls3D)
+            gControls3D->CreateActivateControls(group);
+        else
             WarningBox(&warningBudget, "CMissionLoader::ScanActivateControlGroups Error: \n ControlGroup '", name,
                        "' not found.", nullptr);
     }

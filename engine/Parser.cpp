@@ -5,15 +5,24 @@
 #include "core/Scanner.h"
 #include "core/Strings.h"
 #include "engine/AnimContainer.h"
+#include "engine/ArrayContainer.h"
+#include "engine/ClassTemplate.h"
+#include "engine/Controls3D.h"
 #include "engine/Engine.h"
+#include "engine/FontContainer.h"
+#include "engine/Iconer.h"
 #include "engine/Kinematics.h"
+#include "engine/Layouts.h"
 #include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
 #include "engine/MapContainer.h"
 #include "engine/Nations.h"
+#include "engine/Saves.h"
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
+#include "scene/Control3D.h"
+#include "scene/ParticleSystems.h"
 #include "scene/Renderer.h"
 
 #include <windows.h>
@@ -79,6 +88,20 @@ int ScanClass(CParser&, FILE* file, int unitType)
     return gUnitInspector ? gUnitInspector->ScanClassTemplate(file, uint32_t(unitType)) : NO_MANAGER;
 }
 
+// A control class is also kept as a control template.
+int ScanControlClass(CParser& parser, FILE* file, int unitType)
+{
+    const int result = ScanClass(parser, file, unitType);
+    if (result != NO_MANAGER && result != -2 && gControls3D && gUnitInspector->currentTemplate)
+        gControls3D->AddControlTemplate(dynamic_cast<CControl3D*>(gUnitInspector->currentTemplate->prototype));
+    return result;
+}
+
+int ScanWindow(FILE* file, int type)
+{
+    return gControls3D ? gControls3D->ScanWindow(file, uint32_t(type)) : NO_MANAGER;
+}
+
 const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"ScriptFile:", EScriptItem::Include, [](CParser& p, FILE* f, int) { return p.ScanInclude(f); }, 0},
     {"Variables", SECTION, [](CParser& p, FILE* f, int) { return p.ScanVariableCapacities(f); }, 0},
@@ -98,24 +121,30 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"MapContainer", SECTION,
      [](CParser&, FILE* f, int) { return gMapContainer ? gMapContainer->FirstScan(f) : NO_MANAGER; }, 0},
     {"Nations", SECTION, [](CParser&, FILE* f, int) { return gNations ? gNations->FirstScan(f) : NO_MANAGER; }, 0},
-    {"UserArrays", SECTION, nullptr, 0},
-    {"Fonts", SECTION, nullptr, 0},
-    {"ParticleContainer", SECTION, nullptr, 0},
-    {"Controls3D", SECTION, nullptr, 0},
-    {"Layouts", SECTION, nullptr, 0},
+    {"UserArrays", SECTION,
+     [](CParser&, FILE* f, int) { return gArrayContainer ? gArrayContainer->FirstScan(f) : NO_MANAGER; }, 0},
+    {"Fonts", SECTION,
+     [](CParser&, FILE* f, int) { return gFontContainer ? gFontContainer->FirstScan(f) : NO_MANAGER; }, 0},
+    {"ParticleContainer", SECTION,
+     [](CParser&, FILE* f, int) { return gParticleSystems ? gParticleSystems->ScanConfig(f) : NO_MANAGER; }, 0},
+    {"Controls3D", SECTION,
+     [](CParser&, FILE* f, int) { return gControls3D ? gControls3D->FirstScan(f) : NO_MANAGER; }, 0},
+    {"Layouts", SECTION, [](CParser&, FILE* f, int) { return gLayouts ? gLayouts->FirstScan(f) : NO_MANAGER; }, 0},
     {"WorldParams", SECTION,
      [](CParser&, FILE* f, int) { return gEngine ? gEngine->ScanWorldParams(f) : NO_MANAGER; }, 0},
 
-    {"PARTICLE_SYSTEM", OBJECT, nullptr, 0},
+    {"PARTICLE_SYSTEM", OBJECT,
+     [](CParser&, FILE* f, int) { return gParticleSystems ? gParticleSystems->AddSystem(f) : NO_MANAGER; }, 0},
     {"NATION", OBJECT, [](CParser&, FILE* f, int) { return gNations ? gNations->ScanNation(f) : NO_MANAGER; }, 0},
     {"GamerNation:", OBJECT,
      [](CParser&, FILE* f, int) { return gNations ? gNations->ScanGamerNation(f) : NO_MANAGER; }, 0},
-    {"CONTROL_GROUP", OBJECT, nullptr, 0},
-    {"WINDOW", OBJECT, nullptr, 1},
-    {"BUTTON", OBJECT, nullptr, 2},
-    {"LABEL", OBJECT, nullptr, 3},
-    {"EDIT", OBJECT, nullptr, 4},
-    {"ICONER", OBJECT, nullptr, 0},
+    {"CONTROL_GROUP", OBJECT,
+     [](CParser&, FILE* f, int) { return gControls3D ? gControls3D->ScanControlGroup(f) : NO_MANAGER; }, 0},
+    {"WINDOW", OBJECT, [](CParser&, FILE* f, int type) { return ScanWindow(f, type); }, 1},
+    {"BUTTON", OBJECT, [](CParser&, FILE* f, int type) { return ScanWindow(f, type); }, 2},
+    {"LABEL", OBJECT, [](CParser&, FILE* f, int type) { return ScanWindow(f, type); }, 3},
+    {"EDIT", OBJECT, [](CParser&, FILE* f, int type) { return ScanWindow(f, type); }, 4},
+    {"ICONER", OBJECT, [](CParser&, FILE* f, int) { return gIconer ? gIconer->ScanIconer(f) : NO_MANAGER; }, 0},
     {"ANIMATION", OBJECT,
      [](CParser&, FILE* f, int) { return gAnimContainer ? gAnimContainer->ScanAnimationFile(f, 0) : NO_MANAGER; }, 0},
     {"MESH", OBJECT,
@@ -124,16 +153,18 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
      [](CParser&, FILE* f, int) { return gMeshContainer ? gMeshContainer->ScanVertexDeclarator(f) : NO_MANAGER; }, 0},
     {"TEXTURE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, false); }, 0},
     {"SURFACE", OBJECT, [](CParser&, FILE* f, int) { return ScanTexElement(f, true); }, 0},
-    {"LAYOUT", OBJECT, nullptr, 0},
+    {"LAYOUT", OBJECT,
+     [](CParser&, FILE* f, int) { return gLayouts ? int(gLayouts->ScanLayout(f)) : NO_MANAGER; }, 0},
     {"VS_HLSL", OBJECT,
      [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->ScanVertexShader(f) : NO_MANAGER; }, 0},
     {"PS_HLSL", OBJECT,
      [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->ScanPixelShader(f) : NO_MANAGER; }, 0},
     {"SHADER_TABLE", OBJECT,
      [](CParser&, FILE* f, int) { return gShaderContainer ? gShaderContainer->ScanShaderTable(f) : NO_MANAGER; }, 0},
-    {"FONT", OBJECT, nullptr, 0},
-    {"SAVES_LAYOUT", OBJECT, nullptr, 0},
-    {"ArrayData", OBJECT, nullptr, 0},
+    {"FONT", OBJECT, [](CParser&, FILE* f, int) { return gFontContainer ? int(gFontContainer->AddFont(f)) : NO_MANAGER; }, 0},
+    {"SAVES_LAYOUT", OBJECT, [](CParser&, FILE* f, int) { return gSaves ? gSaves->ScanLayout(f) : NO_MANAGER; }, 0},
+    {"ArrayData", OBJECT,
+     [](CParser&, FILE* f, int) { return gArrayContainer ? int(gArrayContainer->AddArray(f)) : NO_MANAGER; }, 0},
 
     {"ATOM", CLASS, ScanClass, 1},
     {"SHADOW_CAMERA", CLASS, ScanClass, 2},
@@ -141,9 +172,9 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"GEOMETRY", CLASS, ScanClass, 4},
     {"SPRITE_2D", CLASS, ScanClass, 5},
     {"TREE", CLASS, ScanClass, 6},
-    {"CONTROL_3D", CLASS, ScanClass, 7},
-    {"LABEL_3D", CLASS, ScanClass, 8},
-    {"ICON", CLASS, ScanClass, 9},
+    {"CONTROL_3D", CLASS, ScanControlClass, 7},
+    {"LABEL_3D", CLASS, ScanControlClass, 8},
+    {"ICON", CLASS, ScanControlClass, 9},
     {"FREE_LIGHT", CLASS, ScanClass, 10},
     {"DIR_LIGHT", CLASS, ScanClass, 10},
     {"CAMERA", CLASS, ScanClass, 11},

@@ -124,6 +124,16 @@ int CShaderContainer::PoolExhausted(const char* what)
     return -1;
 }
 
+CShaderContainer::~CShaderContainer()
+{
+    for (int i = 1; i <= shaders.Count(); ++i) {
+        if (!shaders.InUse(i)) continue;
+        CShader* shader = shaders.At(uint16_t(i));
+        ReleaseShaderPair(shader->vertexShader);
+        ReleaseShaderPair(shader->pixelShader);
+    }
+}
+
 int CShaderContainer::ScanVertexShader(FILE* file) { return ScanShader(file, false); }
 
 int CShaderContainer::ScanPixelShader(FILE* file) { return ScanShader(file, true); }

@@ -46,6 +46,9 @@ public:
     TContainer<CShaderTable, uint16_t> tables;
     int linked = 0;
 
+    // Releases every shader, variants included.
+    ~CShaderContainer() override;
+
     // Both searches look at names only, not at the kind of shader.
     uint16_t FindVertexShader(const char* name) override;
     uint16_t FindPixelShader(const char* name) override;

@@ -56,10 +56,7 @@ bool BindTexture(CAtom* unit, CAnimInstance* instance, int* budget)
     if (!geometry || stage >= GEOMETRY_TEXTURE_STAGES) return true;
     int frame = 0;
     instance->player.GetFrames(&frame, nullptr, nullptr);
-    if (instance->frameTable)
-        geometry->textures[stage] = frame < instance->player.frameCount ? instance->frameTable[frame] : 0;
-    else
-        geometry->textures[stage] = uint16_t(instance->currentResource + frame);
+    geometry->textures[stage] = instance->FrameResource(frame);
     return true;
 }
 

@@ -6,11 +6,21 @@
 #include "core/Strings.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
+#include "engine/Iconer.h"
+#include "scene/Billboard.h"
 #include "scene/Camera.h"
+#include "scene/Control3D.h"
 #include "scene/Geometry.h"
+#include "scene/Bolide.h"
+#include "scene/Human.h"
 #include "scene/Light.h"
+#include "scene/ParticleEmitter.h"
+#include "scene/Navy.h"
+#include "scene/Text3D.h"
 #include "scene/Renderer.h"
+#include "scene/Tree.h"
 #include "scene/Unit.h"
+#include "scene/Weapon.h"
 
 #include <cstring>
 #include <iterator>
@@ -32,24 +42,24 @@ struct SUnitClass {
 const SUnitClass UNIT_CLASSES[] = {
     {1, "ATOM", []() -> CAtom* { return new CAtom; }},
     {2, "SHADOW_CAMERA", []() -> CAtom* { return new CShadowCamera; }},
-    {3, "PARTICLE_EMITTER", nullptr},
+    {3, "PARTICLE_EMITTER", []() -> CAtom* { return new CParticleEmitter; }},
     {4, "GEOMETRY", []() -> CAtom* { return new CGeometry; }},
-    {5, "SPRITE_2D", nullptr},
-    {6, "TREE", nullptr},
-    {7, "CONTROL_3D", nullptr},
-    {8, "LABEL_3D", nullptr},
-    {9, "ICON", nullptr},
+    {5, "SPRITE_2D", []() -> CAtom* { return new CSprite2D; }},
+    {6, "TREE", []() -> CAtom* { return new CTree; }},
+    {7, "CONTROL_3D", []() -> CAtom* { return new CControl3D; }},
+    {8, "LABEL_3D", []() -> CAtom* { return new CLabel3D; }},
+    {9, "ICON", []() -> CAtom* { return new CIcon; }},
     {10, "FREE_LIGHT", []() -> CAtom* { return new CLight; }},
     {11, "CAMERA", []() -> CAtom* { return new CCamera; }},
-    {12, "BILLBOARD", nullptr},
-    {13, "BILL_LIGHT", nullptr},
-    {14, "WEAPON", nullptr},
-    {15, "SELECT_PLANE", nullptr},
-    {16, "BOLIDE", nullptr},
-    {17, "TEXT3D", nullptr},
+    {12, "BILLBOARD", []() -> CAtom* { return new CBillboard; }},
+    {13, "BILL_LIGHT", []() -> CAtom* { return new CBillLight; }},
+    {14, "WEAPON", []() -> CAtom* { return new CWeapon; }},
+    {15, "SELECT_PLANE", []() -> CAtom* { return new CSelectPlane; }},
+    {16, "BOLIDE", []() -> CAtom* { return new CBolide; }},
+    {17, "TEXT3D", []() -> CAtom* { return new CText3D; }},
     {18, "UNIT", []() -> CAtom* { return new CUnit; }},
-    {19, "SHIP", nullptr},
-    {20, "HUMAN", nullptr},
+    {19, "SHIP", []() -> CAtom* { return new CShip; }},
+    {20, "HUMAN", []() -> CAtom* { return new CHuman; }},
 };
 static_assert(std::size(UNIT_CLASSES) == 20, "one class per unit type");
 
@@ -357,6 +367,7 @@ void CUnitInspector::ForgetUnit(const CAtom* unit)
     if (firstLight == unit) firstLight = nullptr;
     if (gRenderer) gRenderer->ForgetUnit(unit);
     if (gControls3D) gControls3D->ForgetUnit(unit);
+    if (gIconer) gIconer->ForgetUnit(unit);
 }
 
 CAtom* CUnitInspector::FindUnitByName(const char* name)

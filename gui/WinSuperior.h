@@ -92,6 +92,9 @@ struct CWinSuperior {
     // Needs the device: loads the skin and the hint texture, creates the hint font and fills
     // the edit key table.
     void Init();
+    // Before the device goes: releases the skin, the hint texture and the hint font (the
+    // windows stay with their owners).
+    void Release();
     // The frame's mouse pass over the windows (nothing without windows). Reads the mouse
     // of gInput and the step of gFrameTimer.
     void Process();

@@ -56,8 +56,7 @@ IDirect3DTexture9* LoadHintTexture()
 // A second start in the same process lets go of the texture of the first.
 void CWinSuperior::InitHint()
 {
-    if (hintTexture)
-        hintTexture->Release();
+    ReleaseAndClear(hintTexture);
     hintTexture = LoadHintTexture();
     if (!hintTexture)
         MsgBox("CWinSuperior->Init error:  can`t create texture from "

@@ -1,6 +1,6 @@
 // Start of the window manager once the device exists: the skin texture and the check-mark
 // rectangles in it, the tooltip's texture and font, the shared row editor, the edit key
-// table.
+// table; and the release of its device objects before the device goes.
 #include "gui/WinSuperior.h"
 
 #include "core/Graphics.h"
@@ -32,8 +32,7 @@ IDirect3DTexture9* LoadDiagsSkin()
 // A second start in the same process lets go of the skin of the first.
 void CWinSuperior::Init()
 {
-    if (skin)
-        skin->Release();
+    ReleaseAndClear(skin);
     skin = LoadDiagsSkin();
     if (!skin)
         skin = LoadTexture(ELEMS_SKIN);
@@ -45,4 +44,11 @@ void CWinSuperior::Init()
     InitHint();
     CreateRowEditor();
     InitEditKeys();
+}
+
+void CWinSuperior::Release()
+{
+    ReleaseAndClear(skin);
+    ReleaseAndClear(hintTexture);
+    hintFont.Release();
 }

@@ -65,7 +65,8 @@ void ScanPlaceLayout(CAtom& unit, FILE* file)
 {
     char layout[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, layout);
-    if (unit.classTemplate) unit.classTemplate->placeLayout = gLayouts ? gLayouts->FindLayout(layout) : nullptr;
+    if (unit.classTemplate && gLayouts)
+        unit.classTemplate->placeLayout = gLayouts->GetLayout(gLayouts->FindLayout(layout));
 }
 
 const SAtomKeyword CLASS_KEYWORDS[] = {

@@ -201,6 +201,7 @@ void CGeometry::Release()
 {
     CAtom::Release();
     DeleteBillboard();
+    ClearFootprint();
 }
 
 void CGeometry::OnHide()
@@ -304,12 +305,14 @@ void CGeometry::SetPos(const D3DXVECTOR4& position)
 {
     CAtom::SetPos(position);
     UpdateWorldMatrix();
+    PlaceFootprint();
 }
 
 int CGeometry::SetMapPos(const SMapPos& position)
 {
     const int result = CAtom::SetMapPos(position);
     UpdateWorldMatrix();
+    PlaceFootprint();
     return result;
 }
 

@@ -56,12 +56,19 @@ public:
     CAtom* billboard = nullptr;
     // Bones whose bit is set are drawn collapsed (their palette rows are zero).
     uint64_t hiddenBones = 0;
+    // Where this unit's placement footprint stands in the engine's valid map, if anywhere.
+    bool footprintPlaced = false;
+    SMapPos footprintPos;
 
 private:
     bool ScanOwnProperty(FILE* file, const char* word);
     bool ScanOwnMissionKey(FILE* file, const char* word);
     void CopyGeometryTo(CGeometry* destination) const;
     void DeleteBillboard();
+    // Moves the class's placement footprint in the valid map to the unit's map position:
+    // its old cells get the free value back, the new ones are marked occupied.
+    void PlaceFootprint();
+    void ClearFootprint();
 
 protected:
     // After a finished presentation block: the world matrix, and on a map the map position

@@ -36,12 +36,6 @@ void ScanCount(FILE* file, const char* keyword, int32_t* count, int32_t limit)
     MsgBox4("CRenderer::FirstScan:  Improper ", keyword, " '", text);
 }
 
-void ReleaseShader(ShaderPair* shader)
-{
-    if (shader->ps) shader->ps->Release();
-    *shader = ShaderPair{};
-}
-
 } // namespace
 
 CRenderer::CRenderer()
@@ -69,7 +63,7 @@ CRenderer::CRenderer()
 CRenderer::~CRenderer()
 {
     ReleaseGlowTargets();
-    for (ShaderPair* shader : {&nonGlowPixelShader, &blurPixelShader, &postBlurPixelShader}) ReleaseShader(shader);
+    for (ShaderPair* shader : {&nonGlowPixelShader, &blurPixelShader, &postBlurPixelShader}) ReleaseShaderPair(*shader);
 }
 
 void CRenderer::SetViewport(int x, int y, int width, int height)
@@ -171,7 +165,7 @@ void CRenderer::ScanPixelShader(FILE* file, ShaderPair* shader)
 {
     char path[Core::STRING_BUFFER_SIZE];
     Core::fscan_string(file, path);
-    ReleaseShader(shader);
+    ReleaseShaderPair(*shader);
     *shader = gGraphics.CompilePixelShader(path, gGraphics.psLevel, 0);
 }
 

@@ -17,9 +17,11 @@
 #include <cstdio>
 #include <vector>
 
+class CAnimInstance;
 class CAtom;
 class CClassTemplate;
 class CGeometry;
+class CSelectPlane;
 class CShadowCamera;
 struct CMesh;
 
@@ -102,18 +104,23 @@ public:
     float* TakeBonePalette(const CAtom* unit, int* boneCount);
 
     void RenderUnits(int pass);
+    // The particle systems of one queue, drawn after its units and select planes.
+    void RenderParticles(int queue);
     void RenderControls();
 
+    // The select planes of one queue, once per carrier of this frame, in batches of the
+    // plane mesh's clones; without a vertex shader one carrier per draw through the
+    // fixed-function world matrix.
+    void RenderSelectPlanes(int queue);
+    // Select planes register themselves when their class is read and leave when deleted.
+    void AddSelectPlane(CSelectPlane* plane);
+    void RemoveSelectPlane(const CSelectPlane* plane);
     // The selectable geometry unit queued this frame whose mesh the ray hits (RendererPick.cpp):
     // an attached unit at once, else the hit unit whose position is nearest to the camera
     // (the first on equal distance); null while paused or when nothing is hit. Called
     // after UpdateSkeletons, whose inverse world matrices it reads.
     CAtom* PickUnit(const D3DXVECTOR4& origin, const D3DXVECTOR4& direction);
 
-    // Drawing steps that the select-plane and particle parts of the renderer complete;
-    // until then they do nothing.
-    void RenderSelectPlanes(int) {}
-    void RenderParticles(int) {}
     // Before the scene: each shadow camera's map cleared and the frame's shadow casters
     // drawn into it (pass 4), through the camera's multisampled target when it has one;
     // shadowViewProj[i] is camera i's view-projection. Nothing without a camera, a caster
@@ -141,7 +148,12 @@ public:
     // Builds the matrices of the bones below `bone` from their parents' (flags: 0 not
     // done, 1 set by animation or kinematics, 2 final).
     void ComputeBoneHierarchy(int bone, const CMesh& mesh, D3DXMATRIX* matrices, uint8_t* flags, int depth = 0);
-    // The mesh drawn from the unit's playing animations; AnimFactor, UvMulAdd.
+    // What the unit's playing animations give its drawing (RendererAnimations.cpp): the
+    // k-th one's blend factor in AnimFactor[k] (the first four), frame textures or atlas
+    // cells of its two texture stages, and for a mesh animation the vertex streams of its
+    // two frame meshes and, when the unit's own mesh has no index buffer, the frame
+    // meshes' base mesh as substituteMesh. An instance still waiting to start binds
+    // nothing. No index buffer at all is a message box, once per instance.
     void GatherDataFromAnimations(CAtom* unit);
     // The light arrays of one unit and, for lights local to units, the camera in its space.
     void GatherLights(CAtom* unit);
@@ -203,6 +215,7 @@ public:
     // next ResetFrame (the glow pass still walks them, and their bit 8 is cleared there).
     std::vector<SRenderQueue> controlQueues;
 
+    std::vector<CSelectPlane*> selectPlanes;
     std::vector<CAtom*> shadowCasters;
     std::vector<CAtom*> shadowCameras;
     int shadowReceivers = 0;
@@ -250,6 +263,8 @@ private:
     void DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int pass);
     void SortControls();
     void DrawControl(CAtom* unit);
+    void DrawSelectPlane(CSelectPlane* plane, CMesh* mesh);
+    void DrawCarriersFixed(CSelectPlane* plane, CMesh* mesh);
     // The class's render states, or the defaults for a unit without a class.
     static const CRenderStatesBlock& StatesOf(const CAtom* unit);
     // The _44 warning of a pass: the text up to the unit's name.
@@ -276,6 +291,11 @@ private:
     // Both light arrays empty; the first diffuse record reads as no light.
     void ClearLightArrays();
     void AddLightRecord(SRenderLight* records, int* count, const D3DXCOLOR& color, const D3DXVECTOR4& vector);
+    // One texture stage of a frame animation: UvMulAdd from the atlas cell or the file's
+    // UV track, or the unit's texture switched to the frame's.
+    void BindAnimationStage(CAtom* unit, const CAnimInstance& instance, uint8_t stage, int frame, uint16_t uvFlag,
+                            uint16_t textureFlag);
+    void BindMeshFrames(const CAtom* unit, CAnimInstance& instance, int frame1, int frame2);
     // The unit's bone palette for this frame: its bones' matrices, or one identity.
     void FillBonePalette(CGeometry* unit, const CMesh* mesh);
     // A master's bone as a 4x4 matrix from its palette slice; false when it has none.

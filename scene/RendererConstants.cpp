@@ -9,8 +9,8 @@
 #include "core/Graphics.h"
 #include "core/Meshes/Mesh.h"
 #include "core/Messages.h"
-#include "engine/ClassTemplate.h"
 #include "engine/AnimContainer.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
 #include "engine/Kinematics.h"
 #include "engine/MeshContainer.h"
@@ -252,13 +252,6 @@ void CRenderer::ComputeAttachedWorld(D3DXMATRIX* out, const CAtom* unit) const
     }
 }
 
-// Animations are not played by this program yet: no unit has a playing animation, so no
-// factor, UV transform, texture frame or mesh stream comes from one.
-void CRenderer::GatherDataFromAnimations(CAtom*)
-{
-    substituteMesh = nullptr;
-}
-
 void CRenderer::AddLightRecord(SRenderLight* records, int* count, const D3DXCOLOR& color, const D3DXVECTOR4& vector)
 {
     if (*count >= MAX_RENDER_LIGHTS) {
@@ -318,6 +311,8 @@ void CRenderer::SetUnitConstants(CAtom* unit, int pass)
         mWorld = object < transposedWorlds.size() ? &transposedWorlds[object] : nullptr;
         mBones = geometry->bonePaletteOffset ? bonePalette.data() + geometry->bonePaletteOffset : nullptr;
         mesh = geometry->PassMesh(uint32_t(pass));
+        // A unit drawn only through a mesh animation takes the layout of the mesh drawn.
+        if (!mesh) mesh = substituteMesh;
         GatherLights(unit);
     } else {
         mBones = nullptr;

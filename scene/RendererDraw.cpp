@@ -10,7 +10,11 @@
 #include "engine/Controls3D.h"
 #include "engine/MeshContainer.h"
 #include "engine/UnitInspector.h"
+#include "scene/Control3D.h"
 #include "scene/Geometry.h"
+#include "scene/ParticleSystems.h"
+#include "scene/Tree.h"
+#include "core/Meshes/Mesh.h"
 
 #include <algorithm>
 
@@ -70,6 +74,63 @@ void CRenderer::RenderUnits(int pass)
         RenderControls();
     }
     gGraphics.RestoreViewport();
+}
+
+void CRenderer::RenderSelectPlanes(int queue)
+{
+    for (size_t i = 0; i < selectPlanes.size(); ++i) {
+        CSelectPlane* plane = selectPlanes[i];
+        CMesh* mesh = plane->PassMesh(PASS_NORMAL);
+        if (plane->RenderQueue != queue || !plane->carrierCount || !mesh) continue;
+        plane->FillInstances(instanceMatrices.data(), instanceColors.data());
+        ApplyRenderStates(StatesOf(plane), PASS_NORMAL);
+        mesh->BindBuffers();
+        plane->SetTextures();
+        const CClassTemplate* tmpl = plane->classTemplate;
+        if (tmpl && tmpl->vertexShader)
+            DrawSelectPlane(plane, mesh);
+        else
+            DrawCarriersFixed(plane, mesh);
+    }
+    mWorlds = instanceMatrices.data();
+    Colors = instanceColors.data();
+}
+
+// Batches of the mesh's clones; the shader reads each batch through mWorlds and Colors.
+void CRenderer::DrawSelectPlane(CSelectPlane* plane, CMesh* mesh)
+{
+    const uint32_t k = uint32_t(std::max(mesh->cloneCount, 1));
+    mWorlds = instanceMatrices.data();
+    Colors = instanceColors.data();
+    for (uint32_t done = 0; done < plane->carrierCount;) {
+        const uint32_t n = std::min(k, plane->carrierCount - done);
+        numWorlds = int(n) * INSTANCE_MATRIX_VECTORS;
+        SetUnitConstants(plane, PASS_NORMAL);
+        mesh->RenderPrimitivesClones(int(n));
+        mWorlds += n * INSTANCE_MATRIX_VECTORS;
+        Colors += n;
+        done += n;
+    }
+}
+
+// One carrier per draw, its matrix as the world matrix (the nation colours need a shader).
+void CRenderer::DrawCarriersFixed(CSelectPlane* plane, CMesh* mesh)
+{
+    SetUnitConstants(plane, PASS_NORMAL);
+    for (uint32_t i = 0; i < plane->carrierCount; ++i) {
+        const D3DXVECTOR4* rows = &instanceMatrices[size_t(i) * INSTANCE_MATRIX_VECTORS];
+        D3DXMATRIX world;
+        D3DXMatrixIdentity(&world);
+        for (int column = 0; column < INSTANCE_MATRIX_VECTORS; ++column)
+            for (int row = 0; row < 4; ++row) world(row, column) = rows[column][row];
+        Device3D->SetTransform(D3DTS_WORLD, &world);
+        mesh->RenderPrimitives(0);
+    }
+}
+
+void CRenderer::RenderParticles(int queue)
+{
+    if (gParticleSystems) gParticleSystems->Render(queue);
 }
 
 void CRenderer::DrawUnit(CAtom* unit, const SRenderQueue& queue, int slot, int pass)
@@ -143,6 +204,11 @@ void CRenderer::RenderControls()
 void CRenderer::DrawControl(CAtom* control)
 {
     if (control->type == 10) AddLight(control);
+    CControl3D* ownDrawn = control->type != 11 && control->type != 2 ? dynamic_cast<CControl3D*>(control) : nullptr;
+    if (ownDrawn && (ownDrawn->controlState & CTRL_REDRAW)) {
+        ownDrawn->Redraw();
+        ownDrawn->controlState &= uint16_t(~CTRL_REDRAW);
+    }
     GatherDataFromAnimations(control);
     SetUnitConstants(control, PASS_NORMAL);
     if (!IsGeometry(control) || !static_cast<CGeometry*>(control)->mesh) return;

@@ -9,7 +9,9 @@
 #include "engine/Controls3D.h"
 #include "engine/ShaderContainer.h"
 #include "engine/UnitInspector.h"
+#include "scene/Billboard.h"
 #include "scene/Geometry.h"
+#include "scene/Tree.h"
 
 #include <algorithm>
 
@@ -62,6 +64,18 @@ void CRenderer::ResetFrame()
     if (gControls3D) gControls3D->ClearFrameControls();
     glowingUnits = 0;
     if (gShaderContainer) gShaderContainer->ResetFlowRegisters();
+    for (CSelectPlane* plane : selectPlanes) plane->carrierCount = 0;
+}
+
+void CRenderer::AddSelectPlane(CSelectPlane* plane)
+{
+    if (plane && std::find(selectPlanes.begin(), selectPlanes.end(), plane) == selectPlanes.end())
+        selectPlanes.push_back(plane);
+}
+
+void CRenderer::RemoveSelectPlane(const CSelectPlane* plane)
+{
+    selectPlanes.erase(std::remove(selectPlanes.begin(), selectPlanes.end(), plane), selectPlanes.end());
 }
 
 // The units may be gone already (engine reset): their bits are not touched.
@@ -117,8 +131,12 @@ void CRenderer::PrepareGeometry(CGeometry* unit)
 {
     GiveRenderObject(unit);
     const CClassTemplate* tmpl = unit->classTemplate;
-    if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector)
+    if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector) {
         unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
+        if (auto* billboard = dynamic_cast<CBillboard*>(unit->billboard)) billboard->owner = unit;
+    }
+    if (unit->state & UNIT_SELECTED)
+        if (CSelectPlane* plane = SelectPlaneOf(unit)) plane->AddCarrier(unit);
 }
 
 // A control beyond the per-frame arrays is warned and gets no index of its own.
@@ -188,6 +206,7 @@ void CRenderer::ForgetUnit(const CAtom* unit)
     NullEntries(shadowCameras, unit);
     NullEntries(lights, unit);
     NullEntries(deferredSkeletons, unit);
+    for (CSelectPlane* plane : selectPlanes) plane->ForgetCarrier(unit);
 }
 
 float* CRenderer::TakeBonePalette(const CAtom* unit, int* boneCount)

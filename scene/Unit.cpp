@@ -6,7 +6,12 @@
 #include "core/Strings.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
+#include "engine/Iconer.h"
 #include "engine/MeshContainer.h"
+#include "engine/Nations.h"
+#include "scene/BillLightData.h"
+#include "scene/Billboard.h"
+#include "scene/Weapon.h"
 
 #include <cfloat>
 #include <cstring>
@@ -17,6 +22,12 @@ namespace {
 bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 bool EndOfBlock(const char* word) { return !word[0] || Is(word, "};"); }
+
+// Records read without a class template to keep them are dropped at the end of the block.
+struct CScratchLights {
+    CBillLightData* list = nullptr;
+    ~CScratchLights() { DeleteBillLightData(&list); }
+};
 
 // "[" a b ... "]": the brackets are taken by position.
 void ScanBracketed(FILE* file, float* values, int n)
@@ -83,16 +94,29 @@ CUnit* AsUnit(CAtom* unit)
 
 CUnit::~CUnit()
 {
+    DeleteWeapons(false);
+}
+
+void CUnit::DeleteWeapons(bool release)
+{
+    if (!weapons) return;
+    for (int i = 0; i < weaponCount; ++i) {
+        if (release && weapons[i]) weapons[i]->Release();
+        delete weapons[i];
+    }
     delete[] weapons;
+    weapons = nullptr;
 }
 
 void CUnit::Release()
 {
     CGeometry::Release();
+    DeleteWeapons(true);
     if (gKinematics) gKinematics->FreeBones(kinematicBones);
     kinematicBones.Clear();
     if (move && gUnitInspector) gUnitInspector->FreeUnitMove(move);
     move = nullptr;
+    DeleteBillLightData(&nightLights);
     ReleaseUnitList();
 }
 
@@ -233,14 +257,22 @@ void CUnit::ScanIndividIcon(FILE* file)
 }
 
 // Each record runs from its keyword to its own "};"; the block ends at the next "};".
+// Class records go to the class template, presentation records ("light:") to the unit.
 void CUnit::ScanNightLights(FILE* file, const char* recordWord)
 {
+    CScratchLights scratch;
+    CBillLightData** list = Is(recordWord, "light:") ? &nightLights
+                            : classTemplate          ? &classTemplate->nightLights
+                                                     : &scratch.list;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // the opening word
     for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word)) {
         if (!Is(word, recordWord)) continue;
-        do Core::fscan_word(file, word);
-        while (!EndOfBlock(word));
+        auto* record = new CBillLightData;
+        if (record->ScanProps(file) == 0)
+            AppendBillLightData(list, record);
+        else
+            delete record;
     }
 }
 
@@ -261,10 +293,48 @@ bool CUnit::ScanOwnMissionKey(FILE* file, const char* word)
     return true;
 }
 
+// Weapons made for an earlier copy go first: their count is about to change.
 void CUnit::CopyFromPrototype(const CAtom* prototype)
 {
+    DeleteWeapons(true);
     CGeometry::CopyFromPrototype(prototype);
     if (const CUnit* unit = dynamic_cast<const CUnit*>(prototype)) unit->CopyUnitTo(this);
+    CreateWeapons();
+}
+
+// Every description makes a weapon, filled from its class's prototype (a class of another
+// type gives only its geometry values: such a weapon has no bolide and never fires).
+void CUnit::CreateWeapons()
+{
+    if (!weaponDescs || weaponDescs->empty()) return;
+    weaponCount = uint16_t(weaponDescs->size());
+    weapons = new CAtom*[weaponCount]();
+    for (int i = 0; i < weaponCount; ++i) {
+        CClassTemplate* cls = (*weaponDescs)[size_t(i)].weaponClass;
+        auto* weapon = new CWeapon;
+        weapon->type = WEAPON_UNIT_TYPE;
+        weapon->classTemplate = cls;
+        weapon->map = map;
+        weapon->carrier = this;
+        if (cls) weapon->CopyFromPrototype(cls->prototype);
+        weapons[i] = weapon;
+    }
+    SysControls |= SYS_ENABLE_IDLE;
+}
+
+uint32_t CUnit::DoIdle()
+{
+    for (int i = 0; weapons && i < weaponCount; ++i)
+        if (weapons[i]) weapons[i]->DoIdle();
+    return 0;
+}
+
+void CUnit::SetWeaponsTarget(const D3DXVECTOR4& point, int mode)
+{
+    for (int i = 0; weapons && i < weaponCount; ++i) {
+        CWeapon* weapon = static_cast<CWeapon*>(weapons[i]);
+        if (weapon && (weapon->targets & (WEAPON_TARGET_LAND | WEAPON_TARGET_SEA))) weapon->SetTarget(point, mode);
+    }
 }
 
 void CUnit::CopyTo(CAtom* destination) const
@@ -273,8 +343,7 @@ void CUnit::CopyTo(CAtom* destination) const
     if (CUnit* unit = dynamic_cast<CUnit*>(destination)) CopyUnitTo(unit);
 }
 
-// Weapon units are made from the descriptions once weapons exist; until then a unit
-// shares the descriptions and carries none.
+// The descriptions are shared; the weapons themselves are made for units only.
 void CUnit::CopyUnitTo(CUnit* destination) const
 {
     memcpy(destination->reserved, reserved, sizeof reserved);
@@ -289,8 +358,27 @@ void CUnit::CopyUnitTo(CUnit* destination) const
 void CUnit::FirstInit()
 {
     CGeometry::FirstInit();
+    PlaceWeapons();
     if (!CheckWeaponBones()) return;
     RegisterIcon();
+}
+
+// A weapon without a bone sits at its description's position and angles. One named on a
+// bone is not bound to the unit's kinematic bones: it turns itself at the unit's origin.
+void CUnit::PlaceWeapons()
+{
+    for (int i = 0; weapons && i < weaponCount; ++i) {
+        CWeapon* weapon = static_cast<CWeapon*>(weapons[i]);
+        if (!weapon) continue;
+        const SWeaponDesc& desc = (*weaponDescs)[size_t(i)];
+        weapon->bone = WEAPON_BONE_NONE;
+        if (desc.boneHash == NO_WEAPON_BONE) {
+            weapon->Pos = desc.position;
+            weapon->Orient.x = desc.ax;
+            weapon->Orient.y = desc.ay;
+        }
+        weapon->UpdateWorldMatrix();
+    }
 }
 
 // A description that names a bone needs the unit's mesh and that bone in its skeleton;
@@ -331,9 +419,10 @@ bool CUnit::TakeKinematicBones(int count)
     return true;
 }
 
-// Individual icons come with the icon manager; until then no unit has one.
 int CUnit::RegisterIcon()
 {
+    CAtom* icon = classTemplate ? classTemplate->iconPrototype : nullptr;
+    if (icon && gIconer && nation && gNations && nation == gNations->gamerNation) gIconer->RegisterUnit(this, icon);
     return 0;
 }
 
@@ -373,23 +462,67 @@ void CUnit::SetMoveSpeed(float speed)
     if (move) move->speed = speed;
 }
 
-// Once made, the night lights are switched off by day through the bill lights' own
-// countdown, which comes with the bill lights.
+// Night lights are made once it is dark enough and asked to switch off once it is day;
+// the last one to go gives the unit list back, and the next night makes them again.
 uint32_t CUnit::Process()
 {
     if (!unitList) {
         FirstTimeVisible(nightLights);
         FirstTimeVisible(classTemplate ? classTemplate->nightLights : nullptr);
+        return 0;
     }
+    float blue = 0.0f;
+    if (!FirstLightBlue(&blue) || blue < gEngine->nightLightsLevelB_Off) return 0;
+    std::vector<CAtom*> lights;
+    unitList->ForEach([&](CAtom* unit) { lights.push_back(unit); });
+    for (CAtom* unit : lights)
+        if (auto* light = dynamic_cast<CBillLight*>(unit)) light->StartSwitchOff();
     return 0;
 }
 
-// One bill light per record is made with the bill lights; until then there are no
-// records and nothing is made, so no unit list is taken either.
+// One bill light per record, attached to the unit and kept in its unit list (taken by the
+// first call that makes any).
 void CUnit::FirstTimeVisible(const CBillLightData* records)
 {
     float blue = 0.0f;
-    if (!records || !FirstLightBlue(&blue) || blue > gEngine->nightLightsLevelB_On) return;
-    if (!unitList && gUnitInspector) unitList = gUnitInspector->AllocUnitList();
-    if (!unitList) WarningBox(&gWarningBudget, "CUnit::FirstTimeVisible: UnitLists255 limit is exceed.", nullptr);
+    if (!records || !gUnitInspector || !FirstLightBlue(&blue) || blue > gEngine->nightLightsLevelB_On) return;
+    if (!unitList) unitList = gUnitInspector->AllocUnitList();
+    if (!unitList) {
+        WarningBox(&gWarningBudget, "CUnit::FirstTimeVisible: UnitLists255 limit is exceed.", nullptr);
+        return;
+    }
+    for (const CBillLightData* record = records; record; record = record->next) {
+        CAtom* light = gUnitInspector->CreateUnitFromTemplate(record->classTemplate, map);
+        if (!light) continue;
+        TakeNightLight(light, *record);
+        if (!unitList->PushBack(light)) {
+            gUnitInspector->DeleteUnit(light);
+            continue;
+        }
+        AttachUnit(light, NOT_ATTACHED);
+        light->CalcMatrix(&light->world);
+    }
+}
+
+// The record's position, colour, size, mesh and texture; a light still waiting to appear
+// keeps the mesh for later.
+void CUnit::TakeNightLight(CAtom* light, const CBillLightData& record)
+{
+    light->Pos = record.position;
+    light->Color = record.color;
+    light->Size = record.size;
+    auto* geometry = dynamic_cast<CGeometry*>(light);
+    if (!geometry) return;
+    if (record.texture) geometry->textures[0] = record.texture;
+    auto* billboard = dynamic_cast<CBillboard*>(light);
+    if (billboard) {
+        billboard->baseSize = record.size;
+        billboard->owner = this;
+    }
+    if (!record.mesh) return;
+    auto* bill = dynamic_cast<CBillLight*>(light);
+    if (bill && (bill->phase & BILL_LIGHT_WAITING))
+        bill->savedMesh = record.mesh;
+    else
+        geometry->mesh = record.mesh;
 }

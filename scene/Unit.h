@@ -3,11 +3,12 @@
 // night lights ("UNIT", type 18); buildings, ships, humans and the application's buildings
 // derive from it. It borrows its move record and its night-light unit list from the unit
 // registry and gives them back on Release and OnHide. Weapon descriptions are shared by
-// the class and its units. Every problem is a counted warning and reading goes on.
-// A unit whose weapons sit on bones takes one kinematic bone per skeleton bone at its
-// first initialisation and gives them back on Release. Weapon units, icons and
-// night-light records come with their own classes; until then descriptions are read and
-// checked but make no weapons, and the night-light lists stay empty.
+// the class and its units; each unit owns one CWeapon per description. Every problem is a
+// counted warning and reading goes on. A unit whose weapons sit on bones takes one
+// kinematic bone per skeleton bone at its first initialisation and gives them back on
+// Release; its weapons still turn themselves. Icons come with their own class. Night
+// lights are bill lights made from the unit's and its class's records when it is dark and
+// switched off by day.
 
 #include "engine/Kinematics.h"
 #include "engine/UnitInspector.h"
@@ -51,6 +52,8 @@ public:
     void Release() override;
     int ScanNativePropertyes(FILE* file, const char* word) override;
     int ScanMissionData(FILE* file, const char* word) override;
+    // Each weapon's idle step; 0.
+    uint32_t DoIdle() override;
     uint32_t Process() override;
     void OnHide() override;
     void CopyFromPrototype(const CAtom* prototype) override;
@@ -75,8 +78,10 @@ public:
     // Takes a move record when the unit has none; null when none is left.
     CUnitMove* AddMove();
     void SetMoveSpeed(float speed);
+    // Every weapon that takes land or sea targets aims at the point (mode 1: one salvo).
+    void SetWeaponsTarget(const D3DXVECTOR4& point, int mode);
     // A "NightLights:" or "night_lights:" block after its keyword: the opening word, then
-    // records up to "};". Records need the bill lights: each is passed over whole.
+    // records up to "};" (a record with an unknown class is dropped).
     void ScanNightLights(FILE* file, const char* recordWord);
     // Makes the night lights of the records once it is dark enough; the first call that
     // has records takes the unit list.
@@ -109,7 +114,12 @@ private:
     // One kinematic bone per skeleton bone, unless the unit has them; false (with the
     // bones already taken given back) when the pool runs out.
     bool TakeKinematicBones(int count);
+    // One weapon unit per description, filled from its class's prototype.
+    void CreateWeapons();
+    void PlaceWeapons();
+    void DeleteWeapons(bool release);
     void ReleaseUnitList();
+    void TakeNightLight(CAtom* light, const CBillLightData& record);
 };
 
 // The unit as a CUnit when its class is one (type 18 and above), else null.

@@ -2,9 +2,7 @@
 
 #include "app/Application.h"
 #include "app/MyBuilding.h"
-#include "core/Input.h"
 #include "engine/Engine.h"
-#include "gui/WinSuperior.h"
 
 namespace column {
 
@@ -19,29 +17,11 @@ void ColumnTest::SetUp()
 
 void ColumnTest::TearDown() { program.Stop(); }
 
-void ColumnTest::Mouse(int x, int y, uint8_t buttons)
-{
-    gInput.BeginMouseFrame();
-    const POINT screen{x + gInput.windowRect.left + gInput.borderWidth, y + gInput.windowRect.top + gInput.titleHeight};
-    gInput.ApplySystemMouse(screen, buttons);
-    gWinSuperior.Process();
-}
+void ColumnTest::Mouse(int x, int y, uint8_t buttons) { test::MouseAt(x, y, buttons); }
 
-// A last pass without a button change clears the click, so frames that do not poll the
-// mouse (the window is not active) do not see it again.
-void ColumnTest::ClickAt(int x, int y)
-{
-    Mouse(x, y, 0);
-    Mouse(x, y, MOUSE_LEFT);
-    Mouse(x, y, 0);
-    Mouse(x, y, 0);
-}
+void ColumnTest::ClickAt(int x, int y) { test::ClickAt(x, y); }
 
-void ColumnTest::Click(const CBaseWin* win)
-{
-    ASSERT_NE(nullptr, win);
-    ClickAt((win->left + win->right) / 2, (win->top + win->bottom) / 2);
-}
+void ColumnTest::Click(const CBaseWin* win) { test::ClickWin(win); }
 
 CMyBuilding* ColumnTest::ShowFirstBuilding()
 {

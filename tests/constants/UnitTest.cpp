@@ -31,7 +31,7 @@ int ScanMission(CUnit* unit, const std::string& dir, const std::string& text)
 
 TEST_F(Units, AClassBlockMixesTheKeywordsOfEveryLevel)
 {
-    ReadScript("GEOMETRY Plane { };\n"
+    ReadScript("GEOMETRY Plane { };\nBILL_LIGHT Glow { };\n"
                "UNIT Mover {\n"
                "    MoveControls: [ SimpleMoving RotateRate: 90 ]\n"
                "    Pos: [ 1 2 3 ]\n"
@@ -148,7 +148,7 @@ TEST_F(Units, ADerivedClassInheritsTheUnitValues)
 
 TEST_F(Units, PresentationKeysEndAtAnUnknownKeyOrTheBlockEnd)
 {
-    ReadScript("UNIT Walker { };\n");
+    ReadScript("BILL_LIGHT Glow { };\nUNIT Walker { };\n");
     CUnit* unit = MakeUnit("Walker");
     ASSERT_NE(nullptr, unit);
     EXPECT_EQ(SCAN_BLOCK_END,
@@ -176,7 +176,7 @@ TEST_F(Units, PresentationKeysEndAtAnUnknownKeyOrTheBlockEnd)
 
 TEST_F(Units, MovesBorrowRecordsFromTheRegistry)
 {
-    ReadScript("UNIT Walker { };\n");
+    ReadScript("BILL_LIGHT Glow { };\nUNIT Walker { };\n");
     CUnit* a = MakeUnit("Walker");
     CUnit* b = MakeUnit("Walker");
     CUnit* c = MakeUnit("Walker");

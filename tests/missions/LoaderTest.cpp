@@ -157,7 +157,7 @@ TEST_F(FileTest, TheResultDoesNotDependOnTheFileEnding)
 TEST_F(FileTest, UnknownWordsAndSectionsNotReadYetAreWarnedAndReadingGoesOn)
 {
     const std::string path = Write("Odd.txt", "Bogus\nSceneDeclarations: { a b };\n"
-                                              "ArrayData Heights { w: 2 };\n"
+                                              "Junk\n"
                                               "Animation: Spin AnimationFile: \"spin.anm\"\n"
                                               "ControlGroups: { Doors };\n"
                                               "Units: { Marker };\n");
@@ -167,7 +167,8 @@ TEST_F(FileTest, UnknownWordsAndSectionsNotReadYetAreWarnedAndReadingGoesOn)
     ASSERT_EQ(4u, problems.size()) << messages.Joined();
     EXPECT_EQ("CMissionLoader::LoadMission error:  undefine string 'Bogus'\n in mission file '" + path + "'.",
               problems[0]);
-    EXPECT_EQ("CMissionLoader::LoadMission error:  user arrays can`t be read yet.", problems[1]);
+    EXPECT_EQ("CMissionLoader::LoadMission error:  undefine string 'Junk'\n in mission file '" + path + "'.",
+              problems[1]);
     // The animation line goes to the animation container, which was given no room; the
     // line is read through all the same.
     EXPECT_EQ("CAnimContainer:  animation files limit is exceed.", problems[2]);

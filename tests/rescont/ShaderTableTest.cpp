@@ -4,6 +4,7 @@
 #include "core/Graphics.h"
 #include "engine/ResourceScan.h"
 #include "engine/ShaderContainer.h"
+#include "scene/ParticleSystems.h"
 #include "scene/Renderer.h"
 
 #include <cstddef>
@@ -92,7 +93,7 @@ TEST_F(ShaderTableTest, RowsReadRegistersSourcesAndCounts)
     EXPECT_EQ(20u, r[2].reg);
     EXPECT_EQ(20u, r[2].flowStart);
     EXPECT_EQ(0u, r[2].data);
-    EXPECT_EQ(25u, r[2].code);
+    EXPECT_EQ(PARTICLE_DATA_WORD, r[2].code);
     EXPECT_EQ(&gRenderer->numWorlds, r[2].countVariable);
     EXPECT_EQ(0u, r[3].count);
     EXPECT_EQ(2u, t->pixel.rows[0].count);
@@ -152,18 +153,18 @@ TEST_F(ShaderTableTest, ApplyWritesEachRowFromItsSourceAndSkipsUnresolvedRows)
     ExpectFrom(Vertex(0), gRenderer->clearColor);
     uintptr_t out = 0;
     ExpectFrom(Vertex(1), array + (ShaderConstantByName("TEMPLATE::GlowParams", &out) & 0xFFFF));
-    ExpectFrom(Vertex(2), block + 25);
-    ExpectFrom(Vertex(3), block + 29);
+    ExpectFrom(Vertex(2), block + PARTICLE_DATA_WORD);
+    ExpectFrom(Vertex(3), block + PARTICLE_DATA_WORD + 4);
     EXPECT_EQ(SENTINEL, Vertex(4).x);
     EXPECT_EQ(SENTINEL, Vertex(5).x);
-    ExpectFrom(Vertex(7), block + 29);
+    ExpectFrom(Vertex(7), block + PARTICLE_DATA_WORD + 4);
     EXPECT_EQ(SENTINEL, Vertex(8).x);
     ExpectFrom(Pixel(7), gRenderer->clearColor);
 
     // The count variable is read when the table is applied.
     gRenderer->numWorlds = 3;
     t->Apply(&object);
-    ExpectFrom(Vertex(8), block + 33);
+    ExpectFrom(Vertex(8), block + PARTICLE_DATA_WORD + 8);
     gRenderer->numWorlds = 0;
 
     // Without an object block only the fixed rows write.
@@ -198,20 +199,20 @@ TEST_F(ShaderTableTest, FlowRowsAdvancePerObjectAndRestartEachFrame)
     t->Apply(&object);
     SObjectConstants second{block + 16, array};
     t->Apply(&second);
-    ExpectFrom(Vertex(20), block + 25);
-    ExpectFrom(Vertex(23), block + 37);
-    ExpectFrom(Vertex(24), block + 41);
-    ExpectFrom(Vertex(27), block + 53);
+    ExpectFrom(Vertex(20), block + PARTICLE_DATA_WORD);
+    ExpectFrom(Vertex(23), block + PARTICLE_DATA_WORD + 12);
+    ExpectFrom(Vertex(24), block + PARTICLE_DATA_WORD + 16);
+    ExpectFrom(Vertex(27), block + PARTICLE_DATA_WORD + 28);
     EXPECT_EQ(SENTINEL, Vertex(28).x);
-    ExpectFrom(Pixel(2), block + 25);
-    ExpectFrom(Pixel(3), block + 41);
+    ExpectFrom(Pixel(2), block + PARTICLE_DATA_WORD);
+    ExpectFrom(Pixel(3), block + PARTICLE_DATA_WORD + 16);
     EXPECT_EQ(28u, t->vertex.rows[0].reg);
 
     shaders.ResetFlowRegisters();
     EXPECT_EQ(20u, t->vertex.rows[0].reg);
     EXPECT_EQ(2u, t->pixel.rows[0].reg);
     t->Apply(&second);
-    ExpectFrom(Vertex(20), block + 41);
+    ExpectFrom(Vertex(20), block + PARTICLE_DATA_WORD + 16);
 }
 
 TEST_F(ShaderTableTest, FlowPastTheDeviceRegistersIsSkippedWithOneWarning)
@@ -221,7 +222,7 @@ TEST_F(ShaderTableTest, FlowPastTheDeviceRegistersIsSkippedWithOneWarning)
                            " FlowReg: 248 PartSystem::Data 4 }; };");
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(0, t->Apply(&object));
-    ExpectFrom(Vertex(252), block + 25);
+    ExpectFrom(Vertex(252), block + PARTICLE_DATA_WORD);
     ASSERT_EQ(1u, messages.Count()) << messages.Joined();
     EXPECT_EQ(0u, messages.Texts()[0].find("CShaderTable::Apply:  constants of table 'Far' pass the "
                                            "device's registers."));

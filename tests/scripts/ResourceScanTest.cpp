@@ -85,7 +85,7 @@ TEST(ShaderConstantByName, PrefixedParameters)
     CParticleSystems* const oldParticles = gParticleSystems;
     gParticleSystems = particles.get();
     uintptr_t out = UNTOUCHED;
-    EXPECT_EQ(25u, ShaderConstantByName("PartSystem::Data", &out));
+    EXPECT_EQ(PARTICLE_DATA_WORD, ShaderConstantByName("PartSystem::Data", &out));
     EXPECT_EQ(1u, out) << "a code alone";
     EXPECT_EQ(0u, ShaderConstantByName("PartSystem::Other", &out));
     gParticleSystems = oldParticles;

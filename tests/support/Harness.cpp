@@ -2,10 +2,14 @@
 
 #include "core/Core.h"
 #include "core/Graphics.h"
+#include "core/Input.h"
 #include "core/Messages.h"
 #include "core/Program.h"
+#include "gui/WinSuperior.h"
 
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -253,6 +257,29 @@ bool SaveBmp(const Image& image, const std::string& path)
     }
     fclose(f);
     return true;
+}
+
+void MouseAt(int x, int y, uint8_t buttons)
+{
+    gInput.BeginMouseFrame();
+    const POINT screen{x + gInput.windowRect.left + gInput.borderWidth,
+                       y + gInput.windowRect.top + gInput.titleHeight};
+    gInput.ApplySystemMouse(screen, buttons);
+    gWinSuperior.Process();
+}
+
+void ClickAt(int x, int y)
+{
+    MouseAt(x, y, 0);
+    MouseAt(x, y, MOUSE_LEFT);
+    MouseAt(x, y, 0);
+    MouseAt(x, y, 0);
+}
+
+void ClickWin(const CBaseWin* win)
+{
+    ASSERT_NE(nullptr, win);
+    ClickAt((win->left + win->right) / 2, (win->top + win->bottom) / 2);
 }
 
 bool ColorNear(uint32_t a, uint32_t b, int tolerance)

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+class CBaseWin;
+
 namespace test {
 
 // While alive, every message of the program is recorded here instead of shown.
@@ -52,6 +54,15 @@ private:
     bool running_ = false;
     std::string oldDir_;
 };
+
+// One mouse pass of the window manager with the cursor at the client point and these
+// buttons down (MOUSE_LEFT...), fed through the input layer's system-mouse step.
+void MouseAt(int x, int y, uint8_t buttons);
+// Press and release at the client point, then passes with the mouse still, so frames that
+// do not poll the mouse do not see the click again.
+void ClickAt(int x, int y);
+// ClickAt the window's centre (a null window fails the test).
+void ClickWin(const CBaseWin* win);
 
 struct Image {
     int width = 0, height = 0;

@@ -1,0 +1,69 @@
+#pragma once
+// CWaveFile: reads the sound data of a RIFF "WAVE" file through the multimedia I/O
+// functions, or of a block of PCM data in memory. It owns its format record and, for a
+// memory source, nothing else. Every chunk size is checked against what is left of its
+// parent before anything is read into the program's memory: a truncated or inflated file
+// is refused with a negative code, never read past its end.
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <memory>
+
+enum : uint32_t { WAVEFILE_READ = 1, WAVEFILE_WRITE = 2 };
+
+// ReadMMIO results.
+enum : int {
+    WAVE_NOT_RIFF = -1,      // no RIFF chunk could be entered
+    WAVE_NOT_WAVE = -2,      // a RIFF file of another form
+    WAVE_NO_FORMAT = -3,     // no "fmt " chunk
+    WAVE_SHORT_FORMAT = -4,  // "fmt " shorter than 16 bytes
+    WAVE_READ_FORMAT = -5,
+    WAVE_READ_EXTRA = -7,
+    WAVE_BAD_EXTRA = -8,     // extra format bytes missing or beyond the chunk
+    WAVE_ASCEND = -9,
+    WAVE_OVERSIZE = -11,     // a chunk claims more bytes than its parent has left
+};
+// ResetFile results (reading).
+enum : int { WAVE_SEEK = -1, WAVE_NO_DATA = -2 };
+
+class CWaveFile {
+public:
+    CWaveFile() = default;
+    ~CWaveFile() { Close(); }
+    CWaveFile(const CWaveFile&) = delete;
+    CWaveFile& operator=(const CWaveFile&) = delete;
+
+    // Reading only: the format argument is not used; E_NOTIMPL for other modes, E_FAIL
+    // when the file does not open, else the reader's code.
+    HRESULT Open(const char* file, const WAVEFORMATEX* format, uint32_t mode);
+    // PCM data in memory with the given format; the data is not copied and must outlive
+    // the reader. Reading only (else E_NOTIMPL).
+    HRESULT OpenFromMemory(const BYTE* data, DWORD size, const WAVEFORMATEX* format, uint32_t mode);
+    // The RIFF header and the format chunk: 0 or a WAVE_ code.
+    HRESULT ReadMMIO();
+    // Back to the start of the sound data: 0 or a WAVE_ code.
+    HRESULT ResetFile();
+    // Copies at most size bytes of what is left of the sound data; read = bytes copied.
+    HRESULT Read(BYTE* buffer, DWORD size, DWORD* read);
+    HRESULT Close();
+    DWORD GetSize() const { return dataSize; }
+    const WAVEFORMATEX* GetFormat() const { return reinterpret_cast<const WAVEFORMATEX*>(formatBlock.get()); }
+
+private:
+    // The chunk's data ends at or before rangeEnd (a file offset).
+    static bool Fits(const MMCKINFO& chunk, DWORD rangeEnd);
+    HRESULT ReadFormat(const MMCKINFO& fmtChunk);
+
+    std::unique_ptr<BYTE[]> formatBlock;  // the WAVEFORMATEX with its extra bytes
+    HMMIO mmio = nullptr;
+    MMCKINFO dataChunk{};
+    MMCKINFO riffChunk{};
+    DWORD dataSize = 0;
+    uint32_t mode = 0;
+    bool fromMemory = false;
+    const BYTE* memStart = nullptr;
+    const BYTE* memPos = nullptr;
+    DWORD memSize = 0;
+};

@@ -1,0 +1,52 @@
+#pragma once
+// A window, a device and a created engine for the 3D control tests: scripts are written
+// into the test folder and read through the real script reader; control meshes are
+// rectangles in clip space drawn through the fixed pipeline, or boxes for picking.
+
+#include "engine/Controls3D.h"
+#include "engine/UnitInspector.h"
+#include "scene/Control3D.h"
+#include "tests/support/Harness.h"
+#include "tests/support/TestDevice.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace controlstest {
+
+constexpr int VIEW_WIDTH = 320;
+constexpr int VIEW_HEIGHT = 240;
+
+class ControlsTest : public ::testing::Test {
+protected:
+    // Sizes every pool the tests use; a test reads its own classes and objects after it.
+    static const char* const START_SCRIPT;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes the script into the test folder and reads it: the reader's result.
+    int ReadScript(const std::string& text);
+    // A mesh of the rectangle (view pixels) in clip space, for drawing.
+    uint16_t RectangleMesh(const char* name, RECT rect);
+    // A 2 x 2 x 1 box around the origin, for picking.
+    uint16_t BoxMesh();
+    CControl3D* Prototype(const char* className);
+    // A registered unit of the class.
+    CAtom* Create(const char* className);
+    // One renderer frame: reset, unit walk, scene with the render queues and controls.
+    void RunFrame();
+    test::Image Picture();
+
+    test::MessageRecorder messages;
+    std::string dir;
+
+private:
+    std::unique_ptr<test::TestDevice> device_;
+    int files_ = 0;
+};
+
+} // namespace controlstest

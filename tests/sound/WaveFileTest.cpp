@@ -1,0 +1,129 @@
+// The WAV reader on files written into a temporary folder: good files of both format
+// kinds, and every way a file can lie about its chunks.
+#include "WaveBytes.h"
+
+#include "core/WaveFile.h"
+#include "tests/support/Harness.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Write(const std::string& name, const std::string& bytes)
+{
+    const std::string path = test::TempDir("wave_" + name) + "\\" + name + ".wav";
+    test::WriteFile(path, bytes);
+    return path;
+}
+
+HRESULT OpenBytes(const std::string& name, const std::string& bytes)
+{
+    CWaveFile wave;
+    return wave.Open(Write(name, bytes).c_str(), nullptr, WAVEFILE_READ);
+}
+
+TEST(WaveFile, ReadsPcmFormatAndData)
+{
+    const std::string samples = "\x10\x20\x30\x40\x50";
+    CWaveFile wave;
+    ASSERT_EQ(0, wave.Open(Write("good", wavebytes::Pcm(1, 11025, 8, samples)).c_str(), nullptr, WAVEFILE_READ));
+    ASSERT_NE(nullptr, wave.GetFormat());
+    EXPECT_EQ(WAVE_FORMAT_PCM, wave.GetFormat()->wFormatTag);
+    EXPECT_EQ(1, wave.GetFormat()->nChannels);
+    EXPECT_EQ(11025u, wave.GetFormat()->nSamplesPerSec);
+    EXPECT_EQ(0, wave.GetFormat()->cbSize);
+    EXPECT_EQ(5u, wave.GetSize());
+
+    BYTE buffer[8] = {};
+    DWORD read = 0;
+    EXPECT_EQ(0, wave.Read(buffer, 3, &read));
+    EXPECT_EQ(3u, read);
+    EXPECT_EQ(0, wave.Read(buffer + 3, 8, &read));
+    EXPECT_EQ(2u, read);
+    EXPECT_EQ(samples, std::string(reinterpret_cast<char*>(buffer), 5));
+    EXPECT_EQ(0, wave.Read(buffer, 8, &read));
+    EXPECT_EQ(0u, read);
+
+    ASSERT_EQ(0, wave.ResetFile());
+    EXPECT_EQ(0, wave.Read(buffer, 8, &read));
+    EXPECT_EQ(5u, read);
+}
+
+TEST(WaveFile, KeepsTheExtraBytesOfOtherFormats)
+{
+    CWaveFile wave;
+    const std::string bytes = wavebytes::Riff("WAVE", wavebytes::Chunk("fmt ", wavebytes::Format(2, 1, 8000, 4) + std::string("\x02\x00\xAB\xCD", 4)) +
+                                                          wavebytes::Chunk("data", std::string(6, '\x01')));
+    ASSERT_EQ(0, wave.Open(Write("extra", bytes).c_str(), nullptr, WAVEFILE_READ));
+    ASSERT_EQ(2, wave.GetFormat()->cbSize);
+    const BYTE* extra = reinterpret_cast<const BYTE*>(wave.GetFormat() + 1);
+    EXPECT_EQ(0xAB, extra[0]);
+    EXPECT_EQ(0xCD, extra[1]);
+    EXPECT_EQ(6u, wave.GetSize());
+}
+
+TEST(WaveFile, RefusesFilesThatAreNoWav)
+{
+    EXPECT_EQ(E_FAIL, CWaveFile().Open("Z:\\no\\such\\file.wav", nullptr, WAVEFILE_READ));
+    EXPECT_EQ(WAVE_NOT_RIFF, OpenBytes("empty", ""));
+    EXPECT_EQ(WAVE_NOT_RIFF, OpenBytes("tiny", "RIF"));
+    EXPECT_EQ(WAVE_NOT_WAVE, OpenBytes("text", "Just some text, not a sound at all."));
+    EXPECT_EQ(WAVE_NOT_WAVE, OpenBytes("avi", wavebytes::Riff("AVI ", wavebytes::Chunk("fmt ", wavebytes::Format(1, 1, 8000, 8)))));
+    EXPECT_EQ(WAVE_NO_FORMAT, OpenBytes("nofmt", wavebytes::Riff("WAVE", wavebytes::Chunk("data", "abcd"))));
+    EXPECT_EQ(WAVE_SHORT_FORMAT, OpenBytes("shortfmt", wavebytes::Riff("WAVE", wavebytes::Chunk("fmt ", "12345678") + wavebytes::Chunk("data", "ab"))));
+    EXPECT_EQ(WAVE_NO_DATA, OpenBytes("nodata", wavebytes::Riff("WAVE", wavebytes::Chunk("fmt ", wavebytes::Format(1, 1, 8000, 8)))));
+}
+
+// Sizes that claim more than the file holds are refused before anything is read.
+TEST(WaveFile, RefusesChunksLargerThanWhatIsLeft)
+{
+    const std::string good = wavebytes::Pcm(2, 22050, 16, std::string(16, '\x05'));
+    // Cut inside the sample data: the RIFF and data sizes now reach past the end.
+    EXPECT_EQ(WAVE_OVERSIZE, OpenBytes("truncated", good.substr(0, good.size() - 6)));
+
+    // A consistent RIFF size but a data chunk claiming a gigabyte.
+    std::string bigData = good;
+    wavebytes::PutU32(bigData, bigData.find("data") + 4, 0x40000000);
+    EXPECT_EQ(WAVE_OVERSIZE, OpenBytes("bigdata", bigData));
+
+    // A format chunk larger than the RIFF chunk around it.
+    std::string bigFormat = good;
+    wavebytes::PutU32(bigFormat, bigFormat.find("fmt ") + 4, 0x7FFFFFF0);
+    EXPECT_EQ(WAVE_OVERSIZE, OpenBytes("bigfmt", bigFormat));
+
+    // A RIFF size near 4 GB.
+    std::string bigRiff = good;
+    wavebytes::PutU32(bigRiff, 4, 0xFFFFFFF0);
+    EXPECT_EQ(WAVE_OVERSIZE, OpenBytes("bigriff", bigRiff));
+
+    // Extra format bytes beyond the format chunk.
+    const std::string fmt = wavebytes::Format(2, 1, 8000, 4) + std::string("\xF0\xFF", 2);
+    EXPECT_EQ(WAVE_BAD_EXTRA, OpenBytes("bigextra", wavebytes::Riff("WAVE", wavebytes::Chunk("fmt ", fmt) + wavebytes::Chunk("data", "ab"))));
+    // A non-PCM format chunk with no room for the extra size.
+    EXPECT_EQ(WAVE_READ_EXTRA, OpenBytes("noextra", wavebytes::Riff("WAVE", wavebytes::Chunk("fmt ", wavebytes::Format(2, 1, 8000, 4)) + wavebytes::Chunk("data", "ab"))));
+}
+
+TEST(WaveFile, ReadsFromMemoryOnly)
+{
+    const BYTE data[6] = {1, 2, 3, 4, 5, 6};
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 1;
+    format.wBitsPerSample = 8;
+    format.cbSize = 999;  // ignored for PCM
+    CWaveFile wave;
+    EXPECT_EQ(E_NOTIMPL, wave.OpenFromMemory(data, 6, &format, WAVEFILE_WRITE));
+    EXPECT_EQ(E_NOTIMPL, wave.Open("Z:\\any.wav", &format, WAVEFILE_WRITE));
+    ASSERT_EQ(0, wave.OpenFromMemory(data, 6, &format, WAVEFILE_READ));
+    EXPECT_EQ(0, wave.GetFormat()->cbSize);
+    EXPECT_EQ(6u, wave.GetSize());
+    BYTE out[10] = {};
+    DWORD read = 0;
+    EXPECT_EQ(0, wave.Read(out, 4, &read));
+    EXPECT_EQ(4u, read);
+    EXPECT_EQ(0, wave.Read(out + 4, 10, &read));
+    EXPECT_EQ(2u, read);
+    EXPECT_EQ(6, out[5]);
+}
+
+} // namespace
