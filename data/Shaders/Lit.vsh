@@ -1,4 +1,4 @@
-// A textured mesh lit by the first diffuse light (the sun) over the sky's clear colour,
+// A textured mesh lit by the first diffuse light (the sun) and by the sky's clear colour,
 // in the unit's Color; the alpha is the Color's alone, so a fading unit fades evenly.
 // The light record's vector is the light's world direction; it is turned into the mesh's
 // space through the world matrix's columns (mWorld holds them as rows), so the normal is
@@ -34,6 +34,8 @@ void Main(float4 p : POSITION, float4 n : NORMAL, float2 t : TEXCOORD0,
     float4 l = DiffuseLights1.xxxx * mWorld0 + DiffuseLights1.yyyy * mWorld1 + DiffuseLights1.zzzz * mWorld2;
     float4 d = n * l;
     float4 facing = max(zero, zero - (d.xxxx + d.yyyy + d.zzzz));
+    // The sky lights every face by its clear colour, so that a wall away from the sun
+    // keeps some light by day and goes dark with the sky at night.
     float4 c = Color * (ClearColor + DiffuseLights0 * facing);
     oD.xyz = c.xyz;
     oD.w = Color.w;
