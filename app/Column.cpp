@@ -98,13 +98,10 @@ CIntRect gTopViewWinRect, gFloorNumberRect, gSelFloorNumberRect;
 CFloor* gSelFloor = nullptr;
 int32_t gFloorHover = 0;
 
-// The outline leaves the first texture stage on the vertex colour; the next frame's scene
-// draws with the stages it finds, so they go back to their defaults.
 void DrawPanelFrame(const CIntRect& rect)
 {
     gGraphics.ClearRect(rect.left, rect.top, rect.right + 1, rect.bottom + 1, PANEL_FILL);
     gGraphics.DrawRectXY(rect.left, rect.top, rect.right, rect.bottom, PANEL_EDGE);
-    gGraphics.ResetStages();
 }
 
 CFont* ColumnFont(int number) { return &gGraphics.fonts[number - 1]; }

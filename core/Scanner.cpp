@@ -278,6 +278,14 @@ void fscan_fvec4(FILE* file, float v[4])
     ScanBracketed(file, v, 4, "Core::fscan_fvec4", fscan_float);
 }
 
+void fscan_bracketed_floats(FILE* file, float* values, int n)
+{
+    char word[WORD_BUFFER_SIZE];
+    fscan_word(file, word);
+    fscan_floats(file, values, n);
+    fscan_word(file, word);
+}
+
 bool fscan_is_end(FILE* file, char* buffer, size_t size)
 {
     buffer[0] = 0;

@@ -57,6 +57,8 @@ void fscan_hex16(FILE* file, uint16_t* value);
 void fscan_rect(FILE* file, int32_t rect[4]);
 void fscan_fvec3(FILE* file, float v[3]);
 void fscan_fvec4(FILE* file, float v[4]);
+// "[" n floats "]" with the brackets taken by position, whatever they are.
+void fscan_bracketed_floats(FILE* file, float* values, int n);
 
 // Reads one word into buffer: true when it is exactly "};".
 bool fscan_is_end(FILE* file, char* buffer, size_t size = WORD_BUFFER_SIZE);

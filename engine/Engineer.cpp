@@ -2,15 +2,23 @@
 
 #include "core/FrameTimer.h"
 #include "core/Graphics.h"
+#include "core/GraphicsBuffers.h"
 #include "core/Input.h"
 #include "core/Messages.h"
 #include "core/Textures.h"
 #include "core/UsageParams.h"
+#include "core/Meshes/Mesh.h"
+#include "engine/ArrayContainer.h"
 #include "engine/Engine.h"
+#include "engine/MapContainer.h"
 #include "gui/RadioBox.h"
 #include "gui/TextList.h"
 #include "gui/TextListDiag.h"
 #include "gui/WinSuperior.h"
+#include "scene/Renderer.h"
+
+#include <algorithm>
+#include <type_traits>
 
 CEngineer* gEngineer = nullptr;
 IEngineer* gIEngineer = nullptr;
@@ -33,6 +41,16 @@ constexpr uint32_t UNITS_TEXT = 0xBBFFFFFF, UNITS_HOVER = 0xFF00FF00,
                    UNITS_SELECTED = 0xFF0080FF;
 constexpr uint32_t UNITS_BUTTON_NORMAL = 0x66FFFFFF, UNITS_BUTTON_HOVER = 0xBBFFFFFF;
 
+// The overlay: positions through the transposed view-projection in c0..c3, colour as is.
+const char OVERLAY_SHADER[] = "vs_1_1  dcl_position v0; \n   dcl_color v1; \n"
+                              "   m4x4 oPos,v0,c0 \n   mov oD0,v1";
+// A quad covers most of its cell, so neighbouring cells stay apart.
+constexpr float OVERLAY_HALF_CELL = 0.45f;
+constexpr bool OVERLAY_SHORT_INDICES = OVERLAY_VERTICES <= 65536;
+using OverlayIndex = std::conditional_t<OVERLAY_SHORT_INDICES, uint16_t, uint32_t>;
+// Two triangles per quad, by corner: 0 and 1 along the far edge, 2 and 3 along the near one.
+constexpr int QUAD_CORNERS[6] = {2, 3, 0, 1, 0, 3};
+
 template <class Window>
 void Bind(Window* win, CEngineer* engineer, void (CEngineer::*method)())
 {
@@ -46,6 +64,9 @@ CEngineer::~CEngineer()
 {
     gInput.RemoveTable(&toggleTable);
     DeleteUnitsList();
+    ReleaseAndClear(overlayVB);
+    ReleaseAndClear(overlayIB);
+    ReleaseShaderPair(overlayShader);
     gWinSuperior.DeleteWin(&root);
     caption = body = nullptr;
     viewChecks = nullptr;
@@ -70,7 +91,30 @@ int CEngineer::Init()
     toggleTable.count = 0;
     toggleTable.Fill(&toggleKey);
     gInput.PushTable(&toggleTable);
+    CreateOverlay();
     return 0;
+}
+
+// Buffers for one quad per cell of the window, its triangles written once; the vertices are
+// rewritten every frame the overlay is drawn. Without them the overlay is not drawn.
+void CEngineer::CreateOverlay()
+{
+    overlayVB = CreateVB(OVERLAY_VERTICES * sizeof(SOverlayVertex), OVERLAY_FVF);
+    const UINT indexBytes = OVERLAY_TRIANGLES * 3 * sizeof(OverlayIndex);
+    overlayIB = OVERLAY_SHORT_INDICES ? CreateIB16(indexBytes) : CreateIB32(indexBytes);
+    void* data = nullptr;
+    if (overlayIB)
+        LockIB(overlayIB, &data);
+    if (data) {
+        auto* index = static_cast<OverlayIndex*>(data);
+        for (int quad = 0; quad < OVERLAY_COLUMNS * OVERLAY_ROWS; ++quad)
+            for (int corner : QUAD_CORNERS)
+                *index++ = OverlayIndex(quad * 4 + corner);
+        UnlockIB();
+    } else {
+        ReleaseAndClear(overlayVB);
+    }
+    overlayShader = gGraphics.CreateVertexShaderFromString(OVERLAY_SHADER);
 }
 
 // Root, caption with the body inside it and the view checks inside the body; all hidden
@@ -127,6 +171,7 @@ void CEngineer::OnViewChecks()
 {
     const uint32_t mask = viewChecks->selectedMask;
     wireframe = (mask & VIEW_WIREFRAME) != 0;
+    blankShadowMaps = (mask & VIEW_BLANK_SHADOWS) != 0;
     validMapOverlay = (mask & VIEW_VALID_MAP) != 0;
     if (mask & VIEW_UNITS_LIST)
         OpenUnitsList();
@@ -256,6 +301,85 @@ void CEngineer::ApplyViewChecks()
 // The windows and the column are drawn after the units: never as wireframe.
 void CEngineer::Draw()
 {
-    if (wireframe)
-        gGraphics.SetWireframe(false);
+    gGraphics.SetWireframe(false);
+    DrawDebugLines();
+}
+
+void CEngineer::DrawDebugLines()
+{
+    if (!overlayVB || !overlayShader.vs || !validMapOverlay || !gEngine || !gMapContainer)
+        return;
+    const CUserArray* valid = gEngine->validMap;
+    CGameMap* map = gMapContainer->GetMap(gEngine->currentMap);
+    if (!map || !valid || !valid->cells)
+        return;
+    auto* vertices = static_cast<SOverlayVertex*>(LockVB(overlayVB));
+    if (!vertices) {
+        // Said once: the check goes off rather than a message every frame.
+        validMapOverlay = 0;
+        if (viewChecks)
+            viewChecks->selectedMask &= ~uint32_t(VIEW_VALID_MAP);
+        return;
+    }
+    const int quads = WriteOverlayQuads(*map, *valid, vertices);
+    UnlockVB();
+    if (quads)
+        DrawOverlay(quads);
+}
+
+// The window is clipped to the map (and to the array, which has the map's size).
+int CEngineer::WriteOverlayQuads(CGameMap& map, const CUserArray& valid, SOverlayVertex* out) const
+{
+    const SMapPos& centre = gEngine->cameraCell;
+    const int width = std::min(map.Width(), valid.width), height = std::min(map.Height(), valid.height);
+    const int x0 = std::max(0, centre.x - OVERLAY_COLUMNS / 2);
+    const int x1 = std::min(width - 1, centre.x + OVERLAY_COLUMNS / 2);
+    const int z0 = std::max(0, centre.z - OVERLAY_ROWS / 2);
+    const int z1 = std::min(height - 1, centre.z + OVERLAY_ROWS / 2);
+    int quads = 0;
+    SMapPos cell;
+    for (cell.z = z0; cell.z <= z1; ++cell.z)
+        for (cell.x = x0; cell.x <= x1; ++cell.x) {
+            if (!valid.cells[size_t(cell.z) * size_t(valid.width) + size_t(cell.x)])
+                continue;
+            D3DXVECTOR4 at(0, 0, 0, 1);
+            map.GetFPos_XZ_ByPos4(&at, cell);
+            const float y = map.GetFAltByPos4(cell);
+            const float left = at.x - OVERLAY_HALF_CELL, right = at.x + OVERLAY_HALF_CELL;
+            const float nearZ = at.z - OVERLAY_HALF_CELL, farZ = at.z + OVERLAY_HALF_CELL;
+            *out++ = {left, y, farZ, OVERLAY_COLOUR};
+            *out++ = {right, y, farZ, OVERLAY_COLOUR};
+            *out++ = {left, y, nearZ, OVERLAY_COLOUR};
+            *out++ = {right, y, nearZ, OVERLAY_COLOUR};
+            ++quads;
+        }
+    return quads;
+}
+
+// Flat colour over whatever is drawn in the 3D view: no culling, blending, alpha test,
+// textures or depth.
+void CEngineer::DrawOverlay(int quads)
+{
+    CGraphics& g = gGraphics;
+    if (gRenderer)
+        g.SetViewportEx(gRenderer->viewport);
+    g.CullNone();
+    g.BlendOff();
+    g.AlphaTestOff();
+    g.ResetTextures();
+    g.SetStageDiffuse();
+    g.SetZEnable(false);
+    g.SetZWrite(false);
+    g.SetColorWrite(0xF);
+    g.SetPixelShader(nullptr);
+    g.SetVertexShader(&overlayShader);
+    g.SetFVF(OVERLAY_FVF);
+    D3DXMATRIX viewProj;
+    D3DXMatrixMultiply(&viewProj, &g.view, &g.projection);
+    D3DXMatrixTranspose(&viewProj, &viewProj);
+    Device3D->SetVertexShaderConstantF(0, viewProj, 4);
+    if (SUCCEEDED(g.SetBuffers(overlayVB, sizeof(SOverlayVertex), overlayIB)))
+        Device3D->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, UINT(quads * 4), 0, UINT(quads * 2));
+    g.RestoreRenderStates();
+    g.RestoreViewport();
 }

@@ -8,6 +8,8 @@
 #include "core/UsageParams.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
+#include "engine/MeshContainer.h"
+#include "engine/ShaderContainer.h"
 #include "engine/UnitInspector.h"
 #include "scene/ParticleSystems.h"
 #include "scene/Renderer.h"
@@ -230,4 +232,19 @@ int ScanTextureDesc(FILE* file, D3DSURFACE_DESC* desc)
         }
     }
     return 1;
+}
+
+uint16_t FindVertexDeclaratorByName(const char* name)
+{
+    return gMeshContainer ? gMeshContainer->FindVertexDeclarator(name) : 0;
+}
+
+uint16_t FindVertexShaderByName(const char* name)
+{
+    return gIShaderContainer ? gIShaderContainer->FindVertexShader(name) : 0;
+}
+
+uint16_t FindPixelShaderByName(const char* name)
+{
+    return gIShaderContainer ? gIShaderContainer->FindPixelShader(name) : 0;
 }

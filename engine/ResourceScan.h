@@ -26,3 +26,9 @@ uint32_t ScanUsage(FILE* file);
 
 // Reads a "[ ... ]" description (format, size, antialiasing) into desc; returns 1.
 int ScanTextureDesc(FILE* file, D3DSURFACE_DESC* desc);
+
+// Lookups by name that a script reader can hand around: 0 when the container is missing or
+// has no such name.
+uint16_t FindVertexDeclaratorByName(const char* name);
+uint16_t FindVertexShaderByName(const char* name);
+uint16_t FindPixelShaderByName(const char* name);

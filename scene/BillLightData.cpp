@@ -16,15 +16,6 @@ namespace {
 
 bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
-// "[" n floats "]": the brackets are taken by position.
-void ScanBracketed(FILE* file, float* values, int n)
-{
-    char word[Core::WORD_BUFFER_SIZE];
-    Core::fscan_word(file, word);
-    Core::fscan_floats(file, values, n);
-    Core::fscan_word(file, word);
-}
-
 // The bone of that name in the mesh of the record's class, else none.
 uint16_t FindBone(const CClassTemplate* cls, const char* name)
 {
@@ -43,9 +34,9 @@ struct SRecordKeyword {
     RecordReader read;
 };
 const SRecordKeyword RECORD_KEYWORDS[] = {
-    {"Pos:", "pos:", [](CBillLightData& r, FILE* f) { ScanBracketed(f, &r.position.x, 3); }},
-    {"Color:", "color:", [](CBillLightData& r, FILE* f) { ScanBracketed(f, &r.color.r, 4); }},
-    {"Size:", "size:", [](CBillLightData& r, FILE* f) { ScanBracketed(f, &r.size.x, 3); }},
+    {"Pos:", "pos:", [](CBillLightData& r, FILE* f) { Core::fscan_bracketed_floats(f, &r.position.x, 3); }},
+    {"Color:", "color:", [](CBillLightData& r, FILE* f) { Core::fscan_bracketed_floats(f, &r.color.r, 4); }},
+    {"Size:", "size:", [](CBillLightData& r, FILE* f) { Core::fscan_bracketed_floats(f, &r.size.x, 3); }},
     {"Attach:", "attach:",
      [](CBillLightData& r, FILE* f) {
          char name[Core::WORD_BUFFER_SIZE];

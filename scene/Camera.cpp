@@ -58,15 +58,6 @@ void ScanFloatBlock(FILE* file, CCamera& camera, const SFloatKey (&keys)[N])
             if (Is(key.word, word)) Core::fscan_float(file, &(camera.*key.field));
 }
 
-// "[" values "]"; the brackets are taken by position.
-void ScanBracketed(FILE* file, float* values, int n)
-{
-    char word[Core::WORD_BUFFER_SIZE];
-    Core::fscan_word(file, word);
-    Core::fscan_floats(file, values, n);
-    Core::fscan_word(file, word);
-}
-
 D3DXVECTOR3 Xyz(const D3DXVECTOR4& v) { return D3DXVECTOR3(v.x, v.y, v.z); }
 
 } // namespace
@@ -110,7 +101,7 @@ bool CCamera::ScanOwnMissionKey(FILE* file, const char* word)
         target.w = 1.0f;
     } else if (Is(word, "near_far:")) {
         float v[2] = {zNear, zFar};
-        ScanBracketed(file, v, 2);
+        Core::fscan_bracketed_floats(file, v, 2);
         zNear = v[0];
         zFar = v[1];
     } else if (Is(word, "distance_params:")) {

@@ -35,21 +35,6 @@ uint16_t ScanTextureElement(FILE* file, int presentation)
     return gTexContainer ? gTexContainer->ScanTexture(file, presentation) : 0;
 }
 
-uint16_t FindDeclarator(const char* name)
-{
-    return gMeshContainer ? gMeshContainer->FindVertexDeclarator(name) : 0;
-}
-
-uint16_t FindVertexShader(const char* name)
-{
-    return gIShaderContainer ? gIShaderContainer->FindVertexShader(name) : 0;
-}
-
-uint16_t FindPixelShader(const char* name)
-{
-    return gIShaderContainer ? gIShaderContainer->FindPixelShader(name) : 0;
-}
-
 // A resource named by one word; a name that finds nothing is warned.
 uint16_t ScanResourceName(const CGeometry& unit, FILE* file, const char* what,
                           uint16_t (*find)(const char*))
@@ -128,17 +113,17 @@ const SGeometryKeyword CLASS_KEYWORDS[] = {
     {"MeshFVF:", [](CGeometry& u, FILE* f) { u.MeshFVF = ScanFVF(f); }},
     {"VertDeclarator:",
      [](CGeometry& u, FILE* f) {
-         const uint16_t index = ScanResourceName(u, f, "vertex declarator", FindDeclarator);
+         const uint16_t index = ScanResourceName(u, f, "vertex declarator", FindVertexDeclaratorByName);
          if (u.classTemplate) u.classTemplate->vertexDeclarator = index;
      }},
     {"VertexShader:",
      [](CGeometry& u, FILE* f) {
-         const uint16_t index = ScanResourceName(u, f, "vertex shader", FindVertexShader);
+         const uint16_t index = ScanResourceName(u, f, "vertex shader", FindVertexShaderByName);
          if (u.classTemplate) u.classTemplate->vertexShader = index;
      }},
     {"PixelShader:",
      [](CGeometry& u, FILE* f) {
-         const uint16_t index = ScanResourceName(u, f, "pixel shader", FindPixelShader);
+         const uint16_t index = ScanResourceName(u, f, "pixel shader", FindPixelShaderByName);
          if (u.classTemplate) u.classTemplate->pixelShader = index;
      }},
     {"Billboard:",

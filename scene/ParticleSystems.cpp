@@ -9,6 +9,7 @@
 #include "core/Strings.h"
 #include "engine/Engine.h"
 #include "engine/MeshContainer.h"
+#include "engine/ResourceScan.h"
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
 #include "scene/Renderer.h"
@@ -27,21 +28,6 @@ bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 bool EndOfBlock(const char* word) { return !word[0] || Is(word, "};"); }
 
-uint16_t FindDeclarator(const char* name)
-{
-    return gMeshContainer ? gMeshContainer->FindVertexDeclarator(name) : 0;
-}
-
-uint16_t FindVertexShader(const char* name)
-{
-    return gIShaderContainer ? gIShaderContainer->FindVertexShader(name) : 0;
-}
-
-uint16_t FindPixelShader(const char* name)
-{
-    return gIShaderContainer ? gIShaderContainer->FindPixelShader(name) : 0;
-}
-
 uint16_t FindTable(const char* name)
 {
     return gShaderContainer ? gShaderContainer->FindTable(name) : 0;
@@ -55,9 +41,9 @@ struct SNamedResource {
     uint16_t CParticleSystem::*field;
 };
 const SNamedResource NAMED_RESOURCES[] = {
-    {"VertDeclarator:", "vertex declarator", FindDeclarator, &CParticleSystem::vertexDeclarator},
-    {"VertexShader:", "vertex shader", FindVertexShader, &CParticleSystem::vertexShader},
-    {"PixelShader:", "pixel shader", FindPixelShader, &CParticleSystem::pixelShader},
+    {"VertDeclarator:", "vertex declarator", FindVertexDeclaratorByName, &CParticleSystem::vertexDeclarator},
+    {"VertexShader:", "vertex shader", FindVertexShaderByName, &CParticleSystem::vertexShader},
+    {"PixelShader:", "pixel shader", FindPixelShaderByName, &CParticleSystem::pixelShader},
     {"ShaderTable:", "shader table", FindTable, &CParticleSystem::shaderTable},
 };
 static_assert(std::size(NAMED_RESOURCES) == 4, "declarator, two shaders, table");

@@ -328,6 +328,9 @@ void CRenderer::SetUnitConstants(CAtom* unit, int pass)
         }
     }
     if (!IsGeometry(unit)) return;
+    // Meshes draw their first texture in the vertex colour, alpha too; the 2D drawing
+    // between frames leaves the stages as it needs them.
+    gGraphics.SetStageModulate();
     if (tmpl && tmpl->vertexShader) {
         BindShaders(unit, pass);
     } else if (mesh) {

@@ -3,11 +3,13 @@
 // into the map. Cameras without a usable map are skipped silently; a map without a depth
 // surface is drawn without Z, a missing resolve target skips the copy. Targets, viewport,
 // matrices, the shared view point and the antialias state are restored afterwards.
+// With the developer panel's blank-shadows check the maps are only filled with its colour.
 
 #include "scene/Renderer.h"
 
 #include "core/Graphics.h"
 #include "engine/ClassTemplate.h"
+#include "engine/Engineer.h"
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
 #include "scene/Camera.h"
@@ -21,6 +23,25 @@ namespace {
 D3DXCOLOR ArgbColour(uint32_t argb)
 {
     return D3DXCOLOR(D3DCOLOR(argb));
+}
+
+bool ShadowMapsBlanked()
+{
+    return gEngineer && gEngineer->blankShadowMaps;
+}
+
+// The map the receivers read, filled with the blank colour; nothing is drawn into it.
+void BlankShadowMap(const CShadowCamera& camera)
+{
+    IDirect3DSurface9* map = camera.shadowMap && gITexContainer ? gITexContainer->GetSurface(camera.shadowMap) : nullptr;
+    if (!map) return;
+    D3DSURFACE_DESC desc;
+    map->GetDesc(&desc);
+    Device3D->SetRenderTarget(0, map);
+    Device3D->SetDepthStencilSurface(nullptr);
+    gGraphics.SetViewport(0, 0, int(desc.Width), int(desc.Height));
+    gGraphics.SetColorWrite(0xF);
+    Device3D->Clear(0, nullptr, D3DCLEAR_TARGET, BLANK_SHADOW_COLOUR, 1.0f, 0);
 }
 
 } // namespace
@@ -120,6 +141,10 @@ void CRenderer::RenderShadows()
     SaveTargets(*this, &saved);
     for (int i = 0; i < ShadowCameraCount(); ++i) {
         CShadowCamera* camera = ShadowCameraAt(i);
+        if (camera && ShadowMapsBlanked()) {
+            BlankShadowMap(*camera);
+            continue;
+        }
         bool multisampled = false;
         if (!camera || !BindShadowTarget(*camera, &multisampled)) continue;
         if (camera->fillColor) {

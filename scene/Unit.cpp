@@ -29,15 +29,6 @@ struct CScratchLights {
     ~CScratchLights() { DeleteBillLightData(&list); }
 };
 
-// "[" a b ... "]": the brackets are taken by position.
-void ScanBracketed(FILE* file, float* values, int n)
-{
-    char word[Core::WORD_BUFFER_SIZE];
-    Core::fscan_word(file, word);
-    Core::fscan_floats(file, values, n);
-    Core::fscan_word(file, word);
-}
-
 // The blue of the presentation's first light decides day and night; without a light it is
 // neither.
 bool FirstLightBlue(float* blue)
@@ -54,7 +45,7 @@ struct SWeaponKeyword {
     WeaponKeyReader read;
 };
 const SWeaponKeyword WEAPON_KEYWORDS[] = {
-    {"pos:", [](SWeaponDesc& d, FILE* f) { ScanBracketed(f, &d.position.x, 3); }},
+    {"pos:", [](SWeaponDesc& d, FILE* f) { Core::fscan_bracketed_floats(f, &d.position.x, 3); }},
     {"bone:",
      [](SWeaponDesc& d, FILE* f) {
          char name[Core::WORD_BUFFER_SIZE];
@@ -64,11 +55,11 @@ const SWeaponKeyword WEAPON_KEYWORDS[] = {
     {"ax_ay:",
      [](SWeaponDesc& d, FILE* f) {
          float v[2] = {};
-         ScanBracketed(f, v, 2);
+         Core::fscan_bracketed_floats(f, v, 2);
          d.ax = v[0] * DEGREES_TO_RADIANS;
          d.ay = v[1] * DEGREES_TO_RADIANS;
      }},
-    {"arc_of_fire(ax_ay):", [](SWeaponDesc& d, FILE* f) { ScanBracketed(f, d.arcOfFire, 4); }},
+    {"arc_of_fire(ax_ay):", [](SWeaponDesc& d, FILE* f) { Core::fscan_bracketed_floats(f, d.arcOfFire, 4); }},
     {"gun_bone_final", [](SWeaponDesc& d, FILE*) { d.flags |= WEAPON_GUN_BONE_FINAL; }},
 };
 static_assert(std::size(WEAPON_KEYWORDS) == 5, "weapon description keywords");

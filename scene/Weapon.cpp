@@ -15,15 +15,6 @@ namespace {
 
 bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
-// "[" values "]": the brackets are taken by position.
-void ScanBracketed(FILE* file, float* values, int n)
-{
-    char word[Core::WORD_BUFFER_SIZE];
-    Core::fscan_word(file, word);
-    Core::fscan_floats(file, values, n);
-    Core::fscan_word(file, word);
-}
-
 float FrameTime() { return gEngine ? gEngine->frameTime : 0.0f; }
 
 } // namespace
@@ -42,7 +33,7 @@ bool CWeapon::ScanOwnProperty(FILE* file, const char* word)
         Core::fscan_float(file, &armor);
     } else if (Is(word, "RateAxAy:")) {
         float rates[2] = {};
-        ScanBracketed(file, rates, 2);
+        Core::fscan_bracketed_floats(file, rates, 2);
         pitchRate = rates[0] * DEGREES_TO_RADIANS;
         yawRate = rates[1] * DEGREES_TO_RADIANS;
     } else if (Is(word, "WhoAttacked:")) {
@@ -55,7 +46,7 @@ bool CWeapon::ScanOwnProperty(FILE* file, const char* word)
         ScanFirePosition(file);
     } else if (Is(word, "CannonRecoil:")) {
         float recoil[2] = {};
-        ScanBracketed(file, recoil, 2);
+        Core::fscan_bracketed_floats(file, recoil, 2);
         recoilDistance = recoil[0];
         recoverySpeed = recoil[1];
     } else if (Is(word, "AfterShootsDelay:")) {
@@ -95,7 +86,7 @@ void CWeapon::ScanWhoAttacked(FILE* file)
 void CWeapon::ScanFirePosition(FILE* file)
 {
     float xyz[3] = {};
-    ScanBracketed(file, xyz, 3);
+    Core::fscan_bracketed_floats(file, xyz, 3);
     if (firePositionCount >= MAX_FIRE_POSITIONS) {
         WarningBox(&gWarningBudget, "PROGRAMMER LIMIT: MAX_FIRE_POSITIONS. UNIT '", name, "'.", nullptr);
         return;

@@ -51,20 +51,6 @@ std::string AnimText(int version, int frames, int bones, float duration, const s
     return text.str();
 }
 
-uint16_t FakeTexContainer::FindTexture(const char* name)
-{
-    requested.push_back(std::string("name:") + name);
-    return 0;
-}
-
-uint16_t FakeTexContainer::LoadTexture(const char* path, uint32_t)
-{
-    requested.push_back(path);
-    for (size_t i = 0; i < existing.size(); ++i)
-        if (existing[i] == path) return uint16_t(i + 1);
-    return 0;
-}
-
 void AnimTest::SetUp()
 {
     gExitCode = 0;

@@ -7,6 +7,7 @@
 #include "engine/AnimContainer.h"
 #include "engine/TexContainer.h"
 #include "tests/scripts/ScriptFiles.h"
+#include "tests/support/FakeTexContainer.h"
 #include "tests/support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -23,22 +24,6 @@ std::string Columns(const std::string& channels, int version);
 // each frame is "FrameN" followed by its keys' text.
 std::string AnimText(int version, int frames, int bones, float duration, const std::string& channels,
                      const std::vector<std::string>& frameKeys);
-
-// Records texture requests; "loads" the paths listed in existing (index = position + 1).
-class FakeTexContainer : public ITexContainer {
-public:
-    CEngineTex* GetTex(uint16_t) override { return nullptr; }
-    IDirect3DTexture9* GetTexture(uint16_t) override { return nullptr; }
-    IDirect3DSurface9* GetSurface(uint16_t) override { return nullptr; }
-    uint16_t FindTexture(const char* name) override;
-    uint16_t FindTexturePath(const char*) override { return 0; }
-    uint16_t LoadTexture(const char* path, uint32_t flags) override;
-    uint16_t CreateTexture(int, int, uint32_t, D3DFORMAT, D3DPOOL, int) override { return 0; }
-    void ReleaseTexture(uint16_t) override {}
-
-    std::vector<std::string> existing;
-    std::vector<std::string> requested;
-};
 
 class AnimTest : public ::testing::Test {
 protected:

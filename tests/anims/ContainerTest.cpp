@@ -11,7 +11,7 @@ namespace {
 
 using anims::AnimTest;
 using anims::AnimText;
-using anims::FakeTexContainer;
+using test::FakeTexContainer;
 
 class ContainerTest : public AnimTest {
 protected:

@@ -252,7 +252,7 @@ TEST_F(UnitAnimTest, PresentationAnimationPlaysAndGoesWithThePresentation)
 // back.
 TEST_F(UnitAnimTest, TextureAnimationBindsItsFrameOnGeometryOnly)
 {
-    anims::FakeTexContainer textures;
+    test::FakeTexContainer textures;
     textures.existing = {"Fx\\Fire01.tga", "Fx\\Fire02.tga", "Fx\\Fire03.tga"};
     ITexContainer* saved = gITexContainer;
     gITexContainer = &textures;

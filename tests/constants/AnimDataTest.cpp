@@ -80,11 +80,7 @@ protected:
         ASSERT_TRUE(test::SaveBmp(image, path));
     }
     // A frame whose animations stand still: only the renderer moves nothing.
-    void StillFrame()
-    {
-        gEngine->frameTime = 0.0f;
-        RunFrame();
-    }
+    void StillFrame() { RunFrame(0.0f); }
     D3DCOLOR CentreColour()
     {
         const test::Image image = Picture();
@@ -108,8 +104,7 @@ TEST_F(AnimData, ATextureAnimationShowsItsFrameAndTheNextAfterAStep)
     Play(unit, blink);
     StillFrame();
     EXPECT_TRUE(test::ColorNear(RED, CentreColour(), 8)) << std::hex << CentreColour();
-    gEngine->frameTime = 1.0f;  // one frame step of the two-second, three-frame animation
-    RunFrame();
+    RunFrame(1.0f);  // one frame step of the two-second, three-frame animation
     EXPECT_TRUE(test::ColorNear(GREEN, CentreColour(), 8)) << std::hex << CentreColour();
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }

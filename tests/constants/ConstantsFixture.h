@@ -10,50 +10,44 @@
 #include "engine/UnitInspector.h"
 #include "scene/Geometry.h"
 #include "scene/Renderer.h"
-#include "tests/support/Harness.h"
-
-#include "tests/support/TestDevice.h"
+#include "tests/support/SceneDevice.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace constants {
 
-constexpr int VIEW_WIDTH = 320;
-constexpr int VIEW_HEIGHT = 240;
+constexpr int VIEW_WIDTH = test::SceneDevice::WIDTH;
+constexpr int VIEW_HEIGHT = test::SceneDevice::HEIGHT;
+
+using test::VertexConstants;
 
 class ConstantsTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
-    void ReadScript(const std::string& text);
+    void ReadScript(const std::string& text) { ASSERT_EQ(0, scene.ReadScript(text)) << messages.Joined(); }
     // A registered unit of the class, always drawn, with the unit square of one colour
     // (units naming the same mesh share it).
     CGeometry* AddUnit(const char* className, const D3DXVECTOR4& pos, D3DCOLOR argb,
                        const std::string& meshName = "Square");
     // A camera at (0, 0, -10) looking at the origin, handed to the renderer.
     void LookAtOrigin();
-    // Reset, unit walk, skeletons, then the render step in one scene.
-    void RunFrame();
-    test::Image Picture();
-    // Registers c[first .. first + count) of the vertex shader as read from the device.
-    std::vector<float> VertexConstants(int first, int count);
+    // Reset, unit walk, skeletons with the engine's frame time dt, then the render step in
+    // one scene.
+    void RunFrame(float dt = 0.0f) { scene.Frame(dt); }
+    test::Image Picture() { return scene.Picture(); }
     // Where a point lands in the view, by D3DX.
-    POINT Project(const D3DXVECTOR3& point) const;
+    POINT Project(const D3DXVECTOR3& point) const { return scene.Project(point); }
     CMesh* MeshOf(const CGeometry* unit);
 
     test::MessageRecorder messages;
-    std::string dir;
+    test::SceneDevice scene;
+    const std::string& dir = scene.dir;
     D3DXMATRIX view, proj;
-
-private:
-    std::unique_ptr<test::TestDevice> device_;
-    int scripts_ = 0;
 };
 
 } // namespace constants

@@ -5,6 +5,7 @@
 
 #include "core/Core.h"
 #include "engine/CreateEngine.h"
+#include "engine/MapPos.h"
 #include "engine/Parser.h"
 #include "tests/support/Harness.h"
 
@@ -36,5 +37,11 @@ private:
     std::string savedBase_;
     int scripts_ = 0;
 };
+
+// A map position of cell (x, z) facing the direction step.
+inline SMapPos At(int x, int z, int direction)
+{
+    return SMapPos{x, z, direction, 0};
+}
 
 } // namespace containers2

@@ -40,15 +40,6 @@ struct LayoutsTest : ContainersTest {
     uint32_t& Cell(int x, int y) { return map.cells[size_t(y) * map.width + x]; }
 };
 
-SMapPos At(int x, int z, int direction)
-{
-    SMapPos p;
-    p.x = x;
-    p.z = z;
-    p.direction = direction;
-    return p;
-}
-
 TEST_F(LayoutsTest, ADir2LayoutAnswersForTheFourStraightDirections)
 {
     CLayout* house = ReadHouse();

@@ -53,15 +53,6 @@ struct PlacementTest : ContainersTest {
     uint32_t Cell(int x, int y) const { return valid->cells[size_t(y) * 6 + x]; }
 };
 
-SMapPos At(int x, int z, int direction)
-{
-    SMapPos p;
-    p.x = x;
-    p.z = z;
-    p.direction = direction;
-    return p;
-}
-
 TEST_F(PlacementTest, APlacedUnitMarksItsFootprintAndGivesItBackWhenItMoves)
 {
     house->SetMapPos(At(2, 2, 0));

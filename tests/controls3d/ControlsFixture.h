@@ -6,19 +6,17 @@
 #include "engine/Controls3D.h"
 #include "engine/UnitInspector.h"
 #include "scene/Control3D.h"
-#include "tests/support/Harness.h"
-#include "tests/support/TestDevice.h"
+#include "tests/support/SceneDevice.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 namespace controlstest {
 
-constexpr int VIEW_WIDTH = 320;
-constexpr int VIEW_HEIGHT = 240;
+constexpr int VIEW_WIDTH = test::SceneDevice::WIDTH;
+constexpr int VIEW_HEIGHT = test::SceneDevice::HEIGHT;
 
 class ControlsTest : public ::testing::Test {
 protected:
@@ -29,7 +27,7 @@ protected:
     void TearDown() override;
 
     // Writes the script into the test folder and reads it: the reader's result.
-    int ReadScript(const std::string& text);
+    int ReadScript(const std::string& text) { return scene.ReadScript(text); }
     // A mesh of the rectangle (view pixels) in clip space, for drawing.
     uint16_t RectangleMesh(const char* name, RECT rect);
     // A 2 x 2 x 1 box around the origin, for picking.
@@ -39,14 +37,11 @@ protected:
     CAtom* Create(const char* className);
     // One renderer frame: reset, unit walk, scene with the render queues and controls.
     void RunFrame();
-    test::Image Picture();
+    test::Image Picture() { return scene.Picture(); }
 
     test::MessageRecorder messages;
-    std::string dir;
-
-private:
-    std::unique_ptr<test::TestDevice> device_;
-    int files_ = 0;
+    test::SceneDevice scene;
+    const std::string& dir = scene.dir;
 };
 
 } // namespace controlstest

@@ -24,15 +24,6 @@ uint16_t FakeAnimContainer::LoadAnimFile(const char* path, uint32_t flags, int)
     return 0;
 }
 
-uint16_t FakeTexContainer::LoadTexture(const char* path, uint32_t f)
-{
-    requested.push_back(path);
-    flags.push_back(f);
-    for (size_t i = 0; i < existing.size(); ++i)
-        if (existing[i] == path) return uint16_t(i + 1);
-    return 0;
-}
-
 void UnitTest::SetUp()
 {
     gExitCode = 0;

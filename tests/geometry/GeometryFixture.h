@@ -8,6 +8,7 @@
 #include "engine/ClassTemplate.h"
 #include "engine/TexContainer.h"
 #include "scene/Geometry.h"
+#include "tests/support/FakeTexContainer.h"
 #include "tests/support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -34,23 +35,6 @@ public:
     std::vector<uint32_t> loadFlags;
 };
 
-// Loads the files it was told exist (index = position + 1) and records every request.
-class FakeTexContainer : public ITexContainer {
-public:
-    CEngineTex* GetTex(uint16_t) override { return nullptr; }
-    IDirect3DTexture9* GetTexture(uint16_t) override { return nullptr; }
-    IDirect3DSurface9* GetSurface(uint16_t) override { return nullptr; }
-    uint16_t FindTexture(const char*) override { return 0; }
-    uint16_t FindTexturePath(const char*) override { return 0; }
-    uint16_t LoadTexture(const char* path, uint32_t flags) override;
-    uint16_t CreateTexture(int, int, uint32_t, D3DFORMAT, D3DPOOL, int) override { return 0; }
-    void ReleaseTexture(uint16_t) override {}
-
-    std::vector<std::string> existing;
-    std::vector<std::string> requested;
-    std::vector<uint32_t> flags;
-};
-
 class UnitTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -70,7 +54,7 @@ protected:
 
     test::MessageRecorder messages;
     FakeAnimContainer anims;
-    FakeTexContainer textures;
+    test::FakeTexContainer textures;
 
 private:
     std::string dir_;

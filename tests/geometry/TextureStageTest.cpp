@@ -10,6 +10,7 @@
 #include "scene/Geometry.h"
 #include "scene/Renderer.h"
 #include "tests/support/Harness.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -110,14 +111,7 @@ TEST_F(TextureStageTest, RenderDrawsTheMeshOfThePass)
     auto draw = [&](uint32_t pass) {
         gGraphics.BeginScene();
         Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        D3DXMATRIX identity;
-        D3DXMatrixIdentity(&identity);
-        Device3D->SetTransform(D3DTS_WORLD, &identity);
-        Device3D->SetTransform(D3DTS_VIEW, &identity);
-        Device3D->SetTransform(D3DTS_PROJECTION, &identity);
-        gGraphics.SetVertexShader(nullptr);
-        gGraphics.SetPixelShader(nullptr);
-        gGraphics.SetLighting(false);
+        test::UseClipSpace();
         gGraphics.CullNone();
         gGraphics.SetStageModulate();
         gGraphics.SetFVF(MESH_XYZ | MESH_UV0);  // the renderer's part: the vertex layout

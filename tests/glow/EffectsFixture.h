@@ -10,26 +10,23 @@
 #include "engine/UnitInspector.h"
 #include "scene/Geometry.h"
 #include "scene/Renderer.h"
-#include "tests/support/Harness.h"
-#include "tests/support/TestDevice.h"
+#include "tests/support/SceneDevice.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 namespace effects {
 
-constexpr int VIEW_WIDTH = 320;
-constexpr int VIEW_HEIGHT = 240;
+constexpr int VIEW_WIDTH = test::SceneDevice::WIDTH;
+constexpr int VIEW_HEIGHT = test::SceneDevice::HEIGHT;
 
 class EffectsTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
-    void ReadScript(const std::string& text);
+    void ReadScript(const std::string& text) { ASSERT_EQ(0, scene.ReadScript(text)) << messages.Joined(); }
     // A registered unit of the class, always drawn: a square of the given half size in
     // its x-y plane, or with flat set a square in its x-z plane, of one colour.
     CGeometry* AddUnit(const char* className, const D3DXVECTOR4& pos, D3DCOLOR argb, float half = 1.0f,
@@ -37,17 +34,16 @@ protected:
     // Camera at eye looking at the origin, handed to the renderer and the device.
     void LookFrom(const D3DXVECTOR3& eye);
     // Process step, then the scene and the glow pass in one scene bracket.
-    void RunFrame();
-    test::Image Picture();
-    POINT Project(const D3DXVECTOR3& point) const;
+    void RunFrame() { scene.Frame(0.0f, true); }
+    test::Image Picture() { return scene.Picture(); }
+    POINT Project(const D3DXVECTOR3& point) const { return scene.Project(point); }
 
     test::MessageRecorder messages;
-    std::string dir;
+    test::SceneDevice scene;
+    const std::string& dir = scene.dir;
     D3DXMATRIX view, proj;
 
 private:
-    std::unique_ptr<test::TestDevice> device_;
-    int scripts_ = 0;
     int meshes_ = 0;
 };
 

@@ -6,28 +6,23 @@
 #include "core/Graphics.h"
 #include "core/Meshes/Mesh.h"
 #include "engine/AnimContainer.h"
-#include "engine/CreateEngine.h"
 #include "engine/Kinematics.h"
 #include "engine/MeshContainer.h"
-#include "engine/Parser.h"
 #include "engine/UnitInspector.h"
 #include "scene/Renderer.h"
 #include "scene/Unit.h"
 #include "tests/support/Harness.h"
-#include "tests/support/TestDevice.h"
+#include "tests/support/SceneDevice.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <memory>
 #include <string>
 
 namespace {
 
-constexpr int VIEW_WIDTH = 320;
-constexpr int VIEW_HEIGHT = 240;
 constexpr D3DCOLOR RED = 0xFFFF0000;
 
 // The base hangs below the origin (y -2 to -1); the arm reaches from the origin two
@@ -113,34 +108,18 @@ class KinematicUnit : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = test::TempDir("kinematics");
-        meshPath_ = dir_ + "\\Crane.msh";
-        test::WriteFile(meshPath_, CRANE_MESH);
-        animPath_ = dir_ + "\\Swing.anm";
-        test::WriteFile(animPath_, SWING_ANIMATION);
-        device_ = std::make_unique<test::TestDevice>(WS_POPUP, VIEW_WIDTH, VIEW_HEIGHT);
+        ASSERT_TRUE(scene.Start("kinematics")) << messages.Joined();
+        gWarningBudget = 4;
+        meshPath_ = scene.Write("Crane.msh", CRANE_MESH);
+        animPath_ = scene.Write("Swing.anm", SWING_ANIMATION);
         // The shipped scripts and shaders are read from the run folder.
         SetCurrentDirectoryA(test::RunDir().c_str());
-        ASSERT_EQ(0, device_->Init()) << messages.Joined();
-        ASSERT_EQ(0, CreateEngine(0));
-        gRenderer->SetViewport(0, 0, VIEW_WIDTH, VIEW_HEIGHT);
-        gWarningBudget = 4;
-        const D3DXVECTOR3 eye(0, 0, -10), at(0, 0, 0), up(0, 1, 0);
-        D3DXMatrixLookAtLH(&view_, &eye, &at, &up);
-        D3DXMatrixPerspectiveFovLH(&proj_, D3DX_PI / 4, float(VIEW_WIDTH) / VIEW_HEIGHT, 1.0f, 100.0f);
-        gRenderer->SetViewProj(view_, proj_);
-    }
-    void TearDown() override
-    {
-        DestroyEngine();
-        device_.reset();
+        scene.LookAt(D3DXVECTOR3(0, 0, -10), D3DXVECTOR3(0, 0, 0));
     }
 
     void ReadScript(int kinematicBones)
     {
-        const std::string path = dir_ + "\\Start.txt";
-        test::WriteFile(path, StartScript(meshPath_, animPath_, kinematicBones));
-        ASSERT_EQ(0, gParser->LoadScript(path.c_str())) << messages.Joined();
+        ASSERT_EQ(0, scene.ReadScript(StartScript(meshPath_, animPath_, kinematicBones))) << messages.Joined();
     }
 
     CUnit* MakeCrane()
@@ -153,27 +132,24 @@ protected:
         return unit;
     }
 
-    void RunFrame()
+    // The four-bone script read and a crane made whose arm turns about y.
+    void MakeTurningCrane(CUnit*& crane, CKinematicBone*& arm)
     {
-        gRenderer->ResetFrame();
-        gUnitInspector->ProcessUnits();
-        gRenderer->UpdateSkeletons();
-        Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        gGraphics.BeginScene();
-        gGraphics.SetStageModulate();
-        gRenderer->RenderUnits(PASS_NORMAL);
-        gGraphics.EndScene();
+        ReadScript(4);
+        crane = MakeCrane();
+        ASSERT_NE(nullptr, crane) << messages.Joined();
+        arm = crane->kinematicBones.At(1);
+        ASSERT_NE(nullptr, arm);
+        arm->kind = KINEMATIC_TURN_Y;
     }
+
+    void RunFrame() { scene.Frame(0.0f); }
 
     // Whether the picture is red where a model point lands.
     bool RedAt(const test::Image& image, const D3DXVECTOR3& point) const
     {
-        D3DVIEWPORT9 viewport{0, 0, VIEW_WIDTH, VIEW_HEIGHT, 0.0f, 1.0f};
-        D3DXMATRIX world;
-        D3DXMatrixIdentity(&world);
-        D3DXVECTOR3 screen;
-        D3DXVec3Project(&screen, &point, &viewport, &proj_, &view_, &world);
-        return test::ColorNear(image.At(int(screen.x), int(screen.y)), RED, 8);
+        const POINT p = scene.Project(point);
+        return test::ColorNear(image.At(p.x, p.y), RED, 8);
     }
 
     const float* Slice(const CUnit* unit, int bone) const
@@ -182,11 +158,10 @@ protected:
     }
 
     test::MessageRecorder messages;
-    D3DXMATRIX view_, proj_;
+    test::SceneDevice scene;
 
 private:
-    std::string dir_, meshPath_, animPath_;
-    std::unique_ptr<test::TestDevice> device_;
+    std::string meshPath_, animPath_;
 };
 
 TEST_F(KinematicUnit, TheSectionSizesThePoolAndTheUnitTakesABonePerSkeletonBone)
@@ -220,12 +195,9 @@ TEST_F(KinematicUnit, TooFewBonesLeaveTheUnitWithoutAny)
 
 TEST_F(KinematicUnit, TheArmTurnsFrameByFrame)
 {
-    ReadScript(4);
-    CUnit* crane = MakeCrane();
-    ASSERT_NE(nullptr, crane) << messages.Joined();
-    CKinematicBone* arm = crane->kinematicBones.At(1);
-    ASSERT_NE(nullptr, arm);
-    arm->kind = KINEMATIC_TURN_Y;
+    CUnit* crane = nullptr;
+    CKinematicBone* arm = nullptr;
+    ASSERT_NO_FATAL_FAILURE(MakeTurningCrane(crane, arm));
     for (int frame = 0; frame < 4; ++frame) {
         arm->angleY = 0.3f * float(frame);
         RunFrame();
@@ -263,12 +235,9 @@ TEST_F(KinematicUnit, TheArmTurnsFrameByFrame)
 
 TEST_F(KinematicUnit, TheSkinnedMeshMovesWhenTheArmTurns)
 {
-    ReadScript(4);
-    CUnit* crane = MakeCrane();
-    ASSERT_NE(nullptr, crane) << messages.Joined();
-    CKinematicBone* arm = crane->kinematicBones.At(1);
-    ASSERT_NE(nullptr, arm);
-    arm->kind = KINEMATIC_TURN_Y;
+    CUnit* crane = nullptr;
+    CKinematicBone* arm = nullptr;
+    ASSERT_NO_FATAL_FAILURE(MakeTurningCrane(crane, arm));
     RunFrame();
     test::Image still;
     ASSERT_TRUE(test::ReadBackBuffer(still));

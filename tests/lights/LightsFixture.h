@@ -6,16 +6,14 @@
 #include "core/Core.h"
 #include "core/Graphics.h"
 #include "core/ViewPoint.h"
-#include "engine/CreateEngine.h"
 #include "engine/MeshContainer.h"
-#include "engine/Parser.h"
 #include "engine/UnitInspector.h"
 #include "scene/Camera.h"
 #include "scene/Geometry.h"
 #include "scene/Light.h"
 #include "scene/Renderer.h"
 #include "tests/support/Harness.h"
-#include "tests/support/TestDevice.h"
+#include "tests/support/SceneDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -65,16 +63,15 @@ inline void ExpectVector(const D3DXVECTOR4& expected, const float* actual, const
     EXPECT_NEAR(expected.w, actual[3], 1e-4f) << what;
 }
 
+using test::VertexConstants;
+
 class LightTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = test::TestDevice::DataDir();
-        test::WriteFile(dir_ + "\\Shaders\\Pass.vsh", PASS_SHADER);
-        test::WriteFile(dir_ + "\\Square.msh", SQUARE_MESH);
-        ASSERT_EQ(0, device_.Init()) << messages.Joined();
-        ASSERT_EQ(0, CreateEngine(0));
-        gWarningBudget = 8;
+        ASSERT_TRUE(scene.Start("lights")) << messages.Joined();
+        scene.Write("Shaders\\Pass.vsh", PASS_SHADER);
+        squarePath_ = scene.Write("Square.msh", SQUARE_MESH);
         ReadScript(START_SCRIPT);
         D3DXMATRIX identity;
         D3DXMatrixIdentity(&identity);
@@ -82,19 +79,7 @@ protected:
         gCameraView.eye = D3DXVECTOR4(0, 10, 0, 1);
         gCameraView.target = D3DXVECTOR4(3, 0, 4, 1);
     }
-    void TearDown() override
-    {
-        DestroyEngine();
-        gGraphics.Release();
-        ResetCoreSettings();
-    }
-
-    void ReadScript(const std::string& text)
-    {
-        const std::string path = dir_ + "\\Script" + std::to_string(++scripts_) + ".txt";
-        test::WriteFile(path, text);
-        ASSERT_EQ(0, gParser->LoadScript(path.c_str())) << messages.Joined();
-    }
+    void ReadScript(const std::string& text) { ASSERT_EQ(0, scene.ReadScript(text)) << messages.Joined(); }
     CLight* AddLight(const char* className)
     {
         auto* light = dynamic_cast<CLight*>(gUnitInspector->CreateUnit(className, nullptr));
@@ -106,15 +91,14 @@ protected:
         auto* unit = dynamic_cast<CGeometry*>(gUnitInspector->CreateUnit(className, nullptr));
         EXPECT_NE(nullptr, unit) << messages.Joined();
         if (!unit) return nullptr;
-        unit->mesh = gMeshContainer->LoadMesh((dir_ + "\\Square.msh").c_str(), MESH_XYZ, 0);
+        unit->mesh = gMeshContainer->LoadMesh(squarePath_.c_str(), MESH_XYZ, 0);
         unit->SysControls |= SYS_RENDER_ALWAYS;
         return unit;
     }
     // Presentation keys read from a file holding the text, as the presentation loader does.
     int ScanKeys(CLight* light, const std::string& text, const char* word = nullptr)
     {
-        const std::string path = dir_ + "\\Keys" + std::to_string(++scripts_) + ".txt";
-        test::WriteFile(path, text);
+        const std::string path = scene.Write("Keys" + std::to_string(++keys_) + ".txt", text);
         FILE* file = fopen(path.c_str(), "rb");
         EXPECT_NE(nullptr, file);
         if (!file) return SCAN_UNKNOWN;
@@ -130,17 +114,13 @@ protected:
         gRenderer->UpdateSkeletons();
         gRenderer->SetUnitConstants(unit, PASS_NORMAL);
     }
-    std::vector<float> VertexConstants(int first, int count)
-    {
-        std::vector<float> values(size_t(count) * 4, -12345.0f);
-        EXPECT_EQ(D3D_OK, Device3D->GetVertexShaderConstantF(UINT(first), values.data(), UINT(count)));
-        return values;
-    }
 
     test::MessageRecorder messages;
-    test::TestDevice device_;
-    std::string dir_;
-    int scripts_ = 0;
+    test::SceneDevice scene;
+
+private:
+    std::string squarePath_;
+    int keys_ = 0;
 };
 
 } // namespace lights

@@ -7,6 +7,7 @@
 #include "core/UsageParams.h"
 #include "tests/meshes/MeshTestSupport.h"
 #include "tests/support/Harness.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -73,12 +74,7 @@ TEST_F(MeshDraw, RenderFVFDrawsTheMeshWithItsVertexColours)
     ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ | MESH_DIFFUSE));
     gGraphics.BeginScene();
     Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    Device3D->SetTransform(D3DTS_WORLD, &identity);
-    Device3D->SetTransform(D3DTS_VIEW, &identity);
-    Device3D->SetTransform(D3DTS_PROJECTION, &identity);
-    gGraphics.SetLighting(false);
+    test::UseClipSpace();
     gGraphics.CullNone();
     gGraphics.SetStageDiffuse();
     EXPECT_EQ(0, mesh.RenderFVF());

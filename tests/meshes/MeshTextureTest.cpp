@@ -9,6 +9,7 @@
 #include "core/UsageParams.h"
 #include "tests/meshes/MeshTestSupport.h"
 #include "tests/support/Harness.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -75,13 +76,7 @@ protected:
     {
         gGraphics.BeginScene();
         Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        D3DXMATRIX identity;
-        D3DXMatrixIdentity(&identity);
-        for (D3DTRANSFORMSTATETYPE t : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION})
-            Device3D->SetTransform(t, &identity);
-        gGraphics.SetVertexShader(nullptr);
-        gGraphics.SetPixelShader(nullptr);
-        gGraphics.SetLighting(false);
+        test::UseClipSpace();
         gGraphics.CullNone();
         gGraphics.SetStageModulate();
         gGraphics.SetFVF(MESH_XYZ | MESH_UV0);

@@ -22,6 +22,13 @@ HRESULT OpenBytes(const std::string& name, const std::string& bytes)
     return wave.Open(Write(name, bytes).c_str(), nullptr, WAVEFILE_READ);
 }
 
+// Reads up to size bytes: how many came, or -1 when the read failed.
+long ReadInto(CWaveFile& wave, BYTE* buffer, DWORD size)
+{
+    DWORD read = 0;
+    return wave.Read(buffer, size, &read) == 0 ? long(read) : -1;
+}
+
 TEST(WaveFile, ReadsPcmFormatAndData)
 {
     const std::string samples = "\x10\x20\x30\x40\x50";
@@ -35,18 +42,13 @@ TEST(WaveFile, ReadsPcmFormatAndData)
     EXPECT_EQ(5u, wave.GetSize());
 
     BYTE buffer[8] = {};
-    DWORD read = 0;
-    EXPECT_EQ(0, wave.Read(buffer, 3, &read));
-    EXPECT_EQ(3u, read);
-    EXPECT_EQ(0, wave.Read(buffer + 3, 8, &read));
-    EXPECT_EQ(2u, read);
+    EXPECT_EQ(3, ReadInto(wave, buffer, 3));
+    EXPECT_EQ(2, ReadInto(wave, buffer + 3, 8));
     EXPECT_EQ(samples, std::string(reinterpret_cast<char*>(buffer), 5));
-    EXPECT_EQ(0, wave.Read(buffer, 8, &read));
-    EXPECT_EQ(0u, read);
+    EXPECT_EQ(0, ReadInto(wave, buffer, 8));
 
     ASSERT_EQ(0, wave.ResetFile());
-    EXPECT_EQ(0, wave.Read(buffer, 8, &read));
-    EXPECT_EQ(5u, read);
+    EXPECT_EQ(5, ReadInto(wave, buffer, 8));
 }
 
 TEST(WaveFile, KeepsTheExtraBytesOfOtherFormats)
@@ -118,11 +120,8 @@ TEST(WaveFile, ReadsFromMemoryOnly)
     EXPECT_EQ(0, wave.GetFormat()->cbSize);
     EXPECT_EQ(6u, wave.GetSize());
     BYTE out[10] = {};
-    DWORD read = 0;
-    EXPECT_EQ(0, wave.Read(out, 4, &read));
-    EXPECT_EQ(4u, read);
-    EXPECT_EQ(0, wave.Read(out + 4, 10, &read));
-    EXPECT_EQ(2u, read);
+    EXPECT_EQ(4, ReadInto(wave, out, 4));
+    EXPECT_EQ(2, ReadInto(wave, out + 4, 10));
     EXPECT_EQ(6, out[5]);
 }
 

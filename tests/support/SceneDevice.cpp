@@ -4,9 +4,11 @@
 #include "core/Graphics.h"
 #include "engine/CreateEngine.h"
 #include "engine/Engine.h"
+#include "engine/MeshContainer.h"
 #include "engine/Parser.h"
 #include "engine/UnitInspector.h"
 #include "scene/Camera.h"
+#include "scene/Geometry.h"
 #include "scene/ParticleSystems.h"
 #include "scene/Renderer.h"
 
@@ -48,6 +50,20 @@ std::string SceneDevice::Write(const std::string& name, const std::string& text)
     return path;
 }
 
+CGeometry* SceneDevice::AddUnit(const char* className, const std::string& meshPath, D3DCOLOR argb,
+                                const D3DXVECTOR4& pos)
+{
+    auto* unit = dynamic_cast<CGeometry*>(gUnitInspector->CreateUnit(className, nullptr));
+    EXPECT_NE(nullptr, unit) << className << "\n" << messages_.Joined();
+    if (!unit) return nullptr;
+    unit->mesh = gMeshContainer->LoadMesh(meshPath.c_str(), MESH_XYZ | MESH_UV0, 0);
+    EXPECT_NE(0, unit->mesh) << meshPath << "\n" << messages_.Joined();
+    unit->textures[0] = ColourTexture(argb);
+    unit->SysControls |= SYS_RENDER_ALWAYS;
+    unit->SetPos(pos);
+    return unit;
+}
+
 void SceneDevice::LookAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target)
 {
     const D3DXVECTOR3 up(0, 1, 0);
@@ -56,7 +72,7 @@ void SceneDevice::LookAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target)
     gRenderer->SetViewProj(gGraphics.view, gGraphics.projection);
 }
 
-void SceneDevice::Frame(float dt)
+void SceneDevice::Frame(float dt, bool glow)
 {
     gEngine->frameTime = dt;
     gRenderer->ResetFrame();
@@ -67,6 +83,7 @@ void SceneDevice::Frame(float dt)
     gGraphics.BeginScene();
     gGraphics.SetStageModulate();
     gRenderer->RenderUnits(PASS_NORMAL);
+    if (glow) gRenderer->RenderGlows();
     gGraphics.EndScene();
 }
 
@@ -86,6 +103,28 @@ Image SceneDevice::Picture()
     EXPECT_TRUE(ReadBackBuffer(image));
     return image;
 }
+
+// One product per column, summed component by component: no literals and no intrinsics,
+// so every compiler keeps the uniforms at c0..c3.
+const char TRANSFORM_SHADER[] =
+    "float4 mWorldViewProj0;\n"
+    "float4 mWorldViewProj1;\n"
+    "float4 mWorldViewProj2;\n"
+    "float4 mWorldViewProj3;\n"
+    "void Main(float4 p : POSITION, float2 t : TEXCOORD0,\n"
+    "          out float4 oP : POSITION, out float4 oD : COLOR0, out float2 oT : TEXCOORD0)\n"
+    "{\n"
+    "    float4 x = p * mWorldViewProj0;\n"
+    "    float4 y = p * mWorldViewProj1;\n"
+    "    float4 z = p * mWorldViewProj2;\n"
+    "    float4 w = p * mWorldViewProj3;\n"
+    "    oP.x = x.x + x.y + x.z + x.w;\n"
+    "    oP.y = y.x + y.y + y.z + y.w;\n"
+    "    oP.z = z.x + z.y + z.z + z.w;\n"
+    "    oP.w = w.x + w.y + w.z + w.w;\n"
+    "    oD = p.wwww;\n"
+    "    oT = t;\n"
+    "}\n";
 
 std::string SquareMeshText(float half, bool frontTowardPlusZ)
 {

@@ -4,6 +4,8 @@
 #include "engine/TexContainer.h"
 #include "tests/support/Harness.h"
 
+#include <gtest/gtest.h>
+
 namespace test {
 
 namespace {
@@ -90,6 +92,17 @@ uint16_t ColourTexture(D3DCOLOR argb)
     return index;
 }
 
+void UseClipSpace()
+{
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    for (D3DTRANSFORMSTATETYPE transform : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION})
+        Device3D->SetTransform(transform, &identity);
+    gGraphics.SetVertexShader(nullptr);
+    gGraphics.SetPixelShader(nullptr);
+    gGraphics.SetLighting(false);
+}
+
 DWORD RenderState(D3DRENDERSTATETYPE state)
 {
     DWORD v = 0xDEADBEEF;
@@ -102,6 +115,13 @@ DWORD StageState(int stage, D3DTEXTURESTAGESTATETYPE type)
     DWORD v = 0xDEADBEEF;
     Device3D->GetTextureStageState(stage, type, &v);
     return v;
+}
+
+std::vector<float> VertexConstants(int first, int count)
+{
+    std::vector<float> values(size_t(count) * 4, -12345.0f);
+    EXPECT_EQ(D3D_OK, Device3D->GetVertexShaderConstantF(UINT(first), values.data(), UINT(count)));
+    return values;
 }
 
 D3DSURFACE_DESC BackBufferDesc()

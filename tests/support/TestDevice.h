@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -36,9 +37,15 @@ void CopySpriteFiles(const std::string& dir);
 // A 2 x 2 texture of one colour in the texture container; its index.
 uint16_t ColourTexture(D3DCOLOR argb);
 
+// Identity world, view and projection, no shaders and no lighting: meshes drawn through
+// the fixed pipeline are given in clip space.
+void UseClipSpace();
+
 // The device's value of a render state.
 DWORD RenderState(D3DRENDERSTATETYPE state);
 DWORD StageState(int stage, D3DTEXTURESTAGESTATETYPE type);
+// Registers c[first .. first + count) of the vertex shader as read from the device.
+std::vector<float> VertexConstants(int first, int count);
 // The back buffer's description.
 D3DSURFACE_DESC BackBufferDesc();
 

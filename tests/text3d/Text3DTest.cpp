@@ -9,6 +9,7 @@
 #include "scene/Renderer.h"
 #include "scene/Text3D.h"
 #include "tests/support/Harness.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -200,14 +201,7 @@ TEST_F(Text3DTest, TextIsDrawn)
     unit->UpdateWorldMatrix();
     gGraphics.BeginScene();
     Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    Device3D->SetTransform(D3DTS_WORLD, &identity);
-    Device3D->SetTransform(D3DTS_VIEW, &identity);
-    Device3D->SetTransform(D3DTS_PROJECTION, &identity);
-    gGraphics.SetVertexShader(nullptr);
-    gGraphics.SetPixelShader(nullptr);
-    gGraphics.SetLighting(false);
+    test::UseClipSpace();
     gGraphics.CullNone();
     gGraphics.SetStageModulate();
     gGraphics.SetFVF(MESH_XYZ);

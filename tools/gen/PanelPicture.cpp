@@ -12,9 +12,9 @@ constexpr uint32_t kBody = 0xC0202830, kEdge = 0xFF8090A0, kCaption = 0xE0304860
 // The view-check list: 6 rows of 15 pixels from (256, 12) to (400, 97); a row's box is at its
 // top-left corner, where the panel draws the mark.
 constexpr int kListX = 256, kListY = 12, kListRight = 400, kListBottom = 97, kRowHeight = 15;
-// Rows by their bit: 0x2, 0x10 and 0x20 have a meaning, the others stay blank.
-const char* const kRowTexts[6] = {nullptr, "Wireframe", nullptr, nullptr, "Valid map",
-                                  "Units in world..."};
+// Rows by their bit: 0x2, 0x8, 0x10 and 0x20 have a meaning, the others stay blank.
+const char* const kRowTexts[6] = {nullptr, "Wireframe", nullptr, "Blank shadow maps",
+                                  "Valid map", "Units in world..."};
 
 void CaptionFrame(Image& img, int left, bool folded)
 {
