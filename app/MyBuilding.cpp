@@ -246,7 +246,7 @@ void CMyBuilding::ScanCostArea(FILE* file)
 
 void CMyBuilding::ScanCostAreaFile(const char* path)
 {
-    FILE* file = fopen(path, "r");
+    FILE* file = fopen(path, "rb");
     if (!file) return;
     char word[Core::WORD_BUFFER_SIZE];
     for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word))

@@ -54,7 +54,9 @@ const SDeclWord* FindDeclWord(const SDeclWord (&table)[N], const char* word)
 bool IsBlock(const char* word) { return StrEqual(word, "FVF") || StrEqual(word, "USAGE"); }
 
 // Reads one string token; false (and the file where it was) when it is a bare word other
-// than a block keyword, so a following keyword of the caller is not eaten.
+// than a block keyword, so a following keyword of the caller is not eaten. The going back
+// needs exact positions: script files are opened in binary mode (in text mode ftell is
+// off by the line ends still in the stream's buffer).
 bool ReadMeshToken(FILE* file, char* token, bool& quoted)
 {
     const long at = ftell(file);

@@ -75,7 +75,7 @@ CMissionLoader::~CMissionLoader()
 
 int CMissionLoader::LoadMissionList(const char* path)
 {
-    FILE* file = fopen(path, "r");
+    FILE* file = fopen(path, "rb");
     if (!file) return -1;
     char word[Core::WORD_BUFFER_SIZE];
     char text[Core::STRING_BUFFER_SIZE];
@@ -185,7 +185,7 @@ void CMissionLoader::PopFile()
 
 int CMissionLoader::LoadMission(const char* path)
 {
-    FILE* file = fopen(path, "r");
+    FILE* file = fopen(path, "rb");
     if (!file) {
         WarningBox(&warningBudget, "CMissionLoader::LoadMission error: can`t open file\n'", path, "'.", nullptr);
         return -1;

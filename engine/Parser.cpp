@@ -273,7 +273,7 @@ bool CParser::PushInclude(const char* path)
 int CParser::ScanScript(const char* path)
 {
     if (!PushInclude(path)) return -1;
-    FILE* file = fopen(path, "r");
+    FILE* file = fopen(path, "rb");
     int result = -1;
     if (file) {
         result = ScanItems(file);

@@ -275,7 +275,8 @@ private:
     // That surface (and the depth surface, when the camera has one) as target, cleared;
     // false when the camera has nothing to draw into.
     bool BindShadowTarget(const CShadowCamera& camera, bool* multisampled);
-    void DrawShadowCasters(const CShadowCamera& camera);
+    CShadowCamera* ShadowCameraAt(int slot) const;
+    void DrawShadowCasters(int cameraSlot);
     void ResolveShadowMap(const CShadowCamera& camera);
     // The receiver's reflection texture when it can take a reflection, else null after
     // the warning.

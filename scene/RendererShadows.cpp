@@ -104,13 +104,22 @@ void CRenderer::ResolveShadowMap(const CShadowCamera& camera)
                          float(mapDesc.Height) / float(sourceDesc.Height), 0xFFFFFFFF, own ? uint32_t(SPRITE_KEEP_PIXEL) : 0u);
 }
 
-void CRenderer::DrawShadowCasters(const CShadowCamera& camera)
+// Drawing calls into units, and a unit may delete others (the camera too): every slot is
+// read again after each call.
+CShadowCamera* CRenderer::ShadowCameraAt(int slot) const
 {
-    uint32_t loaded = camera.fillColor;
-    for (CAtom* caster : shadowCasters) {
+    return dynamic_cast<CShadowCamera*>(shadowCameras[size_t(slot)]);
+}
+
+void CRenderer::DrawShadowCasters(int cameraSlot)
+{
+    const CShadowCamera* camera = ShadowCameraAt(cameraSlot);
+    uint32_t loaded = camera ? camera->fillColor : 0;
+    for (size_t c = 0; c < shadowCasters.size() && camera; ++c, camera = ShadowCameraAt(cameraSlot)) {
+        CAtom* caster = shadowCasters[c];
         if (!caster || !caster->id) continue;
         const uint32_t own = caster->classTemplate ? caster->classTemplate->ShadowFillColor : 0;
-        const uint32_t fill = own ? own : camera.fillColor;
+        const uint32_t fill = own ? own : camera->fillColor;
         if (fill != loaded) {
             ShadowColor = ArgbColour(fill);
             loaded = fill;
@@ -131,7 +140,7 @@ void CRenderer::RenderShadows()
     SSavedTargets saved;
     SaveTargets(*this, &saved);
     for (int i = 0; i < ShadowCameraCount(); ++i) {
-        auto* camera = dynamic_cast<CShadowCamera*>(shadowCameras[size_t(i)]);
+        CShadowCamera* camera = ShadowCameraAt(i);
         if (camera && ShadowMapsBlanked()) {
             BlankShadowMap(*camera);
             continue;
@@ -145,8 +154,12 @@ void CRenderer::RenderShadows()
         SetUnitConstants(camera, PASS_SHADOW);
         camera->Render(PASS_SHADOW);
         shadowViewProj[i] = viewProj;
-        DrawShadowCasters(*camera);
-        if (multisampled) ResolveShadowMap(*camera);
+        DrawShadowCasters(i);
+        camera = ShadowCameraAt(i);
+        if (multisampled && camera)
+            ResolveShadowMap(*camera);
+        else if (multisampled)
+            Device3D->SetRenderState(D3DRS_MULTISAMPLEANTIALIAS, FALSE);
     }
     RestoreTargets(*this, &saved);
     shadowPass = 0;

@@ -51,6 +51,11 @@ CQuad::CQuad(const char* unitName)
     SysControls |= SYS_RENDER_ALWAYS;
 }
 
+CQuad::~CQuad()
+{
+    *alive_ = false;
+}
+
 uint32_t CQuad::PreRender()
 {
     gLog.push_back(std::string("prerender:") + name);
@@ -60,7 +65,13 @@ uint32_t CQuad::PreRender()
 uint32_t CQuad::Render(uint32_t pass)
 {
     gLog.push_back(std::string("draw:") + name + ":" + std::to_string(pass));
-    if (onRender) onRender();
+    if (onRender) {
+        // Both are copies: the unit, its callback included, may be gone when it returns.
+        const std::shared_ptr<bool> alive = alive_;
+        const std::function<void()> callback = onRender;
+        callback();
+        if (!*alive) return 0;  // deleted itself: nothing of it may be touched
+    }
     return CGeometry::Render(pass);
 }
 

@@ -31,6 +31,7 @@ extern std::vector<std::string> gLog;
 class CQuad : public CGeometry {
 public:
     explicit CQuad(const char* unitName);
+    ~CQuad() override;
 
     uint32_t PreRender() override;
     uint32_t Render(uint32_t pass) override;
@@ -39,7 +40,11 @@ public:
     void OnHide() override;
 
     uint32_t preRenderResult = 0;
-    std::function<void()> onRender;  // runs before drawing
+    std::function<void()> onRender;  // runs before drawing; may delete this unit
+
+private:
+    // Cleared when the unit goes, so Render can tell whether onRender deleted it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 class RendererTest : public ::testing::Test {

@@ -328,3 +328,33 @@ TEST_F(MeshContainerTest, SectionWordsAndAnOpenSection)
 
 } // namespace
 } // namespace rescont
+
+namespace rescont {
+namespace {
+
+// A bare name, then the caller's next keyword, many times over, so that the stream's buffer
+// is refilled in between; with either line end the keyword stays for the caller.
+class BareNameLineEnds : public MeshContainerTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(BareNameLineEnds, TheNextKeywordIsNotMisread)
+{
+    const std::string eol = GetParam();
+    std::string text = "Quad FVF [ xyz ] \"quad.msh\"" + eol;
+    for (int i = 0; i < 400; ++i) text += "Quad" + eol + "VertDeclarator: Decl" + std::to_string(i) + eol;
+    text += "\"quad.msh\" Texture: \"t.tga\"" + eol;
+    FILE* f = Open(text);
+    EXPECT_EQ(1, Scan(f));
+    for (int i = 0; i < 400; ++i) {
+        EXPECT_EQ(1, Scan(f));
+        EXPECT_EQ("VertDeclarator:", NextWord(f));
+        EXPECT_EQ("Decl" + std::to_string(i), NextWord(f));
+    }
+    EXPECT_EQ(1, Scan(f)) << "a quoted path is found by path";
+    EXPECT_EQ("Texture:", NextWord(f));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+INSTANTIATE_TEST_SUITE_P(LineEnds, BareNameLineEnds, ::testing::Values("\r\n", "\n"));
+
+} // namespace
+} // namespace rescont

@@ -69,7 +69,7 @@ std::string ResourceTest::WriteFile(const std::string& name, const std::string& 
 FILE* ResourceTest::Open(const std::string& text)
 {
     const std::string path = WriteFile("item" + std::to_string(files_.size()) + ".txt", text);
-    FILE* file = fopen(path.c_str(), "r");
+    FILE* file = fopen(path.c_str(), "rb");  // as the script readers open their files
     files_.push_back(file);
     return file;
 }
