@@ -11,7 +11,9 @@
 CFontContainer* gFontContainer = nullptr;
 IFontContainer* gIFontContainer = nullptr;
 
-CFontContainer::~CFontContainer()
+CFontContainer::~CFontContainer() { ReleaseAll(); }
+
+void CFontContainer::ReleaseAll()
 {
     for (int i = 1; i <= int(fonts.Count()); ++i) fonts.At(i)->font.Release();
 }
@@ -30,6 +32,7 @@ int CFontContainer::FirstScan(FILE* file)
 {
     int32_t count = 0;
     ScanCountSection(file, "Count:", &count);
+    ReleaseAll();  // a second section must not drop the first one's device objects
     if (!fonts.Init(count)) MsgBox("CFontContainer::FirstScan :  'Count:' must be 0..65535.");
     return 0;
 }

@@ -32,6 +32,8 @@ protected:
 class CFontContainer final : public IFontContainer {
 public:
     ~CFontContainer();
+    // Releases every font's device objects.
+    void ReleaseAll();
 
     // The first font of that exact name, or null.
     CEngFont* FindFont(const char* name) override;

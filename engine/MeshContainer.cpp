@@ -85,7 +85,9 @@ void ReadMeshBlocks(FILE* file, char* token, bool& quoted, uint32_t* format, uin
 
 } // namespace
 
-CMeshContainer::~CMeshContainer()
+CMeshContainer::~CMeshContainer() { ReleaseAll(); }
+
+void CMeshContainer::ReleaseAll()
 {
     for (int i = 1; i <= meshes.Count(); ++i)
         ReleaseMesh(uint16_t(i));
@@ -251,6 +253,7 @@ int CMeshContainer::FirstScan(FILE* file)
             MsgBox3("Undefine string '", word, "'");
         }
     }
+    ReleaseAll();  // a second section must not drop the first one's device objects
     meshes.Init(uint16_t(meshCount));
     declarators.Init(uint16_t(declCount));
     return 0;

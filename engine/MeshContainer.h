@@ -57,6 +57,7 @@ public:
 
     // Releases every mesh and every vertex declaration.
     ~CMeshContainer() override;
+    void ReleaseAll();
 
     CEngineMesh* GetMesh(uint16_t index) override;
     CEngineMesh* GetMeshByName(const char* name) override;

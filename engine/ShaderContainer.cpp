@@ -112,6 +112,7 @@ int CShaderContainer::FirstScan(FILE* file)
             MsgBox3("For ShaderContainer undefine string '", word, "'.");
         }
     }
+    ReleaseAll();  // a second section must not drop the first one's device objects
     shaders.Init(uint16_t(shaderCount));
     tables.Init(uint16_t(tableCount));
     return 0;
@@ -124,7 +125,9 @@ int CShaderContainer::PoolExhausted(const char* what)
     return -1;
 }
 
-CShaderContainer::~CShaderContainer()
+CShaderContainer::~CShaderContainer() { ReleaseAll(); }
+
+void CShaderContainer::ReleaseAll()
 {
     for (int i = 1; i <= shaders.Count(); ++i) {
         if (!shaders.InUse(i)) continue;

@@ -48,6 +48,7 @@ public:
 
     // Releases every shader, variants included.
     ~CShaderContainer() override;
+    void ReleaseAll();
 
     // Both searches look at names only, not at the kind of shader.
     uint16_t FindVertexShader(const char* name) override;

@@ -176,6 +176,12 @@ int CParticleSystems::ScanConfig(FILE* file)
         else
             MsgBox3("For ParticleContainer undefine string '", word, "'.");
     }
+    // Emitters and class templates hold their systems by address, so systems once read
+    // stay where they are for the rest of the run.
+    if (Count()) {
+        MsgBox("ParticleContainer section is repeated: the particle systems already read are kept.");
+        return 0;
+    }
     if (systemCount < 0 || systemCount > std::numeric_limits<uint16_t>::max()) {
         MsgBox("For ParticleContainer 'SystemCount:' must be 0 to 65535: no particle systems.");
         systemCount = 0;

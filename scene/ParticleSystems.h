@@ -115,6 +115,7 @@ public:
     CParticleSystem* FindSystem(const char* name) override { return FindByName(name); }
 
     // The "ParticleContainer" section after its name; sizes the container and the pools.
+    // Once a system has been read, a later section is read over and changes nothing.
     int ScanConfig(FILE* file);
     // One "PARTICLE_SYSTEM" block after its keyword: the new index, 0 when none was free.
     int AddSystem(FILE* file);

@@ -62,5 +62,33 @@ TEST_F(FontsTest, AFullFontPoolStopsReading)
     EXPECT_EQ(0, gParser->variables.recordCapacity);
 }
 
+// A repeated "Fonts" section sizes the container afresh; the fonts it drops must give their
+// device references back.
+TEST_F(FontsTest, ASecondSectionReleasesTheFontsOfTheFirst)
+{
+    const std::string section = Write("section.txt", "[ Count: 2 ]\n");
+    const std::string font = Write("font.txt", "Title { Name: Arial Height: 20 };\n");
+    const auto read = [](const std::string& path, const auto& scan) {
+        FILE* file = fopen(path.c_str(), "rb");
+        ASSERT_NE(nullptr, file);
+        scan(file);
+        fclose(file);
+    };
+    const unsigned long before = test::DeviceRefCount();
+    {
+        CFontContainer local;
+        read(section, [&](FILE* f) { EXPECT_EQ(0, local.FirstScan(f)); });
+        read(font, [&](FILE* f) { EXPECT_EQ(1, local.AddFont(f)); });
+        ASSERT_TRUE(local.GetFont(1)->font.IsCreated()) << messages.Joined();
+        EXPECT_GT(test::DeviceRefCount(), before);
+        read(section, [&](FILE* f) { EXPECT_EQ(0, local.FirstScan(f)); });
+        EXPECT_EQ(before, test::DeviceRefCount());
+        EXPECT_EQ(nullptr, local.FindFont("Title"));
+        read(font, [&](FILE* f) { EXPECT_EQ(1, local.AddFont(f)); });
+    }
+    EXPECT_EQ(before, test::DeviceRefCount());
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 } // namespace
 } // namespace containers2

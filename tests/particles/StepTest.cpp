@@ -219,5 +219,20 @@ TEST_F(StepTest, ExhaustedPoolsEndTheBurstWithOneWarning)
     EXPECT_NE(nullptr, System("Sparks")->GetFreeParticle(&instance));
 }
 
+// Emitters hold their system by address: a repeated section after systems were read keeps
+// them, and says so; a system added afterwards still finds room.
+TEST_F(StepTest, ASecondSectionKeepsTheSystemsEmittersUse)
+{
+    ASSERT_NE(nullptr, AddEmitter("Every", D3DXVECTOR4(0, 0, 0, 1)));
+    Step(1, 0.1f);
+    const CParticleSystem* plain = System("Plain");
+    ASSERT_EQ(0, Read("ParticleContainer [ SystemCount: 1 ]\nPARTICLE_SYSTEM Late { };\n"));
+    EXPECT_TRUE(messages.Contains("ParticleContainer section is repeated")) << messages.Joined();
+    EXPECT_EQ(plain, System("Plain"));
+    EXPECT_NE(nullptr, System("Late"));
+    Step(2, 0.1f);
+    EXPECT_EQ(3, Count("Plain"));
+}
+
 } // namespace
 } // namespace particles

@@ -356,5 +356,30 @@ TEST_P(BareNameLineEnds, TheNextKeywordIsNotMisread)
 
 INSTANTIATE_TEST_SUITE_P(LineEnds, BareNameLineEnds, ::testing::Values("\r\n", "\n"));
 
+// A repeated section sizes the container afresh; the meshes and declarators it drops must
+// give their device references back.
+TEST_F(MeshContainerTest, ASecondSectionReleasesWhatTheFirstOneMade)
+{
+    WriteFile("quad.msh", "NumVertices 4\nNumPrimitives 2\nMESH\n4\n-1 -1 0.5\n-1 1 0.5\n1 1 0.5\n"
+                          "1 -1 0.5\nindices 2\n0 1 2\n0 2 3\n");
+    const std::string quad = "Quad FVF [ xyz ] \"" + Dir() + "quad.msh\"";
+    const std::string decl = std::string("Pos") + HEADER + "0 0 float3 position 0\nEndComponents.";
+    const unsigned long before = test::DeviceRefCount();
+    {
+        CMeshContainer local;
+        ASSERT_EQ(0, local.FirstScan(Open("[ MeshCount: 2 VDeclCount: 2 ]")));
+        ASSERT_EQ(1, local.ScanMesh(Open(quad), 0)) << messages.Joined();
+        ASSERT_EQ(0, local.ScanVertexDeclarator(Open(decl)));
+        EXPECT_GT(test::DeviceRefCount(), before);
+        ASSERT_EQ(0, local.FirstScan(Open("[ MeshCount: 2 VDeclCount: 2 ]")));
+        EXPECT_EQ(before, test::DeviceRefCount());
+        EXPECT_EQ(0, local.FindMesh("Quad"));
+        EXPECT_EQ(1, local.ScanMesh(Open(quad), 0)) << messages.Joined();
+        EXPECT_EQ(0, local.ScanVertexDeclarator(Open(decl)));
+    }
+    EXPECT_EQ(before, test::DeviceRefCount());
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 } // namespace
 } // namespace rescont

@@ -187,5 +187,27 @@ TEST_F(ShaderContainerTest, SectionWords)
     EXPECT_EQ("For ShaderContainer undefine string '1'.", messages.Texts()[1]);
 }
 
+// A repeated section sizes the container afresh; the shaders it drops must give their
+// device references back.
+TEST_F(ShaderContainerTest, ASecondSectionReleasesWhatTheFirstOneMade)
+{
+    const std::string section = "[ ShaderCount: 8 TableCount: 2 ShaderDirectory: \"" + Dir() + "\" ]";
+    const unsigned long before = test::DeviceRefCount();
+    {
+        CShaderContainer local;
+        ASSERT_EQ(0, local.FirstScan(Open(section)));
+        ASSERT_EQ(0, local.ScanVertexShader(Open("Sky Definer: { RC_FOUR }; \"Scale.vsh\"")));
+        ASSERT_EQ(0, local.ScanPixelShader(Open("Tint \"Tint.psh\"")));
+        EXPECT_GT(test::DeviceRefCount(), before);
+        ASSERT_EQ(0, local.FirstScan(Open(section)));
+        EXPECT_EQ(before, test::DeviceRefCount());
+        EXPECT_EQ(0, local.FindVertexShader("Sky"));
+        EXPECT_EQ(0, local.ScanPixelShader(Open("Tint \"Tint.psh\"")));
+        EXPECT_NE(nullptr, local.GetPixelShader(local.FindPixelShader("Tint")).ps);
+    }
+    EXPECT_EQ(before, test::DeviceRefCount());
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 } // namespace
 } // namespace rescont

@@ -292,4 +292,11 @@ bool ColorNear(uint32_t a, uint32_t b, int tolerance)
     return true;
 }
 
+unsigned long DeviceRefCount()
+{
+    if (!Device3D) return 0;
+    Device3D->AddRef();
+    return Device3D->Release();
+}
+
 } // namespace test

@@ -77,4 +77,7 @@ bool SaveBmp(const Image& image, const std::string& path);
 // True when the colours differ by at most tolerance in every channel.
 bool ColorNear(uint32_t a, uint32_t b, int tolerance);
 
+// The device's reference count (every resource made on it holds one); 0 without a device.
+unsigned long DeviceRefCount();
+
 } // namespace test
