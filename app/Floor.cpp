@@ -5,6 +5,7 @@
 #include "app/FlatShow.h"
 #include "core/Paths.h"
 #include "core/Scanner.h"
+#include "core/Strings.h"
 #include "core/Textures.h"
 #include "engine/TexContainer.h"
 #include "scene/Geometry.h"
@@ -13,8 +14,6 @@
 #include <cstring>
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 // Flat words are "Flat" and the number; "Flat1".."Flat9" are the usual ones.
 int FlatNumber(const char* word) { return strlen(word) >= 5 ? atoi(word + 4) : 0; }
@@ -54,9 +53,9 @@ void CFloor::ScanFlats(FILE* file)
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // the opening
     while (!Core::fscan_is_end(file, word) && word[0]) {
-        if (Is(word, "FloorWinTextureRect:"))
+        if (StrEqual(word, "FloorWinTextureRect:"))
             ScanPlanPicture(file);
-        else if (Is(word, "Flats:"))
+        else if (StrEqual(word, "Flats:"))
             ScanFlatList(file);
     }
 }

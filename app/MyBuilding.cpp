@@ -25,8 +25,6 @@ namespace {
 
 using CBuildingHook = TDelegate1<void, FILE*, CMyBuilding>;
 
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
-
 // The highest y of the mesh's box; 0 without a mesh.
 float MeshTop(uint16_t index)
 {
@@ -81,9 +79,9 @@ void CMyBuilding::Scan(FILE* file)
     static_assert(std::size(KEYWORDS) == 17, "keywords of the building block");
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // the opening
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word)) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word)) {
         const SKeyword* end = std::end(KEYWORDS);
-        const SKeyword* key = std::find_if(std::begin(KEYWORDS), end, [&word](const SKeyword& k) { return Is(word, k.word); });
+        const SKeyword* key = std::find_if(std::begin(KEYWORDS), end, [&word](const SKeyword& k) { return StrEqual(word, k.word); });
         if (key != end)
             (this->*key->read)(file);
         else
@@ -202,7 +200,7 @@ void CMyBuilding::ScanInteriorMeshInFloors(FILE* file)
     Core::fscan_skip(file, word, 2);
     const uint16_t interior = ScanMesh(file);
     Core::fscan_skip(file, word, 2);
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
         const int number = atoi(word);
         if (number >= 1 && number <= floors.Count()) floors[number - 1]->interiorMesh = interior;
     }
@@ -249,8 +247,8 @@ void CMyBuilding::ScanCostAreaFile(const char* path)
     FILE* file = fopen(path, "rb");
     if (!file) return;
     char word[Core::WORD_BUFFER_SIZE];
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word))
-        if (Is(word, "CostArea:")) ScanCostAreaBlock(file);
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word))
+        if (StrEqual(word, "CostArea:")) ScanCostAreaBlock(file);
     fclose(file);
 }
 
@@ -260,8 +258,8 @@ void CMyBuilding::ScanCostAreaBlock(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // the opening
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word)) {
-        if (!Is(word, "Floor")) continue;
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word)) {
+        if (!StrEqual(word, "Floor")) continue;
         int32_t number = 0;
         Core::fscan_int(file, &number);
         if (number >= 1 && number <= floors.Count())
@@ -288,7 +286,7 @@ void SetScanHook(CClassTemplate* scriptClass, CMyBuilding* building)
 
 CAtom* CreateUserUnit(CClassTemplate* scriptClass, const char* userClass)
 {
-    if (!scriptClass || !userClass || !Is(userClass, "CMyBuilding")) return nullptr;
+    if (!scriptClass || !userClass || !StrEqual(userClass, "CMyBuilding")) return nullptr;
     CMyBuilding* building = NewMyBuilding(scriptClass, gIMissionLoader ? gIMissionLoader->GetGameMap() : nullptr);
     if (!building) return nullptr;
     SetScanHook(scriptClass, building);

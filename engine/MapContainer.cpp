@@ -3,6 +3,7 @@
 #include "core/Core.h"
 #include "core/Messages.h"
 #include "core/Scanner.h"
+#include "core/Strings.h"
 #include "engine/Engine.h"
 
 #include <algorithm>
@@ -14,8 +15,6 @@ CMapContainer* gMapContainer = nullptr;
 IMapContainer* gIMapContainer = nullptr;
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 // Larger maps would overflow the cell and memory arithmetic.
 constexpr int32_t MAX_MAP_SIDE = 8192;
@@ -81,24 +80,24 @@ int CGameMap::Scan(FILE* file)
     bool wantBusy = false, ok = true;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "{"
-    for (Core::fscan_word(file, word); !Is(word, "};"); Core::fscan_word(file, word)) {
+    for (Core::fscan_word(file, word); !StrEqual(word, "};"); Core::fscan_word(file, word)) {
         if (!word[0]) {
             WarningBox(&warningBudget, "CGameMap::Scan :  the map block is not closed.", nullptr);
             ok = false;
             break;
         }
-        if (Is(word, "name:")) {
+        if (StrEqual(word, "name:")) {
             Core::fscan_word(file, word);
-        } else if (Is(word, "size:")) {
+        } else if (StrEqual(word, "size:")) {
             Core::fscan_word(file, word);
             ok = ScanSize(word) && ok;
-        } else if (Is(word, "dict_size:")) {
+        } else if (StrEqual(word, "dict_size:")) {
             Core::fscan_int(file, &dictSize);
-        } else if (Is(word, "land_file:")) {
+        } else if (StrEqual(word, "land_file:")) {
             char name[Core::STRING_BUFFER_SIZE];
             Core::fscan_string(file, name);
             landFile = name;
-        } else if (Is(word, "busy_cells:")) {
+        } else if (StrEqual(word, "busy_cells:")) {
             wantBusy = true;
             Core::fscan_word(file, word);
         } else {
@@ -245,10 +244,10 @@ int CMapContainer::FirstScan(FILE* file)
     int32_t count = 0, region = int32_t(RegionSize), blank = int32_t(BlankField);
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, word, 2);  // "[" and the first keyword
-    for (; word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
-        if (Is(word, "MapCount:")) Core::fscan_int(file, &count);
-        else if (Is(word, "RegionSize:")) Core::fscan_int(file, &region);
-        else if (Is(word, "BlankField:")) Core::fscan_int(file, &blank);
+    for (; word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
+        if (StrEqual(word, "MapCount:")) Core::fscan_int(file, &count);
+        else if (StrEqual(word, "RegionSize:")) Core::fscan_int(file, &region);
+        else if (StrEqual(word, "BlankField:")) Core::fscan_int(file, &blank);
         else MsgBox3("Undefine string '", word, "'");
     }
     if (region <= 0 || region > 256) {

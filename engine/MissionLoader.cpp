@@ -27,8 +27,6 @@ IMissionLoader* gIMissionLoader = nullptr;
 
 namespace {
 
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
-
 // What a section's failure does to the file: stop reading it (and so the start), or
 // nothing beyond its warning.
 enum class EFailure { Stops, GoesOn };
@@ -80,10 +78,10 @@ int CMissionLoader::LoadMissionList(const char* path)
     char word[Core::WORD_BUFFER_SIZE];
     char text[Core::STRING_BUFFER_SIZE];
     for (Core::fscan_word(file, word); word[0]; Core::fscan_word(file, word)) {
-        if (Is(word, "mission:") || Is(word, "Mission:")) {
+        if (StrEqual(word, "mission:") || StrEqual(word, "Mission:")) {
             Core::fscan_string(file, text);
             missions.push_back(new CMission{text, ""});
-        } else if (Is(word, "title:")) {
+        } else if (StrEqual(word, "title:")) {
             Core::fscan_string(file, text);
             if (missions.empty())
                 WarningBox(&warningBudget, "CMissionLoader::LoadMissionList :  title '", text,
@@ -223,7 +221,7 @@ int CMissionLoader::ReadSections(FILE* file, const char* path)
         if (gExitCode) return -1;
         const SSection* section = nullptr;
         for (const SSection& s : SECTIONS)
-            if (Is(s.word, word)) section = &s;
+            if (StrEqual(s.word, word)) section = &s;
         if (!section) {
             WarningBox(&warningBudget, "CMissionLoader::LoadMission error:  undefine string '", word,
                        "'\n in mission file '", path, "'.", nullptr);
@@ -264,13 +262,13 @@ int CMissionLoader::ScanUnits(FILE* file)
     Core::fscan_skip(file, word, 2);  // "{" and the first entry
     currentNation = nullptr;
     CAtom* last = nullptr;
-    for (; word[0] && !Is(word, "};"); Core::fscan_word(file, word)) {
+    for (; word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word)) {
         if (gExitCode) return -1;
-        if (Is(word, "nation:")) {
+        if (StrEqual(word, "nation:")) {
             char name[Core::STRING_BUFFER_SIZE];
             Core::fscan_string(file, name);
             currentNation = gINations ? gINations->FindNation(name) : nullptr;
-        } else if (Is(word, "{")) {
+        } else if (StrEqual(word, "{")) {
             ScanUnitBlock(file, last);
         } else {
             int error = -1;
@@ -313,7 +311,7 @@ CAtom* CMissionLoader::CreateUnitOfClass(FILE* file, const char* className, int*
     }
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);
-    if (!Is(word, ">>")) {
+    if (!StrEqual(word, ">>")) {
         WarningBox(&warningBudget, "CMissionLoader::ScanUnits Error:   Not found class '", className, "'.\n\n",
                    "May be you are declaring a user class. And you must specify a script class for your class",
                    "\nby use '>>' keyword.", "\nFor example:  CMyClass >> StaticUnit", nullptr);
@@ -339,7 +337,7 @@ int CMissionLoader::ScanVariables(FILE* file)
 {
     char name[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, name, 2);  // "{" and the first name
-    for (; name[0] && !Is(name, "};"); Core::fscan_word(file, name)) {
+    for (; name[0] && !StrEqual(name, "};"); Core::fscan_word(file, name)) {
         const int result = variables.AddVariable(name, file);
         if (result == -1) {
             MsgBox("CMissionLoader::ScanVariables:  MissionVarCapacity is exceed.");
@@ -359,8 +357,8 @@ int CMissionLoader::ScanVariables(FILE* file)
 int CMissionLoader::ScanActivateControlGroups(FILE* file)
 {
     char name[Core::WORD_BUFFER_SIZE];
-    for (Core::fscan_word(file, name); name[0] && !Is(name, "};"); Core::fscan_word(file, name)) {
-        if (Is(name, "{")) continue;
+    for (Core::fscan_word(file, name); name[0] && !StrEqual(name, "};"); Core::fscan_word(file, name)) {
+        if (StrEqual(name, "{")) continue;
         CControlGroup* group = gIControls3D ? gIControls3D->GetControlGroup(name) : nullptr;
         if (group && gControls3D)
             gControls3D->CreateActivateControls(group);

@@ -13,8 +13,6 @@ INations* gINations = nullptr;
 
 namespace {
 
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
-
 D3DXCOLOR ScanColor(FILE* file)
 {
     uint32_t argb = 0;
@@ -22,7 +20,7 @@ D3DXCOLOR ScanColor(FILE* file)
     return D3DXCOLOR(argb);
 }
 
-bool IsFiller(FILE*, const char* word) { return Is(word, "blabla"); }
+bool IsFiller(FILE*, const char* word) { return StrEqual(word, "blabla"); }
 
 } // namespace
 
@@ -59,13 +57,13 @@ int CNations::FirstScan(FILE* file)
     int32_t count = 0;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "["
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
         const SColorKey* key = nullptr;
         for (const SColorKey& k : colors)
-            if (Is(k.word, word)) key = &k;
+            if (StrEqual(k.word, word)) key = &k;
         if (key) {
             *key->color = ScanColor(file);
-        } else if (Is(word, "NationCount:")) {
+        } else if (StrEqual(word, "NationCount:")) {
             Core::fscan_int(file, &count);
         } else {
             MsgBox3("Undefine string '", word, "'");
@@ -93,8 +91,8 @@ int CNations::ScanNation(FILE* file)
     nation.SetName(text);
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "{"
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word))
-        if (!Is(word, "blabla"))
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word))
+        if (!StrEqual(word, "blabla"))
             WarningBox(&warningBudget, "For nation '", nation.name, "' undefined string '", word, "'.", nullptr);
     return 0;
 }

@@ -17,8 +17,6 @@ IScenes* gIScenes = nullptr;
 
 namespace {
 
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
-
 constexpr uint32_t CAMERA_TYPE = 11;
 
 struct FileCloser {
@@ -72,9 +70,9 @@ int CScene::LoadFromFile(const char* name, int* budget)
     FileCloser closer{file};
     char word[Core::WORD_BUFFER_SIZE];
     for (Core::fscan_word(file, word); word[0]; Core::fscan_word(file, word)) {
-        if (Is(word, "SceneDeclarations:")) {
+        if (StrEqual(word, "SceneDeclarations:")) {
             ReadDeclarations(file);
-        } else if (Is(word, "Units:")) {
+        } else if (StrEqual(word, "Units:")) {
             if (const int result = ReadUnits(file, path, budget)) return result;
         } else {
             WarningBox(budget, "CScene::LoadFromFile Warning:  undefine string '", word, "'\n in scene file '",
@@ -88,10 +86,10 @@ int CScene::ReadDeclarations(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "{"
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word)) {
-        if (Is(word, "Version:")) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word)) {
+        if (StrEqual(word, "Version:")) {
             Core::fscan_word(file, word);
-        } else if (Is(word, "AnimationFile:")) {
+        } else if (StrEqual(word, "AnimationFile:")) {
             char name[Core::STRING_BUFFER_SIZE];
             Core::fscan_string(file, name);
             animation = gAnimContainer ? gAnimContainer->LoadAnimFile(name, 1, 1) : 0;
@@ -106,8 +104,8 @@ int CScene::ReadUnits(FILE* file, const char* path, int* budget)
     CGameMap* map = gMissionLoader ? gMissionLoader->currentMap : nullptr;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "{"
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word)) {
-        if (Is(word, "{")) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word)) {
+        if (StrEqual(word, "{")) {
             // A block before any unit has no owner: its words are dropped.
             CAtom* unit = units.empty() ? nullptr : units.back();
             gUnknownWord[0] = 0;

@@ -8,16 +8,16 @@
 #include "engine/Controls3D.h"
 #include "engine/Iconer.h"
 #include "scene/Billboard.h"
+#include "scene/Bolide.h"
 #include "scene/Camera.h"
 #include "scene/Control3D.h"
 #include "scene/Geometry.h"
-#include "scene/Bolide.h"
 #include "scene/Human.h"
 #include "scene/Light.h"
-#include "scene/ParticleEmitter.h"
 #include "scene/Navy.h"
-#include "scene/Text3D.h"
+#include "scene/ParticleEmitter.h"
 #include "scene/Renderer.h"
+#include "scene/Text3D.h"
 #include "scene/Tree.h"
 #include "scene/Unit.h"
 #include "scene/Weapon.h"
@@ -77,20 +77,18 @@ struct SSectionKey {
     int32_t* value;
 };
 
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
-
 // Skips a class declaration whose unit cannot be made: up to its "{", then to the "};"
 // that closes it ("RenderStates:" and "{" open nested blocks).
 void SkipClassBlock(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     do Core::fscan_word(file, word);
-    while (word[0] && !Is(word, "{"));
+    while (word[0] && !StrEqual(word, "{"));
     for (int depth = 1; depth > 0;) {
         Core::fscan_word(file, word);
         if (!word[0]) return;
-        if (Is(word, "{") || Is(word, "RenderStates:")) ++depth;
-        if (Is(word, "};")) --depth;
+        if (StrEqual(word, "{") || StrEqual(word, "RenderStates:")) ++depth;
+        if (StrEqual(word, "};")) --depth;
     }
 }
 
@@ -115,10 +113,10 @@ int CUnitInspector::FirstScan(FILE* file)
     };
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "["
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
         const SSectionKey* key = nullptr;
         for (const SSectionKey& k : keys)
-            if (Is(k.word, word)) key = &k;
+            if (StrEqual(k.word, word)) key = &k;
         if (key) {
             Core::fscan_int(file, key->value);
             continue;
@@ -189,7 +187,7 @@ int CUnitInspector::ScanParentClass(FILE* file, CAtom* prototype)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);
-    if (!Is(word, ":")) return 0;
+    if (!StrEqual(word, ":")) return 0;
     char parentName[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, parentName);
     CAtom* parent = GetClassPrototype(parentName);

@@ -3,6 +3,7 @@
 #include "core/Meshes/Mesh.h"
 #include "core/Messages.h"
 #include "core/Scanner.h"
+#include "core/Strings.h"
 #include "engine/ClassTemplate.h"
 #include "engine/MeshContainer.h"
 #include "engine/TexContainer.h"
@@ -14,8 +15,6 @@
 
 namespace {
 
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
-
 // The bone of that name in the mesh of the record's class, else none.
 uint16_t FindBone(const CClassTemplate* cls, const char* name)
 {
@@ -23,7 +22,7 @@ uint16_t FindBone(const CClassTemplate* cls, const char* name)
     const CMesh* mesh = geometry ? geometry->PassMesh(0) : nullptr;
     if (!mesh) return NO_BILL_LIGHT_BONE;
     for (int i = 0; i < mesh->skeleton.boneCount && i < NO_BILL_LIGHT_BONE; ++i)
-        if (Is(mesh->skeleton.bones[i].name, name)) return uint16_t(i);
+        if (StrEqual(mesh->skeleton.bones[i].name, name)) return uint16_t(i);
     return NO_BILL_LIGHT_BONE;
 }
 
@@ -51,8 +50,8 @@ static_assert(std::size(RECORD_KEYWORDS) == 4, "record keywords besides the clas
 int CBillLightData::ScanProps(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word)) {
-        if (Is(word, "Class:") || Is(word, "class:")) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word)) {
+        if (StrEqual(word, "Class:") || StrEqual(word, "class:")) {
             char name[Core::WORD_BUFFER_SIZE];
             Core::fscan_word(file, name);
             classTemplate = gIUnitInspector ? gIUnitInspector->GetClassTemplate(name) : nullptr;
@@ -62,16 +61,16 @@ int CBillLightData::ScanProps(FILE* file)
             return -1;
         }
         // Upper-case resource keywords are script data, lower-case ones presentation data.
-        if (Is(word, "Mesh:") || Is(word, "mesh:")) {
-            mesh = gMeshContainer ? gMeshContainer->ScanMesh(file, Is(word, "mesh:") ? 1 : 0) : 0;
+        if (StrEqual(word, "Mesh:") || StrEqual(word, "mesh:")) {
+            mesh = gMeshContainer ? gMeshContainer->ScanMesh(file, StrEqual(word, "mesh:") ? 1 : 0) : 0;
             continue;
         }
-        if (Is(word, "Texture:") || Is(word, "texture:")) {
-            texture = gTexContainer ? gTexContainer->ScanTexture(file, Is(word, "texture:") ? 1 : 0) : 0;
+        if (StrEqual(word, "Texture:") || StrEqual(word, "texture:")) {
+            texture = gTexContainer ? gTexContainer->ScanTexture(file, StrEqual(word, "texture:") ? 1 : 0) : 0;
             continue;
         }
         for (const SRecordKeyword& key : RECORD_KEYWORDS)
-            if (Is(word, key.upper) || Is(word, key.lower)) key.read(*this, file);
+            if (StrEqual(word, key.upper) || StrEqual(word, key.lower)) key.read(*this, file);
     }
     return 0;
 }

@@ -3,8 +3,9 @@
 #include "core/Graphics.h"
 #include "core/Messages.h"
 #include "core/Random.h"
-#include "core/VecMath.h"
 #include "core/Scanner.h"
+#include "core/Strings.h"
+#include "core/VecMath.h"
 #include "engine/Engine.h"
 #include "engine/UnitInspector.h"
 #include "scene/Camera.h"
@@ -14,8 +15,6 @@
 #include <iterator>
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 // "[" x y z "]": the brackets are taken by position.
 void ScanVector3(FILE* file, D3DXVECTOR4* out)
@@ -65,7 +64,7 @@ int CBillboard::ScanNativePropertyes(FILE* file, const char* word)
 
 bool CBillboard::ScanOwnProperty(FILE* file, const char* word)
 {
-    if (!Is(word, "BillControls:")) return false;
+    if (!StrEqual(word, "BillControls:")) return false;
     ScanBillControls(file);
     return true;
 }
@@ -76,26 +75,26 @@ void CBillboard::ScanBillControls(FILE* file)
     controls |= BILL_ON;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, word, 2);
-    for (; word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
+    for (; word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
         const SControlWord* facing = nullptr;
         for (const SControlWord& f : FACING_WORDS)
-            if (Is(word, f.word)) facing = &f;
+            if (StrEqual(word, f.word)) facing = &f;
         const SControlWord* plain = nullptr;
         for (const SControlWord& c : CONTROL_WORDS)
-            if (Is(word, c.word)) plain = &c;
+            if (StrEqual(word, c.word)) plain = &c;
         if (facing) {
             char value[Core::WORD_BUFFER_SIZE];
             Core::fscan_word(file, value);
-            if (Is(value, "full")) controls |= facing->control;
+            if (StrEqual(value, "full")) controls |= facing->control;
         } else if (plain) {
             controls |= plain->control;
-        } else if (Is(word, "RelativePos:")) {
+        } else if (StrEqual(word, "RelativePos:")) {
             ScanVector3(file, &relativePos);
         } else {
             MsgBox3("Undefine string in <BillControls> '", word, "'.");
         }
         Core::fscan_word(file, word);  // the entry's closing token
-        if (Is(word, "]")) return;
+        if (StrEqual(word, "]")) return;
     }
 }
 
@@ -110,7 +109,7 @@ int CBillboard::ScanMissionData(FILE* file, const char* word)
 
 bool CBillboard::ScanOwnMissionKey(FILE* file, const char* word)
 {
-    if (!Is(word, "relative_pos:")) return false;
+    if (!StrEqual(word, "relative_pos:")) return false;
     ScanVector3(file, &relativePos);
     return true;
 }
@@ -199,11 +198,11 @@ int CBillLight::ScanNativePropertyes(FILE* file, const char* word)
 
 bool CBillLight::ScanOwnProperty(FILE* file, const char* word)
 {
-    if (Is(word, "TurnOnOffRandomDelay:")) {
+    if (StrEqual(word, "TurnOnOffRandomDelay:")) {
         Core::fscan_float(file, &delay);
         return true;
     }
-    if (!Is(word, "RotateZByViewerY:")) return false;
+    if (!StrEqual(word, "RotateZByViewerY:")) return false;
     Core::fscan_float(file, &spin);
     if (spin != 0.0f) controls |= BILL_OWN_MATRIX;
     return true;

@@ -1,6 +1,7 @@
 #include "scene/Bolide.h"
 
 #include "core/Messages.h"
+#include "core/Strings.h"
 #include "engine/Engine.h"
 #include "engine/MapContainer.h"
 #include "engine/UnitInspector.h"
@@ -11,8 +12,6 @@
 SBolideImpact gBolideImpact;
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 constexpr int IMPACT_SEARCH_STEPS = 999;
 constexpr float IMPACT_BACK_STEP = 0.25f;
@@ -39,15 +38,15 @@ int CBolide::ScanNativePropertyes(FILE* file, const char* word)
 
 bool CBolide::ScanOwnProperty(FILE* file, const char* word)
 {
-    float* value = Is(word, "BreakoutForce:") ? &breakoutForce
-                   : Is(word, "Speed:")       ? &speed
-                   : Is(word, "Mass:")        ? &mass
+    float* value = StrEqual(word, "BreakoutForce:") ? &breakoutForce
+                   : StrEqual(word, "Speed:")       ? &speed
+                   : StrEqual(word, "Mass:")        ? &mass
                                               : nullptr;
     if (value) {
         Core::fscan_float(file, value);
         return true;
     }
-    if (!Is(word, "BolideControls:")) return false;
+    if (!StrEqual(word, "BolideControls:")) return false;
     ScanControls(file);
     return true;
 }
@@ -57,10 +56,10 @@ void CBolide::ScanControls(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, word, 2);
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
-        if (Is(word, "LinearFly"))
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
+        if (StrEqual(word, "LinearFly"))
             flightMode = BOLIDE_LINEAR;
-        else if (Is(word, "ParabolicFly"))
+        else if (StrEqual(word, "ParabolicFly"))
             flightMode = BOLIDE_PARABOLIC;
         else
             WarningBox(&gWarningBudget, "Undefine string '", word, "' in BolideControls. UNIT '", name, "'.", nullptr);

@@ -4,6 +4,7 @@
 #include "core/Graphics.h"
 #include "core/Input.h"
 #include "core/Messages.h"
+#include "core/Strings.h"
 #include "engine/AnimContainer.h"
 #include "engine/Engine.h"
 #include "scene/Renderer.h"
@@ -15,8 +16,6 @@
 CViewPoint gCameraView;
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 // One float key of a parameter block: its word and the camera field it sets.
 struct SFloatKey {
@@ -53,9 +52,9 @@ template <size_t N>
 void ScanFloatBlock(FILE* file, CCamera& camera, const SFloatKey (&keys)[N])
 {
     char word[Core::WORD_BUFFER_SIZE];
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word))
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word))
         for (const SFloatKey& key : keys)
-            if (Is(key.word, word)) Core::fscan_float(file, &(camera.*key.field));
+            if (StrEqual(key.word, word)) Core::fscan_float(file, &(camera.*key.field));
 }
 
 D3DXVECTOR3 Xyz(const D3DXVECTOR4& v) { return D3DXVECTOR3(v.x, v.y, v.z); }
@@ -69,16 +68,16 @@ CCamera::CCamera()
 
 bool CCamera::ScanOwnProperty(FILE* file, const char* word)
 {
-    if (Is(word, "Near:")) {
+    if (StrEqual(word, "Near:")) {
         Core::fscan_float(file, &zNear);
-    } else if (Is(word, "Far:")) {
+    } else if (StrEqual(word, "Far:")) {
         Core::fscan_float(file, &zFar);
-    } else if (Is(word, "Focus:") || Is(word, "Fov:")) {
+    } else if (StrEqual(word, "Focus:") || StrEqual(word, "Fov:")) {
         Core::fscan_float(file, &fov);
         fov *= DEGREES_TO_RADIANS;
-    } else if (Is(word, "DistanceParams:")) {
+    } else if (StrEqual(word, "DistanceParams:")) {
         ScanFloatBlock(file, *this, DISTANCE_KEYS);
-    } else if (Is(word, "RotationParams:")) {
+    } else if (StrEqual(word, "RotationParams:")) {
         ScanFloatBlock(file, *this, ROTATION_KEYS);
     } else {
         return false;
@@ -96,17 +95,17 @@ int CCamera::ScanNativePropertyes(FILE* file, const char* word)
 
 bool CCamera::ScanOwnMissionKey(FILE* file, const char* word)
 {
-    if (Is(word, "at:") || Is(word, "target:")) {
+    if (StrEqual(word, "at:") || StrEqual(word, "target:")) {
         Core::fscan_fvec3(file, &target.x);
         target.w = 1.0f;
-    } else if (Is(word, "near_far:")) {
+    } else if (StrEqual(word, "near_far:")) {
         float v[2] = {zNear, zFar};
         Core::fscan_bracketed_floats(file, v, 2);
         zNear = v[0];
         zFar = v[1];
-    } else if (Is(word, "distance_params:")) {
+    } else if (StrEqual(word, "distance_params:")) {
         ScanFloatBlock(file, *this, MISSION_DISTANCE_KEYS);
-    } else if (Is(word, "rotation_params:")) {
+    } else if (StrEqual(word, "rotation_params:")) {
         ScanFloatBlock(file, *this, MISSION_ROTATION_KEYS);
     } else {
         return false;

@@ -1,7 +1,8 @@
 #include "scene/Human.h"
 
-#include "core/VecMath.h"
 #include "core/Messages.h"
+#include "core/Strings.h"
+#include "core/VecMath.h"
 #include "engine/AnimContainer.h"
 #include "engine/Engine.h"
 
@@ -9,8 +10,6 @@
 #include <cstring>
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 float Distance3(const D3DXVECTOR4& a, const D3DXVECTOR4& b)
 {
@@ -36,17 +35,17 @@ int CHuman::ScanNativePropertyes(FILE* file, const char* word)
 
 bool CHuman::ScanOwnProperty(FILE* file, const char* word)
 {
-    uint16_t* animation = Is(word, "WalkAnimation:")  ? &walkAnimation
-                          : Is(word, "RunAnimation:")  ? &runAnimation
-                          : Is(word, "StayAnimation:") ? &stayAnimation
+    uint16_t* animation = StrEqual(word, "WalkAnimation:")  ? &walkAnimation
+                          : StrEqual(word, "RunAnimation:")  ? &runAnimation
+                          : StrEqual(word, "StayAnimation:") ? &stayAnimation
                                                        : nullptr;
     if (animation) {
         *animation = ScanAnimation(file);
         return true;
     }
-    float* value = Is(word, "RunStayAnimChanging:") ? &crossFadeTime
-                   : Is(word, "WalkSpeed:")         ? &walkSpeed
-                   : Is(word, "RunSpeed:")          ? &runSpeed
+    float* value = StrEqual(word, "RunStayAnimChanging:") ? &crossFadeTime
+                   : StrEqual(word, "WalkSpeed:")         ? &walkSpeed
+                   : StrEqual(word, "RunSpeed:")          ? &runSpeed
                                                     : nullptr;
     if (!value) return false;
     Core::fscan_float(file, value);

@@ -1,5 +1,6 @@
 #include "scene/Light.h"
 
+#include "core/Strings.h"
 #include "core/VecMath.h"
 #include "scene/Camera.h"
 #include "scene/Renderer.h"
@@ -8,8 +9,6 @@
 #include <iterator>
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 struct SLightFlagWord {
     const char* word;
@@ -26,7 +25,7 @@ uint32_t ScanSwitch(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);
-    return Is(word, "on") ? 1 : 0;
+    return StrEqual(word, "on") ? 1 : 0;
 }
 
 void Normalize(D3DXVECTOR4* v)
@@ -46,7 +45,7 @@ CLight::CLight()
 bool CLight::ScanOwnProperty(FILE*, const char* word)
 {
     for (const SLightFlagWord& f : LIGHT_FLAG_WORDS) {
-        if (Is(word, f.word)) {
+        if (StrEqual(word, f.word)) {
             lightFlags |= f.flag;
             return true;
         }
@@ -64,9 +63,9 @@ int CLight::ScanNativePropertyes(FILE* file, const char* word)
 
 bool CLight::ScanOwnMissionKey(FILE* file, const char* word)
 {
-    if (Is(word, "multiplier:")) Core::fscan_float(file, &multiplier);
-    else if (Is(word, "diffuse:")) diffuse = ScanSwitch(file);
-    else if (Is(word, "specular:")) specular = ScanSwitch(file);
+    if (StrEqual(word, "multiplier:")) Core::fscan_float(file, &multiplier);
+    else if (StrEqual(word, "diffuse:")) diffuse = ScanSwitch(file);
+    else if (StrEqual(word, "specular:")) specular = ScanSwitch(file);
     else return false;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "core/Messages.h"
 #include "core/Random.h"
 #include "core/Scanner.h"
+#include "core/Strings.h"
 #include "core/VecMath.h"
 #include "engine/Engine.h"
 #include "scene/ParticleSystems.h"
@@ -10,8 +11,6 @@
 #include <iterator>
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 // One token, n floats, one token; answers the closing token.
 void ScanFramed(FILE* file, float* values, int n, char* closing)
@@ -59,7 +58,7 @@ const SEmitterKeyword EMITTER_KEYWORDS[] = {
      [](SEmitterParams& p, FILE* f) {
          char closing[Core::WORD_BUFFER_SIZE];
          ScanFramed(f, p.sizing, 2, closing);
-         if (!Is(closing, "accel:")) return;
+         if (!StrEqual(closing, "accel:")) return;
          Core::fscan_float(f, &p.velocity.w);
          Core::fscan_word(f, closing);
      }},
@@ -104,15 +103,15 @@ int CParticleEmitter::ScanNativePropertyes(FILE* file, const char* word)
 bool CParticleEmitter::ScanOwnProperty(FILE* file, const char* word)
 {
     for (const SEmitterKeyword& key : EMITTER_KEYWORDS) {
-        if (!Is(word, key.word)) continue;
+        if (!StrEqual(word, key.word)) continue;
         key.read(params, file);
         return true;
     }
-    if (Is(word, "EmitMethod:")) {
+    if (StrEqual(word, "EmitMethod:")) {
         ScanEmitMethod(file);
         return true;
     }
-    if (!Is(word, "ParticleSystem:")) return false;
+    if (!StrEqual(word, "ParticleSystem:")) return false;
     char system[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, system);
     params.system = gIParticleSystems ? gIParticleSystems->FindSystem(system) : nullptr;
@@ -129,14 +128,14 @@ void CParticleEmitter::ScanEmitMethod(FILE* file)
     Core::fscan_word(file, word);
     const SEmitMethodWord* method = nullptr;
     for (const SEmitMethodWord& m : EMIT_METHODS)
-        if (Is(word, m.word)) method = &m;
+        if (StrEqual(word, m.word)) method = &m;
     if (method)
         params.method = method->method;
     else
         MsgBox3("CParticleEmitter::ScanEmitMethod  Error:\n\n   Undefined emitting method '", word, "'.");
     Core::fscan_word(file, word);
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "};"); Core::fscan_word(file, word))
-        if (Is(word, "Radius:")) Core::fscan_float(file, &params.radius);
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word))
+        if (StrEqual(word, "Radius:")) Core::fscan_float(file, &params.radius);
 }
 
 void CParticleEmitter::CopyFromPrototype(const CAtom* prototype)

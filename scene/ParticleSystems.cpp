@@ -24,9 +24,7 @@ IParticleSystems* gIParticleSystems = nullptr;
 
 namespace {
 
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
-
-bool EndOfBlock(const char* word) { return !word[0] || Is(word, "};"); }
+bool EndOfBlock(const char* word) { return !word[0] || StrEqual(word, "};"); }
 
 uint16_t FindTable(const char* name)
 {
@@ -78,7 +76,7 @@ void CParticleSystem::Scan(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);
-    if (Is(word, "{")) Core::fscan_word(file, word);
+    if (StrEqual(word, "{")) Core::fscan_word(file, word);
     for (; !EndOfBlock(word); Core::fscan_word(file, word)) {
         if (!ScanKeyword(file, word)) Warn("CParticleSystem::Scan :  undefined string '", word);
     }
@@ -87,30 +85,30 @@ void CParticleSystem::Scan(FILE* file)
 bool CParticleSystem::ScanKeyword(FILE* file, const char* word)
 {
     for (const SNamedResource& r : NAMED_RESOURCES) {
-        if (!Is(word, r.word)) continue;
+        if (!StrEqual(word, r.word)) continue;
         this->*r.field = ScanResource(file, r.what, r.find);
         return true;
     }
     for (const STextureKeyword& t : TEXTURE_KEYWORDS) {
-        if (!Is(word, t.word)) continue;
+        if (!StrEqual(word, t.word)) continue;
         textures[t.slot] = gTexContainer ? gTexContainer->ScanTexture(file, 0) : 0;
         if (!textures[t.slot]) Warn((std::string("Not found ") + t.what + " for Particle system '").c_str(), nullptr);
         return true;
     }
-    if (Is(word, "Mesh:")) {
+    if (StrEqual(word, "Mesh:")) {
         mesh = gMeshContainer ? gMeshContainer->ScanMesh(file, 0) : 0;
         if (!mesh) Warn("Not found mesh for Particle system '", nullptr);
-    } else if (Is(word, "RenderQueue:")) {
+    } else if (StrEqual(word, "RenderQueue:")) {
         int32_t queue = 0;
         Core::fscan_int(file, &queue);
         RenderQueue = uint8_t(queue);
-    } else if (Is(word, "ParticlesInShader:")) {
+    } else if (StrEqual(word, "ParticlesInShader:")) {
         ScanParticlesInShader(file);
-    } else if (Is(word, "FramesInTexture:")) {
+    } else if (StrEqual(word, "FramesInTexture:")) {
         ScanFrames(file);
-    } else if (Is(word, "RandomFrames")) {
+    } else if (StrEqual(word, "RandomFrames")) {
         flags |= PARTICLE_RANDOM_FRAMES;
-    } else if (Is(word, "RenderStates:")) {
+    } else if (StrEqual(word, "RenderStates:")) {
         if (gRenderer)
             gRenderer->ScanRenderStates(file, &renderStates);
         else
@@ -135,16 +133,16 @@ void CParticleSystem::ScanParticlesInShader(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "["
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
         int32_t value = 0;
-        if (Is(word, "StartRegister:") || Is(word, "ParticlesForOneDraw:")) {
+        if (StrEqual(word, "StartRegister:") || StrEqual(word, "ParticlesForOneDraw:")) {
             Core::fscan_int(file, &value);
-            if (value < (Is(word, "StartRegister:") ? 0 : 1)) {
+            if (value < (StrEqual(word, "StartRegister:") ? 0 : 1)) {
                 MsgBox5("CParticleSystem::Scan:\n\nIn 'ParticlesInShader' the value of '", word,
                         "' is out of range: it stays as it was.\n\nParticle system: '", name, "'.");
                 continue;
             }
-            (Is(word, "StartRegister:") ? StartRegister : ParticlesForOneDraw) = uint32_t(value);
+            (StrEqual(word, "StartRegister:") ? StartRegister : ParticlesForOneDraw) = uint32_t(value);
             continue;
         }
         MsgBox5("CParticleSystem::Scan:\n\nIn 'ParticlesInShader' undefined string '", word,
@@ -170,8 +168,8 @@ int CParticleSystems::ScanConfig(FILE* file)
     int32_t systemCount = 0;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "["
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
-        if (Is(word, "SystemCount:"))
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
+        if (StrEqual(word, "SystemCount:"))
             Core::fscan_int(file, &systemCount);
         else
             MsgBox3("For ParticleContainer undefine string '", word, "'.");
@@ -213,7 +211,7 @@ int CParticleSystems::AddSystem(FILE* file)
 
 uint32_t CParticleSystems::GetParamIndex(const char* name) const
 {
-    return name && Is(name, "Data") ? PARTICLE_DATA_WORD : 0;
+    return name && StrEqual(name, "Data") ? PARTICLE_DATA_WORD : 0;
 }
 
 void CParticleSystems::ResetAll()

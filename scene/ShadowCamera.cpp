@@ -1,6 +1,7 @@
 #include "scene/Camera.h"
 
 #include "core/Messages.h"
+#include "core/Strings.h"
 #include "engine/Engine.h"
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
@@ -9,8 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 uint16_t FindTexture(const char* name)
 {
@@ -42,38 +41,38 @@ void CShadowCamera::ScanDistancing(FILE* file)
     shadowFlags |= SHADOW_CAMERA_DISTANCING;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "["
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
-        if (Is(word, "CameraDistance:")) ScanPair(file, CameraDistance);
-        if (Is(word, "ShadowCameraDistance:")) ScanPair(file, ShadowCameraDistance);
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
+        if (StrEqual(word, "CameraDistance:")) ScanPair(file, CameraDistance);
+        if (StrEqual(word, "ShadowCameraDistance:")) ScanPair(file, ShadowCameraDistance);
     }
 }
 
 bool CShadowCamera::ScanOwnProperty(FILE* file, const char* word)
 {
-    if (Is(word, "ShadowMap:")) {
+    if (StrEqual(word, "ShadowMap:")) {
         ScanTextureName(file, &shadowMap, "CShadowCamera::ScanNativePropertyes. Not found shadow map '", "'.");
-    } else if (Is(word, "ShadowDepthBuffer:")) {
+    } else if (StrEqual(word, "ShadowDepthBuffer:")) {
         ScanTextureName(file, &depthBuffer, "CClassTemplate::ScanShadowReceiver. Not depth buffer '", "'.");
-    } else if (Is(word, "ShadowClearColor:")) {
+    } else if (StrEqual(word, "ShadowClearColor:")) {
         Core::fscan_hex(file, &clearColor);
-    } else if (Is(word, "ShadowFillColor:")) {
+    } else if (StrEqual(word, "ShadowFillColor:")) {
         Core::fscan_hex(file, &fillColor);
-    } else if (Is(word, "PreShadowMap:")) {
+    } else if (StrEqual(word, "PreShadowMap:")) {
         ScanTextureName(file, &preShadowMap, "CShadowCamera::ScanNativePropertyes. Not found pre-shadow map '",
                         "'.");
-    } else if (Is(word, "PreShadowMapBacker:")) {
+    } else if (StrEqual(word, "PreShadowMapBacker:")) {
         ScanTextureName(file, &preShadowMapBacker,
                         "CShadowCamera::ScanNativePropertyes. Not found pre-shadow map backer '", "'.");
-    } else if (Is(word, "PreShadowMapPixelShader:")) {
+    } else if (StrEqual(word, "PreShadowMapPixelShader:")) {
         char shader[Core::WORD_BUFFER_SIZE];
         Core::fscan_word(file, shader);
         preShadowPixelShader = gShaderContainer ? gShaderContainer->FindPixelShader(shader) : 0;
         if (!preShadowPixelShader)
             WarningBox(&gWarningBudget, "CShadowCamera::ScanNativePropertyes.\nNot found pre-shadow map pixel shader '",
                        shader, "' for UNIT '", name, "'.", nullptr);
-    } else if (Is(word, "AttachToCamera")) {
+    } else if (StrEqual(word, "AttachToCamera")) {
         shadowFlags |= SHADOW_ATTACH_TO_CAMERA;
-    } else if (Is(word, "CameraDistancing:")) {
+    } else if (StrEqual(word, "CameraDistancing:")) {
         ScanDistancing(file);
     } else {
         return false;
@@ -93,7 +92,7 @@ int CShadowCamera::ScanMissionData(FILE* file, const char* word)
 {
     gUnknownWord[0] = 0;
     auto own = [this](FILE* f, const char* w) {
-        if (!Is(w, "shadow_map:")) return false;
+        if (!StrEqual(w, "shadow_map:")) return false;
         char mapName[Core::WORD_BUFFER_SIZE];
         Core::fscan_word(f, mapName);
         shadowMap = FindTexture(mapName);

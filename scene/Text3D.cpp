@@ -3,6 +3,7 @@
 #include "core/Graphics.h"
 #include "core/Meshes/Mesh.h"
 #include "core/Messages.h"
+#include "core/Strings.h"
 #include "engine/ClassTemplate.h"
 #include "engine/FontContainer.h"
 
@@ -12,8 +13,6 @@
 #include <vector>
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 // What the builder writes of a vertex: position and normal.
 struct STextVertex {
@@ -202,11 +201,11 @@ int CText3D::ScanNativePropertyes(FILE* file, const char* word)
 
 bool CText3D::ScanOwnProperty(FILE* file, const char* word)
 {
-    if (Is(word, "Text:")) {
+    if (StrEqual(word, "Text:")) {
         Core::fscan_string(file, text);
         return true;
     }
-    if (!Is(word, "Font:")) return false;
+    if (!StrEqual(word, "Font:")) return false;
     char fontName[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, fontName);
     font = gIFontContainer ? gIFontContainer->FindFontIndex(fontName) : 0;
@@ -218,7 +217,7 @@ bool CText3D::ScanOwnProperty(FILE* file, const char* word)
 int CText3D::ScanMissionData(FILE* file, const char* word)
 {
     return ScanMissionBlock(
-        file, word, [](FILE*, const char* w) { return Is(w, "font:"); },
+        file, word, [](FILE*, const char* w) { return StrEqual(w, "font:"); },
         [this](FILE* f, const char* w) { return CGeometry::ScanMissionData(f, w); });
 }
 

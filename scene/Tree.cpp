@@ -3,6 +3,7 @@
 #include "core/Graphics.h"
 #include "core/Messages.h"
 #include "core/Scanner.h"
+#include "core/Strings.h"
 #include "core/VecMath.h"
 #include "engine/AnimContainer.h"
 #include "engine/Engine.h"
@@ -15,8 +16,6 @@
 #include <cmath>
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 constexpr uint8_t PLACE_ON_SEA = 4;
 constexpr int SPRITE_SAVED_REGISTERS = 8;
@@ -49,7 +48,7 @@ int CTree::ScanNativePropertyes(FILE* file, const char* word)
 
 bool CTree::ScanOwnProperty(FILE* file, const char* word)
 {
-    if (!Is(word, "SwingingAnimation:")) return false;
+    if (!StrEqual(word, "SwingingAnimation:")) return false;
     char animation[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, animation);
     swingAnimation = gIAnimContainer ? gIAnimContainer->FindAnimFileIndex(animation) : 0;
@@ -150,7 +149,7 @@ int CSelectPlane::ScanNativePropertyes(FILE* file, const char* word)
 
 bool CSelectPlane::ScanOwnProperty(FILE*, const char* word)
 {
-    return Is(word, "blabla");
+    return StrEqual(word, "blabla");
 }
 
 // The plane is drawn by the renderer from the moment its class is read.

@@ -19,9 +19,7 @@
 
 namespace {
 
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
-
-bool EndOfBlock(const char* word) { return !word[0] || Is(word, "};"); }
+bool EndOfBlock(const char* word) { return !word[0] || StrEqual(word, "};"); }
 
 // Records read without a class template to keep them are dropped at the end of the block.
 struct CScratchLights {
@@ -139,15 +137,15 @@ int CUnit::ScanNativePropertyes(FILE* file, const char* word)
 bool CUnit::ScanOwnProperty(FILE* file, const char* word)
 {
     for (const SUnitKeyword& key : CLASS_KEYWORDS) {
-        if (!Is(word, key.word)) continue;
+        if (!StrEqual(word, key.word)) continue;
         key.read(*this, file);
         return true;
     }
-    if (Is(word, "SelectPlane:")) {
+    if (StrEqual(word, "SelectPlane:")) {
         ScanSelectPlane(file);
         return true;
     }
-    if (Is(word, "IndividIcon:")) {
+    if (StrEqual(word, "IndividIcon:")) {
         ScanIndividIcon(file);
         return true;
     }
@@ -158,10 +156,10 @@ void CUnit::ScanMoveControls(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // "["
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
-        if (Is(word, "SimpleMoving")) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
+        if (StrEqual(word, "SimpleMoving")) {
             moveControls |= MOVE_SIMPLE;
-        } else if (Is(word, "RotateRate:")) {
+        } else if (StrEqual(word, "RotateRate:")) {
             Core::fscan_float(file, &RotateRate);
             RotateRate *= DEGREES_TO_RADIANS;
         } else {
@@ -175,17 +173,17 @@ void CUnit::ScanWeaponsBlock(FILE* file)
     CWeaponDescs staged;
     char word[Core::WORD_BUFFER_SIZE];
     for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word)) {
-        if (Is(word, "{")) {
+        if (StrEqual(word, "{")) {
             SWeaponDesc desc;
             const bool known = ScanWeapons(&desc, file);
             if (known && staged.size() >= size_t(MAX_WEAPON_DESCS))
                 WarningBox(&gWarningBudget, "PROGRAMMER LIMIT: MAX_WEAPON_DESCS. UNIT '", name, "'.", nullptr);
             else if (known)
                 staged.push_back(desc);
-        } else if (Is(word, "WeaponOptions:")) {
+        } else if (StrEqual(word, "WeaponOptions:")) {
             Core::fscan_word(file, word);  // "["
-            for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word))
-                if (Is(word, "CarrierOnPlane")) weaponOptions |= WEAPON_CARRIER_ON_PLANE;
+            for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word))
+                if (StrEqual(word, "CarrierOnPlane")) weaponOptions |= WEAPON_CARRIER_ON_PLANE;
         }
     }
     if (staged.empty()) return;
@@ -204,7 +202,7 @@ bool CUnit::ScanWeapons(SWeaponDesc* desc, FILE* file)
     for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word)) {
         const SWeaponKeyword* key = nullptr;
         for (const SWeaponKeyword& k : WEAPON_KEYWORDS)
-            if (Is(word, k.word)) key = &k;
+            if (StrEqual(word, k.word)) key = &k;
         if (key)
             key->read(*desc, file);
         else
@@ -234,8 +232,8 @@ void CUnit::ScanIndividIcon(FILE* file)
         WarningBox(&gWarningBudget, "CUnit::ScanNativePropertyes:  for Unit '", name, "' can`t find IndividIcon '",
                    word, "'.", nullptr);
     if (classTemplate) classTemplate->iconPrototype = icon;
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
-        if (!Is(word, "LeftTop:")) continue;
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
+        if (!StrEqual(word, "LeftTop:")) continue;
         int32_t xy[2] = {};
         Core::fscan_word(file, word);  // "["
         Core::fscan_ints(file, xy, 2);
@@ -252,13 +250,13 @@ void CUnit::ScanIndividIcon(FILE* file)
 void CUnit::ScanNightLights(FILE* file, const char* recordWord)
 {
     CScratchLights scratch;
-    CBillLightData** list = Is(recordWord, "light:") ? &nightLights
+    CBillLightData** list = StrEqual(recordWord, "light:") ? &nightLights
                             : classTemplate          ? &classTemplate->nightLights
                                                      : &scratch.list;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // the opening word
     for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word)) {
-        if (!Is(word, recordWord)) continue;
+        if (!StrEqual(word, recordWord)) continue;
         auto* record = new CBillLightData;
         if (record->ScanProps(file) == 0)
             AppendBillLightData(list, record);
@@ -279,7 +277,7 @@ int CUnit::ScanMissionData(FILE* file, const char* word)
 
 bool CUnit::ScanOwnMissionKey(FILE* file, const char* word)
 {
-    if (!Is(word, "night_lights:")) return false;
+    if (!StrEqual(word, "night_lights:")) return false;
     ScanNightLights(file, "light:");
     return true;
 }

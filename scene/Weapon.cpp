@@ -1,8 +1,9 @@
 #include "scene/Weapon.h"
 
-#include "core/VecMath.h"
-#include "core/Messages.h"
 #include "core/Meshes/Skeleton.h"
+#include "core/Messages.h"
+#include "core/Strings.h"
+#include "core/VecMath.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
 #include "engine/UnitInspector.h"
@@ -14,8 +15,6 @@
 #include <cstring>
 
 namespace {
-
-bool Is(const char* word, const char* text) { return strcmp(word, text) == 0; }
 
 float FrameTime() { return gEngine ? gEngine->frameTime : 0.0f; }
 
@@ -31,32 +30,32 @@ int CWeapon::ScanNativePropertyes(FILE* file, const char* word)
 bool CWeapon::ScanOwnProperty(FILE* file, const char* word)
 {
     char token[Core::WORD_BUFFER_SIZE];
-    if (Is(word, "Armor:")) {
+    if (StrEqual(word, "Armor:")) {
         Core::fscan_float(file, &armor);
-    } else if (Is(word, "RateAxAy:")) {
+    } else if (StrEqual(word, "RateAxAy:")) {
         float rates[2] = {};
         Core::fscan_bracketed_floats(file, rates, 2);
         pitchRate = rates[0] * DEGREES_TO_RADIANS;
         yawRate = rates[1] * DEGREES_TO_RADIANS;
-    } else if (Is(word, "WhoAttacked:")) {
+    } else if (StrEqual(word, "WhoAttacked:")) {
         ScanWhoAttacked(file);
-    } else if (Is(word, "CannonsOneBone")) {
+    } else if (StrEqual(word, "CannonsOneBone")) {
         oneBone = 1;
-    } else if (Is(word, "Bolide:")) {
+    } else if (StrEqual(word, "Bolide:")) {
         ScanBolideClass(file);
-    } else if (Is(word, "CannonFirePos:")) {
+    } else if (StrEqual(word, "CannonFirePos:")) {
         ScanFirePosition(file);
-    } else if (Is(word, "CannonRecoil:")) {
+    } else if (StrEqual(word, "CannonRecoil:")) {
         float recoil[2] = {};
         Core::fscan_bracketed_floats(file, recoil, 2);
         recoilDistance = recoil[0];
         recoverySpeed = recoil[1];
-    } else if (Is(word, "AfterShootsDelay:")) {
+    } else if (StrEqual(word, "AfterShootsDelay:")) {
         Core::fscan_word(file, token);
         Core::fscan_u8(file, &afterShots);
         Core::fscan_float(file, &afterShotsDelay);
         Core::fscan_word(file, token);
-    } else if (Is(word, "RateOfFire:")) {
+    } else if (StrEqual(word, "RateOfFire:")) {
         int32_t rate = 0;
         Core::fscan_int(file, &rate);
         if (rate > 0)
@@ -73,12 +72,12 @@ void CWeapon::ScanWhoAttacked(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, word, 2);
-    for (Core::fscan_word(file, word); word[0] && !Is(word, "]"); Core::fscan_word(file, word)) {
-        if (Is(word, "land"))
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
+        if (StrEqual(word, "land"))
             targets |= WEAPON_TARGET_LAND;
-        else if (Is(word, "sea"))
+        else if (StrEqual(word, "sea"))
             targets |= WEAPON_TARGET_SEA;
-        else if (Is(word, "air"))
+        else if (StrEqual(word, "air"))
             targets |= WEAPON_TARGET_AIR;
         else
             WarningBox(&gWarningBudget, "Undefine string '", word, "' in WhoAttacked. UNIT '", name, "'.", nullptr);

@@ -17,8 +17,7 @@
 
 namespace containers2 {
 
-// A 32-bit TGA (top row first in the words given, stored bottom-up as the format wants).
-std::string Tga32(int width, int height, const std::vector<uint32_t>& pixels);
+using test::Tga32;
 
 class ContainersTest : public ::testing::Test {
 protected:

@@ -24,22 +24,6 @@ constexpr uint32_t FREE = 7;
 constexpr int SHADOW_MAP_SIZE = 32;
 constexpr D3DCOLOR SHADOW_CLEAR = 0xFF0000FF;
 
-// An uncompressed 32-bit TGA, stored bottom row first.
-std::string Tga32(int width, int height, const std::vector<uint32_t>& cells)
-{
-    std::string file(18, '\0');
-    file[2] = 2;
-    file[12] = char(width & 0xFF);
-    file[13] = char(width >> 8);
-    file[14] = char(height & 0xFF);
-    file[15] = char(height >> 8);
-    file[16] = 32;
-    file[17] = 8;
-    for (int row = height - 1; row >= 0; --row)
-        file.append(reinterpret_cast<const char*>(&cells[size_t(row) * size_t(width)]), size_t(width) * 4);
-    return file;
-}
-
 // A chequer of 2 x 2 cell blocks around the map's middle, free cells set, the rest 0.
 std::vector<uint32_t> ValidCells()
 {
@@ -65,7 +49,7 @@ protected:
         DevPanelTest::SetUp();
         if (HasFatalFailure()) return;
         const std::string dir = test::TempDir("devpanel_overlay");
-        test::WriteFile(dir + "\\valid.tga", Tga32(MAP_SIZE, MAP_SIZE, ValidCells()));
+        test::WriteFile(dir + "\\valid.tga", test::Tga32(MAP_SIZE, MAP_SIZE, ValidCells()));
         test::WriteFile(dir + "\\Pools.txt", "MapContainer [ MapCount: 2 RegionSize: 8 ]\nUserArrays [ Count: 2 ]\n");
         test::WriteFile(dir + "\\Show.txt",
                         "Map: { size: 64x64 dict_size: 2 };\n"

@@ -227,6 +227,21 @@ bool ReadBackBuffer(Image& out)
     return ok;
 }
 
+std::string Tga32(int width, int height, const std::vector<uint32_t>& pixels)
+{
+    std::string file(18, '\0');
+    file[2] = 2;
+    file[12] = char(width & 0xFF);
+    file[13] = char(width >> 8);
+    file[14] = char(height & 0xFF);
+    file[15] = char(height >> 8);
+    file[16] = 32;
+    file[17] = 8;
+    for (int row = height - 1; row >= 0; --row)
+        file.append(reinterpret_cast<const char*>(&pixels[size_t(row) * size_t(width)]), size_t(width) * 4);
+    return file;
+}
+
 bool SaveBmp(const Image& image, const std::string& path)
 {
     FILE* f = fopen(path.c_str(), "wb");

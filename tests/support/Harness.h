@@ -73,6 +73,9 @@ struct Image {
 bool ReadBackBuffer(Image& out);
 // Writes the picture as a 24-bit BMP (for looking at a failing test's output).
 bool SaveBmp(const Image& image, const std::string& path);
+// An uncompressed 32-bit TGA file's bytes; pixels are ARGB words, top row first, and are
+// stored bottom row first as most writers do.
+std::string Tga32(int width, int height, const std::vector<uint32_t>& pixels);
 
 // True when the colours differ by at most tolerance in every channel.
 bool ColorNear(uint32_t a, uint32_t b, int tolerance);
