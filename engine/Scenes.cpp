@@ -10,6 +10,7 @@
 #include "engine/UnitInspector.h"
 #include "scene/Atom.h"
 
+#include <algorithm>
 #include <cstring>
 
 CScenes* gScenes = nullptr;
@@ -43,17 +44,25 @@ CScene::~CScene()
     Clear();
 }
 
+// Each deletion calls back into ForgetUnit: the list is taken out of the scene first.
 void CScene::Clear()
 {
+    std::vector<CAtom*> owned;
+    owned.swap(units);
     if (gUnitInspector)
-        for (CAtom* unit : units) {
+        for (CAtom* unit : owned) {
             gUnitInspector->RemoveUnitFromProcess(unit);
             gUnitInspector->DeleteUnit(unit);
         }
-    units.clear();
     state = CLEARED;
     camera = nullptr;
     animation = 0;
+}
+
+void CScene::ForgetUnit(const CAtom* unit)
+{
+    units.erase(std::remove(units.begin(), units.end(), unit), units.end());
+    if (camera == unit) camera = nullptr;
 }
 
 int CScene::LoadFromFile(const char* name, int* budget)
@@ -68,6 +77,7 @@ int CScene::LoadFromFile(const char* name, int* budget)
         return -1;
     }
     FileCloser closer{file};
+    CFileMessages messages(path);
     char word[Core::WORD_BUFFER_SIZE];
     for (Core::fscan_word(file, word); word[0]; Core::fscan_word(file, word)) {
         if (StrEqual(word, "SceneDeclarations:")) {
@@ -184,7 +194,15 @@ void CScenes::StopScenes()
         if (scene) scene->Deactivate();
 }
 
+void CScenes::ForgetUnit(const CAtom* unit)
+{
+    for (const std::unique_ptr<CScene>& scene : scenes)
+        if (scene) scene->ForgetUnit(unit);
+}
+
+// The scenes' units are deleted while the table is already empty.
 void CScenes::FreeAll()
 {
-    scenes.clear();
+    std::vector<std::unique_ptr<CScene>> old;
+    old.swap(scenes);
 }
