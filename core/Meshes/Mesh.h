@@ -139,7 +139,7 @@ struct CMesh {
     int RenderFVF();
     int RenderPrimitives(int primitives);
     int RenderPrimitivesClones(int clones);
-    int RenderPrimitivesUserTexs(IDirect3DTexture9* const* textures);
+    int RenderPrimitivesUserTexs(IDirect3DBaseTexture9* const* textures);
     int RenderAllTextures();
     int RenderSubMesh(int subMesh);
 

@@ -115,7 +115,7 @@ int CMesh::RenderPrimitivesClones(int clones)
     return hr;
 }
 
-int CMesh::RenderPrimitivesUserTexs(IDirect3DTexture9* const* userTextures)
+int CMesh::RenderPrimitivesUserTexs(IDirect3DBaseTexture9* const* userTextures)
 {
     if (!InScene("RenderPrimitivesUserTexs"))
         return -1;
@@ -123,7 +123,7 @@ int CMesh::RenderPrimitivesUserTexs(IDirect3DTexture9* const* userTextures)
         return 0;
     HRESULT hr = 0;
     for (int i = 0; i < materialCount; ++i) {
-        IDirect3DTexture9* texture = userTextures ? userTextures[i] : nullptr;
+        IDirect3DBaseTexture9* texture = userTextures ? userTextures[i] : nullptr;
         gGraphics.SetTexture(texture ? texture : materials[i].texture, 0);
         hr |= DrawMaterialRange(*this, materials[i]);
     }

@@ -72,7 +72,7 @@ protected:
     }
     static int RefCount(int index) { return gMeshTextures.entries[index].refCount; }
     // Draws the mesh's materials over a black view with fixed-function texturing.
-    static void DrawMaterials(CMesh& mesh, IDirect3DTexture9* const* userTextures = nullptr)
+    static void DrawMaterials(CMesh& mesh, IDirect3DBaseTexture9* const* userTextures = nullptr)
     {
         gGraphics.BeginScene();
         Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
@@ -113,7 +113,7 @@ TEST_F(MeshTextures, MaterialTexturesAreLoadedAndDrawnPerMaterial)
     ASSERT_EQ(D3D_OK, green->LockRect(0, &locked, nullptr, 0));
     *static_cast<uint32_t*>(locked.pBits) = GREEN;
     green->UnlockRect(0);
-    IDirect3DTexture9* const user[2] = {green, nullptr};
+    IDirect3DBaseTexture9* const user[2] = {green, nullptr};
     DrawMaterials(first, user);
     ASSERT_TRUE(test::ReadBackBuffer(image));
     EXPECT_TRUE(test::ColorNear(GREEN, image.At(image.width / 4, y), 2));
