@@ -312,7 +312,7 @@ TEST_F(MeshReader, ColorToD3DColorRoundsAndClamps)
 
 TEST_F(MeshReader, MultiTexturingRangesFollowRunsOfMaterialNumbers)
 {
-    std::string text = "NumVertices 3\nNumPrimitives 1\nMATERIAL_MULTI_TEXTURING\nMESH\n3\n"
+    std::string text = "NumVertices 3\nNumPrimitives 10\nMATERIAL_MULTI_TEXTURING\nMESH\n3\n"
                        "0 0 0\n1 0 0\n1 1 0\nMaterialList 9 10\n0 0 1 1 1 2 3 4 5 8\n"
                        "Materials... R G B A\n";
     for (int i = 0; i < 9; ++i)
