@@ -56,7 +56,7 @@ struct SMaterial {
 struct SFaceMaterials {
     int materialCount = 0;
     int faceCount = 0;
-    int* faceMaterials = nullptr;  // block-relative material number per face
+    int* faceMaterials = nullptr;  // block-relative material number per face, -1 none
     SMaterial* materials = nullptr;
 
     SFaceMaterials(int materials, int faces);

@@ -524,7 +524,7 @@ int CMeshReader::ReadMaterialList(SSubMesh& sub, int block)
         if (!Int(number))
             return Damaged("MaterialList is cut short");
         if (sub.faceMaterials)
-            sub.faceMaterials->faceMaterials[i] = number;
+            sub.faceMaterials->faceMaterials[i] = number >= 0 && number < sub.faceMaterials->materialCount ? number : -1;
         int at = s_.primitiveBase + i;
         if (at < MAX_MESH_PRIMS)
             s_.primitiveMaterials[at] =

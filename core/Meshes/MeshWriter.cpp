@@ -145,6 +145,12 @@ private:
     std::vector<SBlockMaterials> plan_;
 
     void Header();
+    // The material of primitive p, -1 for none (or a number outside the table).
+    int MaterialOf(int p) const
+    {
+        const int number = mesh_.primitiveMaterials[p];
+        return number >= 0 && number < mesh_.materialCount ? number : -1;
+    }
     void PlanMaterials(const SSubMesh* subs, int count);
     void Block(int number, const SSubMesh& sub, const uint32_t* indices);
     void VertexRow(const SMeshVertex& v);
@@ -218,9 +224,8 @@ void CMeshWriter::PlanMaterials(const SSubMesh* subs, int count)
     if (!(flags_ & SAVE_MESH_MATERIALS) || mesh_.materialCount <= 0 || count <= 0)
         return;
     const int n = mesh_.primitiveMaterialCount;
-    const int* numbers = mesh_.primitiveMaterials;
     auto trimmed = [&](int first, int end) {
-        while (end > first && numbers[end - 1] < 0)
+        while (end > first && MaterialOf(end - 1) < 0)
             --end;
         return end;
     };
@@ -235,8 +240,8 @@ void CMeshWriter::PlanMaterials(const SSubMesh* subs, int count)
         m.listEnd = trimmed(m.listFirst, m.listEnd);
         int top = last ? mesh_.materialCount : written;
         for (int p = m.listFirst; p < m.listEnd; ++p) {
-            fits = fits && !(numbers[p] >= 0 && numbers[p] < written);
-            top = std::max(top, numbers[p] + 1);
+            fits = fits && !(MaterialOf(p) >= 0 && MaterialOf(p) < written);
+            top = std::max(top, MaterialOf(p) + 1);
         }
         m.first = written;
         m.count = top - written;
@@ -253,7 +258,7 @@ void CMeshWriter::Materials(const SBlockMaterials& plan)
     const int k = plan.listEnd - plan.listFirst;
     fprintf(f_, "\nMaterialList %d %d", plan.count, k);
     for (int i = 0; i < k; ++i) {
-        const int number = mesh_.primitiveMaterials[plan.listFirst + i];
+        const int number = MaterialOf(plan.listFirst + i);
         fprintf(f_, i % 20 ? " %d" : "\n%d", number >= 0 ? number - plan.first : -1);
     }
     if (plan.count <= 0)

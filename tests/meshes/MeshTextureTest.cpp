@@ -207,6 +207,12 @@ TEST_F(MeshTextures, MissingAndUnreadableTexturesAreReportedAndLeaveTheSlotEmpty
     EXPECT_EQ(2u, messages.Count());
     EXPECT_EQ(1, gMeshStaging.failedTextureCount);
     EXPECT_EQ(nullptr, first.textures[0].texture);
+
+    // Every texture of a file that fails is recorded; the first failure is said.
+    messages.Clear();
+    ASSERT_EQ(0, Load(Write("two.msh", TwoMaterialQuad("Gone.bmp", "Lost.bmp")), first, MESH_XYZ | MESH_UV0));
+    EXPECT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ(2, gMeshStaging.failedTextureCount);
 }
 
 } // namespace
