@@ -23,10 +23,11 @@ uint32_t CGeometry::Render(uint32_t pass)
     if (!drawn) return 0;
     drawn->BindBuffers();
     if (drawn->flags & MESH_MULTI_TEXTURING) {
-        // A stage without a texture of the unit keeps the material's own.
+        // A stage without a texture of the unit, and a material past the eight stages,
+        // keeps the material's own.
         IDirect3DBaseTexture9* stages[GEOMETRY_TEXTURE_STAGES] = {};
         for (int s = 0; s < GEOMETRY_TEXTURE_STAGES; ++s) stages[s] = StageTexture(textures[s]);
-        drawn->RenderPrimitivesUserTexs(stages);
+        drawn->RenderPrimitivesUserTexs(stages, GEOMETRY_TEXTURE_STAGES);
     } else {
         SetTextures();
         drawn->RenderPrimitives(0);
