@@ -1,5 +1,7 @@
 #include "core/CameraMath.h"
 
+#include "core/VecMath.h"
+
 #include <cmath>
 
 namespace {
@@ -43,6 +45,11 @@ void MakePerspectiveFovXY(D3DXMATRIX* m, float angleX, float angleY, float zNear
     m->_33 = zFar / (zFar - zNear);
     m->_34 = 1.0f;
     m->_43 = -zNear * zFar / (zFar - zNear);
+}
+
+void MakeYawMatrix(D3DXMATRIX* m, const D3DXVECTOR3& position, float angle)
+{
+    MatrixRotYPos(m, D3DXVECTOR4(position.x, position.y, position.z, 1.0f), angle);
 }
 
 void CalcFrustumPlanes(SFrustum* frustum, const D3DXMATRIX* view, const D3DXMATRIX* projection)

@@ -32,14 +32,32 @@ public:
         if (n == 0)
             return true;
         data = new (std::nothrow) T[n]();
-        freeStack = new (std::nothrow) Index[n]();
-        inUse = new (std::nothrow) bool[n]();
-        if (!data || !freeStack || !inUse) {
+        if (!data || InitFreeStack(n) != 0) {
             Release();
             return false;
         }
         capacity = Index(n);
         return true;
+    }
+
+    // The free stack of n zeroed entries (with the in-use flags beside it): 0; -1 when
+    // one exists already, -3 for n < 1, -2 when memory is short.
+    int InitFreeStack(int n)
+    {
+        if (freeStack)
+            return -1;
+        if (n < 1)
+            return -3;
+        freeStack = new (std::nothrow) Index[n]();
+        inUse = new (std::nothrow) bool[n]();
+        if (!freeStack || !inUse) {
+            delete[] freeStack;
+            delete[] inUse;
+            freeStack = nullptr;
+            inUse = nullptr;
+            return -2;
+        }
+        return 0;
     }
 
     void Release()

@@ -296,6 +296,8 @@ private:
     void SetSeparateAlphaOff();
     void SetBlendFactors(uint32_t src, uint32_t dest);
     void SetBlendOp(uint32_t op);
+    // Blending back to what the cache held before (on, separate alpha, factors, operation).
+    void RestoreBlend(bool on, bool separate, uint32_t src, uint32_t dest, uint32_t op);
     void ApplyViewpoint(CViewPoint* cam, const D3DXMATRIX& proj);
     ShaderPair CompileShader(const char* file, int level, const D3DXMACRO* macros,
                              DWORD flags, bool pixel);

@@ -185,13 +185,19 @@ HRESULT CGraphics::DrawRectXY(int left, int top, int right, int bottom, D3DCOLOR
     SetPixelShader(nullptr);
     SetZEnable(false);
     // The outline is its vertex colour, over the picture by its alpha, as the line object
-    // draws it.
+    // draws it; like the line object it gives the blending it found back afterwards, and
+    // leaves the default stages, so the next draw inherits neither.
+    const bool blended = (RenderStates & RS_BLEND_ON) != 0;
+    const bool separate = (RenderStates & RS_SEPARATE_ALPHA_ON) != 0;
+    const uint32_t src = srcBlend, dest = destBlend, op = blendOp;
     SetStageDiffuse();
     SetBlend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     SetFVF(LINE_FVF);
     HRESULT hr = Device3D->DrawPrimitiveUP(D3DPT_LINESTRIP, segments, points, sizeof points[0]);
     // Drawing from memory unbinds stream 0.
     streamVBs[0] = nullptr;
+    ResetStages();
+    RestoreBlend(blended, separate, src, dest, op);
     return hr;
 }
 

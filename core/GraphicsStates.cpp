@@ -116,6 +116,26 @@ void CGraphics::BlendOff()
     SetSeparateAlphaOff();
 }
 
+// A factor the cache did not know is left as set since on the device and made unknown
+// again, so the next setter sends it.
+void CGraphics::RestoreBlend(bool on, bool separate, uint32_t src, uint32_t dest, uint32_t op)
+{
+    if (!on) {
+        BlendOff();
+        return;
+    }
+    const uint32_t s = src == UNKNOWN_VALUE ? srcBlend : src;
+    const uint32_t d = dest == UNKNOWN_VALUE ? destBlend : dest;
+    if (separate)
+        SetBlendSeparate(s, d, op, srcBlendAlpha, destBlendAlpha, blendOpAlpha);
+    else
+        SetBlendEx(s, d, op);
+    if (src == UNKNOWN_VALUE)
+        srcBlend = UNKNOWN_VALUE;
+    if (dest == UNKNOWN_VALUE)
+        destBlend = UNKNOWN_VALUE;
+}
+
 void CGraphics::SetAlphaTest(uint32_t func, uint32_t ref)
 {
     if (alphaFunc != func) {

@@ -94,6 +94,53 @@ void Vec3Mul(D3DXVECTOR4* a, const D3DXVECTOR4& b)
     a->w *= b.w;
 }
 
+float Vec4Sqr(const D3DXVECTOR4& v)
+{
+    return v.x * v.x + v.y * v.y + v.z * v.z + v.w * v.w;
+}
+
+void ProjectPointOnLine(D3DXVECTOR4* out, const D3DXVECTOR4& p, const D3DXVECTOR4& a, const D3DXVECTOR4& b)
+{
+    const D3DXVECTOR4 line = b - a;
+    const float lengthSq = Dot3(line, line);
+    const float t = lengthSq > 0 ? Dot3(p - a, line) / lengthSq : 0.0f;
+    *out = a + line * t;
+}
+
+int SideOfHeading(const D3DXVECTOR4& from, float heading, const D3DXVECTOR4& point)
+{
+    const float ahead = (point.x - from.x) * std::sin(heading) + (point.z - from.z) * std::cos(heading);
+    return ahead >= 0 ? POINT_IN_FRONT : POINT_BEHIND;
+}
+
+void LeadDirection(D3DXVECTOR4* out, const D3DXVECTOR4& shooter, const D3DXVECTOR4& target,
+                   const D3DXVECTOR4& velocity, float speed)
+{
+    D3DXVECTOR4 aim = target;
+    for (int refinement = 0; refinement < 2 && speed > 0; ++refinement)
+        aim = target + velocity * (DistanceXZ(shooter, aim) / speed);
+    const float dx = aim.x - shooter.x, dz = aim.z - shooter.z;
+    const float length = std::sqrt(dx * dx + dz * dz);
+    *out = length > 0 ? D3DXVECTOR4(dx / length, 0, dz / length, 0) : D3DXVECTOR4(0, 0, 0, 0);
+}
+
+int StepToward(D3DXVECTOR4* point, const D3DXVECTOR4& target, float distance)
+{
+    const D3DXVECTOR4 d = target - *point;
+    const float left = std::sqrt(Dot3(d, d));
+    if (left <= distance) {
+        point->x = target.x;
+        point->y = target.y;
+        point->z = target.z;
+        return 0;
+    }
+    const float k = distance / left;
+    point->x += d.x * k;
+    point->y += d.y * k;
+    point->z += d.z * k;
+    return 1;
+}
+
 void Clamp01(float* x)
 {
     if (*x < 0)

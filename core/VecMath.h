@@ -49,6 +49,10 @@ void AnglesFromDir(D3DXVECTOR4* angles, const D3DXVECTOR4& dir);
 void NormalizedDifference(D3DXVECTOR4* out, const D3DXVECTOR4& a, const D3DXVECTOR4& b);
 // a *= b component by component over four components.
 void Vec3Mul(D3DXVECTOR4* a, const D3DXVECTOR4& b);
+// The squared length over four components.
+float Vec4Sqr(const D3DXVECTOR4& v);
+// The point of the line through a and b (x, y, z) nearest to p; a itself when a = b.
+void ProjectPointOnLine(D3DXVECTOR4* out, const D3DXVECTOR4& p, const D3DXVECTOR4& a, const D3DXVECTOR4& b);
 
 inline float Sqr(float x) { return x * x; }
 inline int SqrInt(int x) { return x * x; }
@@ -71,6 +75,19 @@ int ShortestTurnSign(float from, float to, float* distance);
 // The angle advanced by speed x time (wrapped) while the remaining budget lasts; 0 and the
 // angle unchanged once the budget would go negative.
 int AdvanceAngle(float* angle, float speed, float time, float* remaining);
+
+// Which side of a heading seen from `from` the point lies on, over x and z: POINT_IN_FRONT
+// (on the line across counts as in front) or POINT_BEHIND.
+enum : int { POINT_BEHIND = 1, POINT_IN_FRONT = 2 };
+int SideOfHeading(const D3DXVECTOR4& from, float heading, const D3DXVECTOR4& point);
+// The unit x-z direction from the shooter toward where a target moving at velocity will be
+// when a shot of the given speed reaches it; the flight time is refined twice. Without a
+// speed, toward the target itself; zero when the point lies straight above or below.
+void LeadDirection(D3DXVECTOR4* out, const D3DXVECTOR4& shooter, const D3DXVECTOR4& target,
+                   const D3DXVECTOR4& velocity, float speed);
+// Moves the point (x, y, z) toward the target by distance: 1 while still short of it, 0
+// once it is there (it lands exactly on the target).
+int StepToward(D3DXVECTOR4* point, const D3DXVECTOR4& target, float distance);
 
 // The elevation that sends a shot of speed V to a target H above and D away (the flatter
 // of the two arcs), negative when the shot goes down; OUT_OF_REACH when it cannot reach.

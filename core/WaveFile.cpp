@@ -8,9 +8,30 @@ bool CWaveFile::Fits(const MMCKINFO& chunk, DWORD rangeEnd)
     return chunk.dwDataOffset <= rangeEnd && chunk.cksize <= rangeEnd - chunk.dwDataOffset;
 }
 
-HRESULT CWaveFile::Open(const char* file, const WAVEFORMATEX*, uint32_t openMode)
+namespace {
+
+constexpr FOURCC FOURCC_WAVE = mmioFOURCC('W', 'A', 'V', 'E');
+constexpr FOURCC FOURCC_FMT = mmioFOURCC('f', 'm', 't', ' ');
+constexpr FOURCC FOURCC_FACT = mmioFOURCC('f', 'a', 'c', 't');
+constexpr FOURCC FOURCC_DATA = mmioFOURCC('d', 'a', 't', 'a');
+
+// A whole chunk: header, body, size.
+bool WriteChunk(HMMIO mmio, FOURCC id, const void* body, LONG size)
+{
+    MMCKINFO chunk{};
+    chunk.ckid = id;
+    chunk.cksize = DWORD(size);
+    return mmioCreateChunk(mmio, &chunk, 0) == MMSYSERR_NOERROR &&
+           mmioWrite(mmio, static_cast<const char*>(body), size) == size &&
+           mmioAscend(mmio, &chunk, 0) == MMSYSERR_NOERROR;
+}
+
+} // namespace
+
+HRESULT CWaveFile::Open(const char* file, const WAVEFORMATEX* format, uint32_t openMode)
 {
     Close();
+    if (openMode == WAVEFILE_WRITE) return OpenForWriting(file, format);
     if (openMode != WAVEFILE_READ) return E_NOTIMPL;
     mode = openMode;
     mmio = mmioOpenA(const_cast<char*>(file), nullptr, MMIO_ALLOCBUF | MMIO_READ);
@@ -30,14 +51,52 @@ HRESULT CWaveFile::OpenFromMemory(const BYTE* data, DWORD size, const WAVEFORMAT
     Close();
     if (openMode != WAVEFILE_READ) return E_NOTIMPL;
     if (!data || !source) return E_INVALIDARG;
-    const size_t bytes = sizeof(WAVEFORMATEX) + (source->wFormatTag == WAVE_FORMAT_PCM ? 0 : source->cbSize);
-    formatBlock.reset(new BYTE[bytes]);
-    memcpy(formatBlock.get(), source, bytes);
-    if (source->wFormatTag == WAVE_FORMAT_PCM) reinterpret_cast<WAVEFORMATEX*>(formatBlock.get())->cbSize = 0;
+    KeepFormat(source);
     mode = openMode;
     fromMemory = true;
     memStart = memPos = data;
     memSize = dataSize = size;
+    return 0;
+}
+
+void CWaveFile::KeepFormat(const WAVEFORMATEX* source)
+{
+    const WORD extra = source->wFormatTag == WAVE_FORMAT_PCM ? 0 : source->cbSize;
+    formatBlock.reset(new BYTE[sizeof(WAVEFORMATEX) + extra]);
+    memcpy(formatBlock.get(), source, sizeof(WAVEFORMATEX) + extra);
+    reinterpret_cast<WAVEFORMATEX*>(formatBlock.get())->cbSize = extra;
+}
+
+HRESULT CWaveFile::OpenForWriting(const char* file, const WAVEFORMATEX* format)
+{
+    if (!file || !format) return E_INVALIDARG;
+    KeepFormat(format);
+    mode = WAVEFILE_WRITE;
+    mmio = mmioOpenA(const_cast<char*>(file), nullptr, MMIO_ALLOCBUF | MMIO_READWRITE | MMIO_CREATE);
+    if (!mmio) {
+        Close();
+        return E_FAIL;
+    }
+    HRESULT result = WriteMMIO();
+    if (result == 0) result = ResetFile();
+    if (result != 0) Close();
+    return result;
+}
+
+// The RIFF chunk with the format and a "fact" chunk whose count Close fills in.
+HRESULT CWaveFile::WriteMMIO()
+{
+    const WAVEFORMATEX* format = GetFormat();
+    // PCM keeps the 16-byte form; other formats carry their extra size and bytes.
+    const LONG formatBytes = format->wFormatTag == WAVE_FORMAT_PCM ? LONG(sizeof(PCMWAVEFORMAT))
+                                                                    : LONG(sizeof(WAVEFORMATEX) + format->cbSize);
+    const DWORD unknownCount = 0xFFFFFFFF;
+    riffChunk = MMCKINFO{};
+    riffChunk.fccType = FOURCC_WAVE;
+    if (mmioCreateChunk(mmio, &riffChunk, MMIO_CREATERIFF) != MMSYSERR_NOERROR ||
+        !WriteChunk(mmio, FOURCC_FMT, format, formatBytes) ||
+        !WriteChunk(mmio, FOURCC_FACT, &unknownCount, sizeof unknownCount))
+        return WAVE_WRITE_HEADER;
     return 0;
 }
 
@@ -46,11 +105,11 @@ HRESULT CWaveFile::ReadMMIO()
     const LONG end = mmioSeek(mmio, 0, SEEK_END);
     if (end < 0 || mmioSeek(mmio, 0, SEEK_SET) != 0) return WAVE_NOT_RIFF;
     if (mmioDescend(mmio, &riffChunk, nullptr, 0) != MMSYSERR_NOERROR) return WAVE_NOT_RIFF;
-    if (riffChunk.ckid != FOURCC_RIFF || riffChunk.fccType != mmioFOURCC('W', 'A', 'V', 'E'))
+    if (riffChunk.ckid != FOURCC_RIFF || riffChunk.fccType != FOURCC_WAVE)
         return WAVE_NOT_WAVE;
     if (!Fits(riffChunk, DWORD(end))) return WAVE_OVERSIZE;
     MMCKINFO fmtChunk{};
-    fmtChunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
+    fmtChunk.ckid = FOURCC_FMT;
     if (mmioDescend(mmio, &fmtChunk, &riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return WAVE_NO_FORMAT;
     if (!Fits(fmtChunk, riffChunk.dwDataOffset + riffChunk.cksize)) return WAVE_OVERSIZE;
     if (fmtChunk.cksize < 16) return WAVE_SHORT_FORMAT;
@@ -89,9 +148,18 @@ HRESULT CWaveFile::ResetFile()
         return 0;
     }
     if (!mmio) return CO_E_NOTINITIALIZED;
+    if (mode == WAVEFILE_WRITE) {
+        if (dataOpen) return 0;
+        dataChunk = MMCKINFO{};
+        dataChunk.ckid = FOURCC_DATA;
+        if (mmioCreateChunk(mmio, &dataChunk, 0) != MMSYSERR_NOERROR) return WAVE_CREATE_DATA;
+        if (mmioGetInfo(mmio, &writeInfo, 0) != MMSYSERR_NOERROR) return WAVE_WRITE_INFO;
+        dataOpen = true;
+        return 0;
+    }
     if (mmioSeek(mmio, LONG(riffChunk.dwDataOffset + sizeof(FOURCC)), SEEK_SET) == -1) return WAVE_SEEK;
     dataChunk = MMCKINFO{};
-    dataChunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    dataChunk.ckid = FOURCC_DATA;
     if (mmioDescend(mmio, &dataChunk, &riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return WAVE_NO_DATA;
     if (!Fits(dataChunk, riffChunk.dwDataOffset + riffChunk.cksize)) return WAVE_OVERSIZE;
     return 0;
@@ -117,8 +185,58 @@ HRESULT CWaveFile::Read(BYTE* buffer, DWORD size, DWORD* read)
     return 0;
 }
 
+// Through the I/O buffer, flushing it whenever it is full.
+HRESULT CWaveFile::Write(DWORD size, const BYTE* data, DWORD* wrote)
+{
+    if (wrote) *wrote = 0;
+    if (!dataOpen) return CO_E_NOTINITIALIZED;
+    if (!data && size) return E_INVALIDARG;
+    DWORD done = 0;
+    HRESULT result = 0;
+    while (done < size) {
+        if (writeInfo.pchNext == writeInfo.pchEndWrite) {
+            writeInfo.dwFlags |= MMIO_DIRTY;
+            if (mmioAdvance(mmio, &writeInfo, MMIO_WRITE) != MMSYSERR_NOERROR ||
+                writeInfo.pchNext == writeInfo.pchEndWrite) {
+                result = E_FAIL;
+                break;
+            }
+        }
+        const DWORD count = std::min(size - done, DWORD(writeInfo.pchEndWrite - writeInfo.pchNext));
+        memcpy(writeInfo.pchNext, data + done, count);
+        writeInfo.pchNext += count;
+        done += count;
+    }
+    dataSize += done;
+    if (wrote) *wrote = done;
+    return result;
+}
+
+// Flushes the buffer, closes "data" and "RIFF" (which writes their sizes) and puts the
+// sample count into "fact": frames of PCM; the bytes of other formats do not tell it.
+HRESULT CWaveFile::FinishWriting()
+{
+    dataOpen = false;
+    writeInfo.dwFlags |= MMIO_DIRTY;
+    if (mmioSetInfo(mmio, &writeInfo, 0) != MMSYSERR_NOERROR || mmioAscend(mmio, &dataChunk, 0) != MMSYSERR_NOERROR ||
+        mmioAscend(mmio, &riffChunk, 0) != MMSYSERR_NOERROR)
+        return E_FAIL;
+    MMCKINFO fact{};
+    fact.ckid = FOURCC_FACT;
+    if (mmioSeek(mmio, LONG(riffChunk.dwDataOffset + sizeof(FOURCC)), SEEK_SET) == -1 ||
+        mmioDescend(mmio, &fact, &riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR)
+        return 0;
+    const WAVEFORMATEX* format = GetFormat();
+    const DWORD samples = format->wFormatTag == WAVE_FORMAT_PCM && format->nBlockAlign ? dataSize / format->nBlockAlign : 0;
+    if (mmioWrite(mmio, reinterpret_cast<const char*>(&samples), sizeof samples) != sizeof samples) return E_FAIL;
+    return mmioAscend(mmio, &fact, 0) == MMSYSERR_NOERROR ? 0 : E_FAIL;
+}
+
 HRESULT CWaveFile::Close()
 {
+    const HRESULT result = dataOpen && mmio ? FinishWriting() : 0;
+    dataOpen = false;
+    writeInfo = MMIOINFO{};
     if (mmio) mmioClose(mmio, 0);
     mmio = nullptr;
     formatBlock.reset();
@@ -126,5 +244,5 @@ HRESULT CWaveFile::Close()
     memStart = memPos = nullptr;
     memSize = dataSize = 0;
     mode = 0;
-    return 0;
+    return result;
 }

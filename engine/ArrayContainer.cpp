@@ -38,6 +38,26 @@ void CUserArray::Free()
     width = height = 0;
 }
 
+uint32_t* CUserArray::Cell(int x, int y) const
+{
+    if (!cells || x < 0 || y < 0 || x >= width || y >= height) return nullptr;
+    return &cells[size_t(y) * size_t(width) + size_t(x)];
+}
+
+int32_t CUserArray::GetCell(int x, int y) const
+{
+    const uint32_t* cell = Cell(x, y);
+    return cell ? int32_t(*cell) : USER_ARRAY_NO_CELL;
+}
+
+int CUserArray::SetCell(int x, int y, uint32_t value)
+{
+    uint32_t* cell = Cell(x, y);
+    if (!cell) return -1;
+    *cell = value;
+    return 0;
+}
+
 int CArrayContainer::FirstScan(FILE* file)
 {
     int32_t count = 0;

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <memory>
 
+constexpr int32_t USER_ARRAY_NO_CELL = -11111;
+
 struct CUserArray {
     std::unique_ptr<uint32_t[]> cells;  // row-major, width x height; null when not loaded
     int32_t width = 0;
@@ -19,6 +21,13 @@ struct CUserArray {
     // 0, or the image reader's error (reported here).
     int LoadData(const char* path);
     void Free();
+    // Cell (x, y); USER_ARRAY_NO_CELL without cells or outside the grid.
+    int32_t GetCell(int x, int y) const;
+    // 0, or -1 (nothing written) without cells or outside the grid.
+    int SetCell(int x, int y, uint32_t value);
+
+private:
+    uint32_t* Cell(int x, int y) const;
 };
 
 class IArrayContainer {

@@ -5,6 +5,7 @@
 #include "core/Scanner.h"
 #include "core/Strings.h"
 #include "engine/FontContainer.h"
+#include "engine/Saves.h"
 #include "gui/WinSuperior.h"
 #include "engine/SectionScan.h"
 #include "engine/TexContainer.h"
@@ -235,6 +236,13 @@ void CControls3D::DestroyEngineWindow(CBaseWin* window)
     const uint16_t index = liveWindows.Remove(window);
     if (!index) return;
     *liveWindows.At(index) = nullptr;
+    DeleteLiveWindow(window);
+}
+
+// The save dialog holds its window too: it must not be left pointing at a deleted one.
+void CControls3D::DeleteLiveWindow(CBaseWin* window)
+{
+    if (gSaves && gSaves->dialog == window) gSaves->dialog = nullptr;
     gWinSuperior.DeleteWin(&window);
 }
 
@@ -251,7 +259,7 @@ void CControls3D::Reset()
         if (!liveWindows.InUse(i) || !*slot) continue;
         CBaseWin* window = *slot;
         *slot = nullptr;
-        gWinSuperior.DeleteWin(&window);
+        DeleteLiveWindow(window);
     }
     liveWindows.Clear();
     activeControls.Clear();

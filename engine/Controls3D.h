@@ -143,6 +143,7 @@ private:
     void ForEachActiveOf(const CControlGroup* group, Visit visit);
     CControl3D* HitControl(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction);
     void ApplyPick(bool leftHeld, bool leftClick);
+    void DeleteLiveWindow(CBaseWin* window);
 };
 
 extern CControls3D* gControls3D;

@@ -88,12 +88,17 @@ int ScanClass(CParser&, FILE* file, int unitType)
     return gUnitInspector ? gUnitInspector->ScanClassTemplate(file, uint32_t(unitType)) : NO_MANAGER;
 }
 
-// A control class is also kept as a control template.
+// A control class is also kept as a control template. A class that got no template (the
+// template pool is full, or its unit could not be made) leaves the template read before it
+// current, which must not be kept a second time.
 int ScanControlClass(CParser& parser, FILE* file, int unitType)
 {
+    const CClassTemplate* before = gUnitInspector ? gUnitInspector->currentTemplate : nullptr;
     const int result = ScanClass(parser, file, unitType);
-    if (result != NO_MANAGER && result != -2 && gControls3D && gUnitInspector->currentTemplate)
-        gControls3D->AddControlTemplate(dynamic_cast<CControl3D*>(gUnitInspector->currentTemplate->prototype));
+    if (result == NO_MANAGER) return result;
+    const CClassTemplate* made = gUnitInspector->currentTemplate;
+    if (made && made != before && gControls3D)
+        gControls3D->AddControlTemplate(dynamic_cast<CControl3D*>(made->prototype));
     return result;
 }
 

@@ -34,6 +34,8 @@ public:
     virtual uint16_t FindPixelShader(const char* name) = 0;
     virtual ShaderPair GetVertexShader(uint16_t index) = 0;
     virtual ShaderPair GetPixelShader(uint16_t index) = 0;
+    // Null unless 1 <= index <= the tables in use.
+    virtual CShaderTable* GetTable(uint16_t index) = 0;
 };
 
 class CShaderContainer : public IShaderContainer {
@@ -55,7 +57,7 @@ public:
     uint16_t FindPixelShader(const char* name) override;
     ShaderPair GetVertexShader(uint16_t index) override;
     ShaderPair GetPixelShader(uint16_t index) override;
-    virtual CShaderTable* GetTable(uint16_t index);
+    CShaderTable* GetTable(uint16_t index) override;
 
     uint16_t FindTable(const char* name);
     // Variant k of a family (k clamped to the family); the record itself for k 0 or a

@@ -71,6 +71,12 @@ IDirect3DTexture9* CTexContainer::GetTexture(uint16_t index)
     return record ? record->Texture2D() : nullptr;
 }
 
+IDirect3DBaseTexture9* StageTexture(uint16_t index)
+{
+    const CEngineTex* record = index && gITexContainer ? gITexContainer->GetTex(index) : nullptr;
+    return record ? record->texture : nullptr;
+}
+
 IDirect3DSurface9* CTexContainer::GetSurface(uint16_t index)
 {
     CEngineTex* record = records.At(index);

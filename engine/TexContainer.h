@@ -100,3 +100,7 @@ private:
 
 extern CTexContainer* gTexContainer;
 extern ITexContainer* gITexContainer;
+
+// What a texture stage binds for index in the engine's container: its 2D or cube texture;
+// null for 0, a bad index, an empty record or no container.
+IDirect3DBaseTexture9* StageTexture(uint16_t index);

@@ -197,6 +197,13 @@ public:
     void ReserveChildren(int capacity);
     void RemoveChild(const CBaseWin* child);
 
+    // Two auto-repeat buttons from this window's texture at (x, upY) and (x, downY) relative
+    // to it, the down picture right of the up one; each click scrolls by step. This window
+    // stays the manager's origin. The buttons start shown and active, and blend, as this
+    // window does.
+    void MakeScrollButtons(int x, int upY, int downY, int w, int h, int sourceX, int sourceY,
+                           int step);
+    // Moves the WIN_SCROLLED children; the offset never goes above 0.
     void Scroll(int delta);
     // Scroll-button callbacks: the parent of the window under the mouse scrolls.
     static void OnScrollUp();

@@ -4,6 +4,7 @@
 
 #include "core/FrameTimer.h"
 #include "core/Messages.h"
+#include "gui/MyButton.h"
 #include "gui/WinSuperior.h"
 
 namespace {
@@ -170,6 +171,22 @@ void CBaseWin::SetSize(int w, int h)
         height = h;
         bottom = top + h - 1;
     }
+}
+
+void CBaseWin::MakeScrollButtons(int x, int upY, int downY, int w, int h, int sourceX,
+                                 int sourceY, int step)
+{
+    scrollOffset = 0;
+    scrollStep = step;
+    CWinSuperior& ws = gWinSuperior;
+    ws.SetOrigin(this, left, top);
+    const uint32_t shown = flags & (WIN_ACTIVE | WIN_VISIBLE | WIN_NOBLEND);
+    const int bottomY = sourceY + h - 1;
+    CBaseWin* up = ws.AddButton(x, upY, w, h, OnScrollUp, texture, sourceX, sourceY,
+                                sourceX + w - 1, bottomY, KEY_AUTO_REPEAT, shown);
+    CBaseWin* down = ws.AddButton(x, downY, w, h, OnScrollDown, texture, sourceX + w, sourceY,
+                                  sourceX + 2 * w - 1, bottomY, KEY_AUTO_REPEAT, shown);
+    AddChilds(up, down, nullptr);
 }
 
 // At the top bound the children move only by the part of the delta that was used, so they

@@ -89,7 +89,8 @@ public:
     // The top row no further down than four empty rows below the last item, nor above 0.
     void ClampTop();
     int Scroll(int delta);
-    void SetTop(int row) { topRow = row; }
+    // A row above the first item is taken as the first item.
+    void SetTop(int row) { topRow = row < 0 ? 0 : row; }
 
 private:
     void FreeBlocks();

@@ -63,6 +63,14 @@ void Band(const SBand& band, int y, int columns, bool scrollBar)
         Piece(columns * WIDTH_DIAGS + 29, y, band.scroll);
 }
 
+template <class T>
+void DeletePart(T*& part)
+{
+    CBaseWin* win = part;
+    gWinSuperior.DeleteWin(&win);
+    part = nullptr;
+}
+
 bool IsRenderTarget(IDirect3DTexture9* texture)
 {
     D3DSURFACE_DESC desc;
@@ -89,6 +97,7 @@ void CTextListDiag::Create(const CDiagCaption& caption, WinFn onListClick, CFont
                            uint32_t colour, uint32_t hoverColour, uint32_t selectedColour,
                            int capacity, int itemWidth, int rows, int rowHeight)
 {
+    DeleteParts();
     record = caption;
     gWinSuperior.ResetOrigin();
     const int columns = record.columns, bodyRows = record.bodyRows;
@@ -236,6 +245,20 @@ void CTextListDiag::MakeCloseButton(uint32_t childFlags)
     closeButton->SetHoverColours(record.buttonNormalColor, BUTTON_TO_NORMAL,
                                  record.buttonHoverColor, BUTTON_TO_HOVER);
     Attach(closeButton);
+}
+
+// The parts an earlier Create made go before new ones are made; children attached by
+// others stay.
+void CTextListDiag::DeleteParts()
+{
+    DeletePart(scrollUp);
+    DeletePart(scrollDown);
+    DeletePart(closeButton);
+    DeletePart(thumb);
+    DeletePart(track);
+    DeletePart(list);
+    DeletePart(captionLabel);
+    DeletePart(edit);
 }
 
 void CTextListDiag::Attach(CBaseWin* child)

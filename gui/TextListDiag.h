@@ -52,7 +52,8 @@ public:
     CTextListDiag() { kind = WIN_KIND_LIST_DIAG; }
     // Releases its frame texture.
     ~CTextListDiag() override;
-    // Lays the dialog out at its left/top, composes the frame and makes the children.
+    // Lays the dialog out at its left/top, composes the frame and makes the children; a
+    // second Create replaces the children the first one made.
     void Create(const CDiagCaption& caption, WinFn onListClick, CFont* font, uint32_t colour,
                 uint32_t hoverColour, uint32_t selectedColour, int capacity, int itemWidth,
                 int rows, int rowHeight);
@@ -106,6 +107,7 @@ private:
     void MakeScrollBar(uint32_t childFlags);
     void MakeCloseButton(uint32_t childFlags);
     void Attach(CBaseWin* child);
+    void DeleteParts();
 };
 
 // The list dialog whose part is the window under the mouse; null when it is none.

@@ -233,14 +233,15 @@ void CWinSuperior::GetOrigin(int* x, int* y) const
         *y = none ? 0 : originY;
 }
 
+// Holes are stepped over, not compacted away: a modal window may be shown by a per-frame or
+// pre-draw callback while the mouse or draw pass walks the array, and every window after the
+// caller must keep its slot to get its turn in that pass.
 void CWinSuperior::PushModal()
 {
-    if (freeCount)
-        Compact();
     if (disabledCount)
         PopModal();
     for (int i = 0; i < count; ++i) {
-        if (!(windows[i]->flags & WIN_ACTIVE))
+        if (!windows[i] || !(windows[i]->flags & WIN_ACTIVE))
             continue;
         disabledWins[disabledCount++] = windows[i];
         windows[i]->flags &= ~WIN_ACTIVE;

@@ -23,11 +23,11 @@ uint32_t CGeometry::Render(uint32_t pass)
     if (!drawn) return 0;
     drawn->BindBuffers();
     if (drawn->flags & MESH_MULTI_TEXTURING) {
-        // A stage without a texture of the unit keeps the material's own.
-        IDirect3DTexture9* stages[GEOMETRY_TEXTURE_STAGES] = {};
-        for (int s = 0; s < GEOMETRY_TEXTURE_STAGES; ++s)
-            stages[s] = textures[s] && gITexContainer ? gITexContainer->GetTexture(textures[s]) : nullptr;
-        drawn->RenderPrimitivesUserTexs(stages);
+        // A stage without a texture of the unit, and a material past the eight stages,
+        // keeps the material's own.
+        IDirect3DBaseTexture9* stages[GEOMETRY_TEXTURE_STAGES] = {};
+        for (int s = 0; s < GEOMETRY_TEXTURE_STAGES; ++s) stages[s] = StageTexture(textures[s]);
+        drawn->RenderPrimitivesUserTexs(stages, GEOMETRY_TEXTURE_STAGES);
     } else {
         SetTextures();
         drawn->RenderPrimitives(0);
@@ -40,7 +40,7 @@ void CGeometry::SetTextures()
     const CMesh* own = PassMesh(0);
     const CMesh* substitute = gRenderer ? gRenderer->substituteMesh : nullptr;
     for (int s = 0; s < GEOMETRY_TEXTURE_STAGES; ++s) {
-        IDirect3DBaseTexture9* texture = textures[s] && gITexContainer ? gITexContainer->GetTexture(textures[s]) : nullptr;
+        IDirect3DBaseTexture9* texture = StageTexture(textures[s]);
         if (!texture && own) texture = own->textures[s].texture;
         if (!texture && substitute) texture = substitute->textures[s].texture;
         if (texture)

@@ -109,11 +109,11 @@ void CParticleSystem::BindResources()
 {
     CMesh& drawn = gIMeshContainer->GetMesh(mesh)->mesh;
     if (textures[0] && gITexContainer)
-        gGraphics.SetTexture(gITexContainer->GetTexture(textures[0]), 0);
+        gGraphics.SetTexture(StageTexture(textures[0]), 0);
     else
         drawn.BindTextures4();
     for (int slot = 1; slot < 3; ++slot)
-        if (textures[slot] && gITexContainer) gGraphics.SetTexture(gITexContainer->GetTexture(textures[slot]), slot);
+        if (textures[slot] && gITexContainer) gGraphics.SetTexture(StageTexture(textures[slot]), slot);
     const SVertexDeclarator* declarator =
         vertexDeclarator && gMeshContainer ? gMeshContainer->GetVertexDeclarator(vertexDeclarator) : nullptr;
     if (declarator && declarator->declaration)

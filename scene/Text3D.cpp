@@ -1,6 +1,7 @@
 #include "scene/Text3D.h"
 
 #include "core/Graphics.h"
+#include "core/GraphicsBuffers.h"
 #include "core/Meshes/Mesh.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
@@ -48,16 +49,18 @@ bool ReadD3DXMesh(ID3DXMesh* source, std::vector<STextVertex>& vertices, std::ve
     return valid;
 }
 
-// Moves the vertices so that their box is centred on the origin; the box's corners.
-void CentreVertices(std::vector<STextVertex>& vertices, D3DXVECTOR4 corners[8])
+// Moves the positions (the first three floats of each vertex) so that their box is
+// centred on the origin; the box's corners.
+void CentrePositions(BYTE* vertices, size_t count, size_t stride, D3DXVECTOR4 corners[8])
 {
+    auto position = [&](size_t i) { return reinterpret_cast<D3DXVECTOR3*>(vertices + i * stride); };
     D3DXVECTOR3 lo(FLT_MAX, FLT_MAX, FLT_MAX), hi(-FLT_MAX, -FLT_MAX, -FLT_MAX);
-    for (const STextVertex& v : vertices) {
-        D3DXVec3Minimize(&lo, &lo, &v.position);
-        D3DXVec3Maximize(&hi, &hi, &v.position);
+    for (size_t i = 0; i < count; ++i) {
+        D3DXVec3Minimize(&lo, &lo, position(i));
+        D3DXVec3Maximize(&hi, &hi, position(i));
     }
     const D3DXVECTOR3 centre = lo + (hi - lo) * 0.5f;
-    for (STextVertex& v : vertices) v.position -= centre;
+    for (size_t i = 0; i < count; ++i) *position(i) -= centre;
     lo -= centre;
     hi -= centre;
     const D3DXVECTOR4 box[8] = {
@@ -108,6 +111,54 @@ void STextMesh::FreeTextMesh()
     mesh = nullptr;
 }
 
+void STextMesh::FreeTextMeshRecord()
+{
+    FreeTextMesh();
+    face.clear();
+    pointSize = 0;
+    deviation = 1.0f;
+    bold = italic = 0;
+    zero = 0;
+    vertexFormat = 0;
+    text.clear();
+}
+
+HRESULT STextMesh::RebuildTextMesh(const CMesh* source)
+{
+    if (!face.empty()) {
+        const std::string faceName = face, textValue = text;
+        return BuildTextMesh(faceName.c_str(), pointSize, deviation, bold, italic, vertexFormat, textValue.c_str());
+    }
+    return source ? BuildTextMeshDirect(*source) : -1;
+}
+
+HRESULT STextMesh::BuildTextMeshDirect(const CMesh& source)
+{
+    FreeTextMesh();
+    zero = 0;
+    mesh = new CMesh;
+    HRESULT hr = mesh->CopyFrom(source);
+    if (SUCCEEDED(hr)) hr = ProcessVertices();
+    if (FAILED(hr)) FreeTextMesh();
+    return hr;
+}
+
+HRESULT STextMesh::ProcessVertices()
+{
+    if (!mesh || !mesh->vertexBuffer || !(mesh->vertexFormat & MESH_XYZ) || mesh->stride < int(sizeof(D3DXVECTOR3)))
+        return E_INVALIDARG;
+    D3DVERTEXBUFFER_DESC desc;
+    HRESULT hr = mesh->vertexBuffer->GetDesc(&desc);
+    if (FAILED(hr)) return hr;
+    auto* data = static_cast<BYTE*>(LockVB(mesh->vertexBuffer));
+    if (!data) return E_FAIL;
+    const size_t count = std::min(size_t(std::max(mesh->vertexCount, 0)), size_t(desc.Size / UINT(mesh->stride)));
+    CentrePositions(data, count, size_t(mesh->stride), mesh->corners);
+    UnlockVB();
+    mesh->ComputeBoundRadius();
+    return D3D_OK;
+}
+
 HRESULT STextMesh::BuildTextMesh(const char* faceName, int32_t points, float deviationValue, int32_t isBold,
                                  int32_t isItalic, uint32_t format, const char* textValue)
 {
@@ -156,11 +207,10 @@ HRESULT STextMesh::CopyD3DXMesh(ID3DXMesh* source, uint32_t format)
     mesh->subMeshes = new SSubMesh[1];
     mesh->subMeshes[0].lastVertex = mesh->vertexCount - 1;
     mesh->subMeshes[0].lastPrimitive = mesh->primitiveCount - 1;
-    CentreVertices(vertices, mesh->corners);
-    mesh->ComputeBoundRadius();
-
     std::vector<BYTE> staged(vertices.size() * size_t(stride), 0);
     for (size_t i = 0; i < vertices.size(); ++i) memcpy(&staged[i * size_t(stride)], &vertices[i], sizeof(STextVertex));
+    CentrePositions(staged.data(), vertices.size(), size_t(stride), mesh->corners);
+    mesh->ComputeBoundRadius();
     HRESULT hr = CreateMeshVB(UINT(staged.size()), &mesh->vertexBuffer, format);
     void* data = nullptr;
     if (SUCCEEDED(hr)) hr = mesh->vertexBuffer->Lock(0, 0, &data, 0);

@@ -34,13 +34,24 @@ struct STextMesh {
     uint32_t vertexFormat = 0;
     std::string text;
 
+    STextMesh() = default;
     ~STextMesh() { FreeTextMesh(); }
+    STextMesh(const STextMesh&) = delete;
+    STextMesh& operator=(const STextMesh&) = delete;
+
     void FreeTextMesh();
+    // The mesh and everything it was built from.
+    void FreeTextMeshRecord();
     // 0, -1 without a face or text, or the failing GDI or D3DX result (no mesh then).
     HRESULT BuildTextMesh(const char* faceName, int32_t points, float deviationValue, int32_t isBold,
                           int32_t isItalic, uint32_t format, const char* textValue);
-    // Centres the vertices on the origin and stores the box corners as the mesh bounds.
-    void ProcessVertices();
+    // Builds again from the kept face and text; a record without a face copies source
+    // instead (-1 with neither).
+    HRESULT RebuildTextMesh(const CMesh* source = nullptr);
+    // A copy of source (its own buffers and texture references), centred.
+    HRESULT BuildTextMeshDirect(const CMesh& source);
+    // Centres the mesh's vertices on the origin and stores the box corners as its bounds.
+    HRESULT ProcessVertices();
 
 private:
     HRESULT CopyD3DXMesh(ID3DXMesh* source, uint32_t format);

@@ -94,6 +94,64 @@ void CMesh::Release()
     materials = nullptr;
     delete[] userBounds;
     userBounds = nullptr;
+    delete[] primitiveMaterials;
+    primitiveMaterials = nullptr;
+    primitiveMaterialCount = 0;
+}
+
+void CMesh::DeriveMaterialRanges()
+{
+    if (!(flags & MESH_MULTI_TEXTURING))
+        return;
+    for (int i = 0; i < materialCount; ++i) {
+        materials[i].firstPrimitive = 0;
+        materials[i].lastPrimitive = -1;
+    }
+    auto known = [this](int number) { return number >= 0 && number < materialCount; };
+    int current = -1;
+    for (int i = 0; i < primitiveMaterialCount; ++i) {
+        const int number = primitiveMaterials[i];
+        if (number == current)
+            continue;
+        if (known(current))
+            materials[current].lastPrimitive = i - 1;
+        current = number;
+        if (known(current))
+            materials[current].firstPrimitive = i;
+    }
+    if (known(current))
+        materials[current].lastPrimitive = primitiveMaterialCount - 1;
+}
+
+int CMesh::DrawablePrimitives() const
+{
+    return indexed ? primitiveCount : PrimitivesOfVertices(primitiveType, vertexCount);
+}
+
+int PrimitivesOfVertices(int type, int vertices)
+{
+    switch (type) {
+    case D3DPT_POINTLIST:
+        return std::max(vertices, 0);
+    case D3DPT_LINELIST:
+        return std::max(vertices / 2, 0);
+    case D3DPT_LINESTRIP:
+        return std::max(vertices - 1, 0);
+    case D3DPT_TRIANGLELIST:
+        return std::max(vertices / 3, 0);
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN:
+        return std::max(vertices - 2, 0);
+    default:
+        return 0;
+    }
+}
+
+int64_t IndexCapacity(int64_t primitives, int perPrimitive)
+{
+    // A draw of c primitives from primitive f starts at f x per and reads at most 3c
+    // indices (c + 2 <= 3c for strips and fans); f + c never passes the primitive count.
+    return std::max(perPrimitive, 3) * std::max<int64_t>(primitives, 0);
 }
 
 HRESULT CMesh::BindBuffers()

@@ -3,7 +3,7 @@
 // buffer, the vertex layout, up to 8 textures, a skeleton, bounds, submeshes and materials.
 // It owns its buffers and arrays and gives its texture references back on Release. Buffer
 // creation returns the device result; drawing outside a scene is a counted warning and -1;
-// drawing an empty mesh does nothing.
+// drawing an empty mesh does nothing, and no draw reads past what the buffers hold.
 
 #include "core/Meshes/BoundRecord.h"
 #include "core/Meshes/Skeleton.h"
@@ -56,7 +56,7 @@ struct SMaterial {
 struct SFaceMaterials {
     int materialCount = 0;
     int faceCount = 0;
-    int* faceMaterials = nullptr;  // block-relative material number per face
+    int* faceMaterials = nullptr;  // block-relative material number per face, -1 none
     SMaterial* materials = nullptr;
 
     SFaceMaterials(int materials, int faces);
@@ -116,6 +116,10 @@ struct CMesh {
     int reservedVertices = 0, reservedPrimitives = 0, reservedSubMeshes = 0;
     int userBoundCount = 0;
     SBoundRecord* userBounds = nullptr;
+    // The material number of each primitive (an index into materials, -1 none), kept for
+    // every mesh with a material list so that a saved mesh keeps its faces' materials.
+    int primitiveMaterialCount = 0;
+    int* primitiveMaterials = nullptr;
 
     CMesh();
     ~CMesh() = default;  // owners call Release while the device lives
@@ -127,8 +131,9 @@ struct CMesh {
     // submeshes, materials and bound records.
     HRESULT CopyFrom(const CMesh& other);
     // Rebuild the buffers without the listed submeshes, or with the submeshes of a mesh of
-    // the same layout appended; indices are re-based, clones are not kept. Material
-    // primitive ranges are left as they were.
+    // the same layout appended; indices are re-based, clones are not kept. Primitives keep
+    // their material numbers (appended ones name none) and the material ranges are derived
+    // again.
     HRESULT RemoveSubMeshes(const int* list, int count);
     HRESULT AppendSubMeshes(const CMesh& other);
 
@@ -139,7 +144,9 @@ struct CMesh {
     int RenderFVF();
     int RenderPrimitives(int primitives);
     int RenderPrimitivesClones(int clones);
-    int RenderPrimitivesUserTexs(IDirect3DTexture9* const* textures);
+    // textures: one entry per material for the first `count` materials (a null entry, or a
+    // material past them, keeps the material's own texture).
+    int RenderPrimitivesUserTexs(IDirect3DBaseTexture9* const* textures, int count);
     int RenderAllTextures();
     int RenderSubMesh(int subMesh);
 
@@ -163,7 +170,20 @@ struct CMesh {
     // The index of the first material with the name / submesh with the id, -1 if none.
     int FindMaterial(const char* name) const;
     int FindSubMesh(uint32_t id) const;
+
+    // With multi-texturing, each material's primitive range from the runs of equal
+    // numbers in primitiveMaterials.
+    void DeriveMaterialRanges();
+    // How many primitives a draw may ask for: the primitive count of an indexed mesh, what
+    // the vertices make of a non-indexed one.
+    int DrawablePrimitives() const;
 };
+
+// How many primitives of the Direct3D primitive type `vertices` vertices in a row make.
+int PrimitivesOfVertices(int type, int vertices);
+// The indices an index buffer holds for `primitives` primitives of `perPrimitive` indices
+// so that every draw of them, of any primitive type, stays inside it.
+int64_t IndexCapacity(int64_t primitives, int perPrimitive);
 
 HRESULT CreateMeshVB(UINT length, IDirect3DVertexBuffer9** out, uint32_t vertexFormat);
 HRESULT CreateMeshIB(UINT triangles, IDirect3DIndexBuffer9** out);

@@ -79,15 +79,20 @@ HRESULT CMesh::CopyFrom(const CMesh& other)
     reservedVertices = other.reservedVertices;
     reservedPrimitives = other.reservedPrimitives;
     reservedSubMeshes = other.reservedSubMeshes;
-    for (int i = 0; i < MESH_TEXTURE_SLOTS; ++i) {
-        textures[i] = other.textures[i];
-        gMeshTextures.AddRef(textures[i].index);
-    }
+    // A texture the other mesh holds no table reference for is not shared.
+    for (int i = 0; i < MESH_TEXTURE_SLOTS; ++i)
+        textures[i].index = gMeshTextures.AddRef(other.textures[i], &textures[i].texture);
     materialCount = other.materialCount;
     materials = new SMaterial[materialCount];
     std::copy(other.materials, other.materials + materialCount, materials);
-    for (int i = 0; i < materialCount; ++i)
-        gMeshTextures.AddRef(materials[i].textureIndex);
+    for (int i = 0; i < materialCount; ++i) {
+        SMaterial& m = materials[i];
+        m.textureIndex = gMeshTextures.AddRef(STextureSlot{m.texture, m.textureIndex}, &m.texture);
+    }
+    primitiveMaterialCount = other.primitiveMaterialCount;
+    primitiveMaterials = new int[primitiveMaterialCount];
+    std::copy(other.primitiveMaterials, other.primitiveMaterials + primitiveMaterialCount,
+              primitiveMaterials);
     subMeshCount = other.subMeshCount;
     subMeshes = new SSubMesh[std::max(subMeshCount, other.reservedSubMeshes)];
     for (int i = 0; i < subMeshCount; ++i)

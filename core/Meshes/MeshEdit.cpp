@@ -61,6 +61,7 @@ HRESULT Rebuild(CMesh& target, const std::vector<SPiece>& pieces)
     const int per = target.indicesPerPrimitive;
     std::vector<uint8_t> vertices;
     std::vector<uint32_t> indices;
+    std::vector<int> numbers;  // material number of each kept primitive
     std::vector<SSubMesh> subs(pieces.size());
     for (size_t k = 0; k < pieces.size(); ++k) {
         const CMesh& from = *pieces[k].mesh;
@@ -71,11 +72,15 @@ HRESULT Rebuild(CMesh& target, const std::vector<SPiece>& pieces)
         const int count = sub.lastVertex - sub.firstVertex + 1;
         vertices.insert(vertices.end(), d.vertices.begin() + size_t(sub.firstVertex) * stride,
                         d.vertices.begin() + size_t(sub.firstVertex + count) * stride);
-        for (int p = sub.firstPrimitive; target.indexed && p <= sub.lastPrimitive; ++p)
+        for (int p = sub.firstPrimitive; target.indexed && p <= sub.lastPrimitive; ++p) {
             for (int i = 0; i < per; ++i) {
                 const int old = int(d.indices[size_t(p) * per + i]) - sub.firstVertex;
                 indices.push_back(uint32_t(base + std::clamp(old, 0, count - 1)));
             }
+            // Another mesh's numbers name its own materials, not these.
+            const bool own = &from == &target && p < target.primitiveMaterialCount;
+            numbers.push_back(own ? target.primitiveMaterials[p] : -1);
+        }
         subs[k].CopyFrom(sub);
         subs[k].firstVertex = base;
         subs[k].lastVertex = base + count - 1;
@@ -83,13 +88,24 @@ HRESULT Rebuild(CMesh& target, const std::vector<SPiece>& pieces)
         subs[k].lastPrimitive = firstPrimitive + sub.lastPrimitive - sub.firstPrimitive;
     }
     const int vertexCount = int(vertices.size() / stride);
-    const int primitiveCount = target.indexed ? int(indices.size() / per) : 0;
+    int primitiveCount = 0;
+    if (target.indexed) {
+        primitiveCount = int(indices.size() / per);
+    } else {
+        // No more primitives than the vertices that are left make.
+        int declared = 0;
+        for (const CMesh* source : sources)
+            declared += source->primitiveCount;
+        primitiveCount = std::min(declared, PrimitivesOfVertices(target.primitiveType, vertexCount));
+        for (int p = 0; p < primitiveCount && target.primitiveMaterialCount > 0; ++p)
+            numbers.push_back(p < target.primitiveMaterialCount ? target.primitiveMaterials[p] : -1);
+    }
     const bool wide = vertexCount > 65535 || target.indexSize == 4;
     IDirect3DVertexBuffer9* vb = nullptr;
     IDirect3DIndexBuffer9* ib = nullptr;
     HRESULT hr = vertices.empty() ? D3D_OK
                                   : CreateMeshVB(UINT(vertices.size()), &vb, target.vertexFormat);
-    const UINT triangles = UINT((indices.size() + 2) / 3);
+    const UINT triangles = UINT((IndexCapacity(primitiveCount, per) + 2) / 3);
     if (SUCCEEDED(hr) && !indices.empty())
         hr = wide ? CreateMeshIB32(triangles, &ib) : CreateMeshIB(triangles, &ib);
     void* out = nullptr;
@@ -105,6 +121,7 @@ HRESULT Rebuild(CMesh& target, const std::vector<SPiece>& pieces)
         hr = out ? D3D_OK : E_FAIL;
     }
     if (out) {
+        memset(out, 0, size_t(triangles) * 3 * (wide ? 4 : 2));
         for (size_t i = 0; i < indices.size(); ++i)
             if (wide)
                 static_cast<uint32_t*>(out)[i] = indices[i];
@@ -127,9 +144,15 @@ HRESULT Rebuild(CMesh& target, const std::vector<SPiece>& pieces)
     target.indexBuffer = ib;
     target.indexSize = ib ? (wide ? 4 : 2) : target.indexSize;
     target.vertexCount = vertexCount;
-    if (target.indexed)
-        target.primitiveCount = primitiveCount;
+    target.primitiveCount = primitiveCount;
     target.cloneCount = 1;
+    if (target.primitiveMaterialCount > 0) {
+        delete[] target.primitiveMaterials;
+        target.primitiveMaterialCount = int(numbers.size());
+        target.primitiveMaterials = new int[numbers.size()];
+        std::copy(numbers.begin(), numbers.end(), target.primitiveMaterials);
+        target.DeriveMaterialRanges();
+    }
     delete[] target.subMeshes;
     target.subMeshCount = int(subs.size());
     target.subMeshes = new SSubMesh[std::max<size_t>(subs.size(), 1)];

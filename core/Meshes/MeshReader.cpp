@@ -49,6 +49,11 @@ uint32_t ColorToD3DColor(float r, float g, float b, float a)
     return channel(a) << 24 | channel(r) << 16 | channel(g) << 8 | channel(b);
 }
 
+uint8_t WeightToByte(float weight)
+{
+    return uint8_t(std::clamp(int(weight * 255.0f), 0, 255));
+}
+
 void ReadMaterial(SMaterial* material, FILE* file)
 {
     char text[Core::STRING_BUFFER_SIZE];
@@ -86,6 +91,8 @@ constexpr int LOAD_LOCK_FAILED = -5;
 constexpr int LOAD_LIMIT = -20;
 constexpr int LOAD_TOO_MANY_WEIGHTS = -123;
 constexpr int MAX_INDICES_PER_PRIMITIVE = 16;
+// A MaterialList number outside its block's materials (the primitive takes none).
+constexpr int MATERIAL_OUTSIDE = INT32_MIN;
 
 struct SPrimitiveTypeName {
     const char* name;
@@ -127,9 +134,12 @@ private:
     bool ibLocked_ = false;
     bool vbLocked_ = false;
     int clones_ = 1;
-    int64_t indexCapacity_ = 0;  // in indices, clone 0 and the clones together
+    // Each kind of problem is said once per file: a damaged or hostile file must not
+    // bury the user in boxes.
+    int unknownWarnings_ = 1, materialLimitWarnings_ = 1, materialWordWarnings_ = 1, nameWarnings_ = 1;
+    int textureFlags_ = 0;  // quiet once a texture of the file has been reported
+    int64_t indexCapacity_ = 0;  // in indices, for clone 0 (the clones follow it)
     int64_t indexWritten_ = 0;
-    int64_t indexedPrimitives_ = 0;
     uint8_t* vertexData_ = nullptr;
 
     bool Word();
@@ -155,6 +165,7 @@ private:
     SMaterial* NextMaterial(SMaterial& scratch);
     void ReadTextureNames();
     void LoadTextureSlot(int slot, const char* name);
+    void CheckMaterialNumbers();
     void TakeMaterials();
     int ReadTrailer();
     int ReadSkeleton();
@@ -284,6 +295,7 @@ int CMeshReader::Read()
     if (code != 0)
         return code;
     ReadTextureNames();
+    CheckMaterialNumbers();
     TakeMaterials();
     code = ReadTrailer();
     return code ? code : Finish();
@@ -324,6 +336,9 @@ int CMeshReader::ReadOptions()
             diffusePerVertex_ = true;
         } else if (StrEqual(word_, "BONE_INDEX_PER_VERTEX")) {
             mesh_->flags |= MESH_BONE_INDEX_PER_VERTEX;
+        } else if (StrEqual(word_, "SPECULAR_PER_VERTEX")) {
+            // Written by the mesh writer; no values follow and specular comes from the
+            // materials, so the word is taken without a warning.
         } else if (StrEqual(word_, "PRIMITIVE_TYPE")) {
             Word();
             for (const SPrimitiveTypeName& t : PRIMITIVE_TYPES)
@@ -345,7 +360,7 @@ int CMeshReader::ReadOptions()
             }
             mesh_->boneWeights = n;
         } else {
-            MsgBox3("Unknown parameter in mesh file '", path_, "'");
+            WarningBox(&unknownWarnings_, "Unknown parameter in mesh file '", path_, "'", nullptr);
         }
         Word();
     }
@@ -393,7 +408,7 @@ int CMeshReader::ReadVertexRows(int count)
             if (!Word() || !Int(bone) || !Word() || !Float(weight))
                 return Damaged("a vertex row is cut short");
             v.bones[w] = uint8_t(bone >= 0 && bone < 64 ? bone : 0);
-            v.weights[w] = uint8_t(std::clamp(int(weight * 255.0f), 0, 255));
+            v.weights[w] = WeightToByte(weight);
         }
         if (diffusePerVertex_) {
             float c[4];
@@ -407,12 +422,17 @@ int CMeshReader::ReadVertexRows(int count)
 
 int CMeshReader::EnsureIndexBuffer(int perPrimitive, bool fromIndices)
 {
-    if (mesh_->indexBuffer)
+    if (mesh_->indexBuffer) {
+        // Clones and per-material draws step through the buffer by one width.
+        if (perPrimitive != mesh_->indicesPerPrimitive)
+            return Damaged("its index sections give primitives different numbers of indices");
         return 0;
+    }
     int64_t primitives = std::max(mesh_->primitiveCount, gUsageParams.primitives);
-    indexCapacity_ = primitives * clones_ * perPrimitive;
+    indexCapacity_ = primitives * perPrimitive;
     bool wide = mesh_->vertexCount > 65535 || (fromIndices && (flags_ & LOAD_MESH_INDEX32));
-    int64_t triangles = (indexCapacity_ + 2) / 3;
+    // Room for every draw of every clone, whatever the primitive type.
+    int64_t triangles = (clones_ * IndexCapacity(primitives, perPrimitive) + 2) / 3;
     HRESULT hr = E_FAIL;
     if (triangles > 0 && triangles * 12 <= INT32_MAX)
         hr = wide ? CreateMeshIB32(UINT(triangles), &mesh_->indexBuffer)
@@ -422,6 +442,7 @@ int CMeshReader::EnsureIndexBuffer(int perPrimitive, bool fromIndices)
         return LOAD_IB_FAILED;
     }
     mesh_->indexSize = wide ? 4 : 2;
+    mesh_->indicesPerPrimitive = perPrimitive;
     void* data = nullptr;
     LockIB(mesh_->indexBuffer, &data);
     if (!data)
@@ -449,7 +470,7 @@ int CMeshReader::ReadIndices(int perPrimitive, int count, bool fromIndices)
     if (code)
         return code;
     const int64_t n = int64_t(count) * perPrimitive;
-    if (indexWritten_ + n > indexCapacity_ / clones_)
+    if (indexWritten_ + n > indexCapacity_)
         return Damaged("its blocks hold more primitives than NumPrimitives");
     const int64_t limit = mesh_->indexSize == 2 ? 65536 : INT32_MAX;
     for (int64_t i = 0; i < n; ++i) {
@@ -465,7 +486,6 @@ int CMeshReader::ReadIndices(int perPrimitive, int count, bool fromIndices)
             s_.index16[indexWritten_ + i] = uint16_t(absolute);
     }
     indexWritten_ += n;
-    indexedPrimitives_ += count;
     mesh_->indexed = 1;
     mesh_->indicesPerPrimitive = perPrimitive;
     s_.blockPrimitives = count;
@@ -475,7 +495,7 @@ int CMeshReader::ReadIndices(int perPrimitive, int count, bool fromIndices)
 SMaterial* CMeshReader::NextMaterial(SMaterial& scratch)
 {
     if (s_.materialCount >= MAX_MESH_MATERIALS) {
-        MsgBox("PROGRAMMER LIMIT: MAX_MATERS.");
+        WarningBox(&materialLimitWarnings_, "PROGRAMMER LIMIT: MAX_MATERS.", nullptr);
         scratch = SMaterial{};
         return &scratch;
     }
@@ -496,7 +516,7 @@ int CMeshReader::ReadMaterialList(SSubMesh& sub, int block)
         return LOAD_LIMIT;
     }
     if (mc > MAX_MESH_MATERIALS)
-        MsgBox("PROGRAMMER LIMIT: MAX_MATERS.");
+        WarningBox(&materialLimitWarnings_, "PROGRAMMER LIMIT: MAX_MATERS.", nullptr);
     s_.blockMaterialCounts[block] = mc;
     if (flags_ & LOAD_MESH_FACE_MATERIALS) {
         delete sub.faceMaterials;
@@ -507,11 +527,11 @@ int CMeshReader::ReadMaterialList(SSubMesh& sub, int block)
         if (!Int(number))
             return Damaged("MaterialList is cut short");
         if (sub.faceMaterials)
-            sub.faceMaterials->faceMaterials[i] = number;
+            sub.faceMaterials->faceMaterials[i] = number >= 0 && number < sub.faceMaterials->materialCount ? number : -1;
         int at = s_.primitiveBase + i;
         if (at < MAX_MESH_PRIMS)
             s_.primitiveMaterials[at] =
-                number >= 0 && number < mc ? s_.materialCount + number : -1;
+                number >= 0 && number < mc ? s_.materialCount + number : MATERIAL_OUTSIDE;
     }
     s_.primitiveMaterialCount =
         std::max(s_.primitiveMaterialCount, std::min(s_.primitiveBase + k, MAX_MESH_PRIMS));
@@ -531,7 +551,7 @@ int CMeshReader::ReadMaterialBlocks()
             SMaterial scratch;
             ReadMaterial(NextMaterial(scratch), file_);
         } else {
-            MsgBox5("Undefine string '", word, "' in mesh..\n", path_, "");
+            WarningBox(&materialWordWarnings_, "Undefine string '", word, "' in mesh..\n", path_, nullptr);
         }
     }
     s_.materialsRead = 1;
@@ -649,7 +669,7 @@ int CMeshReader::ReadBlock()
         char text[Core::STRING_BUFFER_SIZE];
         Core::fscan_string(file_, text);
         if (strlen(text) >= sizeof sub.name)
-            MsgBox3("Submesh name '", text, "' is longer than 23");
+            WarningBox(&nameWarnings_, "Submesh name '", text, "' is longer than 23", nullptr);
         StrCopy(sub.name, sizeof sub.name, text);
         sub.id = StrHash(sub.name);
     }
@@ -679,8 +699,8 @@ void CMeshReader::LoadTextureSlot(int slot, const char* name)
 {
     char resolved[MESH_NAME_SIZE];
     ResolveTexturePath(resolved, sizeof resolved, name, path_);
-    if (resolved[0])
-        LoadMeshTexture(path_, resolved, mesh_, slot, flags_);
+    if (resolved[0] && LoadMeshTexture(path_, resolved, mesh_, slot, flags_ | textureFlags_) < 0)
+        textureFlags_ = LOAD_MESH_QUIET_TEXTURES;
 }
 
 void CMeshReader::ReadTextureNames()
@@ -702,6 +722,26 @@ void CMeshReader::ReadTextureNames()
     }
 }
 
+// A number naming no material of the file's table is counted, said once and dropped: its
+// primitive takes no material.
+void CMeshReader::CheckMaterialNumbers()
+{
+    int outside = 0;
+    for (int i = 0; i < s_.primitiveMaterialCount; ++i) {
+        int& number = s_.primitiveMaterials[i];
+        if (number == MATERIAL_OUTSIDE || number >= s_.materialCount) {
+            number = -1;
+            ++outside;
+        }
+    }
+    if (!outside)
+        return;
+    char text[128];
+    snprintf(text, sizeof text, "': %d primitives name materials outside its material table; they take none.",
+             outside);
+    MsgBox3("Mesh file '", path_, text);
+}
+
 void CMeshReader::TakeMaterials()
 {
     if (!s_.materialsRead)
@@ -710,6 +750,13 @@ void CMeshReader::TakeMaterials()
     mesh_->materialCount = count;
     mesh_->materials = new SMaterial[count];
     std::copy(s_.materials, s_.materials + count, mesh_->materials);
+    // Numbers past the mesh's primitives would name nothing that is drawn.
+    const int numbers = std::min(s_.primitiveMaterialCount, mesh_->primitiveCount);
+    if (numbers > 0) {
+        mesh_->primitiveMaterialCount = numbers;
+        mesh_->primitiveMaterials = new int[numbers];
+        std::copy(s_.primitiveMaterials, s_.primitiveMaterials + numbers, mesh_->primitiveMaterials);
+    }
     if (!(mesh_->flags & MESH_MULTI_TEXTURING))
         return;
     for (int i = 0; i < count; ++i) {
@@ -720,20 +767,7 @@ void CMeshReader::TakeMaterials()
         StrCopy(s_.textureNames[i], MESH_NAME_SIZE, mesh_->materials[i].path);
         LoadTextureSlot(MESH_MATERIAL_SLOT + i, mesh_->materials[i].path);
     }
-    // Each run of equal material numbers is that material's primitive range.
-    int current = -1;
-    for (int i = 0; i < s_.primitiveMaterialCount; ++i) {
-        int number = s_.primitiveMaterials[i];
-        if (number == current)
-            continue;
-        if (current >= 0 && current < count)
-            mesh_->materials[current].lastPrimitive = i - 1;
-        current = number;
-        if (current >= 0 && current < count)
-            mesh_->materials[current].firstPrimitive = i;
-    }
-    if (current >= 0 && current < count)
-        mesh_->materials[current].lastPrimitive = s_.primitiveMaterialCount - 1;
+    mesh_->DeriveMaterialRanges();
 }
 
 int CMeshReader::ReadUserBounds()
@@ -781,8 +815,8 @@ int CMeshReader::ReadInverseMatrices()
     CSkeleton& skeleton = mesh_->skeleton;
     if (skeleton.boneCount <= 0)
         return 0;
-    delete[] skeleton.inverseMatrices;
-    skeleton.inverseMatrices = new D3DXMATRIX[size_t(skeleton.boneCount)];
+    if (!skeleton.AllocInverseMatrices())
+        return Damaged("its inverse matrices cannot be allocated");
     for (int i = 0; i < skeleton.boneCount; ++i)
         if (!Floats(&skeleton.inverseMatrices[i]._11, 16))
             return Damaged("InitBoneInverseTransforms holds fewer matrices than bones");
@@ -902,13 +936,19 @@ int CMeshReader::PrimitiveVertex(int primitive, int corner) const
     return v < s_.vertexBase ? int(v) : -1;
 }
 
+// Per-vertex diffuse colours of the file stay; the rest comes from the materials (white
+// without them). The rows carry no specular colour, so the materials give it even then.
 void CMeshReader::ColorVertices()
 {
     const uint32_t colours = format_ & (MESH_DIFFUSE | MESH_SPECULAR);
-    if ((format_ != 0 && !colours) || (colours && diffusePerVertex_))
+    if (format_ != 0 && !colours)
         return;
-    for (int i = 0; i < s_.vertexBase; ++i)
-        s_.vertices[i].diffuse = s_.vertices[i].specular = 0xFFFFFFFF;
+    const bool keepDiffuse = colours && diffusePerVertex_;
+    for (int i = 0; i < s_.vertexBase; ++i) {
+        s_.vertices[i].specular = 0xFFFFFFFF;
+        if (!keepDiffuse)
+            s_.vertices[i].diffuse = 0xFFFFFFFF;
+    }
     if (!s_.materialsRead)
         return;
     for (int p = 0; p < mesh_->primitiveCount; ++p) {
@@ -923,7 +963,8 @@ void CMeshReader::ColorVertices()
             int v = PrimitiveVertex(p, corner);
             if (v < 0 || v >= MAX_MESH_VERTS)
                 continue;
-            s_.vertices[v].diffuse = diffuse;
+            if (!keepDiffuse)
+                s_.vertices[v].diffuse = diffuse;
             s_.vertices[v].specular = specular;
         }
     }
@@ -1028,10 +1069,9 @@ void CMeshReader::TakeSubMeshes()
 
 int CMeshReader::Finish()
 {
-    if (mesh_->vertexCount > 0 && s_.vertexBase != mesh_->vertexCount)
-        return Damaged("its blocks hold fewer vertices than NumVertices");
-    if (mesh_->indexed && indexedPrimitives_ != mesh_->primitiveCount)
-        return Damaged("its index sections do not hold NumPrimitives primitives");
+    // The header reserves room: vertices no block filled are zero, as are the indices.
+    for (int i = s_.vertexBase; i < mesh_->vertexCount; ++i)
+        s_.vertices[i] = SMeshVertex{};
     CheckVertexBones();
     ComputeBounds();
     ColorVertices();

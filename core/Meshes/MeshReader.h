@@ -1,8 +1,11 @@
 #pragma once
 // The mesh text format: LoadMesh reads a ".msh" file into a CMesh, SaveMesh writes one back.
 // The reader trusts nothing in the file: every count is checked against the header and the
-// staging limits and every index against the vertices it may name; a file that does not
-// hold what it declares ends in a message and a failed load that leaves the mesh empty.
+// staging limits and every index against the vertices of its block. The header reserves
+// room, which the blocks may fill only in part (the rest stays zero); what would pass it,
+// or a row or section cut short, ends in a message and a failed load that leaves the mesh
+// empty. Each kind of warning is said once per file. SaveMesh writes what LoadMesh reads
+// back to the same buffers.
 
 #include "core/Meshes/Mesh.h"
 
@@ -47,3 +50,5 @@ int SaveMesh(const char* path, CMesh* mesh, uint32_t vertexFormat, uint32_t flag
 
 // r, g, b, a in 0..1 to an ARGB word (each channel rounded, clamped).
 uint32_t ColorToD3DColor(float r, float g, float b, float a);
+// A bone weight of a vertex row (0..1) as the byte the buffers hold.
+uint8_t WeightToByte(float weight);

@@ -5,6 +5,8 @@
 #include "core/Meshes/Mesh.h"
 #include "core/Messages.h"
 
+#include <algorithm>
+
 namespace {
 
 // One budget for every "without BeginScene" warning of the mesh code.
@@ -39,10 +41,12 @@ UINT StartVertex(int type, int first)
     }
 }
 
-// Draws one material's primitive range; a material without primitives draws nothing.
+// Draws one material's primitive range, cut to what the buffers hold; a material without
+// primitives draws nothing.
 HRESULT DrawMaterialRange(const CMesh& mesh, const SMaterial& material)
 {
-    int count = material.lastPrimitive - material.firstPrimitive + 1;
+    const int last = std::min(material.lastPrimitive, mesh.DrawablePrimitives() - 1);
+    const int count = last - material.firstPrimitive + 1;
     if (count <= 0 || material.firstPrimitive < 0)
         return 0;
     D3DPRIMITIVETYPE type = D3DPRIMITIVETYPE(mesh.primitiveType);
@@ -51,6 +55,17 @@ HRESULT DrawMaterialRange(const CMesh& mesh, const SMaterial& material)
                                               material.firstPrimitive * mesh.indicesPerPrimitive,
                                               count);
     return Device3D->DrawPrimitive(type, StartVertex(type, material.firstPrimitive), count);
+}
+
+// The whole mesh, or its first `primitives` primitives, cut to what the buffers hold.
+HRESULT DrawAll(const CMesh& mesh, int primitives)
+{
+    primitives = std::min(primitives, mesh.DrawablePrimitives());
+    if (primitives <= 0)
+        return D3D_OK;
+    const D3DPRIMITIVETYPE type = D3DPRIMITIVETYPE(mesh.primitiveType);
+    return mesh.indexed ? Device3D->DrawIndexedPrimitive(type, 0, 0, mesh.vertexCount, 0, primitives)
+                        : Device3D->DrawPrimitive(type, 0, primitives);
 }
 
 } // namespace
@@ -67,10 +82,7 @@ int CMesh::RenderFVF()
     for (int i = 0; i < 4; ++i)
         gGraphics.SetTexture(textures[i].texture, i);
     BindBuffers();
-    HRESULT hr = indexed ? Device3D->DrawIndexedPrimitive(D3DPRIMITIVETYPE(primitiveType), 0, 0,
-                                                          vertexCount, 0, primitiveCount)
-                         : Device3D->DrawPrimitive(D3DPRIMITIVETYPE(primitiveType), 0,
-                                                   primitiveCount);
+    HRESULT hr = DrawAll(*this, primitiveCount);
     Count(vertexCount, primitiveCount);
     return hr;
 }
@@ -89,12 +101,7 @@ int CMesh::RenderPrimitives(int primitives)
         }
         return hr;
     }
-    if (primitives == 0)
-        primitives = primitiveCount;
-    HRESULT hr = indexed ? Device3D->DrawIndexedPrimitive(D3DPRIMITIVETYPE(primitiveType), 0, 0,
-                                                          vertexCount, 0, primitives)
-                         : Device3D->DrawPrimitive(D3DPRIMITIVETYPE(primitiveType), 0,
-                                                   primitives);
+    HRESULT hr = DrawAll(*this, primitives ? primitives : primitiveCount);
     Count(vertexCount, primitiveCount);
     return hr;
 }
@@ -105,17 +112,18 @@ int CMesh::RenderPrimitivesClones(int clones)
         return -1;
     if (!vertexBuffer || clones <= 0)
         return 0;
-    HRESULT hr = indexed
-                     ? Device3D->DrawIndexedPrimitive(D3DPRIMITIVETYPE(primitiveType), 0, 0,
-                                                      vertexCount * clones, 0,
-                                                      primitiveCount * clones)
-                     : Device3D->DrawPrimitive(D3DPRIMITIVETYPE(primitiveType), 0,
-                                               primitiveCount * clones);
+    // Clones that were not built are not in the buffers.
+    clones = std::min(clones, std::max(cloneCount, 1));
+    const int primitives = std::min(primitiveCount, DrawablePrimitives());
+    HRESULT hr = primitives <= 0 ? D3D_OK
+                 : indexed ? Device3D->DrawIndexedPrimitive(D3DPRIMITIVETYPE(primitiveType), 0, 0,
+                                                            vertexCount * clones, 0, primitives * clones)
+                           : Device3D->DrawPrimitive(D3DPRIMITIVETYPE(primitiveType), 0, primitives * clones);
     Count(vertexCount * clones, primitiveCount * clones);
     return hr;
 }
 
-int CMesh::RenderPrimitivesUserTexs(IDirect3DTexture9* const* userTextures)
+int CMesh::RenderPrimitivesUserTexs(IDirect3DBaseTexture9* const* userTextures, int count)
 {
     if (!InScene("RenderPrimitivesUserTexs"))
         return -1;
@@ -123,7 +131,7 @@ int CMesh::RenderPrimitivesUserTexs(IDirect3DTexture9* const* userTextures)
         return 0;
     HRESULT hr = 0;
     for (int i = 0; i < materialCount; ++i) {
-        IDirect3DTexture9* texture = userTextures ? userTextures[i] : nullptr;
+        IDirect3DBaseTexture9* texture = userTextures && i < count ? userTextures[i] : nullptr;
         gGraphics.SetTexture(texture ? texture : materials[i].texture, 0);
         hr |= DrawMaterialRange(*this, materials[i]);
     }
@@ -151,10 +159,11 @@ int CMesh::RenderSubMesh(int index)
     const SSubMesh& sub = subMeshes[index];
     int v = sub.lastVertex - sub.firstVertex + 1;
     int q = sub.lastPrimitive - sub.firstPrimitive + 1;
+    const int drawn = std::min(q, primitiveCount - sub.firstPrimitive);
     int result = -1;
-    if (indexed && v > 0 && q > 0)
+    if (indexed && v > 0 && drawn > 0 && sub.firstPrimitive >= 0)
         result = Device3D->DrawIndexedPrimitive(D3DPRIMITIVETYPE(primitiveType), 0,
-                                                sub.firstVertex, v, sub.firstPrimitive * 3, q);
+                                                sub.firstVertex, v, sub.firstPrimitive * 3, drawn);
     Count(v, q);
     return result;
 }

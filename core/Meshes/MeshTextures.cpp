@@ -60,6 +60,14 @@ IDirect3DTexture9* CMeshTextureTable::AddRef(int index)
     return entries[index].texture;
 }
 
+int CMeshTextureTable::AddRef(const STextureSlot& slot, IDirect3DTexture9** texture)
+{
+    IDirect3DTexture9* held = AddRef(slot.index);
+    if (texture)
+        *texture = held;
+    return held ? slot.index : -1;
+}
+
 int CMeshTextureTable::Release(int index)
 {
     if (index < 0 || index >= MAX_MESH_TEXTURES || entries[index].refCount <= 0)

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 struct CMesh;
+struct STextureSlot;
 
 constexpr int MAX_MESH_TEXTURES = 2048;
 constexpr int MESH_TEXTURE_NAME_SIZE = 256;
@@ -31,6 +32,10 @@ struct CMeshTextureTable {
     // Takes over the texture's reference in a free entry: its index, -1 when refused.
     int Add(const char* path, IDirect3DTexture9* texture);
     IDirect3DTexture9* AddRef(int index);
+    // One more reference to the entry a slot holds: the slot's index with the entry's
+    // texture through `texture` (when given); -1 and a null texture when the slot holds no
+    // entry, so a copy never owns a reference it was not given.
+    int AddRef(const STextureSlot& slot, IDirect3DTexture9** texture = nullptr);
     // One reference less; frees the entry at 0: 1 when freed, else 0. Indices outside the
     // table and free entries are ignored.
     int Release(int index);

@@ -6,8 +6,12 @@
 #include "core/Meshes/MeshStaging.h"
 #include "core/Messages.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -81,15 +85,50 @@ uint32_t* ReadIndices(const CMesh& mesh, int count)
     return copy;
 }
 
-void WriteCoord(FILE* f, float value)
+// The value with `decimals` decimals when that text reads back as the same float, else with
+// as many digits as that takes: a saved mesh loads back to the same buffers.
+std::string Exact(float value, int decimals)
 {
-    fprintf(f, "% 12.4f", value);
+    char text[48];
+    snprintf(text, sizeof text, "%.*f", decimals, value);
+    if (strtof(text, nullptr) != value)
+        snprintf(text, sizeof text, "%.9g", value);
+    return text;
 }
 
-float Channel(uint32_t color, int shift)
+// A byte kept as a fraction of 255: the first text, from `decimals` decimals on, that the
+// reader's conversion turns back into the same byte.
+template <class ToByte> std::string ByteText(int byte, int decimals, ToByte toByte)
 {
-    return float((color >> shift) & 0xFF) / 255.0f;
+    const float tries[] = {float(byte) / 255.0f, (float(byte) + 0.5f) / 255.0f};
+    char text[32] = {};
+    for (float value : tries)
+        for (int d = decimals; d <= 4; ++d) {
+            snprintf(text, sizeof text, "%.*f", d, value);
+            if (int(toByte(strtof(text, nullptr))) == byte)
+                return text;
+        }
+    return text;
 }
+
+std::string ChannelText(uint32_t color, int shift)
+{
+    return ByteText(int((color >> shift) & 0xFF), 2,
+                    [](float c) { return (ColorToD3DColor(c, 0, 0, 0) >> 16) & 0xFF; });
+}
+
+// In a 12-character field that leaves the first column blank for non-negative values.
+void WriteCoord(FILE* f, float value)
+{
+    fprintf(f, " %11s", Exact(value, 4).c_str());
+}
+
+// Where a block's material list and table go: its table holds materials first ..
+// first + count - 1, its list the numbers of primitives listFirst .. listEnd - 1.
+struct SBlockMaterials {
+    int first = 0, count = 0;
+    int listFirst = 0, listEnd = 0;
+};
 
 class CMeshWriter {
 public:
@@ -103,11 +142,19 @@ private:
     FILE* f_;
     const CMesh& mesh_;
     uint32_t flags_;
+    std::vector<SBlockMaterials> plan_;
 
     void Header();
+    // The material of primitive p, -1 for none (or a number outside the table).
+    int MaterialOf(int p) const
+    {
+        const int number = mesh_.primitiveMaterials[p];
+        return number >= 0 && number < mesh_.materialCount ? number : -1;
+    }
+    void PlanMaterials(const SSubMesh* subs, int count);
     void Block(int number, const SSubMesh& sub, const uint32_t* indices);
     void VertexRow(const SMeshVertex& v);
-    void Materials();
+    void Materials(const SBlockMaterials& plan);
     void Trailer();
 };
 
@@ -124,7 +171,8 @@ void CMeshWriter::Header()
         fprintf(f_, "\n\nMATERIAL_MULTI_TEXTURING");
     if (format & MESH_DIFFUSE)
         fprintf(f_, "\n\nDIFFUSE_PER_VERTEX");
-    // Specular colours have no place in a vertex row, so the format bit is not written.
+    if (format & MESH_SPECULAR)
+        fprintf(f_, "\n\nSPECULAR_PER_VERTEX");
     if ((format & MESH_BONES) && mesh_.boneWeights == 0)
         fprintf(f_, "\n\nBONE_INDEX_PER_VERTEX");
     if ((format & MESH_WEIGHTS) && mesh_.boneWeights > 0)
@@ -159,31 +207,69 @@ void CMeshWriter::VertexRow(const SMeshVertex& v)
     if ((format & MESH_WEIGHTS) && mesh_.boneWeights > 0) {
         fprintf(f_, "        bones:");
         for (int w = 0; w < mesh_.boneWeights; ++w)
-            fprintf(f_, "     b: %d  w: %.3f", v.bones[w], v.weights[w] / 255.0f);
+            fprintf(f_, "     b: %d  w: %s", v.bones[w], ByteText(v.weights[w], 3, WeightToByte).c_str());
     }
     if (format & MESH_DIFFUSE)
-        fprintf(f_, "      %.2f  %.2f  %.2f  %.2f", Channel(v.diffuse, 16), Channel(v.diffuse, 8),
-                Channel(v.diffuse, 0), Channel(v.diffuse, 24));
+        fprintf(f_, "      %s  %s  %s  %s", ChannelText(v.diffuse, 16).c_str(), ChannelText(v.diffuse, 8).c_str(),
+                ChannelText(v.diffuse, 0).c_str(), ChannelText(v.diffuse, 24).c_str());
 }
 
-void CMeshWriter::Materials()
+// Each block's list names materials of its own table, which follows the tables of the
+// blocks before it; the last block's table takes the materials no block names. When a
+// block names a material of an earlier table, the first block carries every number and
+// the whole table instead (a list may run past its block's primitives).
+void CMeshWriter::PlanMaterials(const SSubMesh* subs, int count)
 {
-    const int primitives = mesh_.primitiveCount;
-    fprintf(f_, "\nMaterialList %d %d", mesh_.materialCount, primitives);
-    for (int p = 0; p < primitives; ++p) {
-        int number = 0;
-        for (int m = 0; m < mesh_.materialCount; ++m)
-            if (p >= mesh_.materials[m].firstPrimitive && p <= mesh_.materials[m].lastPrimitive)
-                number = m;
-        fprintf(f_, p % 20 ? " %d" : "\n%d", number);
+    plan_.assign(size_t(count), SBlockMaterials{});
+    if (!(flags_ & SAVE_MESH_MATERIALS) || mesh_.materialCount <= 0 || count <= 0)
+        return;
+    const int n = mesh_.primitiveMaterialCount;
+    auto trimmed = [&](int first, int end) {
+        while (end > first && MaterialOf(end - 1) < 0)
+            --end;
+        return end;
+    };
+    int written = 0;
+    bool fits = true;
+    for (int b = 0; b < count; ++b) {
+        SBlockMaterials& m = plan_[size_t(b)];
+        const bool last = b + 1 == count;
+        // Without indices no block has primitives of its own: the last lists them all.
+        m.listFirst = mesh_.indexed ? std::clamp(subs[b].firstPrimitive, 0, n) : 0;
+        m.listEnd = last ? n : mesh_.indexed ? std::clamp(subs[b].lastPrimitive + 1, m.listFirst, n) : 0;
+        m.listEnd = trimmed(m.listFirst, m.listEnd);
+        int top = last ? mesh_.materialCount : written;
+        for (int p = m.listFirst; p < m.listEnd; ++p) {
+            fits = fits && !(MaterialOf(p) >= 0 && MaterialOf(p) < written);
+            top = std::max(top, MaterialOf(p) + 1);
+        }
+        m.first = written;
+        m.count = top - written;
+        written = top;
     }
+    if (fits)
+        return;
+    plan_.assign(size_t(count), SBlockMaterials{});
+    plan_[0] = SBlockMaterials{0, mesh_.materialCount, 0, trimmed(0, n)};
+}
+
+void CMeshWriter::Materials(const SBlockMaterials& plan)
+{
+    const int k = plan.listEnd - plan.listFirst;
+    fprintf(f_, "\nMaterialList %d %d", plan.count, k);
+    for (int i = 0; i < k; ++i) {
+        const int number = MaterialOf(plan.listFirst + i);
+        fprintf(f_, i % 20 ? " %d" : "\n%d", number >= 0 ? number - plan.first : -1);
+    }
+    if (plan.count <= 0)
+        return;
     fprintf(f_, "\nMaterials...        R     G     B     A");
-    for (int m = 0; m < mesh_.materialCount; ++m) {
+    for (int m = plan.first; m < plan.first + plan.count; ++m) {
         const SMaterial& mat = mesh_.materials[m];
-        fprintf(f_, "\n         diffuse   %.3f %.3f %.3f %.3f", mat.diffuse.r, mat.diffuse.g,
-                mat.diffuse.b, mat.diffuse.a);
-        fprintf(f_, "\n         specular  %.3f %.3f %.3f", mat.specular.r, mat.specular.g,
-                mat.specular.b);
+        fprintf(f_, "\n         diffuse   %s %s %s %s", Exact(mat.diffuse.r, 3).c_str(), Exact(mat.diffuse.g, 3).c_str(),
+                Exact(mat.diffuse.b, 3).c_str(), Exact(mat.diffuse.a, 3).c_str());
+        fprintf(f_, "\n         specular  %s %s %s", Exact(mat.specular.r, 3).c_str(), Exact(mat.specular.g, 3).c_str(),
+                Exact(mat.specular.b, 3).c_str());
         fprintf(f_, "\n         name      \"%s\"", mat.name);
         fprintf(f_, "\n         path      \"%s\"", mat.path);
     }
@@ -229,17 +315,16 @@ void CMeshWriter::Block(int number, const SSubMesh& sub, const uint32_t* indices
     if (format & MESH_UV0) {
         fprintf(f_, "\nTextureCoords %d", count);
         for (int i = 0; i < count; ++i)
-            fprintf(f_, "\n%.4f  %.4f", v[i].uv0[0], v[i].uv0[1]);
+            fprintf(f_, "\n%s  %s", Exact(v[i].uv0[0], 4).c_str(), Exact(v[i].uv0[1], 4).c_str());
     }
     if (format & MESH_UV1) {
         fprintf(f_, "\nTexture1Coords %d", count);
         for (int i = 0; i < count; ++i)
-            fprintf(f_, "\n%.4f  %.4f", v[i].uv1[0], v[i].uv1[1]);
+            fprintf(f_, "\n%s  %s", Exact(v[i].uv1[0], 4).c_str(), Exact(v[i].uv1[1], 4).c_str());
     }
-    // Block 0 carries the material numbers of every primitive and the whole table, so the
-    // numbers stay valid for the primitives of later blocks.
-    if (number == 0 && (flags_ & SAVE_MESH_MATERIALS) && mesh_.materialCount > 0)
-        Materials();
+    const SBlockMaterials& plan = plan_[size_t(number)];
+    if (plan.count > 0 || plan.listEnd > plan.listFirst)
+        Materials(plan);
 }
 
 void CMeshWriter::Trailer()
@@ -258,7 +343,8 @@ void CMeshWriter::Trailer()
         for (int i = 0; i < skeleton.boneCount; ++i) {
             const D3DXMATRIX& m = skeleton.inverseMatrices[i];
             for (int row = 0; row < 4; ++row)
-                fprintf(f_, "\n    %.3f  %.3f  %.3f  %.3f", m(row, 0), m(row, 1), m(row, 2), m(row, 3));
+                fprintf(f_, "\n    %s  %s  %s  %s", Exact(m(row, 0), 3).c_str(), Exact(m(row, 1), 3).c_str(),
+                        Exact(m(row, 2), 3).c_str(), Exact(m(row, 3), 3).c_str());
         }
     }
     if (flags_ & SAVE_MESH_BOUND_BOX) {
@@ -275,7 +361,7 @@ void CMeshWriter::Trailer()
         };
         fprintf(f_, "\n\nBOUND_BOX");
         for (const D3DXVECTOR3& c : corners)
-            fprintf(f_, "\n%.2f  %.2f  %.2f", c.x, c.y, c.z);
+            fprintf(f_, "\n%s  %s  %s", Exact(c.x, 2).c_str(), Exact(c.y, 2).c_str(), Exact(c.z, 2).c_str());
     }
     fprintf(f_, "\n\n");
 }
@@ -284,12 +370,14 @@ void CMeshWriter::Write(const uint32_t* indices)
 {
     Header();
     if (mesh_.subMeshCount > 0) {
+        PlanMaterials(mesh_.subMeshes, mesh_.subMeshCount);
         for (int i = 0; i < mesh_.subMeshCount; ++i)
             Block(i, mesh_.subMeshes[i], indices);
     } else if (mesh_.vertexCount > 0) {
         SSubMesh whole;
         whole.lastVertex = mesh_.vertexCount - 1;
         whole.lastPrimitive = mesh_.primitiveCount - 1;
+        PlanMaterials(&whole, 1);
         Block(0, whole, indices);
     }
     Trailer();

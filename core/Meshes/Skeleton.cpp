@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,8 @@ private:
     CSkeleton& s_;
     char word_[Core::WORD_BUFFER_SIZE] = {};
     std::vector<std::string> names_, masters_;
+    // One message of each kind per block: a damaged block must not flood the user.
+    int longNameWarnings_ = 1, masterWarnings_ = 1, childWarnings_ = 1;
 
     bool Word();
     bool Name(std::string& out);
@@ -114,8 +118,8 @@ int CSkeletonReader::ReadRows(int count)
         bone.absolute = D3DXVECTOR4(p[0], p[1], p[2], 1.0f);
         bone.relative = bone.absolute;
         if (!StrCopy(bone.name, sizeof bone.name, names_[size_t(i)].c_str()))
-            MsgBox5("Bone name '", names_[size_t(i)].c_str(), "' is longer than 25 characters in file '", fileName_,
-                    "'.");
+            WarningBox(&longNameWarnings_, "Bone name '", names_[size_t(i)].c_str(),
+                       "' is longer than 25 characters in file '", fileName_, "'.", nullptr);
     }
     return 0;
 }
@@ -124,7 +128,7 @@ int CSkeletonReader::ReadRows(int count)
 void CSkeletonReader::AddChild(SBone& master, int child)
 {
     if (master.childCount >= MAX_BONE_CHILDREN) {
-        MsgBox("PROGRAMMER LIMIT:  MAX_BONE_CHILDS limit is exceed.");
+        WarningBox(&childWarnings_, "PROGRAMMER LIMIT:  MAX_BONE_CHILDS limit is exceed.", nullptr);
         return;
     }
     master.children[master.childCount++] = uint8_t(child);
@@ -140,12 +144,14 @@ void CSkeletonReader::Link()
         const auto found = std::find(names_.begin(), names_.end(), master);
         if (found == names_.end()) {
             if (master != ROOT_MASTER)
-                MsgBox5("In file '", fileName_, "' master bone '", master.c_str(), "' not found.");
+                WarningBox(&masterWarnings_, "In file '", fileName_, "' master bone '", master.c_str(),
+                           "' not found.", nullptr);
             continue;
         }
         const int m = int(found - names_.begin());
         if (m == i) {
-            MsgBox5("In file '", fileName_, "' bone '", master.c_str(), "' is its own master.");
+            WarningBox(&masterWarnings_, "In file '", fileName_, "' bone '", master.c_str(),
+                       "' is its own master.", nullptr);
             continue;
         }
         bone.master = &s_.bones[m];
@@ -153,12 +159,15 @@ void CSkeletonReader::Link()
     }
 }
 
+// Said once however many pairs there are.
 void CSkeletonReader::WarnEqualIds() const
 {
     for (int i = 0; i < s_.boneCount; ++i)
         for (int j = i + 1; j < s_.boneCount; ++j)
-            if (s_.bones[i].id == s_.bones[j].id)
+            if (s_.bones[i].id == s_.bones[j].id) {
                 MsgBox3("Warning: Generate equal bone ids in file..  '", fileName_, "'.");
+                return;
+            }
 }
 
 int CSkeletonReader::Read()
@@ -167,7 +176,7 @@ int CSkeletonReader::Read()
     int count = 0;
     int code = ReadHeader(count);
     if (code) return code;
-    s_.AllocBones(count);
+    if (s_.AllocBones(count)) return Damaged("its bones cannot be allocated");
     code = ReadRows(count);
     if (code) return code;
     Link();
@@ -186,7 +195,32 @@ std::string PositionColumns(const D3DXVECTOR4& p)
     return s;
 }
 
+// Where bone `old` stands once bone `removed` is taken out; -1 for that bone.
+int MovedIndex(int old, int removed)
+{
+    return old < removed ? old : old == removed ? -1 : old - 1;
+}
+
 } // namespace
+
+void* AlignedAlloc(size_t n)
+{
+    if (n > SIZE_MAX - 16) return nullptr;
+    uint8_t* block = static_cast<uint8_t*>(malloc(n + 16));
+    if (!block) return nullptr;
+    // 1 to 16 bytes in, so the byte before the result can hold the distance.
+    const size_t distance = 16 - (reinterpret_cast<uintptr_t>(block) & 15);
+    uint8_t* p = block + distance;
+    p[-1] = uint8_t(distance);
+    return p;
+}
+
+void AlignedFree(void* p)
+{
+    if (!p) return;
+    uint8_t* q = static_cast<uint8_t*>(p);
+    free(q - q[-1]);
+}
 
 void CSkeleton::Init()
 {
@@ -199,8 +233,20 @@ void CSkeleton::Init()
 void CSkeleton::Release()
 {
     delete[] bones;
-    delete[] inverseMatrices;
+    AlignedFree(inverseMatrices);
     Init();
+}
+
+bool CSkeleton::AllocInverseMatrices()
+{
+    AlignedFree(inverseMatrices);
+    inverseMatrices = nullptr;
+    if (boneCount <= 0) return true;
+    void* memory = AlignedAlloc(sizeof(D3DXMATRIX) * size_t(boneCount));
+    if (!memory) return false;
+    inverseMatrices = static_cast<D3DXMATRIX*>(memory);
+    for (int i = 0; i < boneCount; ++i) D3DXMatrixIdentity(&inverseMatrices[i]);
+    return true;
 }
 
 void CSkeleton::CopyFrom(const CSkeleton& other)
@@ -217,10 +263,8 @@ void CSkeleton::CopyFrom(const CSkeleton& other)
     for (int i = 0; i < boneCount; ++i)
         if (other.bones[i].master)
             bones[i].master = bones + (other.bones[i].master - other.bones);
-    if (other.inverseMatrices) {
-        inverseMatrices = new D3DXMATRIX[boneCount];
+    if (other.inverseMatrices && AllocInverseMatrices())
         std::copy(other.inverseMatrices, other.inverseMatrices + boneCount, inverseMatrices);
-    }
 }
 
 int CSkeleton::Load(FILE* file, const char* fileName)
@@ -231,15 +275,86 @@ int CSkeleton::Load(FILE* file, const char* fileName)
 int CSkeleton::AllocBones(int n)
 {
     delete[] bones;
-    delete[] inverseMatrices;
+    bones = nullptr;
+    AlignedFree(inverseMatrices);
     inverseMatrices = nullptr;
-    boneCount = std::clamp(n, 0, MAX_SKELETON_BONES);
-    bones = boneCount ? new SBone[size_t(boneCount)] : nullptr;
+    boneCount = 0;
+    if (n < 0 || n > MAX_SKELETON_BONES) return -1;
+    if (n == 0) return 0;
+    bones = new (std::nothrow) SBone[size_t(n)];
+    if (!bones) return -1;
+    boneCount = n;
     for (int i = 0; i < boneCount; ++i) {
         bones[i].index = i;
         bones[i].mask = uint64_t(1) << i;
     }
     return 0;
+}
+
+int CSkeleton::Resize(int n)
+{
+    if (n < 0 || n > MAX_SKELETON_BONES) return -1;
+    SBone* fresh = n ? new (std::nothrow) SBone[size_t(n)] : nullptr;
+    D3DXMATRIX* matrices = nullptr;
+    if (n && inverseMatrices) matrices = static_cast<D3DXMATRIX*>(AlignedAlloc(sizeof(D3DXMATRIX) * size_t(n)));
+    if (n && (!fresh || (inverseMatrices && !matrices))) {
+        delete[] fresh;
+        AlignedFree(matrices);
+        return -1;
+    }
+    const int kept = std::min(n, boneCount);
+    for (int i = 0; i < n; ++i) {
+        if (i < kept) {
+            SBone& bone = fresh[i];
+            bone = bones[i];
+            const long m = bone.master ? long(bone.master - bones) : -1;
+            bone.master = m >= 0 && m < kept ? &fresh[m] : nullptr;
+            int c = 0;
+            for (int k = 0; k < bone.childCount; ++k)
+                if (bone.children[k] < kept) bone.children[c++] = bone.children[k];
+            bone.childCount = uint8_t(c);
+        }
+        fresh[i].index = i;
+        fresh[i].mask = uint64_t(1) << i;
+        if (matrices) {
+            if (i < kept) matrices[i] = inverseMatrices[i];
+            else D3DXMatrixIdentity(&matrices[i]);
+        }
+    }
+    delete[] bones;
+    AlignedFree(inverseMatrices);
+    bones = fresh;
+    inverseMatrices = matrices;
+    boneCount = n;
+    return 0;
+}
+
+void CSkeleton::RemoveBone(int removed)
+{
+    if (removed < 0 || removed >= boneCount) return;
+    std::vector<int> masters(size_t(boneCount), -1);
+    for (int b = 0; b < boneCount; ++b) {
+        SBone& bone = bones[b];
+        const long m = bone.master ? long(bone.master - bones) : -1;
+        masters[size_t(b)] = m >= 0 && m < boneCount ? MovedIndex(int(m), removed) : -1;
+        int c = 0;
+        for (int k = 0; k < bone.childCount; ++k) {
+            const int child = MovedIndex(bone.children[k], removed);
+            if (child >= 0 && child < boneCount - 1) bone.children[c++] = uint8_t(child);
+        }
+        bone.childCount = uint8_t(c);
+    }
+    for (int b = removed; b + 1 < boneCount; ++b) {
+        bones[b] = bones[b + 1];
+        masters[size_t(b)] = masters[size_t(b) + 1];
+        if (inverseMatrices) inverseMatrices[b] = inverseMatrices[b + 1];
+    }
+    --boneCount;
+    for (int b = 0; b < boneCount; ++b) {
+        bones[b].master = masters[size_t(b)] >= 0 ? &bones[masters[size_t(b)]] : nullptr;
+        bones[b].index = b;
+        bones[b].mask = b < 64 ? uint64_t(1) << b : 0;
+    }
 }
 
 void CSkeleton::Save(FILE* file) const

@@ -4,7 +4,8 @@
 // bone count is checked against the 64 bones a skeleton may hold and every row against
 // what the file holds; a block that does not hold what it declares ends in a message and
 // an empty skeleton. A master that is missing, too many children and equal ids are
-// messages that leave the bone loaded.
+// messages (one of each kind per block) that leave the bone loaded. Editing keeps the
+// record whole: masters, children, indices, masks and inverse matrices always agree.
 
 #include <d3dx9.h>
 
@@ -32,10 +33,15 @@ struct SBone {
     uint8_t children[MAX_BONE_CHILDREN] = {};
 };
 
+// A block of n bytes whose address is a multiple of 16 (null when n cannot be allocated);
+// AlignedFree gives it back (null is ignored).
+void* AlignedAlloc(size_t n);
+void AlignedFree(void* p);
+
 struct CSkeleton {
     int boneCount = 0;
     SBone* bones = nullptr;
-    D3DXMATRIX* inverseMatrices = nullptr;
+    D3DXMATRIX* inverseMatrices = nullptr;  // one per bone, from AlignedAlloc
     uint32_t flags = 0;
 
     void Init();
@@ -48,8 +54,18 @@ struct CSkeleton {
     int Load(FILE* file, const char* fileName);
     // The block with quoted names.
     void Save(FILE* file) const;
-    // n fresh bones (index and mask set), replacing any; 0.
+    // n fresh bones (index and mask set), replacing any; 0, or -1 (the skeleton left empty)
+    // when n is not 0..64 or the memory is not there.
     int AllocBones(int n);
+    // n bones: the first min(n, count) kept, the rest fresh; links to dropped bones are cut
+    // (their children become roots). 0, or -1 (nothing changed) as for AllocBones.
+    int Resize(int n);
+    // Takes bone i out: its children become roots, the later bones move up one place and
+    // are renumbered, with their links. A bad index does nothing.
+    void RemoveBone(int i);
+    // An array of one identity matrix per bone for the inverse matrices (replacing any);
+    // false when the memory is not there.
+    bool AllocInverseMatrices();
     // The first bone with that id or name, -1 / null when none.
     int FindBoneById(uint32_t id) const;
     int FindBoneIndex(const char* name) const;

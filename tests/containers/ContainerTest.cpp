@@ -148,9 +148,14 @@ TEST(Container, CapacityBeyondTheIndexTypeIsRefused)
 {
     TContainer<int, uint8_t> c;
     EXPECT_TRUE(c.Init(255));
+    EXPECT_EQ(-1, c.InitFreeStack(4));  // Init made one already
     EXPECT_FALSE(c.Init(256));
     EXPECT_EQ(0, c.Capacity());
     EXPECT_FALSE(c.Init(-1));
+    EXPECT_EQ(-3, c.InitFreeStack(0));
+    EXPECT_EQ(0, c.InitFreeStack(2));
+    EXPECT_TRUE(c.Init(3));  // drops the stack it had and makes its own
+    EXPECT_NE(nullptr, c.Add());
 }
 
 TEST(RecordPool, HandsOutAllRecordsFromRecordZero)

@@ -26,6 +26,13 @@ TEST_F(ContainersTest, ArraysAreLoadedFromImagesAndFreedAtPresentationEnd)
     ASSERT_NE(nullptr, grid->cells);
     EXPECT_EQ(0xFF000001u, grid->cells[0]);
     EXPECT_EQ(0xFF000006u, grid->cells[5]) << "row-major, top row first";
+    EXPECT_EQ(0, grid->SetCell(2, 0, 77));
+    EXPECT_EQ(77, grid->GetCell(2, 0));
+    EXPECT_EQ(int32_t(0xFF000004), grid->GetCell(0, 1));
+    for (const auto& outside : {std::make_pair(3, 0), std::make_pair(0, 2), std::make_pair(-1, 0)}) {
+        EXPECT_EQ(USER_ARRAY_NO_CELL, grid->GetCell(outside.first, outside.second));
+        EXPECT_EQ(-1, grid->SetCell(outside.first, outside.second, 1));
+    }
     EXPECT_NE(nullptr, gIArrayContainer->FindArray("Other"));
     EXPECT_EQ(nullptr, gIArrayContainer->FindArray("grid"));
 
@@ -67,6 +74,7 @@ TEST_F(ContainersTest, DamagedArrayElementsAreReportedAndLeaveNoCells)
     ASSERT_NE(nullptr, missing);
     EXPECT_EQ(nullptr, missing->cells);
     EXPECT_EQ(0, missing->width);
+    EXPECT_EQ(USER_ARRAY_NO_CELL, missing->GetCell(0, 0));
     EXPECT_EQ(1, gParser->variables.recordCapacity) << "reading went on after the damaged elements";
 }
 

@@ -46,6 +46,15 @@ TEST_F(ControlsTest, ControlClassesReadTheirOwnAndTheGeometryKeywords)
     EXPECT_NE(nullptr, gIControls3D->GetControlTemplate("Badge"));
 }
 
+TEST_F(ControlsTest, AControlClassPastTheTemplateLimitKeepsNoControlTemplate)
+{
+    ReadScript("UnitInspector [ TemplateCount: 3 UnitCount: 8 ]\n"
+               "Controls3D [ ControlCount: 8 ActiveControls: 8 ControlGroups: 4 WindowTemplates: 8 ActiveWindows: 3 ]\n"
+               "CONTROL_3D A { };\nCONTROL_3D B { };\nCONTROL_3D C { };\n");
+    EXPECT_EQ(1u, messages.Count()) << messages.Joined();  // the template limit
+    EXPECT_EQ(2, gControls3D->controlTemplates.Count()) << "B is not kept twice";
+}
+
 TEST_F(ControlsTest, ALongLabelTextIsCutToItsRoom)
 {
     const std::string longText(300, 'x');

@@ -205,6 +205,9 @@ TEST_F(SavesTest, ShowingTwiceMakesTwoDialogsOfWhichHideClosesTheLast)
     gSaves->Hide();
     EXPECT_EQ(first, *gControls3D->liveWindows.At(1)) << "the first dialog stays open";
     EXPECT_EQ(nullptr, *gControls3D->liveWindows.At(2));
+    ASSERT_EQ(0, gISaves->Show());
+    gControls3D->Reset();
+    EXPECT_EQ(nullptr, gSaves->dialog) << "the presentation's end took the dialog's window";
 }
 
 TEST_F(ControlsTest, ASavesLayoutWithMissingNamesCannotShow)

@@ -131,6 +131,27 @@ TEST_F(StateCache, DiffuseThenModulateSetsTheAlphaOperationBack)
     EXPECT_EQ(DWORD(D3DTOP_MODULATE), StageState(0, D3DTSS_ALPHAOP));
 }
 
+// An outline blends for itself only: the next draw finds the blending it left and the
+// default stages, in the cache and on the device.
+TEST_F(StateCache, AnOutlineLeavesTheBlendingItFoundAndTheDefaultStages)
+{
+    for (const bool blended : {false, true}) {
+        if (blended)
+            gGraphics.SetBlend(D3DBLEND_ONE, D3DBLEND_ONE);
+        else
+            gGraphics.BlendOff();
+        gGraphics.SetStageModulate();
+        EXPECT_EQ(D3D_OK, gGraphics.DrawRectXY(1, 1, 20, 20, 0x80FFFFFF));
+        EXPECT_EQ(DWORD(blended), RenderState(D3DRS_ALPHABLENDENABLE));
+        EXPECT_EQ(blended, (gGraphics.RenderStates & RS_BLEND_ON) != 0);
+        if (blended) {
+            EXPECT_EQ(DWORD(D3DBLEND_ONE), RenderState(D3DRS_SRCBLEND));
+        }
+        EXPECT_EQ(DWORD(D3DTOP_SELECTARG1), StageState(0, D3DTSS_ALPHAOP));
+        EXPECT_EQ(STAGES_DEFAULT, gGraphics.currentStages);
+    }
+}
+
 TEST_F(StateCache, StageTableAppliesUpToTheFirstDisabledStageOnce)
 {
     SStageState table[STAGE_COUNT];

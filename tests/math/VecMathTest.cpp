@@ -105,6 +105,34 @@ TEST(Vectors, ClampsAndProducts)
     EXPECT_EQ(D3DXVECTOR4(2, 6, 12, 20), m);
 }
 
+TEST(Vectors, ProjectionsSidesLeadsAndSteps)
+{
+    EXPECT_FLOAT_EQ(30.0f, Vec4Sqr(D3DXVECTOR4(1, -2, 3, 4)));
+    D3DXVECTOR4 out;
+    ProjectPointOnLine(&out, D3DXVECTOR4(3, 5, 0, 1), D3DXVECTOR4(1, 1, 0, 1), D3DXVECTOR4(5, 1, 0, 1));
+    EXPECT_EQ(D3DXVECTOR4(3, 1, 0, 1), out);
+    ProjectPointOnLine(&out, D3DXVECTOR4(3, 5, 0, 1), D3DXVECTOR4(1, 1, 0, 1), D3DXVECTOR4(1, 1, 0, 1));
+    EXPECT_EQ(D3DXVECTOR4(1, 1, 0, 1), out);  // no line: its one point
+
+    const D3DXVECTOR4 origin(1, 0, 1, 1);
+    EXPECT_EQ(POINT_IN_FRONT, SideOfHeading(origin, 0.0f, D3DXVECTOR4(1, 9, 4, 1)));
+    EXPECT_EQ(POINT_BEHIND, SideOfHeading(origin, 0.0f, D3DXVECTOR4(5, 0, 0, 1)));
+    EXPECT_EQ(POINT_IN_FRONT, SideOfHeading(origin, PI_F / 2, D3DXVECTOR4(5, 0, 0, 1)));
+
+    // A target 100 ahead crossing at 10 against a shot of 100: hit about 10 to the side.
+    LeadDirection(&out, D3DXVECTOR4(0, 0, 0, 1), D3DXVECTOR4(0, 0, 100, 1), D3DXVECTOR4(10, 0, 0, 0), 100.0f);
+    EXPECT_NEAR(std::atan2(10.05f, 100.0f), std::atan2(out.x, out.z), 1e-3f);
+    EXPECT_NEAR(1.0f, out.x * out.x + out.z * out.z, 1e-5f);
+    LeadDirection(&out, D3DXVECTOR4(0, 0, 0, 1), D3DXVECTOR4(0, 50, 0, 1), D3DXVECTOR4(1, 0, 0, 0), 0.0f);
+    EXPECT_EQ(D3DXVECTOR4(0, 0, 0, 0), out);
+
+    D3DXVECTOR4 p(0, 0, 0, 7);
+    EXPECT_EQ(1, StepToward(&p, D3DXVECTOR4(3, 0, 4, 1), 2.5f));
+    EXPECT_EQ(D3DXVECTOR4(1.5f, 0, 2, 7), p);
+    EXPECT_EQ(0, StepToward(&p, D3DXVECTOR4(3, 0, 4, 1), 2.6f));
+    EXPECT_EQ(D3DXVECTOR4(3, 0, 4, 7), p);
+}
+
 TEST(Turning, TowardAnAngleLandsExactlyOnTheTarget)
 {
     float a = 1.0f;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace meshtest;
 
 namespace {
@@ -57,7 +59,7 @@ TEST_F(MeshDraw, OutsideASceneEveryDrawWarnsFromOneBudgetAndTouchesNoDevice)
     EXPECT_EQ(-1, mesh.RenderFVF());
     EXPECT_EQ(-1, mesh.RenderPrimitives(0));
     EXPECT_EQ(-1, mesh.RenderPrimitivesClones(2));
-    EXPECT_EQ(-1, mesh.RenderPrimitivesUserTexs(nullptr));
+    EXPECT_EQ(-1, mesh.RenderPrimitivesUserTexs(nullptr, 0));
     EXPECT_EQ(-1, mesh.RenderSubMesh(0));
     EXPECT_EQ(-1, mesh.RenderFVF());
     Device3D = device;
@@ -71,15 +73,21 @@ TEST_F(MeshDraw, OutsideASceneEveryDrawWarnsFromOneBudgetAndTouchesNoDevice)
 
 TEST_F(MeshDraw, RenderFVFDrawsTheMeshWithItsVertexColours)
 {
-    ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ | MESH_DIFFUSE));
+    // The header reserves more than the block fills: the rest stays zero.
+    std::string text = QUAD;
+    text.replace(0, text.find("MESH"), "NumVertices 6\nNumPrimitives 3\n");
+    ASSERT_EQ(0, Load(WriteMesh("roomy.msh", text), mesh, MESH_XYZ | MESH_DIFFUSE)) << messages.Joined();
+    const std::vector<uint8_t> vb = ReadVB(mesh);
+    ASSERT_EQ(6u * 16, vb.size());
+    EXPECT_EQ(std::vector<uint8_t>(32, 0), std::vector<uint8_t>(vb.begin() + 64, vb.end()));
     gGraphics.BeginScene();
     Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     test::UseClipSpace();
     gGraphics.CullNone();
     gGraphics.SetStageDiffuse();
     EXPECT_EQ(0, mesh.RenderFVF());
-    EXPECT_EQ(4, gGraphics.counters.vertices);
-    EXPECT_EQ(2, gGraphics.counters.primitives);
+    EXPECT_EQ(6, gGraphics.counters.vertices);
+    EXPECT_EQ(3, gGraphics.counters.primitives);
     EXPECT_EQ(1, gGraphics.counters.drawCalls);
     gGraphics.EndScene();
     test::Image image;
@@ -236,8 +244,14 @@ TEST_F(MeshDraw, CopiesOwnTheirBuffersAndTextureReferences)
                                         D3DPOOL_MANAGED, &texture));
     int index = gMeshTextures.Add("copy.tga", texture);
     mesh.textures[1] = {texture, index};
+    mesh.textures[2].texture = texture;  // held through no table entry: not shared
     CMesh copy;
     ASSERT_EQ(D3D_OK, copy.CopyFrom(mesh));
+    EXPECT_EQ(texture, copy.textures[1].texture);
+    EXPECT_EQ(nullptr, copy.textures[2].texture);
+    IDirect3DTexture9* held = nullptr;
+    EXPECT_EQ(-1, gMeshTextures.AddRef(copy.textures[2], &held));
+    EXPECT_EQ(nullptr, held);
     EXPECT_NE(mesh.vertexBuffer, copy.vertexBuffer);
     EXPECT_EQ(ReadVB(mesh), ReadVB(copy));
     EXPECT_EQ(ReadIndices(mesh), ReadIndices(copy));
@@ -303,33 +317,46 @@ indices 2
               std::vector<uint32_t>(indices.begin(), indices.begin() + 15));
     EXPECT_EQ(E_INVALIDARG, mesh.AppendSubMeshes(mesh));
     other.Release();
+
+    // Without indices the primitive count follows the vertices that are left.
+    ASSERT_EQ(0, Load(WriteMesh("edit.msh", text), mesh, MESH_XYZ, LOAD_MESH_SKIP_INDICES));
+    const int second = 1;
+    ASSERT_EQ(D3D_OK, mesh.RemoveSubMeshes(&second, 1));
+    EXPECT_EQ(3, mesh.vertexCount);
+    EXPECT_EQ(1, mesh.primitiveCount);
 }
 
-TEST_F(MeshDraw, SavedMeshLoadsBackToTheSameBuffers)
-{
-    const char* text = R"(NumVertices 6
-NumPrimitives 3
+// Two blocks, each with its own material list and table (specular colours too); the
+// numbers of the first block are not in order.
+const char* const TWO_BLOCKS = R"(NumVertices 6
+NumPrimitives 4
 NAMES_BY_MESHES
 MESH "front"
 3
 0 0 0
 1.25 0 0
 1 1 -0.5
-indices 1
+indices 2
 0 1 2
+2 1 0
 normals 3
 0 0 1
-0 1 0
+0 0.7071068 0.7071068
 1 0 0
 TextureCoords 3
 0 0
 0.5 0
 1 1
+MaterialList 2 2
+1 0
+Materials... R G B A
+diffuse 1 0 0 1 specular 0.5 0.25 0 name red path ""
+diffuse 0 0.2 1 1 specular 0 0 1 name blue path ""
 MESH "back"
 3
 2 2 2
 3 2 2
-3 3 2
+3 3 2.123456
 indices 2
 0 1 2
 2 1 0
@@ -341,32 +368,54 @@ TextureCoords 3
 0.25 0.75
 1 0
 0 1
-MaterialList 2 2
-0 1
+MaterialList 1 2
+0 0
 Materials... R G B A
-diffuse 1 0 0 1 specular 0 0 0 name red path ""
-diffuse 0 0.2 1 1 specular 0 0 0 name blue path ""
+diffuse 0.3 0.3 0.3 1 specular 1 1 1 name grey path ""
 )";
-    const uint32_t format = MESH_XYZ | MESH_NORMAL | MESH_DIFFUSE | MESH_UV0;
-    ASSERT_EQ(0, Load(WriteMesh("save_src.msh", text), mesh, format)) << messages.Joined();
-    std::vector<uint8_t> vb = ReadVB(mesh);
-    std::vector<uint32_t> ib = ReadIndices(mesh);
-    std::string saved = WriteMesh("saved.msh", "");
-    ASSERT_EQ(0, SaveMesh(saved.c_str(), &mesh, format,
-                          SAVE_MESH_INDICES | SAVE_MESH_NAMES | SAVE_MESH_MATERIALS |
-                              SAVE_MESH_BOUND_BOX));
-    CMesh again;
-    ASSERT_EQ(0, Load(saved, again, format)) << messages.Joined() << test::ReadFile(saved);
-    EXPECT_EQ(vb, ReadVB(again)) << test::ReadFile(saved);
-    EXPECT_EQ(ib, ReadIndices(again));
-    ASSERT_EQ(2, again.subMeshCount);
-    EXPECT_STREQ("back", again.subMeshes[1].name);
-    EXPECT_EQ(3, again.subMeshes[1].firstVertex);
-    EXPECT_EQ(2, again.subMeshes[1].lastPrimitive);
-    EXPECT_EQ(2, again.materialCount);
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(mesh.corners[i], again.corners[i]) << i;
-    again.Release();
+
+// Every sample mesh and the two blocks above: saved with every part, they load back to
+// the same buffers, blocks and per-primitive materials.
+TEST_F(MeshDraw, SavedMeshesLoadBackToTheSameBuffers)
+{
+    std::vector<std::string> files = {test::RunDir() + "\\System\\SpriteMesh.msh"};
+    for (const auto& e : std::filesystem::recursive_directory_iterator(test::RunDir() + "\\Meshes"))
+        if (e.path().extension() == ".msh")
+            files.push_back(e.path().string());
+    ASSERT_GT(files.size(), 10u);
+    files.push_back(WriteMesh("two.msh", TWO_BLOCKS));
+    const uint32_t format = MESH_XYZ | MESH_NORMAL | MESH_DIFFUSE | MESH_SPECULAR | MESH_UV0 | MESH_UV1;
+    const uint32_t parts = SAVE_MESH_INDICES | SAVE_MESH_NAMES | SAVE_MESH_MATERIALS | SAVE_MESH_BOUND_BOX |
+                           SAVE_MESH_TEXTURES;
+    const std::string saved = WriteMesh("saved.msh", "");
+    for (const std::string& file : files) {
+        ASSERT_EQ(0, Load(file, mesh, format, LOAD_MESH_QUIET_TEXTURES)) << file << messages.Joined();
+        ASSERT_EQ(0, SaveMesh(saved.c_str(), &mesh, format, parts));
+        CMesh again;
+        ASSERT_EQ(0, Load(saved, again, format, LOAD_MESH_QUIET_TEXTURES)) << messages.Joined();
+        const std::string written = test::ReadFile(saved);
+        EXPECT_EQ(ReadVB(mesh), ReadVB(again)) << file << "\n" << written;
+        EXPECT_EQ(ReadIndices(mesh), ReadIndices(again)) << file;
+        ASSERT_EQ(mesh.subMeshCount, again.subMeshCount) << file;
+        for (int i = 0; i < mesh.subMeshCount; ++i) {
+            EXPECT_EQ(mesh.subMeshes[i].lastVertex, again.subMeshes[i].lastVertex) << file;
+            EXPECT_EQ(mesh.subMeshes[i].lastPrimitive, again.subMeshes[i].lastPrimitive) << file;
+        }
+        EXPECT_EQ(mesh.materialCount, again.materialCount) << file;
+        EXPECT_EQ(std::vector<int>(mesh.primitiveMaterials, mesh.primitiveMaterials + mesh.primitiveMaterialCount),
+                  std::vector<int>(again.primitiveMaterials, again.primitiveMaterials + again.primitiveMaterialCount))
+            << file << "\n" << written;
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(mesh.corners[i], again.corners[i]) << file << " corner " << i;
+        again.Release();
+    }
+    ASSERT_EQ(4, mesh.primitiveMaterialCount);
+    EXPECT_EQ(1, mesh.primitiveMaterials[0]);
+    EXPECT_EQ(2, mesh.primitiveMaterials[3]);
+    // Each block's list and table went with the block.
+    const std::string written = test::ReadFile(saved);
+    EXPECT_NE(std::string::npos, written.find("MaterialList 1 2", written.find("MESH \"back\""))) << written;
+    // What the writer writes, the reader takes without a word.
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 

@@ -312,7 +312,7 @@ TEST_F(MeshReader, ColorToD3DColorRoundsAndClamps)
 
 TEST_F(MeshReader, MultiTexturingRangesFollowRunsOfMaterialNumbers)
 {
-    std::string text = "NumVertices 3\nNumPrimitives 1\nMATERIAL_MULTI_TEXTURING\nMESH\n3\n"
+    std::string text = "NumVertices 3\nNumPrimitives 10\nMATERIAL_MULTI_TEXTURING\nMESH\n3\n"
                        "0 0 0\n1 0 0\n1 1 0\nMaterialList 9 10\n0 0 1 1 1 2 3 4 5 8\n"
                        "Materials... R G B A\n";
     for (int i = 0; i < 9; ++i)
@@ -384,7 +384,7 @@ TEST_F(MeshReader, HeaderlessFileAndBinaryMarkerLoadEmpty)
 
 TEST_F(MeshReader, UnknownWordsAreReportedAndSkipped)
 {
-    std::string text = "NumVertices 1\nSPECULAR_PER_VERTEX\nPRIMITIVE_TYPE POINT_LIST\nMESH\n1\n0 0 0\n"
+    std::string text = "NumVertices 1\nTANGENTS_PER_VERTEX\nPRIMITIVE_TYPE POINT_LIST\nMESH\n1\n0 0 0\n"
            "leftover\n";
     ASSERT_EQ(0, Load(WriteMesh("unk.msh", text), mesh, MESH_XYZ));
     EXPECT_EQ(D3DPT_POINTLIST, mesh.primitiveType);

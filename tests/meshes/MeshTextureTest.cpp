@@ -72,7 +72,7 @@ protected:
     }
     static int RefCount(int index) { return gMeshTextures.entries[index].refCount; }
     // Draws the mesh's materials over a black view with fixed-function texturing.
-    static void DrawMaterials(CMesh& mesh, IDirect3DTexture9* const* userTextures = nullptr)
+    static void DrawMaterials(CMesh& mesh, IDirect3DBaseTexture9* const* userTextures = nullptr, int count = 0)
     {
         gGraphics.BeginScene();
         Device3D->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
@@ -81,7 +81,7 @@ protected:
         gGraphics.SetStageModulate();
         gGraphics.SetFVF(MESH_XYZ | MESH_UV0);
         mesh.BindBuffers();
-        EXPECT_EQ(0, userTextures ? mesh.RenderPrimitivesUserTexs(userTextures) : mesh.RenderPrimitives(0));
+        EXPECT_EQ(0, userTextures ? mesh.RenderPrimitivesUserTexs(userTextures, count) : mesh.RenderPrimitives(0));
         gGraphics.EndScene();
     }
 
@@ -113,8 +113,14 @@ TEST_F(MeshTextures, MaterialTexturesAreLoadedAndDrawnPerMaterial)
     ASSERT_EQ(D3D_OK, green->LockRect(0, &locked, nullptr, 0));
     *static_cast<uint32_t*>(locked.pBits) = GREEN;
     green->UnlockRect(0);
-    IDirect3DTexture9* const user[2] = {green, nullptr};
-    DrawMaterials(first, user);
+    IDirect3DBaseTexture9* const user[2] = {green, nullptr};
+    DrawMaterials(first, user, 2);
+    ASSERT_TRUE(test::ReadBackBuffer(image));
+    EXPECT_TRUE(test::ColorNear(GREEN, image.At(image.width / 4, y), 2));
+    EXPECT_TRUE(test::ColorNear(BLUE, image.At(3 * image.width / 4, y), 2));
+    // A material past the caller's table keeps its own, whatever lies beyond the table.
+    IDirect3DBaseTexture9* const shortTable[2] = {green, green};
+    DrawMaterials(first, shortTable, 1);
     ASSERT_TRUE(test::ReadBackBuffer(image));
     EXPECT_TRUE(test::ColorNear(GREEN, image.At(image.width / 4, y), 2));
     EXPECT_TRUE(test::ColorNear(BLUE, image.At(3 * image.width / 4, y), 2));
@@ -201,6 +207,12 @@ TEST_F(MeshTextures, MissingAndUnreadableTexturesAreReportedAndLeaveTheSlotEmpty
     EXPECT_EQ(2u, messages.Count());
     EXPECT_EQ(1, gMeshStaging.failedTextureCount);
     EXPECT_EQ(nullptr, first.textures[0].texture);
+
+    // Every texture of a file that fails is recorded; the first failure is said.
+    messages.Clear();
+    ASSERT_EQ(0, Load(Write("two.msh", TwoMaterialQuad("Gone.bmp", "Lost.bmp")), first, MESH_XYZ | MESH_UV0));
+    EXPECT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ(2, gMeshStaging.failedTextureCount);
 }
 
 } // namespace

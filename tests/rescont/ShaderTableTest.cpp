@@ -33,7 +33,8 @@ protected:
         FILE* f = Open(text + " NEXT");
         EXPECT_EQ(0, shaders.ScanShaderTable(f));
         EXPECT_EQ("NEXT", NextWord(f));
-        return shaders.GetTable(shaders.tables.Count());
+        IShaderContainer& shared = shaders;  // tables are reached through the interface
+        return shared.GetTable(shaders.tables.Count());
     }
     static void Fill(UINT first, UINT n)
     {

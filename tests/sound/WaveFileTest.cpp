@@ -115,7 +115,6 @@ TEST(WaveFile, ReadsFromMemoryOnly)
     format.cbSize = 999;  // ignored for PCM
     CWaveFile wave;
     EXPECT_EQ(E_NOTIMPL, wave.OpenFromMemory(data, 6, &format, WAVEFILE_WRITE));
-    EXPECT_EQ(E_NOTIMPL, wave.Open("Z:\\any.wav", &format, WAVEFILE_WRITE));
     ASSERT_EQ(0, wave.OpenFromMemory(data, 6, &format, WAVEFILE_READ));
     EXPECT_EQ(0, wave.GetFormat()->cbSize);
     EXPECT_EQ(6u, wave.GetSize());
@@ -123,6 +122,33 @@ TEST(WaveFile, ReadsFromMemoryOnly)
     EXPECT_EQ(4, ReadInto(wave, out, 4));
     EXPECT_EQ(2, ReadInto(wave, out + 4, 10));
     EXPECT_EQ(6, out[5]);
+}
+
+// Written in two pieces larger than the I/O buffer together; the file is exactly the
+// chunks a reader expects, with the frame count in "fact".
+TEST(WaveFile, WritesAFileOfFormatFactAndData)
+{
+    const WAVEFORMATEX format{WAVE_FORMAT_PCM, 2, 22050, 88200, 4, 16, 0};
+    std::string samples(20000, '\0');
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = char(i * 7);
+    const BYTE* data = reinterpret_cast<const BYTE*>(samples.data());
+    const std::string path = test::TempDir("wave_written") + "\\out.wav";
+    CWaveFile wave;
+    ASSERT_EQ(0, wave.Open(path.c_str(), &format, WAVEFILE_WRITE));
+    DWORD wrote = 0;
+    EXPECT_EQ(0, wave.Write(12, data, &wrote));
+    EXPECT_EQ(12u, wrote);
+    EXPECT_EQ(0, wave.Write(DWORD(samples.size() - 12), data + 12, &wrote));
+    EXPECT_EQ(20000u, wave.GetSize());
+    EXPECT_EQ(0, wave.Close());
+    const std::string expected = wavebytes::Riff("WAVE", wavebytes::Chunk("fmt ", wavebytes::Format(1, 2, 22050, 16)) +
+                                                             wavebytes::Chunk("fact", wavebytes::U32(5000)) +
+                                                             wavebytes::Chunk("data", samples));
+    EXPECT_TRUE(expected == test::ReadFile(path));
+
+    EXPECT_EQ(E_INVALIDARG, wave.Open(path.c_str(), nullptr, WAVEFILE_WRITE));
+    EXPECT_EQ(E_FAIL, wave.Open("Z:\\no\\such\\folder\\out.wav", &format, WAVEFILE_WRITE));
+    EXPECT_EQ(CO_E_NOTINITIALIZED, wave.Write(12, data, &wrote));
 }
 
 } // namespace

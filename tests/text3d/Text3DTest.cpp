@@ -3,6 +3,7 @@
 
 #include "core/Graphics.h"
 #include "core/Meshes/Mesh.h"
+#include "core/Meshes/MeshReader.h"
 #include "engine/FontContainer.h"
 #include "engine/Parser.h"
 #include "engine/UnitInspector.h"
@@ -129,6 +130,33 @@ TEST_F(Text3DTest, NothingToBuildLeavesNoMesh)
     ASSERT_EQ(D3D_OK, record.BuildTextMesh("Arial", 16, 0.14f, 1, 0, TEXT3D_VERTEX_FORMAT, "AAA"));
     EXPECT_GT(record.mesh->vertexCount, first);
     EXPECT_EQ(1, record.bold);
+}
+
+// A record rebuilds from the face and text it keeps; without a face it copies a mesh and
+// centres the copy; a freed record has nothing to rebuild from.
+TEST_F(Text3DTest, RebuildFromTheRecordOrFromAMesh)
+{
+    STextMesh record;
+    ASSERT_EQ(D3D_OK, record.BuildTextMesh("Arial", 16, 0.14f, 1, 0, TEXT3D_VERTEX_FORMAT, "Lot"));
+    const int vertices = record.mesh->vertexCount;
+    ASSERT_EQ(D3D_OK, record.RebuildTextMesh());
+    ASSERT_NE(nullptr, record.mesh);
+    EXPECT_EQ(vertices, record.mesh->vertexCount);
+
+    test::WriteFile(dir + "corner.msh", "NumVertices 3\nNumPrimitives 1\nMESH\n3\n"
+                                        "0 0 0.5\n0 1 0.5\n2 0 0.5\nindices 1\n0 1 2\n");
+    CMesh source;
+    ASSERT_EQ(0, LoadMesh((dir + "corner.msh").c_str(), &source, MESH_XYZ, 0)) << messages.Joined();
+    record.FreeTextMeshRecord();
+    EXPECT_EQ(nullptr, record.mesh);
+    EXPECT_EQ(-1, record.RebuildTextMesh());
+    ASSERT_EQ(D3D_OK, record.RebuildTextMesh(&source));
+    ASSERT_NE(nullptr, record.mesh);
+    EXPECT_NE(source.vertexBuffer, record.mesh->vertexBuffer);
+    EXPECT_EQ(D3DXVECTOR4(-1, -0.5f, 0, 1), record.mesh->corners[0]);
+    EXPECT_EQ(D3DXVECTOR4(1, 0.5f, 0, 1), record.mesh->corners[6]);
+    record.FreeTextMesh();
+    source.Release();
 }
 
 // Units of a class block: the font and text are copied from the prototype, the mesh is

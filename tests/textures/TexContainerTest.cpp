@@ -4,6 +4,7 @@
 #include "core/Strings.h"
 #include "core/Textures.h"
 #include "engine/TexContainer.h"
+#include "scene/Geometry.h"
 #include "tests/support/Harness.h"
 #include "tests/textures/TestImages.h"
 
@@ -401,6 +402,17 @@ TEST_F(TexContainerTest, CubeTexturesAreKeptAsCubes)
     EXPECT_EQ(8u, t->desc.Width);
     EXPECT_EQ(nullptr, tex.GetTexture(cube)) << "not a 2D texture";
     EXPECT_EQ(nullptr, tex.GetSurface(cube));
+    // A unit binds the cube to its stage like any texture.
+    ITexContainer* saved = gITexContainer;
+    gITexContainer = &tex;
+    CGeometry unit;
+    unit.textures[2] = cube;
+    unit.SetTextures();
+    gITexContainer = saved;
+    IDirect3DBaseTexture9* bound = nullptr;
+    Device3D->GetTexture(2, &bound);
+    EXPECT_EQ(t->texture, bound);
+    if (bound) bound->Release();
 
     // A plain image is no cube.
     Write("flat.bmp", Solid(RED));

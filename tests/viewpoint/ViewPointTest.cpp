@@ -206,13 +206,16 @@ TEST(CameraMath, PerspectiveFovXYMatchesHandValuesAndD3DX)
 
 TEST(CameraMath, YawMatrixRotatesThenPlaces)
 {
-    D3DXMATRIX m;
-    D3DXVECTOR3 x(1, 0, 0), out;
-    MatrixRotYPos(&m, D3DXVECTOR4(5, 6, 7, 1), PI / 2);
-    D3DXVec3TransformCoord(&out, &x, &m);
-    EXPECT_NEAR(5.0f, out.x, 1e-5);
-    EXPECT_NEAR(6.0f, out.y, 1e-5);
-    EXPECT_NEAR(6.0f, out.z, 1e-5);  // +x turns to -z about Y
+    D3DXMATRIX byVector4, byVector3;
+    MatrixRotYPos(&byVector4, D3DXVECTOR4(5, 6, 7, 1), PI / 2);
+    MakeYawMatrix(&byVector3, D3DXVECTOR3(5, 6, 7), PI / 2);
+    for (const D3DXMATRIX* m : {&byVector4, &byVector3}) {
+        D3DXVECTOR3 x(1, 0, 0), out;
+        D3DXVec3TransformCoord(&out, &x, m);
+        EXPECT_NEAR(5.0f, out.x, 1e-5);
+        EXPECT_NEAR(6.0f, out.y, 1e-5);
+        EXPECT_NEAR(6.0f, out.z, 1e-5);  // +x turns to -z about Y
+    }
 }
 
 class CameraTest : public ::testing::Test {

@@ -168,6 +168,30 @@ TEST_F(FrameTest, AModalWindowBlocksOthersUntilItIsClosed)
     EXPECT_EQ(0u, ok->flags & WIN_ACTIVE);
 }
 
+CBaseWin* gModal = nullptr;
+void ShowModal()
+{
+    if (!(gModal->flags & WIN_VISIBLE))
+        gModal->Show(1);
+}
+
+// Shown by a per-frame callback while the pass walks an array with a hole: the windows after
+// the caller still have their turn in that pass.
+TEST_F(FrameTest, AModalWindowShownByAPerFrameCallbackHasItsTurnAtOnce)
+{
+    CBaseWin* hole = Win("hole", 0, 0, 10, 10);
+    CBaseWin* caller = Win("caller", 200, 0, 10, 10);
+    gModal = Win("modal", 0, 0, 50, 50, KEY_ON_RELEASE, WIN_PUSHER);
+    gModal->Hide(0);
+    gModal->fnOnFrame = OnFrame;
+    Frame(10, 10);  // sorted: the array keeps its order from here on
+    gWinSuperior.DeleteWin(&hole);
+    caller->fnOnFrame = ShowModal;
+    Frame(10, 10);
+    EXPECT_EQ("frame:modal ", Take());
+    EXPECT_EQ("modal", UnderMouse());
+}
+
 TEST_F(FrameTest, APopupGoesWhenAButtonIsPressedOutsideIt)
 {
     Win("other", 300, 0, 50, 50);

@@ -100,6 +100,7 @@ TEST_F(DiagTest, TextureSidesArePowersOfTwoAndKeptWhenTheSizeStays)
     IDirect3DTexture9* first = diag->texture;
     diag->Create(record, nullptr, &gGraphics.fonts[0], 0xFFFFFFFF, 0, 0, 4, 8, 2, 12);
     EXPECT_EQ(first, diag->texture);
+    EXPECT_EQ(1, diag->childCount);  // the new list replaces the old one
     WIDTH_DIAGS = 1070;  // 1100 wide
     diag->Create(record, nullptr, &gGraphics.fonts[0], 0xFFFFFFFF, 0, 0, 4, 8, 2, 12);
     EXPECT_EQ(2048, diag->textureWidth);

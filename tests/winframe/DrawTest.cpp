@@ -214,6 +214,23 @@ TEST_F(DrawTest, AClipRectClipsTheScrolledWindowsAfterItOnly)
     EXPECT_EQ(0, SkinMismatches(220, 30, 156, 0, 20, 10));
 }
 
+TEST_F(DrawTest, ScrollButtonsShowTheirArrowsAndScrollTheRows)
+{
+    CBaseWin* panel = SkinWin("panel", 100, 100, PANEL.left, PANEL.top, PANEL.right, PANEL.bottom);
+    CBaseWin* row = Win("row", 105, 110, 10, 10, 0, WIN_SCROLLED);
+    panel->AddChilds(row, nullptr);
+    panel->MakeScrollButtons(45, 0, 40, 20, 13, UP_ARROW.left, UP_ARROW.top, 8);
+    Frame(5, 5);
+    DrawFrame();
+    EXPECT_EQ(0, SkinMismatches(145, 100, UP_ARROW.left, 0, 20, 13));
+    EXPECT_EQ(0, SkinMismatches(145, 140, DOWN_ARROW.left, 0, 20, 13));
+    Click(150, 145);
+    EXPECT_EQ(102, row->top);
+    Frame(5, 5, 0, 0.5f);  // no double click
+    Click(150, 105);
+    EXPECT_EQ(110, row->top);
+}
+
 CBaseWin* gVictim = nullptr;
 void OnPreDraw()
 {

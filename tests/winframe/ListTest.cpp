@@ -157,6 +157,8 @@ TEST_F(ListTest, TheWheelScrollsToFourEmptyRowsBelowTheLastItem)
         Frame(30, RowY(1));
     }
     EXPECT_EQ(0, list->topRow);
+    list->SetTop(-3);  // never above the first item
+    EXPECT_EQ(0, list->topRow);
     // A click on the visible first row selects the item at the top row.
     list->Scroll(3);
     Click(30, RowY(0));
