@@ -17,7 +17,7 @@ namespace {
 constexpr DWORD START_GUARD_MS = 90000;
 constexpr DWORD SETTLED_MS = 1500;  // the window up and no box for this long
 constexpr DWORD EXIT_GUARD_MS = 60000;
-constexpr size_t MAX_BOXES = 12;
+constexpr size_t MAX_BOXES = 6;
 
 std::string Garbage(size_t size, uint32_t seed)
 {
@@ -66,7 +66,6 @@ struct SHostileCase {
     SEdit edits[2];
     const char* said;    // a part some box must show, or null
     bool closeOnBox;     // the window is asked to close while the first box is open
-    const char* needs;   // what a failure of this row waits for, or null
 };
 
 const char* const START = "Scripts\\Start.txt";
@@ -86,7 +85,7 @@ const SHostileCase CASES[] = {
        [](const std::string& old) {
            return old + "HINTER ( font: [ " + std::string(300, 'F') + " 14 0 ] )\n";
        }}},
-     nullptr, false, nullptr},
+     nullptr, false},
     {"ConfigurationWordsTooLong",
      {{"System\\Application.cfg",
        [](const std::string& old) {
@@ -94,10 +93,10 @@ const SHostileCase CASES[] = {
            return old + "APPLICATION_NAME \"" + w + "\"\nCLEAR_COLOR " + w + "\nMULTISAMPLING [ Type: " +
                   w + " ]\nCLEAR_FLAGS [ " + w + " D3DCLEAR_TARGET ]\n";
        }}},
-     "CLEAR_FLAGS", false, nullptr},
-    {"UnknownWordsInAScript", {{UNITS, UnknownWords}}, "undefine string 'Chimney'", false, nullptr},
-    {"ScriptOfBinaryGarbage", {{UNITS, GarbageScript}}, nullptr, false, nullptr},
-    {"RepeatedManagerSections", {{START, RepeatedSections}}, nullptr, false, nullptr},
+     "CLEAR_FLAGS", false},
+    {"UnknownWordsInAScript", {{UNITS, UnknownWords}}, "undefine string 'Chimney'", false},
+    {"ScriptOfBinaryGarbage", {{UNITS, GarbageScript}}, nullptr, false},
+    {"RepeatedManagerSections", {{START, RepeatedSections}}, nullptr, false},
     {"FortyNestedIncludes",
      {{START,
        [](const std::string& old) {
@@ -106,33 +105,31 @@ const SHostileCase CASES[] = {
                                i < 40 ? "ScriptFile: \"Scripts\\Nest" + std::to_string(i + 1) + ".txt\"\n" : "");
            return "ScriptFile: \"Scripts\\Nest1.txt\"\n" + old;
        }}},
-     nullptr, false, nullptr},
+     nullptr, false},
     {"TgaOfWidthZero",
      {{"Textures\\Zero.tga", [](const std::string&) { return ZeroWidthTga(); }},
       {START,
        [](const std::string& old) {
            return old + "UserArrays [ Count: 2 ]\nArrayData Zero { file: \"Textures\\Zero.tga\" };\n";
        }}},
-     "0 x 4 pixels", false, nullptr},
+     "0 x 4 pixels", false},
     {"MeshOf300Materials", {{GROUND, [](const std::string&) { return Quad("300 2\n0 299", 300); }}},
-     "MAX_MATERS", false, "the mesh reader saying a limit once per file"},
-    {"MeshOfBinaryGarbage", {{GROUND, [](const std::string&) { return Garbage(8192, 11); }}}, "Ground.msh", false,
-     "the mesh reader giving up on garbage"},
+     "MAX_MATERS", false},
+    {"MeshOfBinaryGarbage", {{GROUND, [](const std::string&) { return Garbage(8192, 11); }}}, "Ground.msh", false},
     {"MaterialNumbersOutOfRange", {{GROUND, [](const std::string&) { return Quad("1 2\n7 -3", 1); }}},
-     "Ground.msh", false, "a counted warning for material numbers outside the table"},
+     "Ground.msh", false},
     {"PresentationOfBinaryGarbage",
      {{"Presentations\\KestrelVale\\Buildings.txt", [](const std::string&) { return Garbage(4096, 13); }}},
-     nullptr, false, nullptr},
+     nullptr, false},
     {"AnimationOfBinaryGarbage",
-     {{"Animations\\FloorAnimation.anm", [](const std::string&) { return Garbage(2048, 17); }}}, nullptr, false,
-     nullptr},
+     {{"Animations\\FloorAnimation.anm", [](const std::string&) { return Garbage(2048, 17); }}}, nullptr, false},
     {"CostFileOfBinaryGarbage",
      {{"Presentations\\KestrelVale\\Building1Cost.txt", [](const std::string&) { return Garbage(4096, 19); }}},
-     nullptr, false, nullptr},
-    {"CloseWhileABoxOfUnknownWordsIsOpen", {{UNITS, UnknownWords}}, nullptr, true, nullptr},
-    {"CloseWhileABoxOfGarbageIsOpen", {{UNITS, GarbageScript}}, nullptr, true, nullptr},
+     nullptr, false},
+    {"CloseWhileABoxOfUnknownWordsIsOpen", {{UNITS, UnknownWords}}, nullptr, true},
+    {"CloseWhileABoxOfGarbageIsOpen", {{UNITS, GarbageScript}}, nullptr, true},
     {"CloseWhileABoxOfRepeatedSectionsIsOpen",
-     {{START, [](const std::string& old) { return RepeatedSections(old) + "Stray\n"; }}}, nullptr, true, nullptr},
+     {{START, [](const std::string& old) { return RepeatedSections(old) + "Stray\n"; }}}, nullptr, true},
 };
 
 void PrintTo(const SHostileCase& c, std::ostream* out) { *out << c.name; }
@@ -169,10 +166,6 @@ TEST_P(Hostile, TheProgramRunsOnOrEndsCleanlyAndLeavesTheDataAlone)
     const DWORD code = program.ExitCode();
     const std::string boxes = program.JoinedBoxes();
 
-    const bool clean = ended && code == 0 && program.Boxes().size() <= MAX_BOXES &&
-                       (!c.said || boxes.find(c.said) != std::string::npos);
-    if (!clean && c.needs)
-        GTEST_SKIP() << "waits for " << c.needs << "; exit " << std::hex << code << "\n" << boxes;
     EXPECT_TRUE(ended) << "still running after the close request (hung or crashed)\n" << boxes;
     EXPECT_EQ(0u, code) << "exit code " << std::hex << code << "\n" << boxes;
     EXPECT_LE(program.Boxes().size(), MAX_BOXES) << boxes;
