@@ -44,16 +44,17 @@ CScene::~CScene()
     Clear();
 }
 
-// Each deletion calls back into ForgetUnit: the list is taken out of the scene first.
+// Each deletion comes back through ForgetUnit, which takes the unit, and any slave
+// deleted with it, off the list.
 void CScene::Clear()
 {
-    std::vector<CAtom*> owned;
-    owned.swap(units);
-    if (gUnitInspector)
-        for (CAtom* unit : owned) {
-            gUnitInspector->RemoveUnitFromProcess(unit);
-            gUnitInspector->DeleteUnit(unit);
-        }
+    while (!units.empty() && gUnitInspector) {
+        CAtom* unit = units.back();
+        gUnitInspector->RemoveUnitFromProcess(unit);
+        gUnitInspector->DeleteUnit(unit);
+        if (!units.empty() && units.back() == unit) units.pop_back();  // a scene outside the table
+    }
+    units.clear();
     state = CLEARED;
     camera = nullptr;
     animation = 0;
@@ -200,9 +201,10 @@ void CScenes::ForgetUnit(const CAtom* unit)
         if (scene) scene->ForgetUnit(unit);
 }
 
-// The scenes' units are deleted while the table is already empty.
+// Cleared while still in the table, so that units deleted with others leave their lists.
 void CScenes::FreeAll()
 {
-    std::vector<std::unique_ptr<CScene>> old;
-    old.swap(scenes);
+    for (const std::unique_ptr<CScene>& scene : scenes)
+        if (scene) scene->Clear();
+    scenes.clear();
 }
