@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/Binders.h"
 #include "app/Column.h"
+#include "core/Messages.h"
 #include "core/Scanner.h"
 #include "engine/TexContainer.h"
 #include "gui/Label.h"
@@ -16,7 +17,6 @@ namespace {
 
 // The figures on a flat's button, relative to its label position.
 constexpr int AREA_X = 14, AREA_ABOVE = 4, AREA_BELOW = 9, UNDERLINE_X = 13, UNDERLINE_ABOVE = 3;
-constexpr int AREA_DECIMALS = 2;
 const char UNDERLINE[] = "_____";
 // The popup under the floor plan: a picture of the window texture with three lines.
 constexpr int POPUP_BELOW_PLAN = 14;
@@ -24,6 +24,18 @@ const CIntRect POPUP_PICTURE{0, 143, 230, 215};
 constexpr int POPUP_TEXT_X = 113;
 constexpr int POPUP_TEXT_Y[FLAT_INFO_LABELS] = {14, 33, 51};
 constexpr uint32_t POPUP_TEXT_COLOUR = 0xFFFFFFFF;
+constexpr size_t FIGURE_TEXT_SIZE = 32;
+
+// A price or an area; a word that is none is named and the figure stays 0.
+void ScanFigure(FILE* file, Hundredths* figure)
+{
+    char word[Core::NUMBER_BUFFER_SIZE];
+    Core::fscan_word(file, word, sizeof word);
+    if (!ParseHundredths(word, figure)) {
+        *figure = 0;
+        MsgBox3("Cost/area file: '", word, "' is not a price or an area (digits with up to two decimals).");
+    }
+}
 
 } // namespace
 
@@ -65,12 +77,11 @@ CLabel* CFlat::AddFigure(int x, int y, int font, const char* text) const
     return gWinSuperior.AddLabel(x, y, ColumnFont(font), text, labelColour, 0);
 }
 
-CLabel* CFlat::AddArea(int x, int y, float area) const
+CLabel* CFlat::AddArea(int x, int y, Hundredths area) const
 {
-    CLabel* label = AddFigure(x, y, COLUMN_FONT_PLAIN, nullptr);
-    label->SetDecimals(AREA_DECIMALS);
-    label->SetFloat(area);
-    return label;
+    char text[FIGURE_TEXT_SIZE];
+    FormatHundredths(area, false, text, sizeof text);
+    return AddFigure(x, y, COLUMN_FONT_PLAIN, text);
 }
 
 void CFlat::ShowInfo()
@@ -85,14 +96,14 @@ void CFlat::ShowInfo()
         }
         gWinSuperior.ResetOrigin();
     }
-    char text[LABEL_TEXT_SIZE];
-    snprintf(text, sizeof text, "%.2f / %.2f", areaA, areaB);
+    char a[FIGURE_TEXT_SIZE], b[FIGURE_TEXT_SIZE], text[LABEL_TEXT_SIZE];
+    FormatHundredths(areaA, false, a, sizeof a);
+    FormatHundredths(areaB, false, b, sizeof b);
+    snprintf(text, sizeof text, "%s / %s", a, b);
     gFlatInfoLabels[0]->SetText(text);
-    snprintf(text, sizeof text, "%.2f", pricePerArea);
-    FormatThousands(text, sizeof text);
+    FormatHundredths(pricePerArea, true, text, sizeof text);
     gFlatInfoLabels[1]->SetText(text);
-    snprintf(text, sizeof text, "%.2f", double(pricePerArea) * double(areaA));
-    FormatThousands(text, sizeof text);
+    FormatHundredths(TotalOf(pricePerArea, areaA), true, text, sizeof text);
     gFlatInfoLabels[2]->SetText(text);
     gFlatInfoWin->Show(1);
 }
@@ -105,10 +116,10 @@ void CFlat::Scan(CFlat* flat, int number, uint16_t texture, FILE* file)
     flat->number = number;
     flat->textureId = texture;
     Core::fscan_skip(file, word, 2);
-    Core::fscan_float(file, &flat->pricePerArea);
+    ScanFigure(file, &flat->pricePerArea);
     Core::fscan_skip(file, word, 2);
-    Core::fscan_float(file, &flat->areaA);
-    Core::fscan_float(file, &flat->areaB);
+    ScanFigure(file, &flat->areaA);
+    ScanFigure(file, &flat->areaB);
     Core::fscan_skip(file, word, 2);
     Core::fscan_rect(file, &flat->source.left);
     Core::fscan_skip(file, word, 2);

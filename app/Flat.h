@@ -2,6 +2,7 @@
 // CFlat: one flat of a floor as the cost/area file describes it (price, areas, the place of
 // its button on the floor plan). A plain record owned by its floor; it owns its button.
 
+#include "app/Figures.h"
 #include "core/IntRect.h"
 
 #include <cstdint>
@@ -39,12 +40,12 @@ public:
     CIntRect source;
     int32_t buttonX = 0, buttonY = 0;
     int32_t number = 0;
-    float pricePerArea = 0.0f;
-    float areaA = 0.0f;  // the area the price is multiplied with
-    float areaB = 0.0f;
+    Hundredths pricePerArea = 0;
+    Hundredths areaA = 0;  // the area the price is multiplied with
+    Hundredths areaB = 0;
 
 private:
     // A label of the flat's colour inside its button (the button is the origin).
     CLabel* AddFigure(int x, int y, int font, const char* text) const;
-    CLabel* AddArea(int x, int y, float area) const;
+    CLabel* AddArea(int x, int y, Hundredths area) const;
 };

@@ -253,10 +253,13 @@ void CMyBuilding::HideWindows()
         if (floorWindows[i]) floorWindows[i]->Hide(1);
 }
 
+// Showing a window raises it: the chosen building's highlight is raised again above its
+// top-view button, as the selection overlay above the floor windows.
 void CMyBuilding::ShowWindows()
 {
     if (topViewButton) topViewButton->Show(1);
     if (this != gCurBuilding) return;
+    if (gTopViewSelWin) gTopViewSelWin->Show(1);
     for (int i = 0; i < floors.Count(); ++i)
         if (floorWindows[i]) floorWindows[i]->Show(1);
     if (gSelFloor && selectionOverlay) selectionOverlay->Show(1);

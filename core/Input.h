@@ -83,6 +83,10 @@ struct CInput {
     void BeginMouseFrame();
     void ApplyDeviceMouse(const DIMOUSESTATE2& state);
     void ApplySystemMouse(POINT cursor, uint8_t buttons);
+    // A press or a release of a button (MOUSE_LEFT...) that the window procedure saw. The
+    // buttons are read once a frame; with these the next frames still see a click that
+    // began and ended between two of them, once: held in one frame, released in the next.
+    void NoteButton(uint8_t button, bool down);
 
     // Fires the handlers of the current level for the keys of this frame (in text mode,
     // after turning keys into the frame's character).
@@ -115,7 +119,12 @@ private:
     uint8_t textKey = 0;         // the key whose character repeats
     uint32_t levelChanges = 0;   // counts pushes, pops and removals
 
-    void ApplyButtons(uint8_t buttons);
+    // Presses and releases noted since the last mouse frame; buttons whose release is
+    // reported in the next frame because their whole click fell between two frames.
+    uint8_t pressedSince = 0, releasedSince = 0, releaseDue = 0;
+
+    void ApplyButtons(uint8_t polled);
+    uint8_t WithNotedButtons(uint8_t polled);
     bool ReadKeyboard();
     bool TranslateText();
     uint8_t PickTextKey(bool numLock) const;

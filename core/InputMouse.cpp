@@ -23,6 +23,18 @@ bool TrackButton(bool down, int32_t& held, int32_t& click)
 
 constexpr uint8_t BUTTON_DOWN = 0x80;
 
+struct SButtonState {
+    uint8_t button;
+    int32_t CInput::*held;
+    int32_t CInput::*click;
+};
+const SButtonState BUTTON_STATES[] = {
+    {MOUSE_LEFT, &CInput::leftHeld, &CInput::leftClick},
+    {MOUSE_RIGHT, &CInput::rightHeld, &CInput::rightClick},
+    {MOUSE_MIDDLE, &CInput::middleHeld, &CInput::middleClick},
+};
+static_assert(sizeof BUTTON_STATES / sizeof BUTTON_STATES[0] == 3, "left, right and middle");
+
 } // namespace
 
 void CInput::BeginMouseFrame()
@@ -66,12 +78,49 @@ void CInput::ApplySystemMouse(POINT cursor, uint8_t buttons)
     ApplyButtons(buttons);
 }
 
-void CInput::ApplyButtons(uint8_t buttons)
+void CInput::NoteButton(uint8_t button, bool down)
 {
-    if (TrackButton(buttons & MOUSE_LEFT, leftHeld, leftClick)) {
-        doubleClick = doubleClickTime > 0.0f;
-        doubleClickTime = DOUBLE_CLICK_TIME;
+    (down ? pressedSince : releasedSince) |= button;
+}
+
+void CInput::ApplyButtons(uint8_t polled)
+{
+    const uint8_t buttons = WithNotedButtons(polled);
+    for (const SButtonState& b : BUTTON_STATES)
+        if (TrackButton(buttons & b.button, this->*b.held, this->*b.click) && b.button == MOUSE_LEFT) {
+            doubleClick = doubleClickTime > 0.0f;
+            doubleClickTime = DOUBLE_CLICK_TIME;
+        }
+}
+
+// The polled state, unless the noted presses and releases tell of more: a whole click between
+// two frames is a press now and a release in the next frame; a release (and a new press)
+// between two frames while held is the release now, and a new press noted with it waits for
+// the next frame. What a frame has reported is forgotten.
+uint8_t CInput::WithNotedButtons(uint8_t polled)
+{
+    uint8_t buttons = polled;
+    for (const SButtonState& b : BUTTON_STATES) {
+        const uint8_t bit = b.button;
+        if (releaseDue & bit) {
+            releaseDue &= uint8_t(~bit);
+            buttons &= uint8_t(~bit);
+            continue;
+        }
+        const bool held = this->*b.held != 0, down = polled & bit;
+        const bool pressed = pressedSince & bit, released = releasedSince & bit;
+        if (held && released) {
+            buttons &= uint8_t(~bit);
+            if (pressed) {
+                if (down) releasedSince &= uint8_t(~bit);
+                continue;
+            }
+        } else if (!held && !down && pressed && released) {
+            buttons |= bit;
+            releaseDue |= bit;
+        }
+        pressedSince &= uint8_t(~bit);
+        releasedSince &= uint8_t(~bit);
     }
-    TrackButton(buttons & MOUSE_RIGHT, rightHeld, rightClick);
-    TrackButton(buttons & MOUSE_MIDDLE, middleHeld, middleClick);
+    return buttons;
 }

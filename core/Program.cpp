@@ -15,6 +15,19 @@ namespace {
 
 const char WINDOW_CLASS[] = "D3Dgraphics";
 
+// Mouse button messages of the window: noted for the next mouse frame.
+struct SButtonMessage {
+    UINT message;
+    uint8_t button;
+    bool down;
+};
+const SButtonMessage BUTTON_MESSAGES[] = {
+    {WM_LBUTTONDOWN, MOUSE_LEFT, true},    {WM_LBUTTONUP, MOUSE_LEFT, false},
+    {WM_RBUTTONDOWN, MOUSE_RIGHT, true},   {WM_RBUTTONUP, MOUSE_RIGHT, false},
+    {WM_MBUTTONDOWN, MOUSE_MIDDLE, true},  {WM_MBUTTONUP, MOUSE_MIDDLE, false},
+};
+static_assert(sizeof BUTTON_MESSAGES / sizeof BUTTON_MESSAGES[0] == 6, "three buttons, down and up");
+
 // Room the caption and frame take below a maximal window.
 constexpr int MAX_HEIGHT_MARGIN = 34;
 constexpr int CENTER_HEIGHT_MARGIN = 30;
@@ -225,6 +238,8 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         gInput.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
         break;
     default:
+        for (const SButtonMessage& m : BUTTON_MESSAGES)
+            if (m.message == message) gInput.NoteButton(m.button, m.down);
         break;
     }
     return DefWindowProcA(hWnd, message, wParam, lParam);

@@ -80,7 +80,7 @@ private:
     void Assign(const char* newText);
     // Cuts the text at position n; the caret goes there.
     void CutAt(int n);
-    // The float text of the value with the decimals and digits limits applied.
+    // The float text of the value, rounded to the decimals limit, then cut to the digits limit.
     void FormatFloat(float value);
     int MeasureWidth(const char* s, int n) const;
 };

@@ -38,10 +38,15 @@ void CLabel::SetPrefixInt(const char* prefix, int value)
     numberMode = 0;
 }
 
+// A decimals limit rounds at its last digit: a cut would show 38.1 (38.099998 in single
+// precision) as 38.09. The "#" keeps the point of a limit of 0.
 void CLabel::FormatFloat(float value)
 {
     char s[NUMBER_TEXT_SIZE];
-    snprintf(s, sizeof s, "%f", double(value));
+    if (decimalsSet)
+        snprintf(s, sizeof s, "%#.*f", decimals, double(value));
+    else
+        snprintf(s, sizeof s, "%f", double(value));
     StrCopy(text, size_t(maxLength), s);
     // The caret stays unless the text got shorter than its place.
     const int length = int(strlen(text));

@@ -1,10 +1,80 @@
 #include "tests/column/ColumnFixture.h"
 
 #include "app/Application.h"
+#include "app/Flat.h"
+#include "app/Floor.h"
 #include "app/MyBuilding.h"
+#include "core/Core.h"
 #include "engine/Engine.h"
+#include "gui/BaseWin.h"
+#include "scene/Renderer.h"
+
+#include <algorithm>
 
 namespace column {
+
+namespace {
+constexpr int PATCH = 3;  // half size of the square of pixels a patch averages
+}
+
+bool HotPoint(const CFlat* flat, const CFloor* floor, int* x, int* y)
+{
+    const CBaseWin* b = flat->button;
+    D3DSURFACE_DESC desc;
+    if (!b || !b->texture || FAILED(b->texture->GetLevelDesc(0, &desc))) return false;
+    for (int dy = 2; dy < b->height - 2; ++dy)
+        for (int dx = 2; dx < b->width - 2; ++dx) {
+            const size_t at = size_t(b->sourceRect.top + dy) * desc.Width + size_t(b->sourceRect.left + dx);
+            if (floor->hitMask[at] && floor->hitMask[at + 1] && floor->hitMask[at + desc.Width]) {
+                *x = b->left + dx;
+                *y = b->top + dy;
+                return true;
+            }
+        }
+    return false;
+}
+
+bool Frame(test::Image& image)
+{
+    gCore.RenderFrame();
+    return test::ReadBackBuffer(image);
+}
+
+SPatch PatchAt(const test::Image& image, int x, int y)
+{
+    SPatch p;
+    int low[3] = {255, 255, 255}, high[3] = {};
+    for (int dy = -PATCH; dy <= PATCH; ++dy)
+        for (int dx = -PATCH; dx <= PATCH; ++dx) {
+            const uint32_t c = image.At(std::clamp(x + dx, 0, image.width - 1), std::clamp(y + dy, 0, image.height - 1));
+            for (int ch = 0; ch < 3; ++ch) {
+                const int v = int((c >> (16 - 8 * ch)) & 0xFF);
+                p.rgb[ch] += float(v);
+                low[ch] = std::min(low[ch], v);
+                high[ch] = std::max(high[ch], v);
+            }
+        }
+    for (int ch = 0; ch < 3; ++ch) {
+        p.rgb[ch] /= float((2 * PATCH + 1) * (2 * PATCH + 1));
+        p.spread = std::max(p.spread, high[ch] - low[ch]);
+    }
+    return p;
+}
+
+bool ScreenPointOf(const CAtom* unit, const test::Image& image, int* x, int* y, float height)
+{
+    D3DXMATRIX world;
+    gRenderer->ComputeAttachedWorld(&world, unit);
+    const D3DXVECTOR3 point(0.0f, height, 0.0f);
+    D3DXVECTOR4 clip;
+    D3DXVec3Transform(&clip, &point, &world);
+    D3DXVec4Transform(&clip, &clip, &gRenderer->viewProj);
+    if (clip.w <= 0.0f) return false;
+    const D3DVIEWPORT9& view = gEngine->view;
+    *x = int(view.X) + int((clip.x / clip.w * 0.5f + 0.5f) * float(view.Width));
+    *y = int(view.Y) + int((0.5f - clip.y / clip.w * 0.5f) * float(view.Height));
+    return *x > PATCH && *y > PATCH && *x < image.width - PATCH && *y < image.height - PATCH;
+}
 
 void ColumnTest::SetUp()
 {

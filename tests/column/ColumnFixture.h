@@ -8,10 +8,31 @@
 
 #include <cstdint>
 
+class CAtom;
 class CBaseWin;
+class CFlat;
+class CFloor;
 class CMyBuilding;
 
 namespace column {
+
+// A client point where the flat's button takes clicks (its picture is opaque there).
+bool HotPoint(const CFlat* flat, const CFloor* floor, int* x, int* y);
+
+// A frame of the program (its engine's process step included), read back.
+bool Frame(test::Image& image);
+
+// The mean colour of a small square of pixels and how much one channel varies within it.
+struct SPatch {
+    float rgb[3] = {};
+    int spread = 0;  // largest difference of one channel within the square
+    float Brightness() const { return rgb[0] + rgb[1] + rgb[2]; }
+};
+SPatch PatchAt(const test::Image& image, int x, int y);
+// Where the point at the height above the unit's origin (by default the middle of a storey,
+// whose mesh stands on its origin) lands on the back buffer, through the scene's camera; false
+// when it is behind the camera or too near the picture's edge for a patch.
+bool ScreenPointOf(const CAtom* unit, const test::Image& image, int* x, int* y, float height = 1.0f);
 
 class ColumnTest : public ::testing::Test {
 protected:

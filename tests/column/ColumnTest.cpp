@@ -1,5 +1,5 @@
-// The control column on the sample: building, floor and flat choice with the mouse, the
-// popup's figures and the messages of the show-flat button.
+// The control column on the sample: building, floor and flat choice with the mouse, where
+// the facade, plan and popup go, and the messages of the show-flat button.
 
 #include "app/Application.h"
 #include "app/Column.h"
@@ -26,24 +26,6 @@ namespace {
 
 std::string FloorText(int number) { return std::string(FLOOR_PREFIX) + std::to_string(number); }
 bool Visible(const CBaseWin* win) { return win && (win->flags & WIN_VISIBLE); }
-
-// A client point where the flat's button takes clicks (its picture is opaque there).
-bool HotPoint(const CFlat* flat, const CFloor* floor, int* x, int* y)
-{
-    const CBaseWin* b = flat->button;
-    D3DSURFACE_DESC desc;
-    if (!b || !b->texture || FAILED(b->texture->GetLevelDesc(0, &desc))) return false;
-    for (int dy = 2; dy < b->height - 2; ++dy)
-        for (int dx = 2; dx < b->width - 2; ++dx) {
-            const size_t at = size_t(b->sourceRect.top + dy) * desc.Width + size_t(b->sourceRect.left + dx);
-            if (floor->hitMask[at] && floor->hitMask[at + 1] && floor->hitMask[at + desc.Width]) {
-                *x = b->left + dx;
-                *y = b->top + dy;
-                return true;
-            }
-        }
-    return false;
-}
 
 TEST_F(ColumnTest, TheTopViewOffersEveryBuildingAndAClickShowsItsFacade)
 {
@@ -107,7 +89,7 @@ TEST_F(ColumnTest, HoveringAFloorLabelsItUntilTheMouseLeaves)
     EXPECT_FALSE(Visible(b->lightingOverlay));
 }
 
-TEST_F(ColumnTest, ChoosingAFloorOpensItsPlanAndAFlatShowsItsFigures)
+TEST_F(ColumnTest, ChoosingAFloorOpensItsPlanAndAFlatItsPopup)
 {
     CMyBuilding* b = ShowFirstBuilding();
     ASSERT_NE(nullptr, b);
@@ -140,9 +122,6 @@ TEST_F(ColumnTest, ChoosingAFloorOpensItsPlanAndAFlatShowsItsFigures)
     EXPECT_TRUE(Visible(gFlatInfoWin));
     EXPECT_EQ(floor->flatsArea.left, gFlatInfoWin->left);
     EXPECT_EQ(floor->flatsArea.bottom + 14, gFlatInfoWin->top);
-    EXPECT_STREQ("61.50 / 34.20", gFlatInfoLabels[0]->text);
-    EXPECT_STREQ("45 000.50", gFlatInfoLabels[1]->text);
-    EXPECT_STREQ("2 767 530.75", gFlatInfoLabels[2]->text);
 
     // A right click on the facade drops the choice with its plan and popup.
     const CBaseWin* first = b->floorWindows[0];

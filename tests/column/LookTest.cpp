@@ -21,58 +21,6 @@
 namespace column {
 namespace {
 
-constexpr int PATCH = 3;  // half size of the square of pixels a sample averages
-
-struct SPatch {
-    float rgb[3] = {};
-    int spread = 0;  // largest difference of one channel within the square
-    float Brightness() const { return rgb[0] + rgb[1] + rgb[2]; }
-};
-
-SPatch PatchAt(const test::Image& image, int x, int y)
-{
-    SPatch p;
-    int low[3] = {255, 255, 255}, high[3] = {};
-    for (int dy = -PATCH; dy <= PATCH; ++dy)
-        for (int dx = -PATCH; dx <= PATCH; ++dx) {
-            const uint32_t c = image.At(std::clamp(x + dx, 0, image.width - 1), std::clamp(y + dy, 0, image.height - 1));
-            for (int ch = 0; ch < 3; ++ch) {
-                const int v = int((c >> (16 - 8 * ch)) & 0xFF);
-                p.rgb[ch] += float(v);
-                low[ch] = std::min(low[ch], v);
-                high[ch] = std::max(high[ch], v);
-            }
-        }
-    for (int ch = 0; ch < 3; ++ch) {
-        p.rgb[ch] /= float((2 * PATCH + 1) * (2 * PATCH + 1));
-        p.spread = std::max(p.spread, high[ch] - low[ch]);
-    }
-    return p;
-}
-
-// The middle of a storey (its mesh stands on its origin) on the back buffer, through the
-// scene's camera onto the 3D view.
-bool ScreenPointOf(const CAtom* unit, const test::Image& image, int* x, int* y)
-{
-    D3DXMATRIX world;
-    gRenderer->ComputeAttachedWorld(&world, unit);
-    const D3DXVECTOR3 middle(0.0f, 1.0f, 0.0f);
-    D3DXVECTOR4 clip;
-    D3DXVec3Transform(&clip, &middle, &world);
-    D3DXVec4Transform(&clip, &clip, &gRenderer->viewProj);
-    if (clip.w <= 0.0f) return false;
-    const D3DVIEWPORT9& view = gEngine->view;
-    *x = int(view.X) + int((clip.x / clip.w * 0.5f + 0.5f) * float(view.Width));
-    *y = int(view.Y) + int((0.5f - clip.y / clip.w * 0.5f) * float(view.Height));
-    return *x > PATCH && *y > PATCH && *x < image.width - PATCH && *y < image.height - PATCH;
-}
-
-bool Frame(test::Image& image)
-{
-    gCore.RenderFrame();
-    return test::ReadBackBuffer(image);
-}
-
 bool Near(const D3DXCOLOR& a, const D3DXCOLOR& b, float tolerance)
 {
     return fabsf(a.r - b.r) < tolerance && fabsf(a.g - b.g) < tolerance && fabsf(a.b - b.b) < tolerance;

@@ -3,15 +3,13 @@
 // reader relies on (pixels come from the real reader), and a self-contained check of the mesh
 // text format's counts and winding (the program's mesh reader is not built yet).
 
+#include "tests/support/SampleReaders.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace lint {
-
-struct Rect {
-    int left, top, right, bottom;  // inclusive
-};
 
 // Words of a keyword text: blanks separate, "//" and "/* */" comments are dropped, a quoted
 // string is one word without its quotes.

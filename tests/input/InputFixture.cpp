@@ -2,6 +2,7 @@
 
 #include "core/Core.h"
 #include "core/FrameTimer.h"
+#include "core/Program.h"
 
 #include <cstring>
 
@@ -15,7 +16,7 @@ HWND TestWindow()
     static const char CLASS_NAME[] = "InputTestWindow";
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpfnWndProc = WindowProc;  // the program's, which notes the mouse buttons
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = CLASS_NAME;
     RegisterClassExA(&wc);

@@ -17,8 +17,9 @@ struct Counter {
     void Hit() { ++hits; }
 };
 
-// One shown 640 x 480 top-level window for the device and cursor tests, made at first use
-// and kept for the process (closing a window under Wine waits for the X server).
+// One shown 640 x 480 top-level window with the program's window procedure for the device,
+// cursor and button tests, made at first use and kept for the process (closing a window
+// under Wine waits for the X server).
 HWND TestWindow();
 // The screen position of one of its client points.
 POINT ClientToScreenPoint(int x, int y);

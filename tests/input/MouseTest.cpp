@@ -160,5 +160,36 @@ TEST_F(InputTest, SystemCursorIsReadInClientPixels)
     EXPECT_EQ((outer.right - outer.left - inner.right) / 2, gInput.borderWidth);
 }
 
+// A press and a release that both reach the window between two mouse frames: the buttons
+// read in the next frame are up again, yet the click is seen, once.
+TEST_F(InputTest, AClickBetweenTwoFramesIsSeenOnce)
+{
+    USE_MOUSE = MOUSE_SYS;
+    gInput.window = TestWindow();
+    gFrameTimer.step = 0.1f;
+    const POINT p = ClientToScreenPoint(200, 150);
+    ASSERT_TRUE(SetCursorPos(p.x, p.y));
+    gInput.UpdateMouse();
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(2u, SendInput(2, click, sizeof(INPUT)));
+    for (int i = 0; i < 20; ++i) {
+        Sleep(10);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    ASSERT_GE(GetKeyState(VK_LBUTTON), 0) << "the button is up again when the frame reads it";
+    int clicks = 0;
+    for (int frame = 0; frame < 3; ++frame) {
+        gInput.UpdateMouse();
+        EXPECT_EQ(frame == 0, gInput.leftHeld == 1) << frame;
+        clicks += gInput.leftClick;
+    }
+    EXPECT_EQ(1, clicks);
+}
+
 } // namespace
 } // namespace inputtest

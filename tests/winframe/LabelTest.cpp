@@ -85,7 +85,8 @@ TEST_F(LabelTest, FloatsKeepTheirDecimalsAndDigits)
     label->SetFloat(3.14159f);
     EXPECT_STREQ("3.14", label->text);
     EXPECT_FLOAT_EQ(3.14f, label->numericValue);
-    EXPECT_EQ(4, label->caretIndex);
+    label->SetFloat(38.1f);  // rounded, not cut from 38.099998
+    EXPECT_STREQ("38.10", label->text);
     label->SetDecimals(0);  // keeps the point
     label->SetFloat(3.14159f);
     EXPECT_STREQ("3.", label->text);
@@ -115,8 +116,8 @@ TEST_F(LabelTest, PrefixedNumbersThatDoNotFitSaySo)
     EXPECT_EQ(8, label->caretIndex);
     EXPECT_EQ(0u, label->numberMode);
     label->SetDecimals(1);
-    label->SetPrefixFloat("Area ", 54.25f);
-    EXPECT_STREQ("Area 54.2", label->text);
+    label->SetPrefixFloat("Area ", 54.26f);
+    EXPECT_STREQ("Area 54.3", label->text);
     EXPECT_EQ(0u, label->numberMode);
 
     const std::string prefix(125, 'p');

@@ -12,6 +12,44 @@ namespace {
 
 constexpr float kSitePlanMetres = kSiteSize * float(kSitePlanPixels * 4) / kGroundPixels;
 
+// The flat's number and its two areas with the line between them take about this block
+// from the label position (the areas start 14 pixels right of the number, 4 above and 9
+// below it, each text 3 pixels above its place); the data lint measures the real texts.
+constexpr int kLabelBlockTop = -7, kLabelBlockWidth = 48, kLabelBlockHeight = 30, kLabelMargin = 2;
+
+bool Inside(const std::vector<Rect>& parts, int x, int y)
+{
+    for (const Rect& p : parts)
+        if (x >= p.left && x <= p.right && y >= p.top && y <= p.bottom)
+            return true;
+    return false;
+}
+
+// The label position whose block lies wholly on the flat, a margin in from its edges, as
+// near the middle of the flat's largest part as can be; relative to the flat's box.
+bool PlaceLabel(const std::vector<Rect>& parts, const Rect& box, const Rect& big, int* labelX, int* labelY)
+{
+    const int middleX = (big.left + big.right + 1) / 2, middleY = (big.top + big.bottom + 1) / 2;
+    long best = -1;
+    for (int y = box.top; y + kLabelBlockHeight + 2 * kLabelMargin <= box.bottom + 1; ++y)
+        for (int x = box.left; x + kLabelBlockWidth + 2 * kLabelMargin <= box.right + 1; ++x) {
+            const long dx = x + kLabelMargin + kLabelBlockWidth / 2 - middleX;
+            const long dy = y + kLabelMargin + kLabelBlockHeight / 2 - middleY;
+            if (best >= 0 && dx * dx + dy * dy >= best)
+                continue;
+            bool fits = true;
+            for (int py = y; fits && py < y + kLabelBlockHeight + 2 * kLabelMargin; ++py)
+                for (int px = x; fits && px < x + kLabelBlockWidth + 2 * kLabelMargin; ++px)
+                    fits = Inside(parts, px, py);
+            if (!fits)
+                continue;
+            best = dx * dx + dy * dy;
+            *labelX = x + kLabelMargin - box.left;
+            *labelY = y + kLabelMargin - kLabelBlockTop - box.top;
+        }
+    return best >= 0;
+}
+
 Rect Bounds(const std::vector<Rect>& parts)
 {
     Rect r = parts.front();
@@ -59,13 +97,14 @@ BuildingLayout Compute(const BuildingSpec& b)
         }
         fl.buttonX = box.left;
         fl.buttonY = box.top;
-        // The label goes into the middle of the flat's largest part.
         const Rect* big = &parts.front();
         for (const Rect& p : parts)
             if (p.Width() * p.Height() > big->Width() * big->Height())
                 big = &p;
-        fl.labelX = big->left - box.left + std::max(2, big->Width() / 2 - 24);
-        fl.labelY = big->top - box.top + big->Height() / 2 - 12;
+        if (!PlaceLabel(parts, box, *big, &fl.labelX, &fl.labelY)) {
+            std::fprintf(stderr, "housing_gen: the figures of a flat of building %d do not fit on it\n", b.number);
+            std::exit(1);
+        }
         l.flats.push_back(fl);
     }
 

@@ -40,8 +40,10 @@ constexpr int kHousingWidth = 512, kHousingHeight = 256;
 constexpr int kSitePlanPixels = 232;
 constexpr int kGroundPixels = 1024;
 const Rect kTopViewWinRect{0, 0, kSitePlanPixels - 1, kSitePlanPixels - 1};
-const Rect kFloorNumberRect{240, 0, 301, 19};
-const Rect kSelFloorNumberRect{240, 24, 301, 43};
+// The floor labels by the facade: room for "ЭТАЖ 12", and narrow enough that the one right
+// of the widest facade stays inside the column.
+const Rect kFloorNumberRect{240, 0, 291, 19};
+const Rect kSelFloorNumberRect{240, 24, 291, 43};
 constexpr int kTopViewWidth = 256, kTopViewHeight = 64;
 
 // Site plan pixel of a point of the site (north up).

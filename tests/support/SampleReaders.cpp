@@ -1,6 +1,7 @@
-#include "SampleReaders.h"
+#include "tests/support/SampleReaders.h"
 
 #include "core/Scanner.h"
+#include "tests/support/Harness.h"
 
 #include <cstdio>
 #include <cstring>
@@ -37,12 +38,7 @@ int Int(FILE* f)
     return v;
 }
 
-float Float(FILE* f)
-{
-    float v = 0;
-    Core::fscan_float(f, &v);
-    return v;
-}
+int64_t Figure(FILE* f) { return Hundredths(Word(f)); }
 
 void Skip(FILE* f, int n) { for (int i = 0; i < n; ++i) Word(f); }
 
@@ -52,10 +48,10 @@ FlatRecord ScanFlat(FILE* f, const std::string& word)
     flat.word = word;
     flat.number = word.size() > 4 ? word[4] - '0' : 0;
     Skip(f, 2);
-    flat.price = Float(f);
+    flat.price = Figure(f);
     Skip(f, 2);
-    flat.areaA = Float(f);
-    flat.areaB = Float(f);
+    flat.areaA = Figure(f);
+    flat.areaB = Figure(f);
     Skip(f, 2);
     flat.source = ScanRect(f);
     Skip(f, 2);
@@ -154,5 +150,30 @@ std::map<int, FloorRecord> ScanCostArea(const std::string& path)
     std::fclose(f);
     return floors;
 }
+
+std::string CostAreaPath(int building)
+{
+    return test::RunDir() + "\\Presentations\\KestrelVale\\Building" + std::to_string(building) + "Cost.txt";
+}
+
+int64_t Hundredths(const std::string& text)
+{
+    const size_t point = text.find('.');
+    const std::string whole = text.substr(0, point), part = point == std::string::npos ? "" : text.substr(point + 1);
+    if (whole.empty() || part.size() > 2 || (whole + part).find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    return std::stoll(whole) * 100 + (part.empty() ? 0 : std::stoll(part) * (part.size() == 1 ? 10 : 1));
+}
+
+std::string FigureText(int64_t hundredths, bool grouped)
+{
+    std::string whole = std::to_string(hundredths / 100);
+    for (int at = int(whole.size()) - 3; grouped && at > 0; at -= 3)
+        whole.insert(size_t(at), " ");
+    const int cents = int(hundredths % 100);
+    return whole + "." + char('0' + cents / 10) + char('0' + cents % 10);
+}
+
+int64_t Total(int64_t pricePerUnit, int64_t amount) { return (pricePerUnit * amount + 50) / 100; }
 
 } // namespace lint

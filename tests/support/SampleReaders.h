@@ -1,10 +1,8 @@
 #pragma once
-// The building keyword block and the cost/area file read word by word with the program's
-// keyword scanner, in the order the building reader takes them. The building classes are
-// not built yet; this replays their grammar so the sample is checked against the real
-// scanner (bracket errors are reported through the message function).
-
-#include "DataFiles.h"
+// The building keyword block and the cost/area file of the sample read word by word with the
+// program's keyword scanner, in the order the building reader takes them, independently of
+// the building reader itself (bracket errors are reported through the message function).
+// Prices and areas are kept as the exact hundredths their decimal texts write.
 
 #include <cstdint>
 #include <map>
@@ -12,6 +10,10 @@
 #include <vector>
 
 namespace lint {
+
+struct Rect {
+    int left, top, right, bottom;  // inclusive
+};
 
 struct BuildingBlock {
     int numFloors = 0;
@@ -29,7 +31,7 @@ BuildingBlock ScanBuildingBlock(const std::string& path);
 struct FlatRecord {
     std::string word;
     int number = 0;
-    float price = 0, areaA = 0, areaB = 0;
+    int64_t price = 0, areaA = 0, areaB = 0;  // hundredths
     Rect source{};
     int buttonX = 0, buttonY = 0;
     bool hasLabel = false;
@@ -44,5 +46,14 @@ struct FloorRecord {
 };
 // Floors by number, as the cost/area reader selects them.
 std::map<int, FloorRecord> ScanCostArea(const std::string& path);
+// A building's cost/area file in the run folder (1-based number).
+std::string CostAreaPath(int building);
+
+// A figure's decimal text ("45000.50", "61.5", "300") as hundredths; -1 for any other text.
+int64_t Hundredths(const std::string& text);
+// Hundredths as the column shows them: two decimals, grouped by three with blanks when asked.
+std::string FigureText(int64_t hundredths, bool grouped);
+// The price of an amount, to the hundredth, half up.
+int64_t Total(int64_t pricePerUnit, int64_t amount);
 
 } // namespace lint
