@@ -49,22 +49,24 @@ std::string BoxText(HWND box)
     return text;
 }
 
-void ListTree(const std::string& root, const std::string& relative,
-              std::map<std::string, std::string>& out)
+// Every file and folder below root, by path relative to it, folders before their files.
+void ListTree(const std::string& root, const std::string& relative, std::vector<std::string>& files,
+              std::vector<std::string>& folders)
 {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((root + relative + "\\*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE)
         return;
     do {
-        const std::string name = fd.cFileName;
+        const std::string name = fd.cFileName, path = relative + "\\" + name;
         if (name == "." || name == "..")
             continue;
-        const std::string path = relative + "\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ListTree(root, path, out);
-        else
-            out[path] = ReadFile(root + path);
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            files.push_back(path);
+            continue;
+        }
+        folders.push_back(path);
+        ListTree(root, path, files, folders);
     } while (FindNextFileA(h, &fd));
     FindClose(h);
 }
@@ -148,31 +150,24 @@ std::string RealProgram::JoinedBoxes() const
 
 bool CopyTree(const std::string& from, const std::string& to)
 {
-    CreateDirectoryA(to.c_str(), nullptr);
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = true;
-    do {
-        const std::string name = fd.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        const std::string source = from + "\\" + name, target = to + "\\" + name;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ok = CopyTree(source, target) && ok;
-        else
-            ok = CopyFileA(source.c_str(), target.c_str(), FALSE) && ok;
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return ok;
+    std::vector<std::string> files, folders;
+    ListTree(from, "", files, folders);
+    bool ok = CreateDirectoryA(to.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    for (const std::string& folder : folders)
+        ok = CreateDirectoryA((to + folder).c_str(), nullptr) && ok;
+    for (const std::string& file : files)
+        ok = CopyFileA((from + file).c_str(), (to + file).c_str(), FALSE) && ok;
+    return ok && !files.empty();
 }
 
 std::map<std::string, std::string> ReadTree(const std::string& dir)
 {
-    std::map<std::string, std::string> files;
-    ListTree(dir, "", files);
-    return files;
+    std::vector<std::string> files, folders;
+    ListTree(dir, "", files, folders);
+    std::map<std::string, std::string> contents;
+    for (const std::string& file : files)
+        contents[file] = ReadFile(dir + file);
+    return contents;
 }
 
 } // namespace test
