@@ -32,9 +32,10 @@ constexpr int TOP_VIEW_BELOW_SELECTOR = 30;
 // A rectangle variable of the presentation; a missing or short one leaves it empty.
 CIntRect MissionRect(const char* name)
 {
-    int32_t words[VARIABLE_LIST_MAX] = {};
+    // A value may be longer than a rectangle (a long string is 129 words): four are taken.
+    int32_t words[4] = {};
     CIntRect rect;
-    if (gIMissionLoader && gIMissionLoader->GetMissionVariable(name, words) == 0)
+    if (gIMissionLoader && gIMissionLoader->GetMissionVariable(name, words, 4) >= 0)
         rect = CIntRect(words[0], words[1], words[2], words[3]);
     return rect;
 }

@@ -172,8 +172,9 @@ void LightMovers(CAtom* light, const D3DXCOLOR& lightColour, const D3DXCOLOR& cl
 
 D3DXCOLOR ScriptColour(const char* name, const D3DXCOLOR& otherwise)
 {
-    float words[VARIABLE_LIST_MAX] = {};
-    if (!gIParser || gIParser->GetVariable(name, words) != 0) return otherwise;
+    // Only the four channels are taken, whatever the value's length.
+    float words[4] = {};
+    if (!gIParser || gIParser->GetVariable(name, words, 4) < 0) return otherwise;
     return D3DXCOLOR(words[0], words[1], words[2], words[3]);
 }
 

@@ -246,6 +246,7 @@ void CMyBuilding::ScanCostAreaFile(const char* path)
 {
     FILE* file = fopen(path, "rb");
     if (!file) return;
+    CFileMessages messages(path);
     char word[Core::WORD_BUFFER_SIZE];
     for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word))
         if (StrEqual(word, "CostArea:")) ScanCostAreaBlock(file);

@@ -114,13 +114,20 @@ struct SConfigReader {
     FILE* file;
     char word[Core::STD_WORD_BUFFER_SIZE];
 
-    // Reads the next blank-delimited word; false (and an empty word) at end of file.
+    // Reads the next blank-delimited word, cut to the buffer: the rest of a longer word is
+    // passed over, not taken as the next word. False (and an empty word) at end of file.
     bool Next()
     {
-        if (fscanf(file, "%255s", word) == 1)
-            return true;
-        word[0] = 0;
-        return false;
+        if (fscanf(file, "%255s", word) != 1) {
+            word[0] = 0;
+            return false;
+        }
+        int c = getc(file);
+        while (c != EOF && !Core::IsBlank(c))
+            c = getc(file);
+        if (c != EOF)
+            ungetc(c, file);
+        return true;
     }
     // Next word of a "[" ... "]" list: false at "]" or end of file.
     bool NextInList() { return Next() && strcmp(word, "]") != 0; }
@@ -370,6 +377,7 @@ void ReadApplicationConfigFrom(const char* path)
         gCore.SetExitFlag();
         return;
     }
+    CFileMessages messages(path);
     SConfigReader r = {file, {}};
     while (r.Next())
         ReadKey(r);

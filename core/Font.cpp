@@ -29,11 +29,15 @@ HRESULT CFont::Create(int height, int width, const char* faceName, int style)
 {
     Release();
     StrCopy(face, sizeof face, faceName);
+    // The font description holds LF_FACESIZE characters and D3DX copies the name in
+    // unchecked: a longer name is cut here.
+    char gdiFace[LF_FACESIZE];
+    StrCopy(gdiFace, sizeof gdiFace, face);
     HRESULT hr = D3DXCreateFontA(
         Device3D, height, width, (style & FONT_BOLD) ? WEIGHT_BOLD : WEIGHT_NORMAL, 1,
         (style & FONT_ITALIC) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
         (style & FONT_NOT_ANTIALIASED) ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY,
-        DEFAULT_PITCH | FF_DONTCARE, face, &font);
+        DEFAULT_PITCH | FF_DONTCARE, gdiFace, &font);
     if (FAILED(hr)) {
         font = nullptr;
         MsgBox2("Can`t create font.. ", face);

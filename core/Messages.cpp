@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 char gMsgBuffer[MSG_BUFFER_SIZE];
@@ -14,6 +15,7 @@ const char* const WARNING_SKIP_TAIL = "\n\n Next this Warnings will be skiped.";
 namespace {
 
 MessageSink gSink = nullptr;
+CFileMessages* gFileMessages = nullptr;
 
 // Joins the parts into gMsgBuffer, cutting at its capacity. A part may be gMsgBuffer
 // itself (a caller that formatted into it), so the text is built aside first.
@@ -33,10 +35,51 @@ void JoinParts(const char* const* parts, size_t count)
     memcpy(gMsgBuffer, joined, len + 1);
 }
 
-int ShowJoined(const char* const* parts, size_t count)
+bool EndsInQuote(const char* part)
+{
+    const size_t n = part ? strlen(part) : 0;
+    return n && part[n - 1] == '\'';
+}
+
+// The parts without those a quote opens: names and words, whatever they hold. A text
+// given whole has its quoted spans left out instead.
+std::string MessageKind(const char* const* parts, size_t count)
+{
+    std::string kind;
+    if (count == 1) {
+        bool quoted = false;
+        for (const char* c = parts[0] ? parts[0] : ""; *c; ++c) {
+            if (*c == '\'')
+                quoted = !quoted;
+            if (!quoted || *c == '\'')
+                kind += *c;
+        }
+        return kind;
+    }
+    bool opened = false;  // the part before was a fixed one ending in a quote
+    for (size_t i = 0; i < count; ++i) {
+        const bool word = opened;
+        opened = !word && EndsInQuote(parts[i]);
+        if (!word && parts[i])
+            kind += parts[i];
+    }
+    return kind;
+}
+
+// While a file is read its scope keeps the text instead of showing it now.
+int ShowJoined(const char* const* parts, size_t count, size_t kindParts)
 {
     JoinParts(parts, count);
+    if (CFileMessages* scope = CFileMessages::Current()) {
+        scope->Take(MessageKind(parts, kindParts), gMsgBuffer);
+        return IDOK;
+    }
     return ShowMessageText(gMsgBuffer);
+}
+
+int ShowJoined(const char* const* parts, size_t count)
+{
+    return ShowJoined(parts, count, count);
 }
 
 } // namespace
@@ -119,7 +162,6 @@ int WarningBox(int* budget, ...)
 {
     if (!budget || *budget < 1)
         return 0;
-    --*budget;
     // A warning is a handful of parts; more than this is cut like an over-long text.
     const char* parts[33];
     size_t count = 0;
@@ -129,7 +171,70 @@ int WarningBox(int* budget, ...)
          p = va_arg(args, const char*))
         parts[count++] = p;
     va_end(args);
+    // A repeat within a file is counted by its scope and costs no budget.
+    CFileMessages* scope = CFileMessages::Current();
+    if (scope && scope->Seen(MessageKind(parts, count)))
+        return scope->Take(MessageKind(parts, count), nullptr), IDOK;
+    --*budget;
+    const size_t kindParts = count;
     if (*budget == 0)
         parts[count++] = WARNING_SKIP_TAIL;
-    return ShowJoined(parts, count);
+    return ShowJoined(parts, count, kindParts);
+}
+
+CFileMessages::CFileMessages(const char* path)
+    : outer_(gFileMessages), path_(path ? path : "")
+{
+    gFileMessages = this;
+}
+
+CFileMessages* CFileMessages::Current()
+{
+    return gFileMessages;
+}
+
+bool CFileMessages::Seen(const std::string& kind) const
+{
+    for (const SKind& k : kinds_)
+        if (k.kind == kind)
+            return true;
+    return false;
+}
+
+bool CFileMessages::Take(const std::string& kind, const char* text)
+{
+    for (SKind& k : kinds_)
+        if (k.kind == kind) {
+            ++k.count;
+            return false;
+        }
+    if (kinds_.size() >= FILE_MESSAGE_KINDS) {
+        ++others_;
+        return false;
+    }
+    kinds_.push_back(SKind{kind, text ? text : "", 1});
+    return true;
+}
+
+// Shown directly: an enclosing file's scope does not gather what this one says.
+CFileMessages::~CFileMessages()
+{
+    gFileMessages = outer_;
+    char count[16];
+    for (const SKind& k : kinds_) {
+        std::string text = k.text;
+        if (k.count > 1) {
+            snprintf(count, sizeof count, "%d", k.count - 1);
+            text = text + "\n\n " + count + " more like this in '" + path_ + "'.";
+        }
+        const char* parts[] = {text.c_str()};
+        JoinParts(parts, 1);
+        ShowMessageText(gMsgBuffer);
+    }
+    if (others_) {
+        snprintf(count, sizeof count, "%d", others_);
+        const char* parts[] = {count, " further messages about '", path_.c_str(), "' were not shown."};
+        JoinParts(parts, 4);
+        ShowMessageText(gMsgBuffer);
+    }
 }

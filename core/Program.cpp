@@ -187,7 +187,8 @@ bool ProgramPump()
         DispatchMessageA(&msg);
         return true;
     }
-    if (AppWindowConfig.active || AppWindowConfig.idleMethod == 2)
+    // An exit request is carried out even while the window is inactive.
+    if (gExitCode || AppWindowConfig.active || AppWindowConfig.idleMethod == 2)
         Frame(AppWindowConfig.hWnd);
     else
         Sleep(5);
@@ -221,6 +222,11 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     switch (message) {
     case WM_CREATE:
         OnCreate();
+        return 0;
+    case WM_CLOSE:
+        // A message box's loop dispatches this too, while start-up or a frame is half
+        // done: only ask for the exit, the next frame destroys the window.
+        gCore.SetExitFlag();
         return 0;
     case WM_DESTROY:
         OnDestroy();

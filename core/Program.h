@@ -14,7 +14,9 @@ int ProgramStart(HINSTANCE hInstance);
 int ProgramLoop();
 
 // Takes and dispatches the pending messages once; returns false once WM_QUIT was taken.
-// Runs a frame when no message was pending, as the loop does.
+// Runs a frame when no message was pending, as the loop does (inactive too once the exit
+// is asked for, so a close request is carried out). A close request only asks for the
+// exit: it may come from a message box's loop while start-up or a frame is half done.
 bool ProgramPump();
 
 void Frame(HWND hWnd);

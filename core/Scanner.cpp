@@ -32,6 +32,21 @@ int SkipLine(FILE* file)
     return c;
 }
 
+// Stores quoted text up to the closing quote (consumed) at most limit characters from
+// len on; a longer text is cut and its rest passed over, up to the end of its line when
+// the quote is missing, so it is never read as words.
+void ReadQuoted(FILE* file, char* out, size_t len, size_t limit)
+{
+    int c;
+    while ((c = getc(file)) != EOF && c != '"') {
+        if (len < limit)
+            out[len++] = char(c);
+        else if (c == '\r' || c == '\n')
+            break;
+    }
+    out[len] = 0;
+}
+
 // Appends characters to out until a blank, the end of the file or, with stopAtQuote, a
 // double quote (the ending character is consumed); stores at most limit characters in
 // all and consumes the rest of the word.
@@ -142,11 +157,8 @@ int fscan_string(FILE* file, char* out)
         ReadRestOfWord(file, out, 1, limit, true);
         return 0;
     }
-    // Quoted: blanks belong to the string; it ends at the closing quote or the limit.
-    size_t len = 0;
-    while (len < limit && (c = getc(file)) != EOF && c != '"')
-        out[len++] = char(c);
-    out[len] = 0;
+    // Quoted: blanks belong to the string.
+    ReadQuoted(file, out, 0, limit);
     return 1;
 }
 
@@ -163,10 +175,7 @@ void fscan_quoted_rest(FILE* file, char* out, const char* first)
         out[len] = 0;
         return;
     }
-    int c;
-    while (len < limit && (c = getc(file)) != EOF && c != '"')
-        out[len++] = char(c);
-    out[len] = 0;
+    ReadQuoted(file, out, len, limit);
 }
 
 int fscan_comment(FILE* file, const char* word)

@@ -55,6 +55,21 @@ int Refuse(const char* what, const char* path)
     return TGA_BAD_DATA;
 }
 
+// Says what keeps the reader from taking the image; false when nothing does.
+bool HeaderFault(const TgaHeader& t, char* text, size_t size)
+{
+    if (t.width == 0 || t.height == 0)
+        snprintf(text, size, "the image is %d x %d pixels, it has no pixels in", t.width, t.height);
+    else if (t.imageType != TYPE_TRUE_COLOUR)
+        snprintf(text, size, "image type %d is not read (only uncompressed true colour, type 2) in",
+                 t.imageType);
+    else if (t.bitsPerPixel != 24 && t.bitsPerPixel != 32)
+        snprintf(text, size, "%d bits per pixel are not read (only 24 and 32) in", t.bitsPerPixel);
+    else
+        return false;
+    return true;
+}
+
 // Skips the image id and any colour map so the file stands at the first pixel.
 bool SkipToPixels(FILE* f, const TgaHeader& t)
 {
@@ -105,9 +120,9 @@ int LoadTGA(const char* path, int* width, int* height, uint8_t** pixels)
         MsgBox("TGA file: height too large.");
         return TGA_TOO_LARGE;
     }
-    if (t.imageType != TYPE_TRUE_COLOUR || (t.bitsPerPixel != 24 && t.bitsPerPixel != 32) ||
-        t.width == 0 || t.height == 0)
-        return Refuse("only uncompressed 24- and 32-bit images are read, not", path);
+    char fault[96];
+    if (HeaderFault(t, fault, sizeof fault))
+        return Refuse(fault, path);
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size_t(t.width) * t.height * 4]);
     if (!buffer)
         return Refuse("not enough memory for", path);

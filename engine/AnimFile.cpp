@@ -298,6 +298,7 @@ int CAnimFile::LoadAnimation(const char* path, uint32_t loadFlags)
         MsgBox2("CAnimFile::LoadAnimation()  Error:  Can't open animation file.. \n\n", path ? path : "");
         return ANIM_CANT_OPEN;
     }
+    CFileMessages messages(path);
     const int result = CAnimFileReader(*this, file, path, loadFlags).Read();
     fclose(file);
     return result;

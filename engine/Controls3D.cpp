@@ -291,4 +291,18 @@ void CControls3D::ForgetUnit(const CAtom* unit)
     if (pickedControl == unit) pickedControl = nullptr;
     if (hoveredControl == unit) hoveredControl = nullptr;
     if (pressedControl == unit) pressedControl = nullptr;
+    // A prototype going with its class template (a repeated registry section).
+    for (int i = 1; i <= int(controlTemplates.Count()); ++i) {
+        CControl3D** slot = controlTemplates.At(i);
+        if (controlTemplates.InUse(i) && *slot == unit) {
+            controlTemplates.Free(i);
+            *slot = nullptr;
+        }
+    }
+    for (int i = 1; i <= int(groups.Count()); ++i) {
+        if (!groups.InUse(i)) continue;
+        CControlGroup* group = groups.At(i);
+        for (CControl3D*& control : group->controls)
+            if (control == unit) control = nullptr;
+    }
 }

@@ -114,6 +114,8 @@ public:
     int AssignValidMap(CUserArray* array, int value);
     void SelectUnit(CAtom* unit, bool full);
     void RotateSelectedUnit();
+    // Drops a unit that is being deleted from the pick and the selection.
+    void ForgetUnit(const CAtom* unit);
     // A point (and the direction (0, 0, 1)) in the frame of a bone of the unit's skeleton
     // carried through its masters up to lastBone (or a root), each turned by the unit's
     // kinematic bone and moved to where it sits, then through the unit's world. 0; -1 with

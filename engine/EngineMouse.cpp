@@ -232,6 +232,14 @@ void CEngine::DeselectUnit()
     selectedUnit = nullptr;
 }
 
+void CEngine::ForgetUnit(const CAtom* unit)
+{
+    if (pickedUnit == unit)
+        pickedUnit = nullptr;
+    if (selectedUnit == unit)
+        selectedUnit = nullptr;
+}
+
 void CEngine::RotateSelectedUnit()
 {
     const CKeyHandler* key = gInput.lastMatched;

@@ -171,6 +171,7 @@ void CIconGroup::Reset()
 
 void CIconGroup::ForgetUnit(const CAtom* unit)
 {
+    if (framePrototype == unit) framePrototype = nullptr;
     for (int i = 1; i <= count; ++i) {
         CIcon* icon = icons[i];
         if (!icon) continue;

@@ -149,6 +149,7 @@ void CMeshContainer::ReleaseMissionMeshes()
 
 int CMeshContainer::Load(CEngineMesh* record, const char* path, int flags)
 {
+    CFileMessages messages(path);
     if (IsAbsolutePath(path)) return loader(path, &record->mesh, record->mesh.vertexFormat, flags);
     char full[MESH_DIRECTORY_SIZE + MESH_PATH_SIZE + 500];
     MakeFullPath(full, sizeof full, (std::string(directory) + path).c_str());

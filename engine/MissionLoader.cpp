@@ -75,6 +75,7 @@ int CMissionLoader::LoadMissionList(const char* path)
 {
     FILE* file = fopen(path, "rb");
     if (!file) return -1;
+    CFileMessages messages(path);
     char word[Core::WORD_BUFFER_SIZE];
     char text[Core::STRING_BUFFER_SIZE];
     for (Core::fscan_word(file, word); word[0]; Core::fscan_word(file, word)) {
@@ -124,6 +125,11 @@ int CMissionLoader::GetMissionVariable(const char* name, void* out)
     return variables.GetVariable(name, out);
 }
 
+int CMissionLoader::GetMissionVariable(const char* name, void* out, int maxWords)
+{
+    return variables.GetVariable(name, out, maxWords);
+}
+
 int CMissionLoader::DoStartMission()
 {
     ResetUsageParams();
@@ -155,30 +161,19 @@ int CMissionLoader::DoStartMission()
 // A file already being read, or one nested deeper than the stack holds, is refused.
 bool CMissionLoader::PushFile(const char* path)
 {
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
-    if (length == 0 || length >= sizeof full) StrCopy(full, sizeof full, path);
-    for (const std::string& open : fileStack) {
-        if (_stricmp(open.c_str(), full) == 0) {
-            WarningBox(&warningBudget, "CMissionLoader::LoadMission error:  mission file '", path,
-                       "' includes itself.", nullptr);
-            return false;
-        }
-    }
-    if (fileStack.size() >= MAX_MISSION_FILE_DEPTH) {
+    switch (fileStack.Push(path)) {
+    case CIncludeStack::PUSHED:
+        return true;
+    case CIncludeStack::INCLUDES_ITSELF:
+        WarningBox(&warningBudget, "CMissionLoader::LoadMission error:  mission file '", path,
+                   "' includes itself.", nullptr);
+        return false;
+    case CIncludeStack::TOO_DEEP:
         WarningBox(&warningBudget, "CMissionLoader::LoadMission error:  mission files are nested too deep at '",
                    path, "'.", nullptr);
         return false;
     }
-    fileStack.push_back(full);
-    currentFile = fileStack.back().c_str();
-    return true;
-}
-
-void CMissionLoader::PopFile()
-{
-    fileStack.pop_back();
-    currentFile = fileStack.empty() ? nullptr : fileStack.back().c_str();
+    return false;
 }
 
 int CMissionLoader::LoadMission(const char* path)
@@ -190,8 +185,9 @@ int CMissionLoader::LoadMission(const char* path)
     }
     int result = -1;
     if (PushFile(path)) {
+        CFileMessages messages(path);
         result = ReadSections(file, path);
-        PopFile();
+        fileStack.Pop();
     }
     fclose(file);
     return result;
@@ -242,7 +238,7 @@ int CMissionLoader::ScanInclude(FILE* file)
     if (IsAbsolutePath(name)) {
         StrCopy(path, sizeof path, name);
     } else {
-        ExtractFilePath(path, sizeof path, currentFile ? currentFile : "");
+        ExtractFilePath(path, sizeof path, fileStack.Current() ? fileStack.Current() : "");
         StrAppend(path, sizeof path, name);
     }
     return LoadMission(path);

@@ -8,6 +8,7 @@
 // that cannot be read yet) are warned and reading goes on: they never decide the start,
 // whether or not the file ends with white space.
 
+#include "engine/IncludeStack.h"
 #include "engine/Variables.h"
 
 #include <cstdio>
@@ -36,15 +37,14 @@ public:
     virtual int EndMission() = 0;
     virtual CGameMap* GetGameMap() = 0;
     virtual int GetMissionVariable(const char* name, void* out) = 0;
+    // At most maxWords words: the stored length in words, or -2 / -3 (as IParser's).
+    virtual int GetMissionVariable(const char* name, void* out, int maxWords) = 0;
     virtual void SetStartCallback(MissionStartCallback callback) = 0;
 };
 
-// Deepest nesting of "MissionFile:" includes.
-constexpr size_t MAX_MISSION_FILE_DEPTH = 128;
-
 class CMissionLoader : public IMissionLoader {
 public:
-    CMissionLoader() { fileStack.reserve(MAX_MISSION_FILE_DEPTH); }
+    CMissionLoader() = default;
     ~CMissionLoader() override;
     CMissionLoader(const CMissionLoader&) = delete;
     CMissionLoader& operator=(const CMissionLoader&) = delete;
@@ -55,6 +55,7 @@ public:
     int EndMission() override;
     CGameMap* GetGameMap() override { return currentMap; }
     int GetMissionVariable(const char* name, void* out) override;
+    int GetMissionVariable(const char* name, void* out, int maxWords) override;
     void SetStartCallback(MissionStartCallback callback) override { startCallback = callback; }
 
     // Starts the pending presentation (called by the engine frame); 0 or LoadMission's error.
@@ -75,15 +76,13 @@ public:
     MissionStartCallback startCallback = nullptr;
     // Presentation variables, sized by the script's "MissionVarCapacity:".
     CVariablesPool variables;
-    // Full paths of the files being read, the innermost last.
-    std::vector<std::string> fileStack;
-    const char* currentFile = nullptr;
+    // The files being read.
+    CIncludeStack fileStack;
     CNation* currentNation = nullptr;
     CGameMap* currentMap = nullptr;
 
 private:
     bool PushFile(const char* path);
-    void PopFile();
     int ReadSections(FILE* file, const char* path);
     int ScanInclude(FILE* file);
     int ScanMap(FILE* file);

@@ -243,7 +243,7 @@ CVariablesPool* MissionVariables() { return gMissionLoader ? &gMissionLoader->va
 
 int CParser::LoadScript(const char* path)
 {
-    includeDepth = 0;
+    includeStack.Clear();
     const int result = ScanScript(path);
     if (gShaderContainer) gShaderContainer->LinkPostStrings();
     return result;
@@ -258,21 +258,17 @@ int CParser::GetVariable(const char* name, void* out, int maxWords)
 
 bool CParser::PushInclude(const char* path)
 {
-    char full[SCRIPT_PATH_SIZE];
-    const DWORD length = GetFullPathNameA(path, SCRIPT_PATH_SIZE, full, nullptr);
-    if (length == 0 || length >= SCRIPT_PATH_SIZE) StrCopy(full, sizeof full, path);
-    for (int i = 0; i < includeDepth; ++i) {
-        if (_stricmp(includeStack[i], full) == 0) {
-            MsgBox3("CParser::ScanScript  Error:  Script file '", path, "' includes itself.");
-            return false;
-        }
-    }
-    if (includeDepth >= MAX_INCLUDE_DEPTH) {
+    switch (includeStack.Push(path)) {
+    case CIncludeStack::PUSHED:
+        return true;
+    case CIncludeStack::INCLUDES_ITSELF:
+        MsgBox3("CParser::ScanScript  Error:  Script file '", path, "' includes itself.");
+        return false;
+    case CIncludeStack::TOO_DEEP:
         MsgBox3("CParser::ScanScript  Error:  Script files are nested too deep at '", path, "'.");
         return false;
     }
-    StrCopy(includeStack[includeDepth++], SCRIPT_PATH_SIZE, full);
-    return true;
+    return false;
 }
 
 int CParser::ScanScript(const char* path)
@@ -281,12 +277,13 @@ int CParser::ScanScript(const char* path)
     FILE* file = fopen(path, "rb");
     int result = -1;
     if (file) {
+        CFileMessages messages(path);
         result = ScanItems(file);
         fclose(file);
     } else {
         MsgBox3("CParser::ScanScript  Error:  Can't load script file '", path, "'");
     }
-    --includeDepth;
+    includeStack.Pop();
     return result;
 }
 

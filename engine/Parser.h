@@ -1,11 +1,12 @@
 #pragma once
 // The engine's script reader: reads "Scripts/Start.txt" and every file it includes, word
 // by word, recognises the leading keyword of each item and hands the open file to the
-// manager that reads the rest. It owns the script variables. Unknown words cost one
-// warning each from its budget of 10; an item whose reader is not part of the program
-// yet is reported and skipped, never taken as read. A fatal condition of any reader
-// (gExitCode) stops reading at the next word with -1.
+// manager that reads the rest. It owns the script variables. Unknown words are warned
+// from its budget of 10, once per file with their count; an item whose reader is not
+// part of the program yet is reported and skipped, never taken as read. A fatal
+// condition of any reader (gExitCode) stops reading at the next word with -1.
 
+#include "engine/IncludeStack.h"
 #include "engine/Variables.h"
 
 #include <cstdio>
@@ -22,9 +23,6 @@ public:
 protected:
     ~IParser() = default;
 };
-
-constexpr int MAX_INCLUDE_DEPTH = 32;
-constexpr int SCRIPT_PATH_SIZE = 520;
 
 class CParser final : public IParser {
 public:
@@ -45,8 +43,7 @@ public:
     int ScanVariables(FILE* file);
 
 private:
-    char includeStack[MAX_INCLUDE_DEPTH][SCRIPT_PATH_SIZE] = {};
-    int includeDepth = 0;
+    CIncludeStack includeStack;
 
     int ScanItems(FILE* file);
     bool PushInclude(const char* path);

@@ -10,6 +10,7 @@
 #include "engine/UnitInspector.h"
 #include "scene/Atom.h"
 
+#include <algorithm>
 #include <cstring>
 
 CScenes* gScenes = nullptr;
@@ -43,17 +44,26 @@ CScene::~CScene()
     Clear();
 }
 
+// Each deletion comes back through ForgetUnit, which takes the unit, and any slave
+// deleted with it, off the list.
 void CScene::Clear()
 {
-    if (gUnitInspector)
-        for (CAtom* unit : units) {
-            gUnitInspector->RemoveUnitFromProcess(unit);
-            gUnitInspector->DeleteUnit(unit);
-        }
+    while (!units.empty() && gUnitInspector) {
+        CAtom* unit = units.back();
+        gUnitInspector->RemoveUnitFromProcess(unit);
+        gUnitInspector->DeleteUnit(unit);
+        if (!units.empty() && units.back() == unit) units.pop_back();  // a scene outside the table
+    }
     units.clear();
     state = CLEARED;
     camera = nullptr;
     animation = 0;
+}
+
+void CScene::ForgetUnit(const CAtom* unit)
+{
+    units.erase(std::remove(units.begin(), units.end(), unit), units.end());
+    if (camera == unit) camera = nullptr;
 }
 
 int CScene::LoadFromFile(const char* name, int* budget)
@@ -68,6 +78,7 @@ int CScene::LoadFromFile(const char* name, int* budget)
         return -1;
     }
     FileCloser closer{file};
+    CFileMessages messages(path);
     char word[Core::WORD_BUFFER_SIZE];
     for (Core::fscan_word(file, word); word[0]; Core::fscan_word(file, word)) {
         if (StrEqual(word, "SceneDeclarations:")) {
@@ -184,7 +195,16 @@ void CScenes::StopScenes()
         if (scene) scene->Deactivate();
 }
 
+void CScenes::ForgetUnit(const CAtom* unit)
+{
+    for (const std::unique_ptr<CScene>& scene : scenes)
+        if (scene) scene->ForgetUnit(unit);
+}
+
+// Cleared while still in the table, so that units deleted with others leave their lists.
 void CScenes::FreeAll()
 {
+    for (const std::unique_ptr<CScene>& scene : scenes)
+        if (scene) scene->Clear();
     scenes.clear();
 }

@@ -38,6 +38,8 @@ public:
     void Deactivate();
     // Deletes the units.
     void Clear();
+    // A unit deleted elsewhere (one that ended itself) leaves the scene.
+    void ForgetUnit(const CAtom* unit);
 
     uint32_t state = CLEARED;
     CAtom* camera = nullptr;
@@ -62,6 +64,7 @@ public:
 
     void FreeAll();
     CScene* GetScene(uint16_t index);
+    void ForgetUnit(const CAtom* unit);
 
     int32_t warningBudget = 3;
 

@@ -6,7 +6,9 @@
 #include "core/Strings.h"
 #include "engine/ClassTemplate.h"
 #include "engine/Controls3D.h"
+#include "engine/Engine.h"
 #include "engine/Iconer.h"
+#include "engine/Scenes.h"
 #include "scene/Billboard.h"
 #include "scene/Bolide.h"
 #include "scene/Camera.h"
@@ -124,10 +126,14 @@ int CUnitInspector::FirstScan(FILE* file)
         WarningBox(&warningBudget, "Undefine string '", word, "'", nullptr);
         Core::fscan_word(file, word);
     }
-    // A second section sizes everything afresh: what the first one held goes first.
+    // A second section sizes everything afresh: what the first one held goes first, and
+    // no table of another manager keeps pointing at a prototype.
     Reset();
     for (int i = 1; i <= templates.Count(); ++i)
-        if (CClassTemplate* t = GetTemplateByIndex(i)) delete t->prototype;
+        if (CClassTemplate* t = GetTemplateByIndex(i)) {
+            ForgetUnit(t->prototype);
+            delete t->prototype;
+        }
     units.Init(unitCount);
     templates.Init(templateCount);
     unitMoves.Init(moveCount);
@@ -359,10 +365,13 @@ int CUnitInspector::DeleteUnit(CAtom* unit)
 // No pointer of this frame may outlive the unit.
 void CUnitInspector::ForgetUnit(const CAtom* unit)
 {
+    if (!unit) return;
     if (currentUnit == unit) currentUnit = nullptr;
     if (mainCamera == unit) mainCamera = nullptr;
     if (controlsCamera == unit) controlsCamera = nullptr;
     if (firstLight == unit) firstLight = nullptr;
+    if (gEngine) gEngine->ForgetUnit(unit);
+    if (gScenes) gScenes->ForgetUnit(unit);
     if (gRenderer) gRenderer->ForgetUnit(unit);
     if (gControls3D) gControls3D->ForgetUnit(unit);
     if (gIconer) gIconer->ForgetUnit(unit);

@@ -9,9 +9,10 @@
 
 namespace {
 
-// The largest value: a list of 128 words, or the longest string and its zero.
-constexpr int STRING_WORDS_MAX = int(Core::STRING_BUFFER_SIZE - 1) / 4 + 1;
-constexpr int VALUE_WORDS_MAX = STRING_WORDS_MAX > VARIABLE_LIST_MAX ? STRING_WORDS_MAX : VARIABLE_LIST_MAX;
+// No value is longer than a list, so a buffer of VARIABLE_LIST_MAX words holds any of them:
+// a longer string is cut to fit with its zero.
+constexpr int VALUE_WORDS_MAX = VARIABLE_LIST_MAX;
+constexpr size_t STRING_LENGTH_MAX = size_t(VALUE_WORDS_MAX) * 4 - 1;
 
 template <class T>
 int AllocateZeroed(T*& array, int capacity)
@@ -68,7 +69,11 @@ int ReadValue(FILE* file, const char* name, uint32_t* words)
 {
     char text[Core::STRING_BUFFER_SIZE];
     if (Core::fscan_string(file, text)) {
-        const size_t length = strlen(text);
+        size_t length = strlen(text);
+        if (length > STRING_LENGTH_MAX) {
+            length = STRING_LENGTH_MAX;
+            MsgBox3("Variables: string is too long: '", name, "'.");
+        }
         const int count = int(length / 4 + 1);
         memset(words, 0, size_t(count) * 4);
         memcpy(words, text, length);

@@ -8,7 +8,7 @@
 #include <cstdio>
 
 constexpr int VARIABLE_NAME_SIZE = 59;   // 58 characters and the terminator
-constexpr int VARIABLE_LIST_MAX = 128;   // elements of one list
+constexpr int VARIABLE_LIST_MAX = 128;   // elements of one list, and words of any value
 
 struct SVariableRecord {
     char name[VARIABLE_NAME_SIZE];

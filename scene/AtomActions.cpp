@@ -232,6 +232,10 @@ int CAtom::PlayAnimationInMission(FILE* file)
 {
     SPlayRequest request;
     ScanPlayRequest(file, request);
+    // Without a count of its own the animation runs the record's frames, textures included.
+    if (!request.frameCount && request.animation && gIAnimContainer)
+        if (const CEngineAnimFile* record = gIAnimContainer->GetAnimFile(request.animation))
+            request.frameCount = uint16_t(record->data.frameCount);
     std::vector<uint16_t> frames;
     if (request.firstTexture) LoadTextureFrames(request, frames);
     if (!request.animation) return -1;

@@ -87,7 +87,9 @@ bool CAtom::StartRequestedAnimation(const SPlayRequest& request, const std::vect
     instance->file = record;
     animations.PushBack(instance);
     instance->player.SetFile(&record->data);
-    const int count = request.frameCount ? request.frameCount : record->data.frameCount;
+    int count = request.frameCount ? request.frameCount : record->data.frameCount;
+    // The player never runs past the frame table.
+    if (!frames.empty() && count > int(frames.size())) count = int(frames.size());
     const float seconds = request.duration != 0.0f ? request.duration : record->data.duration;
     instance->player.StartAt(count, seconds, uint16_t(record->playFlags | request.playFlags), nameHash);
     return true;

@@ -100,11 +100,8 @@ void CBillboard::ScanBillControls(FILE* file)
 
 int CBillboard::ScanMissionData(FILE* file, const char* word)
 {
-    const int result = ScanMissionBlock(
-        file, word, [this](FILE* f, const char* w) { return ScanOwnMissionKey(f, w); },
-        [this](FILE* f, const char* w) { return CGeometry::ScanMissionData(f, w); });
-    if (result == SCAN_BLOCK_END) PlaceFromBlock();
-    return result;
+    return ScanGeometryMissionBlock(file, word,
+                                    [this](FILE* f, const char* w) { return ScanOwnMissionKey(f, w); });
 }
 
 bool CBillboard::ScanOwnMissionKey(FILE* file, const char* word)

@@ -74,6 +74,16 @@ protected:
     // After a finished presentation block: the world matrix, and on a map the map position
     // and heading from Pos and yaw.
     void PlaceFromBlock();
+    // A derived class's presentation block: its own keys, then the geometry's (read one at
+    // a time), and the unit placed at the block's end as the geometry's own block is.
+    template <class Own>
+    int ScanGeometryMissionBlock(FILE* file, const char* word, Own own)
+    {
+        const int result = ScanMissionBlock(
+            file, word, own, [this](FILE* f, const char* w) { return CGeometry::ScanMissionData(f, w); });
+        if (result == SCAN_BLOCK_END) PlaceFromBlock();
+        return result;
+    }
 };
 
 #pragma GCC diagnostic push

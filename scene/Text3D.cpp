@@ -266,9 +266,7 @@ bool CText3D::ScanOwnProperty(FILE* file, const char* word)
 // "font:" is accepted and carries no value.
 int CText3D::ScanMissionData(FILE* file, const char* word)
 {
-    return ScanMissionBlock(
-        file, word, [](FILE*, const char* w) { return StrEqual(w, "font:"); },
-        [this](FILE* f, const char* w) { return CGeometry::ScanMissionData(f, w); });
+    return ScanGeometryMissionBlock(file, word, [](FILE*, const char* w) { return StrEqual(w, "font:"); });
 }
 
 uint32_t CText3D::Render(uint32_t)

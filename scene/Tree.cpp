@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -92,15 +93,16 @@ uint32_t CTree::Process()
 {
     if (!FirstAnimation()) {
         UpdateWorldMatrix();
-        return 0;
+    } else if (memcmp(&world, &processedWorld, sizeof world) != 0) {
+        const float s = sinHeading, c = cosHeading;
+        D3DXMATRIX& m = world;
+        const float m11 = m._11, m13 = m._13, m31 = m._31, m33 = m._33;
+        m._11 = m11 * c + m13 * s;
+        m._13 = m13 * c - m11 * s;
+        m._31 = m31 * c + m33 * s;
+        m._33 = m33 * c - m31 * s;
     }
-    const float s = sinHeading, c = cosHeading;
-    D3DXMATRIX& m = world;
-    const float m11 = m._11, m13 = m._13, m31 = m._31, m33 = m._33;
-    m._11 = m11 * c + m13 * s;
-    m._13 = m13 * c - m11 * s;
-    m._31 = m31 * c + m33 * s;
-    m._33 = m33 * c - m31 * s;
+    processedWorld = world;
     return 0;
 }
 

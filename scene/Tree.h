@@ -32,6 +32,10 @@ public:
     float sinHeading = 0.0f, cosHeading = 1.0f;
 
 private:
+    // The world matrix as the last Process left it: an animation that did not write it
+    // since (paused, waiting to start) must not have it turned again.
+    D3DXMATRIX processedWorld{};
+
     bool ScanOwnProperty(FILE* file, const char* word);
 };
 

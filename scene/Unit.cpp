@@ -265,14 +265,10 @@ void CUnit::ScanNightLights(FILE* file, const char* recordWord)
     }
 }
 
-// The geometry keys are read one at a time, so the block's end is placed here.
 int CUnit::ScanMissionData(FILE* file, const char* word)
 {
-    const int result = ScanMissionBlock(
-        file, word, [this](FILE* f, const char* w) { return ScanOwnMissionKey(f, w); },
-        [this](FILE* f, const char* w) { return CGeometry::ScanMissionData(f, w); });
-    if (result == SCAN_BLOCK_END) PlaceFromBlock();
-    return result;
+    return ScanGeometryMissionBlock(file, word,
+                                    [this](FILE* f, const char* w) { return ScanOwnMissionKey(f, w); });
 }
 
 bool CUnit::ScanOwnMissionKey(FILE* file, const char* word)

@@ -280,6 +280,27 @@ TEST_F(UnitAnimTest, TextureAnimationBindsItsFrameOnGeometryOnly)
     EXPECT_EQ(1, walker->animations.Count());
 }
 
+// Without "frame_count:" a presentation's texture animation has the record's frames, each
+// with its texture.
+TEST_F(UnitAnimTest, PresentationTextureAnimationTakesTheRecordsFrames)
+{
+    ASSERT_EQ(0, LoadScript("GEOMETRY Sign { };\n"));
+    test::FakeTexContainer textures;
+    textures.existing = {"Fx\\Fire01.tga", "Fx\\Fire02.tga", "Fx\\Fire03.tga"};
+    ITexContainer* saved = gITexContainer;
+    gITexContainer = &textures;
+    CAtom* sign = Create("Sign");
+    scripts::TextFile file("texplay", "{ animation: Move first_texture: \"Fx\\Fire01.tga\" };\n");
+    const int result = sign->PlayAnimationInMission(file);
+    gITexContainer = saved;
+    ASSERT_EQ(0, result) << messages.Joined();
+    const CAnimInstance* instance = sign->FirstAnimation();
+    ASSERT_NE(nullptr, instance);
+    ASSERT_EQ(3, instance->player.frameCount);
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_EQ(frame + 1, instance->FrameResource(frame));
+}
+
 TEST_F(UnitAnimTest, NoFreeInstanceIsWarned)
 {
     while (gAnimContainer->AllocAnimInstance()) {

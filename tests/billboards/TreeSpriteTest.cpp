@@ -2,6 +2,7 @@
 
 #include "tests/billboards/BillboardFixture.h"
 
+#include "engine/AnimContainer.h"
 #include "engine/Engine.h"
 #include "engine/Nations.h"
 #include "scene/Renderer.h"
@@ -58,6 +59,20 @@ TEST_F(SceneTest, ATreeTurnedByItsHeadingKeepsItsMatrixFrameAfterFrame)
     oak->Orient.y = 0.0f;
     scene.Frame(0.02f);
     EXPECT_TRUE(ColourAt(scene.Picture(), D3DXVECTOR3(2.6f, 0, 0), GREEN));
+
+    // Paused with an animation on it, nothing rewrites the matrix: it is not turned again.
+    ASSERT_EQ(0, scene.ReadScript("AnimContainer [ AnimationCount: 2 ]\n"));
+    oak->Orient.y = 1.5707964f;
+    oak->FirstInit();
+    scene.Frame(0.02f);
+    CAnimInstance* held = gAnimContainer->AllocAnimInstance();
+    ASSERT_NE(nullptr, held);
+    oak->animations.PushBack(held);
+    gEngine->paused = 1;
+    for (int i = 0; i < 3; ++i) scene.Frame(0.02f);
+    gEngine->paused = 0;
+    EXPECT_NEAR(expected._13, oak->world._13, 1e-5f);
+    EXPECT_NEAR(expected._31, oak->world._31, 1e-5f);
 }
 
 TEST_F(SceneTest, ATreeNamingAMissingAnimationIsWarned)

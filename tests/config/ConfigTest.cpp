@@ -147,16 +147,14 @@ TEST_F(ConfigTest, UnknownDeviceWordsAreReportedAndReadingGoesOn)
          "CLEAR_FLAGS [ D3DCLEAR_TARGET D3DCLEAR_ALL D3DCLEAR_ZBUFFER ]\n"
          "PRESENT_INTERVAL INTERVAL_FIVE\n"
          "WIDTH 640\n");
-    ASSERT_EQ(6u, messages.Count()) << messages.Joined();
+    ASSERT_EQ(5u, messages.Count()) << messages.Joined();
     EXPECT_EQ("Unknown COLOR_FORMAT in 'Application.cfg'", messages.Texts()[0]);
-    EXPECT_EQ("Unknown string in <MULTISAMPLING> of file 'Application.cfg'",
-              messages.Texts()[1]);
-    // "Samples:" is unknown; its value "4" is read as another unknown word.
-    EXPECT_EQ("Unknown string in <MULTISAMPLING> of file 'Application.cfg'",
-              messages.Texts()[2]);
-    EXPECT_EQ("Unknown DEPTH_FORMAT in 'Application.cfg'", messages.Texts()[3]);
-    EXPECT_EQ("Unknown CLEAR_FLAGS parameter in 'Application.cfg'", messages.Texts()[4]);
-    EXPECT_EQ("Unknown PRESENT_INTERVAL in 'Application.cfg'", messages.Texts()[5]);
+    // "Samples:" is unknown; its value "4" is read as another unknown word, said with it.
+    EXPECT_EQ(0u, messages.Texts()[1].rfind(
+                      "Unknown string in <MULTISAMPLING> of file 'Application.cfg'\n\n 1 more like this in '", 0));
+    EXPECT_EQ("Unknown DEPTH_FORMAT in 'Application.cfg'", messages.Texts()[2]);
+    EXPECT_EQ("Unknown CLEAR_FLAGS parameter in 'Application.cfg'", messages.Texts()[3]);
+    EXPECT_EQ("Unknown PRESENT_INTERVAL in 'Application.cfg'", messages.Texts()[4]);
     EXPECT_EQ(D3DFMT_X8R8G8B8, pp.BackBufferFormat);
     EXPECT_EQ(D3DMULTISAMPLE_NONE, pp.MultiSampleType);
     EXPECT_EQ(1u, pp.MultiSampleQuality);

@@ -64,12 +64,11 @@ TEST_F(ContainersTest, DamagedArrayElementsAreReportedAndLeaveNoCells)
                             "ArrayData Missing { file: none.tga height: 3 };\n"
                             "ArrayData Bad { file: bad.tga };\n"
                             "Variables [ ScriptVarCapacity: [ R: 1 W: 1 ] ]\n"));
-    ASSERT_GE(messages.Count(), 5u) << messages.Joined();
-    EXPECT_EQ("Undefine string 'Bogus:'", messages.Texts()[0]);
+    ASSERT_GE(messages.Count(), 3u) << messages.Joined();
+    EXPECT_TRUE(messages.SaidWithMore("Undefine string 'Bogus:'", 1)) << messages.Joined();
     EXPECT_TRUE(messages.Contains("CUserArray::LoadData Error: can`t load data from file: \n    " + dir +
                                   "\\none.tga"));
-    EXPECT_TRUE(messages.Contains("CArrayContainer::AddArray :  Undefine string 'height:'."));
-    EXPECT_TRUE(messages.Contains("CArrayContainer::AddArray :  Undefine string '3'."));
+    EXPECT_TRUE(messages.SaidWithMore("CArrayContainer::AddArray :  Undefine string 'height:'.", 1));
     EXPECT_TRUE(messages.Contains("can`t load data from file: \n    " + dir + "\\bad.tga"));
     CUserArray* missing = gIArrayContainer->FindArray("Missing");
     ASSERT_NE(nullptr, missing);

@@ -114,13 +114,12 @@ TEST_F(LayoutsTest, DamagedLayoutsAreReported)
                             "LAYOUT Lone { Type: Dir2 FirstFile: lone01.tga Colour: red };\n"
                             "LAYOUT Four { Type: Dir4 FirstFile: house01.tga };\n"));
     const std::vector<std::string>& t = messages.Texts();
-    ASSERT_EQ(6u, t.size()) << messages.Joined();
-    EXPECT_EQ("Undefine string 'Extra:'", t[0]);
-    EXPECT_EQ("Undefine string '2'", t[1]) << "a section's unknown word is not taken to have a value";
-    EXPECT_EQ("CLayout::LoadData: Layout must have a type.", t[2]);
-    EXPECT_EQ("CLayout::LoadData Error: can`t load data from file: \n    " + dir + "\\lone02.tga", t[3]);
-    EXPECT_EQ("CLayouts::ScanLayout :  Undefine string 'Colour:'.", t[4]);
-    EXPECT_EQ("CLayouts::ScanLayout :  Undefine string 'red'.", t[5]);
+    ASSERT_EQ(4u, t.size()) << messages.Joined();
+    // A section's unknown word is not taken to have a value: "2" is one more.
+    EXPECT_TRUE(messages.SaidWithMore("Undefine string 'Extra:'", 1)) << messages.Joined();
+    EXPECT_EQ("CLayout::LoadData: Layout must have a type.", t[1]);
+    EXPECT_EQ("CLayout::LoadData Error: can`t load data from file: \n    " + dir + "\\lone02.tga", t[2]);
+    EXPECT_TRUE(messages.SaidWithMore("CLayouts::ScanLayout :  Undefine string 'Colour:'.", 1));
     CLayout* lone = gLayouts->GetLayout(gLayouts->FindLayout("Lone"));
     ASSERT_NE(nullptr, lone);
     EXPECT_NE(nullptr, lone->dirs[0].mask) << "the first file was read";

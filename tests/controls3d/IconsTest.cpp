@@ -129,10 +129,14 @@ TEST_F(IconsTest, IconsLetGoOfDeletedUnits)
     gEngine->DeselectUnit();
     Click(ia);
     ASSERT_NE(nullptr, ia->frame);
-    gEngine->selectedUnit = nullptr;
     gUnitInspector->DeleteUnit(ia->frame);
     EXPECT_EQ(nullptr, ia->frame);
+    // The engine lets go of a selected and picked unit too.
+    ASSERT_EQ(a, gEngine->selectedUnit);
+    gEngine->pickedUnit = a;
     gUnitInspector->DeleteUnit(a);
+    EXPECT_EQ(nullptr, gEngine->selectedUnit);
+    EXPECT_EQ(nullptr, gEngine->pickedUnit);
     EXPECT_EQ(nullptr, ia->unit);
     EXPECT_FALSE(ia->controlState & CTRL_ACTIVE) << "an icon without unit cannot be clicked";
     gUnitInspector->DeleteUnit(ia);
@@ -146,12 +150,11 @@ TEST_F(ControlsTest, DamagedIconerObjectsAreReported)
 {
     ASSERT_EQ(0, ReadScript("ICONER { Other IndividIcons { Count: 2 Flags: [ Odd ] FrameUnit: None Size: 3 }; };\n"));
     const std::vector<std::string>& t = messages.Texts();
-    ASSERT_EQ(5u, t.size()) << messages.Joined();
+    ASSERT_EQ(4u, t.size()) << messages.Joined();
     EXPECT_EQ("Undefine string for ICONER 'Other'.", t[0]);
     EXPECT_EQ("CIconGroup::ScanData Error in 'Flags':  Undefine string 'Odd'.", t[1]);
     EXPECT_EQ("CIconGroup::ScanData:  FrameUnit 'None' can`t find.", t[2]);
-    EXPECT_EQ("CIconGroup::ScanData Error:  Undefine string 'Size:'.", t[3]);
-    EXPECT_EQ("CIconGroup::ScanData Error:  Undefine string '3'.", t[4]);
+    EXPECT_TRUE(messages.SaidWithMore("CIconGroup::ScanData Error:  Undefine string 'Size:'.", 1));
 }
 
 struct SavesTest : ControlsTest {

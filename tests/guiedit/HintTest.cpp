@@ -160,6 +160,15 @@ TEST_F(TooltipTest, KeptFourPixelsFromTheTopLeftEdges)
     EXPECT_EQ(4.0f, gWinSuperior.hintPos[1]);
 }
 
+// A hint font named longer than a font description holds is made with the name cut.
+TEST_F(TooltipTest, AnOverlongFontNameIsCut)
+{
+    CFont font;
+    EXPECT_EQ(D3D_OK, font.Create(14, 0, std::string(300, 'F').c_str(), 0));
+    EXPECT_TRUE(font.IsCreated());
+    font.Release();
+}
+
 } // namespace
 } // namespace guiedit
 

@@ -261,11 +261,15 @@ TEST_F(Scenes, ASceneIsLoadedStartedAndStopped)
     EXPECT_EQ(nullptr, gScenes->GetScene(index));
 }
 
-// The engine is destroyed with a scene still started: its units are deleted once.
+// The engine is destroyed with a scene still started: its units are deleted once, also
+// one that deleted itself before.
 TEST_F(Scenes, AStartedSceneGoesWithTheEngine)
 {
     const uint16_t index = Load("Units: {\n Box\n Box\n};\n");
     ASSERT_EQ(0, gIScenes->StartScene(index));
+    CScene* scene = gScenes->GetScene(index);
+    gUnitInspector->DeleteUnit(scene->units[0]);
+    EXPECT_EQ(1u, scene->units.size());
 }
 
 TEST_F(Scenes, BadSceneFilesAreReported)

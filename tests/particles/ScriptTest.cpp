@@ -110,12 +110,14 @@ TEST_F(ParticleTest, DamagedBlocksAreToldAndReadingGoesOn)
     EXPECT_EQ(0, gExitCode);
 }
 
+// A file says its unknown words once; the budget counts what was said.
 TEST_F(ParticleTest, TheCountedWarningsStopAfterTheBudget)
 {
-    ASSERT_EQ(0, Read("PARTICLE_SYSTEM Noisy { One Two Three Four };\n"));
+    for (const char* words : {"One Two", "Three", "Four"})
+        ASSERT_EQ(0, Read(std::string("PARTICLE_SYSTEM Noisy { ") + words + " };\n"));
     EXPECT_TRUE(messages.Contains("undefined string 'One'"));
     EXPECT_TRUE(messages.Contains("Next this Warnings will be skiped."));
-    EXPECT_FALSE(messages.Contains("undefined string 'Three'"));
+    EXPECT_FALSE(messages.Contains("undefined string 'Four'"));
 }
 
 TEST_F(ParticleTest, SystemCountBoundsTheSystemsAndAFullContainerEndsTheProgram)

@@ -54,9 +54,8 @@ TEST_F(RendererSection, OnlyTheFirstDigitOfTheRatioCounts)
 TEST_F(RendererSection, ImproperRatiosAreRefusedAndTheRatioStays)
 {
     ReadScript("Renderer [ Glowing: [ BufferRatio: 2/3 BufferRatio: 1/0 BufferRatio: 1/x ] ]");
-    ASSERT_EQ(3u, messages.Count()) << messages.Joined();
-    EXPECT_EQ("CRenderer::FirstScan:  Improper BufferRatio '2/3'.", messages.Texts()[0]);
-    EXPECT_EQ("CRenderer::FirstScan:  Improper BufferRatio '1/0'.", messages.Texts()[1]);
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_TRUE(messages.SaidWithMore("CRenderer::FirstScan:  Improper BufferRatio '2/3'.", 2));
     EXPECT_EQ(4, gRenderer->BufferRatio);
     EXPECT_EQ(VIEW_WIDTH / 4, gRenderer->glowWidth);
 }
@@ -71,10 +70,9 @@ TEST_F(RendererSection, WithoutGlowTargetsGlowingCannotBeTurnedOn)
 TEST_F(RendererSection, UnknownWordsAreReportedAndReadingGoesOn)
 {
     ReadScript("Renderer [ Queues: 3 Glowing: [ Blur: 2 Passes: 6 ] QueueCount: 5 ]");
-    ASSERT_EQ(4u, messages.Count()) << messages.Joined();
-    EXPECT_EQ("CRenderer::FirstScan:  Undefine string 'Queues:'.", messages.Texts()[0]);
-    EXPECT_EQ("CRenderer::FirstScan:  Undefine string '3'.", messages.Texts()[1]);
-    EXPECT_EQ("CRenderer::FirstScan:  In Glowing undefine string 'Blur:'.", messages.Texts()[2]);
+    ASSERT_EQ(2u, messages.Count()) << messages.Joined();
+    EXPECT_TRUE(messages.SaidWithMore("CRenderer::FirstScan:  Undefine string 'Queues:'.", 1));
+    EXPECT_TRUE(messages.SaidWithMore("CRenderer::FirstScan:  In Glowing undefine string 'Blur:'.", 1));
     EXPECT_EQ(6, gRenderer->Passes);
     EXPECT_EQ(5, gRenderer->QueueCount);
 }

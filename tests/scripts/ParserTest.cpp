@@ -62,14 +62,17 @@ TEST_F(ParserTest, UnknownWordWarnsOnceAndReadingGoesOn)
     EXPECT_EQ(1, IntVariable("A"));
 }
 
-TEST_F(ParserTest, UnknownWordsSpendTheBudgetOfTen)
+// The unknown words of a file are said once with their count, from the budget of ten.
+TEST_F(ParserTest, UnknownWordsAreSaidOncePerFileFromTheBudgetOfTen)
 {
     ScriptDir dir("parser_budget");
-    std::string text;
-    for (int i = 0; i < 12; ++i) text += "w" + std::to_string(i) + "\n";
-    const std::string start = dir.Write("Start.txt", text);
-    EXPECT_EQ(0, parser->LoadScript(start.c_str()));
-    EXPECT_EQ(10u, messages.Count());
+    std::string start;
+    for (int i = 0; i < 12; ++i)
+        start += "ScriptFile: \"" + dir.Write("F" + std::to_string(i) + ".txt", "w1\nw2\nw3\n") + "\"\n";
+    EXPECT_EQ(0, parser->LoadScript(dir.Write("Start.txt", start).c_str()));
+    ASSERT_EQ(10u, messages.Count());
+    EXPECT_EQ("CParser::ScanScript :  undefine string 'w1'.\n\n 2 more like this in '" + dir.Path("F0.txt") + "'.",
+              messages.Texts()[0]);
     EXPECT_EQ(0, parser->warningBudget);
 }
 
@@ -85,10 +88,10 @@ TEST_F(ParserTest, ItemsWithoutReaderAreReportedAndSkipped)
                          "NATION Blue { Color: FF0000FF };\n"
                          "Variables: { C 3 };\n");
     EXPECT_EQ(0, parser->LoadScript(start.c_str()));
-    ASSERT_EQ(3u, messages.Count()) << messages.Joined();
-    EXPECT_EQ("CParser::ScanScript :  'MeshContainer' can't be read yet: skipped.", messages.Texts()[0]);
-    EXPECT_EQ("CParser::ScanScript :  'UNIT' can't be read yet: skipped.", messages.Texts()[1]);
-    EXPECT_EQ("CParser::ScanScript :  'NATION' can't be read yet: skipped.", messages.Texts()[2]);
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript :  'MeshContainer' can't be read yet: skipped.\n\n 2 more like this in '" +
+                  start + "'.",
+              messages.Texts()[0]);
     EXPECT_EQ(1, IntVariable("A"));
     EXPECT_EQ(2, IntVariable("B"));
     EXPECT_EQ(3, IntVariable("C"));
@@ -157,21 +160,22 @@ TEST_F(ParserTest, SelfIncludeAndCycleAreRefused)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// Scripts nest as deep as presentation files.
 TEST_F(ParserTest, IncludeDepthIsLimited)
 {
     ScriptDir dir("parser_depth");
-    for (int i = 1; i <= 40; ++i)
-        dir.Write("F" + std::to_string(i) + ".txt",
-                  "ScriptFile: \"" + dir.Path("F" + std::to_string(i + 1) + ".txt") + "\"\n");
-    dir.Write("F41.txt", "");
+    const int limit = int(MAX_FILE_NESTING);
+    const auto name = [](int i) { return "F" + std::to_string(i) + ".txt"; };
+    for (int i = 1; i <= limit + 8; ++i)
+        dir.Write(name(i), "ScriptFile: \"" + dir.Path(name(i + 1)) + "\"\n");
+    dir.Write(name(limit + 9), "");
     EXPECT_EQ(-1, parser->LoadScript(dir.Path("F1.txt").c_str()));
     ASSERT_EQ(1u, messages.Count()) << messages.Joined();
-    EXPECT_EQ("CParser::ScanScript  Error:  Script files are nested too deep at '" + dir.Path("F33.txt") + "'.",
+    EXPECT_EQ("CParser::ScanScript  Error:  Script files are nested too deep at '" + dir.Path(name(limit + 1)) + "'.",
               messages.Texts()[0]);
 
-    // 32 levels are fine.
     messages.Clear();
-    dir.Write("F32.txt", "");
+    dir.Write(name(limit), "");
     EXPECT_EQ(0, parser->LoadScript(dir.Path("F1.txt").c_str()));
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }

@@ -103,17 +103,24 @@ TEST(Variables, OverflowGivesTheRecordBack)
     EXPECT_EQ(2, pool.recordCount);
 }
 
-TEST(Variables, LongListKeepsTheFirst128AndItsPlace)
+// No value is longer than 128 words, so a buffer of that many holds any value whole.
+TEST(Variables, LongListAndStringKeepTheFirst128WordsAndTheirPlace)
 {
     test::MessageRecorder messages;
     CVariablesPool pool;
     ASSERT_EQ(0, pool.Init(8, 512));
     std::string list = "Long [";
     for (int i = 1; i <= 130; ++i) list += " " + std::to_string(i);
-    TextFile file("longlist", list + " ]\nAfter 5\n");
-    EXPECT_EQ((std::vector<int>{0, 0}), AddAll(pool, file));
-    ASSERT_EQ(1u, messages.Count());
+    TextFile file("longlist", list + " ]\nText \"" + std::string(512, 's') + "\"\nAfter 5\n");
+    EXPECT_EQ((std::vector<int>{0, 0, 0}), AddAll(pool, file));
+    ASSERT_EQ(2u, messages.Count());
     EXPECT_EQ("Variables: list is too long: 'Long'.", messages.Texts()[0]);
+    EXPECT_EQ("Variables: string is too long: 'Text'.", messages.Texts()[1]);
+    char text[VARIABLE_LIST_MAX * 4 + 4];
+    memset(text, 'g', sizeof text);
+    EXPECT_EQ(0, pool.GetVariable("Text", text));
+    EXPECT_EQ(std::string(511, 's'), text);
+    EXPECT_EQ('g', text[VARIABLE_LIST_MAX * 4]) << "nothing past 128 words";
     uint32_t v[130] = {};
     EXPECT_EQ(128, pool.GetVariable("Long", v, 130));
     EXPECT_EQ(128u, v[127]);

@@ -77,6 +77,15 @@ bool MessageRecorder::Contains(const std::string& part) const
     return false;
 }
 
+bool MessageRecorder::SaidWithMore(const std::string& first, int more) const
+{
+    const std::string start = first + "\n\n " + std::to_string(more) + " more like this in '";
+    for (const std::string& t : gRecorded)
+        if (t.rfind(start, 0) == 0)
+            return true;
+    return false;
+}
+
 void MessageRecorder::Clear()
 {
     gRecorded.clear();

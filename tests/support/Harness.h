@@ -21,6 +21,9 @@ public:
     const std::vector<std::string>& Texts() const;
     size_t Count() const { return Texts().size(); }
     bool Contains(const std::string& part) const;
+    // True when a text is the first of a kind a file said, followed by the count of the
+    // further ones (more) that were not shown.
+    bool SaidWithMore(const std::string& first, int more) const;
     void Clear();
     std::string Joined() const;  // all texts, one per line, for failure output
 };

@@ -202,7 +202,8 @@ TEST_F(Text3DTest, ClassBlockTextIsBuiltForEachUnit)
     EXPECT_EQ(1u, messages.Count()) << messages.Joined();
 }
 
-TEST_F(Text3DTest, PresentationFontKeyTakesNoValue)
+// The block's end places the text where the block put it.
+TEST_F(Text3DTest, PresentationFontKeyTakesNoValueAndTheBlockPlacesTheUnit)
 {
     const std::string path = dir + "keys.txt";
     test::WriteFile(path, "font: pos: [ 4 5 6 ] };");
@@ -212,6 +213,7 @@ TEST_F(Text3DTest, PresentationFontKeyTakesNoValue)
     EXPECT_EQ(SCAN_BLOCK_END, unit.ScanMissionData(file, nullptr));
     fclose(file);
     EXPECT_FLOAT_EQ(5.0f, unit.Pos.y);
+    EXPECT_FLOAT_EQ(5.0f, unit.world._42);
 }
 
 // The text drawn with the unit's world matrix by the fixed pipeline shows up white on black

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -76,6 +77,35 @@ TEST(Messages, BudgetOfFourShowsFourWithTailOnTheLast)
     EXPECT_EQ("w", messages.Texts()[2]);
     EXPECT_EQ("w" + TAIL, messages.Texts()[3]);
     EXPECT_EQ(4, gWarningBudget);
+}
+
+// While a file is read each kind of message (its first part) is said once, when the file
+// is done, with the number of further ones; a repeated warning spends no budget.
+TEST(Messages, AFileSaysEachKindOnceWithItsCount)
+{
+    test::MessageRecorder messages;
+    int budget = 2;
+    {
+        CFileMessages outer("Outer.txt");
+        for (int i = 0; i < 44; ++i)
+            MsgBox("PROGRAMMER LIMIT: MAX_MATERS.");
+        {
+            CFileMessages inner("Inner.txt");
+            MsgBox3("Unknown word '", "a", "'");
+            MsgBox3("Unknown word '", "b", "'");
+        }
+        ASSERT_EQ(1u, messages.Count());
+        EXPECT_EQ("Unknown word 'a'\n\n 1 more like this in 'Inner.txt'.", messages.Texts()[0]);
+        for (int i = 0; i < 5; ++i)
+            WarningBox(&budget, "Undefine string '", "x", "'", nullptr);
+        EXPECT_EQ(1, budget);
+        for (size_t kind = 0; kind < CFileMessages::FILE_MESSAGE_KINDS; ++kind)
+            MsgBox(std::to_string(kind).c_str());
+    }
+    ASSERT_EQ(1u + CFileMessages::FILE_MESSAGE_KINDS + 1, messages.Count()) << messages.Joined();
+    EXPECT_EQ("PROGRAMMER LIMIT: MAX_MATERS.\n\n 43 more like this in 'Outer.txt'.", messages.Texts()[1]);
+    EXPECT_EQ("Undefine string 'x'\n\n 4 more like this in 'Outer.txt'.", messages.Texts()[2]);
+    EXPECT_EQ("2 further messages about 'Outer.txt' were not shown.", messages.Texts().back());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -156,21 +157,25 @@ TEST(Tga, TooWideOrTooHighIsRefusedWithOneMessage)
     EXPECT_EQ(2u, messages.Count());
 }
 
-TEST(Tga, UnsupportedKindsAreRefusedWithOneMessage)
+// The one message says what is wrong with the file.
+TEST(Tga, UnsupportedKindsAreRefusedWithOneMessageSayingWhy)
 {
-    TgaSpec rle;
+    TgaSpec rle, grey, bpp16, noWidth, noHeight;
     rle.type = 10;
-    TgaSpec grey;
     grey.type = 3;
     grey.bpp = 8;
-    TgaSpec bpp16;
     bpp16.bpp = 16;
-    TgaSpec empty;
-    empty.width = 0;
-    for (const TgaSpec& s : {rle, grey, bpp16, empty}) {
+    noWidth.width = 0;
+    noHeight.height = 0;
+    const std::pair<TgaSpec, const char*> cases[] = {
+        {rle, "image type 10"},         {grey, "image type 3"}, {bpp16, "16 bits per pixel"},
+        {noWidth, "0 x 2 pixels"}, {noHeight, "2 x 0 pixels"},
+    };
+    for (const auto& [spec, why] : cases) {
         test::MessageRecorder messages;
-        ExpectRefused(LoadFile("kind", Header(s) + std::string(64, '\x55')), TGA_BAD_DATA);
+        ExpectRefused(LoadFile("kind", Header(spec) + std::string(64, '\x55')), TGA_BAD_DATA);
         ASSERT_EQ(1u, messages.Count());
+        EXPECT_NE(std::string::npos, messages.Texts()[0].find(why)) << messages.Joined();
         EXPECT_NE(std::string::npos, messages.Texts()[0].find("image.tga")) << messages.Joined();
     }
 }

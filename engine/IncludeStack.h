@@ -1,0 +1,26 @@
+#pragma once
+// The files a reader has open, one inside the other, outermost first, kept by full path.
+// Push refuses a file that is open already (it would include itself) and nesting deeper
+// than MAX_FILE_NESTING; the caller says why. Scripts and presentation files share it.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+constexpr size_t MAX_FILE_NESTING = 128;
+
+class CIncludeStack {
+public:
+    enum EPush { PUSHED, INCLUDES_ITSELF, TOO_DEEP };
+
+    EPush Push(const char* path);
+    void Pop() { files.pop_back(); }
+    void Clear() { files.clear(); }
+    bool Empty() const { return files.empty(); }
+    size_t Depth() const { return files.size(); }
+    // The innermost file's full path; null when none is open.
+    const char* Current() const { return files.empty() ? nullptr : files.back().c_str(); }
+
+private:
+    std::vector<std::string> files;
+};
