@@ -134,9 +134,9 @@ private:
     bool ibLocked_ = false;
     bool vbLocked_ = false;
     int clones_ = 1;
-    // Each kind of problem is said once per file: a damaged or hostile file must not
-    // bury the user in boxes.
-    int unknownWarnings_ = 1, materialLimitWarnings_ = 1, materialWordWarnings_ = 1, nameWarnings_ = 1;
+    // Repeats of one kind are gathered by the load's message scope; this budget caps the
+    // kinds a damaged file can raise.
+    int warnings_ = 4;
     int textureFlags_ = 0;  // quiet once a texture of the file has been reported
     int64_t indexCapacity_ = 0;  // in indices, for clone 0 (the clones follow it)
     int64_t indexWritten_ = 0;
@@ -360,7 +360,7 @@ int CMeshReader::ReadOptions()
             }
             mesh_->boneWeights = n;
         } else {
-            WarningBox(&unknownWarnings_, "Unknown parameter in mesh file '", path_, "'", nullptr);
+            WarningBox(&warnings_, "Unknown parameter in mesh file '", path_, "'", nullptr);
         }
         Word();
     }
@@ -495,7 +495,7 @@ int CMeshReader::ReadIndices(int perPrimitive, int count, bool fromIndices)
 SMaterial* CMeshReader::NextMaterial(SMaterial& scratch)
 {
     if (s_.materialCount >= MAX_MESH_MATERIALS) {
-        WarningBox(&materialLimitWarnings_, "PROGRAMMER LIMIT: MAX_MATERS.", nullptr);
+        WarningBox(&warnings_, "PROGRAMMER LIMIT: MAX_MATERS.", nullptr);
         scratch = SMaterial{};
         return &scratch;
     }
@@ -516,7 +516,7 @@ int CMeshReader::ReadMaterialList(SSubMesh& sub, int block)
         return LOAD_LIMIT;
     }
     if (mc > MAX_MESH_MATERIALS)
-        WarningBox(&materialLimitWarnings_, "PROGRAMMER LIMIT: MAX_MATERS.", nullptr);
+        WarningBox(&warnings_, "PROGRAMMER LIMIT: MAX_MATERS.", nullptr);
     s_.blockMaterialCounts[block] = mc;
     if (flags_ & LOAD_MESH_FACE_MATERIALS) {
         delete sub.faceMaterials;
@@ -551,7 +551,7 @@ int CMeshReader::ReadMaterialBlocks()
             SMaterial scratch;
             ReadMaterial(NextMaterial(scratch), file_);
         } else {
-            WarningBox(&materialWordWarnings_, "Undefine string '", word, "' in mesh..\n", path_, nullptr);
+            WarningBox(&warnings_, "Undefine string '", word, "' in mesh..\n", path_, nullptr);
         }
     }
     s_.materialsRead = 1;
@@ -669,7 +669,7 @@ int CMeshReader::ReadBlock()
         char text[Core::STRING_BUFFER_SIZE];
         Core::fscan_string(file_, text);
         if (strlen(text) >= sizeof sub.name)
-            WarningBox(&nameWarnings_, "Submesh name '", text, "' is longer than 23", nullptr);
+            WarningBox(&warnings_, "Submesh name '", text, "' is longer than 23", nullptr);
         StrCopy(sub.name, sizeof sub.name, text);
         sub.id = StrHash(sub.name);
     }
@@ -1091,6 +1091,7 @@ int CMeshReader::Finish()
 
 int LoadMesh(const char* path, CMesh* mesh, uint32_t vertexFormat, int flags)
 {
+    CFileMessages messages(path);
     SMeshStaging& s = gMeshStaging;
     s.Reset();
     mesh->Release();

@@ -31,8 +31,9 @@ private:
     CSkeleton& s_;
     char word_[Core::WORD_BUFFER_SIZE] = {};
     std::vector<std::string> names_, masters_;
-    // One message of each kind per block: a damaged block must not flood the user.
-    int longNameWarnings_ = 1, masterWarnings_ = 1, childWarnings_ = 1;
+    // Repeats of one kind are gathered by the load's message scope; this budget caps the
+    // kinds a damaged block can raise.
+    int warnings_ = 4;
 
     bool Word();
     bool Name(std::string& out);
@@ -118,7 +119,7 @@ int CSkeletonReader::ReadRows(int count)
         bone.absolute = D3DXVECTOR4(p[0], p[1], p[2], 1.0f);
         bone.relative = bone.absolute;
         if (!StrCopy(bone.name, sizeof bone.name, names_[size_t(i)].c_str()))
-            WarningBox(&longNameWarnings_, "Bone name '", names_[size_t(i)].c_str(),
+            WarningBox(&warnings_, "Bone name '", names_[size_t(i)].c_str(),
                        "' is longer than 25 characters in file '", fileName_, "'.", nullptr);
     }
     return 0;
@@ -128,7 +129,7 @@ int CSkeletonReader::ReadRows(int count)
 void CSkeletonReader::AddChild(SBone& master, int child)
 {
     if (master.childCount >= MAX_BONE_CHILDREN) {
-        WarningBox(&childWarnings_, "PROGRAMMER LIMIT:  MAX_BONE_CHILDS limit is exceed.", nullptr);
+        WarningBox(&warnings_, "PROGRAMMER LIMIT:  MAX_BONE_CHILDS limit is exceed.", nullptr);
         return;
     }
     master.children[master.childCount++] = uint8_t(child);
@@ -144,13 +145,13 @@ void CSkeletonReader::Link()
         const auto found = std::find(names_.begin(), names_.end(), master);
         if (found == names_.end()) {
             if (master != ROOT_MASTER)
-                WarningBox(&masterWarnings_, "In file '", fileName_, "' master bone '", master.c_str(),
+                WarningBox(&warnings_, "In file '", fileName_, "' master bone '", master.c_str(),
                            "' not found.", nullptr);
             continue;
         }
         const int m = int(found - names_.begin());
         if (m == i) {
-            WarningBox(&masterWarnings_, "In file '", fileName_, "' bone '", master.c_str(),
+            WarningBox(&warnings_, "In file '", fileName_, "' bone '", master.c_str(),
                        "' is its own master.", nullptr);
             continue;
         }
