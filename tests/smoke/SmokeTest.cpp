@@ -1,10 +1,14 @@
 // The real program, started from its run folder as a user starts it: it must open its
 // window, show no message box, and end with exit code 0 when the window is closed.
+// HOUSING_PROGRAM_DIR names another folder to start it from (an unpacked package).
 
 #include "tests/support/Harness.h"
 #include "tests/support/RealProgram.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -15,8 +19,10 @@ constexpr DWORD RUNNING_MS = 500;
 
 TEST(Smoke, ProgramOpensItsWindowAndClosesWithExitCodeZero)
 {
+    const char* other = getenv("HOUSING_PROGRAM_DIR");
+    const std::string dir = other && *other ? other : test::RunDir();
     test::RealProgram program;
-    ASSERT_TRUE(program.Start(test::RunDir()));
+    ASSERT_TRUE(program.Start(dir, dir)) << "cannot start " << dir << "\\Housing.exe";
     // Up and quiet for a while, as a user would see it, then closed as a user would.
     EXPECT_FALSE(program.Watch(START_GUARD_MS, RUNNING_MS)) << "the program ended before showing its window";
     EXPECT_TRUE(program.Boxes().empty()) << program.JoinedBoxes();

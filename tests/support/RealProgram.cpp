@@ -85,9 +85,9 @@ RealProgram::~RealProgram()
     CloseHandle(process_.hProcess);
 }
 
-bool RealProgram::Start(const std::string& dataDir)
+bool RealProgram::Start(const std::string& dataDir, const std::string& programDir)
 {
-    const std::string exe = RunDir() + "\\Housing.exe";
+    const std::string exe = (programDir.empty() ? RunDir() : programDir) + "\\Housing.exe";
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     return CreateProcessA(exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr,

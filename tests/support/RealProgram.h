@@ -19,8 +19,9 @@ public:
     RealProgram(const RealProgram&) = delete;
     RealProgram& operator=(const RealProgram&) = delete;
 
-    // Starts the run folder's Housing.exe with dataDir as its current folder.
-    bool Start(const std::string& dataDir);
+    // Starts Housing.exe of programDir (the run folder when empty) with dataDir as its
+    // current folder.
+    bool Start(const std::string& dataDir, const std::string& programDir = "");
     // Watches for up to ms milliseconds, or until the program has ended, or (quiet > 0)
     // until its main window has shown no box for quiet milliseconds. Each new box is
     // recorded, shown to onBox, then answered with OK. True once the program has ended.

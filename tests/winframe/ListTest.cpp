@@ -17,6 +17,7 @@ constexpr D3DCOLOR TEXT = 0xFFFFFFFF, HOVER = 0xFF00FF00, SELECTED = 0xFF0080FF;
 int gEdits = 0;
 void CountEdit() { ++gEdits; }
 
+// By hue, not brightness: thin glyphs are drawn at part coverage, blended with the background.
 bool Greenish(D3DCOLOR c)
 {
     const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
@@ -25,8 +26,8 @@ bool Greenish(D3DCOLOR c)
 
 bool Bluish(D3DCOLOR c)
 {
-    const int r = (c >> 16) & 0xFF, b = c & 0xFF;
-    return b > 180 && r < 60;
+    const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+    return b > r + 60 && b > g + 30;
 }
 
 class ListTest : public DrawTest {
