@@ -1,10 +1,10 @@
-#include "tests/bench/Bench.h"
+#include "tools/benchmark/Bench.h"
 
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace bench {
 
@@ -12,7 +12,7 @@ namespace {
 
 struct SResult {
     std::string name;
-    double value;
+    double ours, reference, value;
     const char* unit;
     double target;
     Better better;
@@ -35,8 +35,6 @@ PROCESS_MEMORY_COUNTERS MemoryCounters()
     return counters;
 }
 
-constexpr double MIB = 1024.0 * 1024.0;
-
 } // namespace
 
 double Now()
@@ -51,37 +49,27 @@ double Now()
     return double(counter.QuadPart) / frequency;
 }
 
-void Samples::Add(double seconds)
+double Median(std::vector<double> values)
 {
-    total_ += seconds;
-    worst_ = seconds > worst_ ? seconds : worst_;
-    best_ = seconds < best_ ? seconds : best_;
-    ++count_;
+    if (values.empty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-double Samples::AverageMs() const
+void Ratio(const std::string& name, double ours, double reference, const char* unit,
+           double target, Better better)
 {
-    return count_ ? total_ * 1000.0 / count_ : 0.0;
-}
-
-double Samples::WorstMs() const
-{
-    return worst_ * 1000.0;
-}
-
-double Samples::BestMs() const
-{
-    return count_ ? best_ * 1000.0 : 0.0;
-}
-
-void Record(const std::string& name, double value, const char* unit, double target, Better better)
-{
-    gResults.push_back({name, value, unit, target, better, false});
+    const double value = reference > 0.0 ? ours / reference : 0.0;
+    if (reference <= 0.0)
+        Fail(name + ": no reference was measured");
+    gResults.push_back({name, ours, reference, value, unit, target, better, false});
 }
 
 void Note(const std::string& name, double value, const char* unit)
 {
-    gResults.push_back({name, value, unit, 0.0, Better::Lower, true});
+    gResults.push_back({name, value, 0.0, 0.0, unit, 0.0, Better::Lower, true});
 }
 
 void Fail(const std::string& what)
@@ -91,23 +79,34 @@ void Fail(const std::string& what)
 
 int PrintTable()
 {
-    printf("\n%-56s %14s %15s  %-10s\n", "measurement", "result", "target", "unit");
+    printf("\n%-52s %12s %12s %-8s %7s %9s\n", "figure", "ours", "reference", "unit", "ratio",
+           "target");
     int missed = 0;
     for (const SResult& r : gResults) {
         if (r.noted) {
-            printf("%-56s %14.3f %15s  %-10s\n", r.name.c_str(), r.value, "-", r.unit);
+            printf("  %-50s %12.3f %12s %-8s\n", r.name.c_str(), r.ours, "", r.unit);
             continue;
         }
         const bool met = Met(r);
         missed += !met;
-        printf("%-56s %14.3f %s%13.3f  %-10s %s\n", r.name.c_str(), r.value,
-               r.better == Better::Lower ? "<=" : ">=", r.target, r.unit, met ? "ok" : "MISSED");
+        printf("%-52s %12.3f %12.3f %-8s %7.3f %s%7.2f  %s\n", r.name.c_str(), r.ours,
+               r.reference, r.unit, r.value, r.better == Better::Lower ? "<=" : ">=", r.target,
+               met ? "ok" : "MISSED");
     }
     for (const std::string& f : gFailures)
         printf("FAILED: %s\n", f.c_str());
-    printf("\nTargets guard against regressions on this machine (Wine, software rendering on\n"
-           "Xvfb); they are not the 60 Hz budget of a real graphics card.\n");
     return missed + int(gFailures.size());
+}
+
+void WaitForDevice(IDirect3DDevice9* device)
+{
+    IDirect3DQuery9* query = nullptr;
+    if (!device || FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query)))
+        return;
+    query->Issue(D3DISSUE_END);
+    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE)
+        Sleep(0);
+    query->Release();
 }
 
 double PeakWorkingSetMiB()
