@@ -8,10 +8,38 @@
 // It reports nothing itself: a full container answers null (or 0) and the caller warns.
 // Every slot carries an in-use flag, so freeing twice or freeing what was never handed out
 // is refused instead of putting one slot on the free stack twice.
+// Records whose fresh state is all zero bytes live in zeroed memory from the system, which
+// is not touched before a record is used: a pool sized for the worst case costs only the
+// records it hands out.
 
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
+
+// True when a value-initialised T is all zero bytes and T needs no constructor call to be
+// used nor a destructor call to be dropped.
+template <class T>
+bool FreshIsZeroBytes()
+{
+    if constexpr (std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T> &&
+                  sizeof(T) <= 4096 && alignof(T) <= alignof(std::max_align_t)) {
+        static const bool zero = [] {
+            const T fresh = T();
+            unsigned char bytes[sizeof(T)];
+            memcpy(bytes, &fresh, sizeof(T));
+            for (unsigned char b : bytes)
+                if (b)
+                    return false;
+            return true;
+        }();
+        return zero;
+    } else {
+        return false;
+    }
+}
 
 template <class T, class Index>
 class TContainer {
@@ -31,9 +59,10 @@ public:
             return false;
         if (n == 0)
             return true;
-        data = new (std::nothrow) T[n]();
-        freeStack = new (std::nothrow) Index[n]();
-        inUse = new (std::nothrow) bool[n]();
+        zeroed = FreshIsZeroBytes<T>();
+        data = zeroed ? static_cast<T*>(calloc(size_t(n), sizeof(T))) : new (std::nothrow) T[n]();
+        freeStack = static_cast<Index*>(calloc(size_t(n), sizeof(Index)));
+        inUse = static_cast<bool*>(calloc(size_t(n), sizeof(bool)));
         if (!data || !freeStack || !inUse) {
             Release();
             return false;
@@ -44,9 +73,12 @@ public:
 
     void Release()
     {
-        delete[] data;
-        delete[] freeStack;
-        delete[] inUse;
+        if (zeroed)
+            free(data);
+        else
+            delete[] data;
+        free(freeStack);
+        free(inUse);
         data = nullptr;
         freeStack = nullptr;
         inUse = nullptr;
@@ -192,4 +224,5 @@ private:
     T* data = nullptr;
     Index* freeStack = nullptr;
     bool* inUse = nullptr;
+    bool zeroed = false;  // data came from calloc
 };
