@@ -8,9 +8,9 @@
 // It reports nothing itself: a full container answers null (or 0) and the caller warns.
 // Every slot carries an in-use flag, so freeing twice or freeing what was never handed out
 // is refused instead of putting one slot on the free stack twice.
-// Records whose fresh state is all zero bytes live in zeroed memory from the system, which
-// is not touched before a record is used: a pool sized for the worst case costs only the
-// records it hands out.
+// Plain records live in zeroed memory from the system, which is not touched before a record
+// is used when a fresh record is all zero bytes: a pool sized for the worst case then costs
+// only the records it hands out.
 
 #include <cstddef>
 #include <cstdlib>
@@ -19,13 +19,19 @@
 #include <new>
 #include <type_traits>
 
-// True when a value-initialised T is all zero bytes and T needs no constructor call to be
-// used nor a destructor call to be dropped.
+// Records that need no destructor and copy as bytes are kept in memory from calloc.
+template <class T>
+constexpr bool CALLOC_RECORDS = std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T> &&
+                                alignof(T) <= alignof(std::max_align_t);
+
+// True when a value-initialised T is all zero bytes: such records need no constructor call
+// in zeroed memory. Large records are constructed anyway.
 template <class T>
 bool FreshIsZeroBytes()
 {
-    if constexpr (std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T> &&
-                  sizeof(T) <= 4096 && alignof(T) <= alignof(std::max_align_t)) {
+    if constexpr (sizeof(T) > 4096) {
+        return false;
+    } else {
         static const bool zero = [] {
             const T fresh = T();
             unsigned char bytes[sizeof(T)];
@@ -36,8 +42,6 @@ bool FreshIsZeroBytes()
             return true;
         }();
         return zero;
-    } else {
-        return false;
     }
 }
 
@@ -59,8 +63,14 @@ public:
             return false;
         if (n == 0)
             return true;
-        zeroed = FreshIsZeroBytes<T>();
-        data = zeroed ? static_cast<T*>(calloc(size_t(n), sizeof(T))) : new (std::nothrow) T[n]();
+        if constexpr (CALLOC_RECORDS<T>) {
+            data = static_cast<T*>(calloc(size_t(n), sizeof(T)));
+            if (data && !FreshIsZeroBytes<T>())
+                for (int i = 0; i < n; ++i)
+                    new (&data[i]) T();
+        } else {
+            data = new (std::nothrow) T[n]();
+        }
         freeStack = static_cast<Index*>(calloc(size_t(n), sizeof(Index)));
         inUse = static_cast<bool*>(calloc(size_t(n), sizeof(bool)));
         if (!data || !freeStack || !inUse) {
@@ -73,7 +83,7 @@ public:
 
     void Release()
     {
-        if (zeroed)
+        if constexpr (CALLOC_RECORDS<T>)
             free(data);
         else
             delete[] data;
@@ -224,5 +234,4 @@ private:
     T* data = nullptr;
     Index* freeStack = nullptr;
     bool* inUse = nullptr;
-    bool zeroed = false;  // data came from calloc
 };
