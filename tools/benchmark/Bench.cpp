@@ -58,13 +58,16 @@ double Median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-void Ratio(const std::string& name, double ours, double reference, const char* unit,
-           double target, Better better)
+void Ratio(const std::string& name, const std::vector<double>& ours,
+           const std::vector<double>& reference, const char* unit, double target, Better better)
 {
-    const double value = reference > 0.0 ? ours / reference : 0.0;
-    if (reference <= 0.0)
-        Fail(name + ": no reference was measured");
-    gResults.push_back({name, ours, reference, value, unit, target, better, false});
+    std::vector<double> ratios;
+    for (size_t i = 0; i < ours.size() && i < reference.size(); ++i)
+        if (reference[i] > 0.0)
+            ratios.push_back(ours[i] / reference[i]);
+    if (ratios.empty() || ratios.size() != ours.size())
+        Fail(name + ": a round has no reference");
+    gResults.push_back({name, Median(ours), Median(reference), Median(ratios), unit, target, better, false});
 }
 
 void Note(const std::string& name, double value, const char* unit)

@@ -23,9 +23,11 @@ double Median(std::vector<double> values);
 
 enum class Better { Lower, Higher };
 
-// ours / reference, which must be at most (Lower) or at least (Higher) the target.
-void Ratio(const std::string& name, double ours, double reference, const char* unit,
-           double target, Better better);
+// Rounds measured side by side: ours[i] and reference[i] come from the same round. Shows the
+// medians of both and judges the median of the rounds' ratios ours / reference, which must
+// be at most (Lower) or at least (Higher) the target.
+void Ratio(const std::string& name, const std::vector<double>& ours,
+           const std::vector<double>& reference, const char* unit, double target, Better better);
 // A figure shown for information.
 void Note(const std::string& name, double value, const char* unit);
 // A measurement that could not be made; the run fails.
