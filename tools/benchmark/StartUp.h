@@ -18,8 +18,8 @@ struct SProgramRun {
 
 struct SBareRun {
     double mainEntered = 0;    // Now() at the start of main
-    // Seconds: window, device and one frame; reading the files; textures from them; the
-    // other textures, surfaces and buffers; shaders.
+    // Seconds: window, device and the first frames (cleared, then drawn); reading the
+    // files; textures from them; the other textures, surfaces and buffers; shaders.
     double device = 0, files = 0, textures = 0, buffers = 0, shaders = 0;
     double clearedMiB = 0;     // peak working set with the device, window and a cleared frame
     double deviceMiB = 0;      // the same after a frame that drew (see BareRun.cpp)

@@ -74,7 +74,7 @@ void BenchStartUp(const std::string& self)
     }
     Ratio("3 start-up: process start to first presented frame", program, bare, "ms", 1.5, Better::Lower);
     Note("reference: process start of this executable", Median(processStart), "ms");
-    Note("reference: window, device, one presented frame", Median(device), "ms");
+    Note("reference: window, device, first frame drawn", Median(device), "ms");
     Note("reference: read every file it names", Median(files), "ms");
     Note("reference: textures from those bytes", Median(textures), "ms");
     Note("reference: its other textures and buffers", Median(buffers), "ms");
