@@ -8,10 +8,42 @@
 // It reports nothing itself: a full container answers null (or 0) and the caller warns.
 // Every slot carries an in-use flag, so freeing twice or freeing what was never handed out
 // is refused instead of putting one slot on the free stack twice.
+// Plain records live in zeroed memory from the system, which is not touched before a record
+// is used when a fresh record is all zero bytes: a pool sized for the worst case then costs
+// only the records it hands out.
 
+#include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
+
+// Records that need no destructor and copy as bytes are kept in memory from calloc.
+template <class T>
+constexpr bool CALLOC_RECORDS = std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T> &&
+                                alignof(T) <= alignof(std::max_align_t);
+
+// True when a value-initialised T is all zero bytes: such records need no constructor call
+// in zeroed memory. Large records are constructed anyway.
+template <class T>
+bool FreshIsZeroBytes()
+{
+    if constexpr (sizeof(T) > 4096) {
+        return false;
+    } else {
+        static const bool zero = [] {
+            const T fresh = T();
+            unsigned char bytes[sizeof(T)];
+            memcpy(bytes, &fresh, sizeof(T));
+            for (unsigned char b : bytes)
+                if (b)
+                    return false;
+            return true;
+        }();
+        return zero;
+    }
+}
 
 template <class T, class Index>
 class TContainer {
@@ -31,7 +63,14 @@ public:
             return false;
         if (n == 0)
             return true;
-        data = new (std::nothrow) T[n]();
+        if constexpr (CALLOC_RECORDS<T>) {
+            data = static_cast<T*>(calloc(size_t(n), sizeof(T)));
+            if (data && !FreshIsZeroBytes<T>())
+                for (int i = 0; i < n; ++i)
+                    new (&data[i]) T();
+        } else {
+            data = new (std::nothrow) T[n]();
+        }
         if (!data || InitFreeStack(n) != 0) {
             Release();
             return false;
@@ -48,11 +87,11 @@ public:
             return -1;
         if (n < 1)
             return -3;
-        freeStack = new (std::nothrow) Index[n]();
-        inUse = new (std::nothrow) bool[n]();
+        freeStack = static_cast<Index*>(calloc(size_t(n), sizeof(Index)));
+        inUse = static_cast<bool*>(calloc(size_t(n), sizeof(bool)));
         if (!freeStack || !inUse) {
-            delete[] freeStack;
-            delete[] inUse;
+            free(freeStack);
+            free(inUse);
             freeStack = nullptr;
             inUse = nullptr;
             return -2;
@@ -62,9 +101,12 @@ public:
 
     void Release()
     {
-        delete[] data;
-        delete[] freeStack;
-        delete[] inUse;
+        if constexpr (CALLOC_RECORDS<T>)
+            free(data);
+        else
+            delete[] data;
+        free(freeStack);
+        free(inUse);
         data = nullptr;
         freeStack = nullptr;
         inUse = nullptr;

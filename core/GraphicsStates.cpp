@@ -1,5 +1,6 @@
 // The render-state cache: every setter compares with its cached value and calls the device
-// only on a change; each scene begins from the frame defaults.
+// only on a change; each scene begins from the frame defaults. Every comparison is counted
+// as a lookup, so the frame's lookups against its device calls show what the cache saves.
 
 #include "core/Graphics.h"
 
@@ -26,6 +27,7 @@ void CGraphics::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 // Changes an on/off state when its mask bit says the device is in the other state.
 void CGraphics::SetFlag(uint32_t bit, bool set, D3DRENDERSTATETYPE state, DWORD value)
 {
+    ++counters.stateLookups;
     if (((RenderStates & bit) != 0) == set)
         return;
     RenderStates ^= bit;
@@ -34,6 +36,7 @@ void CGraphics::SetFlag(uint32_t bit, bool set, D3DRENDERSTATETYPE state, DWORD 
 
 void CGraphics::SetColorWrite(uint32_t mask)
 {
+    ++counters.stateLookups;
     if (colorWrite == mask)
         return;
     colorWrite = mask;
@@ -47,6 +50,7 @@ void CGraphics::SetLighting(bool on)
 
 void CGraphics::SetBlendFactors(uint32_t src, uint32_t dest)
 {
+    counters.stateLookups += 2;
     if (srcBlend != src) {
         srcBlend = src;
         SetRenderState(D3DRS_SRCBLEND, src);
@@ -59,6 +63,7 @@ void CGraphics::SetBlendFactors(uint32_t src, uint32_t dest)
 
 void CGraphics::SetBlendOp(uint32_t op)
 {
+    ++counters.stateLookups;
     if (blendOp == op)
         return;
     blendOp = op;
@@ -67,6 +72,7 @@ void CGraphics::SetBlendOp(uint32_t op)
 
 void CGraphics::SetSeparateAlphaOff()
 {
+    ++counters.stateLookups;
     if (!(RenderStates & RS_SEPARATE_ALPHA_ON))
         return;
     RenderStates &= ~RS_SEPARATE_ALPHA_ON;
@@ -92,6 +98,7 @@ void CGraphics::SetBlendSeparate(uint32_t src, uint32_t dest, uint32_t op, uint3
     SetBlendFactors(src, dest);
     SetFlag(RS_BLEND_ON, true, D3DRS_ALPHABLENDENABLE, TRUE);
     SetBlendOp(op);
+    counters.stateLookups += 4;
     if (!(RenderStates & RS_SEPARATE_ALPHA_ON)) {
         RenderStates |= RS_SEPARATE_ALPHA_ON;
         Device3D->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, TRUE);
@@ -138,6 +145,7 @@ void CGraphics::RestoreBlend(bool on, bool separate, uint32_t src, uint32_t dest
 
 void CGraphics::SetAlphaTest(uint32_t func, uint32_t ref)
 {
+    counters.stateLookups += 2;
     if (alphaFunc != func) {
         alphaFunc = func;
         SetRenderState(D3DRS_ALPHAFUNC, func);
@@ -161,6 +169,7 @@ void CGraphics::SetWireframe(bool on)
 
 void CGraphics::CullCCW()
 {
+    ++counters.stateLookups;
     if (RenderStates & RS_CULL_CCW)
         return;
     RenderStates = (RenderStates | RS_CULL_CCW) & ~RS_CULL_CW;
@@ -169,6 +178,7 @@ void CGraphics::CullCCW()
 
 void CGraphics::CullCW()
 {
+    ++counters.stateLookups;
     if (RenderStates & RS_CULL_CW)
         return;
     RenderStates = (RenderStates | RS_CULL_CW) & ~RS_CULL_CCW;
@@ -177,6 +187,7 @@ void CGraphics::CullCW()
 
 void CGraphics::CullNone()
 {
+    ++counters.stateLookups;
     if (!(RenderStates & (RS_CULL_CW | RS_CULL_CCW)))
         return;
     RenderStates &= ~(RS_CULL_CW | RS_CULL_CCW);
@@ -195,6 +206,7 @@ void CGraphics::SetZWrite(bool on)
 
 void CGraphics::SetZFunc(uint32_t func)
 {
+    ++counters.stateLookups;
     if (zFunc == func)
         return;
     zFunc = func;
@@ -207,6 +219,7 @@ void CGraphics::SetZFunc(uint32_t func)
 
 void CGraphics::SetAddressMode(int sampler, uint32_t mode)
 {
+    ++counters.stateLookups;
     if (!ValidIndex(sampler, SAMPLER_COUNT) || addressModes[sampler] == mode)
         return;
     addressModes[sampler] = mode;
@@ -234,6 +247,7 @@ void CGraphics::SetFilters(const uint32_t* values)
 {
     for (int i = 0; i < SAMPLER_COUNT; ++i) {
         uint32_t v = values ? values[i] : uint32_t(D3DTEXF_LINEAR);
+        ++counters.stateLookups;
         if (filters[i] == v)
             continue;
         filters[i] = v;
@@ -245,6 +259,7 @@ void CGraphics::SetFilters(const uint32_t* values)
 void CGraphics::SetBorderColors(const uint32_t colors[SAMPLER_COUNT])
 {
     for (int i = 0; i < SAMPLER_COUNT; ++i) {
+        ++counters.stateLookups;
         if (borderColors[i] == colors[i])
             continue;
         borderColors[i] = colors[i];
@@ -254,6 +269,7 @@ void CGraphics::SetBorderColors(const uint32_t colors[SAMPLER_COUNT])
 
 void CGraphics::SetTexture(IDirect3DBaseTexture9* texture, int stage)
 {
+    ++counters.stateLookups;
     if (!ValidIndex(stage, STAGE_COUNT) || stageTextures[stage] == texture)
         return;
     stageTextures[stage] = texture;
@@ -274,6 +290,7 @@ void CGraphics::ResetTextures()
 void CGraphics::SetStageValue(int stage, uint32_t SStageState::*field,
                               D3DTEXTURESTAGESTATETYPE type, uint32_t value)
 {
+    ++counters.stateLookups;
     if (stages[stage].*field == value)
         return;
     stages[stage].*field = value;
@@ -282,6 +299,7 @@ void CGraphics::SetStageValue(int stage, uint32_t SStageState::*field,
 
 void CGraphics::SetStages(const SStageState* table)
 {
+    ++counters.stateLookups;
     if (!table) {
         ResetStages();
         return;
@@ -330,6 +348,7 @@ void CGraphics::SetStageDiffuse()
 
 void CGraphics::ResetStages()
 {
+    ++counters.stateLookups;
     if (currentStages == STAGES_DEFAULT)
         return;
     currentStages = STAGES_DEFAULT;
@@ -350,6 +369,7 @@ void CGraphics::ResetStages()
 HRESULT CGraphics::SetBuffers(IDirect3DVertexBuffer9* vb, UINT stride,
                               IDirect3DIndexBuffer9* ib)
 {
+    counters.stateLookups += 2;
     if (vb && vb != streamVBs[0]) {
         HRESULT hr = Device3D->SetStreamSource(0, vb, 0, stride);
         if (FAILED(hr)) {
@@ -375,6 +395,7 @@ HRESULT CGraphics::SetBuffers(IDirect3DVertexBuffer9* vb, UINT stride,
 
 HRESULT CGraphics::SetStreamVB(int stream, IDirect3DVertexBuffer9* vb, UINT stride)
 {
+    ++counters.stateLookups;
     if (!vb || !ValidIndex(stream, STREAM_COUNT))
         return -1;
     if (vb == streamVBs[stream])
@@ -391,6 +412,7 @@ HRESULT CGraphics::SetStreamVB(int stream, IDirect3DVertexBuffer9* vb, UINT stri
 
 void CGraphics::SetVertexShader(const ShaderPair* pair)
 {
+    ++counters.stateLookups;
     if (!pair) {
         if (vertexShader) {
             vertexShader = nullptr;
@@ -402,6 +424,7 @@ void CGraphics::SetVertexShader(const ShaderPair* pair)
         return;
     vertexShader = pair;
     // Shaders above the device's level run on the processor.
+    ++counters.stateLookups;
     int software = pair->level > vsLevel;
     if (software != softwareVP) {
         softwareVP = software;
@@ -413,6 +436,7 @@ void CGraphics::SetVertexShader(const ShaderPair* pair)
 
 void CGraphics::SetPixelShader(const ShaderPair* pair)
 {
+    ++counters.stateLookups;
     if (!pair) {
         if (pixelShader) {
             pixelShader = nullptr;
@@ -429,6 +453,7 @@ void CGraphics::SetPixelShader(const ShaderPair* pair)
 
 void CGraphics::SetDeclaration(IDirect3DVertexDeclaration9* decl)
 {
+    ++counters.stateLookups;
     if (decl == declaration)
         return;
     declaration = decl;
@@ -438,6 +463,7 @@ void CGraphics::SetDeclaration(IDirect3DVertexDeclaration9* decl)
 
 void CGraphics::SetFVF(uint32_t value)
 {
+    ++counters.stateLookups;
     if (value == fvf)
         return;
     fvf = value;
@@ -486,6 +512,7 @@ void CGraphics::RestoreRenderStates()
         SetFlag(RS_WIREFRAME, false, D3DRS_FILLMODE, D3DFILL_SOLID);
     }
     SetColorWrite(15);
+    ++counters.stateLookups;
     if (blendOp != D3DBLENDOP_ADD) {
         blendOp = D3DBLENDOP_ADD;
         Device3D->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);

@@ -74,4 +74,5 @@ struct SFrameCounters {
     int vertexShaderChanges;
     int pixelShaderChanges;
     int drawCalls;
+    int stateLookups;  // comparisons in the render-state cache, changed or not
 };

@@ -45,7 +45,10 @@ void SetSystemCursorShown(bool shown)
 
 void ShowArrowCursor()
 {
-    SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+    // Looked up once: on some systems every lookup is a round trip to the display server,
+    // and this runs every frame.
+    static const HCURSOR ARROW = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    SetCursor(ARROW);
     SetSystemCursorShown(true);
     if (Device3D)
         Device3D->ShowCursor(TRUE);

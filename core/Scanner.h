@@ -50,6 +50,12 @@ void fscan_floats(FILE* file, float* values, int n);
 void fscan_ints(FILE* file, int32_t* values, int n);
 
 uint32_t ParseHex(const char* text);
+// A whole word that is a plain decimal number (optional sign, digits, point, exponent),
+// converted exactly as the C library converts it; false for any other word, which the
+// caller then hands to the C library. Much faster than the library on this platform.
+bool ParseDecimal(const char* text, double* value);
+// The same for a plain integer (optional sign, digits); false also beyond 64 bits.
+bool ParseInteger(const char* text, long long* value);
 void fscan_hex(FILE* file, uint32_t* value);
 void fscan_hex16(FILE* file, uint16_t* value);
 

@@ -1,9 +1,52 @@
 #include "core/Scanner.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
 namespace Core {
+
+namespace {
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The word without a leading '+' when a digit or point follows the sign (or no sign is
+// there); null for anything else, which is left to the C library.
+const char* PlainNumberStart(const char* text, bool point)
+{
+    const char* p = text + (*text == '+' || *text == '-');
+    if (!IsDigit(*p) && !(point && *p == '.'))
+        return nullptr;
+    return *text == '+' ? text + 1 : text;
+}
+
+// The whole word through std::from_chars, which gives the C library's results for plain
+// numbers without its locale and stream overhead.
+template <class T>
+bool ParseWhole(const char* text, bool point, T* value)
+{
+    const char* start = PlainNumberStart(text, point);
+    if (!start)
+        return false;
+    const char* end = start + strlen(start);
+    const std::from_chars_result r = std::from_chars(start, end, *value);
+    return r.ec == std::errc() && r.ptr == end;
+}
+
+} // namespace
+
+bool ParseDecimal(const char* text, double* value)
+{
+    return ParseWhole(text, true, value);
+}
+
+bool ParseInteger(const char* text, long long* value)
+{
+    return ParseWhole(text, false, value);
+}
 
 uint32_t ParseHex(const char* text)
 {

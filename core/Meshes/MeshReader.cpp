@@ -11,7 +11,6 @@
 #include "core/UsageParams.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -187,17 +186,25 @@ int CMeshReader::Damaged(const char* what)
     return LOAD_LIMIT;
 }
 
+// The C locale's white space.
+inline bool IsSpace(int c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// Words are taken straight from the stream's buffer: the program reads on one thread, and a
+// locked fgetc per character costs more than the parsing.
 bool CMeshReader::Word()
 {
     int c;
     do
-        c = fgetc(file_);
-    while (c != EOF && isspace(c));
+        c = _getc_nolock(file_);
+    while (c != EOF && IsSpace(c));
     size_t n = 0;
-    while (c != EOF && !isspace(c)) {
+    while (c != EOF && !IsSpace(c)) {
         if (n < sizeof word_ - 1)
             word_[n++] = char(c);
-        c = fgetc(file_);
+        c = _getc_nolock(file_);
     }
     word_[n] = 0;
     return n > 0;
@@ -207,6 +214,13 @@ bool CMeshReader::Int(int& value)
 {
     if (!Word())
         return false;
+    long long plain;
+    if (Core::ParseInteger(word_, &plain)) {
+        if (plain < INT32_MIN || plain > INT32_MAX)
+            return false;
+        value = int(plain);
+        return true;
+    }
     char* end = nullptr;
     errno = 0;
     long v = strtol(word_, &end, 10);
@@ -220,6 +234,11 @@ bool CMeshReader::Float(float& value)
 {
     if (!Word())
         return false;
+    double plain;
+    if (Core::ParseDecimal(word_, &plain)) {
+        value = float(plain);
+        return true;
+    }
     char* end = nullptr;
     value = strtof(word_, &end);
     return end != word_ && !*end;

@@ -144,6 +144,22 @@ TEST(Container, ClearForgetsAndInitReplaces)
     EXPECT_EQ(nullptr, c.AllocRecord());
 }
 
+// Records start value-initialised, from zeroed memory or from their constructor.
+TEST(Container, InitGivesFreshRecordsEveryTime)
+{
+    struct SFive {
+        int value = 5;
+    };
+    TContainer<SFive, int> fives;
+    fives.Init(4);
+    EXPECT_EQ(5, fives.Add()->value);
+    TContainer<SNamed, int> named;
+    named.Init(4);
+    named.Add()->value = 7;
+    named.Init(4);
+    EXPECT_EQ(0, named.Add()->value);
+}
+
 TEST(Container, CapacityBeyondTheIndexTypeIsRefused)
 {
     TContainer<int, uint8_t> c;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -228,6 +229,29 @@ TEST(ScannerNumbers, IntegersFloatsAndNarrowTargets)
     EXPECT_EQ(3, three[2]);
     Core::fscan_int(f, &i);
     EXPECT_EQ(0, i);
+}
+
+// Numbers read as the C library reads them, bit for bit, whether the word takes the quick
+// way or not.
+TEST(ScannerNumbers, ConversionsMatchTheCLibrary)
+{
+    const char* const words[] = {"1.5",  "-0.25", "+3",         "+-3",         "1e400", "-1e400", "1e-400",
+                                 ".5",   "-.5",   "5.",         "1e",          "0x10",  "inf",    "1.5f",
+                                 "12ab", "1/4",   "2147483648", "99999999999", "-2147483649",
+                                 "0.1000000000000000055511151231257827", "123456789012345678901234567890"};
+    std::string text;
+    for (const char* w : words)
+        text += std::string(w) + " ";
+    TextFile floats(text), ints(text);
+    for (const char* w : words) {
+        float f = 0;
+        Core::fscan_float(floats, &f);
+        const float expected = float(atof(w));
+        EXPECT_EQ(0, memcmp(&expected, &f, sizeof f)) << w;
+        int32_t i = 0;
+        Core::fscan_int(ints, &i);
+        EXPECT_EQ(int32_t(atol(w)), i) << w;
+    }
 }
 
 TEST(ScannerNumbers, HexInEveryWriting)
