@@ -7,6 +7,8 @@
 #include "core/Scanner.h"
 #include "gui/WinSuperior.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -131,7 +133,9 @@ struct SConfigReader {
     }
     // Next word of a "[" ... "]" list: false at "]" or end of file.
     bool NextInList() { return Next() && strcmp(word, "]") != 0; }
-    int32_t NextInt() { return Next() ? int32_t(atol(word)) : 0; }
+    // The 32-bit minimum is read as one more: sizes are negated (WIDTH_MAX, the window
+    // placement), and it has no negation.
+    int32_t NextInt() { return Next() ? std::max(int32_t(atol(word)), -INT32_MAX) : 0; }
     // Reads one word and looks it up; false when it is no word of the table.
     template <size_t N>
     bool NextValue(const SNamedValue (&table)[N], uint32_t* value)
