@@ -1,0 +1,66 @@
+// The fuzzer's two uses: under CTest the tests of FuzzTest.cpp (a short budget per reader
+// and the kept findings replayed); from tools/fuzz a long run of one reader:
+//     test_fuzz run <reader> <first execution> <executions> [time limit per input, ms]
+// which keeps each finding's input in tests/fuzz/found/<reader> and ends at the first;
+//     test_fuzz input <reader> <execution> <file>
+// writes that execution's input to a file.
+
+#include "tests/fuzz/Campaign.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int LongRun(int argc, char** argv)
+{
+    const fuzz::SFuzzReader* reader = argc > 2 ? fuzz::FindFuzzReader(argv[2]) : nullptr;
+    if (!reader || argc < 5) {
+        fprintf(stderr, "usage: test_fuzz run <reader> <first> <executions> [limit ms]\nreaders:");
+        for (const fuzz::SFuzzReader& r : fuzz::FuzzReaders()) fprintf(stderr, " %s", r.name);
+        fprintf(stderr, "\n");
+        return 2;
+    }
+    fuzz::SCampaign campaign;
+    campaign.reader = reader;
+    campaign.first = strtoull(argv[3], nullptr, 10);
+    campaign.count = strtoull(argv[4], nullptr, 10);
+    campaign.keepFindings = true;
+    if (argc > 5) campaign.inputLimitMs = uint32_t(strtoul(argv[5], nullptr, 10));
+    campaign.progressMs = 10000;
+    printf("fuzz %s: input file %s\n", reader->name, fuzz::InputPath(*reader).c_str());
+    fflush(stdout);
+    const fuzz::SCampaignResult r = fuzz::RunCampaign(campaign);
+    if (r.executions + r.known == 0 && campaign.count) return 3;
+    printf("fuzz %s: done, next %llu, %llu read, %llu known findings passed over, %.1f s, %.0f per second, "
+           "%llu messages, private %.1f MiB after the first input, %.1f MiB at the end\n",
+           reader->name, (unsigned long long)(campaign.first + campaign.count), (unsigned long long)r.executions,
+           (unsigned long long)r.known, r.seconds, double(r.executions) / (r.seconds > 0 ? r.seconds : 1),
+           (unsigned long long)r.messages, r.startMiB, r.endMiB);
+    fflush(stdout);
+    return 0;
+}
+
+int WriteInput(int argc, char** argv)
+{
+    const fuzz::SFuzzReader* reader = argc > 4 ? fuzz::FindFuzzReader(argv[2]) : nullptr;
+    if (!reader) return 2;
+    const std::string input = fuzz::CInputSource(*reader).Input(strtoull(argv[3], nullptr, 10));
+    FILE* file = fopen(argv[4], "wb");
+    if (!file) return 2;
+    fwrite(input.data(), 1, input.size(), file);
+    return fclose(file) == 0 ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && strcmp(argv[1], "run") == 0) return LongRun(argc, argv);
+    if (argc > 1 && strcmp(argv[1], "input") == 0) return WriteInput(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
