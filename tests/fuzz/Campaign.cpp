@@ -112,12 +112,14 @@ void InstallGuards()
     SetMessageSink(CountMessage);
 }
 
+// The process's committed memory (Wine reports no private bytes of their own).
 double PrivateMiB()
 {
     PROCESS_MEMORY_COUNTERS_EX counters{};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return double(counters.PrivateUsage) / (1024.0 * 1024.0);
+    const SIZE_T bytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+    return double(bytes) / (1024.0 * 1024.0);
 }
 
 std::string WorkDir(const SFuzzReader& reader)
