@@ -109,9 +109,8 @@ HRESULT CWaveFile::ReadMMIO()
         return WAVE_NOT_WAVE;
     if (!Fits(riffChunk, DWORD(end))) return WAVE_OVERSIZE;
     MMCKINFO fmtChunk{};
-    fmtChunk.ckid = FOURCC_FMT;
-    if (mmioDescend(mmio, &fmtChunk, &riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return WAVE_NO_FORMAT;
-    if (!Fits(fmtChunk, riffChunk.dwDataOffset + riffChunk.cksize)) return WAVE_OVERSIZE;
+    const HRESULT found = FindChunk(FOURCC_FMT, &fmtChunk, WAVE_NO_FORMAT);
+    if (found != 0) return found;
     if (fmtChunk.cksize < 16) return WAVE_SHORT_FORMAT;
     const HRESULT result = ReadFormat(fmtChunk);
     if (result != 0) return result;
@@ -157,12 +156,30 @@ HRESULT CWaveFile::ResetFile()
         dataOpen = true;
         return 0;
     }
-    if (mmioSeek(mmio, LONG(riffChunk.dwDataOffset + sizeof(FOURCC)), SEEK_SET) == -1) return WAVE_SEEK;
     dataChunk = MMCKINFO{};
-    dataChunk.ckid = FOURCC_DATA;
-    if (mmioDescend(mmio, &dataChunk, &riffChunk, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return WAVE_NO_DATA;
-    if (!Fits(dataChunk, riffChunk.dwDataOffset + riffChunk.cksize)) return WAVE_OVERSIZE;
-    return 0;
+    return FindChunk(FOURCC_DATA, &dataChunk, WAVE_NO_DATA);
+}
+
+// Walks the chunks of the form one by one, each checked against what is left of it, so a
+// size that points back or past the end can neither loop nor lead outside (the system's own
+// search follows such sizes).
+HRESULT CWaveFile::FindChunk(FOURCC id, MMCKINFO* found, HRESULT missing)
+{
+    const DWORD end = riffChunk.dwDataOffset + riffChunk.cksize;
+    DWORD at = riffChunk.dwDataOffset + sizeof(FOURCC);
+    for (;;) {
+        if (at > end || end - at < 8) return missing;
+        if (mmioSeek(mmio, LONG(at), SEEK_SET) == -1) return WAVE_SEEK;
+        MMCKINFO chunk{};
+        if (mmioDescend(mmio, &chunk, nullptr, 0) != MMSYSERR_NOERROR) return missing;
+        if (!Fits(chunk, end)) return WAVE_OVERSIZE;
+        if (chunk.ckid == id) {
+            *found = chunk;
+            return 0;
+        }
+        // The next chunk starts behind this one's pad byte.
+        at = chunk.dwDataOffset + chunk.cksize + (chunk.cksize & 1);
+    }
 }
 
 HRESULT CWaveFile::Read(BYTE* buffer, DWORD size, DWORD* read)

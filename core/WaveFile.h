@@ -65,6 +65,9 @@ private:
     // The chunk's data ends at or before rangeEnd (a file offset).
     static bool Fits(const MMCKINFO& chunk, DWORD rangeEnd);
     HRESULT ReadFormat(const MMCKINFO& fmtChunk);
+    // The first chunk of the form with the id, entered: 0, missing when there is none, or
+    // WAVE_OVERSIZE when a chunk before it claims more than the form has left.
+    HRESULT FindChunk(FOURCC id, MMCKINFO* found, HRESULT missing);
     // Keeps a copy of the format: 18 bytes for PCM, with its extra bytes otherwise.
     void KeepFormat(const WAVEFORMATEX* source);
     HRESULT OpenForWriting(const char* file, const WAVEFORMATEX* format);
