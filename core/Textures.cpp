@@ -104,6 +104,18 @@ long long ReadGarbleFile(const char* name)
     return size;
 }
 
+// The platform's image decoders overflow on sizes no device takes (a BMP 2^29 pixels wide
+// copies past its buffer): the image's header is checked against the device's limits
+// before anything is decoded.
+bool ImageFitsDevice(const void* image, UINT size)
+{
+    D3DXIMAGE_INFO info;
+    D3DCAPS9 caps;
+    return Device3D && SUCCEEDED(D3DXGetImageInfoFromFileInMemory(image, size, &info)) &&
+           SUCCEEDED(Device3D->GetDeviceCaps(&caps)) && info.Width >= 1 && info.Height >= 1 &&
+           info.Width <= caps.MaxTextureWidth && info.Height <= caps.MaxTextureHeight;
+}
+
 } // namespace
 
 bool AllocGarbleBuffer()
@@ -153,10 +165,12 @@ int LoadGarbleTexture(const char* name, IDirect3DTexture9** out)
         return 0;
     // The image starts behind the 12-byte header and ends with the file.
     const char* image = reinterpret_cast<const char*>(gGarbleBuffer) + GARBLE_DATA_OFFSET;
-    HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(
-        Device3D, image, UINT(size - GARBLE_DATA_OFFSET), D3DX_DEFAULT, D3DX_DEFAULT, 1,
-        gUsageParams.usage, D3DFMT_UNKNOWN, CurrentPool(), D3DX_FILTER_NONE, D3DX_FILTER_NONE,
-        gGraphics.textureColorKey, nullptr, nullptr, out);
+    const UINT imageSize = UINT(size - GARBLE_DATA_OFFSET);
+    HRESULT hr = E_FAIL;
+    if (ImageFitsDevice(image, imageSize))
+        hr = D3DXCreateTextureFromFileInMemoryEx(Device3D, image, imageSize, D3DX_DEFAULT, D3DX_DEFAULT, 1,
+                                                 gUsageParams.usage, D3DFMT_UNKNOWN, CurrentPool(), D3DX_FILTER_NONE,
+                                                 D3DX_FILTER_NONE, gGraphics.textureColorKey, nullptr, nullptr, out);
     if (FAILED(hr)) {
         *out = nullptr;
         MsgBox2("Can`t create texture from garble file..  ", name);
