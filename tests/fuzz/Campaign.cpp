@@ -104,7 +104,8 @@ void InstallGuards()
     static bool installed = false;
     if (installed) return;
     installed = true;
-    SetUnhandledExceptionFilter(OnUnhandledException);
+    // With FUZZ_BACKTRACE set, crashes are left to Wine, which prints a backtrace.
+    if (!getenv("FUZZ_BACKTRACE")) SetUnhandledExceptionFilter(OnUnhandledException);
     signal(SIGABRT, OnAbort);
     std::set_terminate(OnTerminate);
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
