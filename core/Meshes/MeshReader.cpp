@@ -498,6 +498,10 @@ int CMeshReader::ReadIndices(int perPrimitive, int count, bool fromIndices)
             return Damaged("an index row is cut short");
         if (index < 0 || index >= s_.blockVertices || s_.vertexBase + index >= limit)
             return Damaged("an index names a vertex outside its block");
+        // Without a NumVertices the blocks' vertices go to no buffer (a "verts:" reserve
+        // gives one of zeros): there is nothing such an index could name.
+        if (s_.vertexBase + index >= mesh_->vertexCount)
+            return Damaged("an index names a vertex beyond NumVertices");
         uint32_t absolute = uint32_t(s_.vertexBase + index);
         if (mesh_->indexSize == 4)
             s_.index32[indexWritten_ + i] = absolute;
