@@ -19,6 +19,7 @@
 #include "gui/WinSuperior.h"
 #include "tests/support/BareDevice.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -203,10 +204,13 @@ void CheckMesh(const CMesh& mesh)
     if (mesh.vertexBuffer && mesh.stride > 0) {
         D3DVERTEXBUFFER_DESC desc;
         mesh.vertexBuffer->GetDesc(&desc);
-        const int64_t vertices = desc.Size / mesh.stride;
+        // A draw names the mesh's vertices of each clone; the buffer may hold a reserve.
+        const int64_t vertices =
+            std::min<int64_t>(desc.Size / mesh.stride, int64_t(mesh.vertexCount) * std::max(mesh.cloneCount, 1));
         if (mesh.indexBuffer && mesh.indexSize == 2) CheckIndices<uint16_t>(mesh, vertices);
         if (mesh.indexBuffer && mesh.indexSize == 4) CheckIndices<uint32_t>(mesh, vertices);
-        for (int i = 0; i < mesh.subMeshCount; ++i) {
+        // An indexed submesh is drawn with its vertex range.
+        for (int i = 0; mesh.indexed && i < mesh.subMeshCount; ++i) {
             const SSubMesh& sub = mesh.subMeshes[i];
             if (sub.lastVertex >= sub.firstVertex && (sub.firstVertex < 0 || sub.lastVertex >= vertices))
                 ReportInvalid("a submesh names vertices outside the vertex buffer");
