@@ -1,5 +1,5 @@
-// The readers of the core: the configuration file, TGA images, "TEX " textures, WAVE
-// files and mesh files with their skeleton blocks.
+// The readers of the core: the configuration file, TGA images, "TEX " textures, image files
+// of textures, WAVE files and mesh files with their skeleton blocks.
 
 #include "tests/fuzz/Campaign.h"
 #include "tests/fuzz/Readers.h"
@@ -114,6 +114,22 @@ void ReadTex(const char* path, uint64_t variant)
     IDirect3DTexture9* texture = nullptr;
     if (LoadGarbleTexture(path, &texture) && texture) texture->Release();
     ResetUsageParams();
+}
+
+// ---- Image files of textures, decoded by the platform ----
+
+void ReadImage(const char* path, uint64_t variant)
+{
+    ResetUsageParams();
+    gUsageParams.pool = variant % 2 ? D3DPOOL_SYSTEMMEM : D3DPOOL_MANAGED;
+    if (IDirect3DTexture9* texture = LoadTexture(path)) texture->Release();
+    ResetUsageParams();
+}
+
+void ImageSeeds(std::vector<std::string>& out)
+{
+    TgaSeeds(out);
+    AddBmpSeeds(out);
 }
 
 // ---- WAVE ----
@@ -262,6 +278,8 @@ void AddCoreReaders(std::vector<SFuzzReader>& out)
                    NothingToTearDown, ReadTga, false});
     out.push_back({"tex", "input.tex", EInputKind::Binary, 1 << 13, 1000, AddTexSeeds, DeviceSetUp,
                    NothingToTearDown, ReadTex, true});
+    out.push_back({"images", "input.tga", EInputKind::Binary, 1 << 15, 1000, ImageSeeds, DeviceSetUp,
+                   NothingToTearDown, ReadImage, true});
     out.push_back({"wav", "input.wav", EInputKind::Binary, 1 << 12, 10000, WaveSeeds, NothingToSetUp,
                    NothingToTearDown, ReadWave, false});
     out.push_back({"meshes", "input.msh", EInputKind::Text, TEXT, 3000, MeshSeeds, DeviceSetUp, NothingToTearDown,

@@ -92,6 +92,12 @@ void AddTgaSeeds(std::vector<std::string>& out)
     out.push_back(TgaHeader(0, 1, 1, 2, 24, 2, 1, 8, 0) + std::string(6, '\x20') + "\x00\x01");
 }
 
+void AddBmpSeeds(std::vector<std::string>& out)
+{
+    out.push_back(Bmp24(4, 4));
+    out.push_back(Bmp24(3, 5));
+}
+
 void AddWaveSeeds(std::vector<std::string>& out)
 {
     using namespace wavebytes;

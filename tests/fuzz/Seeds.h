@@ -1,6 +1,6 @@
 #pragma once
 // The seeds the inputs are made from: files of the sample run folder, the hand-made text
-// files of tests/fuzz/seeds, and small binary files built here (TGA, WAVE, "TEX ").
+// files of tests/fuzz/seeds, and small binary files built here (TGA, BMP, WAVE, "TEX ").
 
 #include <string>
 #include <vector>
@@ -13,6 +13,7 @@ void AddSampleFiles(std::vector<std::string>& out, const char* dir, const char* 
 void AddHandMadeFiles(std::vector<std::string>& out, const char* folder);
 
 void AddTgaSeeds(std::vector<std::string>& out);
+void AddBmpSeeds(std::vector<std::string>& out);
 void AddWaveSeeds(std::vector<std::string>& out);
 void AddTexSeeds(std::vector<std::string>& out);
 
