@@ -78,13 +78,18 @@ bool EngineSetUp()
     return true;
 }
 
-// ---- Engine scripts: a fresh engine reads each input as its start script ----
+// ---- Engine scripts: a fresh engine reads each input as its start script, then makes a
+// unit of every class it declared, as presentations do ----
 
 void ReadScript(const char* path, uint64_t)
 {
     static const CSavedValues budgets = ProcessBudgets();
     if (CreateEngine(0) != 0) ReportInvalid("the engine could not be created");
     gIParser->LoadScript(path);
+    gExitCode = 0;
+    for (int i = 1; i <= gUnitInspector->templates.Count(); ++i)
+        if (CClassTemplate* cls = gUnitInspector->GetTemplateByIndex(i))
+            gUnitInspector->CreateUnitFromTemplate(cls, nullptr);
     DestroyEngine();
     EndInput(budgets);
 }
