@@ -207,11 +207,6 @@ std::string InputPath(const SFuzzReader& reader)
     return WorkDir(reader) + "\\" + reader.fileName;
 }
 
-uint64_t MessageCount()
-{
-    return gMessages;
-}
-
 CReaderSession::CReaderSession(const SFuzzReader& reader) : reader_(reader)
 {
     InstallGuards();

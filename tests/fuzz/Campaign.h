@@ -76,7 +76,4 @@ void ReplayInputs(const SFuzzReader& reader, const std::vector<std::pair<std::st
 // The file each input of the reader is written to before it is read.
 std::string InputPath(const SFuzzReader& reader);
 
-// Messages shown through the message function since the process started.
-uint64_t MessageCount();
-
 } // namespace fuzz

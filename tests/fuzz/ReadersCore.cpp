@@ -89,12 +89,10 @@ void ReadTga(const char* path, uint64_t)
     }
     if (!pixels || width <= 0 || height <= 0 || width > TGA_MAX_SIZE || height > TGA_MAX_SIZE)
         ReportInvalid("a loaded TGA image has no pixels or a size outside its limits");
-    // Every pixel is there: the last one is read like any other.
-    uint32_t sum = 0;
-    for (size_t i = 0; i < size_t(width) * size_t(height) * 4; i += 4096) sum += pixels[i];
-    sum += pixels[size_t(width) * size_t(height) * 4 - 1];
+    // The pixels are there to the last one, as the array reader takes them.
+    static volatile uint8_t last;
+    last = pixels[size_t(width) * size_t(height) * 4 - 1];
     delete[] pixels;
-    if (sum == 0xFFFFFFFFu) ReportInvalid("unreachable");
 }
 
 void TgaSeeds(std::vector<std::string>& out)
