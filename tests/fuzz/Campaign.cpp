@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <map>
 #include <set>
 
 namespace fuzz {
@@ -23,9 +24,9 @@ namespace {
 struct SCurrentInput {
     const SFuzzReader* reader = nullptr;
     char path[MAX_PATH] = {};
+    char foundDir[MAX_PATH] = {};  // empty: findings are not kept
     char label[160] = {};
     uint64_t hash = 0;
-    bool keep = false;
     std::atomic<uint64_t> startTick{0};  // 0: no input is being read
     std::atomic<uint32_t> limitMs{10000};
 };
@@ -62,11 +63,9 @@ const char* Extension(const char* fileName)
     if (gReporting.exchange(true))
         for (;;) Sleep(1000);  // another thread reports; it ends the process
     char kept[MAX_PATH] = "";
-    if (gInput.keep && gInput.reader) {
-        char dir[MAX_PATH];
-        snprintf(dir, sizeof dir, "%s", FoundDir(gInput.reader->name).c_str());
-        CreateDirectoryA(dir, nullptr);
-        snprintf(kept, sizeof kept, "%s\\%s-%016llx%s", dir, kind, (unsigned long long)gInput.hash,
+    if (gInput.foundDir[0] && gInput.reader) {
+        CreateDirectoryA(gInput.foundDir, nullptr);
+        snprintf(kept, sizeof kept, "%s\\%s-%016llx%s", gInput.foundDir, kind, (unsigned long long)gInput.hash,
                  Extension(gInput.reader->fileName));
         if (!CopyFileA(gInput.path, kept, FALSE)) snprintf(kept, sizeof kept, "(not kept)");
     }
@@ -125,10 +124,10 @@ double PrivateMiB()
 
 std::string WorkDir(const SFuzzReader& reader)
 {
-    static std::string dirs[64];
-    const size_t slot = size_t(&reader - FuzzReaders().data());
-    if (dirs[slot].empty()) dirs[slot] = test::TempDir(std::string("fuzz_") + reader.name);
-    return dirs[slot];
+    static std::map<std::string, std::string> dirs;
+    std::string& dir = dirs[reader.name];
+    if (dir.empty()) dir = test::TempDir(std::string("fuzz_") + reader.name);
+    return dir;
 }
 
 // The input file stays open for writing, shared with the reader's own opening.
@@ -169,10 +168,10 @@ void ReadOne(const SFuzzReader& reader, const std::string& bytes)
     }
 }
 
-void SetCurrent(const SFuzzReader& reader, bool keep, uint32_t limitMs)
+void SetCurrent(const SFuzzReader& reader, const std::string& foundDir, uint32_t limitMs)
 {
     gInput.reader = &reader;
-    gInput.keep = keep;
+    snprintf(gInput.foundDir, sizeof gInput.foundDir, "%s", foundDir.c_str());
     gInput.limitMs = limitMs;
     snprintf(gInput.path, sizeof gInput.path, "%s", InputPath(reader).c_str());
 }
@@ -225,7 +224,7 @@ SCampaignResult RunCampaign(const SCampaign& campaign)
     SCampaignResult result;
     CReaderSession session(reader);
     if (!session.Ready()) return result;
-    SetCurrent(reader, campaign.keepFindings, campaign.inputLimitMs);
+    SetCurrent(reader, campaign.foundDir, campaign.inputLimitMs);
     const CInputSource source(reader);
     const std::set<uint64_t> known = KnownFindings(reader);
     const uint64_t messagesBefore = gMessages;
@@ -261,7 +260,7 @@ void ReplayInputs(const SFuzzReader& reader, const std::vector<std::pair<std::st
 {
     CReaderSession session(reader);
     if (!session.Ready()) return;
-    SetCurrent(reader, false, 10000);
+    SetCurrent(reader, "", 10000);
     for (const auto& [label, bytes] : inputs) {
         snprintf(gInput.label, sizeof gInput.label, "%s", label.c_str());
         ReadOne(reader, bytes);

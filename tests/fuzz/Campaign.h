@@ -5,8 +5,8 @@
 // before it is read; the program's messages are counted, never shown. A crash, an
 // undefined-behaviour trap, an assertion, an uncaught exception, an input read longer than
 // the time limit, a device resource left behind or an invalid result is a finding: it is
-// printed (a line starting with FINDING_MARK), the input is kept in found/<reader> when
-// the campaign keeps findings, and the process ends with FINDING_EXIT_CODE.
+// printed (a line starting with FINDING_MARK), the input is kept in the campaign's found
+// folder (found/<reader> for long runs) and the process ends with FINDING_EXIT_CODE.
 
 #include "tests/fuzz/Readers.h"
 
@@ -24,7 +24,7 @@ struct SCampaign {
     const SFuzzReader* reader = nullptr;
     uint64_t first = 0;
     uint64_t count = 0;
-    bool keepFindings = false;     // copy each finding's input into found/<reader>
+    std::string foundDir;           // where a finding's input is kept; empty: nowhere
     uint32_t inputLimitMs = 10000;  // an input read longer is a hang
     uint32_t progressMs = 0;        // 0: no progress lines
 };

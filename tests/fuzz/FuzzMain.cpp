@@ -3,15 +3,25 @@
 //     test_fuzz run <reader> <first execution> <executions> [time limit per input, ms]
 // which keeps each finding's input in tests/fuzz/found/<reader> and ends at the first;
 //     test_fuzz input <reader> <execution> <file>
-// writes that execution's input to a file.
+// writes that execution's input to a file;
+//     test_fuzz probe <fault> <folder>
+// runs a reader that faults as told on its second input, keeping findings in the folder
+// (the guards' own test).
 
 #include "tests/fuzz/Campaign.h"
+#include "tests/fuzz/Seeds.h"
+#include "tests/support/Harness.h"
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -28,7 +38,7 @@ int LongRun(int argc, char** argv)
     campaign.reader = reader;
     campaign.first = strtoull(argv[3], nullptr, 10);
     campaign.count = strtoull(argv[4], nullptr, 10);
-    campaign.keepFindings = true;
+    campaign.foundDir = fuzz::FoundDir(reader->name);
     if (argc > 5) campaign.inputLimitMs = uint32_t(strtoul(argv[5], nullptr, 10));
     campaign.progressMs = 10000;
     printf("fuzz %s: input file %s\n", reader->name, fuzz::InputPath(*reader).c_str());
@@ -55,12 +65,49 @@ int WriteInput(int argc, char** argv)
     return fclose(file) == 0 ? 0 : 2;
 }
 
+std::string gProbeFault;
+
+void ProbeSeeds(std::vector<std::string>& out)
+{
+    out = {"calm", gProbeFault};
+}
+
+bool ProbeSetUp() { return true; }
+void ProbeTearDown() {}
+
+void ProbeRead(const char* path, uint64_t)
+{
+    const std::string fault = test::ReadFile(path);
+    if (fault == "trap") __builtin_trap();
+    if (fault == "crash") *reinterpret_cast<volatile int*>(uintptr_t(16)) = 1;
+    if (fault == "abort") abort();
+    if (fault == "throw") throw std::runtime_error("probe");
+    if (fault == "invalid") fuzz::ReportInvalid("probe");
+    while (fault == "hang") Sleep(100);
+}
+
+int Probe(int argc, char** argv)
+{
+    if (argc < 4) return 2;
+    gProbeFault = argv[2];
+    static const fuzz::SFuzzReader probe{"probe", "input.probe", fuzz::EInputKind::Text, 64, 2, ProbeSeeds,
+                                         ProbeSetUp, ProbeTearDown, ProbeRead, false};
+    fuzz::SCampaign campaign;
+    campaign.reader = &probe;
+    campaign.count = 2;
+    campaign.foundDir = argv[3];
+    campaign.inputLimitMs = 500;
+    fuzz::RunCampaign(campaign);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 1 && strcmp(argv[1], "run") == 0) return LongRun(argc, argv);
     if (argc > 1 && strcmp(argv[1], "input") == 0) return WriteInput(argc, argv);
+    if (argc > 1 && strcmp(argv[1], "probe") == 0) return Probe(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -4,10 +4,14 @@
 
 #include "tests/fuzz/Campaign.h"
 #include "tests/fuzz/Seeds.h"
+#include "tests/support/Harness.h"
 #include "tests/support/RealProgram.h"
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,6 +49,48 @@ TEST_P(FuzzReader, KeptFindingsAreReadSafely)
 
 INSTANTIATE_TEST_SUITE_P(Readers, FuzzReader, ::testing::ValuesIn(ReaderNames()),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+// The fuzzer itself, run as a child on a reader that faults on its second input: each
+// kind of fault ends the run with the finding's code and keeps exactly that input.
+TEST(FuzzGuards, EveryFaultEndsTheRunAndKeepsItsInput)
+{
+    struct SProbe {
+        const char* fault;
+        const char* kind;
+    };
+    const SProbe PROBES[] = {{"trap", "trap"},   {"crash", "crash"},         {"abort", "abort"},
+                             {"hang", "hang"},   {"throw", "terminate"},     {"invalid", "invalid"}};
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, sizeof exe);
+    for (const SProbe& p : PROBES) {
+        const std::string dir = test::TempDir(std::string("probe_") + p.fault);
+        const std::string output = dir + ".out";
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE out = CreateFileA(output.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        STARTUPINFOA start{};
+        start.cb = sizeof start;
+        start.dwFlags = STARTF_USESTDHANDLES;
+        start.hStdOutput = start.hStdError = out;
+        PROCESS_INFORMATION child{};
+        std::string command = std::string("\"") + exe + "\" probe " + p.fault + " \"" + dir + "\"";
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &child));
+        CloseHandle(out);
+        const bool ended = WaitForSingleObject(child.hProcess, 60000) == WAIT_OBJECT_0;
+        DWORD code = 0;
+        GetExitCodeProcess(child.hProcess, &code);
+        if (!ended) TerminateProcess(child.hProcess, 1);
+        CloseHandle(child.hProcess);
+        CloseHandle(child.hThread);
+        EXPECT_EQ(DWORD(fuzz::FINDING_EXIT_CODE), code) << p.fault;
+        EXPECT_NE(std::string::npos, test::ReadFile(output).find(std::string("finding: ") + p.kind + " in probe, input 1"))
+            << test::ReadFile(output);
+        const auto kept = test::ReadTree(dir);
+        ASSERT_EQ(1u, kept.size()) << p.fault;
+        EXPECT_EQ(0u, kept.begin()->first.find(std::string("\\") + p.kind + "-")) << kept.begin()->first;
+        EXPECT_EQ(p.fault, kept.begin()->second);
+    }
+}
 
 TEST(FuzzMutations, TheSameSeedGivesTheSameInputAndSeedsDiffer)
 {
