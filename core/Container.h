@@ -45,6 +45,11 @@ bool FreshIsZeroBytes()
     }
 }
 
+// The most memory one container may take: every 16-bit-indexed container fits it at its
+// full count, and a hostile count (2^31 records) is refused like a short of memory instead
+// of reserving or constructing gigabytes.
+constexpr size_t CONTAINER_MAX_BYTES = size_t(512) << 20;
+
 template <class T, class Index>
 class TContainer {
 public:
@@ -54,12 +59,13 @@ public:
     TContainer& operator=(const TContainer&) = delete;
 
     // Drops the old storage and makes room for n slots (records constructed, pointers
-    // zeroed). False when n does not fit the index type or memory is short: the container
-    // is then empty.
+    // zeroed). False when n does not fit the index type, the slots would take more than
+    // CONTAINER_MAX_BYTES or memory is short: the container is then empty.
     bool Init(int n)
     {
         Release();
-        if (n < 0 || n > int(std::numeric_limits<Index>::max()))
+        if (n < 0 || n > int(std::numeric_limits<Index>::max()) ||
+            size_t(n) > CONTAINER_MAX_BYTES / (sizeof(T) + sizeof(Index) + sizeof(bool)))
             return false;
         if (n == 0)
             return true;

@@ -24,6 +24,7 @@
 #include "scene/Unit.h"
 #include "scene/Weapon.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <string>
@@ -134,11 +135,15 @@ int CUnitInspector::FirstScan(FILE* file)
             ForgetUnit(t->prototype);
             delete t->prototype;
         }
-    units.Init(unitCount);
-    templates.Init(templateCount);
-    unitMoves.Init(moveCount);
-    unitAttaches.Init(attachCount);
-    smoothMovers.Init(moverCount);
+    // A count below 0 gives an empty container, as 0 does.
+    const auto sized = [this](bool ok, const char* key) {
+        if (!ok) WarningBox(&warningBudget, "CUnitInspector::FirstScan :  not enough memory for '", key, "'.", nullptr);
+    };
+    sized(units.Init(std::max(unitCount, 0)), "UnitCount:");
+    sized(templates.Init(std::max(templateCount, 0)), "TemplateCount:");
+    sized(unitMoves.Init(std::max(moveCount, 0)), "UnitMoves:");
+    sized(unitAttaches.Init(std::max(attachCount, 0)), "UnitAttaches:");
+    sized(smoothMovers.Init(std::max(moverCount, 0)), "SmoothMovers:");
     frameList.Init(2048, 256, 32);
     cells64.Init(8192, 256, 512);
     cells128.Init(8192, 256, 512);
