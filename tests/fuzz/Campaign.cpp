@@ -230,6 +230,9 @@ SCampaignResult RunCampaign(const SCampaign& campaign)
     const uint64_t messagesBefore = gMessages;
     const ULONGLONG start = GetTickCount64();
     ULONGLONG lastProgress = start;
+    // With FUZZ_GROWTH set to a number of MiB, each input that leaves more memory behind is
+    // named (to look into a growing process).
+    const double growthMiB = getenv("FUZZ_GROWTH") ? atof(getenv("FUZZ_GROWTH")) : 0;
     for (uint64_t n = 0; n < campaign.count; ++n) {
         const uint64_t index = campaign.first + n;
         const std::string input = source.Input(index);
@@ -238,7 +241,11 @@ SCampaignResult RunCampaign(const SCampaign& campaign)
             continue;
         }
         snprintf(gInput.label, sizeof gInput.label, "input %llu", (unsigned long long)index);
+        const double before = growthMiB > 0 ? PrivateMiB() : 0;
         ReadOne(reader, input);
+        if (growthMiB > 0 && PrivateMiB() - before > growthMiB)
+            printf("fuzz %s: input %llu left %.1f MiB more behind\n", reader.name, (unsigned long long)index,
+                   PrivateMiB() - before);
         ++result.executions;
         if (result.executions == 1) result.startMiB = PrivateMiB();
         const ULONGLONG now = GetTickCount64();
