@@ -244,7 +244,7 @@ void CMyBuilding::ScanCostArea(FILE* file)
 
 void CMyBuilding::ScanCostAreaFile(const char* path)
 {
-    FILE* file = fopen(path, "rb");
+    FILE* file = OpenDataFile(path, "rb");
     if (!file) return;
     CFileMessages messages(path);
     char word[Core::WORD_BUFFER_SIZE];

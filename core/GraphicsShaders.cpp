@@ -5,6 +5,7 @@
 #include "core/Graphics.h"
 
 #include "core/Messages.h"
+#include "core/Paths.h"
 
 #include <cstdio>
 #include <cstring>
@@ -50,19 +51,10 @@ int LevelOf(DWORD version, int level, const SLevelStep (&steps)[N])
     return level;
 }
 
-bool FileExists(const char* file)
-{
-    FILE* f = fopen(file, "r");
-    if (!f)
-        return false;
-    fclose(f);
-    return true;
-}
-
 // The file's first word is a shader version token ("ps_2_0", "vs.1.1").
 bool StartsWithVersion(const char* file)
 {
-    FILE* f = fopen(file, "r");
+    FILE* f = OpenDataFile(file, "r");
     if (!f)
         return false;
     char word[PROFILE_NAME_SIZE] = "";
@@ -149,7 +141,7 @@ int GetShaderLevel(const char* profile)
 
 ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
 {
-    FILE* f = fopen(file, "r");
+    FILE* f = OpenDataFile(file, "r");
     if (!f) {
         MsgBox2(MISSING_FILE, file);
         return ShaderPair{};

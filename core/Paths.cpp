@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -143,11 +145,40 @@ bool IsAbsolutePath(const char* path)
     return path && path[0] && path[1] == ':' && IsPathSeparator(path[2]);
 }
 
+bool IsDevicePath(const char* path)
+{
+    if (!path)
+        return false;
+    if ((path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/') && (path[2] == '.' || path[2] == '?'))
+        return true;
+    // The last part up to its first "." or ":", blanks at its end dropped, in capitals.
+    const char* name = FileNameStart(path);
+    if (name == path && path[0] && path[1] == ':')
+        name = path + 2;
+    std::string base(name, strcspn(name, ".:"));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        c = char(UpperChar1251(uint8_t(c)));
+    static const char* const DEVICES[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    static_assert(std::size(DEVICES) == 6, "device names");
+    for (const char* device : DEVICES)
+        if (base == device)
+            return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+FILE* OpenDataFile(const char* path, const char* mode)
+{
+    return path && !IsDevicePath(path) ? fopen(path, mode) : nullptr;
+}
+
 bool FileExists(const char* path)
 {
     if (!path || !*path)
         return false;
-    FILE* f = fopen(path, "rb");
+    FILE* f = OpenDataFile(path, "rb");
     if (!f)
         return false;
     fclose(f);

@@ -24,7 +24,13 @@ void ExtractFileExt(char* out, size_t cap, const char* path);
 
 // A drive letter, ":" and a separator.
 bool IsAbsolutePath(const char* path);
-// True when the file opens for reading.
+// True when the path names a device rather than a file: a reserved name (CON, PRN, AUX,
+// NUL, COM1-COM9, LPT1-LPT9, CONIN$, CONOUT$) as its last part, with any extension, or a
+// path into the device namespace ("\\.\", "\\?\"). Opening a device may wait forever.
+bool IsDevicePath(const char* path);
+// fopen for a file a data file names: a device path is not opened (null).
+FILE* OpenDataFile(const char* path, const char* mode);
+// True when the file opens for reading (never for a device).
 bool FileExists(const char* path);
 // gBaseDir followed by name.
 void MakeFullPath(char* out, size_t cap, const char* name);

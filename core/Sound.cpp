@@ -1,10 +1,10 @@
 #include "core/Sound.h"
 
 #include "core/Messages.h"
+#include "core/Paths.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 CSoundManager gSoundManager;
 
@@ -28,11 +28,6 @@ WAVEFORMATEX PrimaryFormat()
     wf.nBlockAlign = 4;
     wf.nAvgBytesPerSec = 88200;
     return wf;
-}
-
-bool FileExists(const char* file)
-{
-    return std::ifstream(file, std::ios::binary).is_open();
 }
 
 } // namespace

@@ -65,7 +65,7 @@ bool ReserveGarbleWords(uint32_t words)
 // of the file, or 0 after its message (-1 silently when it is not a "TEX " file).
 long long ReadGarbleFile(const char* name)
 {
-    FILE* file = fopen(name, "rb");
+    FILE* file = OpenDataFile(name, "rb");
     if (!file)
         return -1;
     uint32_t magic = 0;
@@ -129,7 +129,7 @@ IDirect3DTexture9* LoadTexture(const char* name)
         return nullptr;
     gTexError = TEX_OK;
     IDirect3DTexture9* texture = nullptr;
-    HRESULT hr = D3DXCreateTextureFromFileExA(
+    HRESULT hr = IsDevicePath(name) ? E_FAIL : D3DXCreateTextureFromFileExA(
         Device3D, name, D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, gUsageParams.usage,
         D3DFMT_UNKNOWN, CurrentPool(), D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr,
         &texture);
@@ -146,7 +146,7 @@ IDirect3DCubeTexture9* LoadCubeTexture(const char* name)
         return nullptr;
     gTexError = TEX_OK;
     IDirect3DCubeTexture9* cube = nullptr;
-    HRESULT hr = D3DXCreateCubeTextureFromFileExA(
+    HRESULT hr = IsDevicePath(name) ? E_FAIL : D3DXCreateCubeTextureFromFileExA(
         Device3D, name, D3DX_DEFAULT_NONPOW2, 1, gUsageParams.usage, D3DFMT_UNKNOWN,
         CurrentPool(), D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr, &cube);
     if (FAILED(hr)) {

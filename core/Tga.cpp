@@ -1,6 +1,7 @@
 #include "core/Tga.h"
 
 #include "core/Messages.h"
+#include "core/Paths.h"
 
 #include <cstdio>
 #include <memory>
@@ -105,7 +106,7 @@ bool ReadRows(FILE* f, const TgaHeader& t, uint8_t* pixels)
 
 int LoadTGA(const char* path, int* width, int* height, uint8_t** pixels)
 {
-    File f(path ? fopen(path, "rb") : nullptr);
+    File f(OpenDataFile(path, "rb"));
     if (!f)
         return TGA_CANT_OPEN;
     uint8_t raw[HEADER_SIZE];

@@ -1,5 +1,7 @@
 #include "core/WaveFile.h"
 
+#include "core/Paths.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -33,6 +35,7 @@ HRESULT CWaveFile::Open(const char* file, const WAVEFORMATEX* format, uint32_t o
     Close();
     if (openMode == WAVEFILE_WRITE) return OpenForWriting(file, format);
     if (openMode != WAVEFILE_READ) return E_NOTIMPL;
+    if (IsDevicePath(file)) return E_FAIL;
     mode = openMode;
     mmio = mmioOpenA(const_cast<char*>(file), nullptr, MMIO_ALLOCBUF | MMIO_READ);
     if (!mmio) return E_FAIL;

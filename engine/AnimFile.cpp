@@ -53,14 +53,14 @@ CAnimValues gSampledValues;
 // Relative paths: the animation directory first, then the program folder.
 FILE* OpenAnimationFile(const char* path)
 {
-    if (IsAbsolutePath(path)) return fopen(path, "r");
+    if (IsAbsolutePath(path)) return OpenDataFile(path, "r");
     char full[ANIM_PATH_SIZE];
     if (StrCopy(full, sizeof full, gBaseDir) && StrAppend(full, sizeof full, gCore.animDir) &&
         StrAppend(full, sizeof full, path)) {
-        if (FILE* file = fopen(full, "r")) return file;
+        if (FILE* file = OpenDataFile(full, "r")) return file;
     }
     if (!StrCopy(full, sizeof full, gBaseDir) || !StrAppend(full, sizeof full, path)) return nullptr;
-    return fopen(full, "r");
+    return OpenDataFile(full, "r");
 }
 
 D3DXMATRIX Blend(const D3DXMATRIX& a, const D3DXMATRIX& b, float f)

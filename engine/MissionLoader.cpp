@@ -178,7 +178,7 @@ bool CMissionLoader::PushFile(const char* path)
 
 int CMissionLoader::LoadMission(const char* path)
 {
-    FILE* file = fopen(path, "rb");
+    FILE* file = OpenDataFile(path, "rb");
     if (!file) {
         WarningBox(&warningBudget, "CMissionLoader::LoadMission error: can`t open file\n'", path, "'.", nullptr);
         return -1;

@@ -2,6 +2,7 @@
 
 #include "core/Core.h"
 #include "core/Messages.h"
+#include "core/Paths.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
 #include "engine/AnimContainer.h"
@@ -274,7 +275,7 @@ bool CParser::PushInclude(const char* path)
 int CParser::ScanScript(const char* path)
 {
     if (!PushInclude(path)) return -1;
-    FILE* file = fopen(path, "rb");
+    FILE* file = OpenDataFile(path, "rb");
     int result = -1;
     if (file) {
         CFileMessages messages(path);

@@ -72,7 +72,7 @@ int CScene::LoadFromFile(const char* name, int* budget)
     char path[MAX_PATH];
     if (IsAbsolutePath(name)) StrCopy(path, sizeof path, name);
     else MakeFullPath(path, sizeof path, name);
-    FILE* file = fopen(path, "rb");
+    FILE* file = OpenDataFile(path, "rb");
     if (!file) {
         WarningBox(budget, "CScene::LoadFromFile :  Can`t open scene file  '", path, "'", nullptr);
         return -1;

@@ -279,12 +279,12 @@ int CMeshReader::Open()
 {
     char opened[MAX_PATH * 2];
     StrCopy(opened, sizeof opened, path_);
-    file_ = fopen(opened, "rb");
+    file_ = OpenDataFile(opened, "rb");
     if (!file_) {
         char rest[MAX_PATH * 2] = {};
         SplitStringAfter(rest, sizeof rest, path_, gCore.meshDir);
         MakeFullPath(opened, sizeof opened, rest);
-        file_ = fopen(opened, "rb");
+        file_ = OpenDataFile(opened, "rb");
     }
     if (!file_) {
         if (!(flags_ & LOAD_MESH_QUIET_MISSING))
@@ -299,7 +299,7 @@ int CMeshReader::Open()
     file_ = nullptr;
     if (binary)
         return 1;
-    file_ = fopen(opened, "r");
+    file_ = OpenDataFile(opened, "r");
     return file_ ? 0 : LOAD_FAILED;
 }
 

@@ -117,6 +117,10 @@ IDirect3DTexture9* LoadTextureFile(const char* path, HRESULT* error)
     IDirect3DTexture9* texture = nullptr;
     if (LoadGarbleTexture(path, &texture))
         return texture;
+    if (IsDevicePath(path)) {
+        *error = E_FAIL;
+        return nullptr;
+    }
     *error = D3DXCreateTextureFromFileExA(Device3D, path, D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, 0,
                                           D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE,
                                           gGraphics.textureColorKey, nullptr, nullptr, &texture);

@@ -108,6 +108,21 @@ TEST(Paths, FileExistsOpensTheFile)
     EXPECT_FALSE(FileExists(nullptr));
 }
 
+// A data file may name a device; opening one (a serial port, the console) can wait forever.
+TEST(Paths, DevicesAreNoDataFiles)
+{
+    for (const char* device : {"AUX", "aux", "CON", "Scripts\\PRN.txt", "C:\\data\\nul.msh", "COM1", "lpt9:", "CON .tga",
+                               "C:CONOUT$", "conin$", "\\\\.\\COM1", "//?/C:/x.txt", "Meshes/Com3.msh"}) {
+        EXPECT_TRUE(IsDevicePath(device)) << device;
+        EXPECT_EQ(nullptr, OpenDataFile(device, "rb")) << device;
+        EXPECT_FALSE(FileExists(device)) << device;
+    }
+    for (const char* file : {"", "AUXILIARY.txt", "CONSOLE", "COM0", "COM10", "LPT", "Console\\Start.txt", "NULL.msh",
+                             "Scripts\\Con_1.txt", "\\\\server\\share\\a.txt"})
+        EXPECT_FALSE(IsDevicePath(file)) << file;
+    EXPECT_FALSE(IsDevicePath(nullptr));
+}
+
 TEST(Paths, FullPathStartsAtTheProgramFolder)
 {
     BaseDir base("Z:\\Housing\\");
