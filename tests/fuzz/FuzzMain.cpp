@@ -1,4 +1,4 @@
-// The fuzzer's two uses: under CTest the tests of FuzzTest.cpp (a short budget per reader
+// The fuzzer's uses: under CTest the tests of FuzzTest.cpp (a short budget per reader
 // and the kept findings replayed); from tools/fuzz a long run of one reader:
 //     test_fuzz run <reader> <first execution> <executions> [time limit per input, ms]
 // which keeps each finding's input in tests/fuzz/found/<reader> and ends at the first;
