@@ -72,6 +72,10 @@ CMyBuilding::~CMyBuilding()
     gWinSuperior.DeleteWin(&atticWindow);
     gWinSuperior.DeleteWin(&selectionOverlay);
     gWinSuperior.DeleteWin(&lightingOverlay);
+    // The class's keyword hook outlives the presentation: it must not call a building
+    // that is gone when a later unit of the class has a "UserDefines:" block.
+    if (auto* hook = classTemplate ? dynamic_cast<CBuildingHook*>(classTemplate->userDefines) : nullptr)
+        if (hook->Object() == this) hook->SetObject(nullptr);
 }
 
 void CMyBuilding::Scan(FILE* file)
