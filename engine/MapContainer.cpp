@@ -20,6 +20,17 @@ namespace {
 constexpr int32_t MAX_MAP_SIDE = 8192;
 constexpr int32_t MAX_DICT_SIZE = 65536;
 
+// A world coordinate as a whole number of cells: far beyond every map (and for a value
+// that is not a number) it is cut to one still outside any map, so adding the half size of
+// a map cannot overflow.
+int CellOffset(float v)
+{
+    constexpr int FAR_OUT = 1 << 20;
+    if (!(v > -float(FAR_OUT))) return -FAR_OUT;
+    if (v > float(FAR_OUT)) return FAR_OUT;
+    return int(std::lround(v));
+}
+
 } // namespace
 
 int CMDictionary::InitHeightsArray(int32_t maxQuads, uint32_t quadBytes, int* budget)
@@ -175,16 +186,16 @@ int CGameMap::CellAltitude(int x, int z)
 
 void CGameMap::GetCellXZ(SMapPos* cell, const D3DXVECTOR4& pos)
 {
-    cell->x = int(std::lround(pos.x)) + halfWidth;
-    cell->z = halfHeight - int(std::lround(pos.z));
+    cell->x = CellOffset(pos.x) + halfWidth;
+    cell->z = halfHeight - CellOffset(pos.z);
     if (!Contains(cell->x, cell->z))
         WarningBox(&warningBudget, "CGameMap::GetCellXZ:  fPos is outside of the map.", nullptr);
 }
 
 void CGameMap::GetCellXZClamped(SMapPos* cell, const D3DXVECTOR4& pos)
 {
-    cell->x = std::clamp(int(std::lround(pos.x)) + halfWidth, 0, std::max(width - 1, 0));
-    cell->z = std::clamp(halfHeight - int(std::lround(pos.z)), 0, std::max(height - 1, 0));
+    cell->x = std::clamp(CellOffset(pos.x) + halfWidth, 0, std::max(width - 1, 0));
+    cell->z = std::clamp(halfHeight - CellOffset(pos.z), 0, std::max(height - 1, 0));
 }
 
 int CGameMap::GetAltByPos4(const SMapPos& pos)
@@ -219,8 +230,8 @@ void CGameMap::GetFPos_XZ_ByPos2(D3DXVECTOR2* out, const SMapPos& pos)
 
 void CGameMap::GetPosByFPos(SMapPos* out, const D3DXVECTOR4& pos)
 {
-    out->x = int(std::lround(pos.x)) + halfWidth;
-    out->z = halfHeight - int(std::lround(pos.z));
+    out->x = CellOffset(pos.x) + halfWidth;
+    out->z = halfHeight - CellOffset(pos.z);
     if (!Contains(out->x, out->z)) {
         WarningBox(&warningBudget, "CGameMap::GetPosByFPos:  fPos is outside of the map.", nullptr);
         out->altitude = 0;
