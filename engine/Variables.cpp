@@ -1,5 +1,6 @@
 #include "engine/Variables.h"
 
+#include "core/Container.h"
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
@@ -14,11 +15,14 @@ namespace {
 constexpr int VALUE_WORDS_MAX = VARIABLE_LIST_MAX;
 constexpr size_t STRING_LENGTH_MAX = size_t(VALUE_WORDS_MAX) * 4 - 1;
 
+// More than a record container may take counts as out of memory: a hostile capacity
+// (2^31 records) must not reserve gigabytes, nor have Reset clear them.
 template <class T>
 int AllocateZeroed(T*& array, int capacity)
 {
     if (array) return -1;
     if (capacity < 1) return -3;
+    if (size_t(capacity) > CONTAINER_MAX_BYTES / sizeof(T)) return -2;
     array = static_cast<T*>(calloc(size_t(capacity), sizeof(T)));
     return array ? 0 : -2;
 }

@@ -170,6 +170,19 @@ TEST(Variables, InitOnceResetKeepsCapacity)
     EXPECT_EQ(0, sized.valuesUsed);
 }
 
+// A script may ask for 2^31 records: that is refused as memory short, not reserved (and
+// cleared by every Reset).
+TEST(Variables, CapacitiesBeyondAContainerAreRefused)
+{
+    CVariablesPool pool;
+    EXPECT_EQ(-2, pool.Init(2147483647, 2147483647));
+    EXPECT_EQ(nullptr, pool.records);
+    EXPECT_EQ(nullptr, pool.values);
+    pool.Reset();
+    TextFile file("huge", "1\n");
+    EXPECT_EQ(-2, pool.AddVariable("A", file));
+}
+
 TEST(Variables, FullRecordsAndUninitialisedPool)
 {
     CVariablesPool none;
