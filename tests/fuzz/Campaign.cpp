@@ -168,6 +168,22 @@ void ReadOne(const SFuzzReader& reader, const std::string& bytes)
     }
 }
 
+// With FUZZ_GROWTH set to a number of MiB, each input that leaves more memory behind is
+// named (to look into a growing process).
+double GrowthMiB()
+{
+    return getenv("FUZZ_GROWTH") ? atof(getenv("FUZZ_GROWTH")) : 0;
+}
+
+void ReadOneWatchingGrowth(const SFuzzReader& reader, const std::string& bytes, double growthMiB)
+{
+    const double before = growthMiB > 0 ? PrivateMiB() : 0;
+    ReadOne(reader, bytes);
+    if (growthMiB > 0 && PrivateMiB() - before > growthMiB)
+        printf("fuzz %s: %s left %.1f MiB more behind, %.1f MiB in all\n", reader.name, gInput.label,
+               PrivateMiB() - before, PrivateMiB());
+}
+
 void SetCurrent(const SFuzzReader& reader, const std::string& foundDir, uint32_t limitMs)
 {
     gInput.reader = &reader;
@@ -230,9 +246,7 @@ SCampaignResult RunCampaign(const SCampaign& campaign)
     const uint64_t messagesBefore = gMessages;
     const ULONGLONG start = GetTickCount64();
     ULONGLONG lastProgress = start;
-    // With FUZZ_GROWTH set to a number of MiB, each input that leaves more memory behind is
-    // named (to look into a growing process).
-    const double growthMiB = getenv("FUZZ_GROWTH") ? atof(getenv("FUZZ_GROWTH")) : 0;
+    const double growthMiB = GrowthMiB();
     for (uint64_t n = 0; n < campaign.count; ++n) {
         const uint64_t index = campaign.first + n;
         const std::string input = source.Input(index);
@@ -241,11 +255,7 @@ SCampaignResult RunCampaign(const SCampaign& campaign)
             continue;
         }
         snprintf(gInput.label, sizeof gInput.label, "input %llu", (unsigned long long)index);
-        const double before = growthMiB > 0 ? PrivateMiB() : 0;
-        ReadOne(reader, input);
-        if (growthMiB > 0 && PrivateMiB() - before > growthMiB)
-            printf("fuzz %s: input %llu left %.1f MiB more behind\n", reader.name, (unsigned long long)index,
-                   PrivateMiB() - before);
+        ReadOneWatchingGrowth(reader, input, growthMiB);
         ++result.executions;
         if (result.executions == 1) result.startMiB = PrivateMiB();
         const ULONGLONG now = GetTickCount64();
@@ -268,9 +278,10 @@ void ReplayInputs(const SFuzzReader& reader, const std::vector<std::pair<std::st
     CReaderSession session(reader);
     if (!session.Ready()) return;
     SetCurrent(reader, "", 10000);
+    const double growthMiB = GrowthMiB();
     for (const auto& [label, bytes] : inputs) {
         snprintf(gInput.label, sizeof gInput.label, "%s", label.c_str());
-        ReadOne(reader, bytes);
+        ReadOneWatchingGrowth(reader, bytes, growthMiB);
     }
 }
 

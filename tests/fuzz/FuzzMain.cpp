@@ -4,6 +4,9 @@
 // which keeps each finding's input in tests/fuzz/found/<reader> and ends at the first;
 //     test_fuzz input <reader> <execution> <file>
 // writes that execution's input to a file;
+//     test_fuzz repeat <reader> <file> <times>
+// reads one file that many times (with FUZZ_GROWTH set, each time that leaves memory
+// behind is named);
 //     test_fuzz probe <fault> <folder>
 // runs a reader that faults as told on its second input, keeping findings in the folder
 // (the guards' own test).
@@ -65,6 +68,16 @@ int WriteInput(int argc, char** argv)
     return fclose(file) == 0 ? 0 : 2;
 }
 
+int Repeat(int argc, char** argv)
+{
+    const fuzz::SFuzzReader* reader = argc > 4 ? fuzz::FindFuzzReader(argv[2]) : nullptr;
+    if (!reader) return 2;
+    const std::string bytes = test::ReadFile(argv[3]);
+    const std::vector<std::pair<std::string, std::string>> inputs(strtoul(argv[4], nullptr, 10), {argv[3], bytes});
+    fuzz::ReplayInputs(*reader, inputs);
+    return 0;
+}
+
 std::string gProbeFault;
 
 void ProbeSeeds(std::vector<std::string>& out)
@@ -108,6 +121,7 @@ int main(int argc, char** argv)
     if (argc > 1 && strcmp(argv[1], "run") == 0) return LongRun(argc, argv);
     if (argc > 1 && strcmp(argv[1], "input") == 0) return WriteInput(argc, argv);
     if (argc > 1 && strcmp(argv[1], "probe") == 0) return Probe(argc, argv);
+    if (argc > 1 && strcmp(argv[1], "repeat") == 0) return Repeat(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
