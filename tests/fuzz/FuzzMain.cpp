@@ -92,7 +92,8 @@ void ProbeRead(const char* path, uint64_t)
 {
     const std::string fault = test::ReadFile(path);
     if (fault == "trap") __builtin_trap();
-    if (fault == "crash") *reinterpret_cast<volatile int*>(uintptr_t(16)) = 1;
+    static volatile uintptr_t nowhere = 16;
+    if (fault == "crash") *reinterpret_cast<volatile int*>(nowhere) = 1;
     if (fault == "abort") abort();
     if (fault == "throw") throw std::runtime_error("probe");
     if (fault == "invalid") fuzz::ReportInvalid("probe");

@@ -1,6 +1,25 @@
 #include "tests/fuzz/Readers.h"
 
+#include "core/Graphics.h"
+#include "core/UsageParams.h"
+#include "tests/support/BareDevice.h"
+
 namespace fuzz {
+
+bool NothingToSetUp()
+{
+    return true;
+}
+
+void NothingToTearDown() {}
+
+bool DeviceSetUp()
+{
+    if (!test::EnsureBareDevice()) return false;
+    gGraphics.vsLevel = gGraphics.psLevel = 30;
+    ResetUsageParams();
+    return true;
+}
 
 const std::vector<SFuzzReader>& FuzzReaders()
 {

@@ -33,6 +33,12 @@ struct SFuzzReader {
 const std::vector<SFuzzReader>& FuzzReaders();
 const SFuzzReader* FindFuzzReader(const std::string& name);
 
+// Set-ups the readers share: none, and the test program's small device (shader level 3,
+// the default usage block).
+bool NothingToSetUp();
+void NothingToTearDown();
+bool DeviceSetUp();
+
 // The readers of the core and of the engine and application, in the order they are run.
 void AddCoreReaders(std::vector<SFuzzReader>& out);
 void AddEngineReaders(std::vector<SFuzzReader>& out);

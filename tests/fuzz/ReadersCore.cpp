@@ -17,7 +17,6 @@
 #include "core/UsageParams.h"
 #include "core/WaveFile.h"
 #include "gui/WinSuperior.h"
-#include "tests/support/BareDevice.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,16 +27,6 @@ namespace fuzz {
 
 namespace {
 
-bool NothingToSetUp() { return true; }
-void NothingToTearDown() {}
-
-bool DeviceSetUp()
-{
-    if (!test::EnsureBareDevice()) return false;
-    gGraphics.vsLevel = gGraphics.psLevel = 30;
-    ResetUsageParams();
-    return true;
-}
 
 // ---- Configuration ----
 
@@ -79,6 +68,8 @@ void ConfigSeeds(std::vector<std::string>& out)
 
 // ---- TGA ----
 
+volatile uint8_t gLastPixel;
+
 void ReadTga(const char* path, uint64_t)
 {
     int width = -1, height = -1;
@@ -90,8 +81,7 @@ void ReadTga(const char* path, uint64_t)
     if (!pixels || width <= 0 || height <= 0 || width > TGA_MAX_SIZE || height > TGA_MAX_SIZE)
         ReportInvalid("a loaded TGA image has no pixels or a size outside its limits");
     // The pixels are there to the last one, as the array reader takes them.
-    static volatile uint8_t last;
-    last = pixels[size_t(width) * size_t(height) * 4 - 1];
+    gLastPixel = pixels[size_t(width) * size_t(height) * 4 - 1];
     delete[] pixels;
 }
 

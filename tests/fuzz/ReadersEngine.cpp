@@ -37,7 +37,6 @@
 #include "engine/UnitInspector.h"
 #include "scene/ParticleSystems.h"
 #include "scene/Renderer.h"
-#include "tests/support/BareDevice.h"
 #include "tests/support/Harness.h"
 
 #include <windows.h>
@@ -50,8 +49,6 @@ namespace fuzz {
 
 namespace {
 
-bool NothingToSetUp() { return true; }
-void NothingToTearDown() {}
 
 // The warning budgets that one input may spend; the exit request and the usage block it
 // may set are cleared.
@@ -68,14 +65,6 @@ void EndInput(const CSavedValues& budgets)
     budgets.Restore();
     gExitCode = 0;
     ResetUsageParams();
-}
-
-bool EngineSetUp()
-{
-    if (!test::EnsureBareDevice()) return false;
-    gGraphics.vsLevel = gGraphics.psLevel = 30;
-    ResetUsageParams();
-    return true;
 }
 
 // ---- Engine scripts: a fresh engine reads each input as its start script, then makes a
@@ -131,7 +120,7 @@ CSavedValues gPresentationBudgets;
 
 bool PresentationSetUp()
 {
-    if (!EngineSetUp() || CreateEngine(0) != 0) return false;
+    if (!DeviceSetUp() || CreateEngine(0) != 0) return false;
     char work[MAX_PATH];
     GetCurrentDirectoryA(sizeof work, work);
     SetCurrentDirectoryA(test::RunDir().c_str());
@@ -319,7 +308,7 @@ void CostAreaSeeds(std::vector<std::string>& out)
 void AddEngineReaders(std::vector<SFuzzReader>& out)
 {
     const size_t TEXT = 1 << 16;
-    out.push_back({"scripts", "Start.txt", EInputKind::Text, TEXT, 1000, ScriptSeeds, EngineSetUp, NothingToTearDown,
+    out.push_back({"scripts", "Start.txt", EInputKind::Text, TEXT, 1000, ScriptSeeds, DeviceSetUp, NothingToTearDown,
                    ReadScript, true});
     out.push_back({"lists", "List.txt", EInputKind::Text, 1 << 12, 10000, ListSeeds, NothingToSetUp,
                    NothingToTearDown, ReadList, false});
