@@ -103,6 +103,23 @@ TEST_F(DrawTest, TheCombinedPassDrawsWhatThisFramesMouseDid)
     EXPECT_EQ(0, SkinMismatches(40, 30, 156, 0, 20, 10));
 }
 
+// Held on its press frame, then carried: the carried button is drawn raised.
+TEST_F(DrawTest, ADraggedButtonDrawsUnpressedAfterThePressFrame)
+{
+    CMyButton* button = SkinButton(40, 30, FACE);
+    button->flags |= WIN_DRAGGABLE;
+    Frame(50, 35, MOUSE_LEFT);
+    EXPECT_EQ(1, gWinSuperior.dragging);
+    DrawFrame();
+    EXPECT_EQ("41,31,60,40", Str(DrawnBox()));
+    Frame(80, 55, MOUSE_LEFT);
+    DrawFrame();
+    EXPECT_EQ("70,50,89,59", Str(DrawnBox()));
+    EXPECT_EQ(0, SkinMismatches(70, 50, 156, 0, 20, 10));
+    Frame(80, 55);
+    EXPECT_EQ("", Take());  // the release that ends the drag is no click
+}
+
 TEST_F(DrawTest, AButtonCaptionIsDrawnOnItAndSinksWithIt)
 {
     CMyButton* button = SkinButton(60, 60, PANEL);
