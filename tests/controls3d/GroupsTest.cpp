@@ -229,14 +229,24 @@ TEST_F(PickTest, TheNearestActiveControlUnderTheCursorIsPickedAndClicked)
     EXPECT_EQ(farControl, gControls3D->pickedControl) << "an inactive control is not picked";
 }
 
-TEST_F(PickTest, AControlWithAMasterIsPickedFirst)
+// An attached control is hit where it is drawn, under its master's world, and is picked
+// before a nearer free control on the same ray.
+TEST_F(PickTest, AControlWithAMasterIsHitWhereItIsDrawnAndPickedFirst)
 {
     CAtom* master = Create("Door");
     ASSERT_NE(nullptr, master);
-    master->Pos = D3DXVECTOR4(50, 50, 50, 1);  // far away from the ray
+    master->Pos = D3DXVECTOR4(-3, 0, 0, 1);
+    master->UpdateWorldMatrix();
+    farControl->Pos = D3DXVECTOR4(3, 0, 5, 1);
+    farControl->UpdateWorldMatrix();
     ASSERT_EQ(0, master->AttachUnit(farControl, 255));
     Pick(VIEW_WIDTH / 2, VIEW_HEIGHT / 2);
-    EXPECT_EQ(farControl, gControls3D->pickedControl);
+    EXPECT_EQ(farControl, gControls3D->pickedControl) << "drawn at (0, 0, 5), behind the free control";
+
+    D3DXVECTOR3 own(3, 0, 5);
+    D3DXVec3TransformCoord(&own, &own, &gGraphics.viewProjection);
+    Pick(int((own.x + 1) * VIEW_WIDTH / 2), int((1 - own.y) * VIEW_HEIGHT / 2));
+    EXPECT_EQ(nullptr, gControls3D->pickedControl) << "where its own matrix alone would put it, nothing is drawn";
 }
 
 TEST_F(PickTest, WithoutAControlsCameraNothingIsPicked)
