@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "engine/Iconer.h"
 #include "engine/MissionLoader.h"
+#include "engine/Saves.h"
 #include "gui/BaseWin.h"
 #include "gui/WinSuperior.h"
 #include "scene/Renderer.h"
@@ -147,6 +148,45 @@ TEST_F(ControlsTest, WindowTemplatesMakeLiveWindowsWithTheirChildren)
     EXPECT_EQ(nullptr, *gControls3D->liveWindows.At(2));
     gControls3D->Reset();
     EXPECT_EQ(0, gControls3D->liveWindows.Count());
+}
+
+int LiveWindowCount()
+{
+    int live = 0;
+    for (int i = 0; i < gWinSuperior.count; ++i) live += gWinSuperior.windows[i] != nullptr;
+    return live;
+}
+
+// A script that sizes the controls again after the save dialog was laid out and shown: the
+// old groups and window templates go, and nothing may reach them afterwards.
+TEST_F(ControlsTest, ARepeatedControlsSectionLeavesNothingPointingAtTheOldRecords)
+{
+    ASSERT_EQ(0, ReadScript("WINDOW Panel { XY: [ 100 50 ] WH: [ 200 100 ] };\n"
+                            "BUTTON Start { WH: [ 50 20 ] Parent: Panel };\nBUTTON Cancel { WH: [ 50 20 ] Parent: Panel };\n"
+                            "CONTROL_3D Door { };\nCONTROL_GROUP Menu { Controls: { Door }; };\n"
+                            "SAVES_LAYOUT { Wins: { Panel: Panel StartButton: Start CancelButton: Cancel };\n"
+                            "  MainMenuCtrlGroup: Menu };\n"))
+        << messages.Joined();
+    gControls3D->CreateActivateControls(gIControls3D->GetControlGroup("Menu"));
+    CControl3D* door = *gControls3D->activeControls.At(1);
+    const int before = LiveWindowCount();
+    // Two dialogs are recorded as live windows; the third is not, and is the one kept open.
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(0, gISaves->Show());
+    ASSERT_NE(nullptr, gSaves->dialog);
+    messages.Clear();
+
+    ASSERT_EQ(0, ReadScript("Controls3D [ ControlCount: 4 ControlGroups: 4 WindowTemplates: 4 ActiveWindows: 3 ]\n"))
+        << messages.Joined();
+    EXPECT_EQ(before, LiveWindowCount()) << "every dialog made from the old templates is gone";
+    EXPECT_EQ(nullptr, gSaves->dialog);
+    EXPECT_EQ(nullptr, gSaves->panel);
+    EXPECT_EQ(nullptr, gSaves->startButton);
+    EXPECT_EQ(nullptr, gSaves->cancelButton);
+    EXPECT_EQ(nullptr, gSaves->mainMenuGroup);
+    EXPECT_EQ(nullptr, door->group);
+    EXPECT_EQ(-1, gISaves->Show());
+    gSaves->Hide();
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 // A controls camera looking along +z from (0, 0, -10).
