@@ -110,6 +110,8 @@ public:
     // template and the position are stored only when given.
     SStartAct* AddStartAct(uint32_t kind, uint16_t animation, uint32_t attachMode,
                            CClassTemplate* attachedClass, const D3DXVECTOR4* position);
+    // Runs the acts on a new unit of the class, in order up to the first free record.
+    void ApplyStartActs(CAtom* unit) const;
     // What a class inherits from its parent.
     void CopyFrom(const CClassTemplate& other);
     // "MirrorParams" and "GlowParams": TEMPLATE_PARAM_FLAG | word index; else 0.

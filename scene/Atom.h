@@ -104,7 +104,8 @@ public:
     void PlaceOnMap(const SMapPos& position);
 
     // ---- Start actions, attaches, animations, smooth movers, matrices (AtomActions.cpp) ----
-    // A presentation unit's "start_actions:" block: the actions' results joined by OR.
+    // A presentation unit's "start_actions:" block: 0 at its "};" (a failed action has
+    // warned); only a block cut off by the end of the file gives the results joined by OR.
     int StartActionsInMission(FILE* file);
     // 0, or -1 when the action failed (then nothing of it is left).
     int PlayAnimationInMission(FILE* file);

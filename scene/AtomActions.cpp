@@ -195,15 +195,7 @@ uint32_t CAtom::ScanAttachMode(const char* word)
 
 void CAtom::FirstInit()
 {
-    if (!classTemplate) return;
-    for (const SStartAct& act : classTemplate->startActs) {
-        if (act.kind == START_ACT_ANIMATION) {
-            if (CAnimInstance* instance = AddAnimation(uint16_t(act.animation), 0))
-                instance->startDelay = act.startDelay;
-        } else if (act.kind == START_ACT_ATTACH) {
-            CreateAttachedUnit(act.classTemplate, &act.position, act.attachMode);
-        }
-    }
+    if (classTemplate) classTemplate->ApplyStartActs(this);
 }
 
 // ---- Start actions of a presentation unit ----
@@ -215,7 +207,8 @@ int CAtom::StartActionsInMission(FILE* file)
     int result = 0;
     for (;;) {
         Core::fscan_word(file, word);
-        if (!word[0] || IsWord(word, "};")) return result;
+        if (!word[0]) return result;
+        if (IsWord(word, "};")) return 0;
         if (IsWord(word, "play_animation:"))
             result |= PlayAnimationInMission(file);
         else if (IsWord(word, "create_attach:"))
