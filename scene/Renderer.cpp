@@ -197,7 +197,7 @@ void CRenderer::Allocate()
     bonePalette.assign(objects * MAX_BONES_PER_OBJECT * BONE_FLOATS + PALETTE_START, 0.0f);
     renderObjects = 0;
     paletteOffset = PALETTE_START;
-    clearColor = D3DXCOLOR(gGraphics.clearColor);
+    ClearColor = D3DXCOLOR(gGraphics.clearColor);
     lights = std::vector<CAtom*>();
     lights.reserve(FRAME_LIGHTS_START);
     ClearLightArrays();

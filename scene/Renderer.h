@@ -33,7 +33,7 @@ public:
     // 0 after turning glowing off, or on with its targets; -1 (and off) without them.
     virtual int EnableGlowing(int on) = 0;
 
-    D3DXCOLOR clearColor{0, 0, 0, 1};
+    D3DXCOLOR ClearColor{0, 0, 0, 1};
 };
 
 // One render queue: its units in the order they were queued (null where a unit was

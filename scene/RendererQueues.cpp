@@ -88,7 +88,7 @@ void CRenderer::ResetQueues()
     shadowCasters.clear();
     shadowReceivers = 0;
     deferredSkeletons.clear();
-    clearColor = D3DXCOLOR(gGraphics.clearColor);
+    ClearColor = D3DXCOLOR(gGraphics.clearColor);
     lights.clear();
     ClearLightArrays();
 }
