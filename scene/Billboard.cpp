@@ -272,10 +272,7 @@ void CBillLight::Release()
 {
     CBillboard::Release();
     // A master deleting its slaves lets go of them first: the owner still names the unit.
-    CUnit* unit = AsUnit(master ? master : owner);
-    if (!unit || !unit->unitList || !unit->unitList->Remove(this) || unit->unitList->GetCount() > 0) return;
-    if (gUnitInspector) gUnitInspector->FreeUnitList(unit->unitList);
-    unit->unitList = nullptr;
+    if (CUnit* unit = AsUnit(master ? master : owner)) unit->LeaveUnitList(this);
 }
 
 void CBillLight::RemoveSelf()
