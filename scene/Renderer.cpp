@@ -188,6 +188,7 @@ void CRenderer::Allocate()
     shadowReceivers = 0;
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
+    renderObjectOwners.assign(objects, nullptr);
     inverseWorlds.assign(objects, identity);
     transposedWorlds.assign(objects, identity);
     instanceMatrices.assign(objects * 3 + 1, D3DXVECTOR4(0, 0, 0, 0));

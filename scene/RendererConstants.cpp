@@ -120,7 +120,7 @@ void CRenderer::UpdateSkeletons()
     if (paused) return;
     deferredSkeletons.clear();
     auto update = [this](CAtom* unit) {
-        if (!unit || !unit->id || !IsGeometry(unit)) return;
+        if (!unit || !unit->id || !HasRenderObject(unit)) return;
         if (unit->master)
             deferredSkeletons.push_back(unit);
         else
