@@ -2,8 +2,9 @@
 // One script class: a named unit type with its prototype unit, plus what the renderer
 // needs per class (render states, reflection, shadow and glow settings), up to 8 start
 // actions run on every new unit of the class, a placement layout, the class's night-light
-// records (its own copies) and the application's keyword hook. Templates are records of the unit registry. Block readers warn about
-// unknown words and missing resources and go on; nothing here is fatal.
+// records (its own copies) and the application's keyword hook. Templates are records of
+// the unit registry. Block readers warn about unknown words and missing resources and go
+// on; nothing here is fatal.
 
 #include "core/Delegates.h"
 #include "scene/BillLightData.h"

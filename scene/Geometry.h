@@ -49,7 +49,7 @@ public:
 
     uint16_t mesh = 0;
     uint16_t shadowMesh = 0;   // drawn in the shadow pass instead of mesh; 0 = mesh
-    uint16_t renderObject = 0;  // set by the renderer each time the unit is queued
+    uint16_t renderObject = 0; // set by the renderer each time the unit is queued
     uint16_t textures[GEOMETRY_TEXTURE_STAGES] = {};
     uint32_t bonePaletteOffset = 0;  // set by the renderer each time the unit is queued
     uint32_t MeshFVF = 0;            // vertex format the unit's meshes are loaded with
