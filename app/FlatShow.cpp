@@ -167,7 +167,7 @@ void LightMovers(CAtom* light, const D3DXCOLOR& lightColour, const D3DXCOLOR& cl
     light->StopSmoothMovers();
     light->StartSmoothMover(Moved(&light->Color), Target(lightColour), LIGHT_SPEED, LIGHT_RAMP, nullptr);
     if (gIRenderer)
-        light->StartSmoothMover(Moved(&gIRenderer->clearColor), Target(clearColour), LIGHT_SPEED, LIGHT_RAMP, nullptr);
+        light->StartSmoothMover(Moved(&gIRenderer->ClearColor), Target(clearColour), LIGHT_SPEED, LIGHT_RAMP, nullptr);
 }
 
 D3DXCOLOR ScriptColour(const char* name, const D3DXCOLOR& otherwise)

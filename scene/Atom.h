@@ -117,8 +117,9 @@ public:
     // never attached to itself or to one of its own slaves. 0, or -1 when refused.
     int AttachUnit(CAtom* slave, uint8_t mode);
     int AssignMaster(CAtom* newMaster, uint8_t mode);
-    // Unlinks the slave's record, gives it back and clears the slave's master.
-    void DetachSlave(CAtom* slave);
+    // Unlinks the slave's record, gives it back and clears the slave's master. Virtual for
+    // masters that keep slaves in lists of their own.
+    virtual void DetachSlave(CAtom* slave);
     // A registered unit of the class, positioned (when given), flagged and attached.
     CAtom* CreateAttachedUnit(CClassTemplate* cls, const D3DXVECTOR4* position, uint32_t flags);
     CAtom* FindSlaveByClass(const char* className) const;

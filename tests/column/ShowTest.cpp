@@ -90,14 +90,14 @@ TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
     CAtom* sun = gIUnitInspector->FindUnitByName("DirLight");
     ASSERT_NE(nullptr, sun);
     const D3DXCOLOR day = sun->Color;
-    const D3DXCOLOR dayClear = gIRenderer->clearColor;
+    const D3DXCOLOR dayClear = gIRenderer->ClearColor;
     Click(gDayNightButton);
     EXPECT_EQ(1, gDayNightButton->currentFrame);
     EXPECT_TRUE(Near(D3DXCOLOR(0.25f, 0.3f, 0.5f, 1.0f), gNightColor));
     EXPECT_TRUE(Near(D3DXCOLOR(0.02f, 0.03f, 0.08f, 1.0f), gNightClearColor));
     EXPECT_TRUE(Near(day, gDayLightColor));
     ASSERT_TRUE(RunUntil([&] { return Near(sun->Color, gNightColor); }));
-    ASSERT_TRUE(RunUntil([] { return Near(gIRenderer->clearColor, gNightClearColor, BYTE_STEP); }));
+    ASSERT_TRUE(RunUntil([] { return Near(gIRenderer->ClearColor, gNightClearColor, BYTE_STEP); }));
     // Back to day, to night before the day has come and to day again: the first saved day
     // colours return.
     Click(gDayNightButton);
@@ -106,7 +106,7 @@ TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
     Click(gDayNightButton);
     EXPECT_EQ(0, gDayNightButton->currentFrame);
     ASSERT_TRUE(RunUntil([&] { return Near(sun->Color, day); }));
-    ASSERT_TRUE(RunUntil([&] { return Near(gIRenderer->clearColor, dayClear, BYTE_STEP); }));
+    ASSERT_TRUE(RunUntil([&] { return Near(gIRenderer->ClearColor, dayClear, BYTE_STEP); }));
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 

@@ -148,7 +148,16 @@ TEST_F(Text3DTest, RebuildFromTheRecordOrFromAMesh)
     CMesh source;
     ASSERT_EQ(0, LoadMesh((dir + "corner.msh").c_str(), &source, MESH_XYZ, 0)) << messages.Joined();
     record.FreeTextMeshRecord();
-    EXPECT_EQ(nullptr, record.mesh);
+    const STextMesh fresh;
+    for (const STextMesh* r : {static_cast<const STextMesh*>(&record), &fresh}) {
+        EXPECT_EQ(nullptr, r->mesh);
+        EXPECT_EQ("", r->face);
+        EXPECT_EQ("", r->text);
+        EXPECT_EQ(0, r->pointSize);
+        EXPECT_EQ(1.0f, r->deviation);
+        EXPECT_EQ(0, r->bold);
+        EXPECT_EQ(0u, r->vertexFormat);
+    }
     EXPECT_EQ(-1, record.RebuildTextMesh());
     ASSERT_EQ(D3D_OK, record.RebuildTextMesh(&source));
     ASSERT_NE(nullptr, record.mesh);
