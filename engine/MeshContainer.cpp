@@ -57,7 +57,7 @@ bool IsBlock(const char* word) { return StrEqual(word, "FVF") || StrEqual(word, 
 // than a block keyword, so a following keyword of the caller is not eaten. The going back
 // needs exact positions: script files are opened in binary mode (in text mode ftell is
 // off by the line ends still in the stream's buffer).
-bool ReadMeshToken(FILE* file, char* token, bool& quoted)
+bool ReadMeshToken(FILE* file, char (&token)[Core::STRING_BUFFER_SIZE], bool& quoted)
 {
     const long at = ftell(file);
     quoted = Core::fscan_string(file, token) != 0;
@@ -69,7 +69,7 @@ bool ReadMeshToken(FILE* file, char* token, bool& quoted)
 
 // FVF and USAGE blocks from the current token on, each result kept where asked; ends with
 // the path in token (quoted) or with token empty.
-void ReadMeshBlocks(FILE* file, char* token, bool& quoted, uint32_t* format, uint32_t* usage)
+void ReadMeshBlocks(FILE* file, char (&token)[Core::STRING_BUFFER_SIZE], bool& quoted, uint32_t* format, uint32_t* usage)
 {
     while (!quoted && token[0]) {
         if (StrEqual(token, "FVF")) {
