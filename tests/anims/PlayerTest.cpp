@@ -183,6 +183,28 @@ TEST_F(PlayerTest, RandomFrameStartsInsideTheAnimation)
     }
 }
 
+// The loop switch either stops the player back at its start or only marks it.
+TEST_F(PlayerTest, LoopSwitchStopsAtTheStartOrMarks)
+{
+    Make(4, 3.0f);
+    player.Start(&anim, PLAY_CYCLIC, 0);
+    player.Advance(2.5f);
+    player.SwitchLoop(false);
+    EXPECT_EQ(uint16_t(PLAY_CYCLIC | PLAY_PLAYING | PLAY_LOOP_SWITCH), player.flags);
+    EXPECT_EQ(2, player.current);
+
+    player.SwitchLoop(true);
+    EXPECT_EQ(uint16_t(PLAY_CYCLIC | PLAY_LOOP_SWITCH), player.flags);
+    EXPECT_EQ(0, player.current);
+    EXPECT_EQ(1, player.next);
+    EXPECT_EQ(1, player.lastReported);
+    EXPECT_EQ(0.0f, player.totalTime);
+    EXPECT_EQ(0.0f, player.frameTime);
+    EXPECT_EQ(0.0f, player.factor);
+    EXPECT_EQ(PLAYER_RUNNING, player.Advance(1.5f)) << "a stopped player stands still";
+    EXPECT_EQ(0.0f, player.totalTime);
+}
+
 // The root slot is the key carrying the unit's own values: found by the unit's name.
 TEST_F(PlayerTest, RootSlotFollowsTheUnitName)
 {
