@@ -220,11 +220,9 @@ uint16_t CMeshContainer::AddScriptMesh(const char* name, const char* path, uint3
     record->path[0] = 0;
     record->mesh.vertexFormat = format;
     record->mesh.usage = usage;
+    // A failed mesh keeps its name: a repeated element refers to the empty record.
     const int result = Load(record, path, 0);
-    if (result == 0)
-        StrCopy(record->path, sizeof record->path, path);
-    else
-        record->name[0] = 0;  // a failed mesh must not answer to its name
+    if (result == 0) StrCopy(record->path, sizeof record->path, path);
     if (presentation) record->mesh.flags |= MESH_PRESENTATION;
     return result == 0 ? index : 0;
 }
@@ -280,9 +278,9 @@ int CMeshContainer::ScanVertexDeclarator(FILE* file)
     const HRESULT result = Device3D ? Device3D->CreateVertexDeclaration(rows, &record->declaration)
                                     : D3DERR_INVALIDCALL;
     if (FAILED(result)) {
+        // Kept under its name; drawing falls back to the mesh's vertex format.
         MsgBox3("Can`t create vertex declarator '", record->name, "'.");
         record->declaration = nullptr;
-        record->name[0] = 0;  // nothing may find a declarator without a declaration
     }
     return result;
 }
