@@ -217,7 +217,7 @@ int NestingStep(const char* word)
 // not split it. Returns the word's change of nesting.
 int SkipWord(FILE* file, char* word)
 {
-    Core::fscan_word(file, word);
+    Core::fscan_word(file, word, Core::WORD_BUFFER_SIZE);
     const size_t length = strlen(word);
     if (word[0] == '"' && (length == 1 || word[length - 1] != '"')) {
         char rest[Core::QUOTED_REST_BUFFER_SIZE];

@@ -207,8 +207,8 @@ public:
     D3DXMATRIX world;
 
 private:
-    void ScanStartAnimation(FILE* file, char* word);
-    void ScanStartAttach(FILE* file, char* word);
+    void ScanStartAnimation(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE]);
+    void ScanStartAttach(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE]);
     void ScanPlayRequest(FILE* file, SPlayRequest& request);
     bool ScanPlayFlags(FILE* file, SPlayRequest& request);
     void ScanFirstTexture(SPlayRequest& request);

@@ -138,7 +138,7 @@ int CAtom::ScanStartActions(FILE* file)
 }
 
 // "PlayAnimation" "{" name "[" options "]" "}": leaves the next keyword in word.
-void CAtom::ScanStartAnimation(FILE* file, char* word)
+void CAtom::ScanStartAnimation(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE])
 {
     char animation[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, animation, 2);
@@ -158,7 +158,7 @@ void CAtom::ScanStartAnimation(FILE* file, char* word)
 
 // "CreateAttach" "(" class keywords ")": leaves the next keyword in word. The keywords of
 // a class that is not found are read over all the same.
-void CAtom::ScanStartAttach(FILE* file, char* word)
+void CAtom::ScanStartAttach(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE])
 {
     char className[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, className, 2);
