@@ -89,10 +89,12 @@ void CMyBuilding::Scan(FILE* file)
     }
 }
 
+// Mesh paths go to the container as written: it resolves them against its mesh folder,
+// as for every other mesh. Only texture paths are made full here.
 uint16_t CMyBuilding::ScanMesh(FILE* file)
 {
     char path[Core::STRING_BUFFER_SIZE];
-    ScanFullPath(file, path, sizeof path);
+    Core::fscan_string(file, path);
     return gIMeshContainer ? gIMeshContainer->LoadMesh(path, MeshFVF, 1) : 0;
 }
 

@@ -7,6 +7,7 @@
 #include "app/MyBuilding.h"
 #include "core/Core.h"
 #include "engine/ClassTemplate.h"
+#include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
 #include "gui/BaseWin.h"
@@ -197,6 +198,22 @@ TEST_F(AppTest, EveryGeneratedBuildingReadsWithoutAMessage)
         EXPECT_NE(nullptr, b->attic);
     }
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// Mesh paths are the mesh container's, relative to its mesh folder like every other mesh's;
+// a full path is taken as it is.
+TEST_F(AppTest, MeshPathsAreReadAsTheMeshContainerNamesThem)
+{
+    const std::string full = test::RunDir() + "\\Meshes\\KestrelVale\\Building2Interior.msh";
+    CMyBuilding* b = HandMadeBuilding("{ NumFloors: 2 SelFloorRectMesh: KestrelVale\\Building2Select.msh\n"
+                                      "  FloorWindowMesh: \"KestrelVale\\Building2Windows.msh\"\n"
+                                      "  InteriorMesh: \"" + full + "\" };");
+    ASSERT_NE(nullptr, b);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    ASSERT_NE(0, b->selectMesh);
+    EXPECT_STREQ("KestrelVale\\Building2Select.msh", gIMeshContainer->GetMesh(b->selectMesh)->path);
+    EXPECT_NE(0, b->windowMesh);
+    EXPECT_NE(0, b->floors[1]->interiorMesh);
 }
 
 TEST_F(AppTest, AnUnknownKeywordIsNamedAndReadingGoesOn)
