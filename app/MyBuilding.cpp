@@ -23,7 +23,22 @@ static_assert(sizeof(CIntRect) == 4 * sizeof(int32_t), "rectangles are read as f
 
 namespace {
 
-using CBuildingHook = TDelegate1<void, FILE*, CMyBuilding>;
+// The template's hook reads a unit's block into the building made last from the template.
+// Once that building is deleted the block is read over with a message, so the presentation
+// reads on after it.
+class CBuildingHook : public TDelegate1<void, FILE*, CMyBuilding> {
+public:
+    explicit CBuildingHook(CMyBuilding* building) : TDelegate1(building, &CMyBuilding::Scan) {}
+    void Invoke(FILE* file) override
+    {
+        if (Object()) {
+            TDelegate1::Invoke(file);
+            return;
+        }
+        MsgBox("UserDefines: the building of this block is gone; the block is skipped.");
+        Core::fscan_skip_block(file);
+    }
+};
 
 // The highest y of the mesh's box; 0 without a mesh.
 float MeshTop(uint16_t index)
@@ -65,6 +80,9 @@ CMyBuilding::~CMyBuilding()
     for (int i = 0; i < gBuildings.Count(); ++i)
         if (gBuildings[i] == this) gBuildings[i] = nullptr;
     if (gCurBuilding == this) gCurBuilding = nullptr;
+    // The template outlives its buildings: its hook must not read into this one any more.
+    auto* hook = classTemplate ? dynamic_cast<CBuildingHook*>(classTemplate->userDefines) : nullptr;
+    if (hook && hook->Object() == this) hook->SetObject(nullptr);
     gWinSuperior.DeleteWin(&topViewButton);
     for (CBaseWin*& win : floorWindows)
         gWinSuperior.DeleteWin(&win);
@@ -284,7 +302,7 @@ void SetScanHook(CClassTemplate* scriptClass, CMyBuilding* building)
     if (auto* hook = dynamic_cast<CBuildingHook*>(scriptClass->userDefines))
         hook->SetObject(building);
     else if (!scriptClass->userDefines)
-        scriptClass->userDefines = new CBuildingHook(building, &CMyBuilding::Scan);
+        scriptClass->userDefines = new CBuildingHook(building);
 }
 
 CAtom* CreateUserUnit(CClassTemplate* scriptClass, const char* userClass)

@@ -6,6 +6,7 @@
 #include "app/Floor.h"
 #include "app/MyBuilding.h"
 #include "core/Core.h"
+#include "core/Delegates.h"
 #include "engine/ClassTemplate.h"
 #include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
@@ -142,6 +143,30 @@ TEST_F(AppTest, TheFactoryMakesBuildingsOnlyForItsClass)
     fclose(file);
     EXPECT_STREQ("", first->address);
     EXPECT_STREQ("Lane 7", second->address);
+}
+
+// The template's hook outlives the buildings it read into: once they are gone a unit of the
+// class reads its block into none of them, and the presentation reads on.
+TEST_F(AppTest, TheHookLetsGoOfADeletedBuilding)
+{
+    CClassTemplate* cls = gIUnitInspector->GetClassTemplate("Building");
+    ASSERT_NE(nullptr, cls);
+    auto* hook = dynamic_cast<TDelegate1<void, FILE*, CMyBuilding>*>(cls->userDefines);
+    ASSERT_NE(nullptr, hook);
+    ASSERT_EQ(3, gBuildings.Count());
+    EXPECT_EQ(gBuildings[2], hook->Object());
+    gIMissionLoader->StartMission(Write("Plain.txt",
+        "Units: {\n"
+        "  MainCamera { name: \"Camera\" pos: [ 0 150 -230 ] at: [ 0 10 0 ] };\n"
+        "  Building { name: \"Plain\" UserDefines: { NumFloors: 2 Address: \"Lane 9\" }; };\n"
+        "  Building { name: \"After\" };\n"
+        "};\n"));
+    ASSERT_TRUE(program.RunFrames(3));
+    EXPECT_EQ(nullptr, hook->Object());
+    EXPECT_NE(nullptr, gIUnitInspector->FindUnitByName("Plain"));
+    EXPECT_NE(nullptr, gIUnitInspector->FindUnitByName("After"));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("UserDefines: the building of this block is gone; the block is skipped.", messages.Texts()[0]);
 }
 
 TEST_F(AppTest, TheFirstGeneratedBuildingReadsItsFloorsAndFlats)
