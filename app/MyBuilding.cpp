@@ -1,6 +1,8 @@
 #include "app/MyBuilding.h"
 
 #include "app/Application.h"
+#include "app/Binders.h"
+#include "app/Column.h"
 #include "app/Floor.h"
 #include "core/Delegates.h"
 #include "core/Messages.h"
@@ -79,7 +81,12 @@ CMyBuilding::~CMyBuilding()
 {
     for (int i = 0; i < gBuildings.Count(); ++i)
         if (gBuildings[i] == this) gBuildings[i] = nullptr;
-    if (gCurBuilding == this) gCurBuilding = nullptr;
+    // The shown building's highlight and show button must not outlive it.
+    if (gCurBuilding == this) {
+        gCurBuilding = nullptr;
+        gWinSuperior.DeleteWin(&gTopViewSelWin);
+        if (gShowFlatButton) SetClickDelegateObject<CMyBuilding>(gShowFlatButton, nullptr);
+    }
     // The template outlives its buildings: its hook must not read into this one any more.
     auto* hook = classTemplate ? dynamic_cast<CBuildingHook*>(classTemplate->userDefines) : nullptr;
     if (hook && hook->Object() == this) hook->SetObject(nullptr);
