@@ -76,6 +76,7 @@ public:
     }
 
     void SetObject(T* obj) { object = obj; }
+    T* Object() const { return object; }
 
 private:
     Function function = nullptr;

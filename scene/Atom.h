@@ -146,8 +146,9 @@ public:
     void RemoveAllAnimations();
     CAnimInstance* FirstAnimation() const { return animations.First(); }
 
-    // Glides the four floats at destination to target (see CSmoothMover). A speed of 0 or
-    // a destination already at the target arrives at once: done is called and null returned.
+    // Glides the four floats at destination to target (see CSmoothMover). A speed of exactly
+    // 0 starts nothing: done is called at once and null returned. Null also when the pool is
+    // full (done is not called).
     CSmoothMover* StartSmoothMover(D3DXVECTOR4* destination, const D3DXVECTOR4& target, float speed,
                                    float ramp, SmoothMoverDone done);
     void StopSmoothMovers();

@@ -454,9 +454,9 @@ void CAtom::Enable()
 CSmoothMover* CAtom::StartSmoothMover(D3DXVECTOR4* destination, const D3DXVECTOR4& target, float speed,
                                       float ramp, SmoothMoverDone done)
 {
-    // Nothing to travel: arrived at once (a zero distance has no direction).
-    if (speed == NO_SPEED || *destination == target) {
-        if (speed != NO_SPEED) *destination = target;
+    // Only a mover that never moves ends inside its start; one with no distance to go
+    // arrives at its first step like any other.
+    if (speed == NO_SPEED) {
         if (done) done(this);
         return nullptr;
     }
