@@ -215,14 +215,17 @@ TEST_F(Text3DTest, ClassBlockTextIsBuiltForEachUnit)
 TEST_F(Text3DTest, PresentationFontKeyTakesNoValueAndTheBlockPlacesTheUnit)
 {
     const std::string path = dir + "keys.txt";
-    test::WriteFile(path, "font: pos: [ 4 5 6 ] };");
+    test::WriteFile(path, "font: pos: [ 4 5 6 ] coord_ay: [ 7 8 90 ] };");
     FILE* file = fopen(path.c_str(), "rb");
     ASSERT_NE(nullptr, file);
     CText3D unit;
     EXPECT_EQ(SCAN_BLOCK_END, unit.ScanMissionData(file, nullptr));
     fclose(file);
     EXPECT_FLOAT_EQ(5.0f, unit.Pos.y);
-    EXPECT_FLOAT_EQ(5.0f, unit.world._42);
+    EXPECT_EQ(D3DXVECTOR3(7, 5, 8), D3DXVECTOR3(unit.world._41, unit.world._42, unit.world._43));
+    // Turned a quarter: its x axis runs along the world's z.
+    EXPECT_NEAR(0.0f, unit.world._11, 1e-6f);
+    EXPECT_NEAR(1.0f, fabsf(unit.world._13), 1e-6f);
 }
 
 // The text drawn with the unit's world matrix by the fixed pipeline shows up white on black

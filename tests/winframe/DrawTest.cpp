@@ -284,6 +284,24 @@ TEST_F(DrawTest, DrawCallbacksRunForVisibleWindowsWhichMayDeleteWindows)
     EXPECT_EQ(0, Marked(10, 30, 29, 39));
 }
 
+// Shown by a pre-draw callback while the pass walks an array with a hole: the windows after
+// the caller are still drawn in that pass.
+TEST_F(DrawTest, AModalWindowShownBeforeItsCallerIsDrawnLeavesTheLaterWindowsTheirTurn)
+{
+    CBaseWin* hole = Win("hole", 0, 0, 10, 10);
+    CBaseWin* caller = Win("caller", 200, 0, 10, 10);
+    CBaseWin* after = SkinWin("after", 10, 30, FACE.left, FACE.top, FACE.right, FACE.bottom);
+    gModal = Win("modal", 300, 0, 10, 10, KEY_ON_RELEASE, WIN_PUSHER);
+    gModal->Hide(0);
+    Frame(5, 5);  // sorted: the array keeps its order from here on
+    gWinSuperior.DeleteWin(&hole);
+    caller->fnOnPreDraw = ShowModal;
+    after->fnOnPreDraw = OnFrame;
+    DrawFrame();
+    EXPECT_EQ("frame:after ", Take());
+    EXPECT_EQ(0, SkinMismatches(10, 30, FACE.left, FACE.top, 20, 10));
+}
+
 TEST_F(DrawTest, HoverColoursMoveWhileTheWindowIsUnderTheMouse)
 {
     CBaseWin* win = SkinWin("w", 10, 10, FACE.left, FACE.top, FACE.right, FACE.bottom);
