@@ -81,8 +81,9 @@ int AppStart()
 
 void AppProcess()
 {
-    if (gIEngine)
-        gIEngine->Process();
+    if (!gIEngine) return;
+    gIEngine->Process();
+    CheckColumnPicture();
 }
 
 void AppRender()

@@ -40,6 +40,13 @@ CIntRect MissionRect(const char* name)
     return rect;
 }
 
+// The running presentation's "HousingTex"; null when it has none.
+IDirect3DTexture9* HousingTexture()
+{
+    const uint16_t housing = gITexContainer ? gITexContainer->FindTexture(HOUSING_TEXTURE) : 0;
+    return housing ? gITexContainer->GetTexture(housing) : nullptr;
+}
+
 // The highlight shows a building's picture, which went with the last presentation.
 void CreateTopView()
 {
@@ -118,8 +125,7 @@ void OnPresentationLoaded(int)
 {
     gWinSuperior.DeleteWin(&gFloorLabel);
     gWinSuperior.DeleteWin(&gSelFloorLabel);
-    const uint16_t housing = gITexContainer ? gITexContainer->FindTexture(HOUSING_TEXTURE) : 0;
-    gHousingTex = housing ? gITexContainer->GetTexture(housing) : nullptr;
+    gHousingTex = HousingTexture();
     gTopViewWinRect = MissionRect("TopViewWinRect:");
     gFloorNumberRect = MissionRect("FloorNumberRect:");
     gSelFloorNumberRect = MissionRect("SelFloorNumberRect:");
@@ -136,6 +142,13 @@ void OnPresentationLoaded(int)
     gFloorHover = 0;
     ResetFlatShow();
     CreateControlPanel();
+}
+
+// The column's picture goes with the presentation that loaded it. When that one ended and
+// none started in its place, the column is made again as for a presentation without it.
+void CheckColumnPicture()
+{
+    if (gHousingTex && HousingTexture() != gHousingTex) OnPresentationLoaded(0);
 }
 
 void CreateControlPanel()

@@ -45,6 +45,9 @@ constexpr float BUTTON_TO_NORMAL = 0.3f, BUTTON_TO_HOVER = 0.2f;
 
 // (Re)creates the top view with the buildings' buttons and the control panel.
 void CreateControlPanel();
+// After each engine frame: a column whose picture was released with its presentation (one
+// ended and none started) is made again without it.
+void CheckColumnPicture();
 void ShowChooseBuildingMessage();
 // Deletes the column's shared windows (the buildings delete their own).
 void DeleteColumnWindows();

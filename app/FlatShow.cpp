@@ -33,9 +33,11 @@ constexpr float FLY_IN_REACH = 40.0f, FLY_IN_HEIGHT = 30.0f, FLY_IN_DROP = 1.0f,
 constexpr float FLY_BACK_REACH = 250.0f, FLY_BACK_HEIGHT = 180.0f, TARGET_BACK_SPEED = 20.0f,
                 EYE_BACK_SPEED = 100.0f;
 constexpr float CAMERA_RAMP = 0.3f, LIGHT_RAMP = 0.2f, LIGHT_SPEED = 1.0f;
+// A flight moves the camera's target and its eye, one mover each.
+constexpr int FLIGHT_LEGS = 2;
 const CIntRect SHOW_HINT{0, 49, 376, 81};
 constexpr int SHOW_HINT_X = 200, SHOW_HINT_Y = 200;
-enum { STEP_IDLE = 0, STEP_FLYING_IN = 1, STEP_TURNING = 3, STEP_SHOWING = 4, STEP_BACK = 6 };
+enum { STEP_IDLE = 0, STEP_FLYING_IN = 1, STEP_SHOWING = 4 };
 
 uint16_t Animation(const char* name) { return gIAnimContainer ? gIAnimContainer->FindAnimFileIndex(name) : 0; }
 CAtom* Unit(const char* name) { return gIUnitInspector ? gIUnitInspector->FindUnitByName(name) : nullptr; }
@@ -58,25 +60,56 @@ float Distance(const D3DXVECTOR4& a, const D3DXVECTOR4& b)
     return D3DXVec3Length(&d);
 }
 
-void FlyIn(CCamera* camera, const CFloor* floor)
+// Legs of the running flight still to end. Only these count the show's step on, so an end
+// that comes twice or late changes nothing.
+int gFlightLegs = 0;
+
+// True when this end was one of the flight's legs.
+bool LegEnded()
+{
+    if (gFlightLegs <= 0) return false;
+    --gFlightLegs;
+    ++gShowStep;
+    return true;
+}
+
+// A leg that does not move (speed 0: its mover ends inside the start) or cannot start (the
+// pool is full, reported there) counts as ended at once.
+void FlyLeg(CCamera* camera, D3DXVECTOR4* value, const D3DXVECTOR4& to, float speed, SmoothMoverDone done)
+{
+    const int pending = gFlightLegs;
+    if (!camera->StartSmoothMover(value, to, speed, CAMERA_RAMP, done) && gFlightLegs == pending) done(camera);
+}
+
+void FlyIn(CCamera* camera)
 {
     D3DXVECTOR4 p;
-    floor->GetWorldPos(&p);
+    gShownFloor->GetWorldPos(&p);
     p.y -= FLY_IN_DROP;
     p.w = 1.0f;
     const D3DXVECTOR4 eye = p + EyeOffset(FLY_IN_REACH, FLY_IN_HEIGHT);
     const float targetSpeed = FLY_IN_SPEED * Distance(camera->target, p);
     const float eyeSpeed = FLY_IN_SPEED * Distance(camera->Pos, eye);
-    camera->StartSmoothMover(&camera->target, p, targetSpeed, CAMERA_RAMP, OnCameraFlyInEnd);
-    camera->StartSmoothMover(&camera->Pos, eye, eyeSpeed, CAMERA_RAMP, OnCameraFlyInEnd);
+    FlyLeg(camera, &camera->target, p, targetSpeed, OnCameraFlyInEnd);
+    FlyLeg(camera, &camera->Pos, eye, eyeSpeed, OnCameraFlyInEnd);
 }
 
 void FlyBack(CCamera* camera)
 {
     const D3DXVECTOR4 q(camera->target.x, 0.0f, camera->target.z, 1.0f);
-    camera->StartSmoothMover(&camera->target, q, TARGET_BACK_SPEED, CAMERA_RAMP, OnCameraFlyBackEnd);
-    camera->StartSmoothMover(&camera->Pos, q + EyeOffset(FLY_BACK_REACH, FLY_BACK_HEIGHT), EYE_BACK_SPEED, CAMERA_RAMP,
-                             OnCameraFlyBackEnd);
+    FlyLeg(camera, &camera->target, q, TARGET_BACK_SPEED, OnCameraFlyBackEnd);
+    FlyLeg(camera, &camera->Pos, q + EyeOffset(FLY_BACK_REACH, FLY_BACK_HEIGHT), EYE_BACK_SPEED, OnCameraFlyBackEnd);
+}
+
+// Without a camera nothing flies: the flight is over at once. It goes last in a show's
+// start or close, since its end may come within it.
+void Fly(void (*legs)(CCamera*), SmoothMoverDone done)
+{
+    gFlightLegs = FLIGHT_LEGS;
+    if (CCamera* camera = gIUnitInspector ? gIUnitInspector->GetCamera() : nullptr)
+        legs(camera);
+    else
+        while (gFlightLegs > 0) done(nullptr);
 }
 
 // The attic first, then the floors above the shown one from the top down, each a little
@@ -114,10 +147,11 @@ void ForEachBuilding(void (CMyBuilding::*method)())
         if (gBuildings[i]) (gBuildings[i]->*method)();
 }
 
-void WaitButton()
+// The button takes no click during a flight; into a show it also dims.
+void WaitButton(bool dim)
 {
     gShowFlatButton->Hide(1);
-    gShowFlatButton->SetAlpha(BUTTON_WAIT_ALPHA);
+    if (dim) gShowFlatButton->SetAlpha(BUTTON_WAIT_ALPHA);
 }
 
 void FreeButton()
@@ -132,29 +166,21 @@ void StartShow(CMyBuilding* building)
     gShownFloor = gSelFloor;
     gShowStep = STEP_FLYING_IN;
     gShowFlatButton->SetHint(CLOSE_SHOW_HINT);
-    WaitButton();
-    if (CCamera* camera = gIUnitInspector ? gIUnitInspector->GetCamera() : nullptr)
-        FlyIn(camera, gShownFloor);
-    else
-        gShowStep = STEP_TURNING - 1;  // nothing flies: the show is ready at once
+    WaitButton(true);
     FadeOutAbove(building, gShownFloor);
     ForEachBuilding(&CMyBuilding::HideWindows);
     gShownFloor->ShowInterior();
-    if (gShowStep == STEP_TURNING - 1) OnCameraFlyInEnd(nullptr);
+    Fly(FlyIn, OnCameraFlyInEnd);
 }
 
 void CloseShow(CMyBuilding* building)
 {
     gShowFlatButton->SetHint(SHOW_FLAT_HINT);
-    if (CCamera* camera = gIUnitInspector ? gIUnitInspector->GetCamera() : nullptr)
-        FlyBack(camera);
-    else
-        gShowStep = STEP_BACK - 1;
+    WaitButton(false);
     if (gShownFloor) FadeInAbove(building, gShownFloor);
     gInteriorTimer = INTERIOR_LINGER;
     ForEachBuilding(&CMyBuilding::ShowWindows);
-    WaitButton();
-    if (gShowStep == STEP_BACK - 1) OnCameraFlyBackEnd(nullptr);
+    Fly(FlyBack, OnCameraFlyBackEnd);
 }
 
 // Day colours are taken once per presentation: a switch back to night while the light still
@@ -167,7 +193,7 @@ void LightMovers(CAtom* light, const D3DXCOLOR& lightColour, const D3DXCOLOR& cl
     light->StopSmoothMovers();
     light->StartSmoothMover(Moved(&light->Color), Target(lightColour), LIGHT_SPEED, LIGHT_RAMP, nullptr);
     if (gIRenderer)
-        light->StartSmoothMover(Moved(&gIRenderer->clearColor), Target(clearColour), LIGHT_SPEED, LIGHT_RAMP, nullptr);
+        light->StartSmoothMover(Moved(&gIRenderer->ClearColor), Target(clearColour), LIGHT_SPEED, LIGHT_RAMP, nullptr);
 }
 
 D3DXCOLOR ScriptColour(const char* name, const D3DXCOLOR& otherwise)
@@ -222,7 +248,7 @@ void CMyBuilding::ToggleFlatShow()
 
 void OnCameraFlyInEnd(CAtom*)
 {
-    if (++gShowStep != STEP_TURNING) return;
+    if (!LegEnded() || gFlightLegs > 0) return;
     CCamera* camera = gIUnitInspector ? gIUnitInspector->GetCamera() : nullptr;
     const uint16_t turn = Animation("CamFlatRotate");
     if (camera && turn)
@@ -240,7 +266,7 @@ void OnCamFlatRotateEnd(CAtom*)
 
 void OnCameraFlyBackEnd(CAtom*)
 {
-    if (++gShowStep != STEP_BACK) return;
+    if (!LegEnded() || gFlightLegs > 0) return;
     gShowStep = STEP_IDLE;
     FreeButton();
 }
@@ -299,6 +325,7 @@ void SwitchDayNight()
 void ResetFlatShow()
 {
     gShowStep = STEP_IDLE;
+    gFlightLegs = 0;
     gShownFloor = nullptr;
     gInteriorUnit = nullptr;
     gInteriorTimer = 0.0f;

@@ -1,6 +1,8 @@
 #include "app/MyBuilding.h"
 
 #include "app/Application.h"
+#include "app/Binders.h"
+#include "app/Column.h"
 #include "app/Floor.h"
 #include "core/Delegates.h"
 #include "core/Messages.h"
@@ -23,7 +25,22 @@ static_assert(sizeof(CIntRect) == 4 * sizeof(int32_t), "rectangles are read as f
 
 namespace {
 
-using CBuildingHook = TDelegate1<void, FILE*, CMyBuilding>;
+// The template's hook reads a unit's block into the building made last from the template.
+// Once that building is deleted the block is read over with a message, so the presentation
+// reads on after it.
+class CBuildingHook : public TDelegate1<void, FILE*, CMyBuilding> {
+public:
+    explicit CBuildingHook(CMyBuilding* building) : TDelegate1(building, &CMyBuilding::Scan) {}
+    void Invoke(FILE* file) override
+    {
+        if (Object()) {
+            TDelegate1::Invoke(file);
+            return;
+        }
+        MsgBox("UserDefines: the building of this block is gone; the block is skipped.");
+        Core::fscan_skip_block(file);
+    }
+};
 
 // The highest y of the mesh's box; 0 without a mesh.
 float MeshTop(uint16_t index)
@@ -64,7 +81,15 @@ CMyBuilding::~CMyBuilding()
 {
     for (int i = 0; i < gBuildings.Count(); ++i)
         if (gBuildings[i] == this) gBuildings[i] = nullptr;
-    if (gCurBuilding == this) gCurBuilding = nullptr;
+    // The shown building's highlight and show button must not outlive it.
+    if (gCurBuilding == this) {
+        gCurBuilding = nullptr;
+        gWinSuperior.DeleteWin(&gTopViewSelWin);
+        if (gShowFlatButton) SetClickDelegateObject<CMyBuilding>(gShowFlatButton, nullptr);
+    }
+    // The template outlives its buildings: its hook must not read into this one any more.
+    auto* hook = classTemplate ? dynamic_cast<CBuildingHook*>(classTemplate->userDefines) : nullptr;
+    if (hook && hook->Object() == this) hook->SetObject(nullptr);
     gWinSuperior.DeleteWin(&topViewButton);
     for (CBaseWin*& win : floorWindows)
         gWinSuperior.DeleteWin(&win);
@@ -72,10 +97,6 @@ CMyBuilding::~CMyBuilding()
     gWinSuperior.DeleteWin(&atticWindow);
     gWinSuperior.DeleteWin(&selectionOverlay);
     gWinSuperior.DeleteWin(&lightingOverlay);
-    // The class's keyword hook outlives the presentation: it must not call a building
-    // that is gone when a later unit of the class has a "UserDefines:" block.
-    if (auto* hook = classTemplate ? dynamic_cast<CBuildingHook*>(classTemplate->userDefines) : nullptr)
-        if (hook->Object() == this) hook->SetObject(nullptr);
 }
 
 void CMyBuilding::Scan(FILE* file)
@@ -93,10 +114,12 @@ void CMyBuilding::Scan(FILE* file)
     }
 }
 
+// Mesh paths go to the container as written: it resolves them against its mesh folder,
+// as for every other mesh. Only texture paths are made full here.
 uint16_t CMyBuilding::ScanMesh(FILE* file)
 {
     char path[Core::STRING_BUFFER_SIZE];
-    ScanFullPath(file, path, sizeof path);
+    Core::fscan_string(file, path);
     return gIMeshContainer ? gIMeshContainer->LoadMesh(path, MeshFVF, 1) : 0;
 }
 
@@ -286,7 +309,7 @@ void SetScanHook(CClassTemplate* scriptClass, CMyBuilding* building)
     if (auto* hook = dynamic_cast<CBuildingHook*>(scriptClass->userDefines))
         hook->SetObject(building);
     else if (!scriptClass->userDefines)
-        scriptClass->userDefines = new CBuildingHook(building, &CMyBuilding::Scan);
+        scriptClass->userDefines = new CBuildingHook(building);
 }
 
 CAtom* CreateUserUnit(CClassTemplate* scriptClass, const char* userClass)

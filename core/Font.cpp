@@ -17,10 +17,13 @@ const char BLANK_STOPPER[] = "i";
 const char ELLIPSIS[] = "...";
 constexpr size_t ELLIPSIS_LENGTH = sizeof ELLIPSIS - 1;
 
+// A given length is a bound: nothing past it is read, so a counted text needs no
+// terminator. A negative length takes the whole text.
 int Length(const char* text, int length)
 {
-    int whole = int(StrLenSafe(text));
-    return length < 0 || length > whole ? whole : length;
+    if (length < 0 || !text)
+        return int(StrLenSafe(text));
+    return int(strnlen(text, size_t(length)));
 }
 
 } // namespace

@@ -31,8 +31,9 @@ struct CFont {
     void DrawAt(int x, int y, const char* text, D3DCOLOR color);
     void DrawAt(int x, int y, const char* text, D3DCOLOR color, DWORD format);
 
-    // The extent of the first length characters (negative: all) from the rectangle's
-    // top-left corner; an empty text has no extent.
+    // The extent of the first length characters (negative: all, up to the terminator) from
+    // the rectangle's top-left corner; nothing past length is read. An empty text has no
+    // extent.
     void MeasureText(const char* text, int length, RECT* rect);
     // Width in pixels of the first length characters (negative: all), trailing blanks
     // included; the height of the text's box goes to *height when asked.

@@ -3,9 +3,10 @@
 // frame while the application is active. It owns the DirectInput object and both devices
 // from InitInput to ReleaseInput, derives clicks, double clicks and wheel movement, turns
 // keys into characters in text mode, and fires the key handlers of the tables on the current
-// level. Failures to open a device are reported by message and returned; a device lost while
-// polling is re-acquired and that frame's input skipped; level and table overflows are
-// refused with a message.
+// level. Failures to open a device are reported by message and returned, except a keyboard
+// that takes no data format: reported, everything released and 0 returned, so the program
+// runs on without input. A device lost while polling is re-acquired and that frame's input
+// skipped; level and table overflows are refused with a message.
 //
 // Each poll is a device read that fills the frame's state followed by the step that
 // interprets it (ApplyDeviceMouse, ApplySystemMouse, Dispatch), so the state can also be
@@ -139,8 +140,8 @@ private:
 };
 extern CInput gInput;
 
-// 0 or the DirectInput error (each failure has its message). Opens the devices anew when
-// called again.
+// 0 or the DirectInput error (each failure has its message; a refused keyboard data format
+// gives 0 with nothing open). Opens the devices anew when called again.
 int InitInput(HWND window, int width, int height);
 // Safe to call at any time, also twice.
 void ReleaseInput();

@@ -75,14 +75,20 @@ int OpenMouse(CInput& in)
     return 0;
 }
 
+// KEYBOARD_FORMAT_REFUSED when the keyboard takes no data format: the program then runs
+// without input rather than not at all.
+constexpr int KEYBOARD_FORMAT_REFUSED = 1;
+
 int OpenKeyboard(CInput& in)
 {
     HRESULT hr = in.directInput->CreateDevice(GUID_SysKeyboard, &in.keyboardDevice, nullptr);
     if (FAILED(hr))
         return Fail(hr, "For Keyboard CreateDevice error");
     hr = in.keyboardDevice->SetDataFormat(&c_dfDIKeyboard);
-    if (FAILED(hr))
-        return Fail(hr, "For KeyboardDevice SetDataFormat error");
+    if (FAILED(hr)) {
+        Fail(hr, "For KeyboardDevice SetDataFormat error");
+        return KEYBOARD_FORMAT_REFUSED;
+    }
     hr = in.keyboardDevice->SetCooperativeLevel(in.window, in.keyboardCoopFlags);
     if (FAILED(hr))
         return Fail(hr, "For KeyboardDevice SetCooperativeLevel error");
@@ -111,7 +117,7 @@ int InitInput(HWND window, int width, int height)
         ShowArrowCursor();
     }
     if (int error = OpenKeyboard(in))
-        return error;
+        return error == KEYBOARD_FORMAT_REFUSED ? 0 : error;
     in.UpdateWindowRect();
     in.mouseX = width / 2;
     in.mouseY = height / 2;

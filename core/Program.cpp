@@ -34,6 +34,18 @@ constexpr int CENTER_HEIGHT_MARGIN = 30;
 
 void OnCreate() {}
 
+void OnActivateApp(WPARAM wParam)
+{
+    AppWindowConfig.active = wParam != 0;
+}
+
+// The wheel's signed high word, in steps of 120, for the next mouse frame.
+LRESULT OnMouseWheel(HWND hWnd, WPARAM wParam, LPARAM lParam)
+{
+    gInput.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+    return DefWindowProcA(hWnd, WM_MOUSEWHEEL, wParam, lParam);
+}
+
 void OnDestroy()
 {
     AppExit();
@@ -232,11 +244,10 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         OnDestroy();
         return 0;
     case WM_ACTIVATEAPP:
-        AppWindowConfig.active = wParam != 0;
+        OnActivateApp(wParam);
         return 0;
     case WM_MOUSEWHEEL:
-        gInput.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
-        break;
+        return OnMouseWheel(hWnd, wParam, lParam);
     default:
         for (const SButtonMessage& m : BUTTON_MESSAGES)
             if (m.message == message) gInput.NoteButton(m.button, m.down);

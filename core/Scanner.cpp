@@ -2,6 +2,7 @@
 
 #include "core/Messages.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -155,18 +156,20 @@ void fscan_skip(FILE* file, char* buffer, int n, size_t size)
         fscan_word(file, buffer, size);
 }
 
-int fscan_string(FILE* file, char* out)
+int fscan_string(FILE* file, char* out, size_t size)
 {
-    const size_t limit = STRING_BUFFER_SIZE - 1;
+    const size_t limit = std::min(size, STRING_BUFFER_SIZE) - 1;
     out[0] = 0;
     int c = Next(file);
-    for (size_t skipped = 1; Blank(c) && skipped < limit; ++skipped)
+    for (size_t skipped = 1; Blank(c) && skipped < STRING_BUFFER_SIZE - 1; ++skipped)
         c = Next(file);
     if (c == EOF)
         return 0;
     if (c != '"') {
-        out[0] = char(c);
-        ReadRestOfWord(file, out, 1, limit, true);
+        size_t len = 0;
+        if (limit > 0)
+            out[len++] = char(c);
+        ReadRestOfWord(file, out, len, limit, true);
         return 0;
     }
     // Quoted: blanks belong to the string.
@@ -174,9 +177,9 @@ int fscan_string(FILE* file, char* out)
     return 1;
 }
 
-void fscan_quoted_rest(FILE* file, char* out, const char* first)
+void fscan_quoted_rest(FILE* file, char* out, const char* first, size_t size)
 {
-    const size_t limit = QUOTED_REST_BUFFER_SIZE - 1;
+    const size_t limit = std::min(size, QUOTED_REST_BUFFER_SIZE) - 1;
     size_t n = strlen(first);
     bool closed = n > 1 && first[n - 1] == '"';
     size_t end = closed ? n - 1 : n;

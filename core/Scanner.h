@@ -25,16 +25,26 @@ bool IsBlank(int c);
 
 // The next character that is neither blank nor inside a comment; 0 at end of file.
 int fscan_char(FILE* file);
+// The readers that store text take the size of out: a caller's array is sized by the
+// overloads below, a pointer must come with its size.
+
 // One word, comments before it skipped; empty at end of file.
-void fscan_word(FILE* file, char* out, size_t size = WORD_BUFFER_SIZE);
+void fscan_word(FILE* file, char* out, size_t size);
+template <size_t N> void fscan_word(FILE* file, char (&out)[N]) { fscan_word(file, out, N); }
 // n words; buffer holds the last.
-void fscan_skip(FILE* file, char* buffer, int n, size_t size = WORD_BUFFER_SIZE);
+void fscan_skip(FILE* file, char* buffer, int n, size_t size);
+template <size_t N> void fscan_skip(FILE* file, char (&buffer)[N], int n) { fscan_skip(file, buffer, n, N); }
 // A quoted string (without its quotes) or one plain word: 1 when it was quoted, else 0.
-// out has room for STRING_BUFFER_SIZE characters.
-int fscan_string(FILE* file, char* out);
+// At most STRING_BUFFER_SIZE - 1 characters are kept.
+int fscan_string(FILE* file, char* out, size_t size);
+template <size_t N> int fscan_string(FILE* file, char (&out)[N]) { return fscan_string(file, out, N); }
 // The rest of a quoted string whose first word (starting with a quote) was already read.
-// out has room for QUOTED_REST_BUFFER_SIZE characters.
-void fscan_quoted_rest(FILE* file, char* out, const char* first);
+// At most QUOTED_REST_BUFFER_SIZE - 1 characters are kept.
+void fscan_quoted_rest(FILE* file, char* out, const char* first, size_t size);
+template <size_t N> void fscan_quoted_rest(FILE* file, char (&out)[N], const char* first)
+{
+    fscan_quoted_rest(file, out, first, N);
+}
 // For readers that take "%s" words: skips the comment the word opens.
 // 1 for "//", 2 for "/*", 0 when the word opens no comment.
 int fscan_comment(FILE* file, const char* word);
@@ -67,7 +77,8 @@ void fscan_fvec4(FILE* file, float v[4]);
 void fscan_bracketed_floats(FILE* file, float* values, int n);
 
 // Reads one word into buffer: true when it is exactly "};".
-bool fscan_is_end(FILE* file, char* buffer, size_t size = WORD_BUFFER_SIZE);
+bool fscan_is_end(FILE* file, char* buffer, size_t size);
+template <size_t N> bool fscan_is_end(FILE* file, char (&buffer)[N]) { return fscan_is_end(file, buffer, N); }
 // Skips words up to and including "};": 1 when found, 0 at end of file or without a file.
 int fscan_skip_block(FILE* file);
 

@@ -33,13 +33,13 @@ void CSmoothMover::Start(D3DXVECTOR4* dest, const D3DXVECTOR4& to, float speed, 
     total = length * length;
     startSpeed = 0.1f * speed;
 
-    // Without a ramp there is nothing to accelerate over: no acceleration (which would be
-    // infinite) and the mover starts at cruise speed.
+    // Without a ramp there is no distance to accelerate over: the acceleration (which would
+    // be infinite) is left at 0 and the whole way is gone at the start speed.
     float rampTime = 2 * rampDistance / (speed + startSpeed);
     float accel = rampTime != 0 ? (speed - startSpeed) / rampTime : 0;
     acceleration = direction * accel;
     cruiseVelocity = direction * speed;
-    velocity = rampTime != 0 ? direction * startSpeed : cruiseVelocity;
+    velocity = direction * startSpeed;
     displacement = ZERO;
     travelled = 0;
 }

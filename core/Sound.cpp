@@ -259,11 +259,14 @@ HRESULT CSoundManager::LoadSound(std::unique_ptr<CSound>* out, const char* file,
         return SOUND_MISSING;
     }
     auto wave = std::make_unique<CWaveFile>();
-    if (FAILED(wave->Open(file, nullptr, WAVEFILE_READ)) || !wave->GetFormat()) {
+    const HRESULT opened = wave->Open(file, nullptr, WAVEFILE_READ);
+    // A readable format without a "data" chunk is a file without sound, like an empty one.
+    const bool noData = opened == WAVE_NO_DATA && wave->GetFormat();
+    if (!noData && (FAILED(opened) || !wave->GetFormat())) {
         MsgBox3("Sound file '", file, "' is not a readable WAV file.");
         return SOUND_NO_FORMAT;
     }
-    if (wave->GetSize() == 0) {
+    if (noData || wave->GetSize() == 0) {
         MsgBox3("Sound file '", file, "' has no sound data.");
         return SOUND_EMPTY;
     }

@@ -80,6 +80,19 @@ bool SkipToPixels(FILE* f, const TgaHeader& t)
     return fseek(f, skip, SEEK_CUR) == 0;
 }
 
+// The bytes from the file position to its end cover every row.
+bool HoldsPixels(FILE* f, const TgaHeader& t)
+{
+    const long at = ftell(f);
+    if (at < 0 || fseek(f, 0, SEEK_END) != 0)
+        return false;
+    const long end = ftell(f);
+    if (end < at || fseek(f, at, SEEK_SET) != 0)
+        return false;
+    const uint64_t needed = uint64_t(t.width) * uint64_t(t.height) * uint64_t(t.bitsPerPixel / 8);
+    return uint64_t(end - at) >= needed;
+}
+
 // Reads the rows into the top-down buffer: bottom-up files fill it from its last row.
 bool ReadRows(FILE* f, const TgaHeader& t, uint8_t* pixels)
 {
@@ -117,17 +130,16 @@ int LoadTGA(const char* path, int* width, int* height, uint8_t** pixels)
         MsgBox("TGA file: width too large.");
         return TGA_TOO_LARGE;
     }
-    if (t.height > TGA_MAX_SIZE) {
-        MsgBox("TGA file: height too large.");
-        return TGA_TOO_LARGE;
-    }
     char fault[96];
     if (HeaderFault(t, fault, sizeof fault))
         return Refuse(fault, path);
+    // Any height is taken; the file must hold all its rows before memory is taken for them.
+    if (!SkipToPixels(f.get(), t) || !HoldsPixels(f.get(), t))
+        return Refuse("image data is cut short in", path);
     std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size_t(t.width) * t.height * 4]);
     if (!buffer)
         return Refuse("not enough memory for", path);
-    if (!SkipToPixels(f.get(), t) || !ReadRows(f.get(), t, buffer.get()))
+    if (!ReadRows(f.get(), t, buffer.get()))
         return Refuse("image data is cut short in", path);
     if (width)
         *width = t.width;

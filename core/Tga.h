@@ -6,12 +6,13 @@
 
 #include <cstdint>
 
+// The widest image read; images may be of any height.
 constexpr int TGA_MAX_SIZE = 2048;
 
 enum {
     TGA_OK = 0,
     TGA_CANT_OPEN = -1,
-    TGA_TOO_LARGE = -2,  // wider or higher than TGA_MAX_SIZE
+    TGA_TOO_LARGE = -2,  // wider than TGA_MAX_SIZE
     TGA_BAD_DATA = -3,   // not uncompressed 24/32-bit, cut short, or no memory for it
 };
 

@@ -40,9 +40,15 @@ HRESULT CWaveFile::Open(const char* file, const WAVEFORMATEX* format, uint32_t o
     mmio = mmioOpenA(const_cast<char*>(file), nullptr, MMIO_ALLOCBUF | MMIO_READ);
     if (!mmio) return E_FAIL;
     HRESULT result = ReadMMIO();
-    if (result == 0) result = ResetFile();
     if (result != 0) {
         Close();
+        return result;
+    }
+    result = ResetFile();
+    if (result != 0) {
+        // The format stays: a file without sound data is told from one that is no WAV file.
+        mmioClose(mmio, 0);
+        mmio = nullptr;
         return result;
     }
     dataSize = dataChunk.cksize;
@@ -197,9 +203,29 @@ HRESULT CWaveFile::Read(BYTE* buffer, DWORD size, DWORD* read)
         return 0;
     }
     if (!mmio) return CO_E_NOTINITIALIZED;
+    MMIOINFO info{};
+    if (mmioGetInfo(mmio, &info, 0) != MMSYSERR_NOERROR) return WAVE_READ_INFO;
     const DWORD count = std::min(size, dataChunk.cksize);
-    const LONG got = count ? mmioRead(mmio, reinterpret_cast<HPSTR>(buffer), LONG(count)) : 0;
-    if (got < 0 || DWORD(got) != count) return E_FAIL;
+    HRESULT result = 0;
+    for (DWORD done = 0; done < count;) {
+        if (info.pchNext == info.pchEndRead) {
+            if (mmioAdvance(mmio, &info, MMIO_READ) != MMSYSERR_NOERROR) {
+                result = WAVE_READ_ADVANCE;
+                break;
+            }
+            if (info.pchNext == info.pchEndRead) {
+                result = WAVE_READ_END;
+                break;
+            }
+        }
+        const DWORD n = std::min(count - done, DWORD(info.pchEndRead - info.pchNext));
+        memcpy(buffer + done, info.pchNext, n);
+        info.pchNext += n;
+        done += n;
+    }
+    // The stream takes its position back even after a failure, so it stays usable.
+    if (mmioSetInfo(mmio, &info, 0) != MMSYSERR_NOERROR && result == 0) result = WAVE_READ_SET_INFO;
+    if (result != 0) return result;
     dataChunk.cksize -= count;
     if (read) *read = count;
     return 0;

@@ -28,6 +28,9 @@ enum : int {
 };
 // ResetFile results: reading, then writing.
 enum : int { WAVE_SEEK = -1, WAVE_NO_DATA = -2, WAVE_CREATE_DATA = -3, WAVE_WRITE_INFO = -4 };
+// Read results: the I/O buffer could not be taken, refilled or given back, or the file ended
+// before the "data" chunk did.
+enum : int { WAVE_READ_INFO = -1, WAVE_READ_ADVANCE = -2, WAVE_READ_END = -3, WAVE_READ_SET_INFO = -4 };
 // The RIFF, "fmt " or "fact" chunk of a new file could not be written.
 constexpr int WAVE_WRITE_HEADER = -12;
 
@@ -39,7 +42,8 @@ public:
     CWaveFile& operator=(const CWaveFile&) = delete;
 
     // Reading: the format argument is not used; E_FAIL when the file does not open, else
-    // the reader's code. Writing: creates the file with the given format and opens its
+    // the reader's code. When only the "data" chunk fails (a ResetFile code) the format is
+    // kept and there is nothing to read. Writing: creates the file with the given format and opens its
     // "data" chunk (E_INVALIDARG without a format). E_NOTIMPL for other modes.
     HRESULT Open(const char* file, const WAVEFORMATEX* format, uint32_t mode);
     // PCM data in memory with the given format; the data is not copied and must outlive
@@ -50,7 +54,8 @@ public:
     // Reading: back to the start of the sound data. Writing: opens the "data" chunk.
     // 0 or a WAVE_ code.
     HRESULT ResetFile();
-    // Copies at most size bytes of what is left of the sound data; read = bytes copied.
+    // Copies at most size bytes of what is left of the sound data through the I/O buffer;
+    // read = bytes copied. 0, or a WAVE_READ_ code with read = 0.
     HRESULT Read(BYTE* buffer, DWORD size, DWORD* read);
     // Appends size bytes to the "data" chunk of a file opened for writing; wrote = bytes
     // written.

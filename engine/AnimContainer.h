@@ -10,6 +10,7 @@
 
 #include "core/BlockPool.h"
 #include "core/Container.h"
+#include "core/Scanner.h"
 #include "engine/AnimFile.h"
 #include "engine/AnimPlayer.h"
 
@@ -155,7 +156,7 @@ private:
     void ScanFramesUV(FILE* file, CEngineAnimFile& record);
     void ScanFlags(FILE* file, CEngineAnimFile& record, SElement& element);
     void ScanBind(FILE* file, CEngineAnimFile& record, bool second);
-    bool ListWord(FILE* file, char* word, const CEngineAnimFile& record, const char* block);
+    bool ListWord(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE], const CEngineAnimFile& record, const char* block);
     void FreeAll();
     void DropInstance(CAnimInstance& instance);
 

@@ -63,6 +63,13 @@ FILE* OpenAnimationFile(const char* path)
     return OpenDataFile(full, "r");
 }
 
+D3DXMATRIX Translation(const D3DXVECTOR4& v)
+{
+    D3DXMATRIX m;
+    D3DXMatrixTranslation(&m, v.x, v.y, v.z);
+    return m;
+}
+
 D3DXMATRIX Blend(const D3DXMATRIX& a, const D3DXMATRIX& b, float f)
 {
     return a + (b - a) * f;
@@ -210,10 +217,7 @@ void CAnimFileReader::ApplySkeleton()
     for (int k = 0; k < count; ++k) {
         CAnimKey& key = a_.keys[k];
         const SBone& bone = s.bones[key.boneIndex];
-        const D3DXVECTOR4 offset = bone.master ? bone.absolute - bone.master->absolute : bone.absolute;
-        D3DXMATRIX translation;
-        D3DXMatrixTranslation(&translation, offset.x, offset.y, offset.z);
-        key.matrix = key.matrix * translation;
+        key.matrix = key.matrix * Translation(bone.master ? bone.absolute - bone.master->absolute : bone.absolute);
         key.local = key.matrix;
     }
     for (int f = 0; f < a_.frameCount; ++f) {
@@ -247,8 +251,10 @@ bool CAnimFileReader::ReadChannelValues(CAnimValues& v)
     return true;
 }
 
-// A key's matrix is scaling x rotation x translation, its translation applied once (3x3
-// files included: their samplers use only the first three rows).
+// A key's matrix is scaling x rotation x translation; "Matrices3x3" leaves the translation
+// out. Without a skeleton the closing pass then moves every key once more by its own
+// position, so a key carries it twice, or once with "Matrices3x3": stored files are made
+// for exactly that. The pass needs no other key, so it is done here, key by key.
 int CAnimFileReader::ReadKey(CAnimKey& key, CAnimValues* values, int order)
 {
     char name[Core::STRING_BUFFER_SIZE];
@@ -279,14 +285,17 @@ int CAnimFileReader::ReadKey(CAnimKey& key, CAnimValues* values, int order)
     if (!ReadChannelValues(v)) return Fail(ANIM_DAMAGED, "a key is cut short.");
     if (values) *values = v;
     if (!(a_.flags & ANIM_COLOR_UV)) {
-        D3DXMATRIX scaling, rotation, translation;
+        D3DXMATRIX scaling, rotation;
         D3DXMatrixScaling(&scaling, v.scale.x, v.scale.y, v.scale.z);
         D3DXMatrixRotationYawPitchRoll(&rotation, v.angles.y, v.angles.x, v.angles.z);
-        D3DXMatrixTranslation(&translation, v.position.x, v.position.y, v.position.z);
-        key.matrix = scaling * rotation * translation;
-        if (loadFlags_ & ANIM_LOAD_MATRICES_3X3) a_.flags |= ANIM_MATRICES_3X3;
+        key.matrix = scaling * rotation;
+        if (loadFlags_ & ANIM_LOAD_MATRICES_3X3)
+            a_.flags |= ANIM_MATRICES_3X3;
+        else
+            key.matrix = key.matrix * Translation(v.position);
     }
     key.local = key.matrix;
+    if (a_.skeleton.boneCount <= 0) key.matrix = key.matrix * Translation(v.position);
     return ANIM_LOADED;
 }
 

@@ -55,7 +55,7 @@ enum {
 struct CAnimKey {
     CAnimKey();
     D3DXMATRIX matrix;  // the bone's final matrix at this frame
-    D3DXMATRIX local;   // with a skeleton: before the parents are applied
+    D3DXMATRIX local;   // the key's own: before its parents, or the closing move, are applied
     uint32_t nameHash = 0;
     int32_t boneIndex = 0;  // skeleton bone, or the key's order in its frame
 };

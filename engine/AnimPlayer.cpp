@@ -136,6 +136,18 @@ void CAnimPlayer::Restart(int frame)
     frameTime = 0.0f;
 }
 
+void CAnimPlayer::SwitchLoop(bool stop)
+{
+    if (!stop) {
+        flags |= PLAY_LOOP_SWITCH;
+        return;
+    }
+    frameTime = totalTime = factor = 0.0f;
+    current = 0;
+    next = lastReported = 1;
+    flags &= uint16_t(~PLAY_PLAYING);
+}
+
 void CAnimPlayer::GetFrames(int* currentOut, int* nextOut, float* blend) const
 {
     if (currentOut) *currentOut = current;

@@ -35,6 +35,9 @@ public:
     void SetPlayFlags(uint16_t bits);
     void Stop() { flags &= uint16_t(~PLAY_HELD); }
     void Restart(int frame);
+    // With stop: back to frame 0 at time 0, no longer playing. Without: only marks the
+    // player with PLAY_LOOP_SWITCH.
+    void SwitchLoop(bool stop);
     void GetFrames(int* current, int* next, float* blend) const;
 
     void SampleBones(D3DXMATRIX* out, uint8_t* marks) const;

@@ -187,7 +187,8 @@ void CAnimContainer::LoadFrameSeries(CEngineAnimFile& record, const SElement& el
 
 // The next word of a "[" ... "]" block (whose "[" is read here when open is set); false
 // at its "]" or, with a warning, at the end of the file.
-bool CAnimContainer::ListWord(FILE* file, char* word, const CEngineAnimFile& record, const char* block)
+bool CAnimContainer::ListWord(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE], const CEngineAnimFile& record,
+                             const char* block)
 {
     Core::fscan_word(file, word);
     if (StrEqual(word, "]")) return false;

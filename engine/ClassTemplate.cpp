@@ -3,8 +3,10 @@
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
+#include "engine/AnimContainer.h"
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
+#include "scene/Atom.h"
 
 #include <cstring>
 #include <iterator>
@@ -209,6 +211,21 @@ SStartAct* CClassTemplate::AddStartAct(uint32_t kind, uint16_t animation, uint32
     return nullptr;
 }
 
+void CClassTemplate::ApplyStartActs(CAtom* unit) const
+{
+    if (!unit) return;
+    for (const SStartAct& act : startActs) {
+        if (act.kind == START_ACT_FREE) return;
+        if (act.kind == START_ACT_ANIMATION) {
+            if (CAnimInstance* instance = unit->AddAnimation(uint16_t(act.animation), 0))
+                instance->startDelay = act.startDelay;
+        } else if (act.kind == START_ACT_ATTACH) {
+            unit->CreateAttachedUnit(act.classTemplate, &act.position, act.attachMode);
+        }
+    }
+}
+
+// The glow pixel shader and the reflection and shadow settings stay the child's own.
 void CClassTemplate::CopyFrom(const CClassTemplate& other)
 {
     vertexDeclarator = other.vertexDeclarator;
@@ -221,7 +238,6 @@ void CClassTemplate::CopyFrom(const CClassTemplate& other)
     userDefines = other.userDefines;
     glowing = other.glowing;
     glowVertexShader = other.glowVertexShader;
-    glowPixelShader = other.glowPixelShader;
     GlowLevel = other.GlowLevel;
     LowGlowClamp = other.LowGlowClamp;
     HiGlowClamp = other.HiGlowClamp;

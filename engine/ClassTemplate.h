@@ -1,11 +1,13 @@
 #pragma once
 // One script class: a named unit type with its prototype unit, plus what the renderer
 // needs per class (render states, reflection, shadow and glow settings), up to 8 start
-// actions run on every new unit of the class, a placement layout and the application's
-// keyword hook. Templates are records of the unit registry. Block readers warn about
-// unknown words and missing resources and go on; nothing here is fatal.
+// actions run on every new unit of the class, a placement layout, the class's night-light
+// records (its own copies) and the application's keyword hook. Templates are records of
+// the unit registry. Block readers warn about unknown words and missing resources and go
+// on; nothing here is fatal.
 
 #include "core/Delegates.h"
+#include "scene/BillLightData.h"
 #include "scene/RenderStatesBlock.h"
 
 #include <d3dx9.h>
@@ -16,7 +18,6 @@
 
 class CAtom;
 class CLayout;
-struct CBillLightData;
 
 constexpr int MAX_START_ACTS = 8;
 constexpr int CLASS_NAME_SIZE = 32;
@@ -91,7 +92,7 @@ public:
     // "Billboard:": the class of the auxiliary billboard unit of a geometry unit.
     CClassTemplate* billboardClass = nullptr;
     int32_t PlaceRotate = 1;
-    CBillLightData* nightLights = nullptr;
+    CBillLightList nightLights;  // owned: a derived class copies them
     // The application's keyword hook; owned by the application and shared with derived
     // classes, so a template never deletes it.
     IDelegate1<FILE*>* userDefines = nullptr;
@@ -110,6 +111,8 @@ public:
     // template and the position are stored only when given.
     SStartAct* AddStartAct(uint32_t kind, uint16_t animation, uint32_t attachMode,
                            CClassTemplate* attachedClass, const D3DXVECTOR4* position);
+    // Runs the acts on a new unit of the class, in order up to the first free record.
+    void ApplyStartActs(CAtom* unit) const;
     // What a class inherits from its parent.
     void CopyFrom(const CClassTemplate& other);
     // "MirrorParams" and "GlowParams": TEMPLATE_PARAM_FLAG | word index; else 0.

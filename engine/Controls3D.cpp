@@ -62,13 +62,23 @@ int CControls3D::FirstScan(FILE* file)
                                 {"WindowTemplates:", &windows},
                                 {"ActiveWindows:", &live}};
     ScanCountSection(file, keys, std::size(keys));
-    Reset();
+    ForgetRecords();
     InitPool(controlTemplates.Init(controls), "ControlCount:");
     InitPool(activeControls.Init(active), "ActiveControls:");
     InitPool(groups.Init(groupCount), "ControlGroups:");
     InitPool(windowTemplates.Init(windows), "WindowTemplates:");
     InitPool(liveWindows.Init(live), "ActiveWindows:");
     return 0;
+}
+
+// A repeated section sizes the pools afresh: nothing may keep pointing at the groups and
+// window templates that go with the old ones.
+void CControls3D::ForgetRecords()
+{
+    for (int i = 1; i <= int(activeControls.Count()); ++i)
+        if (activeControls.InUse(i) && *activeControls.At(i)) (*activeControls.At(i))->group = nullptr;
+    Reset();
+    if (gSaves) gSaves->ForgetLayout();
 }
 
 int CControls3D::ScanControlGroup(FILE* file)

@@ -5,6 +5,8 @@
 // click). Full group or window-template pools are fatal (gExitCode 1); the other limits
 // are counted warnings (budget 4) and the item is left out. The unit walk collects this
 // frame's controls; their array grows as needed up to MAX_FRAME_CONTROLS (warned once).
+// A repeated "Controls3D" section starts the pools afresh and first clears every pointer
+// into the old groups and window templates (active controls, the save dialog's layout).
 
 #include "core/Container.h"
 #include "core/Delegates.h"
@@ -141,6 +143,7 @@ public:
 private:
     template <class Visit>
     void ForEachActiveOf(const CControlGroup* group, Visit visit);
+    void ForgetRecords();
     CControl3D* HitControl(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction);
     void ApplyPick(bool leftHeld, bool leftClick);
     void DeleteLiveWindow(CBaseWin* window);

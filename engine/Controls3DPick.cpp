@@ -6,6 +6,7 @@
 #include "engine/MeshContainer.h"
 #include "engine/UnitInspector.h"
 #include "scene/Control3D.h"
+#include "scene/Renderer.h"
 
 #include <cfloat>
 
@@ -16,6 +17,15 @@ float DistanceSq(const D3DXMATRIX& world, const D3DXVECTOR3& eye)
     const D3DXVECTOR3 position(world._41, world._42, world._43);
     const D3DXVECTOR3 delta = position - eye;
     return D3DXVec3LengthSq(&delta);
+}
+
+// Where the renderer draws the control: an attached one under its masters' worlds, so it
+// is hit where it is seen, not where its own matrix alone would put it.
+D3DXMATRIX DrawnWorld(const CControl3D& control)
+{
+    D3DXMATRIX world = control.world;
+    if (control.master && gRenderer) gRenderer->ComputeAttachedWorld(&world, &control);
+    return world;
 }
 
 } // namespace
@@ -30,12 +40,13 @@ CControl3D* CControls3D::HitControl(const D3DXVECTOR3& origin, const D3DXVECTOR3
         CControl3D* control = dynamic_cast<CControl3D*>(unit);
         if (!control || !(control->SysControls & SYS_GEOMETRY) || !(control->controlState & CTRL_ACTIVE)) continue;
         const CEngineMesh* record = gIMeshContainer ? gIMeshContainer->GetMesh(control->mesh) : nullptr;
+        const D3DXMATRIX world = DrawnWorld(*control);
         D3DXMATRIX inverse;
-        if (!record || !D3DXMatrixInverse(&inverse, nullptr, &control->world) ||
+        if (!record || !D3DXMatrixInverse(&inverse, nullptr, &world) ||
             record->mesh.IntersectBox(origin, direction, inverse, &control->Size) != 0)
             continue;
         if (control->master) return control;
-        const float distance = DistanceSq(control->world, eye);
+        const float distance = DistanceSq(world, eye);
         if (distance < best) {
             best = distance;
             nearest = control;

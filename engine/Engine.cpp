@@ -165,7 +165,7 @@ int CEngine::Process()
         pickedUnit = gRenderer->PickUnit(rayOrigin, rayDirection);
     }
     ClearLatchedMouse();
-    gGraphics.clearColor = D3DCOLOR(gRenderer->clearColor);
+    gGraphics.clearColor = D3DCOLOR(gRenderer->ClearColor);
     return 0;
 }
 

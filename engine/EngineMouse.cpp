@@ -127,7 +127,7 @@ void CEngine::HandleZoom(CCamera* camera, const SMouseInput& in)
     camera->motionFlags |= CAM_ZOOM;
     if (camera->zoomSpeed == 0.0f)
         camera->zoomDirection = latchedWheel < 1 ? 1.0f : -1.0f;
-    camera->zoomTime = camera->fadeTime;
+    camera->zoomTime = camera->FadeTime;
 }
 
 void CEngine::HandleRotation(CCamera* camera, const SMouseInput& in)

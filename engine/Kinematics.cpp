@@ -14,7 +14,7 @@ void CKinematics::FirstScan(FILE* file)
     Core::fscan_word(file, word);  // "["
     for (Core::fscan_word(file, word); !StrEqual(word, "]"); Core::fscan_word(file, word)) {
         if (!word[0]) {
-            MsgBox("CKinematics::FirstScan :  section 'Kinematics' is not closed by ']'.");
+            WarningBox(&warnings, "CKinematics::FirstScan :  section 'Kinematics' is not closed by ']'.", nullptr);
             break;
         }
         if (StrEqual(word, "BonesCount:"))
@@ -23,7 +23,7 @@ void CKinematics::FirstScan(FILE* file)
             MsgBox3("Undefine string '", word, "'");
     }
     if (!pool.Init(capacity > 0 ? capacity : 0))
-        MsgBox("CKinematics::FirstScan :  not enough memory for 'BonesCount:'.");
+        WarningBox(&warnings, "CKinematics::FirstScan :  not enough memory for 'BonesCount:'.", nullptr);
 }
 
 CKinematicBone* CKinematics::AllocBone()

@@ -3,7 +3,9 @@
 // list (one per bone of their skeleton) and that turn the unit's aim angles into one
 // matrix per bone for the bone palette. The pool is sized once by the script's
 // "Kinematics" section; a full pool answers null and the caller warns. A missing or
-// non-positive "BonesCount:" leaves an empty pool in which every allocation fails.
+// non-positive "BonesCount:" leaves an empty pool in which every allocation fails. An
+// unknown word is a message box; a section left open or a pool without memory cost one of
+// the container's counted warnings (4).
 
 #include "core/Container.h"
 #include "core/LinkedList.h"
@@ -54,6 +56,8 @@ public:
     void ComputeBoneMatrices(const CKinematicBones& bones, D3DXMATRIX* matrices, uint8_t* flags, int count) const;
 
     int Capacity() const { return pool.Capacity(); }
+
+    int warnings = 4;
 
 private:
     TContainer<CKinematicBone, int> pool;

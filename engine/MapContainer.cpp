@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -19,19 +20,34 @@ namespace {
 // Larger maps would overflow the cell and memory arithmetic.
 constexpr int32_t MAX_MAP_SIDE = 8192;
 constexpr int32_t MAX_DICT_SIZE = 65536;
+// Far beyond any map: world coordinates past it (and NaN) are cut to it.
+constexpr double FAR_COORDINATE = 1e12;
 
-// A world coordinate as a whole number of cells: far beyond every map (and for a value
-// that is not a number) it is cut to one still outside any map, so adding the half size of
-// a map cannot overflow.
-int CellOffset(float v)
+// A world coordinate rounded to whole cells (halves away from 0), computed wide: the
+// platform's long is 32 bits, so lround would overflow far out. NaN counts as far negative.
+int64_t WideRound(float v)
 {
-    constexpr int FAR_OUT = 1 << 20;
-    if (!(v > -float(FAR_OUT))) return -FAR_OUT;
-    if (v > float(FAR_OUT)) return FAR_OUT;
-    return int(std::lround(v));
+    const double d = double(v);
+    if (!(d > -FAR_COORDINATE)) return int64_t(-FAR_COORDINATE);
+    return int64_t(std::round(std::min(d, FAR_COORDINATE)));
+}
+
+int32_t Saturate(int64_t v)
+{
+    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
 } // namespace
+
+int64_t CGameMap::CellX(float worldX) const
+{
+    return WideRound(worldX) + halfWidth;
+}
+
+int64_t CGameMap::CellZ(float worldZ) const
+{
+    return halfHeight - WideRound(worldZ);
+}
 
 int CMDictionary::InitHeightsArray(int32_t maxQuads, uint32_t quadBytes, int* budget)
 {
@@ -186,16 +202,16 @@ int CGameMap::CellAltitude(int x, int z)
 
 void CGameMap::GetCellXZ(SMapPos* cell, const D3DXVECTOR4& pos)
 {
-    cell->x = CellOffset(pos.x) + halfWidth;
-    cell->z = halfHeight - CellOffset(pos.z);
+    cell->x = Saturate(CellX(pos.x));
+    cell->z = Saturate(CellZ(pos.z));
     if (!Contains(cell->x, cell->z))
         WarningBox(&warningBudget, "CGameMap::GetCellXZ:  fPos is outside of the map.", nullptr);
 }
 
 void CGameMap::GetCellXZClamped(SMapPos* cell, const D3DXVECTOR4& pos)
 {
-    cell->x = std::clamp(CellOffset(pos.x) + halfWidth, 0, std::max(width - 1, 0));
-    cell->z = std::clamp(halfHeight - CellOffset(pos.z), 0, std::max(height - 1, 0));
+    cell->x = int32_t(std::clamp<int64_t>(CellX(pos.x), 0, std::max(width - 1, 0)));
+    cell->z = int32_t(std::clamp<int64_t>(CellZ(pos.z), 0, std::max(height - 1, 0)));
 }
 
 int CGameMap::GetAltByPos4(const SMapPos& pos)
@@ -230,8 +246,8 @@ void CGameMap::GetFPos_XZ_ByPos2(D3DXVECTOR2* out, const SMapPos& pos)
 
 void CGameMap::GetPosByFPos(SMapPos* out, const D3DXVECTOR4& pos)
 {
-    out->x = CellOffset(pos.x) + halfWidth;
-    out->z = halfHeight - CellOffset(pos.z);
+    out->x = Saturate(CellX(pos.x));
+    out->z = Saturate(CellZ(pos.z));
     if (!Contains(out->x, out->z)) {
         WarningBox(&warningBudget, "CGameMap::GetPosByFPos:  fPos is outside of the map.", nullptr);
         out->altitude = 0;
@@ -266,7 +282,7 @@ int CMapContainer::FirstScan(FILE* file)
         region = 16;
     }
     ClearMaps();
-    capacity = int32_t(std::clamp<int64_t>(int64_t(count) - 1, 0, 65535));  // count may be the 32-bit minimum
+    capacity = std::clamp(count - 1, 0, 65535);
     RegionSize = uint32_t(region);
     RegionSize2 = RegionSize * RegionSize;
     BlankField = uint32_t(std::max(blank, 0));

@@ -84,6 +84,9 @@ public:
 private:
     // Altitude of an inside cell.
     int CellAltitude(int x, int z);
+    // The cell column and row of a world position, wide enough for any float.
+    int64_t CellX(float worldX) const;
+    int64_t CellZ(float worldZ) const;
     bool ScanSize(const char* word);
 
     uint32_t regionSize = 0;  // taken from the container when the land is made

@@ -57,7 +57,7 @@ bool IsBlock(const char* word) { return StrEqual(word, "FVF") || StrEqual(word, 
 // than a block keyword, so a following keyword of the caller is not eaten. The going back
 // needs exact positions: script files are opened in binary mode (in text mode ftell is
 // off by the line ends still in the stream's buffer).
-bool ReadMeshToken(FILE* file, char* token, bool& quoted)
+bool ReadMeshToken(FILE* file, char (&token)[Core::STRING_BUFFER_SIZE], bool& quoted)
 {
     const long at = ftell(file);
     quoted = Core::fscan_string(file, token) != 0;
@@ -69,7 +69,7 @@ bool ReadMeshToken(FILE* file, char* token, bool& quoted)
 
 // FVF and USAGE blocks from the current token on, each result kept where asked; ends with
 // the path in token (quoted) or with token empty.
-void ReadMeshBlocks(FILE* file, char* token, bool& quoted, uint32_t* format, uint32_t* usage)
+void ReadMeshBlocks(FILE* file, char (&token)[Core::STRING_BUFFER_SIZE], bool& quoted, uint32_t* format, uint32_t* usage)
 {
     while (!quoted && token[0]) {
         if (StrEqual(token, "FVF")) {
@@ -220,11 +220,9 @@ uint16_t CMeshContainer::AddScriptMesh(const char* name, const char* path, uint3
     record->path[0] = 0;
     record->mesh.vertexFormat = format;
     record->mesh.usage = usage;
+    // A failed mesh keeps its name: a repeated element refers to the empty record.
     const int result = Load(record, path, 0);
-    if (result == 0)
-        StrCopy(record->path, sizeof record->path, path);
-    else
-        record->name[0] = 0;  // a failed mesh must not answer to its name
+    if (result == 0) StrCopy(record->path, sizeof record->path, path);
     if (presentation) record->mesh.flags |= MESH_PRESENTATION;
     return result == 0 ? index : 0;
 }
@@ -280,9 +278,9 @@ int CMeshContainer::ScanVertexDeclarator(FILE* file)
     const HRESULT result = Device3D ? Device3D->CreateVertexDeclaration(rows, &record->declaration)
                                     : D3DERR_INVALIDCALL;
     if (FAILED(result)) {
+        // Kept under its name; drawing falls back to the mesh's vertex format.
         MsgBox3("Can`t create vertex declarator '", record->name, "'.");
         record->declaration = nullptr;
-        record->name[0] = 0;  // nothing may find a declarator without a declaration
     }
     return result;
 }

@@ -4,7 +4,8 @@
 // fill it; meshes loaded for a presentation are released when it ends. An exhausted pool
 // while reading scripts requests shutdown (gExitCode); missing meshes and limits are
 // counted warnings (2); declarator words and creation failures are message boxes. Loader
-// failures are reported by the mesh reader and give 0.
+// failures are reported by the mesh reader and give 0; the failed mesh or declarator keeps
+// its record and its name, empty, so a repeated element is a reference to it.
 
 #include "core/Container.h"
 #include "core/Meshes/MeshReader.h"

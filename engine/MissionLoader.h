@@ -37,9 +37,10 @@ public:
     virtual int EndMission() = 0;
     virtual CGameMap* GetGameMap() = 0;
     virtual int GetMissionVariable(const char* name, void* out) = 0;
-    // At most maxWords words: the stored length in words, or -2 / -3 (as IParser's).
-    virtual int GetMissionVariable(const char* name, void* out, int maxWords) = 0;
     virtual void SetStartCallback(MissionStartCallback callback) = 0;
+    // Kept after the operations above, whose slots callers rely on. At most maxWords
+    // words: the stored length in words, or -2 / -3 (as IParser's).
+    virtual int GetMissionVariable(const char* name, void* out, int maxWords) = 0;
 };
 
 class CMissionLoader : public IMissionLoader {
@@ -55,8 +56,8 @@ public:
     int EndMission() override;
     CGameMap* GetGameMap() override { return currentMap; }
     int GetMissionVariable(const char* name, void* out) override;
-    int GetMissionVariable(const char* name, void* out, int maxWords) override;
     void SetStartCallback(MissionStartCallback callback) override { startCallback = callback; }
+    int GetMissionVariable(const char* name, void* out, int maxWords) override;
 
     // Starts the pending presentation (called by the engine frame); 0 or LoadMission's error.
     int DoStartMission();

@@ -89,9 +89,10 @@ int ScanClass(CParser&, FILE* file, int unitType)
     return gUnitInspector ? gUnitInspector->ScanClassTemplate(file, uint32_t(unitType)) : NO_MANAGER;
 }
 
-// A control class is also kept as a control template. A class that got no template (the
-// template pool is full, or its unit could not be made) leaves the template read before it
-// current, which must not be kept a second time.
+// A "CONTROL_3D" class is also kept as a control template (labels and icons are not: the
+// "ControlCount:" of a script counts its control classes). A class that got no template
+// (the template pool is full, or its unit could not be made) leaves the template read
+// before it current, which must not be kept a second time.
 int ScanControlClass(CParser& parser, FILE* file, int unitType)
 {
     const CClassTemplate* before = gUnitInspector ? gUnitInspector->currentTemplate : nullptr;
@@ -179,8 +180,8 @@ const SScriptKeyword SCRIPT_KEYWORDS[] = {
     {"SPRITE_2D", CLASS, ScanClass, 5},
     {"TREE", CLASS, ScanClass, 6},
     {"CONTROL_3D", CLASS, ScanControlClass, 7},
-    {"LABEL_3D", CLASS, ScanControlClass, 8},
-    {"ICON", CLASS, ScanControlClass, 9},
+    {"LABEL_3D", CLASS, ScanClass, 8},
+    {"ICON", CLASS, ScanClass, 9},
     {"FREE_LIGHT", CLASS, ScanClass, 10},
     {"DIR_LIGHT", CLASS, ScanClass, 10},
     {"CAMERA", CLASS, ScanClass, 11},
@@ -217,7 +218,7 @@ int NestingStep(const char* word)
 // not split it. Returns the word's change of nesting.
 int SkipWord(FILE* file, char* word)
 {
-    Core::fscan_word(file, word);
+    Core::fscan_word(file, word, Core::WORD_BUFFER_SIZE);
     const size_t length = strlen(word);
     if (word[0] == '"' && (length == 1 || word[length - 1] != '"')) {
         char rest[Core::QUOTED_REST_BUFFER_SIZE];
@@ -343,10 +344,7 @@ int CParser::ScanVariableCapacities(FILE* file)
     Core::fscan_word(file, word);  // "["
     for (Core::fscan_word(file, word); word[0] && !Equal(word, "]"); Core::fscan_word(file, word)) {
         const bool script = Equal(word, "ScriptVarCapacity:");
-        if (!script && !Equal(word, "MissionVarCapacity:")) {
-            WarningBox(&warningBudget, "CParser::Variables :  undefine string '", word, "'.", nullptr);
-            continue;
-        }
+        if (!script && !Equal(word, "MissionVarCapacity:")) continue;  // labels and the like
         int32_t records = 0, values = 0;
         ReadCapacity(file, &records, &values);
         CVariablesPool* pool = script ? &variables : MissionVariables();

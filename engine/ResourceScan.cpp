@@ -74,7 +74,7 @@ const SShaderConstant SHADER_CONSTANTS[] = {
     {"mBones", SHADER_CONST_PER_OBJECT, RendererData<&CRenderer::mBones>},
     {"mWorlds", SHADER_CONST_PER_OBJECT, RendererData<&CRenderer::mWorlds>},
     {"Colors", SHADER_CONST_PER_OBJECT, RendererData<&CRenderer::Colors>},
-    {"ClearColor", 0, RendererData<&CRenderer::clearColor>},
+    {"ClearColor", 0, RendererData<&CRenderer::ClearColor>},
     {"AnimFactor", 0, RendererData<&CRenderer::AnimFactor>},
     {"UvMulAdd", 0, RendererData<&CRenderer::UvMulAdd>},
     {"AirFog", 0, EngineData<&CEngine::airFog>},

@@ -4,6 +4,7 @@
 #include "core/Scanner.h"
 #include "engine/Controls3D.h"
 #include "engine/MissionLoader.h"
+#include "gui/WinSuperior.h"
 
 #include <cstring>
 
@@ -87,4 +88,13 @@ void CSaves::Hide()
         gControls3D->EnableGroupControls(mainMenuGroup);
     }
     dialog = nullptr;
+}
+
+// A dialog the live-window list could not record still calls the templates on a click.
+void CSaves::ForgetLayout()
+{
+    if (dialog) gWinSuperior.DeleteWin(&dialog);
+    dialog = nullptr;
+    panel = startButton = cancelButton = nullptr;
+    mainMenuGroup = nullptr;
 }

@@ -34,6 +34,9 @@ public:
     int ScanLayout(FILE* file);
     void OnStart();
     void Hide();
+    // The window templates and the group are going (a repeated "Controls3D" section): the
+    // layout is forgotten and an open dialog made from them is deleted.
+    void ForgetLayout();
 
     int32_t warningBudget = 4;
     std::string savePath;

@@ -314,7 +314,6 @@ uint16_t CTexContainer::ScanTexture(FILE* file, int presentation)
     } else {
         char full[FULL_PATH_SIZE];
         if (!element.path[0] || !ResolvePath(full, sizeof full, element.path, true)) {
-            record->name[0] = 0;
             WarningBox(&warnings, "CTexContainer::ScanTexture: Can`t find texture: '",
                        element.path, "'.", nullptr);
             return 0;
@@ -331,7 +330,6 @@ uint16_t CTexContainer::ScanTexture(FILE* file, int presentation)
     }
     ReportFailure("CTexContainer::ScanTexture  Error:  \n",
                   "Improper params for texture or surface'", element.path, element.name);
-    record->name[0] = 0;
     return 0;
 }
 

@@ -4,7 +4,8 @@
 // ("TEXTURE" and "SURFACE" objects); presentations add textures that are released when
 // the presentation ends (flag 1). A name or path already held answers with its index.
 // Failed loads cost one of the container's counted warnings and keep their index taken,
-// empty; only a full table while scripts are read asks for shutdown (gExitCode).
+// empty, under the element's name, so a repeated element refers to it and is not loaded
+// again; only a full table while scripts are read asks for shutdown (gExitCode).
 
 #include "core/Container.h"
 

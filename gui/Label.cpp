@@ -61,6 +61,7 @@ int CLabel::CaretX(int i)
     char copy[LABEL_TEXT_SIZE];
     memcpy(copy, text, size_t(i));
     copy[i - 1] = BLANK_STANDIN;
+    copy[i] = 0;
     caretX = MeasureWidth(copy, i);
     return caretX;
 }

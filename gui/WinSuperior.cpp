@@ -277,6 +277,7 @@ bool CWinSuperior::Dispatch(CBaseWin* win, EWinEvent event)
         return done;
     }
     pWinUnderMouse = win;
-    slotUnderMouse = win->slot;
+    // A dragged window is not hovered: its slot stays -1 for the frame.
+    slotUnderMouse = dragging ? -1 : win->slot;
     return win->Fire(event);
 }

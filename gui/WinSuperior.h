@@ -192,8 +192,8 @@ struct CWinSuperior {
 
     int CaretBlink();
     // Makes the window current (per-frame and drawing events) or the window under the
-    // mouse (the others) and fires the event on it; false when a swallowed press-mode click
-    // ran no callbacks.
+    // mouse (the others; its slot only when it is not being dragged) and fires the event on
+    // it; false when a swallowed press-mode click ran no callbacks.
     bool Dispatch(CBaseWin* win, EWinEvent event);
 
     // The tooltip block of the configuration file, after its word "HINTER": font, text and

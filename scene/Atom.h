@@ -104,7 +104,8 @@ public:
     void PlaceOnMap(const SMapPos& position);
 
     // ---- Start actions, attaches, animations, smooth movers, matrices (AtomActions.cpp) ----
-    // A presentation unit's "start_actions:" block: the actions' results joined by OR.
+    // A presentation unit's "start_actions:" block: 0 at its "};" (a failed action has
+    // warned); only a block cut off by the end of the file gives the results joined by OR.
     int StartActionsInMission(FILE* file);
     // 0, or -1 when the action failed (then nothing of it is left).
     int PlayAnimationInMission(FILE* file);
@@ -116,8 +117,9 @@ public:
     // never attached to itself or to one of its own slaves. 0, or -1 when refused.
     int AttachUnit(CAtom* slave, uint8_t mode);
     int AssignMaster(CAtom* newMaster, uint8_t mode);
-    // Unlinks the slave's record, gives it back and clears the slave's master.
-    void DetachSlave(CAtom* slave);
+    // Unlinks the slave's record, gives it back and clears the slave's master. Virtual for
+    // masters that keep slaves in lists of their own.
+    virtual void DetachSlave(CAtom* slave);
     // A registered unit of the class, positioned (when given), flagged and attached.
     CAtom* CreateAttachedUnit(CClassTemplate* cls, const D3DXVECTOR4* position, uint32_t flags);
     CAtom* FindSlaveByClass(const char* className) const;
@@ -144,8 +146,9 @@ public:
     void RemoveAllAnimations();
     CAnimInstance* FirstAnimation() const { return animations.First(); }
 
-    // Glides the four floats at destination to target (see CSmoothMover). A speed of 0 or
-    // a destination already at the target arrives at once: done is called and null returned.
+    // Glides the four floats at destination to target (see CSmoothMover). A speed of exactly
+    // 0 starts nothing: done is called at once and null returned. Null also when the pool is
+    // full (done is not called).
     CSmoothMover* StartSmoothMover(D3DXVECTOR4* destination, const D3DXVECTOR4& target, float speed,
                                    float ramp, SmoothMoverDone done);
     void StopSmoothMovers();
@@ -205,8 +208,8 @@ public:
     D3DXMATRIX world;
 
 private:
-    void ScanStartAnimation(FILE* file, char* word);
-    void ScanStartAttach(FILE* file, char* word);
+    void ScanStartAnimation(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE]);
+    void ScanStartAttach(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE]);
     void ScanPlayRequest(FILE* file, SPlayRequest& request);
     bool ScanPlayFlags(FILE* file, SPlayRequest& request);
     void ScanFirstTexture(SPlayRequest& request);

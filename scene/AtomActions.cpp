@@ -138,7 +138,7 @@ int CAtom::ScanStartActions(FILE* file)
 }
 
 // "PlayAnimation" "{" name "[" options "]" "}": leaves the next keyword in word.
-void CAtom::ScanStartAnimation(FILE* file, char* word)
+void CAtom::ScanStartAnimation(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE])
 {
     char animation[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, animation, 2);
@@ -158,7 +158,7 @@ void CAtom::ScanStartAnimation(FILE* file, char* word)
 
 // "CreateAttach" "(" class keywords ")": leaves the next keyword in word. The keywords of
 // a class that is not found are read over all the same.
-void CAtom::ScanStartAttach(FILE* file, char* word)
+void CAtom::ScanStartAttach(FILE* file, char (&word)[Core::WORD_BUFFER_SIZE])
 {
     char className[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, className, 2);
@@ -195,15 +195,7 @@ uint32_t CAtom::ScanAttachMode(const char* word)
 
 void CAtom::FirstInit()
 {
-    if (!classTemplate) return;
-    for (const SStartAct& act : classTemplate->startActs) {
-        if (act.kind == START_ACT_ANIMATION) {
-            if (CAnimInstance* instance = AddAnimation(uint16_t(act.animation), 0))
-                instance->startDelay = act.startDelay;
-        } else if (act.kind == START_ACT_ATTACH) {
-            CreateAttachedUnit(act.classTemplate, &act.position, act.attachMode);
-        }
-    }
+    if (classTemplate) classTemplate->ApplyStartActs(this);
 }
 
 // ---- Start actions of a presentation unit ----
@@ -215,7 +207,8 @@ int CAtom::StartActionsInMission(FILE* file)
     int result = 0;
     for (;;) {
         Core::fscan_word(file, word);
-        if (!word[0] || IsWord(word, "};")) return result;
+        if (!word[0]) return result;
+        if (IsWord(word, "};")) return 0;
         if (IsWord(word, "play_animation:"))
             result |= PlayAnimationInMission(file);
         else if (IsWord(word, "create_attach:"))
@@ -461,9 +454,9 @@ void CAtom::Enable()
 CSmoothMover* CAtom::StartSmoothMover(D3DXVECTOR4* destination, const D3DXVECTOR4& target, float speed,
                                       float ramp, SmoothMoverDone done)
 {
-    // Nothing to travel: arrived at once (a zero distance has no direction).
-    if (speed == NO_SPEED || *destination == target) {
-        if (speed != NO_SPEED) *destination = target;
+    // Only a mover that never moves ends inside its start; one with no distance to go
+    // arrives at its first step like any other.
+    if (speed == NO_SPEED) {
         if (done) done(this);
         return nullptr;
     }

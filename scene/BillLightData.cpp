@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -89,4 +90,28 @@ void DeleteBillLightData(CBillLightData** list)
         record = next;
     }
     *list = nullptr;
+}
+
+CBillLightList& CBillLightList::operator=(const CBillLightList& other)
+{
+    if (this == &other) return *this;
+    DeleteBillLightData(&head);
+    CopyRecords(other.head);
+    return *this;
+}
+
+CBillLightList& CBillLightList::operator=(CBillLightList&& other) noexcept
+{
+    std::swap(head, other.head);
+    return *this;
+}
+
+void CBillLightList::CopyRecords(const CBillLightData* records)
+{
+    CBillLightData** tail = &head;
+    for (const CBillLightData* record = records; record; record = record->next) {
+        *tail = new CBillLightData(*record);
+        (*tail)->next = nullptr;
+        tail = &(*tail)->next;
+    }
 }

@@ -2,8 +2,9 @@
 // CBillLightData: one night light of a unit or of a unit class ("Light:" / "light:"
 // records of "NightLights:" / "night_lights:" blocks): the class of the bill light to make
 // and what the made light takes over. Records are kept in a singly linked list owned by
-// whoever read them (the unit, or the class template for the whole run). A record whose
-// class is unknown is refused with a message and the rest of its block is skipped.
+// whoever read them (the unit, or the class template, which deletes them with itself). A
+// record whose class is unknown is refused with a message and the rest of its block is
+// skipped.
 
 #include <d3dx9.h>
 
@@ -32,3 +33,24 @@ struct CBillLightData {
 void AppendBillLightData(CBillLightData** list, CBillLightData* record);
 // Deletes every record of a list and empties it.
 void DeleteBillLightData(CBillLightData** list);
+
+// The records of a unit class: a class inheriting them gets copies of its own, and they
+// are deleted with the class.
+class CBillLightList {
+public:
+    CBillLightList() = default;
+    CBillLightList(const CBillLightList& other) { CopyRecords(other.head); }
+    CBillLightList& operator=(const CBillLightList& other);
+    CBillLightList(CBillLightList&& other) noexcept : head(other.head) { other.head = nullptr; }
+    CBillLightList& operator=(CBillLightList&& other) noexcept;
+    ~CBillLightList() { DeleteBillLightData(&head); }
+
+    const CBillLightData* First() const { return head; }
+    // The head link, for appending.
+    CBillLightData** Head() { return &head; }
+
+private:
+    void CopyRecords(const CBillLightData* records);
+
+    CBillLightData* head = nullptr;
+};

@@ -69,13 +69,14 @@ bool CBillboard::ScanOwnProperty(FILE* file, const char* word)
     return true;
 }
 
-// "[" then entries up to "]", each followed by one token that is dropped.
+// Two opening tokens ("= ["), then entries up to "]", each followed by one token that is
+// dropped.
 void CBillboard::ScanBillControls(FILE* file)
 {
     controls |= BILL_ON;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, word, 2);
-    for (; word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
+    for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "]"); Core::fscan_word(file, word)) {
         const SControlWord* facing = nullptr;
         for (const SControlWord& f : FACING_WORDS)
             if (StrEqual(word, f.word)) facing = &f;
@@ -271,10 +272,7 @@ void CBillLight::Release()
 {
     CBillboard::Release();
     // A master deleting its slaves lets go of them first: the owner still names the unit.
-    CUnit* unit = AsUnit(master ? master : owner);
-    if (!unit || !unit->unitList || !unit->unitList->Remove(this) || unit->unitList->GetCount() > 0) return;
-    if (gUnitInspector) gUnitInspector->FreeUnitList(unit->unitList);
-    unit->unitList = nullptr;
+    if (CUnit* unit = AsUnit(master ? master : owner)) unit->LeaveUnitList(this);
 }
 
 void CBillLight::RemoveSelf()

@@ -26,7 +26,7 @@ struct SFloatKey {
 const SFloatKey DISTANCE_KEYS[] = {
     {"MinDistance:", &CCamera::MinDistance},       {"MaxDistance:", &CCamera::MaxDistance},
     {"DistanceSpeed:", &CCamera::DistanceSpeed},   {"DistanceAccel:", &CCamera::DistanceAccel},
-    {"DistanceDeccel:", &CCamera::DistanceDeccel}, {"FadeTime:", &CCamera::fadeTime},
+    {"DistanceDeccel:", &CCamera::DistanceDeccel}, {"FadeTime:", &CCamera::FadeTime},
 };
 static_assert(std::size(DISTANCE_KEYS) == 6, "DistanceParams keys");
 
@@ -38,7 +38,7 @@ static_assert(std::size(ROTATION_KEYS) == 3, "RotationParams keys");
 const SFloatKey MISSION_DISTANCE_KEYS[] = {
     {"min_distance:", &CCamera::MinDistance},       {"max_distance:", &CCamera::MaxDistance},
     {"distance_speed:", &CCamera::DistanceSpeed},   {"distance_accel:", &CCamera::DistanceAccel},
-    {"distance_deccel:", &CCamera::DistanceDeccel}, {"fade_time:", &CCamera::fadeTime},
+    {"distance_deccel:", &CCamera::DistanceDeccel}, {"fade_time:", &CCamera::FadeTime},
 };
 static_assert(std::size(MISSION_DISTANCE_KEYS) == 6, "distance_params keys");
 
@@ -141,7 +141,7 @@ void CCamera::CopyFromPrototype(const CAtom* prototype)
     zNear = from->zNear;
     zFar = from->zFar;
     SetDistanceParams(from->MinDistance, from->MaxDistance, from->DistanceSpeed, from->DistanceAccel,
-                      from->DistanceDeccel, from->fadeTime);
+                      from->DistanceDeccel, from->FadeTime);
     SetRotationParams(from->MinAx, from->MaxAx, from->Speed);
 }
 
@@ -152,7 +152,7 @@ void CCamera::SetDistanceParams(float minimum, float maximum, float speed, float
     DistanceSpeed = speed;
     DistanceAccel = accel;
     DistanceDeccel = deccel;
-    fadeTime = fade;
+    FadeTime = fade;
 }
 
 void CCamera::SetRotationParams(float minAx, float maxAx, float speed)

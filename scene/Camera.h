@@ -70,7 +70,7 @@ public:
     float zoomDirection = 0.0f;
     float MinDistance = 10.0f;
     float MaxDistance = 1000.0f;
-    float fadeTime = 0.3f;  // FadeTime: zoom time given by one wheel input
+    float FadeTime = 0.3f;  // zoom time given by one wheel input
     int32_t rotationStart[2] = {0, 0};
     float MinAx = -1.5f;
     float MaxAx = -0.2f;

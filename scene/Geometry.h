@@ -15,6 +15,8 @@
 
 constexpr uint32_t GEOMETRY_UNIT_TYPE = 4;
 constexpr int GEOMETRY_TEXTURE_STAGES = 8;
+// The render-object index of a unit the renderer had no room for this frame.
+constexpr uint16_t NO_RENDER_OBJECT = 0xFFFF;
 
 struct CMesh;
 

@@ -13,7 +13,7 @@
 namespace {
 
 // One token, n floats, one token; answers the closing token.
-void ScanFramed(FILE* file, float* values, int n, char* closing)
+void ScanFramed(FILE* file, float* values, int n, char (&closing)[Core::WORD_BUFFER_SIZE])
 {
     Core::fscan_word(file, closing);
     Core::fscan_floats(file, values, n);

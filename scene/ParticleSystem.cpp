@@ -56,22 +56,39 @@ void CParticleSystem::Update(float dt)
     }
 }
 
+namespace {
+
+// A freed or never-used record in some block of the chain.
+template <class Pool>
+bool HasRoom(const typename Pool::Chain& chain, const Pool& pool)
+{
+    for (const auto* block = chain.First(); block; block = block->next)
+        if (block->freeCount > 0 || block->highWater < pool.RecordsPerBlock()) return true;
+    return false;
+}
+
+} // namespace
+
+// The chains grow here, a block of each pool at a time, never inside the pools' Alloc:
+// a block taken from one pool alone would have no partner.
+bool CParticleSystem::MakeRoom()
+{
+    if (HasRoom(particles, owner->particlePool) && HasRoom(constants, owner->constPool)) return true;
+    CParticlePool::Block* p = nullptr;
+    CParticleConstPool::Block* c = nullptr;
+    if (!owner->TakeBlockPair(&p, &c)) return false;
+    particles.Append(p);
+    constants.Append(c);
+    return true;
+}
+
 SParticle* CParticleSystem::GetFreeParticle(SParticleConst** constant)
 {
     *constant = nullptr;
     if (!owner) return nullptr;
-    if (!particles.First() || !constants.First()) {
-        auto* p = owner->particlePool.AllocBlock();
-        auto* c = owner->constPool.AllocBlock();
-        particles.Append(p);
-        constants.Append(c);
-        if (!p || !c) {
-            // One chain without the other would break the pairing: both start afresh.
-            ClearChains();
-            WarningBox(&owner->warningBudget, "CParticleSystem::GetFreeParticle :  Returning null particle.",
-                       nullptr);
-            return nullptr;
-        }
+    if (!MakeRoom()) {
+        WarningBox(&owner->warningBudget, "CParticleSystem::GetFreeParticle :  Returning null particle.", nullptr);
+        return nullptr;
     }
     SParticle* particle = owner->particlePool.Alloc(particles.First());
     SParticleConst* instance = particle ? owner->constPool.Alloc(constants.First()) : nullptr;

@@ -220,6 +220,24 @@ void CParticleSystems::ResetAll()
         if (InUse(i)) At(i)->ClearChains();
     particlePool.Clear();
     constPool.Clear();
+    spareParticles = nullptr;
+    spareConstants = nullptr;
+}
+
+bool CParticleSystems::TakeBlockPair(CParticlePool::Block** particles, CParticleConstPool::Block** constants)
+{
+    *particles = spareParticles ? spareParticles : particlePool.AllocBlock();
+    *constants = spareConstants ? spareConstants : constPool.AllocBlock();
+    if (*particles && *constants) {
+        spareParticles = nullptr;
+        spareConstants = nullptr;
+        return true;
+    }
+    spareParticles = *particles;
+    spareConstants = *constants;
+    *particles = nullptr;
+    *constants = nullptr;
+    return false;
 }
 
 void CParticleSystems::Update()

@@ -102,6 +102,9 @@ private:
     // Instances per draw that the mesh's clones and the device's registers allow.
     uint32_t BatchSize();
     void DrawRecords(const SParticleConst* records, uint32_t count);
+    // Room for one more particle in both chains; false when the pools have no pair of
+    // blocks left.
+    bool MakeRoom();
 };
 
 class IParticleSystems {
@@ -123,6 +126,10 @@ public:
     uint32_t GetParamIndex(const char* name) const;
     // Every system's particles and both pools emptied (presentation reset).
     void ResetAll();
+    // A block of each pool for one system's chains; false (and both null) when either pool
+    // has none left. A block whose partner could not be had waits here for the next pair:
+    // the pools take blocks back only when they are cleared.
+    bool TakeBlockPair(CParticlePool::Block** particles, CParticleConstPool::Block** constants);
     // Once per process step, with the engine's frame time.
     void Update();
     // The systems of one render queue, in index order.
@@ -131,6 +138,9 @@ public:
     int32_t warningBudget = 2;
     CParticlePool particlePool;
     CParticleConstPool constPool;
+    // The unpaired block of the last failed pair, if any (never both).
+    CParticlePool::Block* spareParticles = nullptr;
+    CParticleConstPool::Block* spareConstants = nullptr;
 };
 
 #pragma GCC diagnostic push

@@ -188,6 +188,7 @@ void CRenderer::Allocate()
     shadowReceivers = 0;
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
+    renderObjectOwners.assign(objects, nullptr);
     inverseWorlds.assign(objects, identity);
     transposedWorlds.assign(objects, identity);
     instanceMatrices.assign(objects * 3 + 1, D3DXVECTOR4(0, 0, 0, 0));
@@ -197,7 +198,7 @@ void CRenderer::Allocate()
     bonePalette.assign(objects * MAX_BONES_PER_OBJECT * BONE_FLOATS + PALETTE_START, 0.0f);
     renderObjects = 0;
     paletteOffset = PALETTE_START;
-    clearColor = D3DXCOLOR(gGraphics.clearColor);
+    ClearColor = D3DXCOLOR(gGraphics.clearColor);
     lights = std::vector<CAtom*>();
     lights.reserve(FRAME_LIGHTS_START);
     ClearLightArrays();

@@ -33,7 +33,7 @@ public:
     // 0 after turning glowing off, or on with its targets; -1 (and off) without them.
     virtual int EnableGlowing(int on) = 0;
 
-    D3DXCOLOR clearColor{0, 0, 0, 1};
+    D3DXCOLOR ClearColor{0, 0, 0, 1};
 };
 
 // One render queue: its units in the order they were queued (null where a unit was
@@ -97,8 +97,12 @@ public:
     // Drops a unit that is being deleted from every list of this frame.
     void ForgetUnit(const CAtom* unit);
     // A geometry unit's render-object index for this frame and a fresh palette offset;
-    // also for units drawn outside the queues (3D controls).
+    // also for units drawn outside the queues (3D controls). Beyond MaxRenderObjects the
+    // unit is warned and left with neither.
     void GiveRenderObject(CAtom* unit);
+    // True when the geometry unit holds a render object of this frame; every pass that
+    // reads the per-object arrays or the palette for a unit skips one that does not.
+    bool HasRenderObject(const CAtom* unit) const;
     // Room in the bone palette for one object: at most 64 bones (more are warned and cut);
     // null when the palette is full. The offset then moves past the bones.
     float* TakeBonePalette(const CAtom* unit, int* boneCount);
@@ -187,6 +191,7 @@ public:
 
     int32_t MaxRenderObjects = 0;
     int renderObjects = 0;
+    std::vector<CAtom*> renderObjectOwners;  // the unit holding each index this frame
     std::vector<D3DXMATRIX> inverseWorlds;
     std::vector<D3DXMATRIX> transposedWorlds;
     std::vector<D3DXVECTOR4> instanceMatrices;  // MaxRenderObjects x 3 + 1

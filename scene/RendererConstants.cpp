@@ -17,6 +17,7 @@
 #include "engine/ShaderContainer.h"
 #include "scene/Geometry.h"
 #include "scene/Light.h"
+#include "scene/Tree.h"
 #include "scene/Unit.h"
 
 #include <algorithm>
@@ -105,6 +106,17 @@ const ShaderPair* PixelVariant(uint16_t index, int k)
 
 int gLightLimitWarnings = 1;
 
+// The first started animation whose matrices ("Matrices3x3", no kept values) turn the unit
+// itself; later ones do not take part in its world matrix.
+const CAnimInstance* FirstTransformAnimation(const CAtom* unit)
+{
+    for (const CAnimInstance* instance = unit->FirstAnimation(); instance; instance = instance->next) {
+        const uint32_t flags = instance->file ? instance->file->data.flags : 0;
+        if (instance->startDelay <= 0.0f && (flags & ANIM_MATRICES_3X3) && !(flags & ANIM_VALUES)) return instance;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 void CRenderer::ClearLightArrays()
@@ -120,7 +132,7 @@ void CRenderer::UpdateSkeletons()
     if (paused) return;
     deferredSkeletons.clear();
     auto update = [this](CAtom* unit) {
-        if (!unit || !unit->id || !IsGeometry(unit)) return;
+        if (!unit || !unit->id || !HasRenderObject(unit)) return;
         if (unit->master)
             deferredSkeletons.push_back(unit);
         else
@@ -138,6 +150,11 @@ void CRenderer::UpdateSkeletons()
 void CRenderer::UpdateSkeleton(CAtom* unit)
 {
     auto* geometry = static_cast<CGeometry*>(unit);
+    if (const CAnimInstance* turning = FirstTransformAnimation(unit)) {
+        turning->player.SampleChannels(&unit->world, 0);
+        // A tree's heading is its own turn of the animated matrix, made again on the sample.
+        if (auto* tree = dynamic_cast<CTree*>(unit)) tree->TurnByHeading();
+    }
     D3DXMATRIX world = unit->world;
     if (unit->master) ComputeAttachedWorld(&world, unit);
     const size_t object = geometry->renderObject;

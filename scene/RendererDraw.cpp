@@ -203,6 +203,7 @@ void CRenderer::RenderControls()
 
 void CRenderer::DrawControl(CAtom* control)
 {
+    if (IsGeometry(control) && !HasRenderObject(control)) return;
     if (control->type == 10) AddLight(control);
     CControl3D* ownDrawn = control->type != 11 && control->type != 2 ? dynamic_cast<CControl3D*>(control) : nullptr;
     if (ownDrawn && (ownDrawn->controlState & CTRL_REDRAW)) {

@@ -32,7 +32,7 @@ bool CRenderer::RayHitsUnit(const CGeometry* unit, const D3DXVECTOR3& origin, co
     if (!record)
         return false;
     D3DXMATRIX inverse;
-    if (unit->renderObject < inverseWorlds.size() && unit->renderObject < renderObjects)
+    if (HasRenderObject(unit))
         inverse = inverseWorlds[unit->renderObject];
     else if (!D3DXMatrixInverse(&inverse, nullptr, &unit->world))
         return false;

@@ -88,7 +88,7 @@ void CRenderer::ResetQueues()
     shadowCasters.clear();
     shadowReceivers = 0;
     deferredSkeletons.clear();
-    clearColor = D3DXCOLOR(gGraphics.clearColor);
+    ClearColor = D3DXCOLOR(gGraphics.clearColor);
     lights.clear();
     ClearLightArrays();
 }
@@ -139,18 +139,28 @@ void CRenderer::PrepareGeometry(CGeometry* unit)
         if (CSelectPlane* plane = SelectPlaneOf(unit)) plane->AddCarrier(unit);
 }
 
-// A control beyond the per-frame arrays is warned and gets no index of its own.
+// A control beyond the per-frame arrays is warned and loses last frame's index and palette:
+// they belong to other units now.
 void CRenderer::GiveRenderObject(CAtom* unit)
 {
     if (!unit || !IsGeometry(unit)) return;
+    auto* geometry = static_cast<CGeometry*>(unit);
+    geometry->bonePaletteOffset = 0;
     if (renderObjects >= MaxRenderObjects) {
+        geometry->renderObject = NO_RENDER_OBJECT;
         WarningBox(&warningBudget, "CRenderer::PutInRenderQueue  Warning:  MaxRenderObjects limit is exceed.",
                    nullptr);
         return;
     }
-    auto* geometry = static_cast<CGeometry*>(unit);
-    geometry->bonePaletteOffset = 0;
+    renderObjectOwners[size_t(renderObjects)] = unit;
     geometry->renderObject = uint16_t(renderObjects++);
+}
+
+bool CRenderer::HasRenderObject(const CAtom* unit) const
+{
+    if (!unit || !IsGeometry(unit)) return false;
+    const int object = static_cast<const CGeometry*>(unit)->renderObject;
+    return object < renderObjects && renderObjectOwners[size_t(object)] == unit;
 }
 
 void CRenderer::PutReflectionCaster(CAtom* unit)
@@ -206,6 +216,7 @@ void CRenderer::ForgetUnit(const CAtom* unit)
     NullEntries(shadowCameras, unit);
     NullEntries(lights, unit);
     NullEntries(deferredSkeletons, unit);
+    NullEntries(renderObjectOwners, unit);
     for (CSelectPlane* plane : selectPlanes) plane->ForgetCarrier(unit);
 }
 

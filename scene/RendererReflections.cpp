@@ -120,7 +120,7 @@ void CRenderer::DrawReflectionCasters()
     for (const SRenderQueue& queue : reflectionQueues) {
         for (int slot = 0; slot < queue.count; ++slot) {
             CAtom* caster = queue.units[size_t(slot)];
-            if (!caster || !caster->id) continue;
+            if (!caster || !caster->id || (IsGeometry(caster) && !HasRenderObject(caster))) continue;
             GatherDataFromAnimations(caster);
             SetUnitConstants(caster, PASS_REFLECTION);
             if (!IsGeometry(caster) || !static_cast<CGeometry*>(caster)->mesh) continue;

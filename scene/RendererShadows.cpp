@@ -117,7 +117,7 @@ void CRenderer::DrawShadowCasters(int cameraSlot)
     uint32_t loaded = camera ? camera->fillColor : 0;
     for (size_t c = 0; c < shadowCasters.size() && camera; ++c, camera = ShadowCameraAt(cameraSlot)) {
         CAtom* caster = shadowCasters[c];
-        if (!caster || !caster->id) continue;
+        if (!caster || !caster->id || !HasRenderObject(caster)) continue;
         const uint32_t own = caster->classTemplate ? caster->classTemplate->ShadowFillColor : 0;
         const uint32_t fill = own ? own : camera->fillColor;
         if (fill != loaded) {

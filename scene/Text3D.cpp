@@ -111,9 +111,9 @@ void STextMesh::FreeTextMesh()
     mesh = nullptr;
 }
 
-void STextMesh::FreeTextMeshRecord()
+void STextMesh::InitTextMeshRecord()
 {
-    FreeTextMesh();
+    mesh = nullptr;
     face.clear();
     pointSize = 0;
     deviation = 1.0f;
@@ -121,6 +121,12 @@ void STextMesh::FreeTextMeshRecord()
     zero = 0;
     vertexFormat = 0;
     text.clear();
+}
+
+void STextMesh::FreeTextMeshRecord()
+{
+    FreeTextMesh();
+    InitTextMeshRecord();
 }
 
 HRESULT STextMesh::RebuildTextMesh(const CMesh* source)

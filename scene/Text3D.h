@@ -24,21 +24,24 @@ struct CMesh;
 
 // The text mesh and what it was built from.
 struct STextMesh {
-    CMesh* mesh = nullptr;  // owned
+    CMesh* mesh;  // owned
     std::string face;
-    int32_t pointSize = 0;
-    float deviation = 1.0f;
-    int32_t bold = 0;
-    int32_t italic = 0;
-    uint32_t zero = 0;
-    uint32_t vertexFormat = 0;
+    int32_t pointSize;
+    float deviation;
+    int32_t bold;
+    int32_t italic;
+    uint32_t zero;
+    uint32_t vertexFormat;
     std::string text;
 
-    STextMesh() = default;
+    STextMesh() { InitTextMeshRecord(); }
     ~STextMesh() { FreeTextMesh(); }
     STextMesh(const STextMesh&) = delete;
     STextMesh& operator=(const STextMesh&) = delete;
 
+    // A record with no mesh and nothing to build from (deviation 1.0). A mesh it held must
+    // have been freed.
+    void InitTextMeshRecord();
     void FreeTextMesh();
     // The mesh and everything it was built from.
     void FreeTextMeshRecord();

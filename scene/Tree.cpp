@@ -74,6 +74,12 @@ void CTree::CopyTo(CAtom* destination) const
 void CTree::FirstInit()
 {
     CGeometry::FirstInit();
+    TakeHeading();
+}
+
+void CTree::TakeHeading()
+{
+    headingTaken = Orient.y;
     sinHeading = sinf(Orient.y);
     cosHeading = cosf(Orient.y);
 }
@@ -91,19 +97,25 @@ void CTree::OnHide()
 
 uint32_t CTree::Process()
 {
-    if (!FirstAnimation()) {
+    if (!FirstAnimation())
         UpdateWorldMatrix();
-    } else if (memcmp(&world, &processedWorld, sizeof world) != 0) {
-        const float s = sinHeading, c = cosHeading;
-        D3DXMATRIX& m = world;
-        const float m11 = m._11, m13 = m._13, m31 = m._31, m33 = m._33;
-        m._11 = m11 * c + m13 * s;
-        m._13 = m13 * c - m11 * s;
-        m._31 = m31 * c + m33 * s;
-        m._33 = m33 * c - m31 * s;
-    }
+    else if (memcmp(&world, &processedWorld, sizeof world) != 0)
+        TurnByHeading();
     processedWorld = world;
     return 0;
+}
+
+void CTree::TurnByHeading()
+{
+    if (Orient.y != headingTaken) TakeHeading();
+    const float s = sinHeading, c = cosHeading;
+    D3DXMATRIX& m = world;
+    const float m11 = m._11, m13 = m._13, m31 = m._31, m33 = m._33;
+    m._11 = m11 * c + m13 * s;
+    m._13 = m13 * c - m11 * s;
+    m._31 = m31 * c + m33 * s;
+    m._33 = m33 * c - m31 * s;
+    processedWorld = world;
 }
 
 // ---- CSprite2D ----

@@ -21,12 +21,6 @@ namespace {
 
 bool EndOfBlock(const char* word) { return !word[0] || StrEqual(word, "};"); }
 
-// Records read without a class template to keep them are dropped at the end of the block.
-struct CScratchLights {
-    CBillLightData* list = nullptr;
-    ~CScratchLights() { DeleteBillLightData(&list); }
-};
-
 // The blue of the presentation's first light decides day and night; without a light it is
 // neither.
 bool FirstLightBlue(float* blue)
@@ -106,25 +100,41 @@ void CUnit::Release()
     if (move && gUnitInspector) gUnitInspector->FreeUnitMove(move);
     move = nullptr;
     DeleteBillLightData(&nightLights);
-    ReleaseUnitList();
+    // The lights are slaves: the registry deleted them before it released the unit.
+    GiveBackUnitList();
 }
 
 void CUnit::OnHide()
 {
     CGeometry::OnHide();
-    ReleaseUnitList();
+    DeleteUnitList();
 }
 
-// The list record goes back first: deleting its units must not find it again.
-void CUnit::ReleaseUnitList()
+void CUnit::GiveBackUnitList()
 {
-    CUnitList* list = unitList;
+    if (unitList && gUnitInspector) gUnitInspector->FreeUnitList(unitList);
     unitList = nullptr;
-    if (!list || !gUnitInspector) return;
+}
+
+// The list goes first: each unit deleted leaves its master, and must not find it again.
+void CUnit::DeleteUnitList()
+{
     std::vector<CAtom*> units;
-    list->ForEach([&](CAtom* unit) { units.push_back(unit); });
-    gUnitInspector->FreeUnitList(list);
-    for (CAtom* unit : units) gUnitInspector->DeleteUnit(unit);
+    if (unitList) unitList->ForEach([&](CAtom* unit) { units.push_back(unit); });
+    GiveBackUnitList();
+    for (CAtom* unit : units)
+        if (gUnitInspector) gUnitInspector->DeleteUnit(unit);
+}
+
+void CUnit::LeaveUnitList(const CAtom* unit)
+{
+    if (unitList && unitList->Remove(unit) && unitList->GetCount() == 0) GiveBackUnitList();
+}
+
+void CUnit::DetachSlave(CAtom* slave)
+{
+    CGeometry::DetachSlave(slave);
+    LeaveUnitList(slave);
 }
 
 int CUnit::ScanNativePropertyes(FILE* file, const char* word)
@@ -247,22 +257,28 @@ void CUnit::ScanIndividIcon(FILE* file)
 
 // Each record runs from its keyword to its own "};"; the block ends at the next "};".
 // Class records go to the class template, presentation records ("light:") to the unit.
+// Records read without a class template to keep them are dropped at the end of the block.
 void CUnit::ScanNightLights(FILE* file, const char* recordWord)
 {
-    CScratchLights scratch;
+    CBillLightList scratch;
     CBillLightData** list = StrEqual(recordWord, "light:") ? &nightLights
-                            : classTemplate          ? &classTemplate->nightLights
-                                                     : &scratch.list;
+                            : classTemplate          ? classTemplate->nightLights.Head()
+                                                     : scratch.Head();
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);  // the opening word
-    for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word)) {
-        if (!StrEqual(word, recordWord)) continue;
-        auto* record = new CBillLightData;
-        if (record->ScanProps(file) == 0)
-            AppendBillLightData(list, record);
-        else
-            delete record;
+    for (Core::fscan_word(file, word); !EndOfBlock(word); Core::fscan_word(file, word))
+        if (StrEqual(word, recordWord)) AddNightLight(list, file);
+}
+
+int CUnit::AddNightLight(CBillLightData** list, FILE* file)
+{
+    auto* record = new CBillLightData;
+    if (record->ScanProps(file) != 0) {
+        delete record;
+        return -1;
     }
+    AppendBillLightData(list, record);
+    return 0;
 }
 
 int CUnit::ScanMissionData(FILE* file, const char* word)
@@ -460,7 +476,7 @@ uint32_t CUnit::Process()
 {
     if (!unitList) {
         FirstTimeVisible(nightLights);
-        FirstTimeVisible(classTemplate ? classTemplate->nightLights : nullptr);
+        FirstTimeVisible(classTemplate ? classTemplate->nightLights.First() : nullptr);
         return 0;
     }
     float blue = 0.0f;

@@ -83,9 +83,16 @@ public:
     // A "NightLights:" or "night_lights:" block after its keyword: the opening word, then
     // records up to "};" (a record with an unknown class is dropped).
     void ScanNightLights(FILE* file, const char* recordWord);
+    // One record read after its "Light:" / "light:" and appended to the list; 0, or -1
+    // when its class is unknown (the record is dropped).
+    int AddNightLight(CBillLightData** list, FILE* file);
     // Makes the night lights of the records once it is dark enough; the first call that
     // has records takes the unit list.
     void FirstTimeVisible(const CBillLightData* records);
+    // A unit going out of the unit list; the record goes back with the last one.
+    void LeaveUnitList(const CAtom* unit);
+    // A slave leaving the unit leaves its unit list too.
+    void DetachSlave(CAtom* slave) override;
 
     uint32_t reserved[3] = {};
     std::shared_ptr<const CWeaponDescs> weaponDescs;  // shared by the class and its units
@@ -100,7 +107,7 @@ public:
     float RotateRate = 0.0f;  // radians
     CAtom* selectPlane = nullptr;
     CKinematicBones kinematicBones;  // one per skeleton bone, in bone order
-    CBillLightData* nightLights = nullptr;  // the unit's own records
+    CBillLightData* nightLights = nullptr;  // the unit's own records, owned
     CUnitList* unitList = nullptr;
 
 private:
@@ -118,7 +125,10 @@ private:
     void CreateWeapons();
     void PlaceWeapons();
     void DeleteWeapons(bool release);
-    void ReleaseUnitList();
+    // The list record goes back; its units are not touched.
+    void GiveBackUnitList();
+    // The list record goes back and its units are deleted through the registry.
+    void DeleteUnitList();
     void TakeNightLight(CAtom* light, const CBillLightData& record);
 };
 

@@ -136,7 +136,6 @@ private:
     // Repeats of one kind are gathered by the load's message scope; this budget caps the
     // kinds a damaged file can raise.
     int warnings_ = 4;
-    int textureFlags_ = 0;  // quiet once a texture of the file has been reported
     int64_t indexCapacity_ = 0;  // in indices, for clone 0 (the clones follow it)
     int64_t indexWritten_ = 0;
     uint8_t* vertexData_ = nullptr;
@@ -718,12 +717,14 @@ int CMeshReader::ReadBlock()
     return 0;
 }
 
+// Each failure is said (unless the caller asked for quiet): the load's message scope
+// gathers repeats of one kind into one message with their count.
 void CMeshReader::LoadTextureSlot(int slot, const char* name)
 {
     char resolved[MESH_NAME_SIZE];
     ResolveTexturePath(resolved, sizeof resolved, name, path_);
-    if (resolved[0] && LoadMeshTexture(path_, resolved, mesh_, slot, flags_ | textureFlags_) < 0)
-        textureFlags_ = LOAD_MESH_QUIET_TEXTURES;
+    if (resolved[0])
+        LoadMeshTexture(path_, resolved, mesh_, slot, flags_);
 }
 
 void CMeshReader::ReadTextureNames()

@@ -44,7 +44,8 @@ protected:
     CAnimFile anim;
 };
 
-// A key matrix is scaling x rotation x translation, with its translation once.
+// A key matrix is scaling x rotation x translation; without a skeleton the closing pass
+// moves it once more by its position.
 TEST_F(AnimFileTest, KeyMatrixIsScalingRotationTranslation)
 {
     ASSERT_EQ(ANIM_LOADED, Load(AnimText(4, 2, 1, 2.0f, "Angle Pos Scale",
@@ -57,9 +58,11 @@ TEST_F(AnimFileTest, KeyMatrixIsScalingRotationTranslation)
     EXPECT_FLOAT_EQ(2.0f, anim.step);
     EXPECT_FLOAT_EQ(0.5f, anim.invStep);
     EXPECT_EQ(uint32_t(ANIM_VALUES | ANIM_ANGLE | ANIM_POS | ANIM_SCALE), anim.flags);
-    ExpectNear(KeyMatrix({2, 2, 2}, {10 * DEG, 20 * DEG, 30 * DEG}, {1, 2, 3}), anim.keys[0].matrix);
-    ExpectNear(KeyMatrix({1, 1, 1}, {0, 90 * DEG, 0}, {4, 5, 6}), anim.keys[1].matrix);
-    EXPECT_FLOAT_EQ(4.0f, anim.keys[1].matrix._41);  // one translation, not two
+    const D3DXMATRIX first = KeyMatrix({2, 2, 2}, {10 * DEG, 20 * DEG, 30 * DEG}, {1, 2, 3});
+    ExpectNear(first * KeyMatrix({1, 1, 1}, {0, 0, 0}, {1, 2, 3}), anim.keys[0].matrix);
+    ExpectNear(first, anim.keys[0].local);
+    ExpectNear(KeyMatrix({1, 1, 1}, {0, 90 * DEG, 0}, {8, 10, 12}), anim.keys[1].matrix);
+    EXPECT_FLOAT_EQ(8.0f, anim.keys[1].matrix._41);  // two translations
     EXPECT_EQ(StrHash("Root"), anim.keys[0].nameHash);
     ASSERT_NE(nullptr, anim.values);
     EXPECT_FLOAT_EQ(20 * DEG, anim.values[0].angles.y);
@@ -74,7 +77,7 @@ TEST_F(AnimFileTest, VersionThreeReadsRadiansWithoutAChannelList)
     EXPECT_EQ(uint32_t(ANIM_VALUES | ANIM_ANGLE | ANIM_POS | ANIM_SCALE), anim.flags);
     EXPECT_FLOAT_EQ(1.5f, anim.values[0].angles.y);
     EXPECT_FLOAT_EQ(0.0f, anim.step);
-    ExpectNear(KeyMatrix({1, 1, 1}, {0, 1.5f, 0}, {7, 8, 9}), anim.keys[0].matrix);
+    ExpectNear(KeyMatrix({1, 1, 1}, {0, 1.5f, 0}, {14, 16, 18}), anim.keys[0].matrix);
 }
 
 // Values are kept only when asked for, and never for final matrices.
@@ -130,11 +133,14 @@ TEST_F(AnimFileTest, TargetAndRelativeChannels)
     EXPECT_EQ(D3DXVECTOR4(2, 2, 2, 1), anim.values[0].scale);
 }
 
-// "Matrices3x3": the flag is set and the one-bone sampler writes only the first three rows.
+// "Matrices3x3": the flag is set, the key's matrix leaves its position to the closing pass
+// (so it carries it once) and the one-bone sampler writes only the first three rows.
 TEST_F(AnimFileTest, ThreeByThreeMatricesLeaveTheTranslationRowAlone)
 {
     ASSERT_EQ(ANIM_LOADED, Load(AnimText(4, 1, 1, 1.0f, "Angle Pos", {"Root 0 90 0  7 8 9"}), ANIM_LOAD_MATRICES_3X3));
     EXPECT_TRUE(anim.flags & ANIM_MATRICES_3X3);
+    ExpectNear(KeyMatrix({1, 1, 1}, {0, 90 * DEG, 0}, {7, 8, 9}), anim.keys[0].matrix);
+    ExpectNear(KeyMatrix({1, 1, 1}, {0, 90 * DEG, 0}, {0, 0, 0}), anim.keys[0].local);
     D3DXMATRIX out(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 100, 0, 0, 0);
     anim.SampleBoneMatrix(0, 0, 0.0f, 0, &out);
     EXPECT_NEAR(-1.0f, out._13, 1e-6f);
@@ -150,14 +156,14 @@ TEST_F(AnimFileTest, SeveralBonesKeepTheirOrderAndNames)
     EXPECT_EQ(StrHash("Left arm"), anim.keys[1].nameHash);
     EXPECT_EQ(1, anim.keys[3].boneIndex);
     ASSERT_NE(nullptr, anim.FindKey(1, 1));
-    EXPECT_FLOAT_EQ(1.0f, anim.FindKey(1, 1)->matrix._42);
+    EXPECT_FLOAT_EQ(2.0f, anim.FindKey(1, 1)->matrix._42);
     EXPECT_EQ(nullptr, anim.FindKey(2, 0));
     EXPECT_EQ(nullptr, anim.FindKey(0, 2));
 
     D3DXMATRIX bones[MAX_BONES];
     uint8_t marks[MAX_BONES] = {};
     anim.SampleMatrices(0, 1, 0.5f, bones, marks);
-    EXPECT_FLOAT_EQ(0.5f, bones[1]._42);
+    EXPECT_FLOAT_EQ(1.0f, bones[1]._42);
     EXPECT_EQ(2, marks[0]);
     EXPECT_EQ(2, marks[1]);
     EXPECT_EQ(0, marks[2]);
@@ -254,6 +260,15 @@ TEST_F(AnimFileTest, SkeletonKeysFollowTheirMasters)
     EXPECT_EQ(2, marks[0]);
     EXPECT_EQ(2, marks[1]);
 
+    // With "Matrices3x3" the keys' positions are left out: the bones' offsets alone remain.
+    ASSERT_EQ(ANIM_LOADED, Load(head + "Frame0 Arm 0 0 1 Root 1 0 0\nFrame1 Arm 0 0 0 Root 0 0 0\n",
+                                ANIM_LOAD_MATRICES_3X3));
+    EXPECT_TRUE(anim.flags & ANIM_MATRICES_3X3);
+    D3DXMatrixTranslation(&expected, 2, 0, 0);
+    ExpectNear(expected, anim.keys[0].local);
+    D3DXMatrixTranslation(&expected, 2, 1, 0);
+    ExpectNear(expected, anim.keys[0].matrix);
+
     EXPECT_EQ(ANIM_BONE_MISSING, Load(head + "Frame0 Arm 0 0 0 Leg 0 0 0\nFrame1 Root 0 0 0 Arm 0 0 0\n"));
     ExpectFailed(ANIM_BONE_MISSING, "Can`t find bone 'Leg' for skeleton.");
     messages.Clear();
@@ -273,7 +288,7 @@ TEST_F(AnimFileTest, OneFrameSamplesFrameZero)
     EXPECT_EQ(D3DXVECTOR4(1, 2, 3, 1), v->position);
     D3DXVECTOR4 at(9, 9, 9, 9);
     anim.SamplePosition(0, 1, 0.5f, 0, &at);
-    EXPECT_EQ(D3DXVECTOR4(1, 2, 3, 1), at);
+    EXPECT_EQ(D3DXVECTOR4(2, 4, 6, 1), at);
 }
 
 // Samplers given frames the file does not have write nothing.

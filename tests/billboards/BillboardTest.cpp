@@ -57,7 +57,7 @@ TEST_F(BillboardTest, SeenFromAboveItPitchesUp)
 TEST_F(BillboardTest, AFacingWordOtherThanFullOnlySwitchesTheControlsOn)
 {
     ASSERT_EQ(0, scene.ReadScript("BILLBOARD Still { SysControls: [ EnableIdle ]\n"
-                                  "    BillControls: [ FaceToCameraAy: half ; ] };\n"));
+                                  "    BillControls: = [ FaceToCameraAy: half ; ] };\n"));
     CBillboard* still = Add<CBillboard>("Still", D3DXVECTOR4(2, 1, 0, 1));
     EXPECT_EQ(uint32_t(BILL_ON), still->controls);
     scene.Frame(0.02f);
@@ -69,7 +69,7 @@ TEST_F(BillboardTest, AFacingWordOtherThanFullOnlySwitchesTheControlsOn)
 TEST_F(BillboardTest, AutoSizingKeepsTheApparentSize)
 {
     ASSERT_EQ(0, scene.ReadScript("BILLBOARD Sized { SysControls: [ EnableIdle ] Size: [ 2 3 1 ]\n"
-                                  "    BillControls: [ AutoSizing ; FaceOneCam ; ] };\n"));
+                                  "    BillControls: = [ AutoSizing ; FaceOneCam ; ] };\n"));
     CBillboard* closer = Add<CBillboard>("Sized", D3DXVECTOR4(0, 0, 40, 1));
     CBillboard* farther = Add<CBillboard>("Sized", D3DXVECTOR4(0, 0, 90, 1));
     scene.Frame(0.02f);
@@ -84,8 +84,8 @@ TEST_F(BillboardTest, AutoSizingKeepsTheApparentSize)
 TEST_F(BillboardTest, RelativePositionsOnARingAndAlongTheView)
 {
     ASSERT_EQ(0, scene.ReadScript(
-                     "BILLBOARD Ring { SysControls: [ EnableIdle ] BillControls: [ FacePosRing ; RelativePos: [ 0 2 5 ] ; ] };\n"
-                     "BILLBOARD Ahead { SysControls: [ EnableIdle ] BillControls: [ RelativePos: [ 1 2 5 ] ; ] };\n"));
+                     "BILLBOARD Ring { SysControls: [ EnableIdle ] BillControls: = [ FacePosRing ; RelativePos: [ 0 2 5 ] ; ] };\n"
+                     "BILLBOARD Ahead { SysControls: [ EnableIdle ] BillControls: = [ RelativePos: [ 1 2 5 ] ; ] };\n"));
     scene.LookAt(D3DXVECTOR3(0, 10, -10), D3DXVECTOR3(0, 0, 0));
     CBillboard* ring = Add<CBillboard>("Ring", D3DXVECTOR4(0, 0, 0, 1));
     CBillboard* ahead = Add<CBillboard>("Ahead", D3DXVECTOR4(0, 0, 0, 1));
@@ -99,7 +99,7 @@ TEST_F(BillboardTest, RelativePositionsOnARingAndAlongTheView)
 
 TEST_F(BillboardTest, UnknownControlWordsAreTold)
 {
-    ASSERT_EQ(0, scene.ReadScript("BILLBOARD Odd { BillControls: [ Wobble ; AutoSizing ; ] };\n"));
+    ASSERT_EQ(0, scene.ReadScript("BILLBOARD Odd { BillControls: = [ Wobble ; AutoSizing ; ] };\n"));
     EXPECT_TRUE(messages.Contains("Undefine string in <BillControls> 'Wobble'.")) << messages.Joined();
     auto* odd = dynamic_cast<CBillboard*>(gUnitInspector->GetClassPrototype("Odd"));
     ASSERT_NE(nullptr, odd);

@@ -12,6 +12,7 @@
 #include "core/Config.h"
 #include "core/Core.h"
 #include "core/Input.h"
+#include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
 #include "gui/Label.h"
 #include "gui/WinSuperior.h"
@@ -19,6 +20,7 @@
 #include "tests/column/ColumnFixture.h"
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace column {
@@ -160,6 +162,32 @@ TEST_F(ColumnTest, ShowFlatAsksForABuildingThenForAFloor)
     EXPECT_EQ(CHOOSE_FLOOR_TEXT, messages.Texts()[1]);
     EXPECT_EQ(0, gShowFlatButton->currentFrame);
     EXPECT_EQ(0, gShowStep);
+}
+
+// A presentation that fails to start after the old one ended leaves a column that draws none
+// of the old one's pictures and has no building to show.
+TEST_F(ColumnTest, AFailedStartLeavesNoPictureOfTheOldPresentation)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    ASSERT_TRUE(Visible(gTopViewSelWin));
+    std::set<IDirect3DTexture9*> released = {gHousingTex};
+    for (int i = 0; i < gBuildings.Count(); ++i)
+        released.insert({gBuildings[i]->topViewTexture, gBuildings[i]->facadeTexture});
+    released.erase(nullptr);
+    gIMissionLoader->StartMission("Presentations\\Nowhere.txt");
+    ASSERT_TRUE(program.RunFrames(3));
+    EXPECT_FALSE(gMissionLoader->Running());
+    for (int i = 0; i < gWinSuperior.count; ++i) {
+        const CBaseWin* win = gWinSuperior.windows[i];
+        if (!win) continue;
+        EXPECT_EQ(0u, released.count(win->texture)) << i << " at " << win->left << ", " << win->top;
+    }
+    // The show button has no building to show any more.
+    const size_t before = messages.Count();
+    Click(gShowFlatButton);
+    ASSERT_EQ(before + 1, messages.Count());
+    EXPECT_EQ(CHOOSE_BUILDING_TEXT, messages.Texts()[before]);
 }
 
 TEST_F(ColumnTest, TheColumnShowsThePanelOverTheGrey)

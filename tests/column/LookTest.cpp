@@ -38,7 +38,7 @@ TEST_F(ColumnTest, AtNightTheFacadeIsClearlyDarkerThanByDay)
     CAtom* sun = gIUnitInspector->FindUnitByName("DirLight");
     ASSERT_NE(nullptr, sun);
     ASSERT_TRUE(RunUntil([&] { return Near(sun->Color, gNightColor, 1e-3f); }));
-    ASSERT_TRUE(RunUntil([] { return Near(gIRenderer->clearColor, gNightClearColor, 0.01f); }));
+    ASSERT_TRUE(RunUntil([] { return Near(gIRenderer->ClearColor, gNightClearColor, 0.01f); }));
     test::Image night;
     ASSERT_TRUE(Frame(night));
     const SPatch dark = PatchAt(night, x, y);

@@ -12,6 +12,7 @@
 #include "engine/UnitInspector.h"
 #include "gui/Label.h"
 #include "gui/WinSuperior.h"
+#include "scene/Camera.h"
 #include "scene/Renderer.h"
 #include "tests/column/ColumnFixture.h"
 
@@ -70,7 +71,10 @@ TEST_F(ColumnTest, TheShowFliesInFadesTheFloorsAboveAndFliesBack)
 
     Click(gShowFlatButton);
     EXPECT_STREQ(SHOW_FLAT_HINT, gShowFlatButton->hint);
+    // Waiting for the flight back, the button stays as it is.
     EXPECT_FALSE(Active(gShowFlatButton));
+    EXPECT_TRUE(Visible(gShowFlatButton));
+    EXPECT_EQ(0xFFu, gShowFlatButton->color >> 24);
     EXPECT_FLOAT_EQ(INTERIOR_LINGER, gInteriorTimer);
     EXPECT_NEAR(0.70f, Delay(b->floors[5]), 1e-4);
     EXPECT_NEAR(0.85f, Delay(b->floors[8]), 1e-4);
@@ -85,19 +89,54 @@ TEST_F(ColumnTest, TheShowFliesInFadesTheFloorsAboveAndFliesBack)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// A flight whose mover has no way to go (the camera already looks at the floor, or at the
+// ground on the way back) still advances the show once per step, and the button keeps
+// toggling show after show.
+TEST_F(ColumnTest, AFlightWithNothingToTravelStepsTheShowOnce)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    Click(b->floorWindows[4]);
+    CCamera* camera = gIUnitInspector->GetCamera();
+    ASSERT_NE(nullptr, camera);
+    for (int round = 0; round < 2; ++round) {
+        D3DXVECTOR4 p;
+        gSelFloor->GetWorldPos(&p);
+        camera->target = D3DXVECTOR4(p.x, p.y - 1.0f, p.z, 1.0f);
+        Click(gShowFlatButton);
+        ASSERT_TRUE(RunUntil([] { return gShowStep >= 3; })) << round;
+        // The turn starts only when both movers have ended.
+        EXPECT_TRUE(camera->smoothMovers.Empty()) << round;
+        ASSERT_TRUE(RunUntil([] { return gShowStep == 4; })) << gShowStep;
+        ASSERT_TRUE(program.RunFrames(30));
+        EXPECT_EQ(4, gShowStep) << round;
+        EXPECT_TRUE(Active(gShowFlatButton)) << round;
+
+        camera->target.y = 0.0f;
+        Click(gShowFlatButton);
+        EXPECT_TRUE(Visible(gShowFlatButton));
+        EXPECT_EQ(0xFFu, gShowFlatButton->color >> 24);
+        ASSERT_TRUE(RunUntil([&] { return gShowStep == 0 && camera->smoothMovers.Empty(); })) << gShowStep;
+        ASSERT_TRUE(program.RunFrames(30));
+        EXPECT_EQ(0, gShowStep) << round;
+        EXPECT_TRUE(Active(gShowFlatButton)) << round;
+    }
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
 {
     CAtom* sun = gIUnitInspector->FindUnitByName("DirLight");
     ASSERT_NE(nullptr, sun);
     const D3DXCOLOR day = sun->Color;
-    const D3DXCOLOR dayClear = gIRenderer->clearColor;
+    const D3DXCOLOR dayClear = gIRenderer->ClearColor;
     Click(gDayNightButton);
     EXPECT_EQ(1, gDayNightButton->currentFrame);
     EXPECT_TRUE(Near(D3DXCOLOR(0.25f, 0.3f, 0.5f, 1.0f), gNightColor));
     EXPECT_TRUE(Near(D3DXCOLOR(0.02f, 0.03f, 0.08f, 1.0f), gNightClearColor));
     EXPECT_TRUE(Near(day, gDayLightColor));
     ASSERT_TRUE(RunUntil([&] { return Near(sun->Color, gNightColor); }));
-    ASSERT_TRUE(RunUntil([] { return Near(gIRenderer->clearColor, gNightClearColor, BYTE_STEP); }));
+    ASSERT_TRUE(RunUntil([] { return Near(gIRenderer->ClearColor, gNightClearColor, BYTE_STEP); }));
     // Back to day, to night before the day has come and to day again: the first saved day
     // colours return.
     Click(gDayNightButton);
@@ -106,7 +145,7 @@ TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
     Click(gDayNightButton);
     EXPECT_EQ(0, gDayNightButton->currentFrame);
     ASSERT_TRUE(RunUntil([&] { return Near(sun->Color, day); }));
-    ASSERT_TRUE(RunUntil([&] { return Near(gIRenderer->clearColor, dayClear, BYTE_STEP); }));
+    ASSERT_TRUE(RunUntil([&] { return Near(gIRenderer->ClearColor, dayClear, BYTE_STEP); }));
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 

@@ -233,6 +233,33 @@ TEST_F(AnimData, EachPlayingAnimationHasItsFactorAndTheFourthIsKept)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// Of two playing transform animations the first turns the unit's world matrix; the later
+// one plays on without a say in it. The unit keeps its place.
+TEST_F(AnimData, TheFirstTransformAnimationTurnsTheUnit)
+{
+    CEngineAnimFile* turns[2] = {};
+    for (int yaw : {90, 180}) {
+        const std::string path = dir + "\\Yaw" + std::to_string(yaw) + ".txt";
+        test::WriteFile(path, "AnimationText 4 written by test 2 Bones: 1 Duration: 1\n"
+                              "Channels = [ Angle ]\nKeys ax ay az\n"
+                              "Frame0\nRoot 0 " + std::to_string(yaw) + " 0\n"
+                              "Frame1\nRoot 0 " + std::to_string(yaw) + " 0\n");
+        turns[yaw / 180] = Animation("Yaw" + std::to_string(yaw),
+                                     "Flags: [ Matrices3x3 ] AnimationFile: \"" + path + "\"");
+    }
+    CGeometry* unit = AddUnit("Animated", D3DXVECTOR4(1, 2, 3, 1), RED);
+    ASSERT_TRUE(turns[0] && turns[1] && unit);
+    ASSERT_TRUE(turns[0]->data.flags & ANIM_MATRICES_3X3) << messages.Joined();
+    Play(unit, turns[0]);
+    Play(unit, turns[1]);
+    StillFrame();
+    D3DXMATRIX expected;
+    D3DXMatrixRotationY(&expected, D3DX_PI / 2);
+    for (int i = 0; i < 12; ++i) EXPECT_NEAR(expected[i], unit->world[i], 1e-5f) << "element " << i;
+    EXPECT_EQ(D3DXVECTOR4(1, 2, 3, 1), D3DXVECTOR4(unit->world._41, unit->world._42, unit->world._43, unit->world._44));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 TEST_F(AnimData, AMeshAnimationBindsItsFrameStreamsAndTheBaseMeshIndices)
 {
     for (int i = 1; i <= 3; ++i) test::WriteFile(dir + "\\morph0" + std::to_string(i) + ".msh", SquareMesh(0.1f * i, 0));

@@ -134,6 +134,31 @@ TEST_F(Skeletons, ASlaveOnABoneFollowsThatBone)
     ExpectMatrix(Transposed(attached), gRenderer->transposedWorlds[slave->renderObject], "bone attach");
 }
 
+// A 3D control beyond MaxRenderObjects keeps nothing of the index and palette it had last
+// frame: those belong to other units now, and it is left out of the skeleton and drawing.
+TEST_F(Skeletons, AControlWithoutARenderObjectLeavesTheOthersWorldsAlone)
+{
+    ReadScript("Renderer [ MaxRenderObjects: 2 ]");
+    CGeometry* first = AddUnit("Shaded", D3DXVECTOR4(-2, 0, 0, 1), 0xFFFF0000);
+    CGeometry* second = AddUnit("Shaded", D3DXVECTOR4(2, 0, 0, 1), 0xFFFF0000);
+    CGeometry* control = AddUnit("Shaded", D3DXVECTOR4(0, 3, 0, 1), 0xFFFF0000);
+    ASSERT_TRUE(first && second && control);
+    control->SysControls |= SYS_FOR_CONTROLS3D;
+    for (CGeometry* unit : {first, second}) unit->SysControls &= ~uint32_t(SYS_RENDER_ALWAYS);
+    RunFrame();
+    ASSERT_EQ(0, control->renderObject);
+    ASSERT_NE(0u, control->bonePaletteOffset);
+
+    for (CGeometry* unit : {first, second}) unit->SysControls |= SYS_RENDER_ALWAYS;
+    RunFrame();
+    EXPECT_EQ(NO_RENDER_OBJECT, control->renderObject);
+    EXPECT_EQ(0u, control->bonePaletteOffset);
+    EXPECT_FALSE(gRenderer->HasRenderObject(control));
+    for (CGeometry* unit : {first, second})
+        ExpectMatrix(Transposed(unit->world), gRenderer->transposedWorlds[unit->renderObject], unit->name);
+    EXPECT_TRUE(messages.Contains("CRenderer::PutInRenderQueue  Warning:  MaxRenderObjects limit is exceed."));
+}
+
 TEST_F(Skeletons, NothingIsUpdatedWhilePaused)
 {
     CGeometry* unit = AddUnit("Shaded", D3DXVECTOR4(0, 0, 0, 1), 0xFFFF0000);

@@ -115,16 +115,19 @@ TEST(SmoothMover, NoDistanceArrivesAtOnceWithFiniteValues)
     EXPECT_EQ(D3DXVECTOR4(1, 2, 3, 1), value);
 }
 
-TEST(SmoothMover, WithoutARampItMovesAtCruiseSpeed)
+// Without a ramp nothing accelerates: the whole way is gone at the start speed, a tenth of
+// the given speed.
+TEST(SmoothMover, WithoutARampItMovesAtTheStartSpeed)
 {
     D3DXVECTOR4 value(0, 0, 0, 1);
     CSmoothMover mover;
-    mover.Start(&value, D3DXVECTOR4(10, 0, 0, 1), 5, 0, nullptr);
+    mover.Start(&value, D3DXVECTOR4(0, 10, 0, 1), 5, 0, nullptr);
     EXPECT_TRUE(Finite(mover.acceleration));
+    ExpectEqual(D3DXVECTOR4(0, 0.5f, 0, 0), mover.velocity, 1e-6f);
     EXPECT_EQ(0, mover.Step(0.1f, UNIT));
-    EXPECT_NEAR(0.5f, value.x, 1e-6f);
+    EXPECT_NEAR(0.05f, value.y, 1e-6f);
     EXPECT_EQ(0, mover.Step(0.1f, UNIT));
-    EXPECT_NEAR(1.0f, value.x, 1e-6f);
+    EXPECT_NEAR(0.1f, value.y, 1e-6f);
 }
 
 class MoverList : public ::testing::Test {

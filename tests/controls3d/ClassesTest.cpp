@@ -43,7 +43,18 @@ TEST_F(ControlsTest, ControlClassesReadTheirOwnAndTheGeometryKeywords)
     EXPECT_EQ(LABEL_FORMAT_DEFAULT | DT_CENTER | DT_RIGHT, caption->format);
     EXPECT_EQ(0, dynamic_cast<CLabel3D*>(Prototype("Lost"))->font);
     EXPECT_NE(nullptr, dynamic_cast<CIcon*>(Prototype("Badge")));
-    EXPECT_NE(nullptr, gIControls3D->GetControlTemplate("Badge"));
+}
+
+// "ControlCount:" counts the control classes: labels and icons take no room in it.
+TEST_F(ControlsTest, OnlyControlClassesBecomeControlTemplates)
+{
+    ASSERT_EQ(0, ReadScript("Controls3D [ ControlCount: 2 ActiveControls: 8 ControlGroups: 4 WindowTemplates: 8 ]\n"
+                            "LABEL_3D Caption { };\nICON Badge { };\nCONTROL_3D Door { };\n"))
+        << messages.Joined();
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    EXPECT_EQ(Prototype("Door"), gIControls3D->GetControlTemplate("Door"));
+    EXPECT_EQ(nullptr, gIControls3D->GetControlTemplate("Caption"));
+    EXPECT_EQ(nullptr, gIControls3D->GetControlTemplate("Badge"));
 }
 
 TEST_F(ControlsTest, AControlClassPastTheTemplateLimitKeepsNoControlTemplate)

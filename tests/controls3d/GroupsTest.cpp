@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "engine/Iconer.h"
 #include "engine/MissionLoader.h"
+#include "engine/Saves.h"
 #include "gui/BaseWin.h"
 #include "gui/WinSuperior.h"
 #include "scene/Renderer.h"
@@ -149,6 +150,45 @@ TEST_F(ControlsTest, WindowTemplatesMakeLiveWindowsWithTheirChildren)
     EXPECT_EQ(0, gControls3D->liveWindows.Count());
 }
 
+int LiveWindowCount()
+{
+    int live = 0;
+    for (int i = 0; i < gWinSuperior.count; ++i) live += gWinSuperior.windows[i] != nullptr;
+    return live;
+}
+
+// A script that sizes the controls again after the save dialog was laid out and shown: the
+// old groups and window templates go, and nothing may reach them afterwards.
+TEST_F(ControlsTest, ARepeatedControlsSectionLeavesNothingPointingAtTheOldRecords)
+{
+    ASSERT_EQ(0, ReadScript("WINDOW Panel { XY: [ 100 50 ] WH: [ 200 100 ] };\n"
+                            "BUTTON Start { WH: [ 50 20 ] Parent: Panel };\nBUTTON Cancel { WH: [ 50 20 ] Parent: Panel };\n"
+                            "CONTROL_3D Door { };\nCONTROL_GROUP Menu { Controls: { Door }; };\n"
+                            "SAVES_LAYOUT { Wins: { Panel: Panel StartButton: Start CancelButton: Cancel };\n"
+                            "  MainMenuCtrlGroup: Menu };\n"))
+        << messages.Joined();
+    gControls3D->CreateActivateControls(gIControls3D->GetControlGroup("Menu"));
+    CControl3D* door = *gControls3D->activeControls.At(1);
+    const int before = LiveWindowCount();
+    // Two dialogs are recorded as live windows; the third is not, and is the one kept open.
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(0, gISaves->Show());
+    ASSERT_NE(nullptr, gSaves->dialog);
+    messages.Clear();
+
+    ASSERT_EQ(0, ReadScript("Controls3D [ ControlCount: 4 ControlGroups: 4 WindowTemplates: 4 ActiveWindows: 3 ]\n"))
+        << messages.Joined();
+    EXPECT_EQ(before, LiveWindowCount()) << "every dialog made from the old templates is gone";
+    EXPECT_EQ(nullptr, gSaves->dialog);
+    EXPECT_EQ(nullptr, gSaves->panel);
+    EXPECT_EQ(nullptr, gSaves->startButton);
+    EXPECT_EQ(nullptr, gSaves->cancelButton);
+    EXPECT_EQ(nullptr, gSaves->mainMenuGroup);
+    EXPECT_EQ(nullptr, door->group);
+    EXPECT_EQ(-1, gISaves->Show());
+    gSaves->Hide();
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 // A controls camera looking along +z from (0, 0, -10).
 class CPickCamera : public CAtom {
 public:
@@ -229,14 +269,24 @@ TEST_F(PickTest, TheNearestActiveControlUnderTheCursorIsPickedAndClicked)
     EXPECT_EQ(farControl, gControls3D->pickedControl) << "an inactive control is not picked";
 }
 
-TEST_F(PickTest, AControlWithAMasterIsPickedFirst)
+// An attached control is hit where it is drawn, under its master's world, and is picked
+// before a nearer free control on the same ray.
+TEST_F(PickTest, AControlWithAMasterIsHitWhereItIsDrawnAndPickedFirst)
 {
     CAtom* master = Create("Door");
     ASSERT_NE(nullptr, master);
-    master->Pos = D3DXVECTOR4(50, 50, 50, 1);  // far away from the ray
+    master->Pos = D3DXVECTOR4(-3, 0, 0, 1);
+    master->UpdateWorldMatrix();
+    farControl->Pos = D3DXVECTOR4(3, 0, 5, 1);
+    farControl->UpdateWorldMatrix();
     ASSERT_EQ(0, master->AttachUnit(farControl, 255));
     Pick(VIEW_WIDTH / 2, VIEW_HEIGHT / 2);
-    EXPECT_EQ(farControl, gControls3D->pickedControl);
+    EXPECT_EQ(farControl, gControls3D->pickedControl) << "drawn at (0, 0, 5), behind the free control";
+
+    D3DXVECTOR3 own(3, 0, 5);
+    D3DXVec3TransformCoord(&own, &own, &gGraphics.viewProjection);
+    Pick(int((own.x + 1) * VIEW_WIDTH / 2), int((1 - own.y) * VIEW_HEIGHT / 2));
+    EXPECT_EQ(nullptr, gControls3D->pickedControl) << "where its own matrix alone would put it, nothing is drawn";
 }
 
 TEST_F(PickTest, WithoutAControlsCameraNothingIsPicked)

@@ -119,9 +119,10 @@ TEST(DataLint, BuildingBlocksPointIntoTheirPictures)
         EXPECT_TRUE(block.closed) << path;
         EXPECT_TRUE(block.unknown.empty()) << path << ": " << block.unknown.front();
         EXPECT_EQ(kFloors[b - 1], block.numFloors) << path;
+        // Mesh paths are relative to the mesh container's folder.
         for (const char* key : {"FloorMesh:", "SelFloorRectMesh:", "InteriorMesh:", "FloorWindowMesh:"}) {
             ASSERT_TRUE(block.paths.count(key)) << path << " " << key;
-            EXPECT_EQ("", lint::CheckMesh(test::ReadFile(lint::RunPath(block.paths.at(key)))).error)
+            EXPECT_EQ("", lint::CheckMesh(test::ReadFile(lint::RunPath("Meshes\\" + block.paths.at(key)))).error)
                 << path << " " << key;
         }
         ASSERT_TRUE(block.paths.count("FaceWinTexture:")) << path;

@@ -99,7 +99,7 @@ TEST_F(EngineTest, MiddleButtonRotatesWithAltAndPansWithout)
 TEST_F(EngineTest, WheelZoomsTowardTheViewer)
 {
     PrepareView();
-    camera.fadeTime = 0.3f;
+    camera.FadeTime = 0.3f;
     SMouseInput in = MouseAt(300, 300);
     in.wheel = 120;
     gEngine->HandleMouse(in);

@@ -42,14 +42,18 @@ TEST_F(MoverTest, SpeedZeroArrivesAtOnce)
     EXPECT_TRUE(unit->smoothMovers.Empty());
 }
 
-// Nothing to travel has no direction: the value is set and done called at once.
-TEST_F(MoverTest, TargetAtTheStartArrivesAtOnce)
+// Only a speed of 0 ends inside the start: a target already reached is arrived at on the
+// first step, so done never runs before the caller has its mover.
+TEST_F(MoverTest, TargetAtTheStartArrivesAtTheFirstStep)
 {
     unit->Color = D3DXCOLOR(0.5f, 0.5f, 0.5f, 1.0f);
     D3DXVECTOR4* colour = reinterpret_cast<D3DXVECTOR4*>(&unit->Color.r);
-    EXPECT_EQ(nullptr, unit->StartSmoothMover(colour, *colour, 2.0f, 0.25f, Arrived));
+    EXPECT_NE(nullptr, unit->StartSmoothMover(colour, *colour, 2.0f, 0.25f, Arrived));
+    EXPECT_EQ(0, gArrivals);
+    Step(0.01f);
     EXPECT_EQ(1, gArrivals);
-    EXPECT_FALSE(std::isnan(unit->Color.r));
+    EXPECT_EQ(unit, gArrived);
+    EXPECT_EQ(D3DXCOLOR(0.5f, 0.5f, 0.5f, 1.0f), unit->Color);
     EXPECT_TRUE(unit->smoothMovers.Empty());
 }
 

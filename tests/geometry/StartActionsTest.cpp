@@ -107,6 +107,22 @@ TEST_F(StartActionsTest, CreateAttachRunsOnEveryNewUnit)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// A free record ends the acts: what stands after it is never run.
+TEST_F(StartActionsTest, ActsRunUpToTheFirstFreeRecord)
+{
+    RunScript("GEOMETRY Bulb { };\n"
+              "GEOMETRY Lamp { StartActions: { CreateAttach ( Bulb ) CreateAttach ( Bulb Pos: [ 0 7 0 ] ) }; };\n");
+    CClassTemplate* lamp = Class("Lamp");
+    ASSERT_EQ(START_ACT_ATTACH, lamp->startActs[1].kind);
+    lamp->startActs[2] = lamp->startActs[1];
+    lamp->startActs[1].kind = START_ACT_FREE;
+    CAtom* unit = Create("Lamp");
+    ASSERT_NE(nullptr, unit);
+    ASSERT_EQ(1, unit->slaves.Count());
+    EXPECT_FLOAT_EQ(0.0f, unit->GetSlave(0)->Pos.y);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 TEST_F(StartActionsTest, AttachModeWords)
 {
     EXPECT_EQ(SYS_ATTACH_POS, CAtom::ScanAttachMode("Pos"));
@@ -208,6 +224,19 @@ TEST_F(StartActionsTest, PresentationCreateAttachReadsTheNewUnitsData)
     EXPECT_FALSE(lamp->GetSlave(1)->SysControls & (SYS_ATTACH_POS | SYS_ATTACH_FULL | SYS_ATTACH_SIMPLE));
     EXPECT_TRUE(messages.Contains("CAtom::CreateAttachInMission Error.\n\n   Not found class template 'Ghost'."));
     EXPECT_TRUE(messages.Contains("CAtom::StartActionsInMission Warning:\n\n   undefined string 'wiggle'."));
+}
+
+// A failed action has said so: the block still ends with 0 at its "};". Only a block cut off
+// by the end of the file answers what its actions gave.
+TEST_F(StartActionsTest, PresentationActionsAnswerZeroAtTheBlockEnd)
+{
+    RunScript("GEOMETRY Bulb { };\nGEOMETRY Lamp { };\n");
+    CGeometry* lamp = CreateGeometry("Lamp");
+    ASSERT_NE(nullptr, lamp);
+    EXPECT_EQ(0, lamp->StartActionsInMission(Open("{ create_attach: { Ghost }; create_attach: { Bulb }; };\n")));
+    EXPECT_EQ(-1, lamp->StartActionsInMission(Open("{ create_attach: { Ghost }; create_attach: { Bulb };")));
+    EXPECT_EQ(0, lamp->StartActionsInMission(Open("{ create_attach: { Bulb };")));
+    EXPECT_EQ(3, lamp->slaves.Count());
 }
 
 } // namespace

@@ -95,6 +95,70 @@ TEST_F(InputTest, RefusedCooperativeLevelsAreReportedAndNothingStaysOpen)
     EXPECT_EQ(nullptr, gInput.directInput);
 }
 
+// The keyboard's data format refused by the device, through the method table that every
+// DirectInput device object of the system shares; the mouse's formats are still taken.
+class RefusedKeyboardFormat {
+public:
+    RefusedKeyboardFormat()
+    {
+        IDirectInput8A* input = nullptr;
+        IDirectInputDevice8A* device = nullptr;
+        if (FAILED(DirectInput8Create(GetModuleHandleA(nullptr), DIRECTINPUT_VERSION,
+                                      IID_IDirectInput8A, reinterpret_cast<void**>(&input),
+                                      nullptr)))
+            return;
+        if (SUCCEEDED(input->CreateDevice(GUID_SysKeyboard, &device, nullptr))) {
+            slot_ = *reinterpret_cast<void***>(device) + SET_DATA_FORMAT;
+            DWORD old = 0;
+            if (VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &old)) {
+                originalSetFormat_ = reinterpret_cast<SetFormatFn>(*slot_);
+                *slot_ = reinterpret_cast<void*>(&Refuse);
+            } else {
+                slot_ = nullptr;
+            }
+            device->Release();
+        }
+        input->Release();
+    }
+    ~RefusedKeyboardFormat()
+    {
+        if (slot_)
+            *slot_ = reinterpret_cast<void*>(originalSetFormat_);
+    }
+    bool Active() const { return slot_ != nullptr; }
+
+private:
+    // QueryInterface, AddRef, Release, GetCapabilities, EnumObjects, GetProperty,
+    // SetProperty, Acquire, Unacquire, GetDeviceState, GetDeviceData, SetDataFormat.
+    static constexpr int SET_DATA_FORMAT = 11;
+    using SetFormatFn = HRESULT(STDMETHODCALLTYPE*)(IDirectInputDevice8A*, LPCDIDATAFORMAT);
+    static HRESULT STDMETHODCALLTYPE Refuse(IDirectInputDevice8A* device, LPCDIDATAFORMAT format)
+    {
+        return format == &c_dfDIKeyboard ? DIERR_INVALIDPARAM : originalSetFormat_(device, format);
+    }
+    static inline SetFormatFn originalSetFormat_ = nullptr;
+    void** slot_ = nullptr;
+};
+
+// Without a keyboard format the program starts all the same, without input.
+TEST_F(InputTest, AKeyboardThatTakesNoDataFormatLeavesTheProgramWithoutInput)
+{
+    USE_MOUSE = MOUSE_DX;
+    RefusedKeyboardFormat refused;
+    ASSERT_TRUE(refused.Active());
+    EXPECT_EQ(0, InitInput(TestWindow(), 640, 480));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("For KeyboardDevice SetDataFormat error", messages.Texts()[0]);
+    EXPECT_EQ(nullptr, gInput.keyboardDevice);
+    EXPECT_EQ(nullptr, gInput.mouseDevice);  // it had opened: released with the rest
+    EXPECT_EQ(nullptr, gInput.directInput);
+    gInput.keys[DIK_A] = 0x80;
+    gInput.UpdateKeyboard();  // nothing to read
+    gInput.UpdateMouse();
+    EXPECT_EQ(0x80, gInput.keys[DIK_A]);
+    EXPECT_EQ(1u, messages.Count());
+}
+
 // A key as the keyboard driver sends it: virtual key and scan code. The input goes to the
 // whole Wine session, so these tests send as little as they can and release what they press.
 void SendKey(WORD scanCode, bool up)

@@ -191,5 +191,53 @@ TEST_F(InputTest, AClickBetweenTwoFramesIsSeenOnce)
     EXPECT_EQ(1, clicks);
 }
 
+// The wheel a child window of the program's class passed on to its parent.
+int gParentWheel = 0;
+LRESULT CALLBACK ParentProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MOUSEWHEEL)
+        gParentWheel = GET_WHEEL_DELTA_WPARAM(wParam);
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+// Activation switches the frame's polling; the wheel's signed steps reach the next mouse
+// frame, and the message still goes on to the system's handling (a child passes it up).
+TEST_F(InputTest, TheWindowProcedureTakesActivationAndTheWheel)
+{
+    const uint8_t savedActive = AppWindowConfig.active;
+    EXPECT_EQ(0, SendMessageA(TestWindow(), WM_ACTIVATEAPP, FALSE, 0));
+    EXPECT_EQ(0, AppWindowConfig.active);
+    EXPECT_EQ(0, SendMessageA(TestWindow(), WM_ACTIVATEAPP, 7, 0));
+    EXPECT_EQ(1, AppWindowConfig.active);
+    AppWindowConfig.active = savedActive;
+
+    SendMessageA(TestWindow(), WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, WORD(-240)), 0);
+    EXPECT_EQ(-240, gInput.wheelDelta);
+    SendMessageA(TestWindow(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
+    EXPECT_EQ(120, gInput.wheelDelta);
+
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ParentProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "WheelParent";
+    RegisterClassExA(&wc);
+    HWND parent = CreateWindowExA(0, "WheelParent", "parent", WS_OVERLAPPED, 0, 0, 100, 100,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, parent);
+    char programClass[64] = {};
+    GetClassNameA(TestWindow(), programClass, sizeof programClass);
+    HWND child = CreateWindowExA(0, programClass, "child", WS_CHILD, 0, 0, 50, 50, parent,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, child);
+    gParentWheel = 0;
+    SendMessageA(child, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-120)), 0);
+    EXPECT_EQ(-120, gInput.wheelDelta);
+    EXPECT_EQ(-120, gParentWheel);
+    // The program's procedure would take the child's destruction for the program's end.
+    SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+    DestroyWindow(parent);
+}
+
 } // namespace
 } // namespace inputtest

@@ -1,5 +1,6 @@
 // The kinematic bone pool read from its script section, and the matrix of each bone kind.
 
+#include "core/Messages.h"
 #include "engine/Kinematics.h"
 #include "tests/support/Harness.h"
 
@@ -7,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -85,6 +87,19 @@ TEST_F(KinematicsPool, MissingCountsAndUnknownWords)
     Scan("[ BonesCount: 2");
     EXPECT_TRUE(messages.Contains("is not closed by ']'")) << messages.Joined();
     EXPECT_NE(nullptr, pool.AllocBone());
+}
+
+// The container's own warnings spend its budget of 4; the unknown word stays a message box.
+TEST_F(KinematicsPool, WarningsAreCountedByTheContainer)
+{
+    EXPECT_EQ(4, pool.warnings);
+    for (int i = 0; i < 6; ++i) Scan("[ BonesCount: 2 Stray");
+    EXPECT_EQ(0, pool.warnings);
+    const std::string word = "Undefine string 'Stray'";
+    const std::string open = "CKinematics::FirstScan :  section 'Kinematics' is not closed by ']'.";
+    const std::vector<std::string> expected = {word, open, word, open, word, open, word, open + WARNING_SKIP_TAIL,
+                                               word, word};
+    EXPECT_EQ(expected, messages.Texts());
 }
 
 TEST_F(KinematicsPool, MatricesByKind)

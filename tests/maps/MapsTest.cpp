@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 namespace {
@@ -123,6 +124,38 @@ TEST_F(Maps, AltitudesComeFromTheRegionsAndOutsideReadsZero)
     EXPECT_TRUE(messages.Contains("CGameMap::GetAltByPos4:  Pos is outside of the map."));
     EXPECT_TRUE(messages.Contains("CGameMap::GetFAltByPos4:  Pos is outside of the map."));
     EXPECT_TRUE(messages.Contains("CGameMap::GetPosByFPos:  fPos is outside of the map."));
+}
+
+// Positions far off the map (beyond 32 bits of cells, infinite or NaN) are outside for the
+// exact lookups and clamp to the nearest edge cell; nothing wraps around.
+TEST_F(Maps, FarPositionsAreOutsideAndClampToTheNearestEdge)
+{
+    gMapContainer->capacity = 2;
+    ASSERT_EQ(0, ScanMap("{ size: 32x32 dict_size: 3 };"));
+    CGameMap* map = Current();
+    ASSERT_NE(nullptr, map);
+    const float away = 1e10f, beyond32 = 2147483648.0f, inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct {
+        float x, z;
+        int clampedX, clampedZ;
+    } const cases[] = {
+        {away, 0, 31, 16}, {-away, 0, 0, 16}, {0, away, 16, 0}, {0, -away, 16, 31},
+        {beyond32, -beyond32, 31, 31}, {-inf, inf, 0, 0}, {nan, nan, 0, 31},
+    };
+    for (const auto& c : cases) {
+        const D3DXVECTOR4 at(c.x, 0, c.z, 1);
+        SMapPos cell;
+        map->GetCellXZClamped(&cell, at);
+        EXPECT_EQ(c.clampedX, cell.x) << c.x << ", " << c.z;
+        EXPECT_EQ(c.clampedZ, cell.z) << c.x << ", " << c.z;
+        map->GetCellXZ(&cell, at);
+        EXPECT_FALSE(map->Contains(cell.x, cell.z)) << c.x << ", " << c.z;
+        SMapPos pos{0, 0, 0, 5};
+        map->GetPosByFPos(&pos, at);
+        EXPECT_FALSE(map->Contains(pos.x, pos.z)) << c.x << ", " << c.z;
+        EXPECT_EQ(0, pos.altitude);
+    }
 }
 
 TEST_F(Maps, BadMapFilesFailWithAMessage)

@@ -415,6 +415,7 @@ TEST_F(MeshDraw, SavedMeshesLoadBackToTheSameBuffers)
     // Each block's list and table went with the block.
     const std::string written = test::ReadFile(saved);
     EXPECT_NE(std::string::npos, written.find("MaterialList 1 2", written.find("MESH \"back\""))) << written;
+    EXPECT_NE(std::string::npos, written.find("SPECULAR_PER_VERTEX")) << written;
     // What the writer writes, the reader takes without a word.
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }

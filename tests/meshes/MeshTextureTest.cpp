@@ -208,11 +208,16 @@ TEST_F(MeshTextures, MissingAndUnreadableTexturesAreReportedAndLeaveTheSlotEmpty
     EXPECT_EQ(1, gMeshStaging.failedTextureCount);
     EXPECT_EQ(nullptr, first.textures[0].texture);
 
-    // Every texture of a file that fails is recorded; the first failure is said.
+    // Every texture of a file that fails is recorded and said: failures of one kind in one
+    // message with the count of the others.
     messages.Clear();
-    ASSERT_EQ(0, Load(Write("two.msh", TwoMaterialQuad("Gone.bmp", "Lost.bmp")), first, MESH_XYZ | MESH_UV0));
-    EXPECT_EQ(1u, messages.Count()) << messages.Joined();
-    EXPECT_EQ(2, gMeshStaging.failedTextureCount);
+    const std::string three = Write("three.msh", TwoMaterialQuad("Gone.bmp", "Junk.bmp") + "TexturePath: \"Lost.bmp\"\n");
+    ASSERT_EQ(0, Load(three, first, MESH_XYZ | MESH_UV0));
+    ASSERT_EQ(2u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("In mesh:  '" + three + "' \n\n  texture file:  'Lost.bmp'  not found\n\n 1 more like this in '" + three + "'.",
+              messages.Texts()[0]);
+    EXPECT_EQ("In mesh '" + three + "' \n\n  for texture 'Junk.bmp' undefine error", messages.Texts()[1]);
+    EXPECT_EQ(3, gMeshStaging.failedTextureCount);
 }
 
 } // namespace

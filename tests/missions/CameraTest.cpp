@@ -67,7 +67,7 @@ TEST_F(CameraTest, ClassAndPresentationKeywordsSetTheCamera)
     EXPECT_FLOAT_EQ(1.5f, cam->DistanceSpeed);
     EXPECT_FLOAT_EQ(4.0f, cam->DistanceAccel);
     EXPECT_FLOAT_EQ(2.0f, cam->DistanceDeccel);
-    EXPECT_FLOAT_EQ(0.7f, cam->fadeTime);
+    EXPECT_FLOAT_EQ(0.7f, cam->FadeTime);
     EXPECT_FLOAT_EQ(-1.4f, cam->MinAx);
     EXPECT_FLOAT_EQ(-0.3f, cam->MaxAx);
     EXPECT_FLOAT_EQ(0.01f, cam->Speed);
@@ -131,7 +131,7 @@ TEST_F(CameraTest, ZoomAcceleratesToItsCapThenBrakesToExactlyZero)
     Place(D3DXVECTOR4(0, 100, -100, 1), D3DXVECTOR4(0, 0, 0, 1));
     const float start = camera.GetDistance();
     camera.zoomDirection = 1.0f;
-    camera.zoomTime = camera.fadeTime;
+    camera.zoomTime = camera.FadeTime;
     camera.motionFlags = CAM_ZOOM;
     const float rising[] = {0.25f, 0.5f, 0.75f, 0.8f, 0.8f};
     for (float speed : rising) {

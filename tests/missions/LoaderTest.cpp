@@ -340,5 +340,34 @@ TEST_F(StartTest, NationsBeyondTheirCountEndTheProgram)
               messages.Texts());
 }
 
+// The vtable entry of a virtual operation: this compiler's member pointer holds 1 + the
+// entry's byte offset. The destructor takes two entries where the interface counts one slot,
+// so the operation in slot n sits at entry n.
+template <class Member>
+ptrdiff_t VtableEntry(Member member)
+{
+    struct {
+        ptrdiff_t pointer, adjust;
+    } raw;
+    static_assert(sizeof raw == sizeof member, "a two-word member pointer");
+    memcpy(&raw, &member, sizeof raw);
+    return (raw.pointer - 1) / ptrdiff_t(sizeof(void*));
+}
+
+// Callers built against the interface call by slot: the listed order is fixed.
+TEST(LoaderInterface, OperationsKeepTheirSlots)
+{
+    using Get = int (IMissionLoader::*)(const char*, void*);
+    using GetSized = int (IMissionLoader::*)(const char*, void*, int);
+    EXPECT_EQ(2, VtableEntry(&IMissionLoader::LoadMissionList));
+    EXPECT_EQ(3, VtableEntry(&IMissionLoader::GetMissionList));
+    EXPECT_EQ(4, VtableEntry(&IMissionLoader::StartMission));
+    EXPECT_EQ(5, VtableEntry(&IMissionLoader::EndMission));
+    EXPECT_EQ(6, VtableEntry(&IMissionLoader::GetGameMap));
+    EXPECT_EQ(7, VtableEntry(Get(&IMissionLoader::GetMissionVariable)));
+    EXPECT_EQ(8, VtableEntry(&IMissionLoader::SetStartCallback));
+    EXPECT_LT(8, VtableEntry(GetSized(&IMissionLoader::GetMissionVariable)));
+}
+
 } // namespace
 } // namespace missiontest

@@ -219,6 +219,26 @@ TEST_F(StepTest, ExhaustedPoolsEndTheBurstWithOneWarning)
     EXPECT_NE(nullptr, System("Sparks")->GetFreeParticle(&instance));
 }
 
+// A block one pool hands out while the other has none left is kept for the next pair, not
+// taken again and again: here the constant pool holds one block of one record.
+TEST_F(StepTest, ABlockWithoutItsPartnerIsNotLost)
+{
+    CParticleSystems& systems = *gParticleSystems;
+    systems.ResetAll();
+    ASSERT_EQ(0, systems.particlePool.Init(4, 1, 0));
+    ASSERT_EQ(0, systems.constPool.Init(1, 1, 0));
+    SParticleConst* instance = nullptr;
+    ASSERT_NE(nullptr, System("Plain")->GetFreeParticle(&instance));
+    for (const char* name : {"Plain", "Sparks", "Sparks", "Plain"}) {
+        EXPECT_EQ(nullptr, System(name)->GetFreeParticle(&instance)) << name;
+        EXPECT_EQ(2, systems.particlePool.HandedOut()) << name << ": one in use, one waiting";
+    }
+    EXPECT_EQ(1, Count("Plain"));
+    EXPECT_EQ(0, Count("Sparks"));
+    systems.ResetAll();
+    EXPECT_NE(nullptr, System("Sparks")->GetFreeParticle(&instance));
+}
+
 // Emitters hold their system by address: a repeated section after systems were read keeps
 // them, and says so; a system added afterwards still finds room.
 TEST_F(StepTest, ASecondSectionKeepsTheSystemsEmittersUse)

@@ -122,7 +122,7 @@ TEST_F(RendererSection, ClearColourComesFromTheDevice)
 {
     gGraphics.clearColor = 0xFF336699;
     ReadScript("Renderer [ ]");
-    EXPECT_EQ(D3DCOLOR(0xFF336699), D3DCOLOR(gRenderer->clearColor));
+    EXPECT_EQ(D3DCOLOR(0xFF336699), D3DCOLOR(gRenderer->ClearColor));
 }
 
 } // namespace

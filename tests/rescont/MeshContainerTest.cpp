@@ -2,7 +2,12 @@
 
 #include "core/Core.h"
 #include "core/UsageParams.h"
+#include "engine/ClassTemplate.h"
+#include "engine/Engine.h"
 #include "engine/MeshContainer.h"
+#include "engine/Parser.h"
+#include "engine/UnitInspector.h"
+#include "scene/Geometry.h"
 
 #include <string>
 #include <vector>
@@ -156,14 +161,18 @@ TEST_F(MeshContainerTest, LoadMeshSharesPathsSkipsIndicesAndRunsOutWithoutShutdo
     EXPECT_EQ(0, gExitCode);
 }
 
-TEST_F(MeshContainerTest, FailedLoadsKeepNoNameAndPresentationMeshesAreReleased)
+// A failed mesh keeps its record and its name: a repeated element refers to it, unread.
+TEST_F(MeshContainerTest, FailedLoadsKeepTheirNameAndPresentationMeshesAreReleased)
 {
     EXPECT_EQ(1, Scan(Open("Keep FVF [ xyz ] \"keep.msh\"")));
     gLoadResult = -1;
     EXPECT_EQ(0, Scan(Open("Broken FVF [ xyz ] \"broken.msh\""), 1));
-    EXPECT_EQ(0, meshes.FindMesh("Broken"));
+    EXPECT_EQ(2, meshes.FindMesh("Broken"));
     EXPECT_EQ(0, meshes.FindMeshPath(""));
     EXPECT_EQ(MESH_PRESENTATION, meshes.GetMesh(2)->mesh.flags);
+    EXPECT_EQ(2, Scan(Open("Broken FVF [ xyz ] \"broken.msh\""), 1));
+    EXPECT_EQ(2u, gLoads.size());
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
     gLoadResult = 0;
     EXPECT_EQ(3, Scan(Open("Shown FVF [ xyz ] \"shown.msh\""), 1));
 
@@ -194,7 +203,8 @@ TEST_F(MeshContainerTest, RealReaderLoadsAndReleaseFreesTheBuffers)
     EXPECT_EQ(4, quad->mesh.vertexCount);
     EXPECT_EQ(2, quad->mesh.primitiveCount);
     EXPECT_NE(nullptr, quad->mesh.vertexBuffer);
-    EXPECT_EQ(0, meshes.FindMesh("Lost"));
+    EXPECT_EQ(2, meshes.FindMesh("Lost"));
+    EXPECT_EQ(nullptr, meshes.GetMesh(2)->mesh.vertexBuffer);
     ASSERT_EQ(1u, messages.Count()) << messages.Joined();
     EXPECT_NE(std::string::npos, messages.Texts()[0].find("lost.msh"));
     meshes.ReleaseMesh(1);
@@ -283,7 +293,7 @@ TEST_F(DeclaratorTest, ThirtyThreeRowsAreCutAtThirtyTwoAndReadToTheirEnd)
     }
 }
 
-TEST_F(DeclaratorTest, UnknownWordsAreReportedAndAFailedDeclaratorKeepsNoName)
+TEST_F(DeclaratorTest, UnknownWordsAreReportedAndAFailedDeclaratorKeepsItsName)
 {
     FILE* f = Open(std::string("Odd") + HEADER + "0 0 float5 position 0\n0 16 float3 binormal 0\n"
                    "EndComponents. NEXT");
@@ -295,7 +305,7 @@ TEST_F(DeclaratorTest, UnknownWordsAreReportedAndAFailedDeclaratorKeepsNoName)
     EXPECT_EQ("Undefine VertexDeclaration Usage 'binormal' in vertex declarator 'Odd'.",
               messages.Texts()[1]);
     EXPECT_EQ("Can`t create vertex declarator 'Odd'.", messages.Texts()[2]);
-    EXPECT_EQ(0, meshes.FindVertexDeclarator("Odd"));
+    EXPECT_EQ(1, meshes.FindVertexDeclarator("Odd"));
     EXPECT_EQ(nullptr, meshes.GetVertexDeclaration(1));
 }
 
@@ -379,6 +389,45 @@ TEST_F(MeshContainerTest, ASecondSectionReleasesWhatTheFirstOneMade)
     }
     EXPECT_EQ(before, test::DeviceRefCount());
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// A failed mesh and a failed declarator answer to their names with empty records; the
+// sample draws on with a unit showing that mesh and a class naming that declarator (which
+// falls back to its mesh's own vertex format).
+TEST_F(DeclaratorTest, FailedMeshAndDeclaratorReachTheSampleFrameSafely)
+{
+    const std::string script = WriteFile("Failed.txt", "MESH Lost FVF [ xyz normal uv0 ] \"lost.msh\"\nMESH Lost\n"
+                                         "VDECLARATOR Odd" + std::string(HEADER) +
+                                         "0 0 float5 position 0\n0 16 float3 binormal 0\nEndComponents.\n");
+    ASSERT_EQ(0, gParser->ScanScript(script.c_str())) << messages.Joined();
+    EXPECT_EQ(1u, CountMessages("lost.msh")) << messages.Joined();
+    EXPECT_EQ(0u, CountMessages("not found")) << "the second element is a reference";
+    const uint16_t lost = gMeshContainer->FindMesh("Lost");
+    const uint16_t odd = gMeshContainer->FindVertexDeclarator("Odd");
+    ASSERT_NE(0, lost);
+    ASSERT_NE(0, odd);
+    EXPECT_EQ(nullptr, gMeshContainer->GetMesh(lost)->mesh.vertexBuffer);
+    EXPECT_EQ(nullptr, gMeshContainer->GetVertexDeclaration(odd));
+
+    test::Image before, after;
+    ASSERT_TRUE(RunSampleFrames(3));  // the presentation starts
+    ASSERT_TRUE(test::ReadBackBuffer(before));
+    auto* ground = dynamic_cast<CGeometry*>(gIUnitInspector->FindUnitByName("Ground"));
+    auto* rect = dynamic_cast<CGeometry*>(gIUnitInspector->FindUnitByName("SelFloorRect"));
+    ASSERT_TRUE(ground && rect && ground->classTemplate);
+    const uint16_t rectMesh = rect->mesh;
+    ground->classTemplate->vertexDeclarator = odd;
+    rect->mesh = lost;
+    messages.Clear();
+    const bool ran = RunSampleFrames(2);
+    test::ReadBackBuffer(after);
+    ground->classTemplate->vertexDeclarator = 0;
+    rect->mesh = rectMesh;
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    const int row = gEngine->view.Y + gEngine->view.Height - 150;
+    for (int x : {100, 300, 500})
+        EXPECT_TRUE(test::ColorNear(before.At(x, row), after.At(x, row), 6)) << "the ground at " << x;
 }
 
 } // namespace

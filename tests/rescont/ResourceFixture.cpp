@@ -10,6 +10,8 @@ std::vector<std::string> gStartupMessages;
 
 namespace {
 
+test::Program* gSample = nullptr;
+
 // Starts the sample once; the variables the variant tests read are added to its script
 // variables.
 class SampleEnvironment : public ::testing::Environment {
@@ -19,6 +21,7 @@ public:
         recorder_ = new test::MessageRecorder;
         ASSERT_EQ(1, program_.Start(test::RunDir())) << recorder_->Joined();
         gStartupMessages = recorder_->Texts();
+        gSample = &program_;
         const std::string path = test::TempDir("rescont_variables") + "\\Variables.txt";
         test::WriteFile(path, "{ RC_ZERO 0 RC_ONE 1 RC_TWO 2 RC_FOUR 4 RC_FLOAT 2.5 "
                               "RC_LIST [ 3 4 ] RC_TEXT \"four\" };");
@@ -31,6 +34,7 @@ public:
     void TearDown() override
     {
         gExitCode = 0;
+        gSample = nullptr;
         program_.Stop();
         delete recorder_;
     }
@@ -43,6 +47,11 @@ private:
 [[maybe_unused]] const auto* const gEnvironment = ::testing::AddGlobalTestEnvironment(new SampleEnvironment);
 
 } // namespace
+
+bool RunSampleFrames(int n)
+{
+    return gSample && gSample->RunFrames(n);
+}
 
 void ResourceTest::SetUp()
 {

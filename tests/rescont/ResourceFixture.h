@@ -15,6 +15,8 @@ namespace rescont {
 
 // Messages shown while the sample started.
 extern std::vector<std::string> gStartupMessages;
+// Runs frames of the started sample; false once it has quit.
+bool RunSampleFrames(int n);
 
 class ResourceTest : public ::testing::Test {
 protected:

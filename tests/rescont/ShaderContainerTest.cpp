@@ -172,6 +172,11 @@ TEST_F(ShaderContainerTest, OneDefinerPerFamilyLongNamesAreCutAndEndOfFileEndsTh
     EXPECT_EQ(0, shaders.ScanVertexShader(Open("Cut Definer: { RC_TWO")));
     EXPECT_EQ(0, shaders.ScanShaderTable(Open("Open { VertexConstants: { R S C 0 ClearColor 1")));
     EXPECT_EQ(1, shaders.GetTable(1)->vertex.count);
+    // Callers that hold only the interface get the same table, and nothing outside the tables.
+    IShaderContainer& outside = shaders;
+    EXPECT_EQ(shaders.GetTable(1), outside.GetTable(1));
+    EXPECT_EQ(nullptr, outside.GetTable(0));
+    EXPECT_EQ(nullptr, outside.GetTable(2));
     EXPECT_EQ(0, shaders.ScanPixelShader(Open("CutPixel { Definer: {")));
 }
 

@@ -84,7 +84,7 @@ TEST_F(ShaderTableTest, RowsReadRegistersSourcesAndCounts)
     ASSERT_EQ(4, t->vertex.count);
     ASSERT_EQ(1, t->pixel.count);
     const SShaderTableRow* r = t->vertex.rows;
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(&gRenderer->clearColor), r[0].data);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(&gRenderer->ClearColor), r[0].data);
     EXPECT_EQ(FLOW_NONE, r[0].flowStart);
     EXPECT_EQ(4u, r[1].reg);
     EXPECT_EQ(0u, r[1].data);
@@ -128,7 +128,7 @@ TEST_F(ShaderTableTest, LinkResolvesLaterDataOnceAndNamesWhatStaysUnknown)
     EXPECT_EQ(0u, t->vertex.rows[0].data);
     EXPECT_STREQ("ClearColor", t->vertex.rows[0].postName);
     shaders.LinkPostStrings();
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(&gRenderer->clearColor), t->vertex.rows[0].data);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(&gRenderer->ClearColor), t->vertex.rows[0].data);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(&gRenderer->mWorld), t->vertex.rows[2].data)
         << "the renderer's moving world pointer";
     EXPECT_EQ(SHADER_CONST_PER_OBJECT, t->vertex.rows[2].code);
@@ -143,7 +143,7 @@ TEST_F(ShaderTableTest, LinkResolvesLaterDataOnceAndNamesWhatStaysUnknown)
 
 TEST_F(ShaderTableTest, ApplyWritesEachRowFromItsSourceAndSkipsUnresolvedRows)
 {
-    gRenderer->clearColor = D3DXCOLOR(0.25f, 0.5f, 0.75f, 1.0f);
+    gRenderer->ClearColor = D3DXCOLOR(0.25f, 0.5f, 0.75f, 1.0f);
     gRenderer->numWorlds = 2;
     CShaderTable* t = Scan(std::string("Apply { VertexConstants: ") + HEADER +
                            " 0 ClearColor 1\n 1 TEMPLATE::GlowParams 1\n 2 PartSystem::Data 2\n"
@@ -151,7 +151,7 @@ TEST_F(ShaderTableTest, ApplyWritesEachRowFromItsSourceAndSkipsUnresolvedRows)
                            " PixelConstants: " + HEADER + " 7 ClearColor 1 }; };");
     messages.Clear();
     EXPECT_EQ(0, t->Apply(&object));
-    ExpectFrom(Vertex(0), gRenderer->clearColor);
+    ExpectFrom(Vertex(0), gRenderer->ClearColor);
     uintptr_t out = 0;
     ExpectFrom(Vertex(1), array + (ShaderConstantByName("TEMPLATE::GlowParams", &out) & 0xFFFF));
     ExpectFrom(Vertex(2), block + PARTICLE_DATA_WORD);
@@ -160,7 +160,7 @@ TEST_F(ShaderTableTest, ApplyWritesEachRowFromItsSourceAndSkipsUnresolvedRows)
     EXPECT_EQ(SENTINEL, Vertex(5).x);
     ExpectFrom(Vertex(7), block + PARTICLE_DATA_WORD + 4);
     EXPECT_EQ(SENTINEL, Vertex(8).x);
-    ExpectFrom(Pixel(7), gRenderer->clearColor);
+    ExpectFrom(Pixel(7), gRenderer->ClearColor);
 
     // The count variable is read when the table is applied.
     gRenderer->numWorlds = 3;
@@ -171,7 +171,7 @@ TEST_F(ShaderTableTest, ApplyWritesEachRowFromItsSourceAndSkipsUnresolvedRows)
     // Without an object block only the fixed rows write.
     Fill(0, 16);
     EXPECT_EQ(0, t->Apply(nullptr));
-    ExpectFrom(Vertex(0), gRenderer->clearColor);
+    ExpectFrom(Vertex(0), gRenderer->ClearColor);
     EXPECT_EQ(SENTINEL, Vertex(1).x);
     EXPECT_EQ(SENTINEL, Vertex(2).x);
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();

@@ -198,6 +198,43 @@ TEST(ScannerStrings, QuotedRest)
     EXPECT_EQ(std::string(256, 'r'), std::string(out));
 }
 
+// A caller's array with a guard byte right behind it; the slack takes what a reader that
+// ran past the guard would write, so such a fault fails the test instead of the stack.
+template <size_t N>
+struct SGuarded {
+    char text[N];
+    char guard = 'G';
+    char slack[Core::WORD_BUFFER_SIZE] = {};
+};
+
+// Every reader that stores text fills a caller's array to that array's size and no further,
+// whatever size it has (the word buffer of a string-sized array included).
+TEST(ScannerBuffers, ArraysAreFilledToTheirOwnSize)
+{
+    const std::string hostile(700, 'h');
+    TextFile f(hostile + " " + hostile + " " + hostile + " \"" + hostile + "\" " + hostile + "\" next");
+    SGuarded<Core::STRING_BUFFER_SIZE> word;
+    Core::fscan_word(f, word.text);
+    EXPECT_EQ(Core::STRING_BUFFER_SIZE - 1, strlen(word.text));
+    EXPECT_EQ('G', word.guard);
+    SGuarded<16> skipped;
+    Core::fscan_skip(f, skipped.text, 1);
+    EXPECT_EQ(15u, strlen(skipped.text));
+    EXPECT_EQ('G', skipped.guard);
+    SGuarded<16> end;
+    EXPECT_FALSE(Core::fscan_is_end(f, end.text));
+    EXPECT_EQ('G', end.guard);
+    SGuarded<64> quoted;
+    EXPECT_EQ(1, Core::fscan_string(f, quoted.text));
+    EXPECT_EQ(63u, strlen(quoted.text));
+    EXPECT_EQ('G', quoted.guard);
+    SGuarded<32> rest;
+    Core::fscan_quoted_rest(f, rest.text, "\"first");
+    EXPECT_EQ(31u, strlen(rest.text));
+    EXPECT_EQ('G', rest.guard);
+    EXPECT_EQ("next", f.Word());
+}
+
 TEST(ScannerNumbers, IntegersFloatsAndNarrowTargets)
 {
     TextFile f("12abc -7 abc 2.5 70000 300 123 /*c*/ 9 1 2 3");

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -125,13 +126,24 @@ TEST_F(ClassTemplateTest, ChildInheritsActsAndGlowButNotPlacementReflectionOrSha
     parent.ScanShadowCaster(file);
     parent.ScanReflectionReceiver(file);
     parent.glowVertexShader = 3;
-    parent.glowPixelShader = 4;
-    parent.reflectionTexture = 5;
     parent.vertexShader = 6;
     parent.PlaceRotate = 2;
+    parent.unitType = 4;
+    // Resource indices that stay the child's own.
+    uint16_t CClassTemplate::* const ownIndices[] = {
+        &CClassTemplate::glowPixelShader,        &CClassTemplate::reflectionTexture,
+        &CClassTemplate::reflectionDepthBuffer,  &CClassTemplate::reflectionTextureNumber,
+        &CClassTemplate::reflectionVertexShader, &CClassTemplate::shadowTexture,
+        &CClassTemplate::shadowTextureNumber,    &CClassTemplate::shadowVertexShader,
+        &CClassTemplate::shadowPixelShader,
+    };
+    for (auto field : ownIndices) parent.*field = 9;
 
     CClassTemplate child;
     child.CopyFrom(parent);
+    for (size_t i = 0; i < std::size(ownIndices); ++i) EXPECT_EQ(0, child.*ownIndices[i]) << "own index " << i;
+    EXPECT_STREQ("", child.name);
+    EXPECT_EQ(0u, child.unitType);
     EXPECT_EQ(START_ACT_ANIMATION, child.startActs[0].kind);
     EXPECT_EQ(4u, child.startActs[0].animation);
     EXPECT_FLOAT_EQ(0.5f, child.startActs[0].startDelay);
@@ -140,11 +152,9 @@ TEST_F(ClassTemplateTest, ChildInheritsActsAndGlowButNotPlacementReflectionOrSha
     EXPECT_EQ(START_ACT_FREE, child.startActs[2].kind);
     EXPECT_EQ(1, child.glowing);
     EXPECT_EQ(3, child.glowVertexShader);
-    EXPECT_EQ(4, child.glowPixelShader);
     EXPECT_FLOAT_EQ(0.8f, child.glowRange);
     EXPECT_EQ(6, child.vertexShader);
     EXPECT_EQ(1, child.PlaceRotate);
-    EXPECT_EQ(0, child.reflectionTexture);
     EXPECT_EQ(0, child.effectFlags);
     EXPECT_FLOAT_EQ(1.0f, child.ReflectionOpacity);
     EXPECT_EQ(0, child.shadowCaster);

@@ -58,7 +58,7 @@ TEST(ShaderConstantByName, NamedSourcesGiveTheirCodes)
     gRenderer = renderer.get();
     uintptr_t out = UNTOUCHED;
     EXPECT_EQ(0u, ShaderConstantByName("ClearColor", &out));
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(&renderer->clearColor), out);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(&renderer->ClearColor), out);
     gRenderer = nullptr;
     EXPECT_EQ(0u, ShaderConstantByName("ClearColor", &out));
     EXPECT_EQ(0u, out) << "no renderer: the name resolves later";

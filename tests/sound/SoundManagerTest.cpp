@@ -89,15 +89,18 @@ TEST_F(SoundManager, RefusedFilesAreReportedAndLoadNothing)
     const std::string truncated = wavebytes::Pcm(1, 22050, 8, std::string(40, '\x10'));
     EXPECT_EQ(SOUND_NO_FORMAT, Load(Write("cut", truncated.substr(0, 30)), 0, 1));
     EXPECT_EQ(SOUND_EMPTY, Load(Write("silent", wavebytes::Pcm(1, 22050, 8, "")), 0, 1));
+    const std::string formatOnly = wavebytes::Riff("WAVE", wavebytes::Chunk("fmt ", wavebytes::Format(1, 1, 22050, 8)));
+    EXPECT_EQ(SOUND_EMPTY, Load(Write("nodata", formatOnly), 0, 1));
     EXPECT_EQ(SOUND_STEREO_3D, Load(Write("stereo", wavebytes::Pcm(2, 22050, 16, std::string(8, '\0'))), DSBCAPS_CTRL3D, 1));
     for (const auto& sound : sounds) EXPECT_EQ(nullptr, sound);
     EXPECT_EQ(0, device.created);
 
-    ASSERT_EQ(5u, messages.Count()) << messages.Joined();
+    ASSERT_EQ(6u, messages.Count()) << messages.Joined();
     EXPECT_EQ("Sound file 'Z:\\no\\such\\sound.wav' not found.", messages.Texts()[0]);
     EXPECT_TRUE(messages.Contains("text.wav' is not a readable WAV file.")) << messages.Joined();
     EXPECT_TRUE(messages.Contains("cut.wav' is not a readable WAV file.")) << messages.Joined();
     EXPECT_TRUE(messages.Contains("silent.wav' has no sound data.")) << messages.Joined();
+    EXPECT_TRUE(messages.Contains("nodata.wav' has no sound data.")) << messages.Joined();
     EXPECT_TRUE(messages.Contains("stereo.wav' is stereo: a 3D sound must be mono.")) << messages.Joined();
 
     // A mono file is a good 3D sound.

@@ -105,6 +105,35 @@ TEST(WaveFile, RefusesChunksLargerThanWhatIsLeft)
     EXPECT_EQ(WAVE_READ_EXTRA, OpenBytes("noextra", wavebytes::Riff("WAVE", wavebytes::Chunk("fmt ", wavebytes::Format(2, 1, 8000, 4)) + wavebytes::Chunk("data", "ab"))));
 }
 
+// More sound than the I/O buffer holds comes through its refills; a file that ends before
+// its "data" chunk does (cut while open) gives WAVE_READ_END and nothing read.
+TEST(WaveFile, ReadsThroughTheIoBufferUntilTheFileEnds)
+{
+    std::string samples(70000, '\0');
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = char(i * 7 + i / 256);
+    const std::string bytes = wavebytes::Pcm(1, 22050, 8, samples);
+    const std::string path = Write("long", bytes);
+    CWaveFile wave;
+    ASSERT_EQ(0, wave.Open(path.c_str(), nullptr, WAVEFILE_READ));
+    std::string got(samples.size(), '\0');
+    BYTE* buffer = reinterpret_cast<BYTE*>(&got[0]);
+    EXPECT_EQ(30001, ReadInto(wave, buffer, 30001));
+    EXPECT_EQ(39999, ReadInto(wave, buffer + 30001, 50000));
+    EXPECT_TRUE(samples == got);
+    EXPECT_EQ(0, ReadInto(wave, buffer, 10));
+
+    ASSERT_EQ(0, wave.ResetFile());
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    SetFilePointer(file, LONG(bytes.size() - 50000), nullptr, FILE_BEGIN);
+    EXPECT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+    DWORD read = 99;
+    EXPECT_EQ(WAVE_READ_END, wave.Read(buffer, DWORD(samples.size()), &read));
+    EXPECT_EQ(0u, read);
+}
+
 TEST(WaveFile, ReadsFromMemoryOnly)
 {
     const BYTE data[6] = {1, 2, 3, 4, 5, 6};

@@ -3,6 +3,7 @@
 
 #include "tests/sprites/SpriteTestSupport.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -111,6 +112,30 @@ TEST_F(Fonts, DrawAtUsesTheFormatOfItsSecondForm)
     EXPECT_GT(Marked(30, 30, 120, 50), 0);
     EXPECT_GT(Marked(120, 100, 210, 120), 0);
     EXPECT_EQ(0, Marked(212, 100, 319, 120));
+}
+
+// A counted text needs no terminator (a caret measure passes a copy of part of a line):
+// nothing past the count is read. The text here ends right before a page that cannot be read.
+TEST_F(Fonts, CountedTextsAreNotReadPastTheirCount)
+{
+    SYSTEM_INFO system = {};
+    GetSystemInfo(&system);
+    const size_t page = system.dwPageSize;
+    char* block = static_cast<char*>(VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(nullptr, block);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(block + page, page, PAGE_NOACCESS, &old));
+    char* text = block + page - 3;
+    memcpy(text, "ab ", 3);
+
+    CFont& font = gGraphics.fonts[2];
+    RECT counted = {0, 0, 1000, 1000}, whole = counted;
+    font.MeasureText(text, 2, &counted);
+    font.MeasureText("ab", -1, &whole);
+    EXPECT_EQ(whole.right, counted.right);
+    EXPECT_GT(counted.right, 0);
+    EXPECT_EQ(font.GetTextWidth("ab ", nullptr, -1), font.GetTextWidth(text, nullptr, 3));
+    VirtualFree(block, 0, MEM_RELEASE);
 }
 
 TEST_F(Fonts, MeasuresTrailingBlanksAndNothingForEmptyTexts)

@@ -148,7 +148,16 @@ TEST_F(Text3DTest, RebuildFromTheRecordOrFromAMesh)
     CMesh source;
     ASSERT_EQ(0, LoadMesh((dir + "corner.msh").c_str(), &source, MESH_XYZ, 0)) << messages.Joined();
     record.FreeTextMeshRecord();
-    EXPECT_EQ(nullptr, record.mesh);
+    const STextMesh fresh;
+    for (const STextMesh* r : {static_cast<const STextMesh*>(&record), &fresh}) {
+        EXPECT_EQ(nullptr, r->mesh);
+        EXPECT_EQ("", r->face);
+        EXPECT_EQ("", r->text);
+        EXPECT_EQ(0, r->pointSize);
+        EXPECT_EQ(1.0f, r->deviation);
+        EXPECT_EQ(0, r->bold);
+        EXPECT_EQ(0u, r->vertexFormat);
+    }
     EXPECT_EQ(-1, record.RebuildTextMesh());
     ASSERT_EQ(D3D_OK, record.RebuildTextMesh(&source));
     ASSERT_NE(nullptr, record.mesh);
@@ -206,14 +215,17 @@ TEST_F(Text3DTest, ClassBlockTextIsBuiltForEachUnit)
 TEST_F(Text3DTest, PresentationFontKeyTakesNoValueAndTheBlockPlacesTheUnit)
 {
     const std::string path = dir + "keys.txt";
-    test::WriteFile(path, "font: pos: [ 4 5 6 ] };");
+    test::WriteFile(path, "font: pos: [ 4 5 6 ] coord_ay: [ 7 8 90 ] };");
     FILE* file = fopen(path.c_str(), "rb");
     ASSERT_NE(nullptr, file);
     CText3D unit;
     EXPECT_EQ(SCAN_BLOCK_END, unit.ScanMissionData(file, nullptr));
     fclose(file);
     EXPECT_FLOAT_EQ(5.0f, unit.Pos.y);
-    EXPECT_FLOAT_EQ(5.0f, unit.world._42);
+    EXPECT_EQ(D3DXVECTOR3(7, 5, 8), D3DXVECTOR3(unit.world._41, unit.world._42, unit.world._43));
+    // Turned a quarter: its x axis runs along the world's z.
+    EXPECT_NEAR(0.0f, unit.world._11, 1e-6f);
+    EXPECT_NEAR(1.0f, fabsf(unit.world._13), 1e-6f);
 }
 
 // The text drawn with the unit's world matrix by the fixed pipeline shows up white on black

@@ -194,7 +194,7 @@ TEST_F(TexContainerTest, LongNamesAndPathsAreCut)
     EXPECT_EQ(1, tex.FindTexture(std::string(31, 'N').c_str()));
 }
 
-TEST_F(TexContainerTest, FailedElementsReportAndKeepTheirIndexEmpty)
+TEST_F(TexContainerTest, FailedElementsReportAndKeepTheirIndexEmptyUnderTheirName)
 {
     Section("TexCount: 10");
     Write("bad.bmp", "no image");
@@ -208,11 +208,17 @@ TEST_F(TexContainerTest, FailedElementsReportAndKeepTheirIndexEmpty)
               messages.Texts()[1]);
     EXPECT_EQ("CTexContainer::ScanTexture  Error:  \nImproper params for texture or surface'Bad'.",
               messages.Texts()[2]);
-    // The indices stay taken, but no name leads to an empty record.
-    EXPECT_EQ(0, tex.FindTexture("Missing"));
-    EXPECT_EQ(0, tex.FindTexture("Bad"));
+    // The indices stay taken under their names; a repeated element refers to its empty
+    // record without trying the file again.
+    EXPECT_EQ(1, tex.FindTexture("Missing"));
+    EXPECT_EQ(3, tex.FindTexture("Bad"));
     ASSERT_NE(nullptr, tex.GetTex(3));
     EXPECT_EQ(nullptr, tex.GetTexture(3));
+    EXPECT_EQ(nullptr, StageTexture(3));
+    EXPECT_EQ(1, Element("Missing \"missing.bmp\""));
+    EXPECT_EQ(3, Element("Bad \"bad.bmp\""));
+    EXPECT_EQ(3, Reference("Bad"));
+    EXPECT_EQ(3u, messages.Count()) << messages.Joined();
     Write("c.bmp", Solid(RED));
     EXPECT_EQ(4, Element("C \"c.bmp\""));
 

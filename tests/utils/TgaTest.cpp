@@ -143,7 +143,7 @@ TEST(Tga, MissingFileIsLeftToTheCaller)
     EXPECT_EQ(0u, messages.Count());
 }
 
-TEST(Tga, TooWideOrTooHighIsRefusedWithOneMessage)
+TEST(Tga, OnlyTooWideIsRefusedAndAnyHeightLoads)
 {
     test::MessageRecorder messages;
     TgaSpec wide;
@@ -151,10 +151,25 @@ TEST(Tga, TooWideOrTooHighIsRefusedWithOneMessage)
     ExpectRefused(LoadFile("wide", Header(wide)), TGA_TOO_LARGE);
     ASSERT_EQ(1u, messages.Count());
     EXPECT_EQ("TGA file: width too large.", messages.Texts()[0]);
+
+    TgaSpec tall;
+    tall.width = 1;
+    tall.height = 4097;
+    Loaded l = LoadFile("tall", Header(tall) + Pixels(tall));
+    ASSERT_EQ(TGA_OK, l.result) << messages.Joined();
+    EXPECT_EQ(4097, l.height);
+    EXPECT_EQ(0x00, l.pixels[4 * 4096]);  // the file's first row is the buffer's last
+    EXPECT_EQ(0x10, l.pixels[4 * 4095]);
+    EXPECT_EQ(1u, messages.Count());
+
+    // The greatest height with hardly any data is refused before its memory is taken.
     TgaSpec high;
+    high.width = 2048;
     high.height = 65535;
-    ExpectRefused(LoadFile("high", Header(high)), TGA_TOO_LARGE);
-    EXPECT_EQ(2u, messages.Count());
+    high.bpp = 32;
+    ExpectRefused(LoadFile("high", Header(high) + std::string(64, '\x01')), TGA_BAD_DATA);
+    ASSERT_EQ(2u, messages.Count());
+    EXPECT_NE(std::string::npos, messages.Texts()[1].find("cut short")) << messages.Joined();
 }
 
 // The one message says what is wrong with the file.

@@ -168,13 +168,6 @@ TEST_F(FrameTest, AModalWindowBlocksOthersUntilItIsClosed)
     EXPECT_EQ(0u, ok->flags & WIN_ACTIVE);
 }
 
-CBaseWin* gModal = nullptr;
-void ShowModal()
-{
-    if (!(gModal->flags & WIN_VISIBLE))
-        gModal->Show(1);
-}
-
 // Shown by a per-frame callback while the pass walks an array with a hole: the windows after
 // the caller still have their turn in that pass.
 TEST_F(FrameTest, AModalWindowShownByAPerFrameCallbackHasItsTurnAtOnce)

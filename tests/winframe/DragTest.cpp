@@ -23,12 +23,16 @@ TEST_F(DragTest, TheWindowAndItsChildrenFollowTheMouseAndTheReleaseIsNoClick)
 {
     Frame(40, 15, MOUSE_LEFT);  // grabbed 30, 5 inside
     EXPECT_EQ(1, gWinSuperior.dragging);
+    EXPECT_EQ(title->slot, gWinSuperior.slotUnderMouse);  // the press frame hovers it
     EXPECT_EQ(30, gWinSuperior.grabX);
     EXPECT_EQ(5, gWinSuperior.grabY);
     EXPECT_EQ("frame:title ", Take());
 
     Frame(140, 65, MOUSE_LEFT);
+    EXPECT_EQ(-1, gWinSuperior.slotUnderMouse);  // a dragged window is not hovered
+    gInput.wheelDelta = 120;
     Frame(150, 75, MOUSE_LEFT);
+    EXPECT_EQ(-1, gWinSuperior.slotUnderMouse);  // nor by its wheel event
     EXPECT_EQ(120, title->left);
     EXPECT_EQ(70, title->top);
     EXPECT_EQ(219, title->right);

@@ -103,6 +103,23 @@ TEST_F(DrawTest, TheCombinedPassDrawsWhatThisFramesMouseDid)
     EXPECT_EQ(0, SkinMismatches(40, 30, 156, 0, 20, 10));
 }
 
+// Held on its press frame, then carried: the carried button is drawn raised.
+TEST_F(DrawTest, ADraggedButtonDrawsUnpressedAfterThePressFrame)
+{
+    CMyButton* button = SkinButton(40, 30, FACE);
+    button->flags |= WIN_DRAGGABLE;
+    Frame(50, 35, MOUSE_LEFT);
+    EXPECT_EQ(1, gWinSuperior.dragging);
+    DrawFrame();
+    EXPECT_EQ("41,31,60,40", Str(DrawnBox()));
+    Frame(80, 55, MOUSE_LEFT);
+    DrawFrame();
+    EXPECT_EQ("70,50,89,59", Str(DrawnBox()));
+    EXPECT_EQ(0, SkinMismatches(70, 50, 156, 0, 20, 10));
+    Frame(80, 55);
+    EXPECT_EQ("", Take());  // the release that ends the drag is no click
+}
+
 TEST_F(DrawTest, AButtonCaptionIsDrawnOnItAndSinksWithIt)
 {
     CMyButton* button = SkinButton(60, 60, PANEL);
@@ -265,6 +282,24 @@ TEST_F(DrawTest, DrawCallbacksRunForVisibleWindowsWhichMayDeleteWindows)
     DrawFrame();
     EXPECT_EQ(nullptr, gVictim);
     EXPECT_EQ(0, Marked(10, 30, 29, 39));
+}
+
+// Shown by a pre-draw callback while the pass walks an array with a hole: the windows after
+// the caller are still drawn in that pass.
+TEST_F(DrawTest, AModalWindowShownBeforeItsCallerIsDrawnLeavesTheLaterWindowsTheirTurn)
+{
+    CBaseWin* hole = Win("hole", 0, 0, 10, 10);
+    CBaseWin* caller = Win("caller", 200, 0, 10, 10);
+    CBaseWin* after = SkinWin("after", 10, 30, FACE.left, FACE.top, FACE.right, FACE.bottom);
+    gModal = Win("modal", 300, 0, 10, 10, KEY_ON_RELEASE, WIN_PUSHER);
+    gModal->Hide(0);
+    Frame(5, 5);  // sorted: the array keeps its order from here on
+    gWinSuperior.DeleteWin(&hole);
+    caller->fnOnPreDraw = ShowModal;
+    after->fnOnPreDraw = OnFrame;
+    DrawFrame();
+    EXPECT_EQ("frame:after ", Take());
+    EXPECT_EQ(0, SkinMismatches(10, 30, FACE.left, FACE.top, 20, 10));
 }
 
 TEST_F(DrawTest, HoverColoursMoveWhileTheWindowIsUnderTheMouse)

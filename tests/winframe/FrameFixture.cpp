@@ -42,6 +42,13 @@ void OnLeftHeld() { Note("held", gWinSuperior.pWinUnderMouse); }
 void OnRightClick() { Note("right", gWinSuperior.pWinUnderMouse); }
 void OnFrame() { Note("frame", gWinSuperior.pWinCurrent); }
 
+CBaseWin* gModal = nullptr;
+void ShowModal()
+{
+    if (!(gModal->flags & WIN_VISIBLE))
+        gModal->Show(1);
+}
+
 void FrameTest::SetUp()
 {
     test::ResetWindowManager();

@@ -31,6 +31,10 @@ void OnLeftHeld();
 void OnRightClick();
 void OnFrame();  // names the current window instead
 
+// A per-frame or draw callback that shows gModal (a WIN_PUSHER window) unless it is shown.
+extern CBaseWin* gModal;
+void ShowModal();
+
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override;

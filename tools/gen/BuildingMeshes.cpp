@@ -214,7 +214,7 @@ void WriteGroundMesh()
             m.Quad({-half + step * float(i), 0, -half + step * float(j)}, {step, 0, 0},
                    {0, 0, step}, uv);
         }
-    m.Write("Meshes\\KestrelVale\\Ground.msh", "Textures\\KestrelVale\\Ground.tga");
+    m.Write(kMeshFolder + "KestrelVale\\Ground.msh", "Textures\\KestrelVale\\Ground.tga");
 }
 
 } // namespace gen

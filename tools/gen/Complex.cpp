@@ -40,10 +40,14 @@ double FlatPrice(const FlatSpec& flat, int floor)
 
 std::string BuildingFile(const BuildingSpec& b, const std::string& kind, const std::string& ext)
 {
-    const std::string folder = ext == "msh" ? "Meshes\\KestrelVale\\"
-                               : ext == "tga" ? "Textures\\KestrelVale\\"
-                                              : "Presentations\\KestrelVale\\";
+    if (ext == "msh") return kMeshFolder + BuildingMesh(b, kind);
+    const std::string folder = ext == "tga" ? "Textures\\KestrelVale\\" : "Presentations\\KestrelVale\\";
     return folder + "Building" + std::to_string(b.number) + kind + "." + ext;
+}
+
+std::string BuildingMesh(const BuildingSpec& b, const std::string& kind)
+{
+    return "KestrelVale\\Building" + std::to_string(b.number) + kind + ".msh";
 }
 
 } // namespace gen

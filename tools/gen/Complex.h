@@ -43,5 +43,9 @@ double FlatPrice(const FlatSpec& flat, int floor);
 
 // Names of the files, as the program opens them (relative to the run folder).
 std::string BuildingFile(const BuildingSpec& b, const std::string& kind, const std::string& ext);
+// The mesh container's folder (the script's "MeshDirectory:") and a building's mesh as
+// presentations name it, relative to that folder.
+const std::string kMeshFolder = "Meshes\\";
+std::string BuildingMesh(const BuildingSpec& b, const std::string& kind);
 
 } // namespace gen

@@ -34,10 +34,10 @@ std::string BuildingBlock(const BuildingSpec& b)
     t += Format("    // Building %d: place its unit at x %.1f, z %.1f with yaw %.0f.\n", b.number,
                 b.siteX, b.siteZ, b.yawDeg);
     t += Format("    NumFloors:               %d\n", b.floors);
-    t += "    FloorMesh:               " + BuildingFile(b, "Floor", "msh") + "\n";
-    t += "    SelFloorRectMesh:        " + BuildingFile(b, "Select", "msh") + "\n";
-    t += "    InteriorMesh:            " + BuildingFile(b, "Interior", "msh") + "\n";
-    t += "    FloorWindowMesh:         " + BuildingFile(b, "Windows", "msh") + "\n";
+    t += "    FloorMesh:               " + BuildingMesh(b, "Floor") + "\n";
+    t += "    SelFloorRectMesh:        " + BuildingMesh(b, "Select") + "\n";
+    t += "    InteriorMesh:            " + BuildingMesh(b, "Interior") + "\n";
+    t += "    FloorWindowMesh:         " + BuildingMesh(b, "Windows") + "\n";
     t += "    TopViewWinTextureRectXY: [ Textures\\KestrelVale\\TopView.tga " + RectText(l.topButton) +
          Format(" ( %d %d ) ]\n", l.topX, l.topY);
     t += "    TopViewSelectRect:       " + RectText(l.topSelect) + "\n";
@@ -67,8 +67,8 @@ std::string BuildingUnit(const BuildingSpec& b)
     t += "        start_actions: {\n";
     // Attached units are placed relative to the building: they carry no position of their own.
     for (const char* part : {"Hall", "Attic"})
-        t += Format("            create_attach: { %s { name: \"B%d%s\" mesh: \"KestrelVale\\Building%d%s.msh\" }; };\n",
-                    part, b.number, part, b.number, part);
+        t += Format("            create_attach: { %s { name: \"B%d%s\" mesh: \"%s\" }; };\n", part, b.number, part,
+                    BuildingMesh(b, part).c_str());
     t += "        };\n        UserDefines:\n";
     const std::string block = BuildingBlock(b);
     for (size_t at = 0; at < block.size();) {
