@@ -282,7 +282,7 @@ int CMapContainer::FirstScan(FILE* file)
         region = 16;
     }
     ClearMaps();
-    capacity = std::clamp(count - 1, 0, 65535);
+    capacity = int32_t(std::clamp<int64_t>(int64_t(count) - 1, 0, 65535));  // count may be the 32-bit minimum
     RegionSize = uint32_t(region);
     RegionSize2 = RegionSize * RegionSize;
     BlankField = uint32_t(std::max(blank, 0));

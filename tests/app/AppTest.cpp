@@ -251,22 +251,6 @@ TEST_F(AppTest, AnUnknownKeywordIsNamedAndReadingGoesOn)
     EXPECT_STREQ("Hill 3", b->address);
 }
 
-// The building class's keyword hook outlives the presentation that made its building.
-TEST_F(AppTest, AKeywordBlockAfterItsBuildingIsGoneReachesNoBuilding)
-{
-    ASSERT_NE(nullptr, StartBuilding(BuildingPresentation(1, GeneratedBlock(1))));
-    gIMissionLoader->StartMission(Write("Plain.txt", "Units: {\n  Building { name: \"Plain\"\n"
-                                                     "    UserDefines: { NumFloors: 3 SelFloorRectMesh: x.msh };\n"
-                                                     "  };\n};\n"));
-    ASSERT_TRUE(program.RunFrames(2));
-    EXPECT_NE(nullptr, gIUnitInspector->FindUnitByName("Plain")) << messages.Joined();
-    // The block is the plain unit's, which cannot read it; no building reads it.
-    EXPECT_TRUE(messages.Contains("can`t scan string '{' for Unit 'Plain'")) << messages.Joined();
-    EXPECT_FALSE(messages.Contains("NumFloors")) << messages.Joined();
-    for (int i = 0; i < gBuildings.Count(); ++i)
-        EXPECT_EQ(nullptr, gBuildings[i]) << "no building is made or kept";
-}
-
 TEST_F(AppTest, TheCostAreaFileKeepsWhatItCanRead)
 {
     CMyBuilding* b = HandMadeBuilding("{ NumFloors: 3 };");
