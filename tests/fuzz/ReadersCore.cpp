@@ -78,7 +78,8 @@ void ReadTga(const char* path, uint64_t)
         if (pixels) ReportInvalid("a refused TGA file handed out pixels");
         return;
     }
-    if (!pixels || width <= 0 || height <= 0 || width > TGA_MAX_SIZE || height > TGA_MAX_SIZE)
+    // Only the width is limited; a file holding every row may be as tall as it likes.
+    if (!pixels || width <= 0 || height <= 0 || width > TGA_MAX_SIZE)
         ReportInvalid("a loaded TGA image has no pixels or a size outside its limits");
     // The pixels are there to the last one, as the array reader takes them.
     gLastPixel = pixels[size_t(width) * size_t(height) * 4 - 1];
