@@ -1,8 +1,8 @@
 #include "tests/fuzz/Seeds.h"
 
-#include "core/Textures.h"
 #include "tests/sound/WaveBytes.h"
 #include "tests/support/Harness.h"
+#include "tests/support/ImageFiles.h"
 #include "tests/support/RealProgram.h"
 
 #include <cstdint>
@@ -20,13 +20,6 @@ void AddFiles(std::vector<std::string>& out, const std::string& dir, const char*
             out.push_back(content);
 }
 
-std::vector<uint32_t> Pattern(int width, int height)
-{
-    std::vector<uint32_t> pixels(size_t(width) * size_t(height));
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = 0x80000000u | uint32_t(i * 0x10203u);
-    return pixels;
-}
-
 // An 18-byte TGA header.
 std::string TgaHeader(uint8_t idLength, uint8_t mapType, uint8_t type, uint16_t mapLength, uint8_t mapBits,
                       uint16_t width, uint16_t height, uint8_t bits, uint8_t descriptor)
@@ -37,31 +30,12 @@ std::string TgaHeader(uint8_t idLength, uint8_t mapType, uint8_t type, uint16_t 
     return std::string(reinterpret_cast<const char*>(h), sizeof h);
 }
 
+using textest::Pattern;
+
+// A BMP of the test pattern.
 std::string Bmp24(int width, int height)
 {
-    const int row = (width * 3 + 3) & ~3;
-    std::string bmp = "BM" + wavebytes::U32(uint32_t(54 + row * height)) + wavebytes::U32(0) + wavebytes::U32(54) +
-                      wavebytes::U32(40) + wavebytes::U32(uint32_t(width)) + wavebytes::U32(uint32_t(height)) +
-                      wavebytes::U16(1) + wavebytes::U16(24) + std::string(24, '\0');
-    for (int i = 0; i < row * height; ++i) bmp += char(i * 37);
-    return bmp;
-}
-
-// The image wrapped into a "TEX " file: magic, two words, then the image; the first words
-// are scrambled as the reader unscrambles them.
-std::string Garbled(const std::string& image)
-{
-    std::string file = "TEX " + std::string(8, '\x11') + image;
-    const size_t whole = file.size() / 4;
-    uint32_t add = GARBLE_START;
-    for (size_t i = 0; i < size_t(GARBLE_WORDS); ++i, add += GARBLE_STEP) {
-        if (i == 0 || i >= whole) continue;
-        uint32_t word;
-        memcpy(&word, &file[i * 4], 4);
-        word += add;
-        memcpy(&file[i * 4], &word, 4);
-    }
-    return file;
+    return textest::Bmp24(width, height, Pattern(width, height));
 }
 
 } // namespace
@@ -113,10 +87,10 @@ void AddWaveSeeds(std::vector<std::string>& out)
 
 void AddTexSeeds(std::vector<std::string>& out)
 {
-    out.push_back(Garbled(Bmp24(4, 4)));
-    out.push_back(Garbled(test::Tga32(8, 4, Pattern(8, 4))));
-    out.push_back(Garbled(Bmp24(32, 16)));  // longer than the scrambled words
-    out.push_back(Garbled(""));
+    out.push_back(textest::Garble(Bmp24(4, 4)));
+    out.push_back(textest::Garble(test::Tga32(8, 4, Pattern(8, 4))));
+    out.push_back(textest::Garble(Bmp24(32, 16)));  // longer than the scrambled words
+    out.push_back(textest::Garble(""));
 }
 
 std::string FoundDir(const char* reader)
