@@ -104,19 +104,59 @@ long long ReadGarbleFile(const char* name)
     return size;
 }
 
+bool FitsDevice(int64_t width, int64_t height)
+{
+    D3DCAPS9 caps;
+    return Device3D && SUCCEEDED(Device3D->GetDeviceCaps(&caps)) && width >= 1 && height >= 1 &&
+           width <= int64_t(caps.MaxTextureWidth) && height <= int64_t(caps.MaxTextureHeight);
+}
+
+int64_t LittleEndian(const uint8_t* p, int bytes)
+{
+    uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | p[i];
+    return int64_t(v);
+}
+
+// The platform's BMP decoder takes its row size and buffer from the header unchecked, also
+// when only asked for the image's size (it decodes the pixels to look for alpha): a width
+// no device takes makes it write past its buffer. So a BMP's own header is read first, with
+// its size as the file gives it (bytes 14-25). Other formats are left to the platform.
+constexpr size_t BMP_HEADER_BYTES = 26;
+
+bool BmpHeaderFits(const uint8_t* p, size_t size)
+{
+    if (size < 2 || p[0] != 'B' || p[1] != 'M') return true;
+    if (size < BMP_HEADER_BYTES) return false;
+    const int64_t header = LittleEndian(p + 14, 4);
+    if (header == 12)  // the old header: 16-bit width and height
+        return FitsDevice(LittleEndian(p + 18, 2), LittleEndian(p + 20, 2));
+    const int64_t height = int32_t(LittleEndian(p + 22, 4));  // negative: rows top first
+    return FitsDevice(int32_t(LittleEndian(p + 18, 4)), height < 0 ? -height : height);
+}
+
 // The platform's image decoders overflow on sizes no device takes (a BMP 2^29 pixels wide
 // copies past its buffer): the image's header is checked against the device's limits
 // before anything is decoded.
 bool ImageFitsDevice(const void* image, UINT size)
 {
     D3DXIMAGE_INFO info;
-    D3DCAPS9 caps;
-    return Device3D && SUCCEEDED(D3DXGetImageInfoFromFileInMemory(image, size, &info)) &&
-           SUCCEEDED(Device3D->GetDeviceCaps(&caps)) && info.Width >= 1 && info.Height >= 1 &&
-           info.Width <= caps.MaxTextureWidth && info.Height <= caps.MaxTextureHeight;
+    return BmpHeaderFits(static_cast<const uint8_t*>(image), size) &&
+           SUCCEEDED(D3DXGetImageInfoFromFileInMemory(image, size, &info)) && FitsDevice(info.Width, info.Height);
 }
 
 } // namespace
+
+bool PlatformMayDecode(const char* path)
+{
+    if (IsDevicePath(path)) return false;
+    FILE* file = OpenDataFile(path, "rb");
+    if (!file) return true;  // the platform says what is missing
+    uint8_t header[BMP_HEADER_BYTES];
+    const size_t got = fread(header, 1, sizeof header, file);
+    fclose(file);
+    return BmpHeaderFits(header, got);
+}
 
 bool AllocGarbleBuffer()
 {
@@ -129,7 +169,7 @@ IDirect3DTexture9* LoadTexture(const char* name)
         return nullptr;
     gTexError = TEX_OK;
     IDirect3DTexture9* texture = nullptr;
-    HRESULT hr = IsDevicePath(name) ? E_FAIL : D3DXCreateTextureFromFileExA(
+    HRESULT hr = !PlatformMayDecode(name) ? E_FAIL : D3DXCreateTextureFromFileExA(
         Device3D, name, D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, 1, gUsageParams.usage,
         D3DFMT_UNKNOWN, CurrentPool(), D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr,
         &texture);
@@ -146,7 +186,7 @@ IDirect3DCubeTexture9* LoadCubeTexture(const char* name)
         return nullptr;
     gTexError = TEX_OK;
     IDirect3DCubeTexture9* cube = nullptr;
-    HRESULT hr = IsDevicePath(name) ? E_FAIL : D3DXCreateCubeTextureFromFileExA(
+    HRESULT hr = !PlatformMayDecode(name) ? E_FAIL : D3DXCreateCubeTextureFromFileExA(
         Device3D, name, D3DX_DEFAULT_NONPOW2, 1, gUsageParams.usage, D3DFMT_UNKNOWN,
         CurrentPool(), D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr, &cube);
     if (FAILED(hr)) {

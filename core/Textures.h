@@ -33,6 +33,10 @@ constexpr uint32_t GARBLE_STEP = 0x2B4D6F81;
 constexpr int GARBLE_WORDS = 256;
 constexpr long GARBLE_DATA_OFFSET = 12;
 
+// False for a file the platform's decoders must not be given: a device path, or a BMP whose
+// header gives a size no device takes (the decoder would write past its buffer). A file
+// that cannot be read is left to the platform to report.
+bool PlatformMayDecode(const char* path);
 // An image file at its own size, 1 level. Null for a null or empty name (gTexError kept).
 IDirect3DTexture9* LoadTexture(const char* name);
 // A cube texture from a cube image file (DDS), same rules as LoadTexture.

@@ -117,7 +117,7 @@ IDirect3DTexture9* LoadTextureFile(const char* path, HRESULT* error)
     IDirect3DTexture9* texture = nullptr;
     if (LoadGarbleTexture(path, &texture))
         return texture;
-    if (IsDevicePath(path)) {
+    if (!PlatformMayDecode(path)) {
         *error = E_FAIL;
         return nullptr;
     }

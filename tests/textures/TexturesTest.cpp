@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -134,6 +136,46 @@ TEST_F(TexturesTest, MissingAndBadFilesAreToldApart)
     EXPECT_EQ(nullptr, LoadTexture(""));
     EXPECT_EQ(2, gTexError) << "an empty name leaves the code alone";
     EXPECT_EQ(0u, messages.Count()) << "the caller decides about messages";
+}
+
+// The platform's BMP decoder sizes its rows from the header unchecked, even when only asked
+// for the image's size: a header no device takes must be refused before it sees the file.
+TEST_F(TexturesTest, BmpHeadersNoDeviceTakesAreRefusedBeforeDecoding)
+{
+    struct SHeader {
+        const char* what;
+        int32_t width, height;
+        uint16_t bits;
+        uint32_t compression;
+        bool loads;
+    };
+    const SHeader headers[] = {
+        {"rows top first", 4, -4, 24, 0, true},
+        {"run-length rows 1.7e9 pixels wide", 0x66000020, -9417768, 24, 1, false},
+        {"536870916 pixels wide", 0x20000004, 4, 24, 0, false},
+        {"no width", 0, 4, 24, 0, false},
+        {"the tallest negative height", 4, INT32_MIN, 24, 0, false},
+    };
+    for (const SHeader& h : headers) {
+        SCOPED_TRACE(h.what);
+        std::string bmp = textest::Bmp24(4, 4, textest::Pattern(4, 4));
+        memcpy(&bmp[18], &h.width, 4);
+        memcpy(&bmp[22], &h.height, 4);
+        memcpy(&bmp[28], &h.bits, 2);
+        memcpy(&bmp[30], &h.compression, 4);
+        const std::string file = Write("h.bmp", bmp);
+        EXPECT_EQ(h.loads, PlatformMayDecode(file.c_str()));
+        ComPtr<IDirect3DTexture9> texture(LoadTexture(file.c_str()));
+        EXPECT_EQ(h.loads, texture != nullptr);
+        IDirect3DTexture9* raw = nullptr;
+        EXPECT_EQ(h.loads ? 1 : 0, LoadGarbleTexture(Write("h.tex", textest::Garble(bmp)).c_str(), &raw));
+        ComPtr<IDirect3DTexture9> garbled(raw);
+    }
+    // A BMP cut inside its size is no image either; a file that is no BMP is left to the platform.
+    EXPECT_FALSE(PlatformMayDecode(Write("cut.bmp", "BM\x36\0\0\0").c_str()));
+    EXPECT_TRUE(PlatformMayDecode(Write("tga.tga", textest::Tga32(2, 2, textest::Pattern(2, 2))).c_str()));
+    EXPECT_TRUE(PlatformMayDecode((dir + "\\none.bmp").c_str()));
+    EXPECT_FALSE(PlatformMayDecode("CON"));
 }
 
 TEST_F(TexturesTest, UsageParametersShapeTheTexture)
