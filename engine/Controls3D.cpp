@@ -233,10 +233,14 @@ CBaseWin* CControls3D::CreateEngineWindow(CEngWindow* windowTemplate)
     CBaseWin* window = windowTemplate ? windowTemplate->Create() : nullptr;
     if (!window) return nullptr;
     CBaseWin** slot = liveWindows.Add();
-    if (!slot)
+    if (!slot) {
         WarningBox(&warningBudget, "CControls3D::CreateEngineWindow: ActiveWindows limit is exceed.", nullptr);
-    else
-        *slot = window;
+        // Unrecorded, nothing would delete it before its template goes, and its clicks
+        // call the template.
+        gWinSuperior.DeleteWin(&window);
+        return nullptr;
+    }
+    *slot = window;
     return window;
 }
 
