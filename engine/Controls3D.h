@@ -122,6 +122,9 @@ public:
     void EnsureActiveControls();
     // Presentation end: forgets the picks, deletes the live windows, empties the lists.
     void Reset();
+    // The fonts are going (a repeated "Fonts" section): no template keeps one, and the live
+    // windows that may draw with one are deleted.
+    void ForgetFonts();
 
     static constexpr size_t MAX_FRAME_CONTROLS = 4096;
     // 0, or -1 when the array is at its limit (the first refusal is reported).
@@ -149,6 +152,7 @@ private:
     CControl3D* HitControl(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction);
     void ApplyPick(bool leftHeld, bool leftClick);
     void DeleteLiveWindow(CBaseWin* window);
+    void DeleteLiveWindows();
 };
 
 extern CControls3D* gControls3D;

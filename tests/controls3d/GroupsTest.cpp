@@ -189,6 +189,20 @@ TEST_F(ControlsTest, ARepeatedControlsSectionLeavesNothingPointingAtTheOldRecord
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// A repeated "Fonts" section drops the fonts: no window template or live window keeps one.
+TEST_F(ControlsTest, ARepeatedFontsSectionLeavesNoWindowWithAnOldFont)
+{
+    ASSERT_EQ(0, ReadScript("LABEL Title { XY: [ 5 5 ] Text: Title Font: Big };\n")) << messages.Joined();
+    CEngWindow* title = gControls3D->FindWindowTemplate("Title");
+    ASSERT_NE(nullptr, title->font);
+    const int before = LiveWindowCount();
+    ASSERT_NE(nullptr, gControls3D->CreateEngineWindow(title));
+
+    ASSERT_EQ(0, ReadScript("Fonts [ Count: 2 ]\n")) << messages.Joined();
+    EXPECT_EQ(nullptr, title->font);
+    EXPECT_EQ(before, LiveWindowCount()) << "the label drawn with the old font is gone";
+}
+
 // A controls camera looking along +z from (0, 0, -10).
 class CPickCamera : public CAtom {
 public:
