@@ -233,10 +233,14 @@ CBaseWin* CControls3D::CreateEngineWindow(CEngWindow* windowTemplate)
     CBaseWin* window = windowTemplate ? windowTemplate->Create() : nullptr;
     if (!window) return nullptr;
     CBaseWin** slot = liveWindows.Add();
-    if (!slot)
+    if (!slot) {
         WarningBox(&warningBudget, "CControls3D::CreateEngineWindow: ActiveWindows limit is exceed.", nullptr);
-    else
-        *slot = window;
+        // Unrecorded, nothing would delete it before its template goes, and its clicks
+        // call the template.
+        gWinSuperior.DeleteWin(&window);
+        return nullptr;
+    }
+    *slot = window;
     return window;
 }
 
@@ -261,9 +265,8 @@ void CControls3D::EnsureActiveControls()
     if (frameControls.capacity() == 0) frameControls.reserve(std::max<size_t>(controlTemplates.Capacity(), 64));
 }
 
-void CControls3D::Reset()
+void CControls3D::DeleteLiveWindows()
 {
-    pickedControl = hoveredControl = pressedControl = nullptr;
     for (int i = 1; i <= int(liveWindows.Count()); ++i) {
         CBaseWin** slot = liveWindows.At(i);
         if (!liveWindows.InUse(i) || !*slot) continue;
@@ -272,8 +275,27 @@ void CControls3D::Reset()
         DeleteLiveWindow(window);
     }
     liveWindows.Clear();
+}
+
+void CControls3D::Reset()
+{
+    pickedControl = hoveredControl = pressedControl = nullptr;
+    DeleteLiveWindows();
     activeControls.Clear();
     frameControls.clear();
+}
+
+void CControls3D::ForgetFonts()
+{
+    bool held = false;
+    for (int i = 1; i <= int(windowTemplates.Count()); ++i) {
+        CEngWindow* windowTemplate = windowTemplates.At(i);
+        held = held || windowTemplate->font;
+        windowTemplate->font = nullptr;
+    }
+    if (!held) return;
+    if (gSaves && gSaves->dialog) gSaves->Hide();  // which switches the main menu back on
+    DeleteLiveWindows();
 }
 
 int CControls3D::AddFrameControl(CAtom* unit)

@@ -7,6 +7,7 @@
 // frame's controls; their array grows as needed up to MAX_FRAME_CONTROLS (warned once).
 // A repeated "Controls3D" section starts the pools afresh and first clears every pointer
 // into the old groups and window templates (active controls, the save dialog's layout).
+// A live window that cannot be recorded is not kept: nothing would delete it.
 
 #include "core/Container.h"
 #include "core/Delegates.h"
@@ -102,7 +103,8 @@ public:
     void AddControlTemplate(CControl3D* prototype);
     CEngWindow* FindWindowTemplate(const char* name) { return windowTemplates.FindByName(name); }
 
-    // A live window from the template (null when the template or the window is missing).
+    // A live window from the template, recorded for the reset; null when the template is
+    // missing or the window cannot be made or recorded.
     CBaseWin* CreateEngineWindow(CEngWindow* windowTemplate);
     // Deletes a live window recorded here; others are left alone.
     void DestroyEngineWindow(CBaseWin* window);
@@ -120,6 +122,9 @@ public:
     void EnsureActiveControls();
     // Presentation end: forgets the picks, deletes the live windows, empties the lists.
     void Reset();
+    // The fonts are going (a repeated "Fonts" section): no template keeps one, and the live
+    // windows that may draw with one are deleted.
+    void ForgetFonts();
 
     static constexpr size_t MAX_FRAME_CONTROLS = 4096;
     // 0, or -1 when the array is at its limit (the first refusal is reported).
@@ -147,6 +152,7 @@ private:
     CControl3D* HitControl(const D3DXVECTOR3& origin, const D3DXVECTOR3& direction);
     void ApplyPick(bool leftHeld, bool leftClick);
     void DeleteLiveWindow(CBaseWin* window);
+    void DeleteLiveWindows();
 };
 
 extern CControls3D* gControls3D;

@@ -133,12 +133,15 @@ void CEngine::HandleZoom(CCamera* camera, const SMouseInput& in)
 void CEngine::HandleRotation(CCamera* camera, const SMouseInput& in)
 {
     const bool held = in.rightHeld || (in.middleHeld && in.altDown);
-    if (!(flags & ENG_DRAG) || !held || !OverViewWindow(in)) {
+    if (!held) {
         if (camera->motionFlags & CAM_ROTATING)
             camera->motionFlags |= CAM_ROTATED;
         camera->motionFlags &= ~uint32_t(CAM_ROTATE_HELD | CAM_ROTATING);
         return;
     }
+    // A press that passes over another window (a panel over the view) goes on.
+    if (!(flags & ENG_DRAG) || !OverViewWindow(in))
+        return;
     if (!(camera->motionFlags & CAM_ROTATE_HELD)) {
         camera->motionFlags |= CAM_ROTATE_HELD;
         camera->motionFlags &= ~uint32_t(CAM_ROTATED);

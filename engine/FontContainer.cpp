@@ -4,6 +4,7 @@
 #include "core/Messages.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
+#include "engine/Controls3D.h"
 #include "engine/SectionScan.h"
 
 #include <cstring>
@@ -33,6 +34,7 @@ int CFontContainer::FirstScan(FILE* file)
     int32_t count = 0;
     ScanCountSection(file, "Count:", &count);
     ReleaseAll();  // a second section must not drop the first one's device objects
+    if (gControls3D) gControls3D->ForgetFonts();
     if (!fonts.Init(count)) MsgBox("CFontContainer::FirstScan :  'Count:' must be 0..65535.");
     return 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // CFontContainer: owns the engine's named fonts, numbered from 1 (0 = none), read from the
 // "Fonts" section and "FONT" objects of the scripts. A full pool is fatal (gExitCode 1);
-// a font the device cannot make is reported by the font itself and draws nothing. Its
+// a font the device cannot make is reported by the font itself and draws nothing. A
+// repeated "Fonts" section first has the window templates let go of the old fonts. Its
 // interface has no virtual destructor, so it is deleted as the concrete class.
 
 #include "core/Container.h"

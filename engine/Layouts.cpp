@@ -7,7 +7,9 @@
 #include "core/Strings.h"
 #include "core/Tga.h"
 #include "engine/ArrayContainer.h"
+#include "engine/ClassTemplate.h"
 #include "engine/SectionScan.h"
+#include "engine/UnitInspector.h"
 
 #include <cstring>
 #include <iterator>
@@ -130,8 +132,19 @@ int CLayouts::FirstScan(FILE* file)
 {
     int32_t count = 0;
     ScanCountSection(file, "LayoutsCount:", &count);
+    ForgetLayouts();
     if (!layouts.Init(count)) MsgBox("CLayouts::FirstScan :  'LayoutsCount:' must be 0..65535.");
     return 0;
+}
+
+// A repeated section sizes the pool afresh: no class may keep its placement layout in the
+// old one.
+void CLayouts::ForgetLayouts()
+{
+    if (!gUnitInspector) return;
+    TContainer<CClassTemplate, int>& templates = gUnitInspector->templates;
+    for (int i = 1; i <= templates.Count(); ++i)
+        if (templates.InUse(i)) templates.At(i)->placeLayout = nullptr;
 }
 
 uint16_t CLayouts::ScanLayout(FILE* file)

@@ -4,7 +4,7 @@
 // pool is fatal (gExitCode 1); a failed image read is reported and leaves the direction
 // without a mask, which the footprint operations then warn about (budget 4) and refuse.
 // Footprints are clipped at the edges of the map: cells outside it block a test and are
-// not written.
+// not written. A repeated "Layouts" section first clears every class's placement layout.
 
 #include "core/Container.h"
 #include "engine/MapPos.h"
@@ -58,6 +58,9 @@ public:
 
     TContainer<CLayout, uint16_t> layouts;
     int32_t warningBudget = 4;
+
+private:
+    void ForgetLayouts();
 };
 
 extern CLayouts* gLayouts;

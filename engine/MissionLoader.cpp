@@ -116,6 +116,7 @@ int CMissionLoader::EndMission()
     running = 0;
     variables.Reset();
     if (gEngine) gEngine->ResetMission();
+    currentMap = nullptr;  // the reset has just deleted it
     pendingPath.clear();
     return 0;
 }
@@ -136,7 +137,6 @@ int CMissionLoader::DoStartMission()
     const std::string requested = pendingPath;
     EndMission();
     currentNation = nullptr;
-    currentMap = nullptr;
     char path[MAX_PATH];
     if (IsAbsolutePath(requested.c_str()))
         StrCopy(path, sizeof path, requested.c_str());
@@ -146,7 +146,6 @@ int CMissionLoader::DoStartMission()
     if (result != 0) {
         // Nothing of a presentation that did not start stays behind.
         EndMission();
-        currentMap = nullptr;
         return result;
     }
     gUnitInspector->FindCameras();

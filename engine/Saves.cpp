@@ -4,7 +4,6 @@
 #include "core/Scanner.h"
 #include "engine/Controls3D.h"
 #include "engine/MissionLoader.h"
-#include "gui/WinSuperior.h"
 
 #include <cstring>
 
@@ -71,7 +70,9 @@ int CSaves::Show()
     if (!panel || !gControls3D) return -1;
     if (startButton) startButton->SetCallbackDelegate(new CDelegate<CSaves>(this, &CSaves::OnStart));
     if (cancelButton) cancelButton->SetCallbackDelegate(new CDelegate<CSaves>(this, &CSaves::Hide));
-    dialog = gControls3D->CreateEngineWindow(panel);
+    CBaseWin* made = gControls3D->CreateEngineWindow(panel);
+    if (!made) return -1;  // the main menu stays on: no dialog would switch it back
+    dialog = made;
     if (mainMenuGroup) gControls3D->DisableGroupControls(mainMenuGroup, 1);
     return 0;
 }
@@ -90,10 +91,9 @@ void CSaves::Hide()
     dialog = nullptr;
 }
 
-// A dialog the live-window list could not record still calls the templates on a click.
+// Every dialog is a live window, which the controls' reset has deleted already.
 void CSaves::ForgetLayout()
 {
-    if (dialog) gWinSuperior.DeleteWin(&dialog);
     dialog = nullptr;
     panel = startButton = cancelButton = nullptr;
     mainMenuGroup = nullptr;

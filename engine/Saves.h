@@ -16,7 +16,7 @@ class CEngWindow;
 class ISaves {
 public:
     virtual int SetSavePath(const char* path) = 0;
-    // 0, or -1 without a panel template.
+    // 0, or -1 without a panel template or when the dialog cannot be made.
     virtual int Show() = 0;
     virtual int Nop() = 0;
 
@@ -35,7 +35,7 @@ public:
     void OnStart();
     void Hide();
     // The window templates and the group are going (a repeated "Controls3D" section): the
-    // layout is forgotten and an open dialog made from them is deleted.
+    // layout and the dialog made from them are forgotten.
     void ForgetLayout();
 
     int32_t warningBudget = 4;

@@ -98,5 +98,14 @@ TEST_F(PlacementTest, AUnitWithoutLayoutOrValidMapMarksNothing)
     EXPECT_EQ(0, Occupied());
 }
 
+// A repeated "Layouts" section sizes the pool afresh: no class keeps a layout of the old one.
+TEST_F(PlacementTest, ARepeatedLayoutsSectionLeavesNoClassWithAnOldLayout)
+{
+    ASSERT_EQ(0, ReadScript("Layouts [ LayoutsCount: 2 ]\n")) << messages.Joined();
+    EXPECT_EQ(nullptr, house->classTemplate->placeLayout);
+    house->SetMapPos(At(2, 2, 0));
+    EXPECT_EQ(0, Occupied());
+}
+
 } // namespace
 } // namespace containers2

@@ -20,6 +20,13 @@ namespace {
 int gClicks = 0;
 void CountClick() { ++gClicks; }
 
+int LiveWindowCount()
+{
+    int live = 0;
+    for (int i = 0; i < gWinSuperior.count; ++i) live += gWinSuperior.windows[i] != nullptr;
+    return live;
+}
+
 TEST_F(ControlsTest, GroupsKeepTheirPrototypesInOrderAndNullForUnknownClasses)
 {
     ASSERT_EQ(0, ReadScript("CONTROL_3D Door { };\nCONTROL_3D Gate { };\n"
@@ -138,23 +145,16 @@ TEST_F(ControlsTest, WindowTemplatesMakeLiveWindowsWithTheirChildren)
     CBaseWin* edit = gControls3D->CreateEngineWindow(name);
     ASSERT_NE(nullptr, edit);
     EXPECT_EQ(nullptr, gControls3D->CreateEngineWindow(nullptr));
-    // Only two live windows are recorded; a third is made but not kept for the reset.
-    CBaseWin* third = gControls3D->CreateEngineWindow(name);
-    ASSERT_NE(nullptr, third);
+    // Only two live windows are recorded; a third, which the reset could not delete, is not kept.
+    const int live = LiveWindowCount();
+    EXPECT_EQ(nullptr, gControls3D->CreateEngineWindow(name));
+    EXPECT_EQ(live, LiveWindowCount());
     EXPECT_EQ(0u, messages.Texts().back().rfind("CControls3D::CreateEngineWindow: ActiveWindows limit is exceed.", 0));
-    gWinSuperior.DeleteWin(&third);
 
     gControls3D->DestroyEngineWindow(edit);
     EXPECT_EQ(nullptr, *gControls3D->liveWindows.At(2));
     gControls3D->Reset();
     EXPECT_EQ(0, gControls3D->liveWindows.Count());
-}
-
-int LiveWindowCount()
-{
-    int live = 0;
-    for (int i = 0; i < gWinSuperior.count; ++i) live += gWinSuperior.windows[i] != nullptr;
-    return live;
 }
 
 // A script that sizes the controls again after the save dialog was laid out and shown: the
@@ -170,8 +170,8 @@ TEST_F(ControlsTest, ARepeatedControlsSectionLeavesNothingPointingAtTheOldRecord
     gControls3D->CreateActivateControls(gIControls3D->GetControlGroup("Menu"));
     CControl3D* door = *gControls3D->activeControls.At(1);
     const int before = LiveWindowCount();
-    // Two dialogs are recorded as live windows; the third is not, and is the one kept open.
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(0, gISaves->Show());
+    // Two dialogs fill the live windows.
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(0, gISaves->Show());
     ASSERT_NE(nullptr, gSaves->dialog);
     messages.Clear();
 
@@ -187,6 +187,20 @@ TEST_F(ControlsTest, ARepeatedControlsSectionLeavesNothingPointingAtTheOldRecord
     EXPECT_EQ(-1, gISaves->Show());
     gSaves->Hide();
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// A repeated "Fonts" section drops the fonts: no window template or live window keeps one.
+TEST_F(ControlsTest, ARepeatedFontsSectionLeavesNoWindowWithAnOldFont)
+{
+    ASSERT_EQ(0, ReadScript("LABEL Title { XY: [ 5 5 ] Text: Title Font: Big };\n")) << messages.Joined();
+    CEngWindow* title = gControls3D->FindWindowTemplate("Title");
+    ASSERT_NE(nullptr, title->font);
+    const int before = LiveWindowCount();
+    ASSERT_NE(nullptr, gControls3D->CreateEngineWindow(title));
+
+    ASSERT_EQ(0, ReadScript("Fonts [ Count: 2 ]\n")) << messages.Joined();
+    EXPECT_EQ(nullptr, title->font);
+    EXPECT_EQ(before, LiveWindowCount()) << "the label drawn with the old font is gone";
 }
 
 // A controls camera looking along +z from (0, 0, -10).

@@ -201,7 +201,10 @@ TEST_F(SavesTest, ShowingTwiceMakesTwoDialogsOfWhichHideClosesTheLast)
     ASSERT_EQ(0, gISaves->Show());
     CBaseWin* first = gSaves->dialog;
     ASSERT_EQ(0, gISaves->Show());
-    ASSERT_NE(first, gSaves->dialog);
+    CBaseWin* second = gSaves->dialog;
+    ASSERT_NE(first, second);
+    EXPECT_EQ(-1, gISaves->Show()) << "no live window is left to record a third";
+    EXPECT_EQ(second, gSaves->dialog);
     gSaves->Hide();
     EXPECT_EQ(first, *gControls3D->liveWindows.At(1)) << "the first dialog stays open";
     EXPECT_EQ(nullptr, *gControls3D->liveWindows.At(2));

@@ -76,6 +76,13 @@ TEST_F(EngineTest, DragRotatesOnlyFromSevenPixels)
     gEngine->HandleMouse(Held(MouseAt(150, 150)));
     EXPECT_EQ(107, camera.rotationStart[1]);
 
+    // The held button passing over another window in the view does not end the press.
+    CBaseWin panel;
+    SMouseInput overPanel = Held(MouseAt(160, 160));
+    overPanel.winUnderMouse = &panel;
+    gEngine->HandleMouse(overPanel);
+    EXPECT_EQ(uint32_t(CAM_ROTATE_HELD | CAM_ROTATING), camera.motionFlags & 0x1FF);
+
     gEngine->HandleMouse(MouseAt(150, 150));
     EXPECT_EQ(uint32_t(CAM_ROTATED), camera.motionFlags & 0x1FF);
 }

@@ -225,6 +225,7 @@ TEST_F(Maps, APresentationMapIsLoadedAndReleasedAtTheEnd)
     gIMissionLoader->EndMission();
     EXPECT_EQ(0, gEngine->currentMap);
     EXPECT_EQ(0u, gMapContainer->Count());
+    EXPECT_EQ(nullptr, gIMissionLoader->GetGameMap()) << "the loader must not hand out the deleted map";
 }
 
 TEST_F(Maps, NationsAreDeclaredWithMasksAndAGamerNation)
