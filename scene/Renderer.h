@@ -314,3 +314,7 @@ private:
 
 extern CRenderer* gRenderer;
 extern IRenderer* gIRenderer;
+
+// The first started animation whose matrices ("Matrices3x3", no kept values) write the
+// unit's own world matrix, or null.
+const CAnimInstance* FirstTransformAnimation(const CAtom* unit);

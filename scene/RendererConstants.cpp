@@ -106,8 +106,9 @@ const ShaderPair* PixelVariant(uint16_t index, int k)
 
 int gLightLimitWarnings = 1;
 
-// The first started animation whose matrices ("Matrices3x3", no kept values) turn the unit
-// itself; later ones do not take part in its world matrix.
+} // namespace
+
+// Later ones do not take part in the unit's world matrix.
 const CAnimInstance* FirstTransformAnimation(const CAtom* unit)
 {
     for (const CAnimInstance* instance = unit->FirstAnimation(); instance; instance = instance->next) {
@@ -116,8 +117,6 @@ const CAnimInstance* FirstTransformAnimation(const CAtom* unit)
     }
     return nullptr;
 }
-
-} // namespace
 
 void CRenderer::ClearLightArrays()
 {
