@@ -24,6 +24,7 @@
 
 class CAtom;
 class CClassTemplate;
+class CGeometry;
 class CGameMap;
 class CNation;
 class CAnimInstance;
@@ -192,6 +193,10 @@ public:
     uint8_t attachMode = NOT_ATTACHED;
     uint8_t placeMode = 0;  // 1 map cell, 2 cell and ground height, 4 cell and sea height
     CAtom* master = nullptr;
+    // The unit this one belongs to without being its slave: the owner of an auxiliary
+    // billboard, the unit of a night light. An auxiliary billboard deleted first is taken
+    // out of its owner.
+    CGeometry* owner = nullptr;
     TLinkedList<SUnitAttach> slaves;
     TLinkedList<CSmoothMover> smoothMovers;
     CNation* nation = nullptr;

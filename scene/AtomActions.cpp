@@ -11,6 +11,7 @@
 #include "engine/ClassTemplate.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
+#include "scene/Geometry.h"
 
 #include <iterator>
 #include <vector>
@@ -109,6 +110,7 @@ void PlayAnimationError(const char* a, const char* b = nullptr, const char* c = 
 
 CAtom::~CAtom()
 {
+    if (owner && owner->billboard == this) owner->billboard = nullptr;
     UnlinkAttaches();
     StopSmoothMovers();
     RemoveAllAnimations();

@@ -40,7 +40,6 @@ public:
     float pitchLimits[2] = {-1.57f, 1.57f};
     D3DXVECTOR4 relativePos{0.0f, 0.0f, 0.0f, 1.0f};
     D3DXVECTOR4 baseSize{1.0f, 1.0f, 1.0f, 1.0f};
-    CAtom* owner = nullptr;  // the unit this auxiliary billboard belongs to
 
 protected:
     // Yaw-pitch-roll of Orient (pitch negated) at the placed position.

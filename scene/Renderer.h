@@ -306,7 +306,9 @@ private:
     void FillBonePalette(CGeometry* unit, const CMesh* mesh);
     // A master's bone as a 4x4 matrix from its palette slice; false when it has none.
     bool PaletteBone(const CAtom* master, int bone, D3DXMATRIX* out) const;
-    void BindShaders(const CAtom* unit, int pass);
+    void BindShaders(const CAtom* unit, int pass, const D3DXMATRIX& world, const CMesh* mesh);
+    const ShaderPair* PassVertexShader(const CClassTemplate& t, int pass) const;
+    const ShaderPair* PassPixelShader(const CClassTemplate& t, int pass) const;
     void BindFixedFunction(const D3DXMATRIX& world, const D3DXVECTOR4& size, const CMesh* mesh);
     // The unit's mesh hit by the ray in the mesh's space (its world and Size undone).
     bool RayHitsUnit(const CGeometry* unit, const D3DXVECTOR3& origin, const D3DXVECTOR3& direction) const;
@@ -314,3 +316,7 @@ private:
 
 extern CRenderer* gRenderer;
 extern IRenderer* gIRenderer;
+
+// The first started animation whose matrices ("Matrices3x3", no kept values) write the
+// unit's own world matrix, or null.
+const CAnimInstance* FirstTransformAnimation(const CAtom* unit);

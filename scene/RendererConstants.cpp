@@ -106,8 +106,9 @@ const ShaderPair* PixelVariant(uint16_t index, int k)
 
 int gLightLimitWarnings = 1;
 
-// The first started animation whose matrices ("Matrices3x3", no kept values) turn the unit
-// itself; later ones do not take part in its world matrix.
+} // namespace
+
+// Later ones do not take part in the unit's world matrix.
 const CAnimInstance* FirstTransformAnimation(const CAtom* unit)
 {
     for (const CAnimInstance* instance = unit->FirstAnimation(); instance; instance = instance->next) {
@@ -116,8 +117,6 @@ const CAnimInstance* FirstTransformAnimation(const CAtom* unit)
     }
     return nullptr;
 }
-
-} // namespace
 
 void CRenderer::ClearLightArrays()
 {
@@ -348,54 +347,54 @@ void CRenderer::SetUnitConstants(CAtom* unit, int pass)
     // Meshes draw their first texture in the vertex colour, alpha too; the 2D drawing
     // between frames leaves the stages as it needs them.
     gGraphics.SetStageModulate();
-    if (tmpl && tmpl->vertexShader) {
-        BindShaders(unit, pass);
-    } else if (mesh) {
-        BindFixedFunction(world, unit->Size, mesh);
-        // A class that does not glow shows black in the glow picture here too.
-        if ((pass & PASS_GLOW) && !(tmpl && tmpl->glowing) && nonGlowPixelShader.ps)
-            gGraphics.SetPixelShader(&nonGlowPixelShader);
-    }
+    BindShaders(unit, pass, world, mesh);
 }
 
-// Vertex shader by pass (variants by diffuse light count), pixel shader by pass (variants
-// by specular light count), then the class's vertex declaration.
-void CRenderer::BindShaders(const CAtom* unit, int pass)
+// The fixed pipeline draws a pass for which the class has no vertex shader; a class
+// without a main vertex shader still draws its other passes through theirs.
+void CRenderer::BindShaders(const CAtom* unit, int pass, const D3DXMATRIX& world, const CMesh* mesh)
 {
-    const CClassTemplate& t = *unit->classTemplate;
-    const ShaderPair* vs = nullptr;
-    if (pass & PASS_REFLECTION)
-        vs = VertexVariant(t.reflectionVertexShader, 0);
-    else if (pass & PASS_SHADOW)
-        vs = VertexVariant(t.shadowVertexShader, 0);
-    else if (pass & PASS_GLOW)
-        vs = VertexVariant(t.glowVertexShader, diffuseLightCount);
-    else
-        vs = VertexVariant(t.vertexShader, diffuseLightCount);
-    const ShaderPair* ps = nullptr;
-    if (pass & PASS_SHADOW)
-        ps = PixelVariant(t.shadowPixelShader, 0);
-    else if ((pass & PASS_GLOW) && t.glowing)
-        ps = PixelVariant(t.glowPixelShader ? t.glowPixelShader : t.pixelShader, specularLightCount);
-    else if (pass & PASS_GLOW)
-        ps = nonGlowPixelShader.ps ? &nonGlowPixelShader : nullptr;
-    else
-        ps = PixelVariant(t.pixelShader, specularLightCount);
+    const CClassTemplate* t = unit->classTemplate;
+    const ShaderPair* vs = t ? PassVertexShader(*t, pass) : nullptr;
+    const ShaderPair* ps = t ? PassPixelShader(*t, pass) : nullptr;
+    // A class that does not glow shows black in the glow picture.
+    if ((pass & PASS_GLOW) && !(t && t->glowing)) ps = nonGlowPixelShader.ps ? &nonGlowPixelShader : nullptr;
     gGraphics.SetVertexShader(vs);
     gGraphics.SetPixelShader(ps);
+    if (!vs) {
+        if (mesh) BindFixedFunction(world, unit->Size, mesh);
+        return;
+    }
     const SVertexDeclarator* declarator =
-        gMeshContainer && t.vertexDeclarator ? gMeshContainer->GetVertexDeclarator(t.vertexDeclarator) : nullptr;
+        gMeshContainer && t->vertexDeclarator ? gMeshContainer->GetVertexDeclarator(t->vertexDeclarator) : nullptr;
     if (declarator && declarator->declaration)
         gGraphics.SetDeclaration(declarator->declaration);
     else if (currentMesh)
         gGraphics.SetFVF(currentMesh->vertexFormat);
 }
 
+// Variants by the number of diffuse lights.
+const ShaderPair* CRenderer::PassVertexShader(const CClassTemplate& t, int pass) const
+{
+    if (pass & PASS_REFLECTION) return VertexVariant(t.reflectionVertexShader, 0);
+    if (pass & PASS_SHADOW) return VertexVariant(t.shadowVertexShader, 0);
+    if (pass & PASS_GLOW) return VertexVariant(t.glowVertexShader, diffuseLightCount);
+    return VertexVariant(t.vertexShader, diffuseLightCount);
+}
+
+// Variants by the number of specular lights; the glow pass of a glowing class falls back
+// on its main pixel shader.
+const ShaderPair* CRenderer::PassPixelShader(const CClassTemplate& t, int pass) const
+{
+    if (pass & PASS_SHADOW) return PixelVariant(t.shadowPixelShader, 0);
+    if (pass & PASS_GLOW)
+        return PixelVariant(t.glowPixelShader ? t.glowPixelShader : t.pixelShader, specularLightCount);
+    return PixelVariant(t.pixelShader, specularLightCount);
+}
+
 // No shader reads the unit's Size here, so it scales the mesh before the world matrix.
 void CRenderer::BindFixedFunction(const D3DXMATRIX& world, const D3DXVECTOR4& size, const CMesh* mesh)
 {
-    gGraphics.SetVertexShader(nullptr);
-    gGraphics.SetPixelShader(nullptr);
     gGraphics.SetFVF(mesh->vertexFormat);
     gGraphics.SetLighting(false);
     D3DXMATRIX sized;

@@ -9,7 +9,6 @@
 #include "engine/Controls3D.h"
 #include "engine/ShaderContainer.h"
 #include "engine/UnitInspector.h"
-#include "scene/Billboard.h"
 #include "scene/Geometry.h"
 #include "scene/Tree.h"
 
@@ -133,7 +132,7 @@ void CRenderer::PrepareGeometry(CGeometry* unit)
     const CClassTemplate* tmpl = unit->classTemplate;
     if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector) {
         unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
-        if (auto* billboard = dynamic_cast<CBillboard*>(unit->billboard)) billboard->owner = unit;
+        if (unit->billboard) unit->billboard->owner = unit;
     }
     if (unit->state & UNIT_SELECTED)
         if (CSelectPlane* plane = SelectPlaneOf(unit)) plane->AddCarrier(unit);

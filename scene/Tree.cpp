@@ -95,9 +95,11 @@ void CTree::OnHide()
     RemoveAllAnimations();
 }
 
+// Only a transform animation writes the matrix; under any other the static matrix, which
+// holds the heading already, stays.
 uint32_t CTree::Process()
 {
-    if (!FirstAnimation())
+    if (!FirstTransformAnimation(this))
         UpdateWorldMatrix();
     else if (memcmp(&world, &processedWorld, sizeof world) != 0)
         TurnByHeading();

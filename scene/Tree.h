@@ -19,8 +19,8 @@ constexpr uint32_t SELECT_PLANE_UNIT_TYPE = 15;
 class CTree : public CGeometry {
 public:
     int ScanNativePropertyes(FILE* file, const char* word) override;
-    // Turns the matrix the animation wrote this frame by the heading; without a playing
-    // animation the static matrix, which holds the heading already, is rebuilt.
+    // Turns the matrix a transform animation wrote this frame by the heading; without one
+    // the static matrix, which holds the heading already, is rebuilt.
     uint32_t Process() override;
     void OnShow() override;
     void OnHide() override;

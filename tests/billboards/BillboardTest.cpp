@@ -121,6 +121,33 @@ TEST_F(BillboardTest, AClassNamesTheAuxiliaryBillboardThatFollowsItsUnit)
     EXPECT_FALSE(Alive(board, id));
 }
 
+// The registry's reset deletes masterless units in index order: a billboard that took an
+// index freed before its owner's goes first, and its owner must not delete it again,
+// whatever class the billboard is. Nor after the billboard was deleted on its own.
+TEST_F(BillboardTest, AnAuxiliaryBillboardDeletedBeforeItsOwnerIsNotDeletedAgain)
+{
+    ASSERT_EQ(0, scene.ReadScript("GEOMETRY Tower { SysControls: [ RenderAlways ] Billboard: Board };\n"
+                                  "GEOMETRY Mast { SysControls: [ RenderAlways ] Billboard: Flat };\n"));
+    for (const char* cls : {"Tower", "Mast"}) {
+        SCOPED_TRACE(cls);
+        CGeometry* spare = Add<CGeometry>("Flat", D3DXVECTOR4(0, 0, 0, 1));
+        CGeometry* owner = Add<CGeometry>(cls, D3DXVECTOR4(0, 0, 0, 1));
+        ASSERT_TRUE(spare && owner);
+        gUnitInspector->DeleteUnit(spare);
+        scene.Frame(0.02f);
+        ASSERT_NE(nullptr, owner->billboard);
+        EXPECT_LT(owner->billboard->id, owner->id);
+        gUnitInspector->Reset();
+        EXPECT_EQ(nullptr, gUnitInspector->UnitAt(1));
+    }
+    CGeometry* owner = Add<CGeometry>("Mast", D3DXVECTOR4(0, 0, 0, 1));
+    scene.Frame(0.02f);
+    ASSERT_NE(nullptr, owner->billboard);
+    gUnitInspector->DeleteUnit(owner->billboard);
+    EXPECT_EQ(nullptr, owner->billboard);
+    gUnitInspector->DeleteUnit(owner);
+}
+
 TEST_F(BillboardTest, ABillboardOnAMasterIsPlacedThroughIt)
 {
     CGeometry* mast = Add<CGeometry>("Flat", D3DXVECTOR4(5, 0, 0, 1));

@@ -75,28 +75,36 @@ TEST_F(SceneTest, ATreeTurnedByItsHeadingKeepsItsMatrixFrameAfterFrame)
     EXPECT_NEAR(expected._31, oak->world._31, 1e-5f);
 }
 
-// The presentation block gives a tree its heading after the tree was made; swinging, the
-// tree turns by that heading as the still one does.
+// The presentation block gives a tree its heading after the tree was made, here after it
+// began to swing; the tree turns by that heading once, as the still one does, whether or
+// not its animation writes the matrix.
 TEST_F(SceneTest, ASwingingTreeTurnsByTheHeadingOfItsPresentationBlock)
 {
-    const std::string sway = scene.Write("Sway.txt", "AnimationText 4 written by test 2 Bones: 1 Duration: 1\n"
-                                                     "Channels = [ Angle ]\nKeys ax ay az\n"
-                                                     "Frame0\nRoot 0 0 0\nFrame1\nRoot 0 0 0\n");
+    const char* const keys = "AnimationText 4 written by test 2 Bones: 1 Duration: 1\n"
+                             "Channels = [ Angle ]\nKeys ax ay az\nFrame0\nRoot 0 0 0\nFrame1\nRoot 0 0 0\n";
+    const std::string sway = scene.Write("Sway.txt", keys), bend = scene.Write("Bend.txt", keys);
     ASSERT_EQ(0, scene.ReadScript("AnimContainer [ AnimationCount: 4 AnimationFiles: 4 ]\n"
                                   "ANIMATION Sway { Flags: [ Cyclic Matrices3x3 ] AnimationFile: \"" + sway + "\" };\n"
-                                  "TREE Pine : Oak { SwingingAnimation: Sway };\n"))
+                                  "ANIMATION Bend { Flags: [ Cyclic ] AnimationFile: \"" + bend + "\" };\n"
+                                  "TREE Pine : Oak { SwingingAnimation: Sway };\n"
+                                  "TREE Fir : Oak { SwingingAnimation: Bend };\n"))
         << messages.Joined();
-    CTree* pine = Add<CTree>("Pine", D3DXVECTOR4(2, 0, 0, 1));
-    ASSERT_NE(nullptr, pine);
-    FILE* block = fopen(scene.Write("Pine.txt", "orient: [ 0 90 0 ] };").c_str(), "rb");
-    ASSERT_NE(nullptr, block);
-    EXPECT_EQ(SCAN_BLOCK_END, pine->ScanMissionData(block, nullptr));
-    fclose(block);
-    for (int i = 0; i < 3; ++i) scene.Frame(0.02f);
-    ASSERT_NE(nullptr, pine->FirstAnimation());
-    EXPECT_NEAR(-1.0f, pine->world._13, 1e-5f);
-    EXPECT_NEAR(1.0f, pine->world._31, 1e-5f);
-    EXPECT_NEAR(2.0f, pine->world._41, 1e-5f);
+    for (const char* cls : {"Pine", "Fir"}) {
+        SCOPED_TRACE(cls);
+        CTree* tree = Add<CTree>(cls, D3DXVECTOR4(2, 0, 0, 1));
+        ASSERT_NE(nullptr, tree);
+        scene.Frame(0.02f);
+        ASSERT_NE(nullptr, tree->FirstAnimation());
+        FILE* block = fopen(scene.Write("Tree.txt", "orient: [ 0 90 0 ] };").c_str(), "rb");
+        ASSERT_NE(nullptr, block);
+        EXPECT_EQ(SCAN_BLOCK_END, tree->ScanMissionData(block, nullptr));
+        fclose(block);
+        for (int i = 0; i < 3; ++i) scene.Frame(0.02f);
+        EXPECT_NEAR(-1.0f, tree->world._13, 1e-5f);
+        EXPECT_NEAR(1.0f, tree->world._31, 1e-5f);
+        EXPECT_NEAR(2.0f, tree->world._41, 1e-5f);
+        gUnitInspector->DeleteUnit(tree);
+    }
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 

@@ -230,3 +230,55 @@ TEST_F(ShaderVariants, TheVertexShaderVariantFollowsTheDiffuseLightCount)
 
 } // namespace
 } // namespace constants
+
+namespace constants {
+namespace {
+
+using PassShaders = ConstantsTest;
+
+// Each pass takes its shaders from the class even when the class has no main vertex
+// shader; a pass without a vertex shader is drawn through the fixed pipeline.
+TEST_F(PassShaders, APassTakesItsShadersWithoutAMainVertexShader)
+{
+    scene.Write("Shaders\\Black.psh", "float4 Main() : COLOR0 { return float4(0, 0, 0, 1); }\n");
+    scene.Write("Shaders\\White.psh", "float4 Main() : COLOR0 { return float4(1, 1, 1, 1); }\n");
+    ReadScript("PS_HLSL BlackPS \"Black.psh\"\nPS_HLSL WhitePS \"White.psh\"\n"
+               "GEOMETRY Bare { PixelShader: BlackPS\n"
+               "    ShadowCaster: { VertexShader: TransformVS PixelShader: WhitePS };\n"
+               "    Glowing: { PixelShader: WhitePS };\n"
+               "    ReflectionCaster: { VertexShader: TransformVS };\n"
+               "};\n");
+    CGeometry* unit = AddUnit("Bare", D3DXVECTOR4(0, 0, 0, 1), 0xFFFF0000);
+    ASSERT_NE(nullptr, unit);
+    auto vertex = [](const char* name) {
+        return &gShaderContainer->GetShaderVariant(gShaderContainer->FindVertexShader(name), 0)->vertexShader;
+    };
+    auto pixel = [](const char* name) {
+        return &gShaderContainer->GetShaderVariant(gShaderContainer->FindPixelShader(name), 0)->pixelShader;
+    };
+    const struct {
+        int pass;
+        const ShaderPair* vs;
+        const ShaderPair* ps;
+    } cases[] = {
+        {PASS_NORMAL, nullptr, pixel("BlackPS")},
+        {PASS_REFLECTION, vertex("TransformVS"), pixel("BlackPS")},
+        {PASS_SHADOW, vertex("TransformVS"), pixel("WhitePS")},
+        {PASS_GLOW, nullptr, pixel("WhitePS")},
+    };
+    gRenderer->ResetFrame();
+    gUnitInspector->ProcessUnits();
+    gRenderer->UpdateSkeletons();
+    for (const auto& c : cases) {
+        gRenderer->SetUnitConstants(unit, c.pass);
+        EXPECT_EQ(c.vs, gGraphics.vertexShader) << "pass " << c.pass;
+        EXPECT_EQ(c.ps, gGraphics.pixelShader) << "pass " << c.pass;
+    }
+    D3DXMATRIX world;
+    Device3D->GetTransform(D3DTS_WORLD, &world);
+    ExpectMatrix(unit->world, world, "the fixed pipeline's world");
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+} // namespace
+} // namespace constants
