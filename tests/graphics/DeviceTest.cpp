@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 using test::BackBufferDesc;
@@ -146,6 +148,69 @@ TEST(Device, InitMakesTheDrawingObjects)
     ASSERT_EQ(D3D_OK, gGraphics.whiteTexture->LockRect(0, &lr, nullptr, D3DLOCK_READONLY));
     EXPECT_EQ(0xFFFFFFFFu, *static_cast<DWORD*>(lr.pBits));
     gGraphics.whiteTexture->UnlockRect(0);
+}
+
+IDirect3DVertexDeclaration9** gRefusedDeclaration = nullptr;
+HRESULT(WINAPI* gCreateDeclaration)(IDirect3DDevice9*, const D3DVERTEXELEMENT9*,
+                                    IDirect3DVertexDeclaration9**) = nullptr;
+
+HRESULT WINAPI RefusingCreateDeclaration(IDirect3DDevice9* device,
+                                         const D3DVERTEXELEMENT9* elements,
+                                         IDirect3DVertexDeclaration9** out)
+{
+    if (out != gRefusedDeclaration)
+        return gCreateDeclaration(device, elements, out);
+    *out = nullptr;
+    return E_OUTOFMEMORY;
+}
+
+// While it lives, every device refuses to make the declaration stored at gRefusedDeclaration:
+// the entry of the devices' shared operation table is replaced.
+class CRefuseDeclaration {
+public:
+    CRefuseDeclaration()
+    {
+        {
+            TestDevice probe;
+            probe.Init();
+            table_ = *reinterpret_cast<void***>(Device3D);
+        }
+        auto member = &IDirect3DDevice9::CreateVertexDeclaration;
+        ptrdiff_t raw;  // this compiler's member pointer: 1 + the entry's byte offset
+        memcpy(&raw, &member, sizeof raw);
+        entry_ = table_ + (raw - 1) / ptrdiff_t(sizeof(void*));
+        memcpy(&gCreateDeclaration, entry_, sizeof(void*));
+        Put(reinterpret_cast<void*>(&RefusingCreateDeclaration));
+    }
+    ~CRefuseDeclaration() { Put(reinterpret_cast<void*>(gCreateDeclaration)); }
+
+private:
+    void Put(void* function)
+    {
+        DWORD old = 0;
+        VirtualProtect(entry_, sizeof(void*), PAGE_READWRITE, &old);
+        *entry_ = function;
+        VirtualProtect(entry_, sizeof(void*), old, &old);
+    }
+    void** table_ = nullptr;
+    void** entry_ = nullptr;
+};
+
+// A declaration the device refuses leaves the others made and shows nothing; the last
+// one's result is Init's.
+TEST(Device, EveryVertexDeclarationIsTriedAndTheLastGivesTheResult)
+{
+    CRefuseDeclaration refuse;
+    for (int refused : {1, VERTEX_DECLARATION_COUNT - 1}) {
+        test::MessageRecorder messages;
+        TestDevice device;
+        gRefusedDeclaration = &gGraphics.declarations[refused];
+        EXPECT_EQ(refused == VERTEX_DECLARATION_COUNT - 1 ? E_OUTOFMEMORY : 0, device.Init());
+        for (int i = 0; i < VERTEX_DECLARATION_COUNT; ++i)
+            EXPECT_EQ(i == refused, gGraphics.declarations[i] == nullptr) << refused << " " << i;
+        EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    }
+    gRefusedDeclaration = nullptr;
 }
 
 TEST(Device, MissingSpriteFilesAreReportedButNotFatal)
