@@ -150,67 +150,52 @@ TEST(Device, InitMakesTheDrawingObjects)
     gGraphics.whiteTexture->UnlockRect(0);
 }
 
-IDirect3DVertexDeclaration9** gRefusedDeclaration = nullptr;
-HRESULT(WINAPI* gCreateDeclaration)(IDirect3DDevice9*, const D3DVERTEXELEMENT9*,
-                                    IDirect3DVertexDeclaration9**) = nullptr;
+IDirect3DVertexDeclaration9** gRefused = nullptr;
+void* gCreateDeclaration = nullptr;
 
-HRESULT WINAPI RefusingCreateDeclaration(IDirect3DDevice9* device,
-                                         const D3DVERTEXELEMENT9* elements,
-                                         IDirect3DVertexDeclaration9** out)
+HRESULT WINAPI RefuseDeclaration(IDirect3DDevice9* device, const D3DVERTEXELEMENT9* elements,
+                                 IDirect3DVertexDeclaration9** out)
 {
-    if (out != gRefusedDeclaration)
-        return gCreateDeclaration(device, elements, out);
+    auto create = reinterpret_cast<decltype(&RefuseDeclaration)>(gCreateDeclaration);
+    if (out != gRefused)
+        return create(device, elements, out);
     *out = nullptr;
     return E_OUTOFMEMORY;
 }
 
-// While it lives, every device refuses to make the declaration stored at gRefusedDeclaration:
-// the entry of the devices' shared operation table is replaced.
-class CRefuseDeclaration {
-public:
-    CRefuseDeclaration()
+void PutEntry(void** entry, void* function)
+{
+    DWORD old = 0;
+    VirtualProtect(entry, sizeof function, PAGE_READWRITE, &old);
+    *entry = function;
+    VirtualProtect(entry, sizeof function, old, &old);
+}
+
+// A declaration the device refuses leaves the others made and shows nothing; the last
+// one's result is Init's. The devices' shared operation table is patched to refuse it.
+TEST(Device, EveryVertexDeclarationIsTriedAndTheLastGivesTheResult)
+{
+    void** entry = nullptr;
     {
-        {
-            TestDevice probe;
-            probe.Init();
-            table_ = *reinterpret_cast<void***>(Device3D);
-        }
+        TestDevice probe;
+        ASSERT_EQ(0, probe.Init());
         auto member = &IDirect3DDevice9::CreateVertexDeclaration;
         ptrdiff_t raw;  // this compiler's member pointer: 1 + the entry's byte offset
         memcpy(&raw, &member, sizeof raw);
-        entry_ = table_ + (raw - 1) / ptrdiff_t(sizeof(void*));
-        memcpy(&gCreateDeclaration, entry_, sizeof(void*));
-        Put(reinterpret_cast<void*>(&RefusingCreateDeclaration));
+        entry = *reinterpret_cast<void***>(Device3D) + (raw - 1) / ptrdiff_t(sizeof(void*));
     }
-    ~CRefuseDeclaration() { Put(reinterpret_cast<void*>(gCreateDeclaration)); }
-
-private:
-    void Put(void* function)
-    {
-        DWORD old = 0;
-        VirtualProtect(entry_, sizeof(void*), PAGE_READWRITE, &old);
-        *entry_ = function;
-        VirtualProtect(entry_, sizeof(void*), old, &old);
-    }
-    void** table_ = nullptr;
-    void** entry_ = nullptr;
-};
-
-// A declaration the device refuses leaves the others made and shows nothing; the last
-// one's result is Init's.
-TEST(Device, EveryVertexDeclarationIsTriedAndTheLastGivesTheResult)
-{
-    CRefuseDeclaration refuse;
+    gCreateDeclaration = *entry;
+    PutEntry(entry, reinterpret_cast<void*>(&RefuseDeclaration));
     for (int refused : {1, VERTEX_DECLARATION_COUNT - 1}) {
         test::MessageRecorder messages;
         TestDevice device;
-        gRefusedDeclaration = &gGraphics.declarations[refused];
+        gRefused = &gGraphics.declarations[refused];
         EXPECT_EQ(refused == VERTEX_DECLARATION_COUNT - 1 ? E_OUTOFMEMORY : 0, device.Init());
         for (int i = 0; i < VERTEX_DECLARATION_COUNT; ++i)
             EXPECT_EQ(i == refused, gGraphics.declarations[i] == nullptr) << refused << " " << i;
         EXPECT_EQ(0u, messages.Count()) << messages.Joined();
     }
-    gRefusedDeclaration = nullptr;
+    PutEntry(entry, gCreateDeclaration);
 }
 
 TEST(Device, MissingSpriteFilesAreReportedButNotFatal)
