@@ -135,7 +135,7 @@ struct SConfigReader {
     bool NextInList() { return Next() && strcmp(word, "]") != 0; }
     // The 32-bit minimum is read as one more: sizes are negated (WIDTH_MAX, the window
     // placement), and it has no negation.
-    int32_t NextInt() { return Next() ? std::max(int32_t(atol(word)), -INT32_MAX) : 0; }
+    int32_t NextInt() { return Next() ? std::max(Core::ParseInt32(word), -INT32_MAX) : 0; }
     // Reads one word and looks it up; false when it is no word of the table.
     template <size_t N>
     bool NextValue(const SNamedValue (&table)[N], uint32_t* value)
@@ -200,7 +200,7 @@ int32_t ReadPosition(SConfigReader& r)
 {
     if (!r.Next())
         return 0;
-    return strcmp(r.word, "ON_CENTER") == 0 ? -1 : int32_t(atol(r.word));
+    return strcmp(r.word, "ON_CENTER") == 0 ? -1 : Core::ParseInt32(r.word);
 }
 
 void ReadLeft(SConfigReader& r) { AppWindowConfig.left = ReadPosition(r); }

@@ -268,17 +268,13 @@ void CGraphics::CreateDrawingObjects()
     }
 }
 
+// Every declaration is tried; the last one's result is the answer.
 int CGraphics::CreateDeclarations()
 {
-    for (int i = 0; i < VERTEX_DECLARATION_COUNT; ++i) {
-        HRESULT hr =
-            Device3D->CreateVertexDeclaration(DECLARATION_ELEMENTS[i], &declarations[i]);
-        if (FAILED(hr)) {
-            MsgBox("Can`t create vertex declaration.");
-            return hr;
-        }
-    }
-    return 0;
+    HRESULT hr = D3D_OK;
+    for (int i = 0; i < VERTEX_DECLARATION_COUNT; ++i)
+        hr = Device3D->CreateVertexDeclaration(DECLARATION_ELEMENTS[i], &declarations[i]);
+    return hr;
 }
 
 void CGraphics::ReleaseDrawingObjects()

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <list>
 #include <string>
 
 namespace {
@@ -98,6 +99,60 @@ struct SOneMacro {
     }
 };
 
+// Opens what a shader file includes as every file named by data is opened (a device name
+// is refused, so no include waits on a port), relative to the folder of the file that
+// includes it. A compiler may read the main file through it too.
+class CShaderIncludes : public ID3DXInclude {
+public:
+    explicit CShaderIncludes(const char* file) : file_(file) {}
+
+    HRESULT WINAPI Open(D3DXINCLUDE_TYPE, const char* name, const void* parent, const void** data,
+                        UINT* bytes) override
+    {
+        if (!name || !data || !bytes)
+            return E_INVALIDARG;
+        const std::string path = PathOf(name, parent);
+        FILE* f = OpenDataFile(path.c_str(), "rb");
+        if (!f)
+            return E_FAIL;
+        SOpenFile& open = files_.emplace_back();
+        open.path = path;
+        char chunk[4096];
+        for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;)
+            open.text.append(chunk, n);
+        fclose(f);
+        *data = open.text.data();
+        *bytes = UINT(open.text.size());
+        return S_OK;
+    }
+
+    HRESULT WINAPI Close(const void* data) override
+    {
+        files_.remove_if([data](const SOpenFile& f) { return f.text.data() == data; });
+        return S_OK;
+    }
+
+private:
+    struct SOpenFile {
+        std::string path;
+        std::string text;
+    };
+
+    std::string PathOf(const char* name, const void* parent) const
+    {
+        if ((!parent && file_ == name) || IsAbsolutePath(name) || IsPathSeparator(name[0]))
+            return name;
+        std::string from = file_;
+        for (const SOpenFile& f : files_)
+            if (f.text.data() == parent)
+                from = f.path;
+        return from.substr(0, from.find_last_of("\\/") + 1) + name;
+    }
+
+    std::string file_;
+    std::list<SOpenFile> files_;  // stable addresses: the compiler holds the texts
+};
+
 template <class T>
 void ReleaseIf(T* p)
 {
@@ -153,7 +208,8 @@ ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
     int level = GetShaderLevel(word);
 
     ID3DXBuffer *code = nullptr, *errors = nullptr;
-    HRESULT hr = D3DXAssembleShaderFromFileA(file, nullptr, nullptr, 0, &code, &errors);
+    CShaderIncludes includes(file);
+    HRESULT hr = D3DXAssembleShaderFromFileA(file, nullptr, &includes, 0, &code, &errors);
     if (BuildFailed(hr, BufferText(errors))) {
         ReportBuildError(pixel ? "Can`t assemble pixel shader..  "
                                : "Can`t assemble vertex shader..  ",
@@ -230,7 +286,8 @@ ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO
     const char* profile = level >= 0 && level < SHADER_LEVEL_SLOTS ? profiles[level] : "";
 
     ID3DXBuffer *code = nullptr, *errors = nullptr;
-    HRESULT hr = D3DXCompileShaderFromFileA(file, macros, nullptr, COMPILE_ENTRY, profile,
+    CShaderIncludes includes(file);
+    HRESULT hr = D3DXCompileShaderFromFileA(file, macros, &includes, COMPILE_ENTRY, profile,
                                             pixel ? flags : 0, &code, &errors, nullptr);
     if (BuildFailed(hr, BufferText(errors))) {
         ReportBuildError("Can`t compile HLSL shader..  ", file, errors);

@@ -69,18 +69,19 @@ size_t BaseDirCommonLength(const char* path)
     return n;
 }
 
-// A mask is an extension; the pattern is "*." followed by it, "*.*" for every file.
+// The pattern is the folder, "\\" and the mask with "*." in front of a bare extension:
+// "tga", ".tga", "*tga" and "*.tga" all give "*.tga"; "" and "*" give "*.".
 std::string SearchPattern(const char* directory, const char* mask)
 {
     std::string pattern = directory;
     if (!pattern.empty() && !IsPathSeparator(pattern.back()))
         pattern += '\\';
-    if (mask && *mask == '*')
+    if (!mask)
+        mask = "";
+    if (*mask == '*')
         ++mask;
-    if (mask && *mask == '.')
-        ++mask;
-    pattern += "*.";
-    pattern += (mask && *mask) ? mask : "*";
+    pattern += *mask == '.' ? "*" : "*.";
+    pattern += mask;
     return pattern;
 }
 
@@ -291,8 +292,6 @@ int ListFiles(const char* directory, const char* mask, char (*out)[LIST_FILE_NAM
         return 0;
     int count = 0;
     do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            continue;
         if (out) {
             if (count >= maxEntries)
                 break;

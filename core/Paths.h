@@ -58,10 +58,10 @@ void StripBaseDir(char* out, size_t cap, const char* path);
 void MakeRelativePath(char* out, size_t cap, const char* path);
 
 constexpr size_t LIST_FILE_NAME_SIZE = 256;
-// Lists the files of directory matching the extension mask ("tga", ".tga", "*.tga" and
-// "*tga" all mean "*.tga"; "" or "*" mean every file). Names go to consecutive entries of
-// out, at most maxEntries; returns how many were written, or with a null out how many
-// match. Folders are not listed.
+// Lists the names in directory matching the extension mask ("tga", ".tga", "*.tga" and
+// "*tga" all mean "*.tga"; "" and "*" mean "*.", the names without an extension), folders
+// included. Names go to consecutive entries of out, at most maxEntries; returns how many
+// were written, or with a null out how many match.
 int ListFiles(const char* directory, const char* mask, char (*out)[LIST_FILE_NAME_SIZE],
               int maxEntries);
 

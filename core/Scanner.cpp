@@ -231,9 +231,7 @@ void fscan_int(FILE* file, int32_t* value)
 {
     char word[NUMBER_BUFFER_SIZE];
     ReadNumberWord(file, word);
-    long long v;
-    // A number beyond 32 bits wraps, as the C library's atol does.
-    *value = ParseInteger(word, &v) ? int32_t(uint32_t(uint64_t(v))) : int32_t(atol(word));
+    *value = ParseInt32(word);
 }
 
 void fscan_uint(FILE* file, uint32_t* value)

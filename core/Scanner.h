@@ -66,6 +66,9 @@ uint32_t ParseHex(const char* text);
 bool ParseDecimal(const char* text, double* value);
 // The same for a plain integer (optional sign, digits); false also beyond 64 bits.
 bool ParseInteger(const char* text, long long* value);
+// The leading integer of text as atol reads it (0 without one), held at the 32-bit limits
+// instead of wrapping.
+int32_t ParseInt32(const char* text);
 void fscan_hex(FILE* file, uint32_t* value);
 void fscan_hex16(FILE* file, uint16_t* value);
 

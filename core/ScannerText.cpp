@@ -1,6 +1,9 @@
 #include "core/Scanner.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -46,6 +49,22 @@ bool ParseDecimal(const char* text, double* value)
 bool ParseInteger(const char* text, long long* value)
 {
     return ParseWhole(text, false, value);
+}
+
+int32_t ParseInt32(const char* text)
+{
+    const char* p = text;
+    while (isspace((unsigned char)*p))
+        ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    // Past the 32-bit range more digits change nothing.
+    long long v = 0;
+    for (; IsDigit(*p); ++p)
+        if (v <= INT32_MAX)
+            v = v * 10 + (*p - '0');
+    return int32_t(std::clamp(negative ? -v : v, (long long)INT32_MIN, (long long)INT32_MAX));
 }
 
 uint32_t ParseHex(const char* text)

@@ -232,6 +232,7 @@ TEST_F(ConfigTest, OverLongWordsAreBounded)
 {
     Read(std::string(1000, 'W') + " WIDTH 9 LEFT " + std::string(700, '1') + " TOP 3");
     EXPECT_EQ(9, AppWindowConfig.width);
+    EXPECT_EQ(INT32_MAX, AppWindowConfig.left);  // held at the limit, not wrapped
     EXPECT_EQ(3, AppWindowConfig.top);
 }
 

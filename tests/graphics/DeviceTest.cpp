@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 using test::BackBufferDesc;
@@ -146,6 +148,54 @@ TEST(Device, InitMakesTheDrawingObjects)
     ASSERT_EQ(D3D_OK, gGraphics.whiteTexture->LockRect(0, &lr, nullptr, D3DLOCK_READONLY));
     EXPECT_EQ(0xFFFFFFFFu, *static_cast<DWORD*>(lr.pBits));
     gGraphics.whiteTexture->UnlockRect(0);
+}
+
+IDirect3DVertexDeclaration9** gRefused = nullptr;
+void* gCreateDeclaration = nullptr;
+
+HRESULT WINAPI RefuseDeclaration(IDirect3DDevice9* device, const D3DVERTEXELEMENT9* elements,
+                                 IDirect3DVertexDeclaration9** out)
+{
+    auto create = reinterpret_cast<decltype(&RefuseDeclaration)>(gCreateDeclaration);
+    if (out != gRefused)
+        return create(device, elements, out);
+    *out = nullptr;
+    return E_OUTOFMEMORY;
+}
+
+void PutEntry(void** entry, void* function)
+{
+    DWORD old = 0;
+    VirtualProtect(entry, sizeof function, PAGE_READWRITE, &old);
+    *entry = function;
+    VirtualProtect(entry, sizeof function, old, &old);
+}
+
+// A declaration the device refuses leaves the others made and shows nothing; the last
+// one's result is Init's. The devices' shared operation table is patched to refuse it.
+TEST(Device, EveryVertexDeclarationIsTriedAndTheLastGivesTheResult)
+{
+    void** entry = nullptr;
+    {
+        TestDevice probe;
+        ASSERT_EQ(0, probe.Init());
+        auto member = &IDirect3DDevice9::CreateVertexDeclaration;
+        ptrdiff_t raw;  // this compiler's member pointer: 1 + the entry's byte offset
+        memcpy(&raw, &member, sizeof raw);
+        entry = *reinterpret_cast<void***>(Device3D) + (raw - 1) / ptrdiff_t(sizeof(void*));
+    }
+    gCreateDeclaration = *entry;
+    PutEntry(entry, reinterpret_cast<void*>(&RefuseDeclaration));
+    for (int refused : {1, VERTEX_DECLARATION_COUNT - 1}) {
+        test::MessageRecorder messages;
+        TestDevice device;
+        gRefused = &gGraphics.declarations[refused];
+        EXPECT_EQ(refused == VERTEX_DECLARATION_COUNT - 1 ? E_OUTOFMEMORY : 0, device.Init());
+        for (int i = 0; i < VERTEX_DECLARATION_COUNT; ++i)
+            EXPECT_EQ(i == refused, gGraphics.declarations[i] == nullptr) << refused << " " << i;
+        EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    }
+    PutEntry(entry, gCreateDeclaration);
 }
 
 TEST(Device, MissingSpriteFilesAreReportedButNotFatal)

@@ -196,6 +196,29 @@ TEST_F(Shaders, DefineReachesThePreprocessor)
     EXPECT_EQ(1u, messages.Count()) << messages.Joined();
 }
 
+// A shader's includes are read beside the file that names them, and never from a device
+// (opening one may wait forever on a port).
+TEST_F(Shaders, IncludesAreReadBesideTheirFileAndNeverFromADevice)
+{
+    const std::string uniform = "float4 cColor;\n";
+    File("parts\\Uniform.h", uniform);
+    File("parts\\Colour.h", "#include \"Uniform.h\"\n" + std::string(COLOUR_VS).substr(uniform.size()));
+    File("parts\\Pass.inc", "mov r0, v0\n");
+    const std::string vs = File("included.vsh", "#include \"parts/Colour.h\"\n");
+    const std::string ps = File("included.psh", "ps.1.1\n#include \"parts/Pass.inc\"\n");
+    EXPECT_NE(nullptr, Keep(gGraphics.CompileVertexShader(vs.c_str(), 11)).vs);
+    EXPECT_NE(nullptr, Keep(gGraphics.CreatePixelShaderFromFile(ps.c_str())).ps);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+
+    const std::string deviceVs = File("device.vsh", std::string("#include \"NUL\"\n") + COLOUR_VS);
+    const std::string devicePs = File("device.psh", "ps.1.1\n#include \"NUL\"\nmov r0, v0\n");
+    EXPECT_EQ(nullptr, Keep(gGraphics.CompileVertexShader(deviceVs.c_str(), 11)).vs);
+    EXPECT_EQ(nullptr, Keep(gGraphics.CreatePixelShaderFromFile(devicePs.c_str())).ps);
+    ASSERT_EQ(2u, messages.Count());
+    EXPECT_EQ(0u, messages.Texts()[0].find("Can`t compile HLSL shader..  " + deviceVs));
+    EXPECT_EQ(0u, messages.Texts()[1].find("Can`t assemble pixel shader..  " + devicePs));
+}
+
 TEST_F(Shaders, AssemblyTextFindsItsVersion)
 {
     ShaderPair pair = Keep(gGraphics.CreateVertexShaderFromString(

@@ -212,6 +212,7 @@ std::set<std::string> Names(char (*entries)[LIST_FILE_NAME_SIZE], int count)
     return std::set<std::string>(entries, entries + count);
 }
 
+// Folders are names like any other.
 TEST(Paths, ListFilesByExtension)
 {
     std::string dir = test::TempDir("utils_list");
@@ -219,15 +220,20 @@ TEST(Paths, ListFilesByExtension)
     test::WriteFile(dir + "\\b.TGA", "2");
     test::WriteFile(dir + "\\c.txt", "3");
     test::WriteFile(dir + "\\folder.tga\\d.tga", "4");
-    char entries[4][LIST_FILE_NAME_SIZE];
-    const std::set<std::string> tga = {"a.tga", "b.TGA"};
+    test::WriteFile(dir + "\\Readme", "5");
+    test::WriteFile(dir + "\\Sub\\e.txt", "6");
+    char entries[8][LIST_FILE_NAME_SIZE];
+    const std::set<std::string> tga = {"a.tga", "b.TGA", "folder.tga"};
     for (const char* mask : {"tga", ".tga", "*.tga", "*tga"})
-        EXPECT_EQ(tga, Names(entries, ListFiles(dir.c_str(), mask, entries, 4))) << mask;
-    EXPECT_EQ(3, ListFiles(dir.c_str(), "*", entries, 4));
-    EXPECT_EQ(3, ListFiles((dir + "\\").c_str(), "", entries, 4));
-    EXPECT_EQ(2, ListFiles(dir.c_str(), "tga", nullptr, 0));
+        EXPECT_EQ(tga, Names(entries, ListFiles(dir.c_str(), mask, entries, 8))) << mask;
+    // "*." lists the names without an extension; some systems list every name for it.
+    const std::set<std::string> star = Names(entries, ListFiles(dir.c_str(), "*", entries, 8));
+    for (const char* name : {".", "..", "Readme", "Sub"})
+        EXPECT_EQ(1u, star.count(name)) << name;
+    EXPECT_EQ(star, Names(entries, ListFiles((dir + "\\").c_str(), "", entries, 8)));
+    EXPECT_EQ(3, ListFiles(dir.c_str(), "tga", nullptr, 0));
     EXPECT_EQ(1, ListFiles(dir.c_str(), "tga", entries, 1));
-    EXPECT_EQ(0, ListFiles((dir + "\\missing").c_str(), "tga", entries, 4));
+    EXPECT_EQ(0, ListFiles((dir + "\\missing").c_str(), "tga", entries, 8));
 }
 
 } // namespace
