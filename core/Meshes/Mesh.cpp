@@ -128,6 +128,11 @@ int CMesh::DrawablePrimitives() const
     return indexed ? primitiveCount : PrimitivesOfVertices(primitiveType, vertexCount);
 }
 
+bool CMesh::DrawsNothing() const
+{
+    return !vertexBuffer || vertexCount <= 0 || DrawablePrimitives() <= 0;
+}
+
 int PrimitivesOfVertices(int type, int vertices)
 {
     switch (type) {

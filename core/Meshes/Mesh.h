@@ -177,6 +177,8 @@ struct CMesh {
     // How many primitives a draw may ask for: the primitive count of an indexed mesh, what
     // the vertices make of a non-indexed one.
     int DrawablePrimitives() const;
+    // True when no draw of the mesh puts anything on screen (no buffer, nothing to draw).
+    bool DrawsNothing() const;
 };
 
 // How many primitives of the Direct3D primitive type `vertices` vertices in a row make.

@@ -932,8 +932,6 @@ void CMeshReader::ComputeBounds()
             lo = D3DXVECTOR3(std::min(lo.x, p[0]), std::min(lo.y, p[1]), std::min(lo.z, p[2]));
             hi = D3DXVECTOR3(std::max(hi.x, p[0]), std::max(hi.y, p[1]), std::max(hi.z, p[2]));
         }
-        if (s_.vertexBase == 0)
-            lo = hi = D3DXVECTOR3(0, 0, 0);
         const D3DXVECTOR4 corners[8] = {
             {lo.x, lo.y, lo.z, 1}, {lo.x, lo.y, hi.z, 1}, {hi.x, lo.y, hi.z, 1},
             {hi.x, lo.y, lo.z, 1}, {lo.x, hi.y, lo.z, 1}, {lo.x, hi.y, hi.z, 1},
