@@ -136,7 +136,6 @@ private:
     // Repeats of one kind are gathered by the load's message scope; this budget caps the
     // kinds a damaged file can raise.
     int warnings_ = 4;
-    int64_t indexCapacity_ = 0;  // in indices, for clone 0 (the clones follow it)
     int64_t indexWritten_ = 0;
     uint8_t* vertexData_ = nullptr;
 
@@ -447,7 +446,6 @@ int CMeshReader::EnsureIndexBuffer(int perPrimitive, bool fromIndices)
         return 0;
     }
     int64_t primitives = std::max(mesh_->primitiveCount, gUsageParams.primitives);
-    indexCapacity_ = primitives * perPrimitive;
     bool wide = mesh_->vertexCount > 65535 || (fromIndices && (flags_ & LOAD_MESH_INDEX32));
     // Room for every draw of every clone, whatever the primitive type.
     int64_t triangles = (clones_ * IndexCapacity(primitives, perPrimitive) + 2) / 3;
@@ -487,8 +485,10 @@ int CMeshReader::ReadIndices(int perPrimitive, int count, bool fromIndices)
     int code = EnsureIndexBuffer(perPrimitive, fromIndices);
     if (code)
         return code;
+    // A "prims:" reserve makes the buffer larger, not the mesh: the blocks are measured
+    // against the count the file gives, so that no submesh runs past the mesh.
     const int64_t n = int64_t(count) * perPrimitive;
-    if (indexWritten_ + n > indexCapacity_)
+    if (indexWritten_ + n > int64_t(mesh_->primitiveCount) * perPrimitive)
         return Damaged("its blocks hold more primitives than NumPrimitives");
     const int64_t limit = mesh_->indexSize == 2 ? 65536 : INT32_MAX;
     for (int64_t i = 0; i < n; ++i) {

@@ -19,10 +19,10 @@ protected:
 
     // Loads the text; expects the code, one message containing `part`, an empty mesh and
     // no buffer left locked.
-    void ExpectRejected(const std::string& text, int code, const std::string& part)
+    void ExpectRejected(const std::string& text, int code, const std::string& part, SReserves reserves = {})
     {
         messages.Clear();
-        EXPECT_EQ(code, Load(WriteMesh("hostile.msh", text), mesh, 0x112)) << text;
+        EXPECT_EQ(code, Load(WriteMesh("hostile.msh", text), mesh, 0x112, 0, reserves)) << text;
         ASSERT_EQ(1u, messages.Count()) << text << "\n" << messages.Joined();
         EXPECT_NE(std::string::npos, messages.Texts()[0].find(part)) << messages.Joined();
         EXPECT_EQ(nullptr, mesh.vertexBuffer) << text;
@@ -87,6 +87,9 @@ TEST_F(MeshHostile, CountsLargerThanTheHeader)
                        "indices 2\n0 1 2\n0 1 2\n",
                    -20, "more primitives");
     ExpectRejected("NumVertices 131072\nMESH\n131072\n0 0 0\n", -20, "cut short");
+    // A reserve makes the buffers larger, not the mesh: its submeshes would pass its counts.
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE + "indices 2\n0 1 2\n0 1 2\n", -20,
+                   "more primitives", SReserves{8, 4, 0});
 }
 
 TEST_F(MeshHostile, IndicesOutsideTheirBlock)
