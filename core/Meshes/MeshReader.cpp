@@ -304,6 +304,12 @@ int CMeshReader::Open()
 int CMeshReader::Read()
 {
     clones_ = std::max(1, gUsageParams.clones);
+    // The submesh array is made for the reserve; a file holds no more blocks than this.
+    if (gUsageParams.submeshes > MAX_MESH_SUBMESHES) {
+        MsgBox3("PROGRAMMER LIMIT: MAX_SUBMESHES. In Mesh.. ", path_,
+                ": its \"submeshes:\" reserve is above 256. (Meshes).");
+        return LOAD_LIMIT;
+    }
     int code = ReadHeader();
     if (code == 0)
         code = ReadOptions();

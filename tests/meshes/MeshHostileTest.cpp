@@ -47,6 +47,7 @@ TEST_F(MeshHostile, CountsAboveTheStagingLimits)
     ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE +
                        "MaterialList 1 200000\n0\n",
                    -20, "MAX_PRIMS");
+    ExpectRejected(std::string("NumVertices 3\n") + TRIANGLE, -20, "MAX_SUBMESHES", SReserves{0, 0, 2000000000});
 }
 
 TEST_F(MeshHostile, TooManyBoneWeightsLeaveAnEmptyMesh)
