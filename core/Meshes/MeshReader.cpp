@@ -137,6 +137,10 @@ private:
     // kinds a damaged file can raise.
     int warnings_ = 4;
     int64_t indexWritten_ = 0;
+    // The current block's material list (primitives first .. end - 1) and whether the block
+    // read a material table for it.
+    int listFirst_ = 0, listEnd_ = 0;
+    bool blockTable_ = false;
     uint8_t* vertexData_ = nullptr;
 
     bool Word();
@@ -561,8 +565,9 @@ int CMeshReader::ReadMaterialList(SSubMesh& sub, int block)
             s_.primitiveMaterials[at] =
                 number >= 0 && number < mc ? s_.materialCount + number : MATERIAL_OUTSIDE;
     }
-    s_.primitiveMaterialCount =
-        std::max(s_.primitiveMaterialCount, std::min(s_.primitiveBase + k, MAX_MESH_PRIMS));
+    listFirst_ = std::min(s_.primitiveBase, MAX_MESH_PRIMS);
+    listEnd_ = std::min(s_.primitiveBase + k, MAX_MESH_PRIMS);
+    s_.primitiveMaterialCount = std::max(s_.primitiveMaterialCount, listEnd_);
     collected_ |= MESH_DIFFUSE;
     return 0;
 }
@@ -583,6 +588,7 @@ int CMeshReader::ReadMaterialBlocks()
         }
     }
     s_.materialsRead = 1;
+    blockTable_ = true;
     return 0;
 }
 
@@ -608,6 +614,7 @@ int CMeshReader::ReadMaterialTable(SSubMesh& sub, int block)
             faces->materials[row] = *m;
     }
     s_.materialsRead = 1;
+    blockTable_ = true;
     return 0;
 }
 
@@ -693,6 +700,8 @@ int CMeshReader::ReadBlock()
     sub.faceMaterials = nullptr;
     s_.blockMaterialCounts[n] = 0;
     s_.blockPrimitives = 0;
+    listFirst_ = listEnd_ = 0;
+    blockTable_ = false;
     if (namesByMeshes_) {
         char text[Core::STRING_BUFFER_SIZE];
         Core::fscan_string(file_, text);
@@ -711,6 +720,7 @@ int CMeshReader::ReadBlock()
     code = ReadBlockSections(sub, n);
     if (code)
         return code;
+    std::fill(s_.primitiveMaterialUntabled + listFirst_, s_.primitiveMaterialUntabled + listEnd_, !blockTable_);
     // The block's vertex count is the last count read in it.
     sub.firstVertex = s_.vertexBase;
     sub.lastVertex = s_.vertexBase + s_.blockVertices - 1;
@@ -752,8 +762,9 @@ void CMeshReader::ReadTextureNames()
     }
 }
 
-// A number naming no material of the file's table is counted, said once and dropped: its
-// primitive takes no material.
+// A number naming no material of the file's table is dropped: its primitive takes no
+// material. Those of lists whose block read a table are counted and said once; a list
+// without a table of its own has nothing to be outside of.
 void CMeshReader::CheckMaterialNumbers()
 {
     int outside = 0;
@@ -761,7 +772,7 @@ void CMeshReader::CheckMaterialNumbers()
         int& number = s_.primitiveMaterials[i];
         if (number == MATERIAL_OUTSIDE || number >= s_.materialCount) {
             number = -1;
-            ++outside;
+            outside += s_.primitiveMaterialUntabled[i] ? 0 : 1;
         }
     }
     if (!outside)

@@ -151,6 +151,15 @@ TEST_F(MeshHostile, MaterialNumbersOutOfRangeColourWhite)
     std::vector<uint8_t> vb = ReadVB(mesh);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(0xFFFFFFFFu, At<uint32_t>(vb, i * 16 + 12));
+
+    // Only a block that read a table is judged against it: the first list here has none.
+    messages.Clear();
+    text = std::string("NumVertices 6\nNumPrimitives 2\n") + TRIANGLE + "indices 1\n0 1 2\nMaterialList 2 1\n5\n" +
+           TRIANGLE + "indices 1\n0 1 2\nMaterialList 1 1\n7\n"
+                      "Materials... R G B A\ndiffuse 1 0 0 1 specular 0 0 0 name a path b\n";
+    ASSERT_EQ(0, Load(WriteMesh("notable.msh", text), mesh, MESH_XYZ | MESH_DIFFUSE)) << messages.Joined();
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_NE(std::string::npos, messages.Texts()[0].find("notable.msh': 1 primitives name materials outside"));
 }
 
 // 300 materials: the rows past 256 are read and dropped, and the limit, the numbers naming
