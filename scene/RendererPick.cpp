@@ -25,11 +25,12 @@ float DistanceSq3(const D3DXVECTOR4& a, const D3DXVECTOR4& b)
 
 // The unit's Size scales the mesh before its world matrix, so the way back undoes the
 // world first and the scale after it. A unit queued without a render object of its own
-// (the per-frame arrays were full) is taken back by its own world matrix.
+// (the per-frame arrays were full) is taken back by its own world matrix. A mesh that draws
+// nothing is not hit whatever box it keeps (a failed load, a released record).
 bool CRenderer::RayHitsUnit(const CGeometry* unit, const D3DXVECTOR3& origin, const D3DXVECTOR3& direction) const
 {
     const CEngineMesh* record = unit->mesh && gMeshContainer ? gMeshContainer->GetMesh(unit->mesh) : nullptr;
-    if (!record)
+    if (!record || record->mesh.DrawsNothing())
         return false;
     D3DXMATRIX inverse;
     if (HasRenderObject(unit))

@@ -128,6 +128,25 @@ int CMesh::DrawablePrimitives() const
     return indexed ? primitiveCount : PrimitivesOfVertices(primitiveType, vertexCount);
 }
 
+bool CMesh::DrawsNothing() const
+{
+    return !vertexBuffer || vertexCount <= 0 || DrawablePrimitives() <= 0;
+}
+
+SSubMeshSpan CMesh::HeldSpan(const SSubMesh& sub) const
+{
+    SSubMeshSpan span;
+    const int vertices = std::max(vertexCount, 0), primitives = std::max(primitiveCount, 0);
+    span.firstVertex = std::clamp(sub.firstVertex, 0, vertices);
+    span.vertices = std::clamp(sub.lastVertex + 1, span.firstVertex, vertices) - span.firstVertex;
+    span.firstPrimitive = std::clamp(sub.firstPrimitive, 0, primitives);
+    span.primitives = std::clamp(sub.lastPrimitive + 1, span.firstPrimitive, primitives) - span.firstPrimitive;
+    // A primitive names vertices of its own block only.
+    if (span.vertices == 0)
+        span.primitives = 0;
+    return span;
+}
+
 int PrimitivesOfVertices(int type, int vertices)
 {
     switch (type) {

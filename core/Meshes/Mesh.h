@@ -82,6 +82,12 @@ struct SSubMesh {
     void CopyFrom(const SSubMesh& other);
 };
 
+// The part of a submesh's ranges that lies inside its mesh's vertices and primitives.
+struct SSubMeshSpan {
+    int firstVertex = 0, vertices = 0;
+    int firstPrimitive = 0, primitives = 0;
+};
+
 struct STextureSlot {
     IDirect3DTexture9* texture = nullptr;
     int index = -1;  // entry in gMeshTextures, -1 = no reference held
@@ -177,6 +183,11 @@ struct CMesh {
     // How many primitives a draw may ask for: the primitive count of an indexed mesh, what
     // the vertices make of a non-indexed one.
     int DrawablePrimitives() const;
+    // True when no draw of the mesh puts anything on screen (no buffer, nothing to draw).
+    bool DrawsNothing() const;
+    // A submesh cut to the vertices and primitives the mesh holds: a file's blocks may name
+    // more than its counts give (without a header, or beside a reserve).
+    SSubMeshSpan HeldSpan(const SSubMesh& sub) const;
 };
 
 // How many primitives of the Direct3D primitive type `vertices` vertices in a row make.

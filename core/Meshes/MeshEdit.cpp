@@ -66,15 +66,18 @@ HRESULT Rebuild(CMesh& target, const std::vector<SPiece>& pieces)
     for (size_t k = 0; k < pieces.size(); ++k) {
         const CMesh& from = *pieces[k].mesh;
         const SSubMesh& sub = from.subMeshes[pieces[k].subMesh];
+        // Only what was read back: the vertices and primitives the mesh holds.
+        const SSubMeshSpan held = from.HeldSpan(sub);
         const SMeshData& d = data[std::find(sources.begin(), sources.end(), &from) - sources.begin()];
         const int base = int(vertices.size() / stride);
         const int firstPrimitive = target.indexed ? int(indices.size() / per) : 0;
-        const int count = sub.lastVertex - sub.firstVertex + 1;
-        vertices.insert(vertices.end(), d.vertices.begin() + size_t(sub.firstVertex) * stride,
-                        d.vertices.begin() + size_t(sub.firstVertex + count) * stride);
-        for (int p = sub.firstPrimitive; target.indexed && p <= sub.lastPrimitive; ++p) {
+        const int count = held.vertices;
+        const int primitives = target.indexed ? held.primitives : 0;
+        vertices.insert(vertices.end(), d.vertices.begin() + size_t(held.firstVertex) * stride,
+                        d.vertices.begin() + size_t(held.firstVertex + count) * stride);
+        for (int p = held.firstPrimitive; p < held.firstPrimitive + primitives; ++p) {
             for (int i = 0; i < per; ++i) {
-                const int old = int(d.indices[size_t(p) * per + i]) - sub.firstVertex;
+                const int old = int(d.indices[size_t(p) * per + i]) - held.firstVertex;
                 indices.push_back(uint32_t(base + std::clamp(old, 0, count - 1)));
             }
             // Another mesh's numbers name its own materials, not these.
@@ -85,7 +88,7 @@ HRESULT Rebuild(CMesh& target, const std::vector<SPiece>& pieces)
         subs[k].firstVertex = base;
         subs[k].lastVertex = base + count - 1;
         subs[k].firstPrimitive = firstPrimitive;
-        subs[k].lastPrimitive = firstPrimitive + sub.lastPrimitive - sub.firstPrimitive;
+        subs[k].lastPrimitive = firstPrimitive + primitives - 1;
     }
     const int vertexCount = int(vertices.size() / stride);
     int primitiveCount = 0;

@@ -136,8 +136,11 @@ private:
     // Repeats of one kind are gathered by the load's message scope; this budget caps the
     // kinds a damaged file can raise.
     int warnings_ = 4;
-    int64_t indexCapacity_ = 0;  // in indices, for clone 0 (the clones follow it)
     int64_t indexWritten_ = 0;
+    // The current block's material list (primitives first .. end - 1) and whether the block
+    // read a material table for it.
+    int listFirst_ = 0, listEnd_ = 0;
+    bool blockTable_ = false;
     uint8_t* vertexData_ = nullptr;
 
     bool Word();
@@ -305,6 +308,12 @@ int CMeshReader::Open()
 int CMeshReader::Read()
 {
     clones_ = std::max(1, gUsageParams.clones);
+    // The submesh array is made for the reserve; a file holds no more blocks than this.
+    if (gUsageParams.submeshes > MAX_MESH_SUBMESHES) {
+        MsgBox3("PROGRAMMER LIMIT: MAX_SUBMESHES. In Mesh.. ", path_,
+                ": its \"submeshes:\" reserve is above 256. (Meshes).");
+        return LOAD_LIMIT;
+    }
     int code = ReadHeader();
     if (code == 0)
         code = ReadOptions();
@@ -447,7 +456,6 @@ int CMeshReader::EnsureIndexBuffer(int perPrimitive, bool fromIndices)
         return 0;
     }
     int64_t primitives = std::max(mesh_->primitiveCount, gUsageParams.primitives);
-    indexCapacity_ = primitives * perPrimitive;
     bool wide = mesh_->vertexCount > 65535 || (fromIndices && (flags_ & LOAD_MESH_INDEX32));
     // Room for every draw of every clone, whatever the primitive type.
     int64_t triangles = (clones_ * IndexCapacity(primitives, perPrimitive) + 2) / 3;
@@ -487,8 +495,10 @@ int CMeshReader::ReadIndices(int perPrimitive, int count, bool fromIndices)
     int code = EnsureIndexBuffer(perPrimitive, fromIndices);
     if (code)
         return code;
+    // A "prims:" reserve makes the buffer larger, not the mesh: the blocks are measured
+    // against the count the file gives, so that no submesh runs past the mesh.
     const int64_t n = int64_t(count) * perPrimitive;
-    if (indexWritten_ + n > indexCapacity_)
+    if (indexWritten_ + n > int64_t(mesh_->primitiveCount) * perPrimitive)
         return Damaged("its blocks hold more primitives than NumPrimitives");
     const int64_t limit = mesh_->indexSize == 2 ? 65536 : INT32_MAX;
     for (int64_t i = 0; i < n; ++i) {
@@ -555,8 +565,9 @@ int CMeshReader::ReadMaterialList(SSubMesh& sub, int block)
             s_.primitiveMaterials[at] =
                 number >= 0 && number < mc ? s_.materialCount + number : MATERIAL_OUTSIDE;
     }
-    s_.primitiveMaterialCount =
-        std::max(s_.primitiveMaterialCount, std::min(s_.primitiveBase + k, MAX_MESH_PRIMS));
+    listFirst_ = std::min(s_.primitiveBase, MAX_MESH_PRIMS);
+    listEnd_ = std::min(s_.primitiveBase + k, MAX_MESH_PRIMS);
+    s_.primitiveMaterialCount = std::max(s_.primitiveMaterialCount, listEnd_);
     collected_ |= MESH_DIFFUSE;
     return 0;
 }
@@ -577,6 +588,7 @@ int CMeshReader::ReadMaterialBlocks()
         }
     }
     s_.materialsRead = 1;
+    blockTable_ = true;
     return 0;
 }
 
@@ -602,6 +614,7 @@ int CMeshReader::ReadMaterialTable(SSubMesh& sub, int block)
             faces->materials[row] = *m;
     }
     s_.materialsRead = 1;
+    blockTable_ = true;
     return 0;
 }
 
@@ -687,6 +700,8 @@ int CMeshReader::ReadBlock()
     sub.faceMaterials = nullptr;
     s_.blockMaterialCounts[n] = 0;
     s_.blockPrimitives = 0;
+    listFirst_ = listEnd_ = 0;
+    blockTable_ = false;
     if (namesByMeshes_) {
         char text[Core::STRING_BUFFER_SIZE];
         Core::fscan_string(file_, text);
@@ -705,6 +720,7 @@ int CMeshReader::ReadBlock()
     code = ReadBlockSections(sub, n);
     if (code)
         return code;
+    std::fill(s_.primitiveMaterialUntabled + listFirst_, s_.primitiveMaterialUntabled + listEnd_, !blockTable_);
     // The block's vertex count is the last count read in it.
     sub.firstVertex = s_.vertexBase;
     sub.lastVertex = s_.vertexBase + s_.blockVertices - 1;
@@ -746,8 +762,9 @@ void CMeshReader::ReadTextureNames()
     }
 }
 
-// A number naming no material of the file's table is counted, said once and dropped: its
-// primitive takes no material.
+// A number naming no material of the file's table is dropped: its primitive takes no
+// material. Those of lists whose block read a table are counted and said once; a list
+// without a table of its own has nothing to be outside of.
 void CMeshReader::CheckMaterialNumbers()
 {
     int outside = 0;
@@ -755,7 +772,7 @@ void CMeshReader::CheckMaterialNumbers()
         int& number = s_.primitiveMaterials[i];
         if (number == MATERIAL_OUTSIDE || number >= s_.materialCount) {
             number = -1;
-            ++outside;
+            outside += s_.primitiveMaterialUntabled[i] ? 0 : 1;
         }
     }
     if (!outside)
@@ -932,8 +949,6 @@ void CMeshReader::ComputeBounds()
             lo = D3DXVECTOR3(std::min(lo.x, p[0]), std::min(lo.y, p[1]), std::min(lo.z, p[2]));
             hi = D3DXVECTOR3(std::max(hi.x, p[0]), std::max(hi.y, p[1]), std::max(hi.z, p[2]));
         }
-        if (s_.vertexBase == 0)
-            lo = hi = D3DXVECTOR3(0, 0, 0);
         const D3DXVECTOR4 corners[8] = {
             {lo.x, lo.y, lo.z, 1}, {lo.x, lo.y, hi.z, 1}, {hi.x, lo.y, hi.z, 1},
             {hi.x, lo.y, lo.z, 1}, {lo.x, hi.y, lo.z, 1}, {lo.x, hi.y, hi.z, 1},

@@ -34,6 +34,7 @@ struct SMeshStaging {
     SMaterial materials[MAX_MESH_MATERIALS];
     SBoundRecord userBounds[MAX_MESH_USER_BOUNDS];
     int primitiveMaterials[MAX_MESH_PRIMS];  // absolute material number, -1 = none
+    bool primitiveMaterialUntabled[MAX_MESH_PRIMS];  // its number's block read no table
     int blockMaterialCounts[MAX_MESH_SUBMESHES];
     int vertexBase, primitiveBase, blockVertices, blockPrimitives;
     int materialCount, primitiveMaterialCount, materialsRead;

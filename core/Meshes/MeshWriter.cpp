@@ -278,8 +278,10 @@ void CMeshWriter::Materials(const SBlockMaterials& plan)
 void CMeshWriter::Block(int number, const SSubMesh& sub, const uint32_t* indices)
 {
     const uint32_t format = mesh_.vertexFormat;
-    const int first = sub.firstVertex;
-    const int count = sub.lastVertex - sub.firstVertex + 1;
+    // Only what was read back: the vertices and primitives the mesh holds.
+    const SSubMeshSpan held = mesh_.HeldSpan(sub);
+    const int first = held.firstVertex;
+    const int count = held.vertices;
     fprintf(f_, "\n\n\nMESH");
     if (flags_ & SAVE_MESH_NAMES) {
         if (sub.name[0])
@@ -291,14 +293,14 @@ void CMeshWriter::Block(int number, const SSubMesh& sub, const uint32_t* indices
     const SMeshVertex* v = gMeshStaging.vertices + first;
     for (int i = 0; i < count; ++i)
         VertexRow(v[i]);
-    const int primitives = sub.lastPrimitive - sub.firstPrimitive + 1;
+    const int primitives = held.primitives;
     if (indices && primitives > 0) {
         const int per = mesh_.indicesPerPrimitive;
         if (per == 3)
             fprintf(f_, "\nindices %d", primitives);
         else
             fprintf(f_, "\nindices_ex %d %d", per, primitives);
-        for (int p = sub.firstPrimitive; p <= sub.lastPrimitive; ++p) {
+        for (int p = held.firstPrimitive; p < held.firstPrimitive + primitives; ++p) {
             fprintf(f_, "\n");
             for (int k = 0; k < per; ++k)
                 fprintf(f_, " %d", int(indices[size_t(p) * per + k]) - first);

@@ -326,6 +326,30 @@ indices 2
     EXPECT_EQ(1, mesh.primitiveCount);
 }
 
+// Without a header the blocks' vertices go to no buffer, though a "verts:" reserve makes
+// one: the edits and the writer take only the vertices the mesh holds.
+TEST_F(MeshDraw, EditsAndSavesStayInsideWhatTheMeshHolds)
+{
+    const std::string path = WriteMesh("noheader.msh", "NAMES_BY_MESHES\nMESH a\n3\n0 0 0\n1 0 0\n1 1 0\n"
+                                                       "MESH b\n2\n5 0 0\n6 0 0\n");
+    CMesh other, again;
+    ASSERT_EQ(0, Load(path, mesh, MESH_XYZ, 0, SReserves{8, 0, 0}));
+    ASSERT_EQ(0, Load(path, other, MESH_XYZ, 0, SReserves{8, 0, 0}));
+    ASSERT_TRUE(mesh.vertexBuffer && mesh.vertexCount == 0 && mesh.subMeshes[0].lastVertex == 2);
+    const std::string saved = WriteMesh("saved.msh", "");
+    ASSERT_EQ(0, SaveMesh(saved.c_str(), &mesh, MESH_XYZ, SAVE_MESH_NAMES));
+    ASSERT_EQ(0, Load(saved, again, MESH_XYZ));
+    EXPECT_EQ(-1, again.subMeshes[0].lastVertex) << test::ReadFile(saved);
+    ASSERT_EQ(D3D_OK, mesh.AppendSubMeshes(other));
+    ASSERT_EQ(4, mesh.subMeshCount);
+    EXPECT_EQ(-1, mesh.subMeshes[3].lastVertex);
+    const int first = 0;
+    ASSERT_EQ(D3D_OK, other.RemoveSubMeshes(&first, 1));
+    EXPECT_EQ(-1, other.subMeshes[0].lastVertex);
+    other.Release();
+    again.Release();
+}
+
 // Two blocks, each with its own material list and table (specular colours too); the
 // numbers of the first block are not in order.
 const char* const TWO_BLOCKS = R"(NumVertices 6

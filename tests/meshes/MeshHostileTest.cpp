@@ -19,10 +19,10 @@ protected:
 
     // Loads the text; expects the code, one message containing `part`, an empty mesh and
     // no buffer left locked.
-    void ExpectRejected(const std::string& text, int code, const std::string& part)
+    void ExpectRejected(const std::string& text, int code, const std::string& part, SReserves reserves = {})
     {
         messages.Clear();
-        EXPECT_EQ(code, Load(WriteMesh("hostile.msh", text), mesh, 0x112)) << text;
+        EXPECT_EQ(code, Load(WriteMesh("hostile.msh", text), mesh, 0x112, 0, reserves)) << text;
         ASSERT_EQ(1u, messages.Count()) << text << "\n" << messages.Joined();
         EXPECT_NE(std::string::npos, messages.Texts()[0].find(part)) << messages.Joined();
         EXPECT_EQ(nullptr, mesh.vertexBuffer) << text;
@@ -47,6 +47,7 @@ TEST_F(MeshHostile, CountsAboveTheStagingLimits)
     ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE +
                        "MaterialList 1 200000\n0\n",
                    -20, "MAX_PRIMS");
+    ExpectRejected(std::string("NumVertices 3\n") + TRIANGLE, -20, "MAX_SUBMESHES", SReserves{0, 0, 2000000000});
 }
 
 TEST_F(MeshHostile, TooManyBoneWeightsLeaveAnEmptyMesh)
@@ -87,6 +88,9 @@ TEST_F(MeshHostile, CountsLargerThanTheHeader)
                        "indices 2\n0 1 2\n0 1 2\n",
                    -20, "more primitives");
     ExpectRejected("NumVertices 131072\nMESH\n131072\n0 0 0\n", -20, "cut short");
+    // A reserve makes the buffers larger, not the mesh: its submeshes would pass its counts.
+    ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE + "indices 2\n0 1 2\n0 1 2\n", -20,
+                   "more primitives", SReserves{8, 4, 0});
 }
 
 TEST_F(MeshHostile, IndicesOutsideTheirBlock)
@@ -147,6 +151,15 @@ TEST_F(MeshHostile, MaterialNumbersOutOfRangeColourWhite)
     std::vector<uint8_t> vb = ReadVB(mesh);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(0xFFFFFFFFu, At<uint32_t>(vb, i * 16 + 12));
+
+    // Only a block that read a table is judged against it: the first list here has none.
+    messages.Clear();
+    text = std::string("NumVertices 6\nNumPrimitives 2\n") + TRIANGLE + "indices 1\n0 1 2\nMaterialList 2 1\n5\n" +
+           TRIANGLE + "indices 1\n0 1 2\nMaterialList 1 1\n7\n"
+                      "Materials... R G B A\ndiffuse 1 0 0 1 specular 0 0 0 name a path b\n";
+    ASSERT_EQ(0, Load(WriteMesh("notable.msh", text), mesh, MESH_XYZ | MESH_DIFFUSE)) << messages.Joined();
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_NE(std::string::npos, messages.Texts()[0].find("notable.msh': 1 primitives name materials outside"));
 }
 
 // 300 materials: the rows past 256 are read and dropped, and the limit, the numbers naming

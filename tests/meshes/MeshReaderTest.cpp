@@ -228,6 +228,11 @@ TEST_F(MeshReader, BoundBoxCornersAndRadius)
     ASSERT_EQ(0, Load(WriteMesh("box2.msh", boxed), mesh, MESH_XYZ));
     EXPECT_EQ(6.0f, mesh.corners[6].x);
     EXPECT_FLOAT_EQ(7.0f, mesh.boundRadius);
+
+    // No vertices: the box is still at its start, empty, and not at the origin.
+    ASSERT_EQ(0, Load(WriteMesh("box3.msh", "NumVertices 0\nMESH\n0\n"), mesh, MESH_XYZ));
+    EXPECT_EQ(D3DXVECTOR4(99999.0f, 99999.0f, 99999.0f, 1), mesh.corners[0]);
+    EXPECT_EQ(D3DXVECTOR4(-99999.0f, -99999.0f, -99999.0f, 1), mesh.corners[6]);
 }
 
 TEST_F(MeshReader, UserBoundBoxes)

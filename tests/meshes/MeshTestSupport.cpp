@@ -60,10 +60,15 @@ std::vector<uint32_t> ReadIndices(const CMesh& mesh)
     return out;
 }
 
-int Load(const std::string& path, CMesh& mesh, uint32_t format, int flags)
+int Load(const std::string& path, CMesh& mesh, uint32_t format, int flags, SReserves reserves)
 {
     ResetUsageParams();
-    return LoadMesh(path.c_str(), &mesh, format, flags);
+    gUsageParams.vertices = reserves.vertices;
+    gUsageParams.primitives = reserves.primitives;
+    gUsageParams.submeshes = reserves.submeshes;
+    const int code = LoadMesh(path.c_str(), &mesh, format, flags);
+    ResetUsageParams();
+    return code;
 }
 
 } // namespace meshtest

@@ -27,7 +27,12 @@ template <class T> T At(const std::vector<uint8_t>& bytes, size_t offset)
     return value;
 }
 
-// Loads with a fresh usage block (defaults) and a fresh warning state.
-int Load(const std::string& path, CMesh& mesh, uint32_t format, int flags = 0);
+// The "verts:", "prims:" and "submeshes:" reserves of a usage block.
+struct SReserves {
+    int vertices = 0, primitives = 0, submeshes = 0;
+};
+
+// Loads with a fresh usage block (defaults but the reserves) and a fresh warning state.
+int Load(const std::string& path, CMesh& mesh, uint32_t format, int flags = 0, SReserves reserves = {});
 
 } // namespace meshtest

@@ -10,10 +10,12 @@
 #include "core/Input.h"
 #include "engine/CreateEngine.h"
 #include "engine/Engine.h"
+#include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
 #include "engine/Parser.h"
 #include "engine/UnitInspector.h"
 #include "gui/WinSuperior.h"
+#include "scene/Geometry.h"
 #include "scene/Renderer.h"
 
 #include <cstdio>
@@ -231,6 +233,20 @@ TEST_F(UnitPick, AUnitThatCannotBeSelectedHidesNothing)
     const SPoint centre = Screen(D3DXVECTOR3(0, 0, 0));
     EXPECT_EQ("Back", NameOf(PickAt(centre)));
     EXPECT_TRUE(test::ColorNear(GREY, DrawnAt(centre), 8));
+}
+
+// Whatever box a mesh keeps, a unit that draws nothing is never picked: a mesh whose file
+// gives a box but whose vertices go to no buffer (no header), and a released record.
+TEST_F(UnitPick, AUnitThatDrawsNothingIsNeverPicked)
+{
+    Write("Ghost.msh", "MESH\n1\n0 0 0\nBOUND_BOX\n-1 -1 -1\n-1 -1 1\n1 -1 1\n1 -1 -1\n"
+                       "-1 1 -1\n-1 1 1\n1 1 1\n1 1 -1\n");
+    Start(Unit("Box", "Ghost", "Ghost", D3DXVECTOR3(-5, 0, 0)) + Unit("Box", "Red", "Red", D3DXVECTOR3(5, 0, 0)));
+    EXPECT_EQ("(none)", NameOf(PickAt(Screen(D3DXVECTOR3(-5, 0, -1)))));
+    const SPoint red = Screen(D3DXVECTOR3(5, 0, -1));
+    ASSERT_EQ("Red", NameOf(PickAt(red)));
+    gMeshContainer->ReleaseMesh(static_cast<CGeometry*>(Find("Red"))->mesh);
+    EXPECT_EQ("(none)", NameOf(PickAt(red)));
 }
 
 TEST_F(UnitPick, AUnitIsHitWhereItsScaledMeshIsDrawn)
