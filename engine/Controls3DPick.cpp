@@ -42,7 +42,8 @@ CControl3D* CControls3D::HitControl(const D3DXVECTOR3& origin, const D3DXVECTOR3
         const CEngineMesh* record = gIMeshContainer ? gIMeshContainer->GetMesh(control->mesh) : nullptr;
         const D3DXMATRIX world = DrawnWorld(*control);
         D3DXMATRIX inverse;
-        if (!record || !D3DXMatrixInverse(&inverse, nullptr, &world) ||
+        // A control that draws nothing (a failed or released mesh) keeps no box worth hitting.
+        if (!record || record->mesh.DrawsNothing() || !D3DXMatrixInverse(&inverse, nullptr, &world) ||
             record->mesh.IntersectBox(origin, direction, inverse, &control->Size) != 0)
             continue;
         if (control->master) return control;

@@ -6,6 +6,7 @@
 #include "core/ViewPoint.h"
 #include "engine/Engine.h"
 #include "engine/Iconer.h"
+#include "engine/MeshContainer.h"
 #include "engine/MissionLoader.h"
 #include "engine/Saves.h"
 #include "gui/BaseWin.h"
@@ -281,6 +282,10 @@ TEST_F(PickTest, TheNearestActiveControlUnderTheCursorIsPickedAndClicked)
     nearControl->controlState &= uint16_t(~CTRL_ACTIVE);
     Pick(VIEW_WIDTH / 2, VIEW_HEIGHT / 2);
     EXPECT_EQ(farControl, gControls3D->pickedControl) << "an inactive control is not picked";
+
+    gMeshContainer->ReleaseMesh(farControl->mesh);
+    Pick(VIEW_WIDTH / 2, VIEW_HEIGHT / 2);
+    EXPECT_EQ(nullptr, gControls3D->pickedControl) << "a control whose mesh is released draws nothing";
 }
 
 // An attached control is hit where it is drawn, under its master's world, and is picked
