@@ -251,10 +251,8 @@ void OnCameraFlyInEnd(CAtom*)
     if (!LegEnded() || gFlightLegs > 0) return;
     CCamera* camera = gIUnitInspector ? gIUnitInspector->GetCamera() : nullptr;
     const uint16_t turn = Animation("CamFlatRotate");
-    if (camera && turn)
-        camera->AddAnimationTimed(turn, OnCamFlatRotateEnd, 0.0f);
-    else
-        OnCamFlatRotateEnd(camera);
+    // A turn that cannot start (no frames, no free instance: reported there) is over at once.
+    if (!camera || !turn || !camera->AddAnimationTimed(turn, OnCamFlatRotateEnd, 0.0f)) OnCamFlatRotateEnd(camera);
 }
 
 void OnCamFlatRotateEnd(CAtom*)

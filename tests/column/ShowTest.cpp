@@ -124,6 +124,23 @@ TEST_F(ColumnTest, AFlightWithNothingToTravelStepsTheShowOnce)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// A turn around the flat that cannot start (here an animation of no frames, as such a file
+// loads) is over at once: the show runs and its button takes clicks.
+TEST_F(ColumnTest, ATurnThatCannotStartEndsAtOnce)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    Click(b->floorWindows[4]);
+    CEngineAnimFile* turn = gIAnimContainer->GetAnimFile(gIAnimContainer->FindAnimFileIndex("CamFlatRotate"));
+    ASSERT_NE(nullptr, turn);
+    turn->data.frameCount = 0;
+    Click(gShowFlatButton);
+    ASSERT_TRUE(RunUntil([] { return gShowStep == 4; }, 300)) << gShowStep;
+    EXPECT_TRUE(Active(gShowFlatButton));
+    Click(gShowFlatButton);
+    EXPECT_TRUE(RunUntil([] { return gShowStep == 0; }));
+}
+
 TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
 {
     CAtom* sun = gIUnitInspector->FindUnitByName("DirLight");
