@@ -328,5 +328,11 @@ void ResetFlatShow()
     gInteriorUnit = nullptr;
     gInteriorTimer = 0.0f;
     gSelFloor = nullptr;
+    // A presentation left at night (or gliding) hands the next one a day clear colour, as
+    // the new day/night button shows; the new presentation's sun is its own.
+    if (gDaySaved) {
+        gGraphics.clearColor = D3DCOLOR(gDayClearColor);
+        if (gIRenderer) gIRenderer->ClearColor = gDayClearColor;
+    }
     gDaySaved = false;
 }
