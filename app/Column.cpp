@@ -138,6 +138,7 @@ void OnPresentationLoaded(int)
     }
     if (!gAddressLabel)
         gAddressLabel = gWinSuperior.AddLabel(0, 0, &gGraphics.fonts[1], "Address", ADDRESS_COLOUR, 0);
+    HideAddress();
     gBuildings.ForEach(&CMyBuilding::SetFloorWindowMeshes);
     gFloorHover = 0;
     ResetFlatShow();
@@ -159,6 +160,13 @@ void CreateControlPanel()
 }
 
 void ShowChooseBuildingMessage() { MsgBox(CHOOSE_BUILDING_TEXT); }
+
+void HideAddress()
+{
+    if (!gAddressLabel) return;
+    gAddressLabel->SetText("");
+    gAddressLabel->Hide(0);
+}
 
 void DeleteColumnWindows()
 {

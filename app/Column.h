@@ -49,6 +49,8 @@ void CreateControlPanel();
 // ended and none started) is made again without it.
 void CheckColumnPicture();
 void ShowChooseBuildingMessage();
+// The address goes with the building shown.
+void HideAddress();
 // Deletes the column's shared windows (the buildings delete their own).
 void DeleteColumnWindows();
 // Moves the label to (x, y) and shows "ЭТАЖ n" of the floor on it.

@@ -251,10 +251,8 @@ void OnCameraFlyInEnd(CAtom*)
     if (!LegEnded() || gFlightLegs > 0) return;
     CCamera* camera = gIUnitInspector ? gIUnitInspector->GetCamera() : nullptr;
     const uint16_t turn = Animation("CamFlatRotate");
-    if (camera && turn)
-        camera->AddAnimationTimed(turn, OnCamFlatRotateEnd, 0.0f);
-    else
-        OnCamFlatRotateEnd(camera);
+    // A turn that cannot start (no frames, no free instance: reported there) is over at once.
+    if (!camera || !turn || !camera->AddAnimationTimed(turn, OnCamFlatRotateEnd, 0.0f)) OnCamFlatRotateEnd(camera);
 }
 
 void OnCamFlatRotateEnd(CAtom*)
@@ -330,5 +328,11 @@ void ResetFlatShow()
     gInteriorUnit = nullptr;
     gInteriorTimer = 0.0f;
     gSelFloor = nullptr;
+    // A presentation left at night (or gliding) hands the next one a day clear colour, as
+    // the new day/night button shows; the new presentation's sun is its own.
+    if (gDaySaved) {
+        gGraphics.clearColor = D3DCOLOR(gDayClearColor);
+        if (gIRenderer) gIRenderer->ClearColor = gDayClearColor;
+    }
     gDaySaved = false;
 }

@@ -35,7 +35,8 @@ CFloor::~CFloor()
     DeleteFlatsWindow();
     for (int i = 0; i < flats.Count(); ++i)
         delete flats[i];
-    delete[] hitMask;
+    for (const SPlanMask& plan : planMasks)
+        delete[] plan.mask;
 }
 
 CFlat* CFloor::AddFlat()
@@ -60,7 +61,7 @@ void CFloor::ScanFlats(FILE* file)
     }
 }
 
-// "[" path rectangle "]". A second picture for the floor replaces the first and its mask.
+// "[" path rectangle "]". A second picture becomes the floor plan for the flats read after it.
 void CFloor::ScanPlanPicture(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
@@ -68,12 +69,26 @@ void CFloor::ScanPlanPicture(FILE* file)
     Core::fscan_word(file, word);
     ScanFullPath(file, path, sizeof path);
     flatsTexture = gITexContainer ? gITexContainer->LoadTexture(path, 1) : 0;
-    delete[] hitMask;
-    hitMask = nullptr;
-    if (IDirect3DTexture9* texture = flatsTexture ? gITexContainer->GetTexture(flatsTexture) : nullptr)
-        hitMask = GetAlphaBytes(texture);
+    hitMask = TakeMask(flatsTexture);
     Core::fscan_rect(file, &flatsSource.left);
     Core::fscan_word(file, word);
+}
+
+uint8_t* CFloor::MaskOf(uint16_t texture) const
+{
+    for (const SPlanMask& plan : planMasks)
+        if (plan.texture == texture) return plan.mask;
+    return nullptr;
+}
+
+// A picture read again keeps the mask it has.
+uint8_t* CFloor::TakeMask(uint16_t texture)
+{
+    if (uint8_t* known = MaskOf(texture)) return known;
+    IDirect3DTexture9* picture = texture ? gITexContainer->GetTexture(texture) : nullptr;
+    uint8_t* mask = picture ? GetAlphaBytes(picture) : nullptr;
+    if (mask) planMasks.push_back({texture, mask});
+    return mask;
 }
 
 void CFloor::ScanFlatList(FILE* file)

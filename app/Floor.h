@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 class CBaseWin;
 class CFlat;
@@ -47,8 +48,19 @@ public:
     uint16_t flatsTexture = 0;
     CIntRect flatsSource;
     uint8_t* hitMask = nullptr;  // alpha of the floor plan, width x height
+    // The mask of a picture read for this floor; null for one it has none of.
+    uint8_t* MaskOf(uint16_t texture) const;
 
 private:
     void ScanPlanPicture(FILE* file);
+    uint8_t* TakeMask(uint16_t texture);
+
+    // Every picture read for the floor keeps its mask: flats read before a later picture
+    // keep the earlier one, and hits on their buttons are measured against it.
+    struct SPlanMask {
+        uint16_t texture;
+        uint8_t* mask;
+    };
+    std::vector<SPlanMask> planMasks;
     void ScanFlatList(FILE* file);
 };

@@ -57,7 +57,7 @@ void CFloor::OnSelect()
                                     flatsArea.top + FLATS_PLAN_TOP, plan, flatsSource, 0, WIN_CONTAINER);
         flatsArea.bottom = flatsArea.top + flatsWindow->height + FLATS_PLAN_BOTTOM;
         for (int i = 0; i < flats.Count(); ++i)
-            flats[i]->AddButton(flatsWindow, hitMask, flatsArea);
+            flats[i]->AddButton(flatsWindow, MaskOf(flats[i]->textureId), flatsArea);
         gWinSuperior.ResetOrigin();
         flatsWindow->Show(1);
     } else {

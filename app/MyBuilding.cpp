@@ -81,10 +81,11 @@ CMyBuilding::~CMyBuilding()
 {
     for (int i = 0; i < gBuildings.Count(); ++i)
         if (gBuildings[i] == this) gBuildings[i] = nullptr;
-    // The shown building's highlight and show button must not outlive it.
+    // The shown building's highlight, address and show button must not outlive it.
     if (gCurBuilding == this) {
         gCurBuilding = nullptr;
         gWinSuperior.DeleteWin(&gTopViewSelWin);
+        HideAddress();
         if (gShowFlatButton) SetClickDelegateObject<CMyBuilding>(gShowFlatButton, nullptr);
     }
     // The template outlives its buildings: its hook must not read into this one any more.

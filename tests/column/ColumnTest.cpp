@@ -12,6 +12,8 @@
 #include "core/Config.h"
 #include "core/Core.h"
 #include "core/Input.h"
+#include "core/Paths.h"
+#include "core/Strings.h"
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
 #include "gui/Label.h"
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace column {
 namespace {
@@ -247,6 +250,41 @@ TEST_F(ColumnTest, ThePanelSpansTheFacadeUnderTheTopView)
     EXPECT_EQ(nullptr, gTopViewSelWin);
     gIUnitInspector->DeleteUnit(b);
     EXPECT_EQ(nullptr, gCurBuilding);
+    ASSERT_TRUE(program.RunFrames(2));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// A floor block naming a second picture after some flats: those flats keep the first picture,
+// and a click where it is opaque opens their popup though the second is clear throughout.
+TEST_F(ColumnTest, AFlatsButtonHitsByItsOwnPicture)
+{
+    const std::string dir = test::TempDir("column") + "\\";
+    test::WriteFile(dir + "Big.tga", test::Tga32(64, 64, std::vector<uint32_t>(64 * 64, 0xFF808080)));
+    test::WriteFile(dir + "Clear.tga", test::Tga32(32, 32, std::vector<uint32_t>(32 * 32, 0x00808080)));
+    test::WriteFile(dir + "Cost.txt", "CostArea: { Floor 1 {\n"
+                                      " FloorWinTextureRect: [ Big.tga [ 0 0 63 63 ] ]\n"
+                                      " Flats: { Flat1 [ Price: 1 Area: [ 1 1 ] Picture: [ 0 0 15 15 ] Button: [ 4 4 ] ] };\n"
+                                      " FloorWinTextureRect: [ Clear.tga [ 0 0 31 31 ] ]\n"
+                                      "}; };\n");
+    test::WriteFile(dir + "Block.txt", "{ NumFloors: 1 FaceWinTexture: Big.tga FaceFloorRect: [ 0 0 39 19 ]\n"
+                                       "  CostAreaFile: \"" + dir + "Cost.txt\" };");
+    CMyBuilding* b = NewMyBuilding(gIUnitInspector->GetClassTemplate("Building"), nullptr);
+    ASSERT_NE(nullptr, b);
+    // The block's pictures are named from its own folder.
+    const std::string base = gBaseDir;
+    StrCopy(gBaseDir, sizeof gBaseDir, dir.c_str());
+    FILE* file = fopen((dir + "Block.txt").c_str(), "r");
+    ASSERT_NE(nullptr, file);
+    b->Scan(file);
+    fclose(file);
+    StrCopy(gBaseDir, sizeof gBaseDir, base.c_str());
+    b->ShowPanel();
+    Click(b->floorWindows[0]);
+    ASSERT_EQ(b->floors[0], gSelFloor);
+    ASSERT_EQ(1, gSelFloor->flats.Count());
+    Click(gSelFloor->flats[0]->button);
+    EXPECT_TRUE(Visible(gFlatInfoWin));
+    gIUnitInspector->DeleteUnit(b);
     ASSERT_TRUE(program.RunFrames(2));
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }

@@ -7,6 +7,7 @@
 #include "app/Hints.h"
 #include "app/MyBuilding.h"
 #include "app/Texts.h"
+#include "core/Graphics.h"
 #include "engine/AnimContainer.h"
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
@@ -124,6 +125,23 @@ TEST_F(ColumnTest, AFlightWithNothingToTravelStepsTheShowOnce)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// A turn around the flat that cannot start (here an animation of no frames, as such a file
+// loads) is over at once: the show runs and its button takes clicks.
+TEST_F(ColumnTest, ATurnThatCannotStartEndsAtOnce)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    Click(b->floorWindows[4]);
+    CEngineAnimFile* turn = gIAnimContainer->GetAnimFile(gIAnimContainer->FindAnimFileIndex("CamFlatRotate"));
+    ASSERT_NE(nullptr, turn);
+    turn->data.frameCount = 0;
+    Click(gShowFlatButton);
+    ASSERT_TRUE(RunUntil([] { return gShowStep == 4; }, 300)) << gShowStep;
+    EXPECT_TRUE(Active(gShowFlatButton));
+    Click(gShowFlatButton);
+    EXPECT_TRUE(RunUntil([] { return gShowStep == 0; }));
+}
+
 TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
 {
     CAtom* sun = gIUnitInspector->FindUnitByName("DirLight");
@@ -145,6 +163,31 @@ TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
     Click(gDayNightButton);
     EXPECT_EQ(0, gDayNightButton->currentFrame);
     ASSERT_TRUE(RunUntil([&] { return Near(sun->Color, day); }));
+    ASSERT_TRUE(RunUntil([&] { return Near(gIRenderer->ClearColor, dayClear, BYTE_STEP); }));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// A presentation chosen while the old one was at night, with a building shown, starts in day
+// and without the old address; night and day again return to that day.
+TEST_F(ColumnTest, ANewPresentationStartsInDayWithoutTheOldAddress)
+{
+    const D3DXCOLOR dayClear = gIRenderer->ClearColor;
+    ASSERT_NE(nullptr, ShowFirstBuilding());
+    ASSERT_TRUE(Visible(gAddressLabel));
+    Click(gDayNightButton);
+    ASSERT_TRUE(RunUntil([] { return Near(gIRenderer->ClearColor, gNightClearColor, BYTE_STEP); }));
+    CreateSelectorBar();
+    Click(gSelectorBar);
+    Click(gPresentationButtons[0]);
+    ASSERT_TRUE(program.RunFrames(3));
+    ASSERT_EQ(3, gBuildings.Count());
+    EXPECT_FALSE(Visible(gAddressLabel));
+    EXPECT_STREQ("", gAddressLabel->text);
+    EXPECT_EQ(0, gDayNightButton->currentFrame);
+    EXPECT_TRUE(Near(dayClear, D3DXCOLOR(gGraphics.clearColor), BYTE_STEP));
+    Click(gDayNightButton);
+    ASSERT_TRUE(RunUntil([] { return Near(gIRenderer->ClearColor, gNightClearColor, BYTE_STEP); }));
+    Click(gDayNightButton);
     ASSERT_TRUE(RunUntil([&] { return Near(gIRenderer->ClearColor, dayClear, BYTE_STEP); }));
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
