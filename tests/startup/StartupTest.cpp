@@ -5,7 +5,13 @@
 #include "core/Graphics.h"
 #include "core/Program.h"
 
+#include "core/Messages.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -140,6 +146,51 @@ TEST(Startup, SampleConfigurationMakesACaptionedWindow)
     ASSERT_TRUE(program.RunFrames(2));
     program.Stop();
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found)
+{
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (wcscmp(name, L"#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// The title and the message boxes show the code page 1251 texts as their letters whatever
+// the system's code page (this case runs once more under code page 1252).
+TEST(Startup, CodePage1251TitleAndMessageBoxShowTheirLetters)
+{
+    if (getenv("HOUSING_SYSTEM_LOCALE")) {
+        ASSERT_NE(1251u, GetACP()) << "not run under another system code page";
+    }
+    test::MessageRecorder messages;
+    test::Program program;
+    ASSERT_EQ(1, program.Start(test::RunDir())) << messages.Joined();
+    const std::wstring name = L"Жилой комплекс «Кестрел Вейл»";
+    wchar_t text[128] = {}, caption[128] = {};
+    // The title as the caption and the task bar show it (GetWindowTextW would ask the ANSI
+    // window for it in the system's code page).
+    InternalGetWindowText(AppWindowConfig.hWnd, text, 128);
+    EXPECT_EQ(name, text);
+    // A real box, read and answered from a second thread.
+    const DWORD owner = GetCurrentThreadId();
+    std::thread reader([&] {
+        HWND box = nullptr;
+        for (int i = 0; i < 1000 && !box; ++i, Sleep(10))
+            EnumThreadWindows(owner, FindMessageBox, reinterpret_cast<LPARAM>(&box));
+        GetWindowTextW(box, caption, 128);
+        GetDlgItemTextW(box, 0xFFFF, text, 128);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    MessageSink recorder = SetMessageSink(nullptr);
+    MsgBox3("Undefine string '", "\xC4\xEE\xEC", "'");  // "Дом" in code page 1251
+    SetMessageSink(recorder);
+    reader.join();
+    EXPECT_EQ(name, caption);
+    EXPECT_EQ(std::wstring(L"Undefine string 'Дом'"), text);
+    program.Stop();
 }
 
 } // namespace
