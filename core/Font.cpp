@@ -1,5 +1,6 @@
 #include "core/Font.h"
 
+#include "core/CodePage.h"
 #include "core/Graphics.h"
 #include "core/Messages.h"
 #include "core/Strings.h"
@@ -36,11 +37,11 @@ HRESULT CFont::Create(int height, int width, const char* faceName, int style)
     // unchecked: a longer name is cut here.
     char gdiFace[LF_FACESIZE];
     StrCopy(gdiFace, sizeof gdiFace, face);
-    HRESULT hr = D3DXCreateFontA(
+    HRESULT hr = D3DXCreateFontW(
         Device3D, height, width, (style & FONT_BOLD) ? WEIGHT_BOLD : WEIGHT_NORMAL, 1,
         (style & FONT_ITALIC) != 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
         (style & FONT_NOT_ANTIALIASED) ? NONANTIALIASED_QUALITY : DEFAULT_QUALITY,
-        DEFAULT_PITCH | FF_DONTCARE, gdiFace, &font);
+        DEFAULT_PITCH | FF_DONTCARE, WideFrom1251(gdiFace).c_str(), &font);
     if (FAILED(hr)) {
         font = nullptr;
         MsgBox2("Can`t create font.. ", face);
@@ -66,7 +67,7 @@ void CFont::DrawFormatted(const char* text, const RECT& rect, D3DCOLOR color, DW
     if (!font || !text)
         return;
     RECT r = rect;
-    font->DrawTextA(nullptr, text, -1, &r, format | DT_NOCLIP, color);
+    font->DrawTextW(nullptr, WideFrom1251(text).c_str(), -1, &r, format | DT_NOCLIP, color);
 }
 
 void CFont::DrawAt(int x, int y, const char* text, D3DCOLOR color)
@@ -79,21 +80,21 @@ void CFont::DrawAt(int x, int y, const char* text, D3DCOLOR color, DWORD format)
     if (!font || !text)
         return;
     RECT r = {x, y, x + 10, y + 10};
-    font->DrawTextA(nullptr, text, -1, &r, format, color);
+    font->DrawTextW(nullptr, WideFrom1251(text).c_str(), -1, &r, format, color);
 }
 
 void CFont::MeasureText(const char* text, int length, RECT* rect)
 {
     if (!rect)
         return;
-    int n = Length(text, length);
+    const std::wstring wide = WideFrom1251(text, Length(text, length));
     // Measuring nothing gives a nonsense width on some systems.
-    if (!font || n == 0) {
+    if (!font || wide.empty()) {
         rect->right = rect->left;
         rect->bottom = rect->top;
         return;
     }
-    font->DrawTextA(nullptr, text, n, rect, DT_CALCRECT | DT_NOCLIP, MEASURE_COLOR);
+    font->DrawTextW(nullptr, wide.c_str(), int(wide.size()), rect, DT_CALCRECT | DT_NOCLIP, MEASURE_COLOR);
 }
 
 int CFont::GetTextWidth(const char* text, int* height, int length)

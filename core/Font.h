@@ -1,7 +1,8 @@
 #pragma once
 // CFont: one ID3DXFont for the window library, the statistic overlay and the engine's font
-// container; the device object owns five of them. A font that could not be created says
-// so once by message box, then draws nothing and measures 0.
+// container; the device object owns five of them. Texts are code page 1251 and are drawn
+// and measured as their letters whatever the system's code page. A font that could not be
+// created says so once by message box, then draws nothing and measures 0.
 
 #include <d3dx9.h>
 

@@ -1,6 +1,7 @@
 // The keyboard frame: characters of text input, then the key handlers of the current level.
 #include "core/Input.h"
 
+#include "core/CodePage.h"
 #include "core/FrameTimer.h"
 
 #include <algorithm>
@@ -128,10 +129,11 @@ uint8_t CInput::CharacterOf(uint8_t code, const BYTE* keyboardState) const
         return uint8_t(pad);
     HKL layout = GetKeyboardLayout(0);
     UINT virtualKey = MapVirtualKeyExA(code, MAPVK_VSC_TO_VK, layout);
-    WORD out = 0;
-    if (ToAsciiEx(virtualKey, code, keyboardState, &out, 0, layout) < 1)
+    // Typed as a letter of the layout, kept in code page 1251 like every other text.
+    wchar_t out[2] = {};
+    if (ToUnicodeEx(virtualKey, code, keyboardState, out, 2, 0, layout) < 1)
         return 0;
-    return uint8_t(out & 0xFF);
+    return uint8_t(CharTo1251(out[0]));
 }
 
 // Any character key down takes the frame from the key handlers, even while its character

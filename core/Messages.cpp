@@ -1,5 +1,6 @@
 #include "core/Messages.h"
 
+#include "core/CodePage.h"
 #include "core/Core.h"
 
 #include <windows.h>
@@ -97,7 +98,8 @@ int ShowMessageText(const char* text)
         text = "";
     if (gSink)
         return gSink(AppWindowConfig.applicationName, text);
-    return MessageBoxA(AppWindowConfig.hWnd, text, AppWindowConfig.applicationName, MB_OK);
+    return MessageBoxW(AppWindowConfig.hWnd, WideFrom1251(text).c_str(),
+                       WideFrom1251(AppWindowConfig.applicationName).c_str(), MB_OK);
 }
 
 int MsgBox(const char* text)

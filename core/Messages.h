@@ -15,7 +15,7 @@ extern char gMsgBuffer[MSG_BUFFER_SIZE];
 // The unit classes share this warning budget.
 extern int gWarningBudget;
 
-// Where shown texts go instead of a box: returns what MessageBoxA would (IDOK).
+// Where shown texts (code page 1251) go instead of a box: returns what the box would (IDOK).
 using MessageSink = int (*)(const char* caption, const char* text);
 // Installs a sink (null restores the real message box); returns the previous one.
 MessageSink SetMessageSink(MessageSink sink);

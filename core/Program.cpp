@@ -1,6 +1,7 @@
 #include "core/Program.h"
 
 #include "core/AppHooks.h"
+#include "core/CodePage.h"
 #include "core/Core.h"
 #include "core/FrameTimer.h"
 #include "core/Graphics.h"
@@ -150,6 +151,7 @@ int ProgramStart(HINSTANCE hInstance)
             MsgBox("Can`t create window");
             return 0;
         }
+        SetWindowTitle1251(cfg.hWnd, cfg.applicationName);
         ShowWindow(cfg.hWnd, SW_SHOWDEFAULT);
         UpdateWindow(cfg.hWnd);
         RECT client;

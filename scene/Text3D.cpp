@@ -1,5 +1,6 @@
 #include "scene/Text3D.h"
 
+#include "core/CodePage.h"
 #include "core/Graphics.h"
 #include "core/GraphicsBuffers.h"
 #include "core/Meshes/Mesh.h"
@@ -86,9 +87,9 @@ public:
     bool Select(const char* face, int32_t points, int32_t bold, int32_t italic)
     {
         const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
-        font = CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic ? TRUE : FALSE, FALSE, FALSE,
+        font = CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic ? TRUE : FALSE, FALSE, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, face);
+                           DEFAULT_PITCH | FF_DONTCARE, WideFrom1251(face).c_str());
         if (!font) return false;
         old = SelectObject(dc, font);
         return true;
@@ -175,8 +176,8 @@ HRESULT STextMesh::BuildTextMesh(const char* faceName, int32_t points, float dev
     if (!faceName || !faceName[0] || !textValue || !textValue[0]) return -1;
     if (!context.Select(faceName, points, isBold, isItalic)) return E_FAIL;
     ID3DXMesh* built = nullptr;
-    HRESULT hr = Device3D ? D3DXCreateTextA(Device3D, context.dc, textValue, deviationValue, TEXT3D_EXTRUSION,
-                                            &built, nullptr, nullptr)
+    HRESULT hr = Device3D ? D3DXCreateTextW(Device3D, context.dc, WideFrom1251(textValue).c_str(), deviationValue,
+                                            TEXT3D_EXTRUSION, &built, nullptr, nullptr)
                           : E_FAIL;
     if (SUCCEEDED(hr)) {
         hr = CopyD3DXMesh(built, format);

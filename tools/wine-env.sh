@@ -8,8 +8,16 @@ wine_env() {  # $1: the Wine prefix
   export WINEPREFIX=$1
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-  # Wine's ANSI code page follows the locale: ru_RU gives code page 1251.
-  export LC_ALL=ru_RU.UTF-8
+  # Wine's ANSI code page (the system's code page for non-Unicode programs) follows LC_CTYPE,
+  # its user locale LC_MESSAGES: ru_RU gives code page 1251, as on a Russian Windows.
+  # HOUSING_SYSTEM_LOCALE (C.UTF-8 gives code page 1252) makes the system code page that of
+  # another Windows, the user's locale staying Russian.
+  if [ -n "${HOUSING_SYSTEM_LOCALE:-}" ]; then
+    unset LC_ALL
+    export LANG=ru_RU.UTF-8 LC_MESSAGES=ru_RU.UTF-8 LC_CTYPE=$HOUSING_SYSTEM_LOCALE
+  else
+    export LC_ALL=ru_RU.UTF-8
+  fi
   export FONTCONFIG_FILE=$WINE_TOOLS/wine/fonts.conf
 }
 

@@ -100,6 +100,10 @@ TEST_F(Fonts, CodePage1251TextDrawsAsTheCyrillicLetters)
                                    GGI_MARK_NONEXISTING_GLYPHS));
     for (WORD g : glyphs)
         EXPECT_NE(0xFFFF, g);
+    // Measured as those letters too: labels are centred and carets placed by the measure.
+    RECT measured = {0, 0, 0, 0};
+    font.font->DrawTextW(nullptr, CYRILLIC_WIDE, -1, &measured, DT_CALCRECT, 0xFFFFFFFF);
+    EXPECT_EQ(measured.right - measured.left + 1, font.GetTextWidth(CYRILLIC_1251, nullptr, -1));
 }
 
 TEST_F(Fonts, DrawAtUsesTheFormatOfItsSecondForm)

@@ -5,7 +5,13 @@
 #include "core/Graphics.h"
 #include "core/Program.h"
 
+#include "core/Messages.h"
+
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -140,6 +146,46 @@ TEST(Startup, SampleConfigurationMakesACaptionedWindow)
     ASSERT_TRUE(program.RunFrames(2));
     program.Stop();
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found)
+{
+    wchar_t name[8] = {};
+    GetClassNameW(window, name, 8);
+    if (wcscmp(name, L"#32770") == 0 && IsWindowVisible(window))
+        *reinterpret_cast<HWND*>(found) = window;
+    return TRUE;
+}
+
+// The title and a real message box show code page 1251 texts as their letters whatever the
+// system's code page (this case runs once more under code page 1252).
+TEST(Startup, CodePage1251TitleAndMessageBoxShowTheirLetters)
+{
+    if (getenv("HOUSING_SYSTEM_LOCALE")) {
+        ASSERT_NE(1251u, GetACP()) << "not run under another system code page";
+    }
+    test::MessageRecorder messages;
+    test::Program program;
+    ASSERT_EQ(1, program.Start(test::RunDir())) << messages.Joined();
+    const std::wstring name = L"Жилой комплекс «Кестрел Вейл»";
+    wchar_t title[64] = {}, caption[64] = {}, text[64] = {};
+    InternalGetWindowText(AppWindowConfig.hWnd, title, 64);  // as the caption bar shows it
+    std::thread reader([&, owner = GetCurrentThreadId()] {
+        HWND box = nullptr;
+        for (int i = 0; i < 1000 && !box; ++i, Sleep(10))
+            EnumThreadWindows(owner, FindMessageBox, reinterpret_cast<LPARAM>(&box));
+        GetWindowTextW(box, caption, 64);
+        GetDlgItemTextW(box, 0xFFFF, text, 64);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    MessageSink recorder = SetMessageSink(nullptr);
+    MsgBox3("Undefine string '", "\xC4\xEE\xEC", "'");  // "Дом" in code page 1251
+    SetMessageSink(recorder);
+    reader.join();
+    EXPECT_EQ(name, title);
+    EXPECT_EQ(name, caption);
+    EXPECT_EQ(std::wstring(L"Undefine string 'Дом'"), text);
+    program.Stop();
 }
 
 } // namespace

@@ -64,15 +64,15 @@ protected:
 };
 
 // The counts of the builder's own mesh for the same text and font.
-void ExpectedCounts(const char* text, int bold, DWORD* vertices, DWORD* faces)
+void ExpectedCounts(const wchar_t* text, int bold, DWORD* vertices, DWORD* faces)
 {
     HDC dc = CreateCompatibleDC(nullptr);
-    HFONT font = CreateFontA(-MulDiv(TEXT3D_POINT_SIZE, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
+    HFONT font = CreateFontW(-MulDiv(TEXT3D_POINT_SIZE, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0,
                              bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Arial");
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial");
     HGDIOBJ old = SelectObject(dc, font);
     ID3DXMesh* mesh = nullptr;
-    ASSERT_EQ(D3D_OK, D3DXCreateTextA(Device3D, dc, text, TEXT3D_DEVIATION, TEXT3D_EXTRUSION, &mesh, nullptr, nullptr));
+    ASSERT_EQ(D3D_OK, D3DXCreateTextW(Device3D, dc, text, TEXT3D_DEVIATION, TEXT3D_EXTRUSION, &mesh, nullptr, nullptr));
     *vertices = mesh->GetNumVertices();
     *faces = mesh->GetNumFaces();
     mesh->Release();
@@ -88,7 +88,7 @@ TEST_F(Text3DTest, TextBecomesACentredTriangleMesh)
     ASSERT_NE(nullptr, record.mesh);
     const CMesh& mesh = *record.mesh;
     DWORD vertices = 0, faces = 0;
-    ExpectedCounts("Lot 7", 0, &vertices, &faces);
+    ExpectedCounts(L"Lot 7", 0, &vertices, &faces);
     EXPECT_EQ(int(vertices), mesh.vertexCount);
     EXPECT_EQ(int(faces), mesh.primitiveCount);
     EXPECT_EQ(274u, mesh.vertexFormat);
@@ -112,6 +112,19 @@ TEST_F(Text3DTest, TextBecomesACentredTriangleMesh)
     EXPECT_GT(mesh.boundRadius, 0.0f);
     EXPECT_EQ("Arial", record.face);
     EXPECT_EQ("Lot 7", record.text);
+}
+
+// A code page 1251 text becomes the mesh of its own letters, whatever the system's code page.
+TEST_F(Text3DTest, CodePage1251TextBecomesItsLetters)
+{
+    STextMesh record;
+    ASSERT_EQ(D3D_OK, record.BuildTextMesh("Arial", TEXT3D_POINT_SIZE, TEXT3D_DEVIATION, 0, 0, TEXT3D_VERTEX_FORMAT,
+                                           "\xC4\xEE\xEC 7"));  // "Дом 7" in code page 1251
+    DWORD vertices = 0, faces = 0;
+    ExpectedCounts(L"Дом 7", 0, &vertices, &faces);
+    ASSERT_NE(nullptr, record.mesh);
+    EXPECT_EQ(int(vertices), record.mesh->vertexCount);
+    EXPECT_EQ(int(faces), record.mesh->primitiveCount);
 }
 
 TEST_F(Text3DTest, NothingToBuildLeavesNoMesh)
@@ -191,7 +204,7 @@ TEST_F(Text3DTest, ClassBlockTextIsBuiltForEachUnit)
     EXPECT_EQ(1, title->textMesh->bold);
     EXPECT_EQ(TEXT3D_POINT_SIZE, title->textMesh->pointSize);
     DWORD vertices = 0, faces = 0;
-    ExpectedCounts("Kestrel Vale", 1, &vertices, &faces);
+    ExpectedCounts(L"Kestrel Vale", 1, &vertices, &faces);
     EXPECT_EQ(int(faces), title->textMesh->mesh->primitiveCount);
 
     CText3D* nameless = Create("Nameless");
