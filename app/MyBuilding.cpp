@@ -42,11 +42,12 @@ public:
     }
 };
 
-// The highest y of the mesh's box; 0 without a mesh.
+// The highest y of the mesh's box; 0 without a mesh or without vertices, whose box is
+// the empty one (min 99999, max -99999) and would stack the floors out of sight.
 float MeshTop(uint16_t index)
 {
     CEngineMesh* record = index && gIMeshContainer ? gIMeshContainer->GetMesh(index) : nullptr;
-    if (!record) return 0.0f;
+    if (!record || record->mesh.vertexCount <= 0) return 0.0f;
     float top = record->mesh.corners[0].y;
     for (const D3DXVECTOR4& corner : record->mesh.corners)
         top = std::max(top, corner.y);

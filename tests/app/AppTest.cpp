@@ -241,6 +241,19 @@ TEST_F(AppTest, MeshPathsAreReadAsTheMeshContainerNamesThem)
     EXPECT_NE(0, b->floors[1]->interiorMesh);
 }
 
+// A floor mesh without vertices has no height: the floors stand on the hall, not 99999 up.
+TEST_F(AppTest, AFloorMeshWithoutVerticesStacksTheFloorsAtTheHall)
+{
+    const std::string empty = Write("Empty.msh", "NumVertices 0\nMESH\n0\n");
+    CMyBuilding* b = StartBuilding(BuildingPresentation(2, "{ NumFloors: 2 FloorMesh: \"" + empty + "\" };"));
+    ASSERT_NE(nullptr, b) << messages.Joined();
+    ASSERT_EQ(2, b->floors.Count());
+    ASSERT_NE(nullptr, b->attic);
+    EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->floors[1]->Pos.y);
+    EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->attic->Pos.y);
+    EXPECT_LT(b->attic->Pos.y, 100.0f);
+}
+
 TEST_F(AppTest, AnUnknownKeywordIsNamedAndReadingGoesOn)
 {
     CMyBuilding* b = HandMadeBuilding("{ NumFloors: 2 Balcony: Address: \"Hill 3\" };");
