@@ -282,7 +282,8 @@ uint32_t CText3D::Render(uint32_t)
     if (!drawn) return 0;
     const CClassTemplate* tmpl = classTemplate;
     if (!tmpl || !tmpl->vertexDeclarator) gGraphics.SetFVF(drawn->vertexFormat);
-    if ((!tmpl || !tmpl->vertexShader) && Device3D) {
+    // The pass may have no vertex shader even when the class has a main one.
+    if (!gGraphics.vertexShader && Device3D) {
         D3DXMATRIX sized;
         D3DXMatrixScaling(&sized, Size.x, Size.y, Size.z);
         sized *= world;
