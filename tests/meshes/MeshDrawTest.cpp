@@ -398,6 +398,27 @@ Materials... R G B A
 diffuse 0.3 0.3 0.3 1 specular 1 1 1 name grey path ""
 )";
 
+// A block with both kinds of index section: the next block starts after all its primitives.
+const char* const BOTH_INDEX_KINDS = R"(NumVertices 6
+NumPrimitives 3
+MESH
+3
+0 0 0
+1 0 0
+1 1 0
+indices 1
+0 1 2
+indices_ex 3 1
+2 1 0
+MESH
+3
+5 0 0
+6 0 0
+6 1 0
+indices 1
+0 1 2
+)";
+
 // Every sample mesh and the two blocks above: saved with every part, they load back to
 // the same buffers, blocks and per-primitive materials.
 TEST_F(MeshDraw, SavedMeshesLoadBackToTheSameBuffers)
@@ -407,6 +428,7 @@ TEST_F(MeshDraw, SavedMeshesLoadBackToTheSameBuffers)
         if (e.path().extension() == ".msh")
             files.push_back(e.path().string());
     ASSERT_GT(files.size(), 10u);
+    files.push_back(WriteMesh("both.msh", BOTH_INDEX_KINDS));
     files.push_back(WriteMesh("two.msh", TWO_BLOCKS));
     const uint32_t format = MESH_XYZ | MESH_NORMAL | MESH_DIFFUSE | MESH_SPECULAR | MESH_UV0 | MESH_UV1;
     const uint32_t parts = SAVE_MESH_INDICES | SAVE_MESH_NAMES | SAVE_MESH_MATERIALS | SAVE_MESH_BOUND_BOX |
