@@ -466,6 +466,37 @@ TEST_F(MeshDraw, SavedMeshesLoadBackToTheSameBuffers)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// A save that fails leaves the file it would replace as it was; a mesh the reader would
+// refuse (more than 256 blocks) is refused before anything is written.
+TEST_F(MeshDraw, AFailedSaveLeavesTheOldFile)
+{
+    const std::string path = WriteMesh("kept.msh", QUAD);
+    const std::string old = test::ReadFile(path);
+    const std::string edit = WriteMesh("edit.msh", std::string("NumVertices 7\nNumPrimitives 2\nMESH\n3\n0 0 0\n"
+                                                               "1 0 0\n1 1 0\n") + strchr(QUAD, 'M'));
+    ASSERT_EQ(0, Load(edit, mesh, MESH_XYZ)) << messages.Joined();
+    // Without its only indexed block the mesh has no indices to read back.
+    const int indexed = 1;
+    ASSERT_EQ(D3D_OK, mesh.RemoveSubMeshes(&indexed, 1));
+    EXPECT_EQ(-5, SaveMesh(path.c_str(), &mesh, MESH_XYZ, SAVE_MESH_INDICES));
+    EXPECT_EQ(old, test::ReadFile(path));
+
+    std::string blocks;
+    for (int i = 0; i < 256; ++i)
+        blocks += "MESH\n1\n0 0 0\n";
+    ASSERT_EQ(0, Load(WriteMesh("blocks.msh", "NumVertices 256\n" + blocks), mesh, MESH_XYZ));
+    CMesh quad;
+    ASSERT_EQ(0, Load(path, quad, MESH_XYZ, LOAD_MESH_SKIP_INDICES));
+    ASSERT_EQ(D3D_OK, mesh.AppendSubMeshes(quad));
+    quad.Release();
+    ASSERT_EQ(257, mesh.subMeshCount);
+    messages.Clear();
+    EXPECT_EQ(-20, SaveMesh(path.c_str(), &mesh, MESH_XYZ, SAVE_MESH_NAMES));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_NE(std::string::npos, messages.Texts()[0].find("MAX_SUBMESHES")) << messages.Joined();
+    EXPECT_EQ(old, test::ReadFile(path));
+}
+
 TEST_F(MeshDraw, SaveWithoutAFileIsRefused)
 {
     ASSERT_EQ(0, Load(WriteMesh("quad.msh", QUAD), mesh, MESH_XYZ));
