@@ -399,27 +399,11 @@ diffuse 0.3 0.3 0.3 1 specular 1 1 1 name grey path ""
 )";
 
 // A block with both kinds of index section: the next block starts after all its primitives.
-const char* const BOTH_INDEX_KINDS = R"(NumVertices 6
-NumPrimitives 3
-MESH
-3
-0 0 0
-1 0 0
-1 1 0
-indices 1
-0 1 2
-indices_ex 3 1
-2 1 0
-MESH
-3
-5 0 0
-6 0 0
-6 1 0
-indices 1
-0 1 2
-)";
+const char* const BOTH_INDEX_KINDS = "NumVertices 6\nNumPrimitives 3\nMESH\n3\n0 0 0\n1 0 0\n1 1 0\n"
+                                     "indices 1\n0 1 2\nindices_ex 3 1\n2 1 0\n"
+                                     "MESH\n3\n5 0 0\n6 0 0\n6 1 0\nindices 1\n0 1 2\n";
 
-// Every sample mesh and the two blocks above: saved with every part, they load back to
+// Every sample mesh and the meshes above: saved with every part, they load back to
 // the same buffers, blocks and per-primitive materials.
 TEST_F(MeshDraw, SavedMeshesLoadBackToTheSameBuffers)
 {
