@@ -155,9 +155,9 @@ private:
     int ReadBlock();
     int ReadBlockSections(SSubMesh& sub, int block);
     // A section of one row of `floats` numbers per vertex of the block.
-    template <class Store> int ReadRows(int floats, const char* what, Store store);
+    template <class Store> int ReadRows(const char* section, int floats, const char* what, Store store);
     int ReadVertexRows(int count);
-    int CheckBlockCount(int count);
+    int CheckVertexCount(int count);
     int ReadIndices(int perPrimitive, int count, bool fromIndices);
     int EnsureIndexBuffer(int perPrimitive, bool fromIndices);
     int ReadMaterialList(SSubMesh& sub, int block);
@@ -394,7 +394,7 @@ int CMeshReader::ReadOptions()
     return 0;
 }
 
-int CMeshReader::CheckBlockCount(int count)
+int CMeshReader::CheckVertexCount(int count)
 {
     if (count < 0)
         return Damaged("a negative count");
@@ -405,15 +405,15 @@ int CMeshReader::CheckBlockCount(int count)
     }
     if (mesh_->vertexCount > 0 && end > mesh_->vertexCount)
         return Damaged("its blocks hold more vertices than NumVertices");
-    s_.blockVertices = count;
     return 0;
 }
 
 int CMeshReader::ReadVertexRows(int count)
 {
-    int code = CheckBlockCount(count);
+    int code = CheckVertexCount(count);
     if (code)
         return code;
+    s_.blockVertices = count;
     const bool boneIndex = mesh_->flags & MESH_BONE_INDEX_PER_VERTEX;
     const int weights = mesh_->boneWeights;
     for (int i = 0; i < count; ++i) {
@@ -520,7 +520,7 @@ int CMeshReader::ReadIndices(int perPrimitive, int count, bool fromIndices)
     indexWritten_ += n;
     mesh_->indexed = 1;
     mesh_->indicesPerPrimitive = perPrimitive;
-    s_.blockPrimitives = count;
+    s_.blockPrimitives += count;
     return 0;
 }
 
@@ -618,13 +618,20 @@ int CMeshReader::ReadMaterialTable(SSubMesh& sub, int block)
     return 0;
 }
 
+// The rows belong to the block's vertices, one each: any other count would reach vertices
+// of another block, or of the file read before, or leave some of the block's unset.
 template <class Store>
-int CMeshReader::ReadRows(int floats, const char* what, Store store)
+int CMeshReader::ReadRows(const char* section, int floats, const char* what, Store store)
 {
     int count = 0;
     if (!Int(count))
         return Damaged("a section has no count");
-    int code = CheckBlockCount(count);
+    int code = CheckVertexCount(count);
+    if (!code && count != s_.blockVertices) {
+        char text[96];
+        snprintf(text, sizeof text, "%s counts %d vertices, its block %d", section, count, s_.blockVertices);
+        return Damaged(text);
+    }
     for (int i = 0; !code && i < count; ++i) {
         float row[3];
         if (!Floats(row, floats))
@@ -651,14 +658,14 @@ int CMeshReader::ReadBlockSections(SSubMesh& sub, int block)
         Word();
     }
     if (!code && StrEqual(word_, "normals")) {
-        code = ReadRows(3, "a normal row is cut short", [](SMeshVertex& v, const float* r) {
+        code = ReadRows("normals", 3, "a normal row is cut short", [](SMeshVertex& v, const float* r) {
             memcpy(v.normal, r, sizeof v.normal);
         });
         collected_ |= MESH_NORMAL;
         Word();
     }
     if (!code && StrEqual(word_, "TextureCoords")) {
-        code = ReadRows(2, "a texture coordinate row is cut short",
+        code = ReadRows("TextureCoords", 2, "a texture coordinate row is cut short",
                         [](SMeshVertex& v, const float* r) {
                             memcpy(v.uv0, r, sizeof v.uv0);
                             memcpy(v.uv1, r, sizeof v.uv1);
@@ -667,7 +674,7 @@ int CMeshReader::ReadBlockSections(SSubMesh& sub, int block)
         Word();
     }
     if (!code && StrEqual(word_, "Texture1Coords")) {
-        code = ReadRows(2, "a texture coordinate row is cut short",
+        code = ReadRows("Texture1Coords", 2, "a texture coordinate row is cut short",
                         [](SMeshVertex& v, const float* r) { memcpy(v.uv1, r, sizeof v.uv1); });
         collected_ |= MESH_UV1;
         Word();
@@ -721,7 +728,8 @@ int CMeshReader::ReadBlock()
     if (code)
         return code;
     std::fill(s_.primitiveMaterialUntabled + listFirst_, s_.primitiveMaterialUntabled + listEnd_, !blockTable_);
-    // The block's vertex count is the last count read in it.
+    // Its per-vertex sections count its rows; its primitives are those of all its index
+    // sections.
     sub.firstVertex = s_.vertexBase;
     sub.lastVertex = s_.vertexBase + s_.blockVertices - 1;
     sub.firstPrimitive = s_.primitiveBase;

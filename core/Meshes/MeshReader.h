@@ -44,8 +44,10 @@ enum : uint32_t {
     SAVE_MESH_NO_FILE = 0x10000000,
 };
 
-// 0 success; -1 the file cannot be created (or no file was asked for); -20 too many
-// vertices; -5 the buffers cannot be read.
+// 0 success; -1 the file cannot be written (or no file was asked for); -20 a mesh the
+// reader would refuse (more vertices, primitives or submeshes than it takes, an index
+// outside its submesh); -5 the buffers cannot be read. A save that fails leaves the file
+// as it was.
 int SaveMesh(const char* path, CMesh* mesh, uint32_t vertexFormat, uint32_t flags);
 
 // r, g, b, a in 0..1 to an ARGB word (each channel rounded, clamped).

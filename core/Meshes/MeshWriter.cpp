@@ -1,10 +1,14 @@
 // SaveMesh: writes a CMesh in the mesh text format that LoadMesh reads. The vertex buffer is
-// read back into the staging vertices first, by the mesh's own vertex format.
+// read back into the staging vertices first, by the mesh's own vertex format. Everything is
+// checked and read back before the file is touched, and the file is replaced only by a
+// complete one: a save that fails leaves the old file as it was.
 
 #include "core/GraphicsBuffers.h"
 #include "core/Meshes/MeshReader.h"
 #include "core/Meshes/MeshStaging.h"
 #include "core/Messages.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -68,21 +72,23 @@ bool ReadVertices(const CMesh& mesh)
     return true;
 }
 
-// A copy of the index data (absolute vertex numbers), or null for a non-indexed mesh.
-uint32_t* ReadIndices(const CMesh& mesh, int count)
+// A copy of the index data (absolute vertex numbers), none for a non-indexed mesh; false
+// when an indexed mesh has none to read.
+bool ReadIndices(const CMesh& mesh, int count, std::vector<uint32_t>& out)
 {
-    if (!mesh.indexed || !mesh.indexBuffer || count <= 0)
-        return nullptr;
+    if (!mesh.indexed)
+        return true;
+    if (!mesh.indexBuffer || count <= 0)
+        return false;
     void* data = nullptr;
     LockIB(mesh.indexBuffer, &data);
     if (!data)
-        return nullptr;
-    uint32_t* copy = new uint32_t[count];
+        return false;
+    out.resize(size_t(count));
     for (int i = 0; i < count; ++i)
-        copy[i] = mesh.indexSize == 4 ? static_cast<uint32_t*>(data)[i]
-                                      : static_cast<uint16_t*>(data)[i];
+        out[size_t(i)] = mesh.indexSize == 4 ? static_cast<uint32_t*>(data)[i] : static_cast<uint16_t*>(data)[i];
     UnlockIB();
-    return copy;
+    return true;
 }
 
 // The value with `decimals` decimals when that text reads back as the same float, else with
@@ -132,17 +138,20 @@ struct SBlockMaterials {
 
 class CMeshWriter {
 public:
-    CMeshWriter(FILE* file, const CMesh& mesh, uint32_t flags)
-        : f_(file), mesh_(mesh), flags_(flags)
-    {
-    }
-    void Write(const uint32_t* indices);
+    CMeshWriter(const CMesh& mesh, uint32_t flags) : mesh_(mesh), flags_(flags) {}
+    // False when an index of a block names a vertex outside it: its text would be refused.
+    bool IndicesFit(const uint32_t* indices);
+    void Write(FILE* file, const uint32_t* indices);
 
 private:
-    FILE* f_;
+    FILE* f_ = nullptr;
     const CMesh& mesh_;
     uint32_t flags_;
     std::vector<SBlockMaterials> plan_;
+    SSubMesh whole_;  // the one block of a mesh with vertices but no submeshes
+
+    // The blocks written: the submeshes, or the whole mesh as one.
+    const SSubMesh* Blocks(int& count);
 
     void Header();
     // The material of primitive p, -1 for none (or a number outside the table).
@@ -368,20 +377,39 @@ void CMeshWriter::Trailer()
     fprintf(f_, "\n\n");
 }
 
-void CMeshWriter::Write(const uint32_t* indices)
+const SSubMesh* CMeshWriter::Blocks(int& count)
 {
-    Header();
-    if (mesh_.subMeshCount > 0) {
-        PlanMaterials(mesh_.subMeshes, mesh_.subMeshCount);
-        for (int i = 0; i < mesh_.subMeshCount; ++i)
-            Block(i, mesh_.subMeshes[i], indices);
-    } else if (mesh_.vertexCount > 0) {
-        SSubMesh whole;
-        whole.lastVertex = mesh_.vertexCount - 1;
-        whole.lastPrimitive = mesh_.primitiveCount - 1;
-        PlanMaterials(&whole, 1);
-        Block(0, whole, indices);
+    count = mesh_.subMeshCount > 0 ? mesh_.subMeshCount : mesh_.vertexCount > 0 ? 1 : 0;
+    whole_.lastVertex = mesh_.vertexCount - 1;
+    whole_.lastPrimitive = mesh_.primitiveCount - 1;
+    return mesh_.subMeshCount > 0 ? mesh_.subMeshes : &whole_;
+}
+
+bool CMeshWriter::IndicesFit(const uint32_t* indices)
+{
+    int count = 0;
+    const SSubMesh* blocks = Blocks(count);
+    const int per = mesh_.indicesPerPrimitive;
+    for (int b = 0; indices && b < count; ++b) {
+        const SSubMeshSpan held = mesh_.HeldSpan(blocks[b]);
+        for (int64_t i = int64_t(held.firstPrimitive) * per; i < int64_t(held.firstPrimitive + held.primitives) * per;
+             ++i)
+            if (indices[i] < uint32_t(held.firstVertex) || indices[i] - held.firstVertex >= uint32_t(held.vertices))
+                return false;
     }
+    return true;
+}
+
+void CMeshWriter::Write(FILE* file, const uint32_t* indices)
+{
+    f_ = file;
+    Header();
+    int count = 0;
+    const SSubMesh* blocks = Blocks(count);
+    if (count > 0)
+        PlanMaterials(blocks, count);
+    for (int i = 0; i < count; ++i)
+        Block(i, blocks[i], indices);
     Trailer();
 }
 
@@ -389,24 +417,49 @@ void CMeshWriter::Write(const uint32_t* indices)
 
 int SaveMesh(const char* path, CMesh* mesh, uint32_t, uint32_t flags)
 {
+    // What the reader would refuse is not written.
     if (mesh->vertexCount > MAX_MESH_VERTS) {
         MsgBox3("PROGRAMMER LIMIT: MAX_VERTS. In Mesh.. ", path, ". (Meshes).");
         return -20;
     }
-    FILE* file = (flags & SAVE_MESH_NO_FILE) ? nullptr : fopen(path, "w");
-    if (!file) {
+    if (mesh->primitiveCount > MAX_MESH_PRIMS) {
+        MsgBox3("PROGRAMMER LIMIT: MAX_PRIMS. In Mesh.. ", path, ". (Meshes).");
+        return -20;
+    }
+    if (mesh->subMeshCount > MAX_MESH_SUBMESHES) {
+        MsgBox3("PROGRAMMER LIMIT: MAX_SUBMESHES. In Mesh.. ", path, ": more than 256 submeshes. (Meshes).");
+        return -20;
+    }
+    if (flags & SAVE_MESH_NO_FILE) {
         MsgBox2("Can't save mesh.. ", path);
         return -1;
     }
-    uint32_t* indices = nullptr;
-    bool read = ReadVertices(*mesh);
-    if (read && (flags & SAVE_MESH_INDICES)) {
-        indices = ReadIndices(*mesh, mesh->primitiveCount * mesh->indicesPerPrimitive);
-        read = indices || !mesh->indexed;
+    std::vector<uint32_t> indices;
+    if (!ReadVertices(*mesh) ||
+        ((flags & SAVE_MESH_INDICES) && !ReadIndices(*mesh, mesh->primitiveCount * mesh->indicesPerPrimitive, indices))) {
+        MsgBox3("Can't save mesh.. ", path, ": its buffers cannot be read.");
+        return -5;
     }
-    if (read)
-        CMeshWriter(file, *mesh, flags).Write(indices);
-    delete[] indices;
-    fclose(file);
-    return read ? 0 : -5;
+    CMeshWriter writer(*mesh, flags);
+    const uint32_t* written = indices.empty() ? nullptr : indices.data();
+    if (!writer.IndicesFit(written)) {
+        MsgBox3("Can't save mesh.. ", path, ": an index names a vertex outside its submesh.");
+        return -20;
+    }
+    const std::string partial = std::string(path) + ".saving";
+    FILE* file = fopen(partial.c_str(), "w");
+    bool done = false;
+    if (file) {
+        writer.Write(file, written);
+        done = !ferror(file);
+        done = fclose(file) == 0 && done;
+        done = done && MoveFileExA(partial.c_str(), path, MOVEFILE_REPLACE_EXISTING);
+        if (!done)
+            remove(partial.c_str());
+    }
+    if (!done) {
+        MsgBox2("Can't save mesh.. ", path);
+        return -1;
+    }
+    return 0;
 }

@@ -398,7 +398,12 @@ Materials... R G B A
 diffuse 0.3 0.3 0.3 1 specular 1 1 1 name grey path ""
 )";
 
-// Every sample mesh and the two blocks above: saved with every part, they load back to
+// A block with both kinds of index section: the next block starts after all its primitives.
+const char* const BOTH_INDEX_KINDS = "NumVertices 6\nNumPrimitives 3\nMESH\n3\n0 0 0\n1 0 0\n1 1 0\n"
+                                     "indices 1\n0 1 2\nindices_ex 3 1\n2 1 0\n"
+                                     "MESH\n3\n5 0 0\n6 0 0\n6 1 0\nindices 1\n0 1 2\n";
+
+// Every sample mesh and the meshes above: saved with every part, they load back to
 // the same buffers, blocks and per-primitive materials.
 TEST_F(MeshDraw, SavedMeshesLoadBackToTheSameBuffers)
 {
@@ -407,6 +412,7 @@ TEST_F(MeshDraw, SavedMeshesLoadBackToTheSameBuffers)
         if (e.path().extension() == ".msh")
             files.push_back(e.path().string());
     ASSERT_GT(files.size(), 10u);
+    files.push_back(WriteMesh("both.msh", BOTH_INDEX_KINDS));
     files.push_back(WriteMesh("two.msh", TWO_BLOCKS));
     const uint32_t format = MESH_XYZ | MESH_NORMAL | MESH_DIFFUSE | MESH_SPECULAR | MESH_UV0 | MESH_UV1;
     const uint32_t parts = SAVE_MESH_INDICES | SAVE_MESH_NAMES | SAVE_MESH_MATERIALS | SAVE_MESH_BOUND_BOX |
@@ -442,6 +448,37 @@ TEST_F(MeshDraw, SavedMeshesLoadBackToTheSameBuffers)
     EXPECT_NE(std::string::npos, written.find("SPECULAR_PER_VERTEX")) << written;
     // What the writer writes, the reader takes without a word.
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// A save that fails leaves the file it would replace as it was; a mesh the reader would
+// refuse (more than 256 blocks) is refused before anything is written.
+TEST_F(MeshDraw, AFailedSaveLeavesTheOldFile)
+{
+    const std::string path = WriteMesh("kept.msh", QUAD);
+    const std::string old = test::ReadFile(path);
+    const std::string edit = WriteMesh("edit.msh", std::string("NumVertices 7\nNumPrimitives 2\nMESH\n3\n0 0 0\n"
+                                                               "1 0 0\n1 1 0\n") + strchr(QUAD, 'M'));
+    ASSERT_EQ(0, Load(edit, mesh, MESH_XYZ)) << messages.Joined();
+    // Without its only indexed block the mesh has no indices to read back.
+    const int indexed = 1;
+    ASSERT_EQ(D3D_OK, mesh.RemoveSubMeshes(&indexed, 1));
+    EXPECT_EQ(-5, SaveMesh(path.c_str(), &mesh, MESH_XYZ, SAVE_MESH_INDICES));
+    EXPECT_EQ(old, test::ReadFile(path));
+
+    std::string blocks;
+    for (int i = 0; i < 256; ++i)
+        blocks += "MESH\n1\n0 0 0\n";
+    ASSERT_EQ(0, Load(WriteMesh("blocks.msh", "NumVertices 256\n" + blocks), mesh, MESH_XYZ));
+    CMesh quad;
+    ASSERT_EQ(0, Load(path, quad, MESH_XYZ, LOAD_MESH_SKIP_INDICES));
+    ASSERT_EQ(D3D_OK, mesh.AppendSubMeshes(quad));
+    quad.Release();
+    ASSERT_EQ(257, mesh.subMeshCount);
+    messages.Clear();
+    EXPECT_EQ(-20, SaveMesh(path.c_str(), &mesh, MESH_XYZ, SAVE_MESH_NAMES));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_NE(std::string::npos, messages.Texts()[0].find("MAX_SUBMESHES")) << messages.Joined();
+    EXPECT_EQ(old, test::ReadFile(path));
 }
 
 TEST_F(MeshDraw, SaveWithoutAFileIsRefused)

@@ -93,6 +93,24 @@ TEST_F(MeshHostile, CountsLargerThanTheHeader)
                    "more primitives", SReserves{8, 4, 0});
 }
 
+// A per-vertex section counts its block's rows: more would take vertices of the file read
+// before (here one at 100, 100, 100), fewer would leave the block's other vertices zero.
+TEST_F(MeshHostile, PerVertexSectionsCountTheirBlocksRows)
+{
+    const std::string distant = "NumVertices 4\nMESH\n4\n100 100 100\n100 100 100\n100 100 100\n100 100 100\n";
+    const std::pair<const char*, const char*> kinds[] = {
+        {"normals", "0 0 1\n"}, {"TextureCoords", "0.5 0.5\n"}, {"Texture1Coords", "0.5 0.5\n"}};
+    for (const auto& [section, row] : kinds) {
+        ASSERT_EQ(0, Load(WriteMesh("distant.msh", distant), mesh, MESH_XYZ));
+        const std::string counts = std::string(section) + " counts";
+        ExpectRejected(std::string("NumVertices 4\n") + TRIANGLE + section + " 4\n" + row + row + row + row, -20,
+                       counts);
+        ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE + "indices 1\n0 1 2\n" + section +
+                           " 2\n" + row + row,
+                       -20, counts);
+    }
+}
+
 TEST_F(MeshHostile, IndicesOutsideTheirBlock)
 {
     ExpectRejected(std::string("NumVertices 3\nNumPrimitives 1\n") + TRIANGLE +

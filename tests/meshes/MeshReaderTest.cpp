@@ -122,14 +122,15 @@ TEST_F(MeshReader, FirstTextureCoordinatesAlsoFillTheSecondSet)
 
 TEST_F(MeshReader, BlocksAreRebasedByTheVertexBase)
 {
-    // Block 0 gives 2 vertex rows but 3 normals: the last count moves the base.
+    // Block 0's normals repeat its count; a count that differs is refused (MeshHostile).
     const char* text = R"(NumVertices 6
 NumPrimitives 1
 NAMES_BY_MESHES
 MESH "first"
-2
+3
 0 0 0
 1 0 0
+1 1 0
 normals 3
 0 0 1
 0 0 1
