@@ -241,17 +241,22 @@ TEST_F(AppTest, MeshPathsAreReadAsTheMeshContainerNamesThem)
     EXPECT_NE(0, b->floors[1]->interiorMesh);
 }
 
-// A floor mesh without vertices has no height: the floors stand on the hall, not 99999 up.
+// A floor mesh without vertices, or whose header counts vertices it does not hold, has an
+// empty box and no height: the floors stand on the hall, not 99999 up.
 TEST_F(AppTest, AFloorMeshWithoutVerticesStacksTheFloorsAtTheHall)
 {
-    const std::string empty = Write("Empty.msh", "NumVertices 0\nMESH\n0\n");
-    CMyBuilding* b = StartBuilding(BuildingPresentation(2, "{ NumFloors: 2 FloorMesh: \"" + empty + "\" };"));
-    ASSERT_NE(nullptr, b) << messages.Joined();
-    ASSERT_EQ(2, b->floors.Count());
-    ASSERT_NE(nullptr, b->attic);
-    EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->floors[1]->Pos.y);
-    EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->attic->Pos.y);
-    EXPECT_LT(b->attic->Pos.y, 100.0f);
+    const char* texts[] = {"NumVertices 0\nMESH\n0\n", "NumVertices 3\nMESH\n0\n"};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(texts[i]);
+        const std::string empty = Write("Empty" + std::to_string(i) + ".msh", texts[i]);
+        CMyBuilding* b = StartBuilding(BuildingPresentation(2, "{ NumFloors: 2 FloorMesh: \"" + empty + "\" };"));
+        ASSERT_NE(nullptr, b) << messages.Joined();
+        ASSERT_EQ(2, b->floors.Count());
+        ASSERT_NE(nullptr, b->attic);
+        EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->floors[1]->Pos.y);
+        EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->attic->Pos.y);
+        EXPECT_LT(b->attic->Pos.y, 100.0f);
+    }
 }
 
 TEST_F(AppTest, AnUnknownKeywordIsNamedAndReadingGoesOn)
