@@ -21,8 +21,15 @@ void ShowHint(uint32_t bit, int x, int y, const CIntRect& picture)
     gHintsShown |= bit;
     if (!gHintWin) {
         gWinSuperior.ResetOrigin();
-        gHintWin = gWinSuperior.AddWin(x, y, 0, 0, nullptr, gHintsTex, picture.left, picture.top, picture.right,
-                                       picture.bottom, 0, 0);
+        CBaseWin* win = gWinSuperior.AddWin(x, y, 0, 0, nullptr, gHintsTex, picture.left, picture.top, picture.right,
+                                            picture.bottom, 0, 0);
+        // A full window list has said so and keeps no window: the hint has had its turn, so
+        // the limit is reported once, not at every later chance.
+        if (!win || win->slot < 0) {
+            delete win;
+            return;
+        }
+        gHintWin = win;
         BindFrameDelegate(gHintWin, UpdateHintTimer);
     } else {
         gHintWin->MoveTo(x, y);

@@ -42,12 +42,16 @@ public:
     }
 };
 
-// The highest y of the mesh's box; 0 without a mesh or without vertices, whose box is
-// the empty one (min 99999, max -99999) and would stack the floors out of sight.
+// The highest y of the mesh's box; 0 without a mesh, without vertices or with an empty box
+// (min above max: the reader's box of no vertex rows is min 99999, max -99999), which would
+// stack the floors out of sight.
 float MeshTop(uint16_t index)
 {
     CEngineMesh* record = index && gIMeshContainer ? gIMeshContainer->GetMesh(index) : nullptr;
     if (!record || record->mesh.vertexCount <= 0) return 0.0f;
+    D3DXVECTOR4 low, high;
+    record->mesh.GetBoundBox(&low, &high);
+    if (!(low.x <= high.x && low.y <= high.y && low.z <= high.z)) return 0.0f;
     float top = record->mesh.corners[0].y;
     for (const D3DXVECTOR4& corner : record->mesh.corners)
         top = std::max(top, corner.y);

@@ -2,9 +2,35 @@
 
 #include "core/Random.h"
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
 namespace {
 
 constexpr float MIN_CROSSING_STEP = 0.001f;
+constexpr uint16_t LAST_FRAME_NUMBER = 0xFFFE;
+
+// The blend between two frames; a frame time past the step (a step shorter than the time
+// step of a frame) holds the next frame instead of running beyond it.
+float Blend(float f)
+{
+    return f > 0.0f ? (f < 1.0f ? f : 1.0f) : 0.0f;
+}
+
+// A duration that is no finite positive number of seconds plays nothing, as one of 0 does.
+// A step too short for its inverse to be a number is the shortest that has one.
+void SetStep(int frames, float& duration, float& step, float& invStep)
+{
+    step = invStep = 0.0f;
+    if (frames < 2 || !(duration > 0.0f && duration <= FLT_MAX)) return;
+    step = duration / float(frames - 1);
+    if (step < FLT_MIN) {
+        step = FLT_MIN;
+        duration = step * float(frames - 1);
+    }
+    invStep = 1.0f / step;
+}
 
 } // namespace
 
@@ -31,8 +57,7 @@ void CAnimPlayer::StartAt(int frames, float seconds, uint16_t playFlags, uint32_
     rootSlot = 0;
     frameCount = uint16_t(frames > 0 ? (frames > MAX_ANIM_FRAMES ? MAX_ANIM_FRAMES : frames) : 0);
     duration = seconds;
-    step = frameCount > 1 ? duration / float(frameCount - 1) : 0.0f;
-    invStep = step != 0.0f ? 1.0f / step : 0.0f;
+    SetStep(frameCount, duration, step, invStep);
     if ((flags & PLAY_RANDOM_FRAME) && frameCount >= 2) {
         current = RandomFrame();
         next = lastReported = uint16_t(current + 1);
@@ -62,8 +87,10 @@ int CAnimPlayer::Cross(float dt)
 {
     if (next != 0) {
         if (dt < MIN_CROSSING_STEP) totalTime += MIN_CROSSING_STEP;
-        const int frame = int(totalTime * invStep);
-        current = uint16_t(frame > 0xFFFE ? 0xFFFE : frame);
+        // Far past the last frame (a step much shorter than the time step) the frame is
+        // only "past the end": the number is cut before it can overflow an int.
+        const float frame = totalTime * invStep;
+        current = frame < float(LAST_FRAME_NUMBER) ? uint16_t(frame > 0.0f ? frame : 0.0f) : LAST_FRAME_NUMBER;
         next = uint16_t(current + 1);
         frameTime = totalTime - float(current) * step;
     } else {
@@ -73,7 +100,7 @@ int CAnimPlayer::Cross(float dt)
         totalTime -= step;
         frameTime = totalTime;
     }
-    factor = frameTime / step;
+    factor = Blend(frameTime / step);
     if (next > lastReported) {
         const uint16_t previous = lastReported;
         lastReported = next;
@@ -99,16 +126,37 @@ int CAnimPlayer::Loop()
         next = 1;
         frameTime = totalTime = factor = 0.0f;
     } else {
-        if (flags & PLAY_RESTART_AT_0) {
-            current = 0;
-            next = 1;
+        // Without the restart at frame 0 a loop ends with one more step, from the last frame
+        // back to frame 0.
+        const bool restart = (flags & PLAY_RESTART_AT_0) != 0;
+        const float loop = restart ? duration : duration + step;
+        if (totalTime - duration < loop) {
+            if (restart) {
+                current = 0;
+                next = 1;
+            } else {
+                next = 0;
+                if (current > last) current = last;
+            }
+            totalTime -= duration;
+            frameTime = totalTime;
         } else {
-            next = 0;  // blend from the last frame back to frame 0
-            if (current > last) current = last;
+            // A time step longer than a whole loop would leave the time ever further behind
+            // (and one that a duration is below the precision of would never go down): only
+            // its place in the loop counts.
+            const float place = std::isfinite(totalTime) ? std::fmod(totalTime, loop) : 0.0f;
+            if (place >= duration) {
+                current = last;
+                next = 0;
+                totalTime = frameTime = place - duration;
+            } else {
+                current = uint16_t(std::min(place * invStep, float(last - 1)));
+                next = uint16_t(current + 1);
+                totalTime = place;
+                frameTime = place - float(current) * step;
+            }
         }
-        totalTime -= duration;
-        frameTime = totalTime;
-        factor = frameTime * invStep;
+        factor = Blend(frameTime * invStep);
     }
     lastReported = 0;
     return PLAYER_RUNNING;

@@ -73,18 +73,29 @@ void CRectEditor::ReleaseHandleTexture()
 
 void CRectEditor::Create(uint32_t newColour, uint32_t newHoverColour, void (*callback)(RECT*))
 {
-    colour = newColour;
-    hoverColour = newHoverColour;
     CWinSuperior& ws = gWinSuperior;
     ws.ResetOrigin();
     const RECT* marks[2] = {&PLAIN_MARK, &FRAMED_MARK};
+    CBaseWin* made[2] = {};
     for (int i = 0; i < 2; ++i) {
         if (handles[i])
             continue;
         const RECT& m = *marks[i];
-        CBaseWin* handle = ws.AddWin(0, 0, HANDLE_SIZE, HANDLE_SIZE, nullptr,
-                                     gRectHandleTexture, m.left, m.top, m.right, m.bottom, 0,
-                                     WIN_DRAGGABLE);
+        made[i] = ws.AddWin(0, 0, HANDLE_SIZE, HANDLE_SIZE, nullptr, gRectHandleTexture, m.left,
+                            m.top, m.right, m.bottom, 0, WIN_DRAGGABLE);
+        // A full window list (it has said so) keeps no handle: the editor stays as it was.
+        if (!made[i] || made[i]->slot < 0) {
+            for (CBaseWin*& handle : made)
+                ws.DeleteWin(&handle);
+            return;
+        }
+    }
+    colour = newColour;
+    hoverColour = newHoverColour;
+    for (int i = 0; i < 2; ++i) {
+        CBaseWin* handle = made[i];
+        if (!handle)
+            continue;
         handle->SetHoverColours(colour, HOVER_TIME, hoverColour, HOVER_TIME);
         handle->fnOnFrame = OnHandleFrame;
         handle->fnOnHover = OnHandleHover;

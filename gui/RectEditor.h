@@ -24,7 +24,8 @@ public:
     static HRESULT CreateHandleTexture();
     static void ReleaseHandleTexture();
 
-    // Makes the missing handles (hidden, draggable) and stores the callback.
+    // Makes the missing handles (hidden, draggable) and stores the callback; with no room
+    // for a handle in the window list the editor is left as it was.
     void Create(uint32_t newColour, uint32_t newHoverColour, void (*callback)(RECT*));
     // The rectangle, with the handles centred on its corners.
     void SetRect(const RECT& r);

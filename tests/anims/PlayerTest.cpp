@@ -4,6 +4,9 @@
 
 #include "core/Strings.h"
 
+#include <limits>
+#include <set>
+
 namespace {
 
 using anims::AnimText;
@@ -153,6 +156,46 @@ TEST_F(PlayerTest, TinyStepsGainAMillisecondAtACrossing)
     EXPECT_EQ(PLAYER_RUNNING, player.Advance(0.0006f));
     EXPECT_NEAR(0.0016f, player.totalTime, 1e-6f);
     EXPECT_EQ(3, player.current);
+}
+
+// Whatever the duration, a one-shot reaches its last frame and a loop goes on through its
+// frames, blending only between them; a duration that is no time at all ends at once.
+TEST_F(PlayerTest, EveryDurationEndsOrKeepsLooping)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        float duration, dt;
+        bool timed;
+    } rows[] = {{1e-30f, 1 / 60.0f, true}, {1e-11f, 1 / 60.0f, true}, {1e-40f, 1 / 60.0f, true},
+                {2.0f, 1 / 60.0f, true},    {1e30f, 1e29f, true},      {0.0f, 1 / 60.0f, false},
+                {-1.0f, 1 / 60.0f, false},  {nan, 1 / 60.0f, false},   {inf, 1 / 60.0f, false}};
+    Make(10, 1.0f);
+    for (const auto& row : rows)
+        for (const int flags : {0, int(PLAY_CYCLIC), PLAY_CYCLIC | PLAY_RESTART_AT_0}) {
+            SCOPED_TRACE(testing::Message() << row.duration << " s, flags " << flags);
+            player.SetFile(&anim);
+            player.StartAt(10, row.duration, uint16_t(flags), 0);
+            std::set<int> places;  // sampled positions, to the hundredth
+            int result = PLAYER_RUNNING;
+            bool between = true;  // blend and sample between the keys
+            for (int i = 0; i < 200 && result == PLAYER_RUNNING && between; ++i) {
+                result = player.Advance(row.dt * (1.0f + 0.07f * float(i % 5)));  // frame times vary
+                between = player.factor >= 0.0f && player.factor <= 1.0f && X() >= -1e-3f && X() <= 90.001f;
+                places.insert(int(X() * 100.0f));
+            }
+            EXPECT_TRUE(between) << player.factor << " " << X();
+            if (!row.timed) {
+                EXPECT_EQ(PLAYER_FINISHED, result);
+                EXPECT_EQ(1u, places.size());
+            } else if (!(flags & PLAY_CYCLIC)) {
+                EXPECT_EQ(PLAYER_FINISHED, result);
+                EXPECT_EQ(9, player.current);
+            } else {
+                EXPECT_EQ(PLAYER_RUNNING, result);
+                EXPECT_GE(places.size(), 2u);
+                EXPECT_LT(player.totalTime, row.duration * 1.2f + 2.6f * row.dt);
+            }
+        }
 }
 
 TEST_F(PlayerTest, HoldWithRewindAndRestart)

@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/Flat.h"
 #include "app/Floor.h"
+#include "app/Hints.h"
 #include "app/MyBuilding.h"
 #include "core/Core.h"
 #include "core/Delegates.h"
@@ -12,6 +13,7 @@
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
 #include "gui/BaseWin.h"
+#include "gui/RectEditor.h"
 #include "gui/WinSuperior.h"
 #include "tests/support/Harness.h"
 
@@ -19,6 +21,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -111,6 +114,39 @@ TEST_F(AppTest, StartRegistersTheApplicationAndShowsNoMessage)
     EXPECT_NE(nullptr, gWindowsTex);
     EXPECT_TRUE(gMissionLoader->Running());
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// With the window list full, a hint and a rectangle editor make nothing and keep nothing.
+TEST_F(AppTest, AFullWindowListLeavesNoHintAndNoHandles)
+{
+    gWinSuperior.DeleteWin(&gHintWin);
+    std::vector<CBaseWin*> filler;
+    for (;;) {
+        CBaseWin* win = gWinSuperior.AddWin(0, 0, 4, 4, nullptr, nullptr, 0, 0, 0, 0, 0, 0);
+        if (win->slot < 0) {
+            delete win;
+            break;
+        }
+        filler.push_back(win);
+    }
+    const int count = gWinSuperior.count;
+    messages.Clear();
+    ShowHint(1u << 31, 10, 10, CIntRect{0, 0, 10, 10});
+    EXPECT_EQ(nullptr, gHintWin);
+    CRectEditor editor;
+    editor.Create(0xFF00FF00, 0xFFFFFFFF, nullptr);
+    EXPECT_EQ(nullptr, editor.handles[0]);
+    // Room for one handle only: the one made goes again and leaves its room.
+    gWinSuperior.DeleteWin(&filler.back());
+    editor.Create(0xFF00FF00, 0xFFFFFFFF, nullptr);
+    EXPECT_EQ(nullptr, editor.handles[0]);
+    EXPECT_EQ(nullptr, editor.handles[1]);
+    EXPECT_EQ(1, gWinSuperior.freeCount);
+    EXPECT_EQ(count, gWinSuperior.count);
+    EXPECT_EQ(3u, messages.Count()) << messages.Joined();
+    for (CBaseWin*& win : filler)
+        gWinSuperior.DeleteWin(&win);
+    ASSERT_TRUE(program.RunFrames(2));
 }
 
 TEST_F(AppTest, TheStartCallbackRunsOncePerStart)
@@ -241,17 +277,22 @@ TEST_F(AppTest, MeshPathsAreReadAsTheMeshContainerNamesThem)
     EXPECT_NE(0, b->floors[1]->interiorMesh);
 }
 
-// A floor mesh without vertices has no height: the floors stand on the hall, not 99999 up.
+// A floor mesh without vertices, or whose header counts vertices it does not hold, has an
+// empty box and no height: the floors stand on the hall, not 99999 up.
 TEST_F(AppTest, AFloorMeshWithoutVerticesStacksTheFloorsAtTheHall)
 {
-    const std::string empty = Write("Empty.msh", "NumVertices 0\nMESH\n0\n");
-    CMyBuilding* b = StartBuilding(BuildingPresentation(2, "{ NumFloors: 2 FloorMesh: \"" + empty + "\" };"));
-    ASSERT_NE(nullptr, b) << messages.Joined();
-    ASSERT_EQ(2, b->floors.Count());
-    ASSERT_NE(nullptr, b->attic);
-    EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->floors[1]->Pos.y);
-    EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->attic->Pos.y);
-    EXPECT_LT(b->attic->Pos.y, 100.0f);
+    const char* texts[] = {"NumVertices 0\nMESH\n0\n", "NumVertices 3\nMESH\n0\n"};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(texts[i]);
+        const std::string empty = Write("Empty" + std::to_string(i) + ".msh", texts[i]);
+        CMyBuilding* b = StartBuilding(BuildingPresentation(2, "{ NumFloors: 2 FloorMesh: \"" + empty + "\" };"));
+        ASSERT_NE(nullptr, b) << messages.Joined();
+        ASSERT_EQ(2, b->floors.Count());
+        ASSERT_NE(nullptr, b->attic);
+        EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->floors[1]->Pos.y);
+        EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->attic->Pos.y);
+        EXPECT_LT(b->attic->Pos.y, 100.0f);
+    }
 }
 
 TEST_F(AppTest, AnUnknownKeywordIsNamedAndReadingGoesOn)

@@ -20,12 +20,14 @@ constexpr int PATCH = 3;  // half size of the square of pixels a patch averages
 bool HotPoint(const CFlat* flat, const CFloor* floor, int* x, int* y)
 {
     const CBaseWin* b = flat->button;
+    // The mask of the flat's own picture: a floor that names several keeps the last in hitMask.
+    const uint8_t* mask = floor->MaskOf(flat->textureId);
     D3DSURFACE_DESC desc;
-    if (!b || !b->texture || FAILED(b->texture->GetLevelDesc(0, &desc))) return false;
+    if (!b || !mask || !b->texture || FAILED(b->texture->GetLevelDesc(0, &desc))) return false;
     for (int dy = 2; dy < b->height - 2; ++dy)
         for (int dx = 2; dx < b->width - 2; ++dx) {
             const size_t at = size_t(b->sourceRect.top + dy) * desc.Width + size_t(b->sourceRect.left + dx);
-            if (floor->hitMask[at] && floor->hitMask[at + 1] && floor->hitMask[at + desc.Width]) {
+            if (mask[at] && mask[at + 1] && mask[at + desc.Width]) {
                 *x = b->left + dx;
                 *y = b->top + dy;
                 return true;

@@ -126,20 +126,29 @@ TEST_F(ColumnTest, AFlightWithNothingToTravelStepsTheShowOnce)
 }
 
 // A turn around the flat that cannot start (here an animation of no frames, as such a file
-// loads) is over at once: the show runs and its button takes clicks.
-TEST_F(ColumnTest, ATurnThatCannotStartEndsAtOnce)
+// loads) or that takes no time to speak of is over at once: the show runs and its button
+// takes clicks.
+TEST_F(ColumnTest, ATurnThatCannotStartOrTakesNoTimeEndsAtOnce)
 {
     CMyBuilding* b = ShowFirstBuilding();
     ASSERT_NE(nullptr, b);
-    Click(b->floorWindows[4]);
     CEngineAnimFile* turn = gIAnimContainer->GetAnimFile(gIAnimContainer->FindAnimFileIndex("CamFlatRotate"));
     ASSERT_NE(nullptr, turn);
-    turn->data.frameCount = 0;
-    Click(gShowFlatButton);
-    ASSERT_TRUE(RunUntil([] { return gShowStep == 4; }, 300)) << gShowStep;
-    EXPECT_TRUE(Active(gShowFlatButton));
-    Click(gShowFlatButton);
-    EXPECT_TRUE(RunUntil([] { return gShowStep == 0; }));
+    const struct {
+        int frames;
+        float duration;
+    } rows[] = {{0, turn->data.duration}, {turn->data.frameCount, 1e-30f}, {turn->data.frameCount, 1e-11f}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.frames << " frames, " << row.duration << " s");
+        if (gSelFloor != b->floors[4]) Click(b->floorWindows[4]);
+        turn->data.frameCount = row.frames;
+        turn->data.duration = row.duration;
+        Click(gShowFlatButton);
+        ASSERT_TRUE(RunUntil([] { return gShowStep == 4; }, 300)) << gShowStep;
+        EXPECT_TRUE(Active(gShowFlatButton));
+        Click(gShowFlatButton);
+        ASSERT_TRUE(RunUntil([] { return gShowStep == 0; }));
+    }
 }
 
 TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
