@@ -27,6 +27,15 @@ void NullEntries(std::vector<T*>& list, const CAtom* unit)
     std::replace(list.begin(), list.end(), const_cast<CAtom*>(unit), static_cast<CAtom*>(nullptr));
 }
 
+// The unit itself, its owner, its owner's owner...: a billboard of a class met there would
+// want the next one of the same chain, every frame.
+bool ClassOnOwnerChain(const CAtom* unit, const CClassTemplate* cls)
+{
+    for (const CAtom* link = unit; link; link = link->owner)
+        if (link->classTemplate == cls) return true;
+    return false;
+}
+
 } // namespace
 
 bool CRenderer::IsGeometry(const CAtom* unit)
@@ -125,14 +134,20 @@ void CRenderer::PutInRenderQueue(CAtom* unit)
 }
 
 // A queued geometry unit's frame data: its render object and palette offset, and the
-// auxiliary billboard its class asks for, made once.
+// auxiliary billboard its class asks for, made once and never of a class on its chain.
 void CRenderer::PrepareGeometry(CGeometry* unit)
 {
     GiveRenderObject(unit);
-    const CClassTemplate* tmpl = unit->classTemplate;
+    CClassTemplate* tmpl = unit->classTemplate;
     if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector) {
-        unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
-        if (unit->billboard) unit->billboard->owner = unit;
+        if (!ClassOnOwnerChain(unit, tmpl->billboardClass)) {
+            unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
+            if (unit->billboard) unit->billboard->owner = unit;
+        } else if (!tmpl->billboardLoopTold) {
+            tmpl->billboardLoopTold = true;
+            MsgBox5("CRenderer::PutInRenderQueue  Warning:  class '", tmpl->name, "' names billboard class '",
+                    tmpl->billboardClass->name, "', which is already on the unit's chain: no billboard is made.");
+        }
     }
     if (unit->state & UNIT_SELECTED)
         if (CSelectPlane* plane = SelectPlaneOf(unit)) plane->AddCarrier(unit);
