@@ -489,7 +489,8 @@ uint32_t CUnit::Process()
 }
 
 // One bill light per record, attached to the unit and kept in its unit list (taken by the
-// first call that makes any).
+// first call that makes any). A light the unit cannot carry (the attach pool is full, and
+// says so) is deleted at once: left without its master it would outlive the unit.
 void CUnit::FirstTimeVisible(const CBillLightData* records)
 {
     float blue = 0.0f;
@@ -503,11 +504,10 @@ void CUnit::FirstTimeVisible(const CBillLightData* records)
         CAtom* light = gUnitInspector->CreateUnitFromTemplate(record->classTemplate, map);
         if (!light) continue;
         TakeNightLight(light, *record);
-        if (!unitList->PushBack(light)) {
+        if (AttachUnit(light, NOT_ATTACHED) != 0 || !unitList->PushBack(light)) {
             gUnitInspector->DeleteUnit(light);
             continue;
         }
-        AttachUnit(light, NOT_ATTACHED);
         light->CalcMatrix(&light->world);
     }
 }

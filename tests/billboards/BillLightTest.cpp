@@ -190,6 +190,23 @@ TEST_F(NightTest, AResetDeletesAUnitWithItsLightsOnce)
     EXPECT_EQ(0, gUnitInspector->UnitBound());
 }
 
+// With the attach pool full a night light cannot ride on its unit: it is not kept, so
+// nothing reads the unit after it is deleted.
+TEST_F(NightTest, ALightThatCannotBeAttachedDoesNotOutliveItsUnit)
+{
+    CUnit* house = Add<CUnit>("House", D3DXVECTOR4(0, 0, 0, 1));
+    while (gUnitInspector->AllocUnitAttach()) {
+    }
+    const int units = Units();
+    scene.Frame(0.02f);
+    EXPECT_TRUE(messages.Contains("UnitAttaches limit is exceeded.")) << messages.Joined();
+    EXPECT_EQ(0, Lights(house));
+    EXPECT_EQ(units, Units()) << "no light without its unit";
+    gUnitInspector->DeleteUnit(house);
+    for (int i = 0; i < 3; ++i) scene.Frame(0.02f);
+    EXPECT_EQ(units - 1, Units());
+}
+
 // Each class owns its records: a derived class's own lights join its copy of the parent's,
 // never the parent's or a sibling's.
 TEST_F(NightTest, ADerivedClassAddsLightsToItsOwnCopyOfTheParents)
