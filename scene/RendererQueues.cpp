@@ -27,15 +27,6 @@ void NullEntries(std::vector<T*>& list, const CAtom* unit)
     std::replace(list.begin(), list.end(), const_cast<CAtom*>(unit), static_cast<CAtom*>(nullptr));
 }
 
-// The unit itself, its owner, its owner's owner...: a billboard of a class met there would
-// want the next one of the same chain, every frame.
-bool ClassOnOwnerChain(const CAtom* unit, const CClassTemplate* cls)
-{
-    for (const CAtom* link = unit; link; link = link->owner)
-        if (link->classTemplate == cls) return true;
-    return false;
-}
-
 } // namespace
 
 bool CRenderer::IsGeometry(const CAtom* unit)
@@ -139,15 +130,11 @@ void CRenderer::PrepareGeometry(CGeometry* unit)
 {
     GiveRenderObject(unit);
     CClassTemplate* tmpl = unit->classTemplate;
-    if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector) {
-        if (!ClassOnOwnerChain(unit, tmpl->billboardClass)) {
-            unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
-            if (unit->billboard) unit->billboard->owner = unit;
-        } else if (!tmpl->billboardLoopTold) {
-            tmpl->billboardLoopTold = true;
-            MsgBox5("CRenderer::PutInRenderQueue  Warning:  class '", tmpl->name, "' names billboard class '",
-                    tmpl->billboardClass->name, "', which is already on the unit's chain: no billboard is made.");
-        }
+    if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector &&
+        !ClassOnOwnerChain(unit, tmpl->billboardClass, &tmpl->billboardLoopTold, "CRenderer::PutInRenderQueue",
+                           "billboard")) {
+        unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
+        if (unit->billboard) unit->billboard->owner = unit;
     }
     if (unit->state & UNIT_SELECTED)
         if (CSelectPlane* plane = SelectPlaneOf(unit)) plane->AddCarrier(unit);
