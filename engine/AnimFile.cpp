@@ -371,26 +371,27 @@ void CAnimFile::SampleMatrices(int a, int b, float f, D3DXMATRIX* out, uint8_t* 
     }
 }
 
-void CAnimFile::SampleBoneMatrix(int a, int b, float f, int bone, D3DXMATRIX* out) const
+bool CAnimFile::SampleBoneMatrix(int a, int b, float f, int bone, D3DXMATRIX* out) const
 {
-    if (!out) return;
+    if (!out) return false;
     if (!keys) {
         D3DXMatrixIdentity(out);
-        return;
+        return true;
     }
     if (frameCount == 1) a = b = 0;
     const CAnimKey* ka = FindKey(bone, a);
     const CAnimKey* kb = FindKey(bone, b);
-    if (!ka || !kb) return;
+    if (!ka || !kb) return false;
     if (!(flags & (ANIM_FINAL_MATRIX | ANIM_MATRICES_3X3))) {
         *out = Blend(ka->local, kb->local, f);
-        return;
+        return true;
     }
     const D3DXMATRIX m = Blend(ka->matrix, kb->matrix, f);
     if (flags & ANIM_MATRICES_3X3)
         memcpy(&out->_11, &m._11, sizeof(float) * 12);
     else
         *out = m;
+    return true;
 }
 
 const CAnimValues* CAnimFile::SampleValues(int a, int b, float f, int order) const

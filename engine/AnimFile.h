@@ -88,8 +88,9 @@ public:
     // entries), marking each written bone with 2 in marks when given.
     void SampleMatrices(int a, int b, float f, D3DXMATRIX* out, uint8_t* marks) const;
     // One bone: local matrices; final ones for "FinalMatrix" files, and for 3x3 files only
-    // their first three rows. Identity when the file has no keys.
-    void SampleBoneMatrix(int a, int b, float f, int bone, D3DXMATRIX* out) const;
+    // their first three rows. Identity when the file has no keys. False when nothing was
+    // written: the pair holds no key of that bone.
+    bool SampleBoneMatrix(int a, int b, float f, int bone, D3DXMATRIX* out) const;
     // The channel values of key order i, in one block shared by all files; null without
     // values.
     const CAnimValues* SampleValues(int a, int b, float f, int order) const;

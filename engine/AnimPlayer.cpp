@@ -208,9 +208,9 @@ void CAnimPlayer::SampleBones(D3DXMATRIX* out, uint8_t* marks) const
     if (file) file->SampleMatrices(current, next, factor, out, marks);
 }
 
-void CAnimPlayer::SampleChannels(D3DXMATRIX* out, int bone) const
+bool CAnimPlayer::SampleChannels(D3DXMATRIX* out, int bone) const
 {
-    if (file) file->SampleBoneMatrix(current, next, factor, bone, out);
+    return file && file->SampleBoneMatrix(current, next, factor, bone, out);
 }
 
 const CAnimValues* CAnimPlayer::SampleColorUv() const

@@ -41,7 +41,8 @@ public:
     void GetFrames(int* current, int* next, float* blend) const;
 
     void SampleBones(D3DXMATRIX* out, uint8_t* marks) const;
-    void SampleChannels(D3DXMATRIX* out, int bone) const;
+    // False when nothing was written.
+    bool SampleChannels(D3DXMATRIX* out, int bone) const;
     // The values of the root slot, or null when the file keeps none.
     const CAnimValues* SampleColorUv() const;
     void SampleTransform(D3DXVECTOR4* out) const;

@@ -91,6 +91,10 @@ public:
     CLayout* placeLayout = nullptr;
     // "Billboard:": the class of the auxiliary billboard unit of a geometry unit.
     CClassTemplate* billboardClass = nullptr;
+    // Set once a unit of the class was refused a billboard, or a night light, of a class
+    // already on its chain (and said so).
+    bool billboardLoopTold = false;
+    bool nightLightLoopTold = false;
     int32_t PlaceRotate = 1;
     CBillLightList nightLights;  // owned: a derived class copies them
     // The application's keyword hook; owned by the application and shared with derived

@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -320,4 +321,20 @@ void CGeometry::TransformToWorld(D3DXVECTOR4* out, const D3DXVECTOR4& in) const
 {
     D3DXVec4Transform(out, &in, &world);
     if (master) master->TransformToWorld(out, *out);
+}
+
+bool ClassOnOwnerChain(const CAtom* unit, const CClassTemplate* cls, bool* told, const char* who,
+                       const char* what)
+{
+    const CAtom* link = unit;
+    while (link && link->classTemplate != cls) link = link->owner;
+    if (!link || !cls) return false;
+    if (told && *told) return true;
+    if (told) *told = true;
+    const std::string text = std::string(who) + "  Warning:  class '" +
+                             (unit->classTemplate ? unit->classTemplate->name : unit->name) + "' names " + what +
+                             " class '" + cls->name + "', which is already on the unit's chain: no " + what +
+                             " is made.";
+    MsgBox(text.c_str());
+    return true;
 }

@@ -88,6 +88,13 @@ protected:
     }
 };
 
+// Whether cls is on the unit's chain: the unit itself, its owner, its owner's owner... A
+// unit made for this one (its billboard, a night light) of a class met there would make the
+// next one of the same chain, without end. The first time for *told (when given) it says
+// that no <what> is made; who names the caller in the message.
+bool ClassOnOwnerChain(const CAtom* unit, const CClassTemplate* cls, bool* told, const char* who,
+                       const char* what);
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Winvalid-offsetof"
 constexpr uint32_t GEOMETRY_UVMULADD_WORD = uint32_t(offsetof(CGeometry, UvMulAdd) / 4);

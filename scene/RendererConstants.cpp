@@ -150,9 +150,9 @@ void CRenderer::UpdateSkeleton(CAtom* unit)
 {
     auto* geometry = static_cast<CGeometry*>(unit);
     if (const CAnimInstance* turning = FirstTransformAnimation(unit)) {
-        turning->player.SampleChannels(&unit->world, 0);
+        const bool written = turning->player.SampleChannels(&unit->world, 0);
         // A tree's heading is its own turn of the animated matrix, made again on the sample.
-        if (auto* tree = dynamic_cast<CTree*>(unit)) tree->TurnByHeading();
+        if (auto* tree = dynamic_cast<CTree*>(unit)) tree->TakeSample(written);
     }
     D3DXMATRIX world = unit->world;
     if (unit->master) ComputeAttachedWorld(&world, unit);

@@ -125,12 +125,14 @@ void CRenderer::PutInRenderQueue(CAtom* unit)
 }
 
 // A queued geometry unit's frame data: its render object and palette offset, and the
-// auxiliary billboard its class asks for, made once.
+// auxiliary billboard its class asks for, made once and never of a class on its chain.
 void CRenderer::PrepareGeometry(CGeometry* unit)
 {
     GiveRenderObject(unit);
-    const CClassTemplate* tmpl = unit->classTemplate;
-    if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector) {
+    CClassTemplate* tmpl = unit->classTemplate;
+    if (tmpl && tmpl->billboardClass && !unit->billboard && gIUnitInspector &&
+        !ClassOnOwnerChain(unit, tmpl->billboardClass, &tmpl->billboardLoopTold, "CRenderer::PutInRenderQueue",
+                           "billboard")) {
         unit->billboard = gIUnitInspector->CreateUnitFromTemplate(tmpl->billboardClass, unit->map);
         if (unit->billboard) unit->billboard->owner = unit;
     }

@@ -107,6 +107,16 @@ uint32_t CTree::Process()
     return 0;
 }
 
+void CTree::TakeSample(bool written)
+{
+    if (written) {
+        TurnByHeading();
+        return;
+    }
+    UpdateWorldMatrix();
+    processedWorld = world;
+}
+
 void CTree::TurnByHeading()
 {
     if (Orient.y != headingTaken) TakeHeading();

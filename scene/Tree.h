@@ -27,15 +27,17 @@ public:
     void CopyFromPrototype(const CAtom* prototype) override;
     void CopyTo(CAtom* destination) const override;
     void FirstInit() override;
-    // Turns the animated world matrix by the heading the tree has now (a presentation
-    // block gives it after the tree was made).
-    void TurnByHeading();
+    // Turns the sampled world matrix by the heading the tree has now (a presentation block
+    // gives it after the tree was made); a sample that wrote nothing leaves the static
+    // matrix, which holds the heading already.
+    void TakeSample(bool written);
 
     uint16_t swingAnimation = 0;
     float sinHeading = 0.0f, cosHeading = 1.0f;
 
 private:
     void TakeHeading();
+    void TurnByHeading();
     // The world matrix as the last Process left it: an animation that did not write it
     // since (paused, waiting to start) must not have it turned again.
     D3DXMATRIX processedWorld{};

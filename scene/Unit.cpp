@@ -489,7 +489,9 @@ uint32_t CUnit::Process()
 }
 
 // One bill light per record, attached to the unit and kept in its unit list (taken by the
-// first call that makes any).
+// first call that makes any). A light the unit cannot carry (the attach pool is full, and
+// says so) is deleted at once: left without its master it would outlive the unit. No light
+// is made of a class already on the unit's chain: it would light the next one, and so on.
 void CUnit::FirstTimeVisible(const CBillLightData* records)
 {
     float blue = 0.0f;
@@ -500,33 +502,33 @@ void CUnit::FirstTimeVisible(const CBillLightData* records)
         return;
     }
     for (const CBillLightData* record = records; record; record = record->next) {
+        if (ClassOnOwnerChain(this, record->classTemplate, classTemplate ? &classTemplate->nightLightLoopTold : nullptr,
+                              "CUnit::FirstTimeVisible", "night light"))
+            continue;
         CAtom* light = gUnitInspector->CreateUnitFromTemplate(record->classTemplate, map);
         if (!light) continue;
         TakeNightLight(light, *record);
-        if (!unitList->PushBack(light)) {
+        if (AttachUnit(light, NOT_ATTACHED) != 0 || !unitList->PushBack(light)) {
             gUnitInspector->DeleteUnit(light);
             continue;
         }
-        AttachUnit(light, NOT_ATTACHED);
         light->CalcMatrix(&light->world);
     }
 }
 
 // The record's position, colour, size, mesh and texture; a light still waiting to appear
-// keeps the mesh for later.
+// keeps the mesh for later. Whatever its class, the light names the unit as its owner: that
+// link is the chain the next light or billboard is checked against.
 void CUnit::TakeNightLight(CAtom* light, const CBillLightData& record)
 {
     light->Pos = record.position;
     light->Color = record.color;
     light->Size = record.size;
+    light->owner = this;
     auto* geometry = dynamic_cast<CGeometry*>(light);
     if (!geometry) return;
     if (record.texture) geometry->textures[0] = record.texture;
-    auto* billboard = dynamic_cast<CBillboard*>(light);
-    if (billboard) {
-        billboard->baseSize = record.size;
-        billboard->owner = this;
-    }
+    if (auto* billboard = dynamic_cast<CBillboard*>(light)) billboard->baseSize = record.size;
     if (!record.mesh) return;
     auto* bill = dynamic_cast<CBillLight*>(light);
     if (bill && (bill->phase & BILL_LIGHT_WAITING))

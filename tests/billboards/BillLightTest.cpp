@@ -190,6 +190,54 @@ TEST_F(NightTest, AResetDeletesAUnitWithItsLightsOnce)
     EXPECT_EQ(0, gUnitInspector->UnitBound());
 }
 
+// With the attach pool full a night light cannot ride on its unit: it is not kept, so
+// nothing reads the unit after it is deleted.
+TEST_F(NightTest, ALightThatCannotBeAttachedDoesNotOutliveItsUnit)
+{
+    CUnit* house = Add<CUnit>("House", D3DXVECTOR4(0, 0, 0, 1));
+    while (gUnitInspector->AllocUnitAttach()) {
+    }
+    const int units = Units();
+    scene.Frame(0.02f);
+    EXPECT_TRUE(messages.Contains("UnitAttaches limit is exceeded.")) << messages.Joined();
+    EXPECT_EQ(0, Lights(house));
+    EXPECT_EQ(units, Units()) << "no light without its unit";
+    gUnitInspector->DeleteUnit(house);
+    for (int i = 0; i < 3; ++i) scene.Frame(0.02f);
+    EXPECT_EQ(units - 1, Units());
+}
+
+// A night light of a class already on its unit's chain would light the next one of that
+// chain, generation after generation. A script names only classes read before or the class
+// itself; the billboard that closes the second cycle is set by hand.
+TEST_F(NightTest, NoNightLightIsMadeOfAClassAlreadyOnItsChain)
+{
+    ASSERT_EQ(0, scene.ReadScript("UNIT Lamp { SysControls: [ RenderAlways ]\n"
+                                  "    NightLights: { Light: { Class: Lamp Pos: [ 0 1 0 ] }; }; };\n"
+                                  "GEOMETRY Mast { SysControls: [ RenderAlways ] };\n"
+                                  "UNIT Beacon { SysControls: [ RenderAlways ]\n"
+                                  "    NightLights: { Light: { Class: Mast Pos: [ 0 1 0 ] }; }; };\n"))
+        << messages.Joined();
+    gUnitInspector->GetClassTemplate("Mast")->billboardClass = gUnitInspector->GetClassTemplate("Beacon");
+    const struct {
+        const char* placed;
+        int units;  // for each unit placed
+        const char* said;
+    } cases[] = {{"Lamp", 1, "names night light class 'Lamp', which is already on the unit's chain"},
+                 {"Beacon", 2, "names billboard class 'Beacon', which is already on the unit's chain"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.placed);
+        messages.Clear();
+        const int before = Units();
+        Add<CUnit>(c.placed, D3DXVECTOR4(0, 0, 0, 1));
+        Add<CUnit>(c.placed, D3DXVECTOR4(1, 0, 0, 1));
+        for (int i = 0; i < 5; ++i) scene.Frame(0.02f);
+        EXPECT_EQ(before + 2 * c.units, Units());
+        EXPECT_EQ(1u, messages.Count()) << "said once, " << messages.Joined();
+        EXPECT_TRUE(messages.Contains(c.said)) << messages.Joined();
+    }
+}
+
 // Each class owns its records: a derived class's own lights join its copy of the parent's,
 // never the parent's or a sibling's.
 TEST_F(NightTest, ADerivedClassAddsLightsToItsOwnCopyOfTheParents)

@@ -34,6 +34,12 @@ protected:
         return unit;
     }
     bool Alive(const CAtom* unit, uint32_t id) { return gUnitInspector->UnitAt(int(id)) == unit; }
+    int Units() const
+    {
+        int units = 0;
+        for (int i = 1; i <= gUnitInspector->UnitBound(); ++i) units += gUnitInspector->UnitAt(i) != nullptr;
+        return units;
+    }
     bool ColourAt(const test::Image& image, const D3DXVECTOR3& point, uint32_t colour);
 
     test::MessageRecorder messages;

@@ -2,6 +2,7 @@
 
 #include "tests/billboards/BillboardFixture.h"
 
+#include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
 #include "scene/Camera.h"
 #include "scene/Renderer.h"
@@ -146,6 +147,33 @@ TEST_F(BillboardTest, AnAuxiliaryBillboardDeletedBeforeItsOwnerIsNotDeletedAgain
     gUnitInspector->DeleteUnit(owner->billboard);
     EXPECT_EQ(nullptr, owner->billboard);
     gUnitInspector->DeleteUnit(owner);
+}
+
+// A billboard of a class already on its chain would make the next one every frame. A
+// script can name only classes read before, or the class itself; a longer cycle is closed
+// by hand.
+TEST_F(BillboardTest, NoBillboardIsMadeOfAClassAlreadyOnItsChain)
+{
+    ASSERT_EQ(0, scene.ReadScript("BILLBOARD Echo { SysControls: [ EnableIdle RenderAlways ] Mesh: \"Front.msh\"\n"
+                                  "    Billboard: Echo };\n"
+                                  "BILLBOARD Pong { SysControls: [ EnableIdle RenderAlways ] Mesh: \"Front.msh\" };\n"
+                                  "GEOMETRY Ping { SysControls: [ RenderAlways ] Billboard: Pong };\n"));
+    gUnitInspector->GetClassTemplate("Pong")->billboardClass = gUnitInspector->GetClassTemplate("Ping");
+    const struct {
+        const char* placed;
+        int units;
+    } cases[] = {{"Echo", 1}, {"Ping", 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.placed);
+        messages.Clear();
+        Add<CGeometry>(c.placed, D3DXVECTOR4(0, 0, 0, 1));
+        Add<CGeometry>(c.placed, D3DXVECTOR4(1, 0, 0, 1));
+        for (int i = 0; i < 5; ++i) scene.Frame(0.02f);
+        EXPECT_EQ(2 * c.units, Units());
+        EXPECT_EQ(1u, messages.Count()) << "said once, " << messages.Joined();
+        EXPECT_TRUE(messages.Contains("which is already on the unit's chain: no billboard is made.")) << messages.Joined();
+        gUnitInspector->Reset();
+    }
 }
 
 TEST_F(BillboardTest, ABillboardOnAMasterIsPlacedThroughIt)

@@ -77,19 +77,26 @@ TEST_F(SceneTest, ATreeTurnedByItsHeadingKeepsItsMatrixFrameAfterFrame)
 
 // The presentation block gives a tree its heading after the tree was made, here after it
 // began to swing; the tree turns by that heading once, as the still one does, whether or
-// not its animation writes the matrix.
+// not its animation writes the matrix: a swing whose keys name no bone 0 writes none.
 TEST_F(SceneTest, ASwingingTreeTurnsByTheHeadingOfItsPresentationBlock)
 {
     const char* const keys = "AnimationText 4 written by test 2 Bones: 1 Duration: 1\n"
                              "Channels = [ Angle ]\nKeys ax ay az\nFrame0\nRoot 0 0 0\nFrame1\nRoot 0 0 0\n";
     const std::string sway = scene.Write("Sway.txt", keys), bend = scene.Write("Bend.txt", keys);
+    const std::string twig = scene.Write("Twig.txt", "AnimationText 4 written by test 2 Bones: 1 Duration: 1\n"
+                                                     "Channels = [ Angle ]\nSKELETON_STRUCTURE NumBones 2\n"
+                                                     "BoneName BoneMaster x y z\nRoot not_present 0 0 0\n"
+                                                     "Twig Root 0 1 0\nKeys ax ay az\nFrame0\nTwig 0 0 0\n"
+                                                     "Frame1\nTwig 0 0 0\n");
     ASSERT_EQ(0, scene.ReadScript("AnimContainer [ AnimationCount: 4 AnimationFiles: 4 ]\n"
                                   "ANIMATION Sway { Flags: [ Cyclic Matrices3x3 ] AnimationFile: \"" + sway + "\" };\n"
                                   "ANIMATION Bend { Flags: [ Cyclic ] AnimationFile: \"" + bend + "\" };\n"
+                                  "ANIMATION Twig { Flags: [ Cyclic Matrices3x3 ] AnimationFile: \"" + twig + "\" };\n"
                                   "TREE Pine : Oak { SwingingAnimation: Sway };\n"
-                                  "TREE Fir : Oak { SwingingAnimation: Bend };\n"))
+                                  "TREE Fir : Oak { SwingingAnimation: Bend };\n"
+                                  "TREE Ash : Oak { SwingingAnimation: Twig };\n"))
         << messages.Joined();
-    for (const char* cls : {"Pine", "Fir"}) {
+    for (const char* cls : {"Pine", "Fir", "Ash"}) {
         SCOPED_TRACE(cls);
         CTree* tree = Add<CTree>(cls, D3DXVECTOR4(2, 0, 0, 1));
         ASSERT_NE(nullptr, tree);
@@ -99,10 +106,12 @@ TEST_F(SceneTest, ASwingingTreeTurnsByTheHeadingOfItsPresentationBlock)
         ASSERT_NE(nullptr, block);
         EXPECT_EQ(SCAN_BLOCK_END, tree->ScanMissionData(block, nullptr));
         fclose(block);
-        for (int i = 0; i < 3; ++i) scene.Frame(0.02f);
-        EXPECT_NEAR(-1.0f, tree->world._13, 1e-5f);
-        EXPECT_NEAR(1.0f, tree->world._31, 1e-5f);
-        EXPECT_NEAR(2.0f, tree->world._41, 1e-5f);
+        for (int i = 0; i < 3; ++i) {
+            scene.Frame(0.02f);
+            EXPECT_NEAR(-1.0f, tree->world._13, 1e-5f) << "frame " << i;
+            EXPECT_NEAR(1.0f, tree->world._31, 1e-5f);
+            EXPECT_NEAR(2.0f, tree->world._41, 1e-5f);
+        }
         gUnitInspector->DeleteUnit(tree);
     }
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
