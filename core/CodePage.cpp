@@ -20,11 +20,3 @@ char CharTo1251(wchar_t c)
         return '?';
     return out;
 }
-
-// The window is an ANSI one: SetWindowTextW would hand its procedure the title in the
-// system's code page. The default procedure's wide form keeps it whole.
-void SetWindowTitle1251(HWND window, const char* title)
-{
-    const std::wstring wide = WideFrom1251(title);
-    DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-}

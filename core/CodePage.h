@@ -14,5 +14,3 @@ constexpr UINT TEXT_CODE_PAGE = 1251;
 std::wstring WideFrom1251(const char* text, int length = -1);
 // The character in code page 1251; 0 for U+0000.
 char CharTo1251(wchar_t c);
-// The window's title, given in code page 1251.
-void SetWindowTitle1251(HWND window, const char* title);

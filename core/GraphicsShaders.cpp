@@ -4,11 +4,13 @@
 
 #include "core/Graphics.h"
 
+#include "core/IncludeStack.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 
 #include <cstdio>
 #include <cstring>
+#include <io.h>
 #include <list>
 #include <string>
 
@@ -79,9 +81,12 @@ bool BuildFailed(HRESULT hr, const std::string& errors)
            errors.find("E50") != std::string::npos;
 }
 
-void ReportBuildError(const char* what, const char* file, ID3DXBuffer* errors)
+void ReportBuildError(const char* what, const char* file, ID3DXBuffer* errors,
+                      const std::string& refusal)
 {
-    if (errors)
+    if (!refusal.empty())
+        MsgBox4(what, file, ERROR_TEXT, refusal.c_str());
+    else if (errors)
         MsgBox4(what, file, ERROR_TEXT, BufferText(errors).c_str());
     else
         MsgBox3(what, file, NO_ERROR_TEXT);
@@ -99,28 +104,61 @@ struct SOneMacro {
     }
 };
 
+// Hand-written shader sources are a few kilobytes: a megabyte holds any shader with all its
+// includes, yet a binary or data file named by mistake is refused before it is read, and so
+// is a file that includes another one over and over.
+constexpr size_t MAX_SHADER_TEXT = 1 << 20;
+// Shader includes nest a few levels; a chain of 32 is far beyond any real one.
+constexpr size_t MAX_SHADER_NESTING = 32;
+
+// Reads a whole shader text of at most room bytes; the reason when the file cannot be one.
+// The length is checked first and again while reading (a file may not tell its length).
+const char* ReadShaderText(FILE* f, size_t room, std::string& text)
+{
+    const char* const tooLarge = "' takes the shader past 1048576 bytes.";
+    static_assert(MAX_SHADER_TEXT == 1048576, "the message names the limit");
+    if (_filelengthi64(_fileno(f)) > static_cast<long long>(room))
+        return tooLarge;
+    char chunk[4096];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) {
+        if (memchr(chunk, 0, n))
+            return "' is not text.";
+        if (n > room - text.size())
+            return tooLarge;
+        text.append(chunk, n);
+    }
+    return nullptr;
+}
+
 // Opens what a shader file includes as every file named by data is opened (a device name
 // is refused, so no include waits on a port), relative to the folder of the file that
-// includes it. A compiler may read the main file through it too.
+// includes it. A compiler may read the main file through it too. A file already open on
+// the chain, a chain too deep and a file that cannot be a shader are refused, and the
+// first refusal fails the shader: nothing more is opened for it.
 class CShaderIncludes : public ID3DXInclude {
 public:
-    explicit CShaderIncludes(const char* file) : file_(file) {}
+    explicit CShaderIncludes(const char* file) : file_(file), chain_(MAX_SHADER_NESTING) {}
 
     HRESULT WINAPI Open(D3DXINCLUDE_TYPE, const char* name, const void* parent, const void** data,
                         UINT* bytes) override
     {
         if (!name || !data || !bytes)
             return E_INVALIDARG;
+        if (!refusal_.empty())
+            return E_FAIL;
         const std::string path = PathOf(name, parent);
         FILE* f = OpenDataFile(path.c_str(), "rb");
         if (!f)
             return E_FAIL;
+        std::string text;
+        refusal_ = Read(path, f, text);
+        fclose(f);
+        if (!refusal_.empty())
+            return E_FAIL;
+        used_ += text.size();
         SOpenFile& open = files_.emplace_back();
         open.path = path;
-        char chunk[4096];
-        for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;)
-            open.text.append(chunk, n);
-        fclose(f);
+        open.text = std::move(text);
         *data = open.text.data();
         *bytes = UINT(open.text.size());
         return S_OK;
@@ -129,14 +167,38 @@ public:
     HRESULT WINAPI Close(const void* data) override
     {
         files_.remove_if([data](const SOpenFile& f) { return f.text.data() == data; });
+        chain_.Clear();
+        for (const SOpenFile& f : files_)
+            chain_.Push(f.path.c_str());
         return S_OK;
     }
+
+    // Why the shader failed on one of its files; empty when none was refused.
+    const std::string& Refusal() const { return refusal_; }
 
 private:
     struct SOpenFile {
         std::string path;
         std::string text;
     };
+
+    // Reads the file onto the chain; why it cannot be part of the shader (off the chain).
+    std::string Read(const std::string& path, FILE* f, std::string& text)
+    {
+        switch (chain_.Push(path.c_str())) {
+        case CIncludeStack::PUSHED:
+            break;
+        case CIncludeStack::INCLUDES_ITSELF:
+            return "Shader file '" + path + "' includes itself.";
+        case CIncludeStack::TOO_DEEP:
+            return "Shader files are nested too deep at '" + path + "'.";
+        }
+        if (const char* why = ReadShaderText(f, MAX_SHADER_TEXT - used_, text)) {
+            chain_.Pop();
+            return "Shader file '" + path + why;
+        }
+        return std::string();
+    }
 
     std::string PathOf(const char* name, const void* parent) const
     {
@@ -150,7 +212,10 @@ private:
     }
 
     std::string file_;
-    std::list<SOpenFile> files_;  // stable addresses: the compiler holds the texts
+    std::list<SOpenFile> files_;  // the open chain; stable addresses: the compiler holds the texts
+    CIncludeStack chain_;
+    size_t used_ = 0;  // bytes read for the shader so far
+    std::string refusal_;
 };
 
 template <class T>
@@ -210,10 +275,10 @@ ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
     ID3DXBuffer *code = nullptr, *errors = nullptr;
     CShaderIncludes includes(file);
     HRESULT hr = D3DXAssembleShaderFromFileA(file, nullptr, &includes, 0, &code, &errors);
-    if (BuildFailed(hr, BufferText(errors))) {
+    if (!includes.Refusal().empty() || BuildFailed(hr, BufferText(errors))) {
         ReportBuildError(pixel ? "Can`t assemble pixel shader..  "
                                : "Can`t assemble vertex shader..  ",
-                         file, errors);
+                         file, errors, includes.Refusal());
         ReleaseIf(errors);
         ReleaseIf(code);
         return ShaderPair{};
@@ -289,8 +354,8 @@ ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO
     CShaderIncludes includes(file);
     HRESULT hr = D3DXCompileShaderFromFileA(file, macros, &includes, COMPILE_ENTRY, profile,
                                             pixel ? flags : 0, &code, &errors, nullptr);
-    if (BuildFailed(hr, BufferText(errors))) {
-        ReportBuildError("Can`t compile HLSL shader..  ", file, errors);
+    if (!includes.Refusal().empty() || BuildFailed(hr, BufferText(errors))) {
+        ReportBuildError("Can`t compile HLSL shader..  ", file, errors, includes.Refusal());
         ReleaseIf(errors);
         ReleaseIf(code);
         return ShaderPair{};

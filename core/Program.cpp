@@ -14,7 +14,7 @@
 
 namespace {
 
-const char WINDOW_CLASS[] = "D3Dgraphics";
+const wchar_t WINDOW_CLASS[] = L"D3Dgraphics";
 
 // Mouse button messages of the window: noted for the next mouse frame.
 struct SButtonMessage {
@@ -44,7 +44,7 @@ void OnActivateApp(WPARAM wParam)
 LRESULT OnMouseWheel(HWND hWnd, WPARAM wParam, LPARAM lParam)
 {
     gInput.wheelDelta = GET_WHEEL_DELTA_WPARAM(wParam);
-    return DefWindowProcA(hWnd, WM_MOUSEWHEEL, wParam, lParam);
+    return DefWindowProcW(hWnd, WM_MOUSEWHEEL, wParam, lParam);
 }
 
 void OnDestroy()
@@ -69,15 +69,18 @@ void ReadBaseDir()
     strcat(gBaseDir, "\\");
 }
 
+// A wide window: its title (kept in code page 1251) reads and shows the same whatever the
+// system's code page, to the frame's drawing and to whoever asks for it (WM_GETTEXT).
 void RegisterWindowClass()
 {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(WNDCLASSEXA);
+    static_assert(sizeof(WNDCLASSEXW) == 80, "the class record of a 64-bit build");
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(WNDCLASSEXW);
     wc.style = CS_CLASSDC;
     wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = WINDOW_CLASS;
-    RegisterClassExA(&wc);
+    RegisterClassExW(&wc);
 }
 
 } // namespace
@@ -143,15 +146,14 @@ int ProgramStart(HINSTANCE hInstance)
         cfg.height = p.height;
         cfg.winStyle = p.style;
 
-        cfg.hWnd = CreateWindowExA(0, WINDOW_CLASS, cfg.applicationName, cfg.winStyle,
-                                   cfg.left, cfg.top, cfg.width, cfg.height,
-                                   GetDesktopWindow(), nullptr, GetModuleHandleA(nullptr),
+        cfg.hWnd = CreateWindowExW(0, WINDOW_CLASS, WideFrom1251(cfg.applicationName).c_str(),
+                                   cfg.winStyle, cfg.left, cfg.top, cfg.width, cfg.height,
+                                   GetDesktopWindow(), nullptr, GetModuleHandleW(nullptr),
                                    nullptr);
         if (!cfg.hWnd) {
             MsgBox("Can`t create window");
             return 0;
         }
-        SetWindowTitle1251(cfg.hWnd, cfg.applicationName);
         ShowWindow(cfg.hWnd, SW_SHOWDEFAULT);
         UpdateWindow(cfg.hWnd);
         RECT client;
@@ -190,7 +192,7 @@ int ProgramStart(HINSTANCE hInstance)
 bool ProgramPump()
 {
     MSG msg;
-    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT)
             return false;
         if (msg.message == WM_PAINT) {
@@ -198,7 +200,7 @@ bool ProgramPump()
             ValidateRect(msg.hwnd, nullptr);
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
         return true;
     }
     // An exit request is carried out even while the window is inactive.
@@ -255,5 +257,5 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
             if (m.message == message) gInput.NoteButton(m.button, m.down);
         break;
     }
-    return DefWindowProcA(hWnd, message, wParam, lParam);
+    return DefWindowProcW(hWnd, message, wParam, lParam);
 }

@@ -8,7 +8,7 @@
 // that cannot be read yet) are warned and reading goes on: they never decide the start,
 // whether or not the file ends with white space.
 
-#include "engine/IncludeStack.h"
+#include "core/IncludeStack.h"
 #include "engine/Variables.h"
 
 #include <cstdio>

@@ -219,6 +219,53 @@ TEST_F(Shaders, IncludesAreReadBesideTheirFileAndNeverFromADevice)
     EXPECT_EQ(0u, messages.Texts()[1].find("Can`t assemble pixel shader..  " + devicePs));
 }
 
+// An include chain that comes back to a file still open or nests past any real shader, and
+// an include that cannot be a shader (not text, too large: this program itself), fail the
+// shader at once with a message naming the file.
+TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
+{
+    char program[MAX_PATH] = {};
+    ASSERT_LT(0u, GetModuleFileNameA(nullptr, program, MAX_PATH));
+    File("a.h", "#include \"b.h\"\n");
+    File("b.h", "#include \"a.h\"\n");
+    for (int i = 0; i < 40; ++i) {  // each level includes the next twice
+        const std::string next = "#include \"d" + std::to_string(i + 1) + ".h\"\n";
+        File("d" + std::to_string(i) + ".h", next + next);
+    }
+    File("binary.h", std::string("float4 c;\0\0\0\1", 13));
+    File("large.h", std::string((1 << 20) + 1, ' '));
+    const struct {
+        bool pixel;
+        std::string include, refusal;
+    } cases[] = {
+        {false, "self.vsh", "Shader file '" + dir + "\\self.vsh' includes itself."},
+        {true, "a.h", "Shader file '" + dir + "\\a.h' includes itself."},
+        {false, "d0.h", "Shader files are nested too deep at '" + dir + "\\d"},
+        {false, "binary.h", "Shader file '" + dir + "\\binary.h' is not text."},
+        {false, "large.h", "Shader file '" + dir + "\\large.h' takes the shader past 1048576 bytes."},
+        {true, program, "Shader file '" + std::string(program) + "' "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.include);
+        messages.Clear();
+        const std::string include = "#include \"" + c.include + "\"\n";
+        ShaderPair pair;
+        std::string head;
+        if (c.pixel) {
+            const std::string ps = File("main.psh", "ps.1.1\n" + include + "mov r0, v0\n");
+            pair = Keep(gGraphics.CreatePixelShaderFromFile(ps.c_str()));
+            head = "Can`t assemble pixel shader..  " + ps;
+        } else {
+            const std::string vs = File("self.vsh", include + COLOUR_VS);
+            pair = Keep(gGraphics.CompileVertexShader(vs.c_str(), 11));
+            head = "Can`t compile HLSL shader..  " + vs;
+        }
+        EXPECT_EQ(nullptr, pair.vs);
+        ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+        EXPECT_EQ(0u, messages.Texts()[0].find(head + ". \n\nError:  " + c.refusal)) << messages.Joined();
+    }
+}
+
 TEST_F(Shaders, AssemblyTextFindsItsVersion)
 {
     ShaderPair pair = Keep(gGraphics.CreateVertexShaderFromString(

@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -48,6 +49,27 @@ void RemoveTree(const std::string& dir)
     }
     RemoveDirectoryA(dir.c_str());
 }
+
+// A case about code pages ("CodePage" in its name) first checks that it runs under the
+// system code page its run asks for: 1252 for HOUSING_SYSTEM_LOCALE=C.UTF-8 (the codepage_
+// reruns), not 1251 for another locale, 1251 without one; a run that silently kept 1251
+// would prove nothing. Every program that records messages links this file.
+class CRunCodePageCheck : public testing::EmptyTestEventListener {
+    void OnTestStart(const testing::TestInfo& info) override
+    {
+        if (!strstr(info.test_suite_name(), "CodePage") && !strstr(info.name(), "CodePage"))
+            return;
+        const char* locale = getenv("HOUSING_SYSTEM_LOCALE");
+        if (!locale || !*locale)
+            EXPECT_EQ(1251u, GetACP()) << "not run under the Russian code page";
+        else if (!strcmp(locale, "C.UTF-8"))
+            EXPECT_EQ(1252u, GetACP()) << "not run under code page 1252";
+        else
+            EXPECT_NE(1251u, GetACP()) << "not run under the locale " << locale;
+    }
+};
+const bool gCodePageChecked =
+    (testing::UnitTest::GetInstance()->listeners().Append(new CRunCodePageCheck), true);
 
 } // namespace
 
@@ -175,13 +197,13 @@ bool Program::RunFrames(int n)
 {
     for (int i = 0; i < n && running_; ++i) {
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
                 running_ = false;
                 return false;
             }
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
         Frame(AppWindowConfig.hWnd);
     }

@@ -1,4 +1,4 @@
-#include "engine/IncludeStack.h"
+#include "core/IncludeStack.h"
 
 #include "core/Strings.h"
 
@@ -11,7 +11,7 @@ CIncludeStack::EPush CIncludeStack::Push(const char* path)
     if (length == 0 || length >= sizeof full) StrCopy(full, sizeof full, path);
     for (const std::string& open : files)
         if (_stricmp(open.c_str(), full) == 0) return INCLUDES_ITSELF;
-    if (files.size() >= MAX_FILE_NESTING) return TOO_DEEP;
+    if (files.size() >= maxDepth) return TOO_DEEP;
     files.push_back(full);
     return PUSHED;
 }
