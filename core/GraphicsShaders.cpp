@@ -4,13 +4,13 @@
 
 #include "core/Graphics.h"
 
-#include "core/IncludeStack.h"
 #include "core/Messages.h"
 #include "core/Paths.h"
 
 #include <cstdio>
 #include <cstring>
 #include <io.h>
+#include <iterator>
 #include <list>
 #include <string>
 
@@ -105,11 +105,15 @@ struct SOneMacro {
 };
 
 // Hand-written shader sources are a few kilobytes: a megabyte holds any shader with all its
-// includes, yet a binary or data file named by mistake is refused before it is read, and so
-// is a file that includes another one over and over.
+// includes, yet a binary or data file named by mistake is refused before it is read.
 constexpr size_t MAX_SHADER_TEXT = 1 << 20;
-// Shader includes nest a few levels; a chain of 32 is far beyond any real one.
+// Shader includes nest a few levels; a chain of 32 is far beyond any real one, and it is what
+// stops a file that includes itself without a guard.
 constexpr size_t MAX_SHADER_NESTING = 32;
+// A guarded header is opened again at every include of it, so a shader may open a few hundred
+// files; each open costs the preprocessor a pass, and a chain that includes the next file
+// twice at each level would open billions of them (empty files cost no text).
+constexpr int MAX_SHADER_OPENS = 2048;
 
 // Reads a whole shader text of at most room bytes; the reason when the file cannot be one.
 // The length is checked first and again while reading (a file may not tell its length).
@@ -132,12 +136,13 @@ const char* ReadShaderText(FILE* f, size_t room, std::string& text)
 
 // Opens what a shader file includes as every file named by data is opened (a device name
 // is refused, so no include waits on a port), relative to the folder of the file that
-// includes it. A compiler may read the main file through it too. A file already open on
-// the chain, a chain too deep and a file that cannot be a shader are refused, and the
+// includes it. A compiler may read the main file through it too. A file may be open twice
+// on the chain (a header guarded against its own inclusion is opened again and found empty);
+// a chain too deep, too many opens and a file that cannot be a shader are refused, and the
 // first refusal fails the shader: nothing more is opened for it.
 class CShaderIncludes : public ID3DXInclude {
 public:
-    explicit CShaderIncludes(const char* file) : file_(file), chain_(MAX_SHADER_NESTING) {}
+    explicit CShaderIncludes(const char* file) : file_(file) {}
 
     HRESULT WINAPI Open(D3DXINCLUDE_TYPE, const char* name, const void* parent, const void** data,
                         UINT* bytes) override
@@ -147,11 +152,21 @@ public:
         if (!refusal_.empty())
             return E_FAIL;
         const std::string path = PathOf(name, parent);
+        if (files_.size() >= MAX_SHADER_NESTING) {
+            refusal_ = "Shader files are nested too deep at '" + path + "'.";
+            return E_FAIL;
+        }
+        if (++opens_ > MAX_SHADER_OPENS) {
+            static_assert(MAX_SHADER_OPENS == 2048, "the message names the limit");
+            refusal_ = "Shader file '" + path + "' takes the shader past 2048 opened files.";
+            return E_FAIL;
+        }
         FILE* f = OpenDataFile(path.c_str(), "rb");
         if (!f)
             return E_FAIL;
         std::string text;
-        refusal_ = Read(path, f, text);
+        if (const char* why = ReadShaderText(f, MAX_SHADER_TEXT - used_, text))
+            refusal_ = "Shader file '" + path + why;
         fclose(f);
         if (!refusal_.empty())
             return E_FAIL;
@@ -164,12 +179,14 @@ public:
         return S_OK;
     }
 
+    // Files close innermost first: the search starts at the end.
     HRESULT WINAPI Close(const void* data) override
     {
-        files_.remove_if([data](const SOpenFile& f) { return f.text.data() == data; });
-        chain_.Clear();
-        for (const SOpenFile& f : files_)
-            chain_.Push(f.path.c_str());
+        for (auto f = files_.rbegin(); f != files_.rend(); ++f)
+            if (f->text.data() == data) {
+                files_.erase(std::next(f).base());
+                break;
+            }
         return S_OK;
     }
 
@@ -181,24 +198,6 @@ private:
         std::string path;
         std::string text;
     };
-
-    // Reads the file onto the chain; why it cannot be part of the shader (off the chain).
-    std::string Read(const std::string& path, FILE* f, std::string& text)
-    {
-        switch (chain_.Push(path.c_str())) {
-        case CIncludeStack::PUSHED:
-            break;
-        case CIncludeStack::INCLUDES_ITSELF:
-            return "Shader file '" + path + "' includes itself.";
-        case CIncludeStack::TOO_DEEP:
-            return "Shader files are nested too deep at '" + path + "'.";
-        }
-        if (const char* why = ReadShaderText(f, MAX_SHADER_TEXT - used_, text)) {
-            chain_.Pop();
-            return "Shader file '" + path + why;
-        }
-        return std::string();
-    }
 
     std::string PathOf(const char* name, const void* parent) const
     {
@@ -213,7 +212,7 @@ private:
 
     std::string file_;
     std::list<SOpenFile> files_;  // the open chain; stable addresses: the compiler holds the texts
-    CIncludeStack chain_;
+    int opens_ = 0;    // files opened for the shader so far
     size_t used_ = 0;  // bytes read for the shader so far
     std::string refusal_;
 };

@@ -157,7 +157,8 @@ int CMissionLoader::DoStartMission()
     return 0;
 }
 
-// A file already being read, or one nested deeper than the stack holds, is refused.
+// A file already being read, one nested deeper than the stack holds, and every file after a
+// presentation has pulled in too many are refused.
 bool CMissionLoader::PushFile(const char* path)
 {
     switch (fileStack.Push(path)) {
@@ -171,23 +172,33 @@ bool CMissionLoader::PushFile(const char* path)
         WarningBox(&warningBudget, "CMissionLoader::LoadMission error:  mission files are nested too deep at '",
                    path, "'.", nullptr);
         return false;
+    case CIncludeStack::TOO_MANY:
+        static_assert(MAX_FILES_READ == 1024, "the message names the limit");
+        WarningBox(&warningBudget, "CMissionLoader::LoadMission error:  reading is cut at '", path,
+                   "': one presentation pulls in more than 1024 mission files.", nullptr);
+        return false;
+    case CIncludeStack::CUT:
+        return false;
     }
     return false;
 }
 
+// A file is taken onto the stack before it is opened, so a refused one costs no open.
 int CMissionLoader::LoadMission(const char* path)
 {
+    if (!PushFile(path)) return -1;
     FILE* file = OpenDataFile(path, "rb");
     if (!file) {
+        fileStack.Pop();
         WarningBox(&warningBudget, "CMissionLoader::LoadMission error: can`t open file\n'", path, "'.", nullptr);
         return -1;
     }
     int result = -1;
-    if (PushFile(path)) {
+    {
         CFileMessages messages(path);
         result = ReadSections(file, path);
-        fileStack.Pop();
     }
+    fileStack.Pop();
     fclose(file);
     return result;
 }

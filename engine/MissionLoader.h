@@ -4,9 +4,10 @@
 // entries, the presentation variables and the stack of files being read. Problems are
 // counted warnings (budget 3); a failing "Units:", "Variables:", "Map:" or
 // "ControlGroups:" section stops the file and the presentation does not start (nothing of
-// it is left behind). Other failures (a missing included file, an include cycle, a section
-// that cannot be read yet) are warned and reading goes on: they never decide the start,
-// whether or not the file ends with white space.
+// it is left behind). Other failures (a missing included file, an include cycle, a file past
+// the count one presentation may pull in, a section that cannot be read yet) are warned and
+// reading goes on: they never decide the start, whether or not the file ends with white
+// space.
 
 #include "core/IncludeStack.h"
 #include "engine/Variables.h"

@@ -269,6 +269,13 @@ bool CParser::PushInclude(const char* path)
     case CIncludeStack::TOO_DEEP:
         MsgBox3("CParser::ScanScript  Error:  Script files are nested too deep at '", path, "'.");
         return false;
+    case CIncludeStack::TOO_MANY:
+        static_assert(MAX_FILES_READ == 1024, "the message names the limit");
+        MsgBox3("CParser::ScanScript  Error:  Reading is cut at '", path,
+                "': one start file pulls in more than 1024 script files.");
+        return false;
+    case CIncludeStack::CUT:
+        return false;
     }
     return false;
 }

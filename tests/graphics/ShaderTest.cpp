@@ -219,9 +219,10 @@ TEST_F(Shaders, IncludesAreReadBesideTheirFileAndNeverFromADevice)
     EXPECT_EQ(0u, messages.Texts()[1].find("Can`t assemble pixel shader..  " + devicePs));
 }
 
-// An include chain that comes back to a file still open or nests past any real shader, and
-// an include that cannot be a shader (not text, too large: this program itself), fail the
-// shader at once with a message naming the file.
+// An include chain that comes back to itself without a guard or nests past any real shader,
+// one that opens files past any real shader, and an include that cannot be a shader (not
+// text, too large: this program itself), fail the shader at once with a message naming the
+// file.
 TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
 {
     char program[MAX_PATH] = {};
@@ -232,15 +233,20 @@ TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
         const std::string next = "#include \"d" + std::to_string(i + 1) + ".h\"\n";
         File("d" + std::to_string(i) + ".h", next + next);
     }
+    for (int i = 0; i < 31; ++i) {  // each level includes the next twice, within the depth
+        const std::string next = "#include \"w" + std::to_string(i + 1) + ".h\"\n";
+        File("w" + std::to_string(i) + ".h", i < 30 ? next + next : "");
+    }
     File("binary.h", std::string("float4 c;\0\0\0\1", 13));
     File("large.h", std::string((1 << 20) + 1, ' '));
     const struct {
         bool pixel;
         std::string include, refusal;
     } cases[] = {
-        {false, "self.vsh", "Shader file '" + dir + "\\self.vsh' includes itself."},
-        {true, "a.h", "Shader file '" + dir + "\\a.h' includes itself."},
+        {false, "self.vsh", "Shader files are nested too deep at '" + dir + "\\self.vsh'."},
+        {true, "a.h", "Shader files are nested too deep at '" + dir + "\\"},
         {false, "d0.h", "Shader files are nested too deep at '" + dir + "\\d"},
+        {false, "w0.h", "Shader file '" + dir + "\\w"},
         {false, "binary.h", "Shader file '" + dir + "\\binary.h' is not text."},
         {false, "large.h", "Shader file '" + dir + "\\large.h' takes the shader past 1048576 bytes."},
         {true, program, "Shader file '" + std::string(program) + "' "},
@@ -263,7 +269,28 @@ TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
         EXPECT_EQ(nullptr, pair.vs);
         ASSERT_EQ(1u, messages.Count()) << messages.Joined();
         EXPECT_EQ(0u, messages.Texts()[0].find(head + ". \n\nError:  " + c.refusal)) << messages.Joined();
+        if (c.include == "w0.h")
+            EXPECT_NE(std::string::npos, messages.Texts()[0].find("' takes the shader past 2048 opened files."));
     }
+}
+
+// Headers guarded against their own inclusion build, whether they include themselves or
+// each other: the preprocessor opens them again and finds them empty.
+TEST_F(Shaders, GuardedHeadersThatIncludeEachOtherBuild)
+{
+    const auto guarded = [](const std::string& name, const std::string& body) {
+        return "#ifndef " + name + "\n#define " + name + "\n" + body + "#endif\n";
+    };
+    File("ga.h", guarded("GA_H", "#include \"gb.h\"\nfloat4 cColor;\n"));
+    File("gb.h", guarded("GB_H", "#include \"ga.h\"\n"));
+    File("gself.h", guarded("GSELF_H", "#include \"gself.h\"\n"));
+    File("gpass.inc", guarded("GPASS_INC", "#include \"gpass.inc\"\nmov r0, v0\n"));
+    const std::string body = std::string(COLOUR_VS).substr(std::string("float4 cColor;\n").size());
+    const std::string vs = File("guarded.vsh", "#include \"gb.h\"\n#include \"gself.h\"\n" + body);
+    const std::string ps = File("guarded.psh", "ps.1.1\n#include \"gpass.inc\"\n");
+    EXPECT_NE(nullptr, Keep(gGraphics.CompileVertexShader(vs.c_str(), 11)).vs);
+    EXPECT_NE(nullptr, Keep(gGraphics.CreatePixelShaderFromFile(ps.c_str())).ps);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
 TEST_F(Shaders, AssemblyTextFindsItsVersion)

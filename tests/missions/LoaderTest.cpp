@@ -134,6 +134,26 @@ TEST_F(FileTest, IncludesNestedDeeperThanTheStackHoldsAreRefused)
     EXPECT_TRUE(gMissionLoader->fileStack.Empty());
 }
 
+// One presentation pulls in at most 1024 files, however they nest: a chain that reads the
+// next file twice at every level is cut with one warning, and the presentation starts with
+// what was read and what follows the cut.
+TEST_F(FileTest, APresentationReadsAtMostItsCountOfFiles)
+{
+    for (int i = 0; i < 12; ++i) {
+        const std::string next = "MissionFile: \"L" + std::to_string(i + 1) + ".txt\"\n";
+        Write("L" + std::to_string(i) + ".txt", next + next + (i == 0 ? "Units: { Marker };\n" : ""));
+    }
+    Write("L12.txt", "");
+    ASSERT_EQ(0, StartAndProcess(dir + "\\L0.txt"));
+    EXPECT_TRUE(gMissionLoader->Running());
+    EXPECT_EQ(1, UnitCount());
+    ASSERT_EQ(1u, Problems().size()) << messages.Joined();
+    EXPECT_EQ("CMissionLoader::LoadMission error:  reading is cut at '" + dir + "\\L12.txt': one presentation "
+              "pulls in more than 1024 mission files.",
+              Problems()[0]);
+    EXPECT_TRUE(gMissionLoader->fileStack.Empty());
+}
+
 // A recorded failure as the file's last item decides nothing, whatever follows it.
 TEST_F(FileTest, TheResultDoesNotDependOnTheFileEnding)
 {

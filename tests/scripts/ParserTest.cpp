@@ -180,6 +180,32 @@ TEST_F(ParserTest, IncludeDepthIsLimited)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// One start file pulls in at most 1024 script files, however they nest: a chain that reads
+// the next file twice at every level is cut with one message, while a shared file may be
+// read a thousand times.
+TEST_F(ParserTest, OneStartFileReadsAtMostItsCountOfFiles)
+{
+    ScriptDir dir("parser_count");
+    const auto name = [](int i) { return "L" + std::to_string(i) + ".txt"; };
+    for (int i = 0; i < 12; ++i) {
+        const std::string next = "ScriptFile: \"" + dir.Path(name(i + 1)) + "\"\n";
+        dir.Write(name(i), next + next);
+    }
+    dir.Write(name(12), "");
+    EXPECT_EQ(-1, parser->LoadScript(dir.Path(name(0)).c_str()));
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CParser::ScanScript  Error:  Reading is cut at '" + dir.Path(name(12)) +
+                  "': one start file pulls in more than 1024 script files.",
+              messages.Texts()[0]);
+
+    messages.Clear();
+    std::string shared;
+    for (int i = 0; i < 1023; ++i) shared += "ScriptFile: \"" + dir.Path("Shared.txt") + "\"\n";
+    dir.Write("Shared.txt", "");
+    EXPECT_EQ(0, parser->LoadScript(dir.Write("Start.txt", shared).c_str()));
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
 TEST_F(ParserTest, FatalConditionInIncludeStopsTheOuterScript)
 {
     ScriptDir dir("parser_fatal");
