@@ -17,6 +17,7 @@
 #include "gui/WinSuperior.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -43,14 +44,18 @@ public:
 };
 
 // The highest y of the mesh's box; 0 without a mesh, without vertices or with an empty box
-// (min above max: the reader's box of no vertex rows is min 99999, max -99999), which would
-// stack the floors out of sight.
+// (min above max: the reader's box of no vertex rows is min 99999, max -99999) or one that
+// is not finite (a coordinate "inf", or one past the float range), which would stack the
+// floors out of sight.
 float MeshTop(uint16_t index)
 {
     CEngineMesh* record = index && gIMeshContainer ? gIMeshContainer->GetMesh(index) : nullptr;
     if (!record || record->mesh.vertexCount <= 0) return 0.0f;
     D3DXVECTOR4 low, high;
     record->mesh.GetBoundBox(&low, &high);
+    const float bounds[] = {low.x, low.y, low.z, high.x, high.y, high.z};
+    for (const float b : bounds)
+        if (!std::isfinite(b)) return 0.0f;
     if (!(low.x <= high.x && low.y <= high.y && low.z <= high.z)) return 0.0f;
     float top = record->mesh.corners[0].y;
     for (const D3DXVECTOR4& corner : record->mesh.corners)
@@ -191,9 +196,10 @@ void CMyBuilding::StackFloors(uint16_t floorMesh)
     if (!hallBody) return;
     float height = Pos.y + MeshTop(hallBody->mesh);
     const float floorHeight = MeshTop(floorMesh);
+    // A storey so tall that the stack would leave the float range adds nothing.
     for (int i = 0; i < floors.Count(); ++i) {
         floors[i]->StackFloor(height, floorMesh);
-        height += floorHeight;
+        if (std::isfinite(height + floorHeight)) height += floorHeight;
     }
     attic = FindSlaveByClass("Attic");
     if (!attic) return;

@@ -77,7 +77,7 @@ int CAnimPlayer::Advance(float dt)
     if (step == 0.0f) return PLAYER_FINISHED;
     frameTime += dt;
     totalTime += dt;
-    factor = frameTime * invStep;
+    factor = Blend(frameTime * invStep);
     if (frameTime < step) return PLAYER_RUNNING;
     return Cross(dt);
 }

@@ -198,6 +198,20 @@ TEST_F(PlayerTest, EveryDurationEndsOrKeepsLooping)
         }
 }
 
+// A time step back, however far, never blends outside the two keys around the play head.
+TEST_F(PlayerTest, AStepBackBlendsOnlyBetweenItsKeys)
+{
+    Make(10, 1.0f);
+    for (const float back : {-0.05f, -1.0f, -std::numeric_limits<float>::infinity()}) {
+        SCOPED_TRACE(back);
+        player.Start(&anim, 0, 0);
+        player.Advance(0.5f);
+        player.Advance(back);
+        EXPECT_TRUE(player.factor >= 0.0f && player.factor <= 1.0f) << player.factor;
+        EXPECT_TRUE(X() >= 0.0f && X() <= 90.0f) << X();
+    }
+}
+
 TEST_F(PlayerTest, HoldWithRewindAndRestart)
 {
     Make(5, 4.0f);

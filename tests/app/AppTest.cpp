@@ -278,11 +278,14 @@ TEST_F(AppTest, MeshPathsAreReadAsTheMeshContainerNamesThem)
 }
 
 // A floor mesh without vertices, or whose header counts vertices it does not hold, has an
-// empty box and no height: the floors stand on the hall, not 99999 up.
+// empty box and no height: the floors stand on the hall, not 99999 up; nor does a box that
+// is not finite (a coordinate "inf", or one past the float range) stack them at infinity.
 TEST_F(AppTest, AFloorMeshWithoutVerticesStacksTheFloorsAtTheHall)
 {
-    const char* texts[] = {"NumVertices 0\nMESH\n0\n", "NumVertices 3\nMESH\n0\n"};
-    for (int i = 0; i < 2; ++i) {
+    const char* texts[] = {"NumVertices 0\nMESH\n0\n", "NumVertices 3\nMESH\n0\n",
+                           "NumVertices 3\nMESH\n3\n0 0 0\n1 inf 0\n0 1 1\n",
+                           "NumVertices 3\nMESH\n3\n0 0 0\n1 1e39 0\n0 1 1\n"};
+    for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(texts[i]);
         const std::string empty = Write("Empty" + std::to_string(i) + ".msh", texts[i]);
         CMyBuilding* b = StartBuilding(BuildingPresentation(2, "{ NumFloors: 2 FloorMesh: \"" + empty + "\" };"));

@@ -13,20 +13,21 @@ HWND TestWindow()
     static HWND window = nullptr;
     if (window)
         return window;
-    static const char CLASS_NAME[] = "InputTestWindow";
-    WNDCLASSEXA wc = {};
+    // Wide, as the program's own class: its procedure hands on to DefWindowProcW.
+    static const wchar_t CLASS_NAME[] = L"InputTestWindow";
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;  // the program's, which notes the mouse buttons
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = CLASS_NAME;
-    RegisterClassExA(&wc);
-    window = CreateWindowExA(0, CLASS_NAME, "input", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
-                             100, 640, 480, nullptr, nullptr, GetModuleHandleA(nullptr),
+    RegisterClassExW(&wc);
+    window = CreateWindowExW(0, CLASS_NAME, L"input", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                             100, 640, 480, nullptr, nullptr, GetModuleHandleW(nullptr),
                              nullptr);
     SetForegroundWindow(window);
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
     return window;
 }
 

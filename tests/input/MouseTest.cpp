@@ -225,17 +225,17 @@ TEST_F(InputTest, TheWindowProcedureTakesActivationAndTheWheel)
     HWND parent = CreateWindowExA(0, "WheelParent", "parent", WS_OVERLAPPED, 0, 0, 100, 100,
                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, parent);
-    char programClass[64] = {};
-    GetClassNameA(TestWindow(), programClass, sizeof programClass);
-    HWND child = CreateWindowExA(0, programClass, "child", WS_CHILD, 0, 0, 50, 50, parent,
-                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    wchar_t programClass[64] = {};
+    GetClassNameW(TestWindow(), programClass, 64);
+    HWND child = CreateWindowExW(0, programClass, L"child", WS_CHILD, 0, 0, 50, 50, parent,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(nullptr, child);
     gParentWheel = 0;
     SendMessageA(child, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-120)), 0);
     EXPECT_EQ(-120, gInput.wheelDelta);
     EXPECT_EQ(-120, gParentWheel);
     // The program's procedure would take the child's destruction for the program's end.
-    SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcA));
+    SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DefWindowProcW));
     DestroyWindow(parent);
 }
 

@@ -3,6 +3,7 @@
 #include "core/Graphics.h"
 #include "core/GraphicsBuffers.h"
 #include "core/Meshes/MeshReader.h"
+#include "core/Meshes/MeshStaging.h"
 #include "core/Meshes/MeshTextures.h"
 #include "core/UsageParams.h"
 #include "tests/meshes/MeshTestSupport.h"
@@ -479,6 +480,42 @@ TEST_F(MeshDraw, AFailedSaveLeavesTheOldFile)
     ASSERT_EQ(1u, messages.Count()) << messages.Joined();
     EXPECT_NE(std::string::npos, messages.Texts()[0].find("MAX_SUBMESHES")) << messages.Joined();
     EXPECT_EQ(old, test::ReadFile(path));
+
+    // Nor is a mesh of more primitives than the reader takes, or one whose index names a
+    // vertex outside its submesh.
+    const struct {
+        const char* said;
+        uint32_t flags;
+        void (*spoil)(CMesh&);
+    } spoiled[] = {
+        {"MAX_PRIMS", SAVE_MESH_NAMES, [](CMesh& m) { m.primitiveCount = MAX_MESH_PRIMS + 1; }},
+        {"an index names a vertex outside its submesh", SAVE_MESH_INDICES,
+         [](CMesh& m) {
+             D3DINDEXBUFFER_DESC desc;
+             void* data = nullptr;
+             ASSERT_EQ(D3D_OK, m.indexBuffer->GetDesc(&desc));
+             ASSERT_EQ(D3D_OK, m.indexBuffer->Lock(0, 0, &data, 0));
+             if (desc.Format == D3DFMT_INDEX32)
+                 static_cast<uint32_t*>(data)[2] = 9;
+             else
+                 static_cast<uint16_t*>(data)[2] = 9;
+             m.indexBuffer->Unlock();
+         }},
+    };
+    for (const auto& row : spoiled) {
+        SCOPED_TRACE(row.said);
+        CMesh spoilt;
+        ASSERT_EQ(0, Load(path, spoilt, MESH_XYZ));
+        const int primitives = spoilt.primitiveCount;
+        row.spoil(spoilt);
+        messages.Clear();
+        EXPECT_EQ(-20, SaveMesh(path.c_str(), &spoilt, MESH_XYZ, row.flags));
+        ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+        EXPECT_NE(std::string::npos, messages.Texts()[0].find(row.said)) << messages.Joined();
+        EXPECT_EQ(old, test::ReadFile(path));
+        spoilt.primitiveCount = primitives;
+        spoilt.Release();
+    }
 }
 
 TEST_F(MeshDraw, SaveWithoutAFileIsRefused)
