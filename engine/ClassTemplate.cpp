@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <string>
 
 int CClassTemplate::warningBudget = 6;
 CClassTemplate gDefaultClassTemplate;
@@ -153,6 +154,61 @@ const SBlockKeyword GLOWING_KEYS[] = {
 };
 static_assert(std::size(GLOWING_KEYS) == 5, "glow keywords");
 
+// The classes whose start actions are running, innermost first. A unit made by a start
+// action runs its own class's before it is attached to its maker, so no master chain tells
+// what is being made yet.
+struct SMakingLink {
+    const CClassTemplate* cls;
+    const SMakingLink* outer;
+    int depth;  // 1 for the unit that started the chain
+};
+const SMakingLink* gMaking = nullptr;
+
+class CMaking {
+public:
+    explicit CMaking(const CClassTemplate* cls) : link{cls, gMaking, gMaking ? gMaking->depth + 1 : 1}
+    {
+        gMaking = &link;
+    }
+    ~CMaking() { gMaking = link.outer; }
+    CMaking(const CMaking&) = delete;
+    CMaking& operator=(const CMaking&) = delete;
+
+    bool Holds(const CClassTemplate* cls) const
+    {
+        for (const SMakingLink* l = &link; l; l = l->outer)
+            if (l->cls == cls) return true;
+        return false;
+    }
+    int Depth() const { return link.depth; }
+
+private:
+    SMakingLink link;
+};
+
+// True when the act's unit may be made; else the first time for *told it says why not.
+bool MayMake(const CMaking& making, const CClassTemplate& maker, const CClassTemplate* made, bool* loopTold,
+             bool* depthTold)
+{
+    std::string why;
+    bool* told = nullptr;
+    if (making.Holds(made)) {
+        why = "', which is already being made on its chain";
+        told = loopTold;
+    } else if (making.Depth() > MAX_START_ACT_DEPTH) {
+        why = "', which would be made more than " + std::to_string(MAX_START_ACT_DEPTH) + " start actions deep";
+        told = depthTold;
+    } else {
+        return true;
+    }
+    if (*told) return false;
+    *told = true;
+    const std::string text = std::string("CClassTemplate::ApplyStartActs  Warning:  class '") + maker.name +
+                             "' names start action class '" + made->name + why + ": no unit is made.";
+    MsgBox(text.c_str());
+    return false;
+}
+
 } // namespace
 
 int CClassTemplate::ScanReflectionReceiver(FILE* file)
@@ -211,15 +267,19 @@ SStartAct* CClassTemplate::AddStartAct(uint32_t kind, uint16_t animation, uint32
     return nullptr;
 }
 
-void CClassTemplate::ApplyStartActs(CAtom* unit) const
+// A class met again on the chain would make the next unit of the chain for ever; distinct
+// classes each making the next nest as deep as there are classes, each level on the stack.
+void CClassTemplate::ApplyStartActs(CAtom* unit)
 {
     if (!unit) return;
+    const CMaking making(this);
     for (const SStartAct& act : startActs) {
         if (act.kind == START_ACT_FREE) return;
         if (act.kind == START_ACT_ANIMATION) {
             if (CAnimInstance* instance = unit->AddAnimation(uint16_t(act.animation), 0))
                 instance->startDelay = act.startDelay;
-        } else if (act.kind == START_ACT_ATTACH) {
+        } else if (act.kind == START_ACT_ATTACH && act.classTemplate &&
+                   MayMake(making, *this, act.classTemplate, &startActLoopTold, &startActDepthTold)) {
             unit->CreateAttachedUnit(act.classTemplate, &act.position, act.attachMode);
         }
     }

@@ -20,6 +20,9 @@ class CAtom;
 class CLayout;
 
 constexpr int MAX_START_ACTS = 8;
+// How many units made by start actions may nest one inside the other below the unit that
+// started them (each unit's start actions run while it is being made).
+constexpr int MAX_START_ACT_DEPTH = 16;
 constexpr int CLASS_NAME_SIZE = 32;
 // Marks a parameter code: the low bits are the 32-bit word index into the template.
 constexpr uint32_t TEMPLATE_PARAM_FLAG = 0xF0000000u;
@@ -92,9 +95,12 @@ public:
     // "Billboard:": the class of the auxiliary billboard unit of a geometry unit.
     CClassTemplate* billboardClass = nullptr;
     // Set once a unit of the class was refused a billboard, or a night light, of a class
-    // already on its chain (and said so).
+    // already on its chain, or a start action's unit of a class already being made on its
+    // chain or nested too deep (and said so).
     bool billboardLoopTold = false;
     bool nightLightLoopTold = false;
+    bool startActLoopTold = false;
+    bool startActDepthTold = false;
     int32_t PlaceRotate = 1;
     CBillLightList nightLights;  // owned: a derived class copies them
     // The application's keyword hook; owned by the application and shared with derived
@@ -115,8 +121,10 @@ public:
     // template and the position are stored only when given.
     SStartAct* AddStartAct(uint32_t kind, uint16_t animation, uint32_t attachMode,
                            CClassTemplate* attachedClass, const D3DXVECTOR4* position);
-    // Runs the acts on a new unit of the class, in order up to the first free record.
-    void ApplyStartActs(CAtom* unit) const;
+    // Runs the acts on a new unit of the class, in order up to the first free record. An
+    // attach act makes no unit of a class whose start actions are running around it, nor
+    // one nested deeper than MAX_START_ACT_DEPTH; the class says so once for each.
+    void ApplyStartActs(CAtom* unit);
     // What a class inherits from its parent.
     void CopyFrom(const CClassTemplate& other);
     // "MirrorParams" and "GlowParams": TEMPLATE_PARAM_FLAG | word index; else 0.

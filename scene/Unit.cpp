@@ -475,8 +475,8 @@ void CUnit::SetMoveSpeed(float speed)
 uint32_t CUnit::Process()
 {
     if (!unitList) {
-        FirstTimeVisible(nightLights);
-        FirstTimeVisible(classTemplate ? classTemplate->nightLights.First() : nullptr);
+        FirstTimeVisible(nightLights, false);
+        FirstTimeVisible(classTemplate ? classTemplate->nightLights.First() : nullptr, true);
         return 0;
     }
     float blue = 0.0f;
@@ -491,8 +491,10 @@ uint32_t CUnit::Process()
 // One bill light per record, attached to the unit and kept in its unit list (taken by the
 // first call that makes any). A light the unit cannot carry (the attach pool is full, and
 // says so) is deleted at once: left without its master it would outlive the unit. No light
-// is made of a class already on the unit's chain: it would light the next one, and so on.
-void CUnit::FirstTimeVisible(const CBillLightData* records)
+// is made from a class's records of a class already on the unit's chain: the light would get
+// the same records and light the next one, and so on. The unit's own records pass to no
+// light, so whatever class they name, nothing comes back to them.
+void CUnit::FirstTimeVisible(const CBillLightData* records, bool classRecords)
 {
     float blue = 0.0f;
     if (!records || !gUnitInspector || !FirstLightBlue(&blue) || blue > gEngine->nightLightsLevelB_On) return;
@@ -502,8 +504,9 @@ void CUnit::FirstTimeVisible(const CBillLightData* records)
         return;
     }
     for (const CBillLightData* record = records; record; record = record->next) {
-        if (ClassOnOwnerChain(this, record->classTemplate, classTemplate ? &classTemplate->nightLightLoopTold : nullptr,
-                              "CUnit::FirstTimeVisible", "night light"))
+        if (classRecords && ClassOnOwnerChain(this, record->classTemplate,
+                                              classTemplate ? &classTemplate->nightLightLoopTold : nullptr,
+                                              "CUnit::FirstTimeVisible", "night light"))
             continue;
         CAtom* light = gUnitInspector->CreateUnitFromTemplate(record->classTemplate, map);
         if (!light) continue;

@@ -87,8 +87,9 @@ public:
     // when its class is unknown (the record is dropped).
     int AddNightLight(CBillLightData** list, FILE* file);
     // Makes the night lights of the records once it is dark enough; the first call that
-    // has records takes the unit list.
-    void FirstTimeVisible(const CBillLightData* records);
+    // has records takes the unit list. classRecords: the records of the unit's class, which
+    // every light of that class gets too.
+    void FirstTimeVisible(const CBillLightData* records, bool classRecords);
     // A unit going out of the unit list; the record goes back with the last one.
     void LeaveUnitList(const CAtom* unit);
     // A slave leaving the unit leaves its unit list too.

@@ -164,6 +164,40 @@ TEST_F(NightTest, APresentationUnitAddsItsOwnLightsAndAnUnknownClassIsRefused)
     EXPECT_EQ(4, Lights(house)) << "its own two and the class's two";
 }
 
+// A unit's own records pass to no light made from them, so one naming the unit's own class
+// is made; the class's records naming the class still come back to it and are refused.
+TEST_F(NightTest, AUnitsOwnRecordMayNameItsOwnClass)
+{
+    ASSERT_EQ(0, scene.ReadScript("UNIT Porch { SysControls: [ RenderAlways ] };\n"
+                                  "UNIT Lamp { SysControls: [ RenderAlways ]\n"
+                                  "    NightLights: { Light: { Class: Lamp Pos: [ 0 1 0 ] }; }; };\n"))
+        << messages.Joined();
+    const struct {
+        const char* placed;
+        size_t said;
+    } cases[] = {{"Porch", 0}, {"Lamp", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.placed);
+        messages.Clear();
+        const int before = Units();
+        CUnit* unit = Add<CUnit>(c.placed, D3DXVECTOR4(0, 0, 0, 1));
+        const std::string path = scene.Write("Own.txt", std::string("{ light: { class: ") + c.placed +
+                                                            " pos: [ 0 3 0 ] }; };\n");
+        FILE* file = fopen(path.c_str(), "r");
+        ASSERT_NE(nullptr, file);
+        EXPECT_EQ(SCAN_DONE, unit->ScanMissionData(file, "night_lights:"));
+        fclose(file);
+        for (int i = 0; i < 5; ++i) scene.Frame(0.02f);
+        ASSERT_EQ(1, Lights(unit)) << messages.Joined();
+        EXPECT_EQ(D3DXVECTOR4(0, 3, 0, 1), unit->unitList->At(0)->Pos);
+        EXPECT_EQ(before + 2, Units()) << "the unit and its own light";
+        EXPECT_EQ(c.said, messages.Count()) << messages.Joined();
+        if (c.said) {
+            EXPECT_TRUE(messages.Contains("class 'Lamp' names night light class 'Lamp'")) << messages.Joined();
+        }
+    }
+}
+
 TEST_F(NightTest, HidingTheUnitTakesItsLightsAlong)
 {
     CUnit* house = Add<CUnit>("House", D3DXVECTOR4(0, 0, 0, 1));

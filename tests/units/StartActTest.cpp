@@ -1,0 +1,80 @@
+// Start actions that make units: a unit made by one runs its own class's start actions
+// before it is attached, so only the chain of classes being made tells a loop.
+
+#include "tests/units/UnitFixture.h"
+
+#include <string>
+
+namespace {
+
+using scripts::TextFile;
+using units::UnitTest;
+
+int Units()
+{
+    int units = 0;
+    for (int i = 1; i <= gUnitInspector->UnitBound(); ++i) units += gUnitInspector->UnitAt(i) != nullptr;
+    return units;
+}
+
+// A class that makes itself, a cycle of two (closed by hand: a script names only classes
+// read before) and a chain of twenty classes each making the one before, placed twice each:
+// by the registry, or by a presentation unit's own start actions.
+TEST_F(UnitTest, StartActionsMakeNoClassAlreadyBeingMadeAndNestABoundedDepth)
+{
+    std::string script = "UnitInspector [ UnitCount: 96 TemplateCount: 32 UnitAttaches: 96 ]\n"
+                         "ATOM Tower { StartActions: { CreateAttach ( Tower ) }; };\n"
+                         "ATOM Keep { };\n"
+                         "ATOM Gate { StartActions: { CreateAttach ( Keep ) }; };\n"
+                         "GEOMETRY Site { };\n"
+                         "ATOM C1 { };\n";
+    for (int i = 2; i <= 20; ++i)
+        script += "ATOM C" + std::to_string(i) + " { StartActions: { CreateAttach ( C" + std::to_string(i - 1) +
+                  " ) }; };\n";
+    ASSERT_EQ(0, LoadScript(script)) << messages.Joined();
+    const D3DXVECTOR4 origin(0, 0, 0, 1);
+    ASSERT_NE(nullptr, gUnitInspector->GetClassTemplate("Keep")->AddStartAct(
+                           START_ACT_ATTACH, 0, 0, gUnitInspector->GetClassTemplate("Gate"), &origin));
+    const std::string warning = "CClassTemplate::ApplyStartActs  Warning:  class '";
+    const struct {
+        const char* placed;
+        bool presentation;
+        int units;  // for each placement
+        std::string said;
+    } cases[] = {
+        {"Tower", false, 1,
+         warning + "Tower' names start action class 'Tower', which is already being made on its chain: no unit is "
+                   "made."},
+        {"Keep", false, 2,
+         warning + "Gate' names start action class 'Keep', which is already being made on its chain: no unit is made."},
+        {"C20", true, 1 + 17,
+         warning + "C4' names start action class 'C3', which would be made more than 16 start actions deep: no unit is "
+                   "made."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.placed);
+        messages.Clear();
+        const int before = Units();
+        CAtom* first = nullptr;
+        for (int i = 0; i < 2; ++i) {
+            CAtom* unit = gUnitInspector->CreateUnit(c.presentation ? "Site" : c.placed, nullptr);
+            ASSERT_NE(nullptr, unit) << messages.Joined();
+            if (!first) first = unit;
+            if (!c.presentation) continue;
+            TextFile file("start_actions", std::string("{ create_attach: { ") + c.placed + " }; };");
+            EXPECT_EQ(0, unit->ScanMissionData(file, "start_actions:"));
+        }
+        EXPECT_EQ(before + 2 * c.units, Units()) << messages.Joined();
+        ASSERT_EQ(1u, messages.Count()) << "said once, " << messages.Joined();
+        EXPECT_EQ(c.said, messages.Texts()[0]);
+        // Every unit made hangs on the one that made it.
+        int chain = 1;
+        for (const CAtom* unit = first; unit->GetSlave(0); unit = unit->GetSlave(0), ++chain)
+            EXPECT_EQ(unit, unit->GetSlave(0)->master);
+        EXPECT_EQ(c.units, chain);
+        // The pools have room left.
+        EXPECT_EQ(0, first->AttachUnit(gUnitInspector->CreateUnit("C1", nullptr), NOT_ATTACHED));
+    }
+}
+
+} // namespace
