@@ -53,6 +53,25 @@ bool EndsList(const char* word, const char* closing)
     return !word[0] || IsWord(word, closing) || IsWord(word, "};");
 }
 
+// A presentation's attached unit may carry start actions that attach the next one inside its
+// block; each level is a reader on the stack, so a file of thousands of levels overflowed it.
+constexpr int MAX_ATTACH_NESTING = 16;
+int gAttachNesting = 0;
+
+// Reads a block through after its "{", the blocks nested in it included.
+void SkipNestedBlock(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    for (int depth = 1; depth > 0;) {
+        Core::fscan_word(file, word);
+        if (!word[0]) return;
+        if (IsWord(word, "{"))
+            ++depth;
+        else if (IsWord(word, "};"))
+            --depth;
+    }
+}
+
 // The messages of the two ways into an attach.
 struct SAttachTexts {
     const char* already;
@@ -328,23 +347,34 @@ void CAtom::LoadTextureFrames(const SPlayRequest& request, std::vector<uint16_t>
 }
 
 // "{" class, then optionally the new unit's own "{" ... "};" and "attaches: [ mode ]",
-// then "};". The block is read through also when the class is unknown.
+// then "};". The block is read through also when the class is unknown, and when the unit
+// would nest too deep (then with everything nested in it, as nothing of it is made).
 int CAtom::CreateAttachInMission(FILE* file)
 {
     char className[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, className, 2);
     CClassTemplate* cls = gIUnitInspector ? gIUnitInspector->GetClassTemplate(className) : nullptr;
+    const bool tooDeep = gAttachNesting >= MAX_ATTACH_NESTING;
     if (!cls)
         WarningBox(&gWarningBudget, "CAtom::CreateAttachInMission Error.\n\n   Not found class template '", className,
                    "'.", nullptr);
-    CAtom* unit = cls ? CreateAttachedUnit(cls, nullptr, 0) : nullptr;
+    else if (tooDeep)
+        WarningBox(&gWarningBudget, "CAtom::CreateAttachInMission Error.\n\n   Attached units nest more than 16 deep "
+                   "at class '", className, "': its block is skipped.", nullptr);
+    static_assert(MAX_ATTACH_NESTING == 16, "the message names the limit");
+    CAtom* unit = cls && !tooDeep ? CreateAttachedUnit(cls, nullptr, 0) : nullptr;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);
     if (IsWord(word, "{")) {
-        if (unit)
+        if (unit) {
+            ++gAttachNesting;
             unit->ScanMissionData(file, nullptr);
-        else
+            --gAttachNesting;
+        } else if (tooDeep) {
+            SkipNestedBlock(file);
+        } else {
             Core::fscan_skip_block(file);
+        }
         Core::fscan_word(file, word);
     }
     if (IsWord(word, "attaches:")) {

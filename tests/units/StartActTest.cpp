@@ -77,4 +77,25 @@ TEST_F(UnitTest, StartActionsMakeNoClassAlreadyBeingMadeAndNestABoundedDepth)
     }
 }
 
+// Units attached inside attached units' own blocks of a presentation nest at most 16 deep:
+// the deeper ones are read through with their block, so what follows is read as ever.
+TEST_F(UnitTest, AttachesInAPresentationNestABoundedDepth)
+{
+    ASSERT_EQ(0, LoadScript("UnitInspector [ UnitCount: 96 TemplateCount: 8 UnitAttaches: 96 ]\n"
+                            "GEOMETRY Site { };\nATOM Post { };\n"))
+        << messages.Joined();
+    std::string nest;
+    for (int i = 0; i < 40; ++i) nest = "create_attach: { Site { start_actions: { " + nest + "}; }; };\n";
+    CAtom* site = gUnitInspector->CreateUnit("Site", nullptr);
+    ASSERT_NE(nullptr, site);
+    TextFile file("nest", "{ " + nest + "create_attach: { Post }; };");
+    EXPECT_EQ(0, site->ScanMissionData(file, "start_actions:"));
+    EXPECT_EQ(1 + 16 + 1, Units());
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("CAtom::CreateAttachInMission Error.\n\n   Attached units nest more than 16 deep at class 'Site': its "
+              "block is skipped.",
+              messages.Texts()[0]);
+    EXPECT_NE(nullptr, site->FindSlaveByClass("Post"));
+}
+
 } // namespace
