@@ -289,6 +289,36 @@ TEST_F(ColumnTest, AFlatsButtonHitsByItsOwnPicture)
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
 }
 
+// With the window list all but full a flat's button and the popup are refused whole: none
+// of their windows is kept, and the room is there again.
+TEST_F(ColumnTest, AFlatKeepsNoWindowOfAGroupTheFullListRefused)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    Click(b->floorWindows[4]);
+    CFloor* floor = gSelFloor;
+    ASSERT_NE(nullptr, floor);
+    std::vector<CBaseWin*> fillers;
+    while (gWinSuperior.FreeWinCount() > 3)
+        fillers.push_back(gWinSuperior.AddWin(0, 0, 1, 1, nullptr, nullptr, 0, 0, 0, 0, 0, 0));
+    int x = 0, y = 0;
+    ASSERT_TRUE(HotPoint(floor->flats[0], floor, &x, &y));
+    ClickAt(x, y);
+    EXPECT_EQ(nullptr, gFlatInfoWin);
+    EXPECT_EQ(3, gWinSuperior.FreeWinCount());
+    CFlat extra;
+    extra.textureId = floor->flats[0]->textureId;
+    extra.source = floor->flats[0]->source;
+    extra.AddButton(floor->flatsWindow, nullptr, floor->flatsArea);
+    for (const CBaseWin* win : {extra.button, extra.numberLabel, extra.areaALabel, extra.areaBLabel, extra.underline})
+        EXPECT_EQ(nullptr, win);
+    EXPECT_EQ(3, gWinSuperior.FreeWinCount());
+    // One refused window of the popup, two of the button's.
+    EXPECT_EQ(std::vector<std::string>(3, "PROGRAMMER LIMIT: Wins array for CWinSuperior is overflow"), messages.Texts());
+    for (CBaseWin*& win : fillers)
+        gWinSuperior.DeleteWin(&win);
+}
+
 TEST_F(ColumnTest, EveryFloorCarriesItsLitWindows)
 {
     ASSERT_EQ(3, gBuildings.Count());
