@@ -37,6 +37,41 @@ void ScanFigure(FILE* file, Hundredths* figure)
     }
 }
 
+// A window the list had no room for has no slot; it is never kept.
+bool Registered(const CBaseWin* win) { return win && win->slot >= 0; }
+
+template <class W>
+void Drop(W*& win)
+{
+    CBaseWin* dropped = win;
+    gWinSuperior.DeleteWin(&dropped);
+    win = nullptr;
+}
+
+// The popup with its lines, or none of them.
+bool MakeInfoWindows()
+{
+    static_assert(FLAT_INFO_WINDOWS == 1 + FLAT_INFO_LABELS, "the popup's windows");
+    gWinSuperior.ResetOrigin();
+    gFlatInfoWin = AddPictureWin(gFlatInfoX, gFlatInfoY, gWindowsTex, POPUP_PICTURE, 0, WIN_CONTAINER);
+    bool kept = Registered(gFlatInfoWin);
+    for (int i = 0; i < FLAT_INFO_LABELS; ++i) {
+        gFlatInfoLabels[i] = gWinSuperior.AddLabel(POPUP_TEXT_X, POPUP_TEXT_Y[i], ColumnFont(COLUMN_FONT_BOLD), nullptr,
+                                                   POPUP_TEXT_COLOUR, 0);
+        kept = kept && Registered(gFlatInfoLabels[i]);
+    }
+    gWinSuperior.ResetOrigin();
+    if (!kept) {
+        for (CLabel*& label : gFlatInfoLabels)
+            Drop(label);
+        Drop(gFlatInfoWin);
+        return false;
+    }
+    for (CLabel* label : gFlatInfoLabels)
+        gFlatInfoWin->AddChilds(label, nullptr);
+    return true;
+}
+
 } // namespace
 
 CFlat::~CFlat()
@@ -56,20 +91,36 @@ void CFlat::AddButton(CBaseWin* flatsWindow, const uint8_t* hitMask, const CIntR
         gWinSuperior.SetOrigin(flatsWindow, flatsWindow->left, flatsWindow->top);
         button = gWinSuperior.AddButton(buttonX, buttonY, source.Width(), source.Height(), nullptr, plan, source.left,
                                         source.top, source.right, source.bottom, KEY_ON_RELEASE, WIN_CONTAINER);
-        button->SetHoverColours(BUTTON_NORMAL, BUTTON_TO_NORMAL, BUTTON_HOVER, BUTTON_TO_HOVER);
-        button->SetHitMask(hitMask);
-        BindClickDelegate(button, this, &CFlat::ShowInfo);
         numberLabel = AddFigure(labelX, labelY, COLUMN_FONT_LARGE, nullptr);
-        static_cast<CLabel*>(numberLabel)->SetInt(number);
         areaALabel = AddArea(labelX + AREA_X, labelY - AREA_ABOVE, areaA);
         areaBLabel = AddArea(labelX + AREA_X, labelY + AREA_BELOW, areaB);
         underline = AddFigure(labelX + UNDERLINE_X, labelY - UNDERLINE_ABOVE, COLUMN_FONT_PLAIN, UNDERLINE);
-        button->AddChilds(numberLabel, areaALabel, areaBLabel, underline, nullptr);
-        flatsWindow->AddChilds(button, nullptr);
         gWinSuperior.ResetOrigin();
+        if (KeepWindows()) {
+            button->SetHoverColours(BUTTON_NORMAL, BUTTON_TO_NORMAL, BUTTON_HOVER, BUTTON_TO_HOVER);
+            button->SetHitMask(hitMask);
+            BindClickDelegate(button, this, &CFlat::ShowInfo);
+            static_cast<CLabel*>(numberLabel)->SetInt(number);
+            button->AddChilds(numberLabel, areaALabel, areaBLabel, underline, nullptr);
+            flatsWindow->AddChilds(button, nullptr);
+        }
     }
     gFlatInfoX = flatsArea.left;
     gFlatInfoY = flatsArea.bottom + POPUP_BELOW_PLAN;
+}
+
+// A button without its figures, or figures without their button, are no use: all of them
+// or none.
+bool CFlat::KeepWindows()
+{
+    CBaseWin** windows[FLAT_BUTTON_WINDOWS] = {&button, &numberLabel, &areaALabel, &areaBLabel, &underline};
+    bool kept = true;
+    for (CBaseWin** win : windows)
+        kept = kept && Registered(*win);
+    if (kept) return true;
+    for (CBaseWin** win : windows)
+        Drop(*win);
+    return false;
 }
 
 CLabel* CFlat::AddFigure(int x, int y, int font, const char* text) const
@@ -86,16 +137,7 @@ CLabel* CFlat::AddArea(int x, int y, Hundredths area) const
 
 void CFlat::ShowInfo()
 {
-    if (!gFlatInfoWin) {
-        gWinSuperior.ResetOrigin();
-        gFlatInfoWin = AddPictureWin(gFlatInfoX, gFlatInfoY, gWindowsTex, POPUP_PICTURE, 0, WIN_CONTAINER);
-        for (int i = 0; i < FLAT_INFO_LABELS; ++i) {
-            gFlatInfoLabels[i] = gWinSuperior.AddLabel(POPUP_TEXT_X, POPUP_TEXT_Y[i], ColumnFont(COLUMN_FONT_BOLD),
-                                                       nullptr, POPUP_TEXT_COLOUR, 0);
-            gFlatInfoWin->AddChilds(gFlatInfoLabels[i], nullptr);
-        }
-        gWinSuperior.ResetOrigin();
-    }
+    if (!gFlatInfoWin && !MakeInfoWindows()) return;
     char a[FIGURE_TEXT_SIZE], b[FIGURE_TEXT_SIZE], text[LABEL_TEXT_SIZE];
     FormatHundredths(areaA, false, a, sizeof a);
     FormatHundredths(areaB, false, b, sizeof b);

@@ -11,6 +11,11 @@
 class CBaseWin;
 class CLabel;
 
+// The windows of a flat's button (the button with its number, two areas and underline) and
+// of the popup it opens (the picture with its three lines).
+constexpr int FLAT_BUTTON_WINDOWS = 5;
+constexpr int FLAT_INFO_WINDOWS = 4;
+
 class CFlat {
 public:
     CFlat() = default;
@@ -23,8 +28,10 @@ public:
     static void Scan(CFlat* flat, int number, uint16_t texture, FILE* file);
 
     // Its button on the floor plan with number and areas; the popup goes under the plan.
+    // Without room in the window list for all of them the flat keeps none.
     void AddButton(CBaseWin* flatsWindow, const uint8_t* hitMask, const CIntRect& flatsArea);
-    // Click on its button: the popup with areas, price per area and total price.
+    // Click on its button: the popup with areas, price per area and total price (none
+    // without room for its windows).
     void ShowInfo();
     // The windows were deleted with the floor plan.
     void ForgetWindows();
@@ -45,6 +52,8 @@ public:
     Hundredths areaB = 0;
 
 private:
+    // True when each of its windows got a slot; else all are deleted.
+    bool KeepWindows();
     // A label of the flat's colour inside its button (the button is the origin).
     CLabel* AddFigure(int x, int y, int font, const char* text) const;
     CLabel* AddArea(int x, int y, Hundredths area) const;

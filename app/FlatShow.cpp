@@ -38,6 +38,9 @@ constexpr int FLIGHT_LEGS = 2;
 const CIntRect SHOW_HINT{0, 49, 376, 81};
 constexpr int SHOW_HINT_X = 200, SHOW_HINT_Y = 200;
 enum { STEP_IDLE = 0, STEP_FLYING_IN = 1, STEP_SHOWING = 4 };
+// The show waits for the turn around the flat; a longer one is played in this time.
+constexpr float LONGEST_TURN = 60.0f;
+const char LONG_TURN_TEXT[] = "Animation 'CamFlatRotate': a turn longer than 60 seconds is played in 60 seconds.";
 
 uint16_t Animation(const char* name) { return gIAnimContainer ? gIAnimContainer->FindAnimFileIndex(name) : 0; }
 CAtom* Unit(const char* name) { return gIUnitInspector ? gIUnitInspector->FindUnitByName(name) : nullptr; }
@@ -183,6 +186,23 @@ void CloseShow(CMyBuilding* building)
     Fly(FlyBack, OnCameraFlyBackEnd);
 }
 
+// The long turn is said once per presentation, not at every show.
+bool gLongTurnSaid = false;
+
+// The show waits for the turn to end, so every turn must: a cyclic one plays one pass and a
+// long one is played in the longest time a show waits. The instance may be one that was
+// already running on the camera.
+void BoundTurn(CCamera* camera, CAnimInstance* turn)
+{
+    CAnimPlayer& player = turn->player;
+    player.flags &= uint16_t(~PLAY_CYCLIC);
+    if (player.step <= 0.0f || !(player.duration > LONGEST_TURN)) return;
+    player.StartAt(player.frameCount, LONGEST_TURN, player.flags, camera->nameHash);
+    if (gLongTurnSaid) return;
+    gLongTurnSaid = true;
+    MsgBox(LONG_TURN_TEXT);
+}
+
 // Day colours are taken once per presentation: a switch back to night while the light still
 // glides to day would otherwise keep a half-way colour as the day.
 bool gDaySaved = false;
@@ -252,7 +272,11 @@ void OnCameraFlyInEnd(CAtom*)
     CCamera* camera = gIUnitInspector ? gIUnitInspector->GetCamera() : nullptr;
     const uint16_t turn = Animation("CamFlatRotate");
     // A turn that cannot start (no frames, no free instance: reported there) is over at once.
-    if (!camera || !turn || !camera->AddAnimationTimed(turn, OnCamFlatRotateEnd, 0.0f)) OnCamFlatRotateEnd(camera);
+    CAnimInstance* instance = camera && turn ? camera->AddAnimationTimed(turn, OnCamFlatRotateEnd, 0.0f) : nullptr;
+    if (instance)
+        BoundTurn(camera, instance);
+    else
+        OnCamFlatRotateEnd(camera);
 }
 
 void OnCamFlatRotateEnd(CAtom*)
@@ -335,4 +359,5 @@ void ResetFlatShow()
         if (gIRenderer) gIRenderer->ClearColor = gDayClearColor;
     }
     gDaySaved = false;
+    gLongTurnSaid = false;
 }

@@ -48,10 +48,13 @@ public:
     uint16_t flatsTexture = 0;
     CIntRect flatsSource;
     uint8_t* hitMask = nullptr;  // alpha of the floor plan, width x height
+    bool flatsLeftOutSaid = false;  // the flats past the window list's room were named
     // The mask of a picture read for this floor; null for one it has none of.
     uint8_t* MaskOf(uint16_t texture) const;
 
 private:
+    // Names the flats past the shown ones, which the window list has no room for.
+    void SayFlatsLeftOut(int shown);
     void ScanPlanPicture(FILE* file);
     uint8_t* TakeMask(uint16_t texture);
 

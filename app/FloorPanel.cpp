@@ -9,11 +9,15 @@
 #include "app/FlatShow.h"
 #include "app/Hints.h"
 #include "app/MyBuilding.h"
+#include "core/Messages.h"
 #include "engine/AnimContainer.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
 #include "gui/WinSuperior.h"
 #include "scene/Geometry.h"
+
+#include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -22,6 +26,8 @@ constexpr int OVERLAY_MARGIN = 2, SELECTED_LABEL_RIGHT = 6, LABEL_RAISE = 2;
 constexpr int FLATS_BELOW_PANEL = 20, FLATS_PLAN_TOP = 10, FLATS_PLAN_BOTTOM = 20, FLATS_EMPTY_HEIGHT = 60;
 const CIntRect FLOOR_HINT{0, 17, 255, 49};
 constexpr int FLOOR_HINT_LEFT = 260, FLOOR_HINT_ABOVE = 50;
+constexpr size_t LEFT_OUT_TEXT_SIZE = 256;
+constexpr int PLAN_WINDOWS = 1;
 
 CGeometry* SelectionUnit()
 {
@@ -51,21 +57,39 @@ void CFloor::OnSelect()
     if (gCurBuilding) gCurBuilding->GetPanelRect(&flatsArea);
     flatsArea.top = flatsArea.bottom + FLATS_BELOW_PANEL;
     IDirect3DTexture9* plan = flatsTexture && gITexContainer ? gITexContainer->GetTexture(flatsTexture) : nullptr;
-    if (plan) {
+    // The plan and the popup its flats open come first; the flats that do not fit after them
+    // are left out.
+    const int room = gWinSuperior.FreeWinCount() - PLAN_WINDOWS - FLAT_INFO_WINDOWS;
+    int shown = 0;
+    if (plan && room >= 0) {
         gWinSuperior.ResetOrigin();
         flatsWindow = AddPictureWin(flatsArea.left + (flatsArea.Width() - flatsSource.Width()) / 2,
                                     flatsArea.top + FLATS_PLAN_TOP, plan, flatsSource, 0, WIN_CONTAINER);
         flatsArea.bottom = flatsArea.top + flatsWindow->height + FLATS_PLAN_BOTTOM;
-        for (int i = 0; i < flats.Count(); ++i)
+        shown = std::min(flats.Count(), room / FLAT_BUTTON_WINDOWS);
+        for (int i = 0; i < shown; ++i)
             flats[i]->AddButton(flatsWindow, MaskOf(flats[i]->textureId), flatsArea);
         gWinSuperior.ResetOrigin();
         flatsWindow->Show(1);
     } else {
         flatsArea.bottom = flatsArea.top + FLATS_EMPTY_HEIGHT;
     }
+    if (plan && shown < flats.Count()) SayFlatsLeftOut(shown);
     if (gShowFlatButton)
         ShowHint(HINT_FLOOR, gShowFlatButton->left - FLOOR_HINT_LEFT, gShowFlatButton->top - FLOOR_HINT_ABOVE,
                  FLOOR_HINT);
+}
+
+// Said once for the floor, not at every choice of it.
+void CFloor::SayFlatsLeftOut(int shown)
+{
+    if (flatsLeftOutSaid) return;
+    flatsLeftOutSaid = true;
+    char text[LEFT_OUT_TEXT_SIZE];
+    snprintf(text, sizeof text,
+             "PROGRAMMER LIMIT: building '%s', floor %d: %d of %d flats are not shown, the window list is full.",
+             gCurBuilding ? gCurBuilding->name : "", number, flats.Count() - shown, flats.Count());
+    MsgBox(text);
 }
 
 void CFloor::Deselect()

@@ -174,6 +174,8 @@ struct CWinSuperior {
     static void OnEnterKey();
     // 0, or -1 with the limit message.
     int RegisterWin(CBaseWin* win);
+    // How many more windows can be registered.
+    int FreeWinCount() const { return MAX_WINS - count + freeCount; }
     void FreeSlot(CBaseWin* win);
     void Compact();
     void SortByZ();

@@ -20,6 +20,7 @@
 #include "gui/WinSuperior.h"
 #include "scene/Geometry.h"
 #include "tests/column/ColumnFixture.h"
+#include "tests/support/SampleReaders.h"
 
 #include <cstdio>
 #include <set>
@@ -287,6 +288,95 @@ TEST_F(ColumnTest, AFlatsButtonHitsByItsOwnPicture)
     gIUnitInspector->DeleteUnit(b);
     ASSERT_TRUE(program.RunFrames(2));
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+}
+
+// A floor whose cost/area file lists more flats than the window list holds shows those that
+// fit, each with its figures and a working popup, and says once which floor leaves how many
+// out, however often it is chosen.
+TEST_F(ColumnTest, AFloorOfMoreFlatsThanTheWindowListHoldsShowsThoseThatFit)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    CFloor* floor = b->floors[4];
+    const int before = floor->flats.Count(), added = 200, all = before + added;
+    std::string list;
+    for (int k = 1; k <= added; ++k)
+        list += "Flat" + std::to_string(k) + " [ Price: " + std::to_string(50000 + k) +
+                ".25 Area: [ 61.50 34.20 ] Picture: [ 256 0 307 77 ] Button: [ 4 4 ] Label: [ 2 31 FF1A1A1A ] ]\n";
+    const std::string path = test::TempDir("column") + "\\Many.txt";
+    test::WriteFile(path, "CostArea: { Floor 5 { Flats: {\n" + list + "}; }; };\n");
+    b->ScanCostAreaFile(path.c_str());
+    ASSERT_EQ(all, floor->flats.Count());
+    Click(b->floorWindows[4]);
+    Click(b->floorWindows[4]);
+    ASSERT_EQ(floor, gSelFloor);
+    int shown = 0;
+    while (shown < all && floor->flats[shown]->button) ++shown;
+    EXPECT_GT(shown, before);
+    EXPECT_LT(shown, all);
+    for (int i = 0; i < all; ++i) {
+        const CFlat* flat = floor->flats[i];
+        for (const CBaseWin* win : {flat->button, flat->numberLabel, flat->areaALabel, flat->areaBLabel, flat->underline}) {
+            if (i >= shown) {
+                EXPECT_EQ(nullptr, win) << i;
+                continue;
+            }
+            ASSERT_NE(nullptr, win) << i;
+            ASSERT_GE(win->slot, 0) << i;
+            EXPECT_EQ(win, gWinSuperior.windows[win->slot]) << i;
+        }
+    }
+    // The copies lie on one another: the click opens the popup of the one on top.
+    int x = 0, y = 0;
+    ASSERT_TRUE(HotPoint(floor->flats[shown - 1], floor, &x, &y));
+    ClickAt(x, y);
+    int clicked = 0;
+    while (clicked < shown && floor->flats[clicked]->button != gWinSuperior.pWinUnderMouse) ++clicked;
+    ASSERT_LT(clicked, shown);
+    ASSERT_GE(clicked, before);
+    ASSERT_NE(nullptr, gFlatInfoWin);
+    EXPECT_TRUE(Visible(gFlatInfoWin));
+    EXPECT_GE(gFlatInfoWin->slot, 0);
+    const int64_t price = (50000 + floor->flats[clicked]->number) * 100 + 25;
+    EXPECT_EQ(lint::FigureText(6150, false) + " / " + lint::FigureText(3420, false), gFlatInfoLabels[0]->text);
+    EXPECT_EQ(lint::FigureText(price, true), gFlatInfoLabels[1]->text);
+    EXPECT_EQ(lint::FigureText(lint::Total(price, 6150), true), gFlatInfoLabels[2]->text);
+    for (const CLabel* label : gFlatInfoLabels)
+        EXPECT_GE(label->slot, 0);
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_EQ("PROGRAMMER LIMIT: building '" + std::string(b->name) + "', floor 5: " + std::to_string(all - shown) +
+                  " of " + std::to_string(all) + " flats are not shown, the window list is full.",
+              messages.Texts()[0]);
+}
+
+// With the window list all but full a flat's button and the popup are refused whole: none
+// of their windows is kept, and the room is there again.
+TEST_F(ColumnTest, AFlatKeepsNoWindowOfAGroupTheFullListRefused)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    Click(b->floorWindows[4]);
+    CFloor* floor = gSelFloor;
+    ASSERT_NE(nullptr, floor);
+    std::vector<CBaseWin*> fillers;
+    while (gWinSuperior.FreeWinCount() > 3)
+        fillers.push_back(gWinSuperior.AddWin(0, 0, 1, 1, nullptr, nullptr, 0, 0, 0, 0, 0, 0));
+    int x = 0, y = 0;
+    ASSERT_TRUE(HotPoint(floor->flats[0], floor, &x, &y));
+    ClickAt(x, y);
+    EXPECT_EQ(nullptr, gFlatInfoWin);
+    EXPECT_EQ(3, gWinSuperior.FreeWinCount());
+    CFlat extra;
+    extra.textureId = floor->flats[0]->textureId;
+    extra.source = floor->flats[0]->source;
+    extra.AddButton(floor->flatsWindow, nullptr, floor->flatsArea);
+    for (const CBaseWin* win : {extra.button, extra.numberLabel, extra.areaALabel, extra.areaBLabel, extra.underline})
+        EXPECT_EQ(nullptr, win);
+    EXPECT_EQ(3, gWinSuperior.FreeWinCount());
+    // One refused window of the popup, two of the button's.
+    EXPECT_EQ(std::vector<std::string>(3, "PROGRAMMER LIMIT: Wins array for CWinSuperior is overflow"), messages.Texts());
+    for (CBaseWin*& win : fillers)
+        gWinSuperior.DeleteWin(&win);
 }
 
 TEST_F(ColumnTest, EveryFloorCarriesItsLitWindows)

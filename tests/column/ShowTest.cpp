@@ -9,6 +9,7 @@
 #include "app/Texts.h"
 #include "core/Graphics.h"
 #include "engine/AnimContainer.h"
+#include "engine/Engine.h"
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
 #include "gui/Label.h"
@@ -18,6 +19,8 @@
 #include "tests/column/ColumnFixture.h"
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace column {
 namespace {
@@ -126,29 +129,46 @@ TEST_F(ColumnTest, AFlightWithNothingToTravelStepsTheShowOnce)
 }
 
 // A turn around the flat that cannot start (here an animation of no frames, as such a file
-// loads) or that takes no time to speak of is over at once: the show runs and its button
-// takes clicks.
-TEST_F(ColumnTest, ATurnThatCannotStartOrTakesNoTimeEndsAtOnce)
+// loads) or that takes no time to speak of is over at once, a cyclic one after one pass and
+// one of ages within a minute: the show runs and its button takes clicks. The long turn is
+// said once, however many shows meet one.
+TEST_F(ColumnTest, EveryTurnAroundTheFlatEndsAndTheShowRuns)
 {
     CMyBuilding* b = ShowFirstBuilding();
     ASSERT_NE(nullptr, b);
     CEngineAnimFile* turn = gIAnimContainer->GetAnimFile(gIAnimContainer->FindAnimFileIndex("CamFlatRotate"));
     ASSERT_NE(nullptr, turn);
+    const int frames = turn->data.frameCount;
+    const float seconds = turn->data.duration;
+    const uint16_t flags = turn->playFlags, cyclic = uint16_t(flags | PLAY_CYCLIC);
     const struct {
         int frames;
         float duration;
-    } rows[] = {{0, turn->data.duration}, {turn->data.frameCount, 1e-30f}, {turn->data.frameCount, 1e-11f}};
+        uint16_t playFlags;
+    } rows[] = {{0, seconds, flags},      {frames, 1e-30f, flags},   {frames, 1e-11f, flags},
+                {2, 3.4e38f, flags},      {frames, seconds, cyclic}, {frames, 3600.0f, cyclic}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.frames << " frames, " << row.duration << " s");
+        SCOPED_TRACE(testing::Message() << row.frames << " frames, " << row.duration << " s, flags "
+                                        << row.playFlags);
         if (gSelFloor != b->floors[4]) Click(b->floorWindows[4]);
         turn->data.frameCount = row.frames;
         turn->data.duration = row.duration;
+        turn->playFlags = row.playFlags;
         Click(gShowFlatButton);
+        // A minute of turn is waited for at a raised time scale, once the flight is over.
+        ASSERT_TRUE(RunUntil([] { return gShowStep >= 3; })) << gShowStep;
+        if (row.duration > 60.0f) gEngine->timeScale = 64.0f;
         ASSERT_TRUE(RunUntil([] { return gShowStep == 4; }, 300)) << gShowStep;
+        gEngine->timeScale = 8.0f;
         EXPECT_TRUE(Active(gShowFlatButton));
         Click(gShowFlatButton);
         ASSERT_TRUE(RunUntil([] { return gShowStep == 0; }));
     }
+    // The animation of no frames is refused where it is started.
+    const std::vector<std::string> said = {
+        "CAtom::AddAnimation Error: null animation file.",
+        "Animation 'CamFlatRotate': a turn longer than 60 seconds is played in 60 seconds."};
+    EXPECT_EQ(said, messages.Texts());
 }
 
 TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
