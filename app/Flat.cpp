@@ -37,9 +37,6 @@ void ScanFigure(FILE* file, Hundredths* figure)
     }
 }
 
-// A window the list had no room for has no slot; it is never kept.
-bool Registered(const CBaseWin* win) { return win && win->slot >= 0; }
-
 template <class W>
 void Drop(W*& win)
 {
@@ -54,11 +51,11 @@ bool MakeInfoWindows()
     static_assert(FLAT_INFO_WINDOWS == 1 + FLAT_INFO_LABELS, "the popup's windows");
     gWinSuperior.ResetOrigin();
     gFlatInfoWin = AddPictureWin(gFlatInfoX, gFlatInfoY, gWindowsTex, POPUP_PICTURE, 0, WIN_CONTAINER);
-    bool kept = Registered(gFlatInfoWin);
+    bool kept = IsRegistered(gFlatInfoWin);
     for (int i = 0; i < FLAT_INFO_LABELS; ++i) {
         gFlatInfoLabels[i] = gWinSuperior.AddLabel(POPUP_TEXT_X, POPUP_TEXT_Y[i], ColumnFont(COLUMN_FONT_BOLD), nullptr,
                                                    POPUP_TEXT_COLOUR, 0);
-        kept = kept && Registered(gFlatInfoLabels[i]);
+        kept = kept && IsRegistered(gFlatInfoLabels[i]);
     }
     gWinSuperior.ResetOrigin();
     if (!kept) {
@@ -116,7 +113,7 @@ bool CFlat::KeepWindows()
     CBaseWin** windows[FLAT_BUTTON_WINDOWS] = {&button, &numberLabel, &areaALabel, &areaBLabel, &underline};
     bool kept = true;
     for (CBaseWin** win : windows)
-        kept = kept && Registered(*win);
+        kept = kept && IsRegistered(*win);
     if (kept) return true;
     for (CBaseWin** win : windows)
         Drop(*win);

@@ -25,7 +25,7 @@ void ShowHint(uint32_t bit, int x, int y, const CIntRect& picture)
                                             picture.bottom, 0, 0);
         // A full window list has said so and keeps no window: the hint has had its turn, so
         // the limit is reported once, not at every later chance.
-        if (!win || win->slot < 0) {
+        if (!IsRegistered(win)) {
             delete win;
             return;
         }

@@ -46,7 +46,7 @@ CBaseWin* CEngWindow::CreateOwn()
     default:
         return nullptr;
     }
-    if (win && win->slot < 0) {  // the manager is full and has said so
+    if (win && !IsRegistered(win)) {  // the manager is full and has said so
         delete win;
         return nullptr;
     }

@@ -9,7 +9,7 @@
 // reading goes on: they never decide the start, whether or not the file ends with white
 // space.
 
-#include "core/IncludeStack.h"
+#include "engine/IncludeStack.h"
 #include "engine/Variables.h"
 
 #include <cstdio>

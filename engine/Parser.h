@@ -6,7 +6,7 @@
 // part of the program yet is reported and skipped, never taken as read. A fatal
 // condition of any reader (gExitCode) stops reading at the next word with -1.
 
-#include "core/IncludeStack.h"
+#include "engine/IncludeStack.h"
 #include "engine/Variables.h"
 
 #include <cstdio>

@@ -84,7 +84,7 @@ void CRectEditor::Create(uint32_t newColour, uint32_t newHoverColour, void (*cal
         made[i] = ws.AddWin(0, 0, HANDLE_SIZE, HANDLE_SIZE, nullptr, gRectHandleTexture, m.left,
                             m.top, m.right, m.bottom, 0, WIN_DRAGGABLE);
         // A full window list (it has said so) keeps no handle: the editor stays as it was.
-        if (!made[i] || made[i]->slot < 0) {
+        if (!IsRegistered(made[i])) {
             for (CBaseWin*& handle : made)
                 ws.DeleteWin(&handle);
             return;

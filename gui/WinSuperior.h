@@ -239,6 +239,10 @@ private:
 };
 extern CWinSuperior gWinSuperior;
 
+// Whether the window list took the window: one made past the limit comes back without a slot
+// and must not be kept.
+inline bool IsRegistered(const CBaseWin* win) { return win && win->slot >= 0; }
+
 // Set when a press-mode click fired, so that the release that follows clicks nothing.
 extern int32_t gWinPressHandled;
 

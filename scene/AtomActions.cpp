@@ -54,8 +54,8 @@ bool EndsList(const char* word, const char* closing)
 }
 
 // A presentation's attached unit may carry start actions that attach the next one inside its
-// block; each level is a reader on the stack, so a file of thousands of levels overflowed it.
-constexpr int MAX_ATTACH_NESTING = 16;
+// block; each level is a reader on the stack, so the nesting has the bound of a class's start
+// actions (a file of thousands of levels overflowed the stack).
 int gAttachNesting = 0;
 
 // Reads a block through after its "{", the blocks nested in it included.
@@ -354,14 +354,14 @@ int CAtom::CreateAttachInMission(FILE* file)
     char className[Core::WORD_BUFFER_SIZE];
     Core::fscan_skip(file, className, 2);
     CClassTemplate* cls = gIUnitInspector ? gIUnitInspector->GetClassTemplate(className) : nullptr;
-    const bool tooDeep = gAttachNesting >= MAX_ATTACH_NESTING;
+    const bool tooDeep = gAttachNesting >= MAX_START_ACT_DEPTH;
     if (!cls)
         WarningBox(&gWarningBudget, "CAtom::CreateAttachInMission Error.\n\n   Not found class template '", className,
                    "'.", nullptr);
     else if (tooDeep)
         WarningBox(&gWarningBudget, "CAtom::CreateAttachInMission Error.\n\n   Attached units nest more than 16 deep "
                    "at class '", className, "': its block is skipped.", nullptr);
-    static_assert(MAX_ATTACH_NESTING == 16, "the message names the limit");
+    static_assert(MAX_START_ACT_DEPTH == 16, "the message names the limit");
     CAtom* unit = cls && !tooDeep ? CreateAttachedUnit(cls, nullptr, 0) : nullptr;
     char word[Core::WORD_BUFFER_SIZE];
     Core::fscan_word(file, word);

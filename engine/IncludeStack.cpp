@@ -1,4 +1,4 @@
-#include "core/IncludeStack.h"
+#include "engine/IncludeStack.h"
 
 #include "core/Strings.h"
 
@@ -12,7 +12,7 @@ CIncludeStack::EPush CIncludeStack::Push(const char* path)
     if (files.empty()) pushed = 0;
     for (const std::string& open : files)
         if (_stricmp(open.c_str(), full) == 0) return INCLUDES_ITSELF;
-    if (files.size() >= maxDepth) return TOO_DEEP;
+    if (files.size() >= MAX_FILE_NESTING) return TOO_DEEP;
     if (pushed >= MAX_FILES_READ) return pushed++ == MAX_FILES_READ ? TOO_MANY : CUT;
     ++pushed;
     files.push_back(full);

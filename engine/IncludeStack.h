@@ -1,11 +1,11 @@
 #pragma once
 // The files a reader has open, one inside the other, outermost first, kept by full path, and
 // the count of files the outermost one has pulled in so far. Push refuses a file that is open
-// already (it would include itself), nesting deeper than the stack's bound (MAX_FILE_NESTING
-// unless given) and, once the outermost file has pulled in MAX_FILES_READ files, every
-// further one: a file that reads the next one twice at every level would otherwise keep
-// start-up busy for good. The caller says why; the first refusal for that count is TOO_MANY,
-// the ones after it CUT, so it is said once. Scripts and presentation files share it.
+// already (it would include itself), nesting deeper than MAX_FILE_NESTING and, once the
+// outermost file has pulled in MAX_FILES_READ files, every further one: a file that reads the
+// next one twice at every level would otherwise keep start-up busy for good. The caller says
+// why; the first refusal for that count is TOO_MANY, the ones after it CUT, so it is said
+// once. Scripts and presentation files share it.
 
 #include <cstddef>
 #include <string>
@@ -17,8 +17,6 @@ constexpr size_t MAX_FILES_READ = 1024;
 class CIncludeStack {
 public:
     enum EPush { PUSHED, INCLUDES_ITSELF, TOO_DEEP, TOO_MANY, CUT };
-
-    explicit CIncludeStack(size_t limit = MAX_FILE_NESTING) : maxDepth(limit) {}
 
     EPush Push(const char* path);
     void Pop() { files.pop_back(); }
@@ -33,7 +31,6 @@ public:
     const char* Current() const { return files.empty() ? nullptr : files.back().c_str(); }
 
 private:
-    size_t maxDepth;
     size_t pushed = 0;  // files taken since the outermost one, itself included
     std::vector<std::string> files;
 };
