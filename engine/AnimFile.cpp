@@ -7,6 +7,7 @@
 #include "core/Strings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -147,8 +148,9 @@ int CAnimFileReader::ReadHeader()
                       : Fail(ANIM_TOO_MANY_BONES, "MAX_BONES limit.");
     }
     if (a_.frameCount < 0 || a_.boneCount < 0 || !(a_.duration >= 0.0f)) {
+        const bool nan = std::isnan(a_.duration);
         a_.frameCount = a_.boneCount = 0;
-        return Fail(ANIM_DAMAGED, "a count or the duration is below 0.");
+        return Fail(ANIM_DAMAGED, nan ? "the duration is not a number." : "a count or the duration is below 0.");
     }
     a_.ComputeStep();
     return ANIM_LOADED;

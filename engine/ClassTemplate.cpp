@@ -6,6 +6,7 @@
 #include "engine/AnimContainer.h"
 #include "engine/ShaderContainer.h"
 #include "engine/TexContainer.h"
+#include "engine/UnitInspector.h"
 #include "scene/Atom.h"
 
 #include <cstring>
@@ -163,11 +164,17 @@ struct SMakingLink {
     int depth;  // 1 for the unit that started the chain
 };
 const SMakingLink* gMaking = nullptr;
+// Set once a start action of the chain failed to make its unit. A unit whose attach fails is
+// deleted with everything its own start actions made, and the pools have room again, so a
+// chain that went on would make and throw away the same subtrees over and over (eight acts a
+// class, sixteen classes deep, is 8^16 units).
+bool gMakingFailed = false;
 
 class CMaking {
 public:
     explicit CMaking(const CClassTemplate* cls) : link{cls, gMaking, gMaking ? gMaking->depth + 1 : 1}
     {
+        if (!gMaking) gMakingFailed = false;
         gMaking = &link;
     }
     ~CMaking() { gMaking = link.outer; }
@@ -186,18 +193,28 @@ private:
     SMakingLink link;
 };
 
-// True when the act's unit may be made; else the first time for *told it says why not.
-bool MayMake(const CMaking& making, const CClassTemplate& maker, const CClassTemplate* made, bool* loopTold,
-             bool* depthTold)
+// True when the act's unit may be made; else the first time for the class it says why not.
+bool MayMake(const CMaking& making, CClassTemplate& maker, const CClassTemplate* made)
 {
+    if (gMakingFailed) return false;  // the pools have said why
     std::string why;
     bool* told = nullptr;
     if (making.Holds(made)) {
         why = "', which is already being made on its chain";
-        told = loopTold;
+        told = &maker.startActLoopTold;
     } else if (making.Depth() > MAX_START_ACT_DEPTH) {
         why = "', which would be made more than " + std::to_string(MAX_START_ACT_DEPTH) + " start actions deep";
-        told = depthTold;
+        told = &maker.startActDepthTold;
+    } else if (gUnitInspector && gUnitInspector->FreeAttachCount() < making.Depth()) {
+        // Every unit of the chain below the first, and the new one, attaches once its own
+        // start actions are done: their records are kept, so no attach of the chain fails.
+        // Said within the pool's budget, once for the chain, which makes no more.
+        gMakingFailed = true;
+        WarningBox(&gUnitInspector->warningBudget,
+                   "CClassTemplate::ApplyStartActs  Warning:  For UnitInspector UnitAttaches limit is exceeded: class '",
+                   maker.name, "' makes no unit of start action class '", made->name, "', nor any more for its chain.",
+                   nullptr);
+        return false;
     } else {
         return true;
     }
@@ -268,7 +285,8 @@ SStartAct* CClassTemplate::AddStartAct(uint32_t kind, uint16_t animation, uint32
 }
 
 // A class met again on the chain would make the next unit of the chain for ever; distinct
-// classes each making the next nest as deep as there are classes, each level on the stack.
+// classes each making the next nest as deep as there are classes, each level on the stack;
+// once a unit of the chain could not be made, the chain makes no more.
 void CClassTemplate::ApplyStartActs(CAtom* unit)
 {
     if (!unit) return;
@@ -279,8 +297,8 @@ void CClassTemplate::ApplyStartActs(CAtom* unit)
             if (CAnimInstance* instance = unit->AddAnimation(uint16_t(act.animation), 0))
                 instance->startDelay = act.startDelay;
         } else if (act.kind == START_ACT_ATTACH && act.classTemplate &&
-                   MayMake(making, *this, act.classTemplate, &startActLoopTold, &startActDepthTold)) {
-            unit->CreateAttachedUnit(act.classTemplate, &act.position, act.attachMode);
+                   MayMake(making, *this, act.classTemplate)) {
+            if (!unit->CreateAttachedUnit(act.classTemplate, &act.position, act.attachMode)) gMakingFailed = true;
         }
     }
 }

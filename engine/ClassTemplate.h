@@ -123,7 +123,9 @@ public:
                            CClassTemplate* attachedClass, const D3DXVECTOR4* position);
     // Runs the acts on a new unit of the class, in order up to the first free record. An
     // attach act makes no unit of a class whose start actions are running around it, nor
-    // one nested deeper than MAX_START_ACT_DEPTH; the class says so once for each.
+    // one nested deeper than MAX_START_ACT_DEPTH; the class says so once for each. Once the
+    // attach pool cannot take the next unit with the units it is being made for, or a unit
+    // of the chain could not be made (a pool full), no act of the chain makes a unit.
     void ApplyStartActs(CAtom* unit);
     // What a class inherits from its parent.
     void CopyFrom(const CClassTemplate& other);

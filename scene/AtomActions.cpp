@@ -347,8 +347,8 @@ void CAtom::LoadTextureFrames(const SPlayRequest& request, std::vector<uint16_t>
 }
 
 // "{" class, then optionally the new unit's own "{" ... "};" and "attaches: [ mode ]",
-// then "};". The block is read through also when the class is unknown, and when the unit
-// would nest too deep (then with everything nested in it, as nothing of it is made).
+// then "};". The block of a unit that is not made (its class unknown, a pool full, nested
+// too deep) is read through with everything nested in it, as nothing of it is made.
 int CAtom::CreateAttachInMission(FILE* file)
 {
     char className[Core::WORD_BUFFER_SIZE];
@@ -370,10 +370,8 @@ int CAtom::CreateAttachInMission(FILE* file)
             ++gAttachNesting;
             unit->ScanMissionData(file, nullptr);
             --gAttachNesting;
-        } else if (tooDeep) {
-            SkipNestedBlock(file);
         } else {
-            Core::fscan_skip_block(file);
+            SkipNestedBlock(file);
         }
         Core::fscan_word(file, word);
     }

@@ -5,6 +5,8 @@
 
 #include "core/Strings.h"
 
+#include <cmath>
+
 namespace {
 
 using anims::AnimText;
@@ -216,6 +218,9 @@ TEST_F(AnimFileTest, HostileNumbersFail)
 {
     EXPECT_EQ(ANIM_DAMAGED, Load(AnimText(4, -3, 1, 1.0f, "Pos", {})));
     ExpectFailed(ANIM_DAMAGED, "a count or the duration is below 0.");
+    messages.Clear();
+    EXPECT_EQ(ANIM_DAMAGED, Load(AnimText(4, 1, 1, std::nanf(""), "Pos", {"Root 1 2 3"})));
+    ExpectFailed(ANIM_DAMAGED, "the duration is not a number.");
     messages.Clear();
     EXPECT_EQ(ANIM_DAMAGED, Load(AnimText(4, 1, -1, 1.0f, "Pos", {})));
     messages.Clear();

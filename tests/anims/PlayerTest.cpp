@@ -202,7 +202,8 @@ TEST_F(PlayerTest, EveryDurationEndsOrKeepsLooping)
 TEST_F(PlayerTest, AStepBackBlendsOnlyBetweenItsKeys)
 {
     Make(10, 1.0f);
-    for (const float back : {-0.05f, -1.0f, -std::numeric_limits<float>::infinity()}) {
+    // 0.5 s stands 0.056 s into frame 4: -0.08 s steps back past the frame, -1 s past the start.
+    for (const float back : {-0.08f, -1.0f, -std::numeric_limits<float>::infinity()}) {
         SCOPED_TRACE(back);
         player.Start(&anim, 0, 0);
         player.Advance(0.5f);

@@ -19,7 +19,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -43,15 +45,17 @@ protected:
     }
 
     // A presentation of one building of the sample, its block copied from the generated one.
-    std::string BuildingPresentation(int number, const std::string& block)
+    // A hall mesh path given replaces the sample's.
+    std::string BuildingPresentation(int number, const std::string& block, const std::string& hallMesh = "")
     {
         const std::string n = std::to_string(number);
         const std::string mesh = "\"KestrelVale\\Building" + n;
+        const std::string hall = hallMesh.empty() ? mesh + "Hall.msh\"" : "\"" + hallMesh + "\"";
         return "Units: {\n"
                "  MainCamera { name: \"Camera\" pos: [ 0 150 -230 ] at: [ 0 10 0 ] };\n"
                "  CMyBuilding >> Building { name: \"B" + n + "\" pos_ay: [ 10 0 20 90 ]\n"
                "    start_actions: {\n"
-               "      create_attach: { Hall { mesh: " + mesh + "Hall.msh\" pos_ay: [ 10 0 20 90 ] }; };\n"
+               "      create_attach: { Hall { mesh: " + hall + " pos_ay: [ 10 0 20 90 ] }; };\n"
                "      create_attach: { Attic { mesh: " + mesh + "Attic.msh\" pos_ay: [ 10 0 20 90 ] }; };\n"
                "    };\n"
                "    UserDefines: " + block + "\n"
@@ -279,22 +283,47 @@ TEST_F(AppTest, MeshPathsAreReadAsTheMeshContainerNamesThem)
 
 // A floor mesh without vertices, or whose header counts vertices it does not hold, has an
 // empty box and no height: the floors stand on the hall, not 99999 up; nor does a box that
-// is not finite (a coordinate "inf", or one past the float range) stack them at infinity.
+// is not finite (a coordinate "inf", or one past the float range) stack them at infinity,
+// whether it is the floor's or the hall's; and a storey so tall that the stack would leave
+// the float range adds nothing there.
 TEST_F(AppTest, AFloorMeshWithoutVerticesStacksTheFloorsAtTheHall)
 {
-    const char* texts[] = {"NumVertices 0\nMESH\n0\n", "NumVertices 3\nMESH\n0\n",
-                           "NumVertices 3\nMESH\n3\n0 0 0\n1 inf 0\n0 1 1\n",
-                           "NumVertices 3\nMESH\n3\n0 0 0\n1 1e39 0\n0 1 1\n"};
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(texts[i]);
-        const std::string empty = Write("Empty" + std::to_string(i) + ".msh", texts[i]);
-        CMyBuilding* b = StartBuilding(BuildingPresentation(2, "{ NumFloors: 2 FloorMesh: \"" + empty + "\" };"));
+    const char* const storey = "NumVertices 3\nMESH\n3\n0 0 0\n1 3 0\n0 1 1\n";
+    const struct {
+        const char* hall;  // null: the sample's
+        const char* floor;
+        int floors;
+        bool flat;  // every floor and the attic at the top of the hall
+    } rows[] = {
+        {nullptr, "NumVertices 0\nMESH\n0\n", 2, true},
+        {nullptr, "NumVertices 3\nMESH\n0\n", 2, true},
+        {nullptr, "NumVertices 3\nMESH\n3\n0 0 0\n1 inf 0\n0 1 1\n", 2, true},
+        {nullptr, "NumVertices 3\nMESH\n3\n0 0 0\n1 1e39 0\n0 1 1\n", 2, true},
+        {"NumVertices 3\nMESH\n3\n0 0 0\n1 inf 0\n0 1 1\n", storey, 2, false},
+        {nullptr, "NumVertices 3\nMESH\n3\n0 0 0\n1 3e38 0\n0 1 1\n", 3, false},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const auto& row = rows[i];
+        SCOPED_TRACE(std::string(row.hall ? row.hall : "") + row.floor);
+        const std::string n = std::to_string(i);
+        const std::string floor = Write("Floor" + n + ".msh", row.floor);
+        const std::string hall = row.hall ? Write("Hall" + n + ".msh", row.hall) : "";
+        CMyBuilding* b = StartBuilding(BuildingPresentation(
+            2, "{ NumFloors: " + std::to_string(row.floors) + " FloorMesh: \"" + floor + "\" };", hall));
         ASSERT_NE(nullptr, b) << messages.Joined();
-        ASSERT_EQ(2, b->floors.Count());
+        ASSERT_EQ(row.floors, b->floors.Count());
         ASSERT_NE(nullptr, b->attic);
-        EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->floors[1]->Pos.y);
-        EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->attic->Pos.y);
-        EXPECT_LT(b->attic->Pos.y, 100.0f);
+        for (int f = 0; f < row.floors; ++f) {
+            EXPECT_TRUE(std::isfinite(b->floors[f]->Pos.y)) << f;
+            if (f > 0) EXPECT_LE(b->floors[f - 1]->Pos.y, b->floors[f]->Pos.y) << f;
+        }
+        EXPECT_TRUE(std::isfinite(b->attic->Pos.y));
+        EXPECT_LE(b->floors[row.floors - 1]->Pos.y, b->attic->Pos.y);
+        if (row.flat) {
+            EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->floors[1]->Pos.y);
+            EXPECT_FLOAT_EQ(b->floors[0]->Pos.y, b->attic->Pos.y);
+            EXPECT_LT(b->attic->Pos.y, 100.0f);
+        }
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include "tests/units/UnitFixture.h"
 
+#include "core/Scanner.h"
+
 #include <string>
 
 namespace {
@@ -14,6 +16,15 @@ int Units()
 {
     int units = 0;
     for (int i = 1; i <= gUnitInspector->UnitBound(); ++i) units += gUnitInspector->UnitAt(i) != nullptr;
+    return units;
+}
+
+// The unit and the units that hang on it, each with at most eight slaves.
+int Tree(const CAtom* unit)
+{
+    int units = 1;
+    for (int i = 0; unit->GetSlave(i); ++i) units += Tree(unit->GetSlave(i));
+    EXPECT_EQ(nullptr, unit->GetSlave(8));
     return units;
 }
 
@@ -77,6 +88,49 @@ TEST_F(UnitTest, StartActionsMakeNoClassAlreadyBeingMadeAndNestABoundedDepth)
     }
 }
 
+// A fan: each class makes eight units of the class before it, seventeen classes deep. Once an
+// attach fails the unit goes with all it made and the pools have room again, so a making that
+// went on would throw away and make again the same subtrees (8^16 units). The chain keeps the
+// records its units will attach with, so it fills the attach pool and stops; with an attach
+// pool that does not run out the unit pool is what fills, as ever.
+TEST_F(UnitTest, AFanOfStartActionsMakesNoMoreThanThePoolsHold)
+{
+    std::string classes = "ATOM Fan00 { };\n";
+    for (int i = 1; i <= 16; ++i) {
+        std::string acts;
+        for (int k = 0; k < 8; ++k) acts += "CreateAttach ( Fan" + std::string(i <= 10 ? "0" : "") +
+                                            std::to_string(i - 1) + " Pos: [ 1 2 3 ] ) ";
+        classes += "ATOM Fan" + std::string(i < 10 ? "0" : "") + std::to_string(i) + " { StartActions: { " + acts +
+                   "}; };\n";
+    }
+    const struct {
+        int attaches;
+        int units;  // the placed one included
+        const char* said;
+    } cases[] = {
+        {256, 1 + 256,
+         "CClassTemplate::ApplyStartActs  Warning:  For UnitInspector UnitAttaches limit is exceeded: class 'Fan01' "
+         "makes no unit of start action class 'Fan00', nor any more for its chain."},
+        {16384, 1023, "CUnitInspector::AddCreatedUnit :  UnitCount limit is exceed."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.attaches);
+        TearDown();
+        SetUp();
+        messages.Clear();
+        ASSERT_EQ(0, LoadScript("UnitInspector [ UnitCount: 1024 TemplateCount: 32 UnitAttaches: " +
+                                std::to_string(c.attaches) + " ]\n" + classes))
+            << messages.Joined();
+        CAtom* fan = gUnitInspector->CreateUnit("Fan16", nullptr);
+        ASSERT_NE(nullptr, fan) << messages.Joined();
+        EXPECT_EQ(c.units, Units());
+        ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+        EXPECT_EQ(c.said, messages.Texts()[0]);
+        // Every unit made hangs on the placed unit, eight to a unit at most.
+        EXPECT_EQ(Units(), Tree(fan));
+    }
+}
+
 // Units attached inside attached units' own blocks of a presentation nest at most 16 deep:
 // the deeper ones are read through with their block, so what follows is read as ever.
 TEST_F(UnitTest, AttachesInAPresentationNestABoundedDepth)
@@ -96,6 +150,44 @@ TEST_F(UnitTest, AttachesInAPresentationNestABoundedDepth)
               "block is skipped.",
               messages.Texts()[0]);
     EXPECT_NE(nullptr, site->FindSlaveByClass("Post"));
+}
+
+// A unit that is not made, its class unknown or the attach pool full, has its block read
+// through with the blocks nested in it, so the reader keeps its place: what follows is read
+// as written.
+TEST_F(UnitTest, TheBlockOfAnAttachedUnitNotMadeIsReadThroughWhole)
+{
+    const struct {
+        const char* cls;
+        int attaches;
+        int made;  // the trailing attach: made when the pool takes it
+        const char* said;
+    } cases[] = {
+        {"Nowhere", 16, 1, "CAtom::CreateAttachInMission Error.\n\n   Not found class template 'Nowhere'."},
+        {"Post", 0, 0, "CAtom::AttachUnit:  For UnitInspector UnitAttaches limit is exceeded."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cls);
+        TearDown();
+        SetUp();
+        ASSERT_EQ(0, LoadScript("UnitInspector [ UnitCount: 16 TemplateCount: 8 UnitAttaches: " +
+                                std::to_string(c.attaches) + " ]\nGEOMETRY Site { };\nATOM Post { };\n"))
+            << messages.Joined();
+        CAtom* site = gUnitInspector->CreateUnit("Site", nullptr);
+        ASSERT_NE(nullptr, site);
+        messages.Clear();
+        TextFile file("refused", std::string("{ create_attach: { ") + c.cls +
+                                     " { start_actions: { create_attach: { Post }; }; }; };\n"
+                                     "create_attach: { Post }; };\nnext");
+        site->ScanMissionData(file, "start_actions:");
+        char word[Core::WORD_BUFFER_SIZE];
+        Core::fscan_word(file, word);
+        EXPECT_STREQ("next", word);
+        EXPECT_EQ(1 + c.made, Units());
+        EXPECT_EQ(c.made ? site->GetSlave(0) : nullptr, site->FindSlaveByClass("Post"));
+        ASSERT_LE(1u, messages.Count());
+        EXPECT_EQ(c.said, messages.Texts()[0]);
+    }
 }
 
 } // namespace
