@@ -102,6 +102,7 @@ CBaseWin* gDayNightButton = nullptr;
 CBaseWin* gFlatInfoWin = nullptr;
 CLabel* gFlatInfoLabels[FLAT_INFO_LABELS] = {};
 int32_t gFlatInfoX = 0, gFlatInfoY = 0;
+bool gFlatInfoRoomTold = false, gFlatButtonRoomTold = false;
 CIntRect gTopViewWinRect, gFloorNumberRect, gSelFloorNumberRect;
 CFloor* gSelFloor = nullptr;
 int32_t gFloorHover = 0;
@@ -178,5 +179,6 @@ void DeleteColumnWindows()
     gShowFlatButton = gDayNightButton = nullptr;  // children of the control panel
     for (CLabel*& label : gFlatInfoLabels)
         label = nullptr;
+    gFlatInfoRoomTold = gFlatButtonRoomTold = false;
     gWinSuperior.DeleteWin(&gHintWin);
 }

@@ -28,6 +28,9 @@ extern CBaseWin* gDayNightButton;
 extern CBaseWin* gFlatInfoWin;
 extern CLabel* gFlatInfoLabels[FLAT_INFO_LABELS];
 extern int32_t gFlatInfoX, gFlatInfoY;
+// Whether the window list's want of room for the popup, or for a flat's button, was said:
+// once per shortage, not at every click.
+extern bool gFlatInfoRoomTold, gFlatButtonRoomTold;
 extern CIntRect gTopViewWinRect, gFloorNumberRect, gSelFloorNumberRect;
 // The floor chosen on the facade; null when none.
 extern CFloor* gSelFloor;

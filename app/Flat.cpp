@@ -45,10 +45,12 @@ void Drop(W*& win)
     win = nullptr;
 }
 
-// The popup with its lines, or none of them.
+// The popup with its lines, or none of them: the room is asked for first, so a full list
+// makes none and says so once.
 bool MakeInfoWindows()
 {
     static_assert(FLAT_INFO_WINDOWS == 1 + FLAT_INFO_LABELS, "the popup's windows");
+    if (!gWinSuperior.HasRoomFor(FLAT_INFO_WINDOWS, "the flat popup", &gFlatInfoRoomTold)) return false;
     gWinSuperior.ResetOrigin();
     gFlatInfoWin = AddPictureWin(gFlatInfoX, gFlatInfoY, gWindowsTex, POPUP_PICTURE, 0, WIN_CONTAINER);
     bool kept = IsRegistered(gFlatInfoWin);
@@ -84,7 +86,7 @@ void CFlat::ForgetWindows()
 void CFlat::AddButton(CBaseWin* flatsWindow, const uint8_t* hitMask, const CIntRect& flatsArea)
 {
     IDirect3DTexture9* plan = textureId && gITexContainer ? gITexContainer->GetTexture(textureId) : nullptr;
-    if (plan && flatsWindow) {
+    if (plan && flatsWindow && gWinSuperior.HasRoomFor(FLAT_BUTTON_WINDOWS, "a flat's button", &gFlatButtonRoomTold)) {
         gWinSuperior.SetOrigin(flatsWindow, flatsWindow->left, flatsWindow->top);
         button = gWinSuperior.AddButton(buttonX, buttonY, source.Width(), source.Height(), nullptr, plan, source.left,
                                         source.top, source.right, source.bottom, KEY_ON_RELEASE, WIN_CONTAINER);

@@ -28,10 +28,11 @@ public:
     static void Scan(CFlat* flat, int number, uint16_t texture, FILE* file);
 
     // Its button on the floor plan with number and areas; the popup goes under the plan.
-    // Without room in the window list for all of them the flat keeps none.
+    // Without room in the window list for all of them the flat makes none (said once per
+    // shortage).
     void AddButton(CBaseWin* flatsWindow, const uint8_t* hitMask, const CIntRect& flatsArea);
     // Click on its button: the popup with areas, price per area and total price (none
-    // without room for its windows).
+    // without room for its windows, said once per shortage).
     void ShowInfo();
     // The windows were deleted with the floor plan.
     void ForgetWindows();

@@ -198,7 +198,14 @@ void CEngineer::OpenUnitsList()
     unitsList = gWinSuperior.AddTextListDiag(unitsListX, unitsListY, record, nullptr,
                                              &gGraphics.fonts[0], UNITS_TEXT, UNITS_HOVER,
                                              UNITS_SELECTED, UNITS_CAPACITY, UNITS_ITEM_WIDTH,
-                                             UNITS_ROWS, UNITS_ROW_HEIGHT, 0);
+                                             UNITS_ROWS, UNITS_ROW_HEIGHT, 0,
+                                             &unitsListRoomTold);
+    if (!unitsList) {
+        // No room in the window list (said): the check goes off with nothing shown.
+        if (viewChecks)
+            viewChecks->selectedMask &= ~uint32_t(VIEW_UNITS_LIST);
+        return;
+    }
     unitsList->onClose = OnUnitsListClosed;
     unitsList->Show(1);
 }

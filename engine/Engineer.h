@@ -73,6 +73,7 @@ public:
     int32_t validMapOverlay = 0;
     int32_t unitsListX = 100, unitsListY = 100;
     CTextListDiag* unitsList = nullptr;
+    bool unitsListRoomTold = false;  // the window list's want of room for it was said
     CKeyHandler toggleKey;
     CKeyTable toggleTable;
     IDirect3DVertexBuffer9* overlayVB = nullptr;

@@ -75,6 +75,11 @@ void CRectEditor::Create(uint32_t newColour, uint32_t newHoverColour, void (*cal
 {
     CWinSuperior& ws = gWinSuperior;
     ws.ResetOrigin();
+    int missing = 0;
+    for (int i = 0; i < 2; ++i)
+        missing += handles[i] ? 0 : 1;
+    if (!ws.HasRoomFor(missing, "the rectangle editor", &roomTold))
+        return;
     const RECT* marks[2] = {&PLAIN_MARK, &FRAMED_MARK};
     CBaseWin* made[2] = {};
     for (int i = 0; i < 2; ++i) {

@@ -2,8 +2,8 @@
 // CRectEditor: edits a screen rectangle with two draggable handle windows at its top-left and
 // bottom-right corners; while a handle is dragged the change callback receives the
 // rectangle. The handles belong to the window manager; the handle picture
-// gRectHandleTexture is made with the device. Nothing here reports errors: without the
-// texture the handles are invisible but still work.
+// gRectHandleTexture is made with the device. Without the texture the handles are
+// invisible but still work; the one message is a window list without room for them.
 
 #include "gui/BaseWin.h"
 
@@ -19,13 +19,15 @@ public:
     uint32_t hoverColour = 0xFFFFFFFF;
     void (*onChange)(RECT* rect) = nullptr;
     RECT rect = {0, 0, 10, 10};
+    bool roomTold = false;  // the window list's want of room for the handles was said
 
     // Makes and fills the handle texture; the device's result code.
     static HRESULT CreateHandleTexture();
     static void ReleaseHandleTexture();
 
     // Makes the missing handles (hidden, draggable) and stores the callback; with no room
-    // for a handle in the window list the editor is left as it was.
+    // for them in the window list the editor is left as it was and says so, once while the
+    // list stays full.
     void Create(uint32_t newColour, uint32_t newHoverColour, void (*callback)(RECT*));
     // The rectangle, with the handles centred on its corners.
     void SetRect(const RECT& r);

@@ -87,6 +87,20 @@ CTextListDiag* DiagOfWindowUnderMouse()
     return static_cast<CTextListDiag*>(win->parent);
 }
 
+int CTextListDiag::WindowCount(const CDiagCaption& caption)
+{
+    int windows = 2;  // the dialog and its list
+    if (caption.hasScrollBar)
+        windows += 4;  // up, down, thumb, track
+    if (caption.hasCloseButton)
+        ++windows;
+    if (caption.captionText)
+        ++windows;
+    if (caption.hasEdit)
+        ++windows;
+    return windows;
+}
+
 CTextListDiag::~CTextListDiag()
 {
     if (texture && IsRenderTarget(texture))

@@ -50,6 +50,8 @@ public:
     WinFn onClose = nullptr;
 
     CTextListDiag() { kind = WIN_KIND_LIST_DIAG; }
+    // The windows a dialog of the record takes, itself and its parts.
+    static int WindowCount(const CDiagCaption& caption);
     // Releases its frame texture.
     ~CTextListDiag() override;
     // Lays the dialog out at its left/top, composes the frame and makes the children; a

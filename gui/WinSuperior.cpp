@@ -8,10 +8,17 @@
 #include "gui/MyEdit.h"
 #include "gui/TextList.h"
 
+#include <cstdio>
 #include <cstring>
 
 CWinSuperior gWinSuperior;
 int32_t WIDTH_DIAGS = 40;
+
+namespace {
+
+constexpr size_t LIMIT_TEXT_SIZE = 256;
+
+} // namespace
 
 bool CWinSuperior::Place(CBaseWin* win, int x, int y, int width, int height, WinFn onClick,
                          IDirect3DTexture9* texture, int l, int t, int r, int b,
@@ -70,6 +77,27 @@ int CWinSuperior::RegisterWin(CBaseWin* win)
     win->slot = slot;
     windows[slot] = win;
     return 0;
+}
+
+bool CWinSuperior::HasRoomFor(int needed, const char* what, bool* told)
+{
+    const int available = FreeWinCount();
+    if (needed <= available) {
+        if (told)
+            *told = false;
+        return true;
+    }
+    if (told && *told)
+        return false;
+    if (told)
+        *told = true;
+    char text[LIMIT_TEXT_SIZE];
+    snprintf(text, sizeof text,
+             "PROGRAMMER LIMIT: Wins array for CWinSuperior is overflow: %s needs %d windows, "
+             "%d are free.",
+             what, needed, available);
+    MsgBox(text);
+    return false;
 }
 
 // A window that never got a slot gives nothing back.

@@ -134,11 +134,13 @@ struct CWinSuperior {
                            int capacity, int itemWidth, int rows, int rowHeight,
                            uint32_t flags);
     // A list dialog laid out by the caption record at (x, y); a container dialog becomes the
-    // origin at its final place.
+    // origin at its final place. Null, with the limit message (HasRoomFor with roomTold),
+    // when the window list has no room for the dialog with all its parts.
     CTextListDiag* AddTextListDiag(int x, int y, const CDiagCaption& caption, WinFn onListClick,
                                    CFont* font, uint32_t colour, uint32_t hoverColour,
                                    uint32_t selectedColour, int capacity, int itemWidth,
-                                   int rows, int rowHeight, uint32_t flags);
+                                   int rows, int rowHeight, uint32_t flags,
+                                   bool* roomTold = nullptr);
     CTable* AddTable(int x, int y, int width, int height, WinFn onClick, CFont* font,
                      uint32_t colour, uint32_t hoverColour, uint32_t selectedColour,
                      int capacity, int cellBytes, int rowsPerColumn, int cellsPerScrollStep,
@@ -176,6 +178,11 @@ struct CWinSuperior {
     int RegisterWin(CBaseWin* win);
     // How many more windows can be registered.
     int FreeWinCount() const { return MAX_WINS - count + freeCount; }
+    // Asked before a group of windows that is of no use unless whole is made: true when
+    // `needed` more fit (and *told is cleared); else the limit message naming what wanted
+    // them, said only while *told is clear (then set), so that one shortage is said once
+    // however often it is met. A null told says every shortage.
+    bool HasRoomFor(int needed, const char* what, bool* told);
     void FreeSlot(CBaseWin* win);
     void Compact();
     void SortByZ();

@@ -32,8 +32,11 @@ CTextListDiag* CWinSuperior::AddTextListDiag(int x, int y, const CDiagCaption& c
                                              WinFn onListClick, CFont* font, uint32_t colour,
                                              uint32_t hoverColour, uint32_t selectedColour,
                                              int capacity, int itemWidth, int rows,
-                                             int rowHeight, uint32_t flags)
+                                             int rowHeight, uint32_t flags, bool* roomTold)
 {
+    // Made whole or not at all: a dialog without its list or close button is of no use.
+    if (!HasRoomFor(CTextListDiag::WindowCount(caption), "a list dialog", roomTold))
+        return nullptr;
     CTextListDiag* diag = new CTextListDiag;
     if (!Place(diag, x, y, 0, 0, nullptr, nullptr, 0, 0, 0, 0, 0, flags))
         return diag;

@@ -7,9 +7,11 @@
 #include "core/Core.h"
 #include "engine/Engine.h"
 #include "gui/BaseWin.h"
+#include "gui/WinSuperior.h"
 #include "scene/Renderer.h"
 
 #include <algorithm>
+#include <string>
 
 namespace column {
 
@@ -100,6 +102,28 @@ CMyBuilding* ColumnTest::ShowFirstBuilding()
     if (gBuildings.Count() < 1 || !gBuildings[0] || !gBuildings[0]->topViewButton) return nullptr;
     Click(gBuildings[0]->topViewButton);
     return gCurBuilding;
+}
+
+CFloor* ColumnTest::AddManyFlats(CMyBuilding* b)
+{
+    std::string list;
+    for (int k = 1; k <= MANY_FLATS; ++k)
+        list += "Flat" + std::to_string(k) + " [ Price: " + std::to_string(50000 + k) +
+                ".25 Area: [ 61.50 34.20 ] Picture: [ 256 0 307 77 ] Button: [ 4 4 ] Label: [ 2 31 FF1A1A1A ] ]\n";
+    const std::string path = test::TempDir("column") + "\\Many.txt";
+    test::WriteFile(path, "CostArea: { Floor 5 { Flats: {\n" + list + "}; }; };\n");
+    b->ScanCostAreaFile(path.c_str());
+    return b->floors[4];
+}
+
+const CFlat* ColumnTest::ClickFlat(const CFloor* floor, const CFlat* flat)
+{
+    int x = 0, y = 0;
+    if (!HotPoint(flat, floor, &x, &y)) return nullptr;
+    ClickAt(x, y);
+    for (int i = 0; i < floor->flats.Count(); ++i)
+        if (floor->flats[i]->button && floor->flats[i]->button == gWinSuperior.pWinUnderMouse) return floor->flats[i];
+    return nullptr;
 }
 
 } // namespace column

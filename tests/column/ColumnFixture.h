@@ -34,6 +34,8 @@ SPatch PatchAt(const test::Image& image, int x, int y);
 // when it is behind the camera or too near the picture's edge for a patch.
 bool ScreenPointOf(const CAtom* unit, const test::Image& image, int* x, int* y, float height = 1.0f);
 
+constexpr int MANY_FLATS = 200;
+
 class ColumnTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -56,6 +58,12 @@ protected:
         return done();
     }
     CMyBuilding* ShowFirstBuilding();
+    // The fifth floor of the building with MANY_FLATS more flats read from a cost/area file
+    // of its own: flat k has the price 50000 + k .25 and the areas 61.50 and 34.20.
+    static CFloor* AddManyFlats(CMyBuilding* b);
+    // Clicks the flat's button on the floor plan; the flat whose button took the click
+    // (the copies lie on one another), or null.
+    static const CFlat* ClickFlat(const CFloor* floor, const CFlat* flat);
 
     test::MessageRecorder messages;
     test::Program program;

@@ -14,15 +14,18 @@
 #include "core/Input.h"
 #include "core/Paths.h"
 #include "core/Strings.h"
+#include "engine/Engineer.h"
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
 #include "gui/Label.h"
+#include "gui/RadioBox.h"
 #include "gui/WinSuperior.h"
 #include "scene/Geometry.h"
 #include "tests/column/ColumnFixture.h"
 #include "tests/support/SampleReaders.h"
 
 #include <cstdio>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,8 +33,24 @@
 namespace column {
 namespace {
 
+const std::string LIMIT = "PROGRAMMER LIMIT: Wins array for CWinSuperior is overflow: ";
+
 std::string FloorText(int number) { return std::string(FLOOR_PREFIX) + std::to_string(number); }
 bool Visible(const CBaseWin* win) { return win && (win->flags & WIN_VISIBLE); }
+
+// The popup is shown, kept whole, with the figures AddManyFlats gave the flat.
+void ExpectPopupOfManyFlat(const CFlat* flat)
+{
+    ASSERT_NE(nullptr, gFlatInfoWin);
+    EXPECT_TRUE(Visible(gFlatInfoWin));
+    EXPECT_GE(gFlatInfoWin->slot, 0);
+    const int64_t price = (50000 + flat->number) * 100 + 25;
+    EXPECT_EQ(lint::FigureText(6150, false) + " / " + lint::FigureText(3420, false), gFlatInfoLabels[0]->text);
+    EXPECT_EQ(lint::FigureText(price, true), gFlatInfoLabels[1]->text);
+    EXPECT_EQ(lint::FigureText(lint::Total(price, 6150), true), gFlatInfoLabels[2]->text);
+    for (const CLabel* label : gFlatInfoLabels)
+        EXPECT_GE(label->slot, 0);
+}
 
 TEST_F(ColumnTest, TheTopViewOffersEveryBuildingAndAClickShowsItsFacade)
 {
@@ -297,15 +316,8 @@ TEST_F(ColumnTest, AFloorOfMoreFlatsThanTheWindowListHoldsShowsThoseThatFit)
 {
     CMyBuilding* b = ShowFirstBuilding();
     ASSERT_NE(nullptr, b);
-    CFloor* floor = b->floors[4];
-    const int before = floor->flats.Count(), added = 200, all = before + added;
-    std::string list;
-    for (int k = 1; k <= added; ++k)
-        list += "Flat" + std::to_string(k) + " [ Price: " + std::to_string(50000 + k) +
-                ".25 Area: [ 61.50 34.20 ] Picture: [ 256 0 307 77 ] Button: [ 4 4 ] Label: [ 2 31 FF1A1A1A ] ]\n";
-    const std::string path = test::TempDir("column") + "\\Many.txt";
-    test::WriteFile(path, "CostArea: { Floor 5 { Flats: {\n" + list + "}; }; };\n");
-    b->ScanCostAreaFile(path.c_str());
+    const int before = b->floors[4]->flats.Count(), all = before + MANY_FLATS;
+    CFloor* floor = AddManyFlats(b);
     ASSERT_EQ(all, floor->flats.Count());
     Click(b->floorWindows[4]);
     Click(b->floorWindows[4]);
@@ -334,19 +346,68 @@ TEST_F(ColumnTest, AFloorOfMoreFlatsThanTheWindowListHoldsShowsThoseThatFit)
     while (clicked < shown && floor->flats[clicked]->button != gWinSuperior.pWinUnderMouse) ++clicked;
     ASSERT_LT(clicked, shown);
     ASSERT_GE(clicked, before);
-    ASSERT_NE(nullptr, gFlatInfoWin);
-    EXPECT_TRUE(Visible(gFlatInfoWin));
-    EXPECT_GE(gFlatInfoWin->slot, 0);
-    const int64_t price = (50000 + floor->flats[clicked]->number) * 100 + 25;
-    EXPECT_EQ(lint::FigureText(6150, false) + " / " + lint::FigureText(3420, false), gFlatInfoLabels[0]->text);
-    EXPECT_EQ(lint::FigureText(price, true), gFlatInfoLabels[1]->text);
-    EXPECT_EQ(lint::FigureText(lint::Total(price, 6150), true), gFlatInfoLabels[2]->text);
-    for (const CLabel* label : gFlatInfoLabels)
-        EXPECT_GE(label->slot, 0);
+    ExpectPopupOfManyFlat(floor->flats[clicked]);
     ASSERT_EQ(1u, messages.Count()) << messages.Joined();
     EXPECT_EQ("PROGRAMMER LIMIT: building '" + std::string(b->name) + "', floor 5: " + std::to_string(all - shown) +
                   " of " + std::to_string(all) + " flats are not shown, the window list is full.",
               messages.Texts()[0]);
+}
+
+// The floor of many flats leaves the window list all but full. The developer's units list
+// then makes none of its windows and its check goes off; the popup, whose room the floor
+// kept, still opens. A group refused again and again is said once.
+TEST_F(ColumnTest, AGroupOfWindowsWithoutRoomIsMadeNoneOfAndSaidOnce)
+{
+    CMyBuilding* b = ShowFirstBuilding();
+    ASSERT_NE(nullptr, b);
+    CFloor* floor = AddManyFlats(b);
+    Click(b->floorWindows[4]);
+    ASSERT_EQ(floor, gSelFloor);
+    ASSERT_NE(nullptr, gEngineer);
+    const CCheckBox* checks = gEngineer->viewChecks;
+    ASSERT_NE(nullptr, checks);
+    const int room = gWinSuperior.FreeWinCount();
+    ASSERT_LT(room, 8);
+    const CFlat* last = floor->flats[0];
+    for (int i = 0; i < floor->flats.Count() && floor->flats[i]->button; ++i) last = floor->flats[i];
+    messages.Clear();  // the flats left out
+    // Two attempts make nothing and say one message.
+    auto twice = [&](const std::function<void()>& attempt, const std::string& said) {
+        const int before = gWinSuperior.FreeWinCount();
+        for (int i = 0; i < 2; ++i) {
+            gInput.doubleClickTime = 0.0f;
+            attempt();
+            EXPECT_EQ(before, gWinSuperior.FreeWinCount());
+        }
+        EXPECT_EQ(std::vector<std::string>{said}, messages.Texts());
+        messages.Clear();
+    };
+    twice(
+        [&] {
+            ClickAt(checks->left + 10, checks->top + checks->rowHeight * 5 + checks->rowHeight / 2);
+            EXPECT_EQ(nullptr, gEngineer->unitsList);
+            EXPECT_EQ(0u, checks->selectedMask & VIEW_UNITS_LIST);
+        },
+        LIMIT + "a list dialog needs 8 windows, " + std::to_string(room) + " are free.");
+    gInput.doubleClickTime = 0.0f;
+    const CFlat* clicked = ClickFlat(floor, last);
+    ASSERT_NE(nullptr, clicked);
+    ExpectPopupOfManyFlat(clicked);
+    EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+
+    Click(b->floorWindows[4]);  // chosen again: the popup goes with the old plan
+    ASSERT_EQ(nullptr, gFlatInfoWin);
+    std::vector<CBaseWin*> fillers;
+    while (gWinSuperior.FreeWinCount() > 0)
+        fillers.push_back(gWinSuperior.AddWin(0, 0, 1, 1, nullptr, nullptr, 0, 0, 0, 0, 0, 0));
+    twice(
+        [&] {
+            EXPECT_NE(nullptr, ClickFlat(floor, last));
+            EXPECT_EQ(nullptr, gFlatInfoWin);
+        },
+        LIMIT + "the flat popup needs 4 windows, 0 are free.");
+    for (CBaseWin*& win : fillers)
+        gWinSuperior.DeleteWin(&win);
 }
 
 // With the window list all but full a flat's button and the popup are refused whole: none
@@ -373,8 +434,10 @@ TEST_F(ColumnTest, AFlatKeepsNoWindowOfAGroupTheFullListRefused)
     for (const CBaseWin* win : {extra.button, extra.numberLabel, extra.areaALabel, extra.areaBLabel, extra.underline})
         EXPECT_EQ(nullptr, win);
     EXPECT_EQ(3, gWinSuperior.FreeWinCount());
-    // One refused window of the popup, two of the button's.
-    EXPECT_EQ(std::vector<std::string>(3, "PROGRAMMER LIMIT: Wins array for CWinSuperior is overflow"), messages.Texts());
+    // One message for each group refused, none for its windows.
+    EXPECT_EQ((std::vector<std::string>{LIMIT + "the flat popup needs 4 windows, 3 are free.",
+                                        LIMIT + "a flat's button needs 5 windows, 3 are free."}),
+              messages.Texts());
     for (CBaseWin*& win : fillers)
         gWinSuperior.DeleteWin(&win);
 }
