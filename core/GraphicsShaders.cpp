@@ -11,8 +11,10 @@
 #include <cstring>
 #include <io.h>
 #include <iterator>
-#include <list>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -105,7 +107,8 @@ struct SOneMacro {
 };
 
 // Hand-written shader sources are a few kilobytes: a megabyte holds any shader with all its
-// includes, yet a binary or data file named by mistake is refused before it is read.
+// includes (each file counted once, however often it is opened), yet a binary or data file
+// named by mistake is refused before it is read.
 constexpr size_t MAX_SHADER_TEXT = 1 << 20;
 // Shader includes nest a few levels; a chain of 32 is far beyond any real one, and it is what
 // stops a file that includes itself without a guard.
@@ -114,6 +117,11 @@ constexpr size_t MAX_SHADER_NESTING = 32;
 // files; each open costs the preprocessor a pass, and a chain that includes the next file
 // twice at each level would open billions of them (empty files cost no text).
 constexpr int MAX_SHADER_OPENS = 2048;
+// A file's text counts once against MAX_SHADER_TEXT, yet the preprocessor reads it again at
+// every reopen, even guarded out (10 to 50 ms a megabyte under Wine): 2048 reopens of a large
+// header would keep it busy for a minute. 32 MiB is far beyond what real shaders read, and a
+// shader that reaches it fails within a second or two.
+constexpr size_t MAX_SHADER_READ = size_t(32) << 20;
 
 // Reads a whole shader text of at most room bytes; the reason when the file cannot be one.
 // The length is checked first and again while reading (a file may not tell its length).
@@ -138,8 +146,9 @@ const char* ReadShaderText(FILE* f, size_t room, std::string& text)
 // is refused, so no include waits on a port), relative to the folder of the file that
 // includes it. A compiler may read the main file through it too. A file may be open twice
 // on the chain (a header guarded against its own inclusion is opened again and found empty);
-// a chain too deep, too many opens and a file that cannot be a shader are refused, and the
-// first refusal fails the shader: nothing more is opened for it.
+// a chain too deep, too many opens, too much text read and a file that cannot be a shader are
+// refused, and the first refusal fails the shader: nothing more is opened for it. Each file is
+// read from disk once: a reopen hands out the same text again.
 class CShaderIncludes : public ID3DXInclude {
 public:
     explicit CShaderIncludes(const char* file) : file_(file) {}
@@ -161,29 +170,39 @@ public:
             refusal_ = "Shader file '" + path + "' takes the shader past 2048 opened files.";
             return E_FAIL;
         }
-        FILE* f = OpenDataFile(path.c_str(), "rb");
-        if (!f)
+        auto known = texts_.find(path);
+        if (known == texts_.end()) {
+            FILE* f = OpenDataFile(path.c_str(), "rb");
+            if (!f)
+                return E_FAIL;
+            std::string text;
+            if (const char* why = ReadShaderText(f, MAX_SHADER_TEXT - used_, text))
+                refusal_ = "Shader file '" + path + why;
+            fclose(f);
+            if (!refusal_.empty())
+                return E_FAIL;
+            used_ += text.size();
+            known = texts_.emplace(path, std::move(text)).first;
+        }
+        const std::string& text = known->second;
+        if (text.size() > MAX_SHADER_READ - read_) {
+            static_assert(MAX_SHADER_READ == 33554432, "the message names the limit");
+            refusal_ = "Shader file '" + path + "' takes the shader past 33554432 bytes read.";
             return E_FAIL;
-        std::string text;
-        if (const char* why = ReadShaderText(f, MAX_SHADER_TEXT - used_, text))
-            refusal_ = "Shader file '" + path + why;
-        fclose(f);
-        if (!refusal_.empty())
-            return E_FAIL;
-        used_ += text.size();
-        SOpenFile& open = files_.emplace_back();
-        open.path = path;
-        open.text = std::move(text);
-        *data = open.text.data();
-        *bytes = UINT(open.text.size());
+        }
+        read_ += text.size();
+        files_.push_back(&*known);
+        *data = text.data();
+        *bytes = UINT(text.size());
         return S_OK;
     }
 
-    // Files close innermost first: the search starts at the end.
+    // Files close innermost first: the search starts at the end (the same text may be open
+    // more than once on the chain).
     HRESULT WINAPI Close(const void* data) override
     {
         for (auto f = files_.rbegin(); f != files_.rend(); ++f)
-            if (f->text.data() == data) {
+            if ((*f)->second.data() == data) {
                 files_.erase(std::next(f).base());
                 break;
             }
@@ -194,26 +213,25 @@ public:
     const std::string& Refusal() const { return refusal_; }
 
 private:
-    struct SOpenFile {
-        std::string path;
-        std::string text;
-    };
+    using SFileText = std::pair<const std::string, std::string>;  // path, text
 
     std::string PathOf(const char* name, const void* parent) const
     {
         if ((!parent && file_ == name) || IsAbsolutePath(name) || IsPathSeparator(name[0]))
             return name;
         std::string from = file_;
-        for (const SOpenFile& f : files_)
-            if (f.text.data() == parent)
-                from = f.path;
+        for (const SFileText* f : files_)
+            if (f->second.data() == parent)
+                from = f->first;
         return from.substr(0, from.find_last_of("\\/") + 1) + name;
     }
 
     std::string file_;
-    std::list<SOpenFile> files_;  // the open chain; stable addresses: the compiler holds the texts
-    int opens_ = 0;    // files opened for the shader so far
-    size_t used_ = 0;  // bytes read for the shader so far
+    std::map<std::string, std::string> texts_;  // by path; stable: the compiler holds the texts
+    std::vector<const SFileText*> files_;       // the open chain
+    int opens_ = 0;     // files opened for the shader so far
+    size_t used_ = 0;   // bytes of the different files read for the shader so far
+    size_t read_ = 0;   // bytes handed to the compiler so far, every reopen counted
     std::string refusal_;
 };
 

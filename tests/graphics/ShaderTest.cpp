@@ -220,9 +220,10 @@ TEST_F(Shaders, IncludesAreReadBesideTheirFileAndNeverFromADevice)
 }
 
 // An include chain that comes back to itself without a guard or nests past any real shader,
-// one that opens files past any real shader, and an include that cannot be a shader (not
-// text, too large: this program itself), fail the shader at once with a message naming the
-// file.
+// one that opens files past any real shader, a large guarded header reopened until the
+// preprocessor has read far more than any real shader, and an include that cannot be a shader
+// (not text, too large: this program itself), fail the shader at once with a message naming
+// the file.
 TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
 {
     char program[MAX_PATH] = {};
@@ -239,6 +240,14 @@ TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
     }
     File("binary.h", std::string("float4 c;\0\0\0\1", 13));
     File("large.h", std::string((1 << 20) + 1, ' '));
+    std::string huge = "#ifndef HUGE_H\n#define HUGE_H\n";
+    while (huge.size() < (1 << 20) - 8192)
+        huge += "// " + std::string(76, '-') + "\n";
+    File("huge.h", huge + "#endif\n");
+    std::string reread;
+    for (int i = 0; i < 40; ++i)
+        reread += "#include \"huge.h\"\n";
+    File("reread.h", reread);
     const struct {
         bool pixel;
         std::string include, refusal;
@@ -249,6 +258,7 @@ TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
         {false, "w0.h", "Shader file '" + dir + "\\w"},
         {false, "binary.h", "Shader file '" + dir + "\\binary.h' is not text."},
         {false, "large.h", "Shader file '" + dir + "\\large.h' takes the shader past 1048576 bytes."},
+        {false, "reread.h", "Shader file '" + dir + "\\huge.h' takes the shader past 33554432 bytes read."},
         {true, program, "Shader file '" + std::string(program) + "' "},
     };
     for (const auto& c : cases) {
@@ -275,7 +285,10 @@ TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
 }
 
 // Headers guarded against their own inclusion build, whether they include themselves or
-// each other: the preprocessor opens them again and finds them empty.
+// each other: the preprocessor opens them again and finds them empty. A header open twice on
+// the chain still finds the files beside it once the inner copy is closed, and a large header
+// named by many others counts once against the shader's text, its guard's define put before
+// its body or after it.
 TEST_F(Shaders, GuardedHeadersThatIncludeEachOtherBuild)
 {
     const auto guarded = [](const std::string& name, const std::string& body) {
@@ -285,12 +298,42 @@ TEST_F(Shaders, GuardedHeadersThatIncludeEachOtherBuild)
     File("gb.h", guarded("GB_H", "#include \"ga.h\"\n"));
     File("gself.h", guarded("GSELF_H", "#include \"gself.h\"\n"));
     File("gpass.inc", guarded("GPASS_INC", "#include \"gpass.inc\"\nmov r0, v0\n"));
+    File("sub\\gnest.h", guarded("GNEST_H", "#include \"gnest.h\"\n#include \"gleaf.h\"\n"));
+    File("sub\\gleaf.h", "float4 cColor;\n");
     const std::string body = std::string(COLOUR_VS).substr(std::string("float4 cColor;\n").size());
     const std::string vs = File("guarded.vsh", "#include \"gb.h\"\n#include \"gself.h\"\n" + body);
     const std::string ps = File("guarded.psh", "ps.1.1\n#include \"gpass.inc\"\n");
+    const std::string nested = File("nested.vsh", "#include \"sub/gnest.h\"\n" + body);
     EXPECT_NE(nullptr, Keep(gGraphics.CompileVertexShader(vs.c_str(), 11)).vs);
     EXPECT_NE(nullptr, Keep(gGraphics.CreatePixelShaderFromFile(ps.c_str())).ps);
+    EXPECT_NE(nullptr, Keep(gGraphics.CompileVertexShader(nested.c_str(), 11)).vs);
     EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+
+    using Guard = std::string (*)(const std::string&, const std::string&);
+    const Guard definedAfter = [](const std::string& name, const std::string& body) {
+        return "#ifndef " + name + "\n" + body + "#define " + name + "\n#endif\n";
+    };
+    const struct {
+        const char* style;
+        Guard guard;
+    } styles[] = {{"define first", guarded}, {"define last", definedAfter}};
+    for (const auto& [style, guard] : styles) {
+        SCOPED_TRACE(style);
+        messages.Clear();
+        const std::string head = "float4 cColor;\n// ", empty = guard("SHARED_H", head + "\n");
+        const std::string shared = guard("SHARED_H", head + std::string(46000 - empty.size(), '-') + "\n");
+        ASSERT_EQ(46000u, shared.size());
+        File("shared.h", shared);
+        std::string includes;
+        for (int i = 0; i < 24; ++i) {
+            const std::string name = "s" + std::to_string(i) + ".h";
+            File(name, guard("S" + std::to_string(i) + "_H", "#include \"shared.h\"\n"));
+            includes += "#include \"" + name + "\"\n";
+        }
+        const std::string many = File("many.vsh", includes + body);
+        EXPECT_NE(nullptr, Keep(gGraphics.CompileVertexShader(many.c_str(), 11)).vs);
+        EXPECT_EQ(0u, messages.Count()) << messages.Joined();
+    }
 }
 
 TEST_F(Shaders, AssemblyTextFindsItsVersion)
