@@ -37,14 +37,6 @@ void ScanFigure(FILE* file, Hundredths* figure)
     }
 }
 
-template <class W>
-void Drop(W*& win)
-{
-    CBaseWin* dropped = win;
-    gWinSuperior.DeleteWin(&dropped);
-    win = nullptr;
-}
-
 // The popup with its lines, or none of them: the room is asked for first, so a full list
 // makes none and says so once.
 bool MakeInfoWindows()
@@ -53,21 +45,12 @@ bool MakeInfoWindows()
     if (!gWinSuperior.HasRoomFor(FLAT_INFO_WINDOWS, "the flat popup", &gFlatInfoRoomTold)) return false;
     gWinSuperior.ResetOrigin();
     gFlatInfoWin = AddPictureWin(gFlatInfoX, gFlatInfoY, gWindowsTex, POPUP_PICTURE, 0, WIN_CONTAINER);
-    bool kept = IsRegistered(gFlatInfoWin);
     for (int i = 0; i < FLAT_INFO_LABELS; ++i) {
         gFlatInfoLabels[i] = gWinSuperior.AddLabel(POPUP_TEXT_X, POPUP_TEXT_Y[i], ColumnFont(COLUMN_FONT_BOLD), nullptr,
                                                    POPUP_TEXT_COLOUR, 0);
-        kept = kept && IsRegistered(gFlatInfoLabels[i]);
+        gFlatInfoWin->AddChilds(gFlatInfoLabels[i], nullptr);
     }
     gWinSuperior.ResetOrigin();
-    if (!kept) {
-        for (CLabel*& label : gFlatInfoLabels)
-            Drop(label);
-        Drop(gFlatInfoWin);
-        return false;
-    }
-    for (CLabel* label : gFlatInfoLabels)
-        gFlatInfoWin->AddChilds(label, nullptr);
     return true;
 }
 
@@ -95,31 +78,15 @@ void CFlat::AddButton(CBaseWin* flatsWindow, const uint8_t* hitMask, const CIntR
         areaBLabel = AddArea(labelX + AREA_X, labelY + AREA_BELOW, areaB);
         underline = AddFigure(labelX + UNDERLINE_X, labelY - UNDERLINE_ABOVE, COLUMN_FONT_PLAIN, UNDERLINE);
         gWinSuperior.ResetOrigin();
-        if (KeepWindows()) {
-            button->SetHoverColours(BUTTON_NORMAL, BUTTON_TO_NORMAL, BUTTON_HOVER, BUTTON_TO_HOVER);
-            button->SetHitMask(hitMask);
-            BindClickDelegate(button, this, &CFlat::ShowInfo);
-            static_cast<CLabel*>(numberLabel)->SetInt(number);
-            button->AddChilds(numberLabel, areaALabel, areaBLabel, underline, nullptr);
-            flatsWindow->AddChilds(button, nullptr);
-        }
+        button->SetHoverColours(BUTTON_NORMAL, BUTTON_TO_NORMAL, BUTTON_HOVER, BUTTON_TO_HOVER);
+        button->SetHitMask(hitMask);
+        BindClickDelegate(button, this, &CFlat::ShowInfo);
+        static_cast<CLabel*>(numberLabel)->SetInt(number);
+        button->AddChilds(numberLabel, areaALabel, areaBLabel, underline, nullptr);
+        flatsWindow->AddChilds(button, nullptr);
     }
     gFlatInfoX = flatsArea.left;
     gFlatInfoY = flatsArea.bottom + POPUP_BELOW_PLAN;
-}
-
-// A button without its figures, or figures without their button, are no use: all of them
-// or none.
-bool CFlat::KeepWindows()
-{
-    CBaseWin** windows[FLAT_BUTTON_WINDOWS] = {&button, &numberLabel, &areaALabel, &areaBLabel, &underline};
-    bool kept = true;
-    for (CBaseWin** win : windows)
-        kept = kept && IsRegistered(*win);
-    if (kept) return true;
-    for (CBaseWin** win : windows)
-        Drop(*win);
-    return false;
 }
 
 CLabel* CFlat::AddFigure(int x, int y, int font, const char* text) const

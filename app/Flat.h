@@ -53,8 +53,6 @@ public:
     Hundredths areaB = 0;
 
 private:
-    // True when each of its windows got a slot; else all are deleted.
-    bool KeepWindows();
     // A label of the flat's colour inside its button (the button is the origin).
     CLabel* AddFigure(int x, int y, int font, const char* text) const;
     CLabel* AddArea(int x, int y, Hundredths area) const;

@@ -228,6 +228,8 @@ public:
     Index Count() const { return count; }
     Index Capacity() const { return capacity; }
     Index FreeCount() const { return freeCount; }
+    // Record pool: how many more records AllocRecord hands out.
+    int RecordsLeft() const { return int(capacity) - int(count) + int(freeCount); }
     T* Data() { return data; }
 
 private:

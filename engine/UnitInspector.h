@@ -146,10 +146,7 @@ public:
     SUnitAttach* AllocUnitAttach() { return unitAttaches.AllocRecord(); }
     void FreeUnitAttach(SUnitAttach* record) { unitAttaches.FreeRecord(record); }
     // Attach records not handed out.
-    int FreeAttachCount() const
-    {
-        return int(unitAttaches.Capacity()) - int(unitAttaches.Count()) + int(unitAttaches.FreeCount());
-    }
+    int FreeAttachCount() const { return unitAttaches.RecordsLeft(); }
     CSmoothMover* AllocSmoothMover() { return smoothMovers.AllocRecord(); }
     void FreeSmoothMover(CSmoothMover* mover) { smoothMovers.FreeRecord(mover); }
     SCell64* AllocCell64() { return AllocCell(cells64); }

@@ -80,27 +80,15 @@ void CRectEditor::Create(uint32_t newColour, uint32_t newHoverColour, void (*cal
         missing += handles[i] ? 0 : 1;
     if (!ws.HasRoomFor(missing, "the rectangle editor", &roomTold))
         return;
+    colour = newColour;
+    hoverColour = newHoverColour;
     const RECT* marks[2] = {&PLAIN_MARK, &FRAMED_MARK};
-    CBaseWin* made[2] = {};
     for (int i = 0; i < 2; ++i) {
         if (handles[i])
             continue;
         const RECT& m = *marks[i];
-        made[i] = ws.AddWin(0, 0, HANDLE_SIZE, HANDLE_SIZE, nullptr, gRectHandleTexture, m.left,
-                            m.top, m.right, m.bottom, 0, WIN_DRAGGABLE);
-        // A full window list (it has said so) keeps no handle: the editor stays as it was.
-        if (!IsRegistered(made[i])) {
-            for (CBaseWin*& handle : made)
-                ws.DeleteWin(&handle);
-            return;
-        }
-    }
-    colour = newColour;
-    hoverColour = newHoverColour;
-    for (int i = 0; i < 2; ++i) {
-        CBaseWin* handle = made[i];
-        if (!handle)
-            continue;
+        CBaseWin* handle = ws.AddWin(0, 0, HANDLE_SIZE, HANDLE_SIZE, nullptr, gRectHandleTexture, m.left, m.top,
+                                     m.right, m.bottom, 0, WIN_DRAGGABLE);
         handle->SetHoverColours(colour, HOVER_TIME, hoverColour, HOVER_TIME);
         handle->fnOnFrame = OnHandleFrame;
         handle->fnOnHover = OnHandleHover;
