@@ -10,6 +10,7 @@
 #include "core/Font.h"
 #include "core/GraphicsTypes.h"
 #include "core/Meshes/Mesh.h"
+#include "core/ShaderBudget.h"
 #include "core/ViewPoint.h"
 
 #include <cstdint>
@@ -128,6 +129,7 @@ struct CGraphics {
     ID3DXLine* line;
     CViewPoint* camera;
     CViewPoint defaultCamera;
+    CShaderBudget shaderBudget;  // the shader work of this start
     SFrustum frustum;
     D3DMULTISAMPLE_TYPE maxMultisample;
     D3DXMATRIX spriteMatrix;

@@ -158,6 +158,7 @@ void CGraphics::ChooseMultisampling()
 
 int CGraphics::Init(HWND window)
 {
+    shaderBudget.Reset();
     Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
     if (!Direct3D) {
         MsgBox("Can`t create Direct3D of DX9 version");

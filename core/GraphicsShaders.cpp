@@ -6,15 +6,11 @@
 
 #include "core/Messages.h"
 #include "core/Paths.h"
+#include "core/ShaderIncludes.h"
 
 #include <cstdio>
 #include <cstring>
-#include <io.h>
-#include <iterator>
-#include <map>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -106,135 +102,6 @@ struct SOneMacro {
     }
 };
 
-// Hand-written shader sources are a few kilobytes: a megabyte holds any shader with all its
-// includes (each file counted once, however often it is opened), yet a binary or data file
-// named by mistake is refused before it is read.
-constexpr size_t MAX_SHADER_TEXT = 1 << 20;
-// Shader includes nest a few levels; a chain of 32 is far beyond any real one, and it is what
-// stops a file that includes itself without a guard.
-constexpr size_t MAX_SHADER_NESTING = 32;
-// A guarded header is opened again at every include of it, so a shader may open a few hundred
-// files; each open costs the preprocessor a pass, and a chain that includes the next file
-// twice at each level would open billions of them (empty files cost no text).
-constexpr int MAX_SHADER_OPENS = 2048;
-// A file's text counts once against MAX_SHADER_TEXT, yet the preprocessor reads it again at
-// every reopen, even guarded out (10 to 50 ms a megabyte under Wine): 2048 reopens of a large
-// header would keep it busy for a minute. 32 MiB is far beyond what real shaders read, and a
-// shader that reaches it fails within a second or two.
-constexpr size_t MAX_SHADER_READ = size_t(32) << 20;
-
-// Reads a whole shader text of at most room bytes; the reason when the file cannot be one.
-// The length is checked first and again while reading (a file may not tell its length).
-const char* ReadShaderText(FILE* f, size_t room, std::string& text)
-{
-    const char* const tooLarge = "' takes the shader past 1048576 bytes.";
-    static_assert(MAX_SHADER_TEXT == 1048576, "the message names the limit");
-    if (_filelengthi64(_fileno(f)) > static_cast<long long>(room))
-        return tooLarge;
-    char chunk[4096];
-    for (size_t n; (n = fread(chunk, 1, sizeof chunk, f)) > 0;) {
-        if (memchr(chunk, 0, n))
-            return "' is not text.";
-        if (n > room - text.size())
-            return tooLarge;
-        text.append(chunk, n);
-    }
-    return nullptr;
-}
-
-// Opens what a shader file includes as every file named by data is opened (a device name
-// is refused, so no include waits on a port), relative to the folder of the file that
-// includes it. A compiler may read the main file through it too. A file may be open twice
-// on the chain (a header guarded against its own inclusion is opened again and found empty);
-// a chain too deep, too many opens, too much text read and a file that cannot be a shader are
-// refused, and the first refusal fails the shader: nothing more is opened for it. Each file is
-// read from disk once: a reopen hands out the same text again.
-class CShaderIncludes : public ID3DXInclude {
-public:
-    explicit CShaderIncludes(const char* file) : file_(file) {}
-
-    HRESULT WINAPI Open(D3DXINCLUDE_TYPE, const char* name, const void* parent, const void** data,
-                        UINT* bytes) override
-    {
-        if (!name || !data || !bytes)
-            return E_INVALIDARG;
-        if (!refusal_.empty())
-            return E_FAIL;
-        const std::string path = PathOf(name, parent);
-        if (files_.size() >= MAX_SHADER_NESTING) {
-            refusal_ = "Shader files are nested too deep at '" + path + "'.";
-            return E_FAIL;
-        }
-        if (++opens_ > MAX_SHADER_OPENS) {
-            static_assert(MAX_SHADER_OPENS == 2048, "the message names the limit");
-            refusal_ = "Shader file '" + path + "' takes the shader past 2048 opened files.";
-            return E_FAIL;
-        }
-        auto known = texts_.find(path);
-        if (known == texts_.end()) {
-            FILE* f = OpenDataFile(path.c_str(), "rb");
-            if (!f)
-                return E_FAIL;
-            std::string text;
-            if (const char* why = ReadShaderText(f, MAX_SHADER_TEXT - used_, text))
-                refusal_ = "Shader file '" + path + why;
-            fclose(f);
-            if (!refusal_.empty())
-                return E_FAIL;
-            used_ += text.size();
-            known = texts_.emplace(path, std::move(text)).first;
-        }
-        const std::string& text = known->second;
-        if (text.size() > MAX_SHADER_READ - read_) {
-            static_assert(MAX_SHADER_READ == 33554432, "the message names the limit");
-            refusal_ = "Shader file '" + path + "' takes the shader past 33554432 bytes read.";
-            return E_FAIL;
-        }
-        read_ += text.size();
-        files_.push_back(&*known);
-        *data = text.data();
-        *bytes = UINT(text.size());
-        return S_OK;
-    }
-
-    // Files close innermost first: the search starts at the end (the same text may be open
-    // more than once on the chain).
-    HRESULT WINAPI Close(const void* data) override
-    {
-        for (auto f = files_.rbegin(); f != files_.rend(); ++f)
-            if ((*f)->second.data() == data) {
-                files_.erase(std::next(f).base());
-                break;
-            }
-        return S_OK;
-    }
-
-    // Why the shader failed on one of its files; empty when none was refused.
-    const std::string& Refusal() const { return refusal_; }
-
-private:
-    using SFileText = std::pair<const std::string, std::string>;  // path, text
-
-    std::string PathOf(const char* name, const void* parent) const
-    {
-        if ((!parent && file_ == name) || IsAbsolutePath(name) || IsPathSeparator(name[0]))
-            return name;
-        std::string from = file_;
-        for (const SFileText* f : files_)
-            if (f->second.data() == parent)
-                from = f->first;
-        return from.substr(0, from.find_last_of("\\/") + 1) + name;
-    }
-
-    std::string file_;
-    std::map<std::string, std::string> texts_;  // by path; stable: the compiler holds the texts
-    std::vector<const SFileText*> files_;       // the open chain
-    int opens_ = 0;     // files opened for the shader so far
-    size_t used_ = 0;   // bytes of the different files read for the shader so far
-    size_t read_ = 0;   // bytes handed to the compiler so far, every reopen counted
-    std::string refusal_;
-};
-
 template <class T>
 void ReleaseIf(T* p)
 {
@@ -289,13 +156,29 @@ ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
     fclose(f);
     int level = GetShaderLevel(word);
 
+    if (shaderBudget.Spent())
+        return ShaderPair{};  // said when it was spent
+    // The file is read, measured and weighed first, as an include is. Assembly is one pass
+    // over its text, which the preprocessing budget bounds: the build itself weighs the least.
     ID3DXBuffer *code = nullptr, *errors = nullptr;
-    CShaderIncludes includes(file);
-    HRESULT hr = D3DXAssembleShaderFromFileA(file, nullptr, &includes, 0, &code, &errors);
-    if (!includes.Refusal().empty() || BuildFailed(hr, BufferText(errors))) {
+    CShaderIncludes includes(file, shaderBudget, nullptr);
+    const void* text = nullptr;
+    UINT bytes = 0;
+    HRESULT hr = includes.OpenMain(&text, &bytes);
+    std::string refusal = includes.Refusal();
+    if (SUCCEEDED(hr)) {
+        includes.Close(text);
+        if (const char* why = shaderBudget.TakeCompiling(0))
+            refusal = std::string("Shader file '") + file + why;
+        else
+            hr = D3DXAssembleShaderFromFileA(file, nullptr, &includes, 0, &code, &errors);
+    }
+    if (refusal.empty())
+        refusal = includes.Refusal();
+    if (!refusal.empty() || BuildFailed(hr, BufferText(errors))) {
         ReportBuildError(pixel ? "Can`t assemble pixel shader..  "
                                : "Can`t assemble vertex shader..  ",
-                         file, errors, includes.Refusal());
+                         file, errors, refusal);
         ReleaseIf(errors);
         ReleaseIf(code);
         return ShaderPair{};
@@ -367,12 +250,44 @@ ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO
     const char(*profiles)[PROFILE_NAME_SIZE] = pixel ? psProfiles : vsProfiles;
     const char* profile = level >= 0 && level < SHADER_LEVEL_SLOTS ? profiles[level] : "";
 
-    ID3DXBuffer *code = nullptr, *errors = nullptr;
-    CShaderIncludes includes(file);
-    HRESULT hr = D3DXCompileShaderFromFileA(file, macros, &includes, COMPILE_ENTRY, profile,
+    if (shaderBudget.Spent())
+        return ShaderPair{};  // said when it was spent
+    // Preprocessed first, through the include handler that bounds what it reads and what its
+    // macros may write, so that the compiler's text is measured before the compiler gets it.
+    // The compiler then reads the same texts again from the handler, so that its messages
+    // name the files and lines the author wrote.
+    ID3DXBuffer *source = nullptr, *code = nullptr, *errors = nullptr;
+    CShaderIncludes includes(file, shaderBudget, macros);
+    const void* text = nullptr;
+    UINT bytes = 0;
+    HRESULT hr = includes.OpenMain(&text, &bytes);
+    if (SUCCEEDED(hr)) {
+        hr = D3DXPreprocessShader(static_cast<const char*>(text), bytes, macros, &includes, &source,
+                                  &errors);
+        includes.Close(text);
+    }
+    std::string refusal = includes.Refusal();
+    if (refusal.empty() && source && !BuildFailed(hr, BufferText(errors))) {
+        const size_t size = strnlen(static_cast<const char*>(source->GetBufferPointer()),
+                                    source->GetBufferSize());
+        const char* why = shaderBudget.TakeSource(size);
+        if (!why)
+            why = shaderBudget.TakeCompiling(size);
+        if (why) {
+            refusal = std::string("Shader file '") + file + why;
+        } else {
+            ReleaseIf(errors);
+            errors = nullptr;
+            hr = D3DXCompileShaderFromFileA(file, macros, &includes, COMPILE_ENTRY, profile,
                                             pixel ? flags : 0, &code, &errors, nullptr);
-    if (!includes.Refusal().empty() || BuildFailed(hr, BufferText(errors))) {
-        ReportBuildError("Can`t compile HLSL shader..  ", file, errors, includes.Refusal());
+            refusal = includes.Refusal();
+        }
+    } else if (SUCCEEDED(hr) && !source) {
+        hr = E_FAIL;
+    }
+    ReleaseIf(source);
+    if (!refusal.empty() || BuildFailed(hr, BufferText(errors))) {
+        ReportBuildError("Can`t compile HLSL shader..  ", file, errors, refusal);
         ReleaseIf(errors);
         ReleaseIf(code);
         return ShaderPair{};

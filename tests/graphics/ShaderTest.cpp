@@ -3,6 +3,8 @@
 
 #include "tests/support/TestDevice.h"
 
+#include "core/ShaderBudget.h"
+
 #include "tests/support/Harness.h"
 
 #include <gtest/gtest.h>
@@ -221,9 +223,11 @@ TEST_F(Shaders, IncludesAreReadBesideTheirFileAndNeverFromADevice)
 
 // An include chain that comes back to itself without a guard or nests past any real shader,
 // one that opens files past any real shader, a large guarded header reopened until the
-// preprocessor has read far more than any real shader, and an include that cannot be a shader
-// (not text, too large: this program itself), fail the shader at once with a message naming
-// the file.
+// preprocessor has read far more than a start may, an include that cannot be a shader (not
+// text, too large: this program itself), an unguarded header repeated or a macro expanded past
+// what one shader may hand the compiler, macros that double at every level, and a macro met
+// within its own expansion, which this platform's preprocessor never ends on, fail the shader
+// at once with a message naming the file. None of them reaches the compiler.
 TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
 {
     char program[MAX_PATH] = {};
@@ -248,6 +252,27 @@ TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
     for (int i = 0; i < 40; ++i)
         reread += "#include \"huge.h\"\n";
     File("reread.h", reread);
+    std::string prototypes, uses;
+    for (int i = 0; prototypes.size() < 32000 - 40; ++i)
+        prototypes += "float4 f" + std::to_string(i) + "(float4 a, float4 b);\n";
+    File("prototypes.h", prototypes);
+    for (int i = 0; i < 64; ++i)
+        uses += "#include \"prototypes.h\"\n";
+    File("repeated.h", uses);
+    std::string macro = "#define PROTOTYPES";  // about 1 KiB, named 1024 times: 1 MiB
+    for (int i = 0; i < 32; ++i)
+        macro += " float4 g" + std::to_string(i) + "(float4 a);";
+    File("expanded.h", macro + "\n" + [] {
+        std::string named;
+        for (int i = 0; i < 1024; ++i)
+            named += "PROTOTYPES\n";
+        return named;
+    }());
+    std::string doubling = "#define A0 float4 x;\n";
+    for (int i = 1; i <= 40; ++i)
+        doubling += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " A" + std::to_string(i - 1) + "\n";
+    File("doubling.h", doubling + "A40\n");
+    File("recursive.h", "#define A B\n#define B A\nA\n");
     const struct {
         bool pixel;
         std::string include, refusal;
@@ -258,12 +283,17 @@ TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
         {false, "w0.h", "Shader file '" + dir + "\\w"},
         {false, "binary.h", "Shader file '" + dir + "\\binary.h' is not text."},
         {false, "large.h", "Shader file '" + dir + "\\large.h' takes the shader past 1048576 bytes."},
-        {false, "reread.h", "Shader file '" + dir + "\\huge.h' takes the shader past 33554432 bytes read."},
+        {false, "reread.h", "Shader file '" + dir + "\\huge.h' takes the shaders of this start past 16777216 bytes of preprocessing: no more shaders are built."},
         {true, program, "Shader file '" + std::string(program) + "' "},
+        {false, "repeated.h", "Shader file '" + dir + "\\self.vsh' expands to more than 65536 bytes."},
+        {false, "expanded.h", "Shader file '" + dir + "\\self.vsh' expands to more than 65536 bytes."},
+        {false, "doubling.h", "Shader file '" + dir + "\\doubling.h' takes the shaders of this start past 16777216 bytes of preprocessing"},
+        {false, "recursive.h", "Shader file '" + dir + "\\recursive.h' uses a macro within its own expansion."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.include);
         messages.Clear();
+        gGraphics.shaderBudget.Reset();  // each case a start of its own
         const std::string include = "#include \"" + c.include + "\"\n";
         ShaderPair pair;
         std::string head;
@@ -281,6 +311,52 @@ TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
         EXPECT_EQ(0u, messages.Texts()[0].find(head + ". \n\nError:  " + c.refusal)) << messages.Joined();
         if (c.include == "w0.h")
             EXPECT_NE(std::string::npos, messages.Texts()[0].find("' takes the shader past 2048 opened files."));
+        if (!c.pixel)
+            EXPECT_EQ(0u, gGraphics.shaderBudget.Compiled());
+        EXPECT_LE(gGraphics.shaderBudget.Preprocessed(), CShaderBudget::PREPROCESSING);
+    }
+}
+
+// The shaders of one start share what it may hand the preprocessor and the compiler: forty
+// shaders that each reopen a megabyte of guarded text, or that each come near what one shader
+// may hand the compiler, stop at the start's bound with one message, and no shader is built
+// after it.
+TEST_F(Shaders, TheShadersOfAStartShareOneBound)
+{
+    std::string guarded = "#ifndef BIG_H\n#define BIG_H\n";
+    while (guarded.size() < 1000000 - 16)
+        guarded += "#if 0\n#endif\n";
+    File("big.h", guarded + "#endif\n");
+    std::string reopens, typedefs;
+    for (int i = 0; i < 33; ++i)
+        reopens += "#include \"big.h\"\n";
+    for (int i = 0; typedefs.size() < 50000; ++i)
+        typedefs += "typedef float4 T" + std::to_string(i) + ";\n";
+    const struct {
+        const char* shape;
+        std::string head;
+        const char* bound;
+    } shapes[] = {
+        {"guarded header reopened", reopens, "' takes the shaders of this start past 16777216 bytes of preprocessing: no more shaders are built."},
+        {"large shaders", typedefs, "' takes the shaders of this start past 8388608 bytes of compiling: no more shaders are built."},
+    };
+    for (const auto& [shape, head, bound] : shapes) {
+        SCOPED_TRACE(shape);
+        messages.Clear();
+        gGraphics.shaderBudget.Reset();
+        int built = 0;
+        for (int i = 0; i < 40; ++i) {
+            const std::string vs = File("s" + std::to_string(i) + ".vsh", head + COLOUR_VS);
+            built += Keep(gGraphics.CompileVertexShader(vs.c_str(), 11)).vs != nullptr;
+        }
+        ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+        EXPECT_NE(std::string::npos, messages.Texts()[0].find(bound)) << messages.Joined();
+        EXPECT_LT(built, 40);
+        EXPECT_LE(gGraphics.shaderBudget.Preprocessed(), CShaderBudget::PREPROCESSING);
+        EXPECT_LE(gGraphics.shaderBudget.Compiled(), CShaderBudget::COMPILING);
+        const std::string after = File("after.vsh", COLOUR_VS);
+        EXPECT_EQ(nullptr, gGraphics.CompileVertexShader(after.c_str(), 11).vs);
+        EXPECT_EQ(1u, messages.Count());
     }
 }
 
@@ -288,7 +364,8 @@ TEST_F(Shaders, IncludesThatNeverEndOrAreNoShaderFailTheShader)
 // each other: the preprocessor opens them again and finds them empty. A header open twice on
 // the chain still finds the files beside it once the inner copy is closed, and a large header
 // named by many others counts once against the shader's text, its guard's define put before
-// its body or after it.
+// its body or after it, however the others name it: from sibling folders through "..", or in
+// other letter cases.
 TEST_F(Shaders, GuardedHeadersThatIncludeEachOtherBuild)
 {
     const auto guarded = [](const std::string& name, const std::string& body) {
@@ -317,22 +394,35 @@ TEST_F(Shaders, GuardedHeadersThatIncludeEachOtherBuild)
         const char* style;
         Guard guard;
     } styles[] = {{"define first", guarded}, {"define last", definedAfter}};
+    using Naming = std::string (*)(int);  // the i-th header's path, and how it names the shared one
+    const struct {
+        const char* naming;
+        Naming header, shared;
+    } namings[] = {
+        {"beside", [](int i) { return "s" + std::to_string(i) + ".h"; }, [](int) { return std::string("shared.h"); }},
+        {"sibling folders", [](int i) { return "f" + std::to_string(i) + "/s.h"; },
+         [](int) { return std::string("../shared.h"); }},
+        {"letter cases", [](int i) { return "s" + std::to_string(i) + ".h"; },
+         [](int i) { return std::string(i % 2 ? "SHARED.H" : "Shared.h"); }},
+    };
     for (const auto& [style, guard] : styles) {
-        SCOPED_TRACE(style);
-        messages.Clear();
-        const std::string head = "float4 cColor;\n// ", empty = guard("SHARED_H", head + "\n");
-        const std::string shared = guard("SHARED_H", head + std::string(46000 - empty.size(), '-') + "\n");
-        ASSERT_EQ(46000u, shared.size());
-        File("shared.h", shared);
-        std::string includes;
-        for (int i = 0; i < 24; ++i) {
-            const std::string name = "s" + std::to_string(i) + ".h";
-            File(name, guard("S" + std::to_string(i) + "_H", "#include \"shared.h\"\n"));
-            includes += "#include \"" + name + "\"\n";
+        for (const auto& [naming, header, named] : namings) {
+            SCOPED_TRACE(std::string(style) + ", " + naming);
+            messages.Clear();
+            gGraphics.shaderBudget.Reset();
+            const std::string head = "float4 cColor;\n// ", empty = guard("SHARED_H", head + "\n");
+            const std::string shared = guard("SHARED_H", head + std::string(46000 - empty.size(), '-') + "\n");
+            ASSERT_EQ(46000u, shared.size());
+            File("shared.h", shared);
+            std::string includes;
+            for (int i = 0; i < 24; ++i) {
+                File(header(i), guard("S" + std::to_string(i) + "_H", "#include \"" + named(i) + "\"\n"));
+                includes += "#include \"" + header(i) + "\"\n";
+            }
+            const std::string many = File("many.vsh", includes + body);
+            EXPECT_NE(nullptr, Keep(gGraphics.CompileVertexShader(many.c_str(), 11)).vs);
+            EXPECT_EQ(0u, messages.Count()) << messages.Joined();
         }
-        const std::string many = File("many.vsh", includes + body);
-        EXPECT_NE(nullptr, Keep(gGraphics.CompileVertexShader(many.c_str(), 11)).vs);
-        EXPECT_EQ(0u, messages.Count()) << messages.Joined();
     }
 }
 
