@@ -154,20 +154,25 @@ TEST_F(UnitTest, AttachesInAPresentationNestABoundedDepth)
 
 // A unit that is not made, its class unknown or the attach pool full, has its block read
 // through with the blocks nested in it, so the reader keeps its place: what follows is read
-// as written.
+// as written. A brace inside a quoted name is text, as when the block is read.
 TEST_F(UnitTest, TheBlockOfAnAttachedUnitNotMadeIsReadThroughWhole)
 {
+    const char* const notFound = "CAtom::CreateAttachInMission Error.\n\n   Not found class template 'Nowhere'.";
+    const char* const acts = "start_actions: { create_attach: { Post }; }; ";
     const struct {
         const char* cls;
         int attaches;
         int made;  // the trailing attach: made when the pool takes it
         const char* said;
+        std::string block;
     } cases[] = {
-        {"Nowhere", 16, 1, "CAtom::CreateAttachInMission Error.\n\n   Not found class template 'Nowhere'."},
-        {"Post", 0, 0, "CAtom::AttachUnit:  For UnitInspector UnitAttaches limit is exceeded."},
+        {"Nowhere", 16, 1, notFound, acts},
+        {"Post", 0, 0, "CAtom::AttachUnit:  For UnitInspector UnitAttaches limit is exceeded.", acts},
+        {"Nowhere", 16, 1, notFound, std::string("name: \"Corner { left\" ") + acts},
+        {"Nowhere", 16, 1, notFound, std::string("name: \" }; \" ") + acts},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.cls);
+        SCOPED_TRACE(c.cls + (" { " + c.block));
         TearDown();
         SetUp();
         ASSERT_EQ(0, LoadScript("UnitInspector [ UnitCount: 16 TemplateCount: 8 UnitAttaches: " +
@@ -176,8 +181,7 @@ TEST_F(UnitTest, TheBlockOfAnAttachedUnitNotMadeIsReadThroughWhole)
         CAtom* site = gUnitInspector->CreateUnit("Site", nullptr);
         ASSERT_NE(nullptr, site);
         messages.Clear();
-        TextFile file("refused", std::string("{ create_attach: { ") + c.cls +
-                                     " { start_actions: { create_attach: { Post }; }; }; };\n"
+        TextFile file("refused", std::string("{ create_attach: { ") + c.cls + " { " + c.block + "}; };\n" +
                                      "create_attach: { Post }; };\nnext");
         site->ScanMissionData(file, "start_actions:");
         char word[Core::WORD_BUFFER_SIZE];
