@@ -391,6 +391,7 @@ int CAtom::CreateAttachInMission(FILE* file)
 
 CAtom* CAtom::CreateAttachedUnit(CClassTemplate* cls, const D3DXVECTOR4* position, uint32_t flags)
 {
+    const CMadeToAttach attached;
     CAtom* unit = gIUnitInspector && cls ? gIUnitInspector->CreateUnitFromTemplate(cls, map) : nullptr;
     if (!unit) return nullptr;
     if (position) unit->Pos = *position;

@@ -6,6 +6,7 @@
 #include "core/Scanner.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,6 +27,20 @@ int Tree(const CAtom* unit)
     for (int i = 0; unit->GetSlave(i); ++i) units += Tree(unit->GetSlave(i));
     EXPECT_EQ(nullptr, unit->GetSlave(8));
     return units;
+}
+
+// Classes prefix00, which makes nothing, to prefix<classes - 1>, each making acts units of the
+// class before it.
+std::string Chain(const std::string& prefix, int classes, int acts)
+{
+    const auto name = [&prefix](int i) { return prefix + (i < 10 ? "0" : "") + std::to_string(i); };
+    std::string script = "ATOM " + name(0) + " { };\n";
+    for (int i = 1; i < classes; ++i) {
+        std::string list;
+        for (int k = 0; k < acts; ++k) list += "CreateAttach ( " + name(i - 1) + " Pos: [ 1 2 3 ] ) ";
+        script += "ATOM " + name(i) + " { StartActions: { " + list + "}; };\n";
+    }
+    return script;
 }
 
 // A class that makes itself, a cycle of two (closed by hand: a script names only classes
@@ -95,14 +110,7 @@ TEST_F(UnitTest, StartActionsMakeNoClassAlreadyBeingMadeAndNestABoundedDepth)
 // pool that does not run out the unit pool is what fills, as ever.
 TEST_F(UnitTest, AFanOfStartActionsMakesNoMoreThanThePoolsHold)
 {
-    std::string classes = "ATOM Fan00 { };\n";
-    for (int i = 1; i <= 16; ++i) {
-        std::string acts;
-        for (int k = 0; k < 8; ++k) acts += "CreateAttach ( Fan" + std::string(i <= 10 ? "0" : "") +
-                                            std::to_string(i - 1) + " Pos: [ 1 2 3 ] ) ";
-        classes += "ATOM Fan" + std::string(i < 10 ? "0" : "") + std::to_string(i) + " { StartActions: { " + acts +
-                   "}; };\n";
-    }
+    const std::string classes = Chain("Fan", 17, 8);
     const struct {
         int attaches;
         int units;  // the placed one included
@@ -128,6 +136,45 @@ TEST_F(UnitTest, AFanOfStartActionsMakesNoMoreThanThePoolsHold)
         EXPECT_EQ(c.said, messages.Texts()[0]);
         // Every unit made hangs on the placed unit, eight to a unit at most.
         EXPECT_EQ(Units(), Tree(fan));
+    }
+}
+
+// A unit a presentation attaches runs its start actions before its own attach: their chain
+// keeps that record too, so the placed unit is kept with every unit the chain made.
+TEST_F(UnitTest, AUnitAPresentationAttachesIsKeptWithAllItsStartActionsMade)
+{
+    const std::string limit = "CClassTemplate::ApplyStartActs  Warning:  For UnitInspector UnitAttaches limit is "
+                              "exceeded: class '";
+    const struct {
+        std::string classes;
+        const char* placed;
+        int attaches;
+        int units;  // the host included
+        std::string said;
+    } cases[] = {
+        {Chain("Link", 17, 1), "Link16", 16, 1 + 16,
+         limit + "Link01' makes no unit of start action class 'Link00', nor any more for its chain."},
+        {Chain("Link", 17, 1), "Link16", 17, 1 + 17, ""},  // a record for every unit: nothing said
+        {Chain("Fan", 17, 8), "Fan16", 256, 1 + 256,
+         limit + "Fan01' makes no unit of start action class 'Fan00', nor any more for its chain."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.placed + (" with " + std::to_string(c.attaches)));
+        TearDown();
+        SetUp();
+        messages.Clear();
+        ASSERT_EQ(0, LoadScript("UnitInspector [ UnitCount: 1024 TemplateCount: 32 UnitAttaches: " +
+                                std::to_string(c.attaches) + " ]\nGEOMETRY Site { };\n" + c.classes))
+            << messages.Joined();
+        CAtom* site = gUnitInspector->CreateUnit("Site", nullptr);
+        ASSERT_NE(nullptr, site);
+        TextFile file("placed", std::string("{ create_attach: { ") + c.placed + " }; };");
+        EXPECT_EQ(0, site->ScanMissionData(file, "start_actions:"));
+        EXPECT_EQ(c.units, Units()) << messages.Joined();
+        EXPECT_EQ(gUnitInspector->UnitBound(), Units()) << "units made";
+        const CAtom* placed = site->FindSlaveByClass(c.placed);
+        EXPECT_EQ(Units() - 1, placed ? Tree(placed) : 0);
+        EXPECT_EQ(c.said.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.said}, messages.Texts());
     }
 }
 
