@@ -11,6 +11,7 @@
 #include "app/MyBuilding.h"
 #include "core/Messages.h"
 #include "engine/AnimContainer.h"
+#include "engine/ClassTemplate.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
 #include "gui/WinSuperior.h"
@@ -121,6 +122,7 @@ void CFloor::ShowInterior()
     if (gInteriorUnit) gIUnitInspector->DeleteUnit(gInteriorUnit);
     gInteriorUnit = nullptr;
     gInteriorTimer = 0.0f;
+    const CMadeToAttach attached;
     CGeometry* interior = dynamic_cast<CGeometry*>(gIUnitInspector->CreateUnit("Interior", this));
     if (!interior) return;
     interior->mesh = interiorMesh;

@@ -193,6 +193,16 @@ void fscan_quoted_rest(FILE* file, char* out, const char* first, size_t size)
     ReadQuoted(file, out, len, limit);
 }
 
+void fscan_skipped_word(FILE* file, char* out, size_t size)
+{
+    fscan_word(file, out, size);
+    const size_t length = strlen(out);
+    if (out[0] != '"' || (length > 1 && out[length - 1] == '"'))
+        return;
+    char rest[QUOTED_REST_BUFFER_SIZE];
+    fscan_quoted_rest(file, rest, out);
+}
+
 int fscan_comment(FILE* file, const char* word)
 {
     if (word[0] != '/')

@@ -45,6 +45,11 @@ template <size_t N> void fscan_quoted_rest(FILE* file, char (&out)[N], const cha
 {
     fscan_quoted_rest(file, out, first, N);
 }
+// One word of text that is read through unread: a quoted string is passed over whole, so
+// a skipping reader sees the words the reading one sees (out keeps the string's first word,
+// its quote included, which matches no keyword or bracket).
+void fscan_skipped_word(FILE* file, char* out, size_t size);
+template <size_t N> void fscan_skipped_word(FILE* file, char (&out)[N]) { fscan_skipped_word(file, out, N); }
 // For readers that take "%s" words: skips the comment the word opens.
 // 1 for "//", 2 for "/*", 0 when the word opens no comment.
 int fscan_comment(FILE* file, const char* word);

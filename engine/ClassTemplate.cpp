@@ -161,9 +161,12 @@ static_assert(std::size(GLOWING_KEYS) == 5, "glow keywords");
 struct SMakingLink {
     const CClassTemplate* cls;
     const SMakingLink* outer;
-    int depth;  // 1 for the unit that started the chain
+    int depth;           // 1 for the unit that started the chain
+    bool firstAttached;  // that unit's maker attaches it once it is made
 };
 const SMakingLink* gMaking = nullptr;
+// Set by CMadeToAttach: the next chain's first unit is attached once made.
+bool gFirstAttached = false;
 // Set once a start action of the chain failed to make its unit. A unit whose attach fails is
 // deleted with everything its own start actions made, and the pools have room again, so a
 // chain that went on would make and throw away the same subtrees over and over (eight acts a
@@ -172,9 +175,10 @@ bool gMakingFailed = false;
 
 class CMaking {
 public:
-    explicit CMaking(const CClassTemplate* cls) : link{cls, gMaking, gMaking ? gMaking->depth + 1 : 1}
+    explicit CMaking(const CClassTemplate* cls)
+        : link{cls, gMaking, gMaking ? gMaking->depth + 1 : 1, gMaking ? gMaking->firstAttached : gFirstAttached}
     {
-        if (!gMaking) gMakingFailed = false;
+        if (!gMaking) gMakingFailed = gFirstAttached = false;  // the flag is this chain's alone
         gMaking = &link;
     }
     ~CMaking() { gMaking = link.outer; }
@@ -188,6 +192,9 @@ public:
         return false;
     }
     int Depth() const { return link.depth; }
+    // The attach records the chain holds when it makes its next unit: one for each unit below
+    // the first, one for the new unit, and one for the first when it is attached.
+    int Kept() const { return link.depth + (link.firstAttached ? 1 : 0); }
 
 private:
     SMakingLink link;
@@ -205,9 +212,10 @@ bool MayMake(const CMaking& making, CClassTemplate& maker, const CClassTemplate*
     } else if (making.Depth() > MAX_START_ACT_DEPTH) {
         why = "', which would be made more than " + std::to_string(MAX_START_ACT_DEPTH) + " start actions deep";
         told = &maker.startActDepthTold;
-    } else if (gUnitInspector && gUnitInspector->FreeAttachCount() < making.Depth()) {
-        // Every unit of the chain below the first, and the new one, attaches once its own
-        // start actions are done: their records are kept, so no attach of the chain fails.
+    } else if (gUnitInspector && gUnitInspector->FreeAttachCount() < making.Kept()) {
+        // Every unit of the chain below the first, the first too when its maker attaches it,
+        // and the new one attach once their own start actions are done: their records are
+        // kept, so no attach of the chain fails.
         // Said within the pool's budget, once for the chain, which makes no more.
         gMakingFailed = true;
         WarningBox(&gUnitInspector->warningBudget,
@@ -227,6 +235,16 @@ bool MayMake(const CMaking& making, CClassTemplate& maker, const CClassTemplate*
 }
 
 } // namespace
+
+CMadeToAttach::CMadeToAttach() : outer(gFirstAttached)
+{
+    gFirstAttached = true;
+}
+
+CMadeToAttach::~CMadeToAttach()
+{
+    gFirstAttached = outer;
+}
 
 int CClassTemplate::ScanReflectionReceiver(FILE* file)
 {

@@ -138,6 +138,20 @@ public:
     uint16_t PixelShaderByName(const char* shader, const char* text);
 };
 
+// Held by a maker from making a unit to attaching it (the unit's start actions run in
+// between): the chain of those start actions keeps that attach's record as well, so the
+// attach cannot find the pool filled by what the unit made.
+class CMadeToAttach {
+public:
+    CMadeToAttach();
+    ~CMadeToAttach();
+    CMadeToAttach(const CMadeToAttach&) = delete;
+    CMadeToAttach& operator=(const CMadeToAttach&) = delete;
+
+private:
+    bool outer;
+};
+
 // Answers ParamByName for the "TEMPLATE" prefix of shader constants.
 extern CClassTemplate gDefaultClassTemplate;
 

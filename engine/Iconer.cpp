@@ -124,6 +124,7 @@ void CIconGroup::OnIconClick()
 
 CAtom* CIconGroup::NewFrame(CIcon* icon)
 {
+    const CMadeToAttach attached;
     CAtom* frame = gUnitInspector->CloneUnit(framePrototype, nullptr);
     if (frame && icon->AttachUnit(frame, FRAME_ATTACH_MODE) != 0) {
         gUnitInspector->DeleteUnit(frame);

@@ -214,17 +214,10 @@ int NestingStep(const char* word)
     return 0;
 }
 
-// Reads one word of skipped text; a quoted string is taken whole so that its blanks do
-// not split it. Returns the word's change of nesting.
+// Reads one word of skipped text, a quoted string whole; returns its change of nesting.
 int SkipWord(FILE* file, char* word)
 {
-    Core::fscan_word(file, word, Core::WORD_BUFFER_SIZE);
-    const size_t length = strlen(word);
-    if (word[0] == '"' && (length == 1 || word[length - 1] != '"')) {
-        char rest[Core::QUOTED_REST_BUFFER_SIZE];
-        Core::fscan_quoted_rest(file, rest, word);
-        return 0;
-    }
+    Core::fscan_skipped_word(file, word, Core::WORD_BUFFER_SIZE);
     return NestingStep(word);
 }
 

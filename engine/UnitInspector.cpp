@@ -81,14 +81,14 @@ struct SSectionKey {
 };
 
 // Skips a class declaration whose unit cannot be made: up to its "{", then to the "};"
-// that closes it ("RenderStates:" and "{" open nested blocks).
+// that closes it ("RenderStates:" and "{" open nested blocks; quoted text opens none).
 void SkipClassBlock(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
-    do Core::fscan_word(file, word);
+    do Core::fscan_skipped_word(file, word);
     while (word[0] && !StrEqual(word, "{"));
     for (int depth = 1; depth > 0;) {
-        Core::fscan_word(file, word);
+        Core::fscan_skipped_word(file, word);
         if (!word[0]) return;
         if (StrEqual(word, "{") || StrEqual(word, "RenderStates:")) ++depth;
         if (StrEqual(word, "};")) --depth;

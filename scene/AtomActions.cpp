@@ -58,12 +58,13 @@ bool EndsList(const char* word, const char* closing)
 // actions (a file of thousands of levels overflowed the stack).
 int gAttachNesting = 0;
 
-// Reads a block through after its "{", the blocks nested in it included.
+// Reads a block through after its "{", the blocks nested in it included; a quoted name
+// holding a brace opens or closes nothing, as when the block is read.
 void SkipNestedBlock(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     for (int depth = 1; depth > 0;) {
-        Core::fscan_word(file, word);
+        Core::fscan_skipped_word(file, word);
         if (!word[0]) return;
         if (IsWord(word, "{"))
             ++depth;
@@ -390,6 +391,7 @@ int CAtom::CreateAttachInMission(FILE* file)
 
 CAtom* CAtom::CreateAttachedUnit(CClassTemplate* cls, const D3DXVECTOR4* position, uint32_t flags)
 {
+    const CMadeToAttach attached;
     CAtom* unit = gIUnitInspector && cls ? gIUnitInspector->CreateUnitFromTemplate(cls, map) : nullptr;
     if (!unit) return nullptr;
     if (position) unit->Pos = *position;

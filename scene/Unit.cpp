@@ -508,6 +508,7 @@ void CUnit::FirstTimeVisible(const CBillLightData* records, bool classRecords)
                                               classTemplate ? &classTemplate->nightLightLoopTold : nullptr,
                                               "CUnit::FirstTimeVisible", "night light"))
             continue;
+        const CMadeToAttach attached;
         CAtom* light = gUnitInspector->CreateUnitFromTemplate(record->classTemplate, map);
         if (!light) continue;
         TakeNightLight(light, *record);

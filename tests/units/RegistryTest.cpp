@@ -3,6 +3,7 @@
 
 #include "tests/units/UnitFixture.h"
 
+#include "core/Scanner.h"
 #include "engine/ResourceScan.h"
 #include "scene/Bolide.h"
 #include "scene/Camera.h"
@@ -101,6 +102,19 @@ TEST_F(UnitTest, EveryTypeIsMadeByItsOwnClassOrRefusedByName)
     EXPECT_EQ(nullptr, gUnitInspector->CreateUnitByType(21));
     ASSERT_EQ(2u, messages.Count());
     EXPECT_EQ("CUnitInspector::CreateUnitByType :  Not found type.", messages.Texts()[1]);
+}
+
+// A class of a type that cannot be made is read through to the "};" that closes it, a brace
+// in quoted text not counted, so the reader goes on after it.
+TEST_F(UnitTest, AClassWhoseUnitCannotBeMadeIsReadThroughWhole)
+{
+    SizeRegistry(SIZES);
+    scripts::TextFile file("unmade", "Gone { Mesh: \" }; \" RenderStates: ZWriteOff }; Pos: [ 1 2 3 ] };\nnext");
+    EXPECT_EQ(-2, gUnitInspector->ScanClassTemplate(file, 0));
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);
+    EXPECT_STREQ("next", word);
+    EXPECT_EQ(nullptr, gUnitInspector->GetClassTemplate("Gone"));
 }
 
 TEST_F(UnitTest, ScriptClassesOfEveryKeywordAreDeclaredOrSkippedWhole)

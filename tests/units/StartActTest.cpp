@@ -6,6 +6,7 @@
 #include "core/Scanner.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,6 +27,20 @@ int Tree(const CAtom* unit)
     for (int i = 0; unit->GetSlave(i); ++i) units += Tree(unit->GetSlave(i));
     EXPECT_EQ(nullptr, unit->GetSlave(8));
     return units;
+}
+
+// Classes prefix00, which makes nothing, to prefix<classes - 1>, each making acts units of the
+// class before it.
+std::string Chain(const std::string& prefix, int classes, int acts)
+{
+    const auto name = [&prefix](int i) { return prefix + (i < 10 ? "0" : "") + std::to_string(i); };
+    std::string script = "ATOM " + name(0) + " { };\n";
+    for (int i = 1; i < classes; ++i) {
+        std::string list;
+        for (int k = 0; k < acts; ++k) list += "CreateAttach ( " + name(i - 1) + " Pos: [ 1 2 3 ] ) ";
+        script += "ATOM " + name(i) + " { StartActions: { " + list + "}; };\n";
+    }
+    return script;
 }
 
 // A class that makes itself, a cycle of two (closed by hand: a script names only classes
@@ -95,14 +110,7 @@ TEST_F(UnitTest, StartActionsMakeNoClassAlreadyBeingMadeAndNestABoundedDepth)
 // pool that does not run out the unit pool is what fills, as ever.
 TEST_F(UnitTest, AFanOfStartActionsMakesNoMoreThanThePoolsHold)
 {
-    std::string classes = "ATOM Fan00 { };\n";
-    for (int i = 1; i <= 16; ++i) {
-        std::string acts;
-        for (int k = 0; k < 8; ++k) acts += "CreateAttach ( Fan" + std::string(i <= 10 ? "0" : "") +
-                                            std::to_string(i - 1) + " Pos: [ 1 2 3 ] ) ";
-        classes += "ATOM Fan" + std::string(i < 10 ? "0" : "") + std::to_string(i) + " { StartActions: { " + acts +
-                   "}; };\n";
-    }
+    const std::string classes = Chain("Fan", 17, 8);
     const struct {
         int attaches;
         int units;  // the placed one included
@@ -131,6 +139,45 @@ TEST_F(UnitTest, AFanOfStartActionsMakesNoMoreThanThePoolsHold)
     }
 }
 
+// A unit a presentation attaches runs its start actions before its own attach: their chain
+// keeps that record too, so the placed unit is kept with every unit the chain made.
+TEST_F(UnitTest, AUnitAPresentationAttachesIsKeptWithAllItsStartActionsMade)
+{
+    const std::string limit = "CClassTemplate::ApplyStartActs  Warning:  For UnitInspector UnitAttaches limit is "
+                              "exceeded: class '";
+    const struct {
+        std::string classes;
+        const char* placed;
+        int attaches;
+        int units;  // the host included
+        std::string said;
+    } cases[] = {
+        {Chain("Link", 17, 1), "Link16", 16, 1 + 16,
+         limit + "Link01' makes no unit of start action class 'Link00', nor any more for its chain."},
+        {Chain("Link", 17, 1), "Link16", 17, 1 + 17, ""},  // a record for every unit: nothing said
+        {Chain("Fan", 17, 8), "Fan16", 256, 1 + 256,
+         limit + "Fan01' makes no unit of start action class 'Fan00', nor any more for its chain."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.placed + (" with " + std::to_string(c.attaches)));
+        TearDown();
+        SetUp();
+        messages.Clear();
+        ASSERT_EQ(0, LoadScript("UnitInspector [ UnitCount: 1024 TemplateCount: 32 UnitAttaches: " +
+                                std::to_string(c.attaches) + " ]\nGEOMETRY Site { };\n" + c.classes))
+            << messages.Joined();
+        CAtom* site = gUnitInspector->CreateUnit("Site", nullptr);
+        ASSERT_NE(nullptr, site);
+        TextFile file("placed", std::string("{ create_attach: { ") + c.placed + " }; };");
+        EXPECT_EQ(0, site->ScanMissionData(file, "start_actions:"));
+        EXPECT_EQ(c.units, Units()) << messages.Joined();
+        EXPECT_EQ(gUnitInspector->UnitBound(), Units()) << "units made";
+        const CAtom* placed = site->FindSlaveByClass(c.placed);
+        EXPECT_EQ(Units() - 1, placed ? Tree(placed) : 0);
+        EXPECT_EQ(c.said.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.said}, messages.Texts());
+    }
+}
+
 // Units attached inside attached units' own blocks of a presentation nest at most 16 deep:
 // the deeper ones are read through with their block, so what follows is read as ever.
 TEST_F(UnitTest, AttachesInAPresentationNestABoundedDepth)
@@ -154,20 +201,25 @@ TEST_F(UnitTest, AttachesInAPresentationNestABoundedDepth)
 
 // A unit that is not made, its class unknown or the attach pool full, has its block read
 // through with the blocks nested in it, so the reader keeps its place: what follows is read
-// as written.
+// as written. A brace inside a quoted name is text, as when the block is read.
 TEST_F(UnitTest, TheBlockOfAnAttachedUnitNotMadeIsReadThroughWhole)
 {
+    const char* const notFound = "CAtom::CreateAttachInMission Error.\n\n   Not found class template 'Nowhere'.";
+    const char* const acts = "start_actions: { create_attach: { Post }; }; ";
     const struct {
         const char* cls;
         int attaches;
         int made;  // the trailing attach: made when the pool takes it
         const char* said;
+        std::string block;
     } cases[] = {
-        {"Nowhere", 16, 1, "CAtom::CreateAttachInMission Error.\n\n   Not found class template 'Nowhere'."},
-        {"Post", 0, 0, "CAtom::AttachUnit:  For UnitInspector UnitAttaches limit is exceeded."},
+        {"Nowhere", 16, 1, notFound, acts},
+        {"Post", 0, 0, "CAtom::AttachUnit:  For UnitInspector UnitAttaches limit is exceeded.", acts},
+        {"Nowhere", 16, 1, notFound, std::string("name: \"Corner { left\" ") + acts},
+        {"Nowhere", 16, 1, notFound, std::string("name: \" }; \" ") + acts},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.cls);
+        SCOPED_TRACE(c.cls + (" { " + c.block));
         TearDown();
         SetUp();
         ASSERT_EQ(0, LoadScript("UnitInspector [ UnitCount: 16 TemplateCount: 8 UnitAttaches: " +
@@ -176,8 +228,7 @@ TEST_F(UnitTest, TheBlockOfAnAttachedUnitNotMadeIsReadThroughWhole)
         CAtom* site = gUnitInspector->CreateUnit("Site", nullptr);
         ASSERT_NE(nullptr, site);
         messages.Clear();
-        TextFile file("refused", std::string("{ create_attach: { ") + c.cls +
-                                     " { start_actions: { create_attach: { Post }; }; }; };\n"
+        TextFile file("refused", std::string("{ create_attach: { ") + c.cls + " { " + c.block + "}; };\n" +
                                      "create_attach: { Post }; };\nnext");
         site->ScanMissionData(file, "start_actions:");
         char word[Core::WORD_BUFFER_SIZE];
