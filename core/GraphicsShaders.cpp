@@ -102,6 +102,16 @@ struct SOneMacro {
     }
 };
 
+// The bytes of preprocessed text the compiler works on: blanks cost it nearly nothing, and
+// the preprocessor keeps a line for every line it read, directives and skipped text included.
+size_t TextBytes(const char* text, size_t size)
+{
+    size_t bytes = 0;
+    for (const char* end = text + strnlen(text, size); text < end; ++text)
+        bytes += !strchr(" \t\r\n\v\f", *text);
+    return bytes;
+}
+
 template <class T>
 void ReleaseIf(T* p)
 {
@@ -268,8 +278,8 @@ ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO
     }
     std::string refusal = includes.Refusal();
     if (refusal.empty() && source && !BuildFailed(hr, BufferText(errors))) {
-        const size_t size = strnlen(static_cast<const char*>(source->GetBufferPointer()),
-                                    source->GetBufferSize());
+        const size_t size = TextBytes(static_cast<const char*>(source->GetBufferPointer()),
+                                      source->GetBufferSize());
         const char* why = shaderBudget.TakeSource(size);
         if (!why)
             why = shaderBudget.TakeCompiling(size);

@@ -10,7 +10,7 @@ void CShaderBudget::Reset()
 const char* CShaderBudget::TakeSource(size_t bytes) const
 {
     static_assert(SHADER_SOURCE == 65536, "the message names the bound");
-    return bytes > SHADER_SOURCE ? "' expands to more than 65536 bytes." : nullptr;
+    return bytes > SHADER_SOURCE ? "' expands to more than 65536 bytes besides blanks." : nullptr;
 }
 
 const char* CShaderBudget::TakePreprocessing(uint64_t bytes)
@@ -26,7 +26,7 @@ const char* CShaderBudget::TakePreprocessing(uint64_t bytes)
 
 const char* CShaderBudget::TakeCompiling(size_t sourceBytes)
 {
-    static_assert(COMPILING == 8388608, "the message names the bound");
+    static_assert(COMPILING == 4194304, "the message names the bound");
     const uint64_t size = std::max<uint64_t>(sourceBytes, LEAST_WEIGHT);
     const uint64_t weight = size <= SHADER_SOURCE ? size * size / LEAST_WEIGHT : COMPILING + 1;
     if (!spent_ && weight <= COMPILING - compiled_) {
@@ -34,5 +34,5 @@ const char* CShaderBudget::TakeCompiling(size_t sourceBytes)
         return nullptr;
     }
     spent_ = true;
-    return "' takes the shaders of this start past 8388608 bytes of compiling: no more shaders are built.";
+    return "' takes the shaders of this start past 4194304 bytes of compiling: no more shaders are built.";
 }
