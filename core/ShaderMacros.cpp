@@ -1,7 +1,6 @@
 #include "core/ShaderMacros.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace {
 
@@ -259,7 +258,6 @@ void CShaderMacros::Refresh()
             macro.state = SMacro::UNKNOWN;
             macro.weight = SWeight{};
         }
-        lowestHit_ = INT_MAX;
     };
     forget();
     pasteWeight_ = 1;
@@ -278,7 +276,6 @@ void CShaderMacros::Refresh()
 uint64_t CShaderMacros::Weigh(std::string_view text, bool* recursive)
 {
     Refresh();
-    lowestHit_ = INT_MAX;
     const std::string clean = CleanText(text);
     const std::vector<SToken> t = Lex(clean);
     std::vector<SToken> body, operands;
@@ -314,22 +311,18 @@ uint64_t CShaderMacros::Weigh(std::string_view text, bool* recursive)
     return total.bytes;
 }
 
-// A value that met a busy macro other than this one holds only within that macro's
-// expansion, where the other is not expanded again: it is not kept.
+// A macro met within its own expansion is not expanded again there. Such a weight depends on
+// where the expansion began, but a text that meets one is told recursive and not expanded at
+// all, so every weight is kept.
 CShaderMacros::SWeight CShaderMacros::WeightOf(SMacro& macro, int depth)
 {
     if (macro.state == SMacro::KNOWN)
         return macro.weight;
-    if (macro.state == SMacro::BUSY) {
-        lowestHit_ = std::min(lowestHit_, macro.depth);
+    if (macro.state == SMacro::BUSY)
         return {macro.nameBytes, 0, true};
-    }
     if (depth > MAX_DEPTH)
         return {SATURATED, SATURATED, false};
     macro.state = SMacro::BUSY;
-    macro.depth = depth;
-    const int outerHit = lowestHit_;
-    lowestHit_ = INT_MAX;
     SWeight weight;
     for (const SDefinition* d : macro.definitions) {
         const SWeight body = WeighTokens(d->body.data(), d->body.size(), depth);
@@ -337,11 +330,8 @@ CShaderMacros::SWeight CShaderMacros::WeightOf(SMacro& macro, int depth)
         weight.copies = std::max(weight.copies, body.copies);
         weight.recursive |= body.recursive;
     }
-    const bool kept = lowestHit_ >= depth;
-    macro.state = kept ? SMacro::KNOWN : SMacro::UNKNOWN;
-    if (kept)
-        macro.weight = weight;
-    lowestHit_ = std::min(outerHit, kept ? INT_MAX : lowestHit_);
+    macro.state = SMacro::KNOWN;
+    macro.weight = weight;
     return weight;
 }
 

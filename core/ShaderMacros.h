@@ -5,18 +5,17 @@
 // to gigabytes, so a text is weighed before the preprocessor gets it:
 // - every token weighs its bytes and a separator;
 // - a macro named outside the #define lines weighs its whole expansion: one for the
-//   expansion, and its body weighed alike; a macro met within its own expansion is not
-//   expanded again and weighs one;
+//   expansion, and its body weighed alike;
 // - the arguments of a function-like macro weigh once for their own expansion and once more
 //   for every copy its body makes of them, each copy weighed alike, so nested calls multiply;
 // - a name made by "##" weighs as the heaviest macro.
 // Every definition met in any of the shader's files counts, whatever #if or #undef stands
-// around it. A macro met within its own expansion is told apart: this platform's preprocessor
-// never ends on one. Weights saturate at SATURATED instead of overflowing, and macros that name
-// each other deeper than MAX_DEPTH, or that take more than MAX_WORK tokens to weigh, weigh
-// SATURATED too. A call that forms only when an expansion is rescanned (a macro whose
-// expansion ends in a function-like macro's name, its arguments written after it) is weighed
-// as plain text.
+// around it. A macro met within its own expansion is told apart (it weighs its name there):
+// this platform's preprocessor never ends on one. Weights saturate at SATURATED instead of
+// overflowing, and macros that name each other deeper than MAX_DEPTH, or that take more than
+// MAX_WORK tokens to weigh, weigh SATURATED too. A call that forms only when an expansion is
+// rescanned (a macro whose expansion ends in a function-like macro's name, its arguments
+// written after it) is weighed as plain text.
 
 #include <cstddef>
 #include <cstdint>
@@ -68,7 +67,6 @@ private:
     struct SMacro {
         std::vector<const SDefinition*> definitions;
         enum { UNKNOWN, BUSY, KNOWN } state = UNKNOWN;
-        int depth = 0;           // while busy
         uint32_t nameBytes = 1;  // what the name weighs where it is not expanded
         SWeight weight;
     };
@@ -85,5 +83,4 @@ private:
     int weighedGeneration_ = -1;
     uint64_t pasteWeight_ = 1;
     uint64_t work_ = 0;
-    int lowestHit_ = 0;  // the shallowest busy macro met while weighing
 };

@@ -12,6 +12,7 @@
 #include "core/Input.h"
 #include "core/Meshes/MeshReader.h"
 #include "core/Program.h"
+#include "core/ShaderBudget.h"
 #include "core/Textures.h"
 #include "core/Tga.h"
 #include "core/UsageParams.h"
@@ -146,6 +147,37 @@ void WaveSeeds(std::vector<std::string>& out)
     AddWaveSeeds(out);
 }
 
+// ---- Shaders: each input an HLSL or assembly file of a start of its own, built the ways
+// the program builds shaders. This platform's preprocessor keeps some memory of many a text
+// it is handed (about the text's size), so a long run grows. ----
+
+void ReadShader(const char* path, uint64_t variant)
+{
+    gGraphics.shaderBudget.Reset();
+    ShaderPair pair;
+    switch (variant % 3) {
+    case 0:
+        pair = gGraphics.CompileVertexShader(path, 30);
+        break;
+    case 1:
+        pair = gGraphics.CompilePixelShaderDefine(path, 30, "LIGHTS_COUNT", int(variant >> 8 & 7), 0);
+        break;
+    default:
+        pair = gGraphics.CreatePixelShaderFromFile(path);
+    }
+    if (gGraphics.shaderBudget.Preprocessed() > CShaderBudget::PREPROCESSING ||
+        gGraphics.shaderBudget.Compiled() > CShaderBudget::COMPILING)
+        ReportInvalid("a shader passed a bound of its start");
+    ReleaseShaderPair(pair);
+}
+
+void ShaderSeeds(std::vector<std::string>& out)
+{
+    for (const char* extension : {".vsh", ".psh"})
+        AddSampleFiles(out, "Shaders", extension);
+    AddSampleFiles(out, "System", ".hls");
+}
+
 // ---- Meshes ----
 
 // The layouts, loader flags and usage blocks the program's callers load meshes with.
@@ -271,6 +303,8 @@ void AddCoreReaders(std::vector<SFuzzReader>& out)
                    NothingToTearDown, ReadImage, true});
     out.push_back({"wav", "input.wav", EInputKind::Binary, 1 << 12, 10000, WaveSeeds, NothingToSetUp,
                    NothingToTearDown, ReadWave, false});
+    out.push_back({"shaders", "input.vsh", EInputKind::Text, TEXT, 1000, ShaderSeeds, DeviceSetUp, NothingToTearDown,
+                   ReadShader, true});
     out.push_back({"meshes", "input.msh", EInputKind::Text, TEXT, 3000, MeshSeeds, DeviceSetUp, NothingToTearDown,
                    ReadMesh, true});
 }

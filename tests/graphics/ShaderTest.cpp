@@ -403,7 +403,13 @@ TEST_F(Shaders, GuardedHeadersThatIncludeEachOtherBuild)
         {"sibling folders", [](int i) { return "f" + std::to_string(i) + "/s.h"; },
          [](int) { return std::string("../shared.h"); }},
         {"letter cases", [](int i) { return "s" + std::to_string(i) + ".h"; },
-         [](int i) { return std::string(i % 2 ? "SHARED.H" : "Shared.h"); }},
+         [](int i) {  // a spelling of its own for each: the letters the bits of i name in capitals
+             std::string name = "shared.h";
+             for (size_t bit = 0, letter = 0; letter < name.size(); ++letter)
+                 if (name[letter] != '.' && (i >> bit++ & 1))
+                     name[letter] = char(toupper(name[letter]));
+             return name;
+         }},
     };
     for (const auto& [style, guard] : styles) {
         for (const auto& [naming, header, named] : namings) {

@@ -126,6 +126,29 @@ const SHostileCase CASES[] = {
     {"CostFileOfBinaryGarbage",
      {{"Presentations\\KestrelVale\\Building1Cost.txt", [](const std::string&) { return Garbage(4096, 19); }}},
      nullptr, false},
+    {"ShadersPastWhatAStartMayCompile",
+     {{"Scripts\\Shaders.txt",
+       [](const std::string& old) {
+           // Forty shaders, each reading a megabyte of guarded text 33 times.
+           std::string big = "#ifndef BIG_H\n#define BIG_H\n", reads, shaders;
+           while (big.size() < 1000000)
+               big += "#if 0\n#endif\n";
+           test::WriteFile("Shaders\\Big.h", big + "#endif\n");
+           for (int i = 0; i < 33; ++i)
+               reads += "#include \"Big.h\"\n";
+           for (int i = 0; i < 40; ++i) {
+               const std::string name = "Big" + std::to_string(i);
+               test::WriteFile("Shaders\\" + name + ".vsh",
+                               reads + "void Main(float4 p : POSITION, out float4 o : POSITION) { o = p; }\n");
+               shaders += "VS_HLSL " + name + " \"" + name + ".vsh\"\n";
+           }
+           std::string script = old;
+           const size_t count = script.find("ShaderCount: 64");
+           if (count != std::string::npos)
+               script.replace(count, 15, "ShaderCount: 128");
+           return script + shaders;
+       }}},
+     "no more shaders are built", false},
     {"CloseWhileABoxOfUnknownWordsIsOpen", {{UNITS, UnknownWords}}, nullptr, true},
     {"CloseWhileABoxOfGarbageIsOpen", {{UNITS, GarbageScript}}, nullptr, true},
     {"CloseWhileABoxOfRepeatedSectionsIsOpen",
