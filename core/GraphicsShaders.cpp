@@ -155,6 +155,8 @@ int GetShaderLevel(const char* profile)
 
 ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
 {
+    if (shaderBudget.Spent())
+        return ShaderPair{};  // said when it was spent
     FILE* f = OpenDataFile(file, "r");
     if (!f) {
         MsgBox2(MISSING_FILE, file);
@@ -166,8 +168,6 @@ ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
     fclose(f);
     int level = GetShaderLevel(word);
 
-    if (shaderBudget.Spent())
-        return ShaderPair{};  // said when it was spent
     // The file is read, measured and weighed first, as an include is. Assembly is one pass
     // over its text, which the preprocessing budget bounds: the build itself weighs the least.
     ID3DXBuffer *code = nullptr, *errors = nullptr;
@@ -246,6 +246,10 @@ ShaderPair CGraphics::CreateVertexShaderFromString(const char* text)
 ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO* macros,
                                     DWORD flags, bool pixel)
 {
+    // Once a start's shader work is spent, nothing more is opened, nor said: a family of
+    // thousands of variants ends at once.
+    if (shaderBudget.Spent())
+        return ShaderPair{};
     if (!FileExists(file)) {
         MsgBox2(MISSING_FILE, file);
         return ShaderPair{};
@@ -260,8 +264,6 @@ ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO
     const char(*profiles)[PROFILE_NAME_SIZE] = pixel ? psProfiles : vsProfiles;
     const char* profile = level >= 0 && level < SHADER_LEVEL_SLOTS ? profiles[level] : "";
 
-    if (shaderBudget.Spent())
-        return ShaderPair{};  // said when it was spent
     // Preprocessed first, through the include handler that bounds what it reads and what its
     // macros may write, so that the compiler's text is measured before the compiler gets it.
     // The compiler then reads the same texts again from the handler, so that its messages
