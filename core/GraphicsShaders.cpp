@@ -175,20 +175,15 @@ ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
     const void* text = nullptr;
     UINT bytes = 0;
     HRESULT hr = includes.OpenMain(&text, &bytes);
-    std::string refusal = includes.Refusal();
     if (SUCCEEDED(hr)) {
         includes.Close(text);
-        if (const char* why = shaderBudget.TakeCompiling(0))
-            refusal = std::string("Shader file '") + file + why;
-        else
+        if (includes.TakeCompiling(0))
             hr = D3DXAssembleShaderFromFileA(file, nullptr, &includes, 0, &code, &errors);
     }
-    if (refusal.empty())
-        refusal = includes.Refusal();
-    if (!refusal.empty() || BuildFailed(hr, BufferText(errors))) {
+    if (!includes.Refusal().empty() || BuildFailed(hr, BufferText(errors))) {
         ReportBuildError(pixel ? "Can`t assemble pixel shader..  "
                                : "Can`t assemble vertex shader..  ",
-                         file, errors, refusal);
+                         file, errors, includes.Refusal());
         ReleaseIf(errors);
         ReleaseIf(code);
         return ShaderPair{};
@@ -278,28 +273,21 @@ ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO
                                   &errors);
         includes.Close(text);
     }
-    std::string refusal = includes.Refusal();
-    if (refusal.empty() && source && !BuildFailed(hr, BufferText(errors))) {
+    if (includes.Refusal().empty() && source && !BuildFailed(hr, BufferText(errors))) {
         const size_t size = TextBytes(static_cast<const char*>(source->GetBufferPointer()),
                                       source->GetBufferSize());
-        const char* why = shaderBudget.TakeSource(size);
-        if (!why)
-            why = shaderBudget.TakeCompiling(size);
-        if (why) {
-            refusal = std::string("Shader file '") + file + why;
-        } else {
+        if (includes.TakeCompiling(size)) {
             ReleaseIf(errors);
             errors = nullptr;
             hr = D3DXCompileShaderFromFileA(file, macros, &includes, COMPILE_ENTRY, profile,
                                             pixel ? flags : 0, &code, &errors, nullptr);
-            refusal = includes.Refusal();
         }
     } else if (SUCCEEDED(hr) && !source) {
         hr = E_FAIL;
     }
     ReleaseIf(source);
-    if (!refusal.empty() || BuildFailed(hr, BufferText(errors))) {
-        ReportBuildError("Can`t compile HLSL shader..  ", file, errors, refusal);
+    if (!includes.Refusal().empty() || BuildFailed(hr, BufferText(errors))) {
+        ReportBuildError("Can`t compile HLSL shader..  ", file, errors, includes.Refusal());
         ReleaseIf(errors);
         ReleaseIf(code);
         return ShaderPair{};

@@ -7,7 +7,7 @@ void CShaderBudget::Reset()
     *this = CShaderBudget{};
 }
 
-const char* CShaderBudget::TakeSource(size_t bytes) const
+const char* CShaderBudget::CheckSource(size_t bytes) const
 {
     static_assert(SHADER_SOURCE == 65536, "the message names the bound");
     return bytes > SHADER_SOURCE ? "' expands to more than 65536 bytes besides blanks." : nullptr;

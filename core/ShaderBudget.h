@@ -25,10 +25,10 @@ public:
     // True once a shader passed a bound of the start: no more shaders are built.
     bool Spent() const { return spent_; }
 
-    // Each takes its work, or answers why the shader fails: the rest of a message that
-    // begins with the file's name in quotes. The first fails only that shader; the others
-    // end the start's shaders.
-    const char* TakeSource(size_t bytes) const;
+    // Each answers null, or why the shader fails: the rest of a message that begins with the
+    // file's name in quotes. CheckSource takes nothing and fails only that shader; the Take
+    // calls take their work and, once past a bound, end the start's shaders.
+    const char* CheckSource(size_t bytes) const;
     const char* TakePreprocessing(uint64_t bytes);
     const char* TakeCompiling(size_t sourceBytes);
 

@@ -119,12 +119,16 @@ HRESULT CShaderIncludes::Hand(const std::string& path, const void** data, UINT* 
     SFile& file = known->second;
     const uint64_t workBefore = macros_.Work();
     uint64_t work = Plus(file.text.size(), Weight(file));
-    if (newMacros)
-        for (SFile* open : chain_)
+    const SFile* recursive = file.recursive ? &file : nullptr;
+    if (newMacros)  // the files still open may expand more now
+        for (SFile* open : chain_) {
             work = Plus(work, Weight(*open));
+            if (!recursive && open->recursive)
+                recursive = open;
+        }
     work = Plus(work, macros_.Work() - workBefore);
-    if (!refusal_.empty())
-        return E_FAIL;
+    if (recursive)
+        return Refuse(recursive->path, "' uses a macro within its own expansion.");
     if (const char* why = budget_.TakePreprocessing(work))
         return Refuse(path, why);
     chain_.push_back(&file);
@@ -150,9 +154,17 @@ uint64_t CShaderIncludes::Weight(SFile& file)
         file.weight = macros_.Weigh(file.text, &file.recursive);
         file.weighedAt = macros_.Generation();
     }
-    if (file.recursive && refusal_.empty())
-        refusal_ = "Shader file '" + file.path + "' uses a macro within its own expansion.";
     return file.weight;
+}
+
+bool CShaderIncludes::TakeCompiling(size_t sourceBytes)
+{
+    const char* why = budget_.CheckSource(sourceBytes);
+    if (!why)
+        why = budget_.TakeCompiling(sourceBytes);
+    if (why)
+        Refuse(file_, why);
+    return !why;
 }
 
 HRESULT CShaderIncludes::Refuse(const std::string& path, const char* why)

@@ -44,6 +44,11 @@ public:
                         UINT* bytes) override;
     HRESULT WINAPI Close(const void* data) override;
 
+    // Before the shader's text (sourceBytes of it, blanks not counted) goes to the compiler:
+    // false, with Refusal set, when it is more than one shader may hand it or than the start
+    // has left.
+    bool TakeCompiling(size_t sourceBytes);
+
     // Why the shader failed on one of its files; empty when none was refused.
     const std::string& Refusal() const { return refusal_; }
 
@@ -58,7 +63,7 @@ private:
 
     HRESULT Hand(const std::string& path, const void** data, UINT* bytes);
     std::string PathOf(const char* name, const void* parent) const;
-    // What expanding the file may write; a file that uses a recursive macro fails the shader.
+    // What expanding the file may write, taken again when new macros came since.
     uint64_t Weight(SFile& file);
     HRESULT Refuse(const std::string& path, const char* why);
 

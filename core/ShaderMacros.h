@@ -49,7 +49,7 @@ public:
     struct SToken {
         EKind kind;
         uint32_t bytes;         // the token's bytes and a separator
-        std::string_view text;  // names only
+        std::string_view text;  // as written
         int param;              // in a body, the parameter a name stands for; else -1
     };
 
