@@ -45,7 +45,13 @@ wine_prefix_prepare() {
       echo "Preparing the Wine prefix (first time only)..." >&2
       wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
     fi
-    wine regedit /S "$(winepath -w "$reg" 2>/dev/null 9>&-)" </dev/null >/dev/null 2>&1 9>&- &&
-      cp "$reg" "$applied"
+    # A prefix made a moment ago now and then refuses its first regedit (seen once in a CI
+    # run): the settings are applied once more after Wine has brought the prefix up to date.
+    for try in 1 2; do
+      wine regedit /S "$(winepath -w "$reg" 2>/dev/null 9>&-)" </dev/null >/dev/null 2>&1 9>&- &&
+        cp "$reg" "$applied" && exit 0
+      [ "$try" = 1 ] || exit 1
+      wineboot -u </dev/null >/dev/null 2>&1 9>&- || true
+    done
   ) 9>"$WINEPREFIX.lock"
 }
