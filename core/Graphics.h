@@ -10,7 +10,7 @@
 #include "core/Font.h"
 #include "core/GraphicsTypes.h"
 #include "core/Meshes/Mesh.h"
-#include "core/ShaderBudget.h"
+#include "core/ShaderBuilder.h"
 #include "core/ViewPoint.h"
 
 #include <cstdint>
@@ -129,7 +129,7 @@ struct CGraphics {
     ID3DXLine* line;
     CViewPoint* camera;
     CViewPoint defaultCamera;
-    CShaderBudget shaderBudget;  // the shader work of this start
+    CShaderBuilder shaderBuilder;  // builds the shader files, each start within its limits
     SFrustum frustum;
     D3DMULTISAMPLE_TYPE maxMultisample;
     D3DXMATRIX spriteMatrix;

@@ -158,7 +158,7 @@ void CGraphics::ChooseMultisampling()
 
 int CGraphics::Init(HWND window)
 {
-    shaderBudget.Reset();
+    shaderBuilder.NewStart();  // ready by the first shader, while the device is made
     Direct3D = Direct3DCreate9(D3D_SDK_VERSION);
     if (!Direct3D) {
         MsgBox("Can`t create Direct3D of DX9 version");

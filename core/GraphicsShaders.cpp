@@ -6,7 +6,6 @@
 
 #include "core/Messages.h"
 #include "core/Paths.h"
-#include "core/ShaderIncludes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,7 +13,6 @@
 
 namespace {
 
-const char COMPILE_ENTRY[] = "Main";
 const char NO_ERROR_TEXT[] = ". \n\n DirectX interface pError=0.";
 const char ERROR_TEXT[] = ". \n\nError:  ";
 const char MISSING_FILE[] = "Can`t find shader file.. ";
@@ -64,32 +62,6 @@ bool StartsWithVersion(const char* file)
     return read && GetShaderLevel(word) != 0;
 }
 
-std::string BufferText(ID3DXBuffer* buffer)
-{
-    if (!buffer)
-        return std::string();
-    const char* p = static_cast<const char*>(buffer->GetBufferPointer());
-    return std::string(p, strnlen(p, buffer->GetBufferSize()));
-}
-
-// A compiler may return success with error text and unusable code; that is a failure too.
-bool BuildFailed(HRESULT hr, const std::string& errors)
-{
-    return FAILED(hr) || errors.find("error") != std::string::npos ||
-           errors.find("E50") != std::string::npos;
-}
-
-void ReportBuildError(const char* what, const char* file, ID3DXBuffer* errors,
-                      const std::string& refusal)
-{
-    if (!refusal.empty())
-        MsgBox4(what, file, ERROR_TEXT, refusal.c_str());
-    else if (errors)
-        MsgBox4(what, file, ERROR_TEXT, BufferText(errors).c_str());
-    else
-        MsgBox3(what, file, NO_ERROR_TEXT);
-}
-
 // A one-macro list: the name with the value in decimal, then the terminating entry.
 struct SOneMacro {
     char value[16];
@@ -102,16 +74,6 @@ struct SOneMacro {
     }
 };
 
-// The bytes of preprocessed text the compiler works on: blanks cost it nearly nothing, and
-// the preprocessor keeps a line for every line it read, directives and skipped text included.
-size_t TextBytes(const char* text, size_t size)
-{
-    size_t bytes = 0;
-    for (const char* end = text + strnlen(text, size); text < end; ++text)
-        bytes += !strchr(" \t\r\n\v\f", *text);
-    return bytes;
-}
-
 template <class T>
 void ReleaseIf(T* p)
 {
@@ -119,17 +81,42 @@ void ReleaseIf(T* p)
         p->Release();
 }
 
-// Makes the shader from compiled or assembled code; the code is released in every case.
-ShaderPair CreateFromCode(ID3DXBuffer* code, bool pixel, int level)
+// Makes the shader from compiled or assembled code.
+ShaderPair CreateFromCode(const void* code, bool pixel, int level)
 {
     ShaderPair pair = {};
-    const DWORD* words = static_cast<const DWORD*>(code->GetBufferPointer());
+    const DWORD* words = static_cast<const DWORD*>(code);
     HRESULT hr = pixel ? Device3D->CreatePixelShader(words, &pair.ps)
                        : Device3D->CreateVertexShader(words, &pair.vs);
-    code->Release();
     if (FAILED(hr))
         return ShaderPair{};
     pair.level = level;
+    return pair;
+}
+
+// What the building process made of a file: the shader, or the failure said and an empty
+// pair. A shader left unbuilt is said for the whole start (CShaderBuilder::SayUnbuilt).
+ShaderPair MakeBuilt(CShaderBuilder& builder, const SShaderJob& job, bool pixel, int level,
+                     const char* failed, const char* notMade)
+{
+    SShaderBuilt built;
+    if (!builder.Build(job, built))
+        return ShaderPair{};
+    if (built.failed) {
+        const char* file = job.file.c_str();
+        if (!built.refusal.empty())
+            MsgBox4(failed, file, ERROR_TEXT, built.refusal.c_str());
+        else if (!built.errors.empty())
+            MsgBox4(failed, file, ERROR_TEXT, built.errors.c_str());
+        else
+            MsgBox3(failed, file, NO_ERROR_TEXT);
+        return ShaderPair{};
+    }
+    const ShaderPair pair = built.code.size() >= sizeof(DWORD)
+                                ? CreateFromCode(built.code.data(), pixel, level)
+                                : ShaderPair{};
+    if (!pair.vs)
+        MsgBox2(notMade, job.file.c_str());
     return pair;
 }
 
@@ -155,8 +142,6 @@ int GetShaderLevel(const char* profile)
 
 ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
 {
-    if (shaderBudget.Spent())
-        return ShaderPair{};  // said when it was spent
     FILE* f = OpenDataFile(file, "r");
     if (!f) {
         MsgBox2(MISSING_FILE, file);
@@ -166,34 +151,12 @@ ShaderPair CGraphics::AssembleShaderFile(const char* file, bool pixel)
     if (fscanf(f, "%31s", word) != 1)
         word[0] = 0;
     fclose(f);
-    int level = GetShaderLevel(word);
-
-    // The file is read, measured and weighed first, as an include is. Assembly is one pass
-    // over its text, which the preprocessing budget bounds: the build itself weighs the least.
-    ID3DXBuffer *code = nullptr, *errors = nullptr;
-    CShaderIncludes includes(file, shaderBudget, nullptr);
-    const void* text = nullptr;
-    UINT bytes = 0;
-    HRESULT hr = includes.OpenMain(&text, &bytes);
-    if (SUCCEEDED(hr)) {
-        includes.Close(text);
-        if (includes.TakeCompiling(0))
-            hr = D3DXAssembleShaderFromFileA(file, nullptr, &includes, 0, &code, &errors);
-    }
-    if (!includes.Refusal().empty() || BuildFailed(hr, BufferText(errors))) {
-        ReportBuildError(pixel ? "Can`t assemble pixel shader..  "
-                               : "Can`t assemble vertex shader..  ",
-                         file, errors, includes.Refusal());
-        ReleaseIf(errors);
-        ReleaseIf(code);
-        return ShaderPair{};
-    }
-    ReleaseIf(errors);
-    ShaderPair pair = CreateFromCode(code, pixel, level);
-    if (!pair.vs)
-        MsgBox2(pixel ? "Can`t create pixel shader from file..  " : "Can`t create vertex shader.. ",
-                file);
-    return pair;
+    SShaderJob job;
+    job.assemble = true;
+    job.file = file;
+    return MakeBuilt(shaderBuilder, job, pixel, GetShaderLevel(word),
+                     pixel ? "Can`t assemble pixel shader..  " : "Can`t assemble vertex shader..  ",
+                     pixel ? "Can`t create pixel shader from file..  " : "Can`t create vertex shader.. ");
 }
 
 ShaderPair CGraphics::CreatePixelShaderFromFile(const char* file)
@@ -224,15 +187,16 @@ ShaderPair CGraphics::CreateVertexShaderFromString(const char* text)
     }
     ID3DXBuffer *code = nullptr, *errors = nullptr;
     HRESULT hr = D3DXAssembleShader(text, UINT(strlen(text)), nullptr, nullptr, 0, &code, &errors);
-    std::string errorText = BufferText(errors);
+    std::string errorText = ShaderBufferText(errors);
     ReleaseIf(errors);
-    if (BuildFailed(hr, errorText)) {
+    if (ShaderBuildFailed(hr, errorText)) {
         MsgBox3(STRING_ASSEMBLE_FAILED, errorText.empty() ? nullptr : "\n\nError:  ",
                 errorText.c_str());
         ReleaseIf(code);
         return ShaderPair{};
     }
-    ShaderPair pair = CreateFromCode(code, false, level);
+    ShaderPair pair = CreateFromCode(code->GetBufferPointer(), false, level);
+    code->Release();
     if (!pair.vs)
         MsgBox("Can`t create vertex shader by string.");
     return pair;
@@ -241,10 +205,6 @@ ShaderPair CGraphics::CreateVertexShaderFromString(const char* text)
 ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO* macros,
                                     DWORD flags, bool pixel)
 {
-    // Once a start's shader work is spent, nothing more is opened, nor said: a family of
-    // thousands of variants ends at once.
-    if (shaderBudget.Spent())
-        return ShaderPair{};
     if (!FileExists(file)) {
         MsgBox2(MISSING_FILE, file);
         return ShaderPair{};
@@ -257,48 +217,15 @@ ShaderPair CGraphics::CompileShader(const char* file, int level, const D3DXMACRO
     if (level > deviceLevel)
         level = deviceLevel;
     const char(*profiles)[PROFILE_NAME_SIZE] = pixel ? psProfiles : vsProfiles;
-    const char* profile = level >= 0 && level < SHADER_LEVEL_SLOTS ? profiles[level] : "";
-
-    // Preprocessed first, through the include handler that bounds what it reads and what its
-    // macros may write, so that the compiler's text is measured before the compiler gets it.
-    // The compiler then reads the same texts again from the handler, so that its messages
-    // name the files and lines the author wrote.
-    ID3DXBuffer *source = nullptr, *code = nullptr, *errors = nullptr;
-    CShaderIncludes includes(file, shaderBudget, macros);
-    const void* text = nullptr;
-    UINT bytes = 0;
-    HRESULT hr = includes.OpenMain(&text, &bytes);
-    if (SUCCEEDED(hr)) {
-        hr = D3DXPreprocessShader(static_cast<const char*>(text), bytes, macros, &includes, &source,
-                                  &errors);
-        includes.Close(text);
-    }
-    if (includes.Refusal().empty() && source && !BuildFailed(hr, BufferText(errors))) {
-        const size_t size = TextBytes(static_cast<const char*>(source->GetBufferPointer()),
-                                      source->GetBufferSize());
-        if (includes.TakeCompiling(size)) {
-            ReleaseIf(errors);
-            errors = nullptr;
-            hr = D3DXCompileShaderFromFileA(file, macros, &includes, COMPILE_ENTRY, profile,
-                                            pixel ? flags : 0, &code, &errors, nullptr);
-        }
-    } else if (SUCCEEDED(hr) && !source) {
-        hr = E_FAIL;
-    }
-    ReleaseIf(source);
-    if (!includes.Refusal().empty() || BuildFailed(hr, BufferText(errors))) {
-        ReportBuildError("Can`t compile HLSL shader..  ", file, errors, includes.Refusal());
-        ReleaseIf(errors);
-        ReleaseIf(code);
-        return ShaderPair{};
-    }
-    ReleaseIf(errors);
-    ShaderPair pair = CreateFromCode(code, pixel, level);
-    if (!pair.vs)
-        MsgBox2(pixel ? "Can`t create pixel shader from HLSL file..  "
-                      : "Can`t create vertex shader from HLSL file..  ",
-                file);
-    return pair;
+    SShaderJob job;
+    job.file = file;
+    job.profile = level >= 0 && level < SHADER_LEVEL_SLOTS ? profiles[level] : "";
+    job.flags = pixel ? flags : 0;
+    for (const D3DXMACRO* m = macros; m && m->Name; ++m)
+        job.macros.emplace_back(m->Name, m->Definition ? m->Definition : "");
+    return MakeBuilt(shaderBuilder, job, pixel, level, "Can`t compile HLSL shader..  ",
+                     pixel ? "Can`t create pixel shader from HLSL file..  "
+                           : "Can`t create vertex shader from HLSL file..  ");
 }
 
 ShaderPair CGraphics::CompileVertexShader(const char* file, int level)

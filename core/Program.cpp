@@ -225,6 +225,7 @@ void Frame(HWND hWnd)
         return;
     }
     gFrameTimer.Update();
+    gGraphics.shaderBuilder.SayUnbuilt();  // what start-up or a presentation left unbuilt
     if (AppWindowConfig.active) {
         gInput.UpdateMouse();
         gInput.UpdateKeyboard();

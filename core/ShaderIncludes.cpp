@@ -1,20 +1,13 @@
 #include "core/ShaderIncludes.h"
 
 #include "core/Paths.h"
-#include "core/ShaderBudget.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <io.h>
 #include <iterator>
 
 namespace {
-
-uint64_t Plus(uint64_t a, uint64_t b)
-{
-    return a > UINT64_MAX - b ? UINT64_MAX : a + b;
-}
 
 // Reads a whole shader text of at most room bytes; the reason when the file cannot be one.
 // The length is checked first and again while reading (a file may not tell its length).
@@ -35,45 +28,74 @@ const char* ReadShaderText(FILE* f, size_t room, std::string& text)
     return nullptr;
 }
 
+std::wstring Wide(const std::string& text)
+{
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring wide(size_t(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), &wide[0], size);
+    return wide;
+}
+
 // One file however it is named: its full path ("..", "." and separators resolved) in upper
-// case, as Windows compares names.
+// case, as Windows compares names. The wide call takes paths of any length.
 std::string FileKey(const std::string& path)
 {
-    char full[MAX_PATH * 4];
-    const DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-    const std::string resolved = n > 0 && n < sizeof full ? std::string(full, n) : path;
-    const int wide = MultiByteToWideChar(CP_ACP, 0, resolved.data(), int(resolved.size()), nullptr, 0);
-    if (wide <= 0)
-        return resolved;
-    std::wstring name(size_t(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, resolved.data(), int(resolved.size()), &name[0], wide);
-    CharUpperBuffW(&name[0], DWORD(name.size()));
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, name.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string key(size_t(std::max(bytes, 0)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, name.data(), wide, &key[0], bytes, nullptr, nullptr);
+    const std::wstring named = Wide(path);
+    std::wstring full(named.size() + MAX_PATH, L'\0');
+    DWORD n = GetFullPathNameW(named.c_str(), DWORD(full.size()), &full[0], nullptr);
+    if (n >= full.size()) {  // the size it needs, terminator included
+        full.resize(n);
+        n = GetFullPathNameW(named.c_str(), n, &full[0], nullptr);
+    }
+    full.resize(n > 0 && n < full.size() ? n : 0);
+    if (full.empty())
+        full = named;
+    CharUpperBuffW(&full[0], DWORD(full.size()));
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, full.data(), int(full.size()), nullptr, 0, nullptr, nullptr);
+    std::string key(size_t(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, full.data(), int(full.size()), &key[0], bytes, nullptr, nullptr);
     return key;
 }
 
 } // namespace
-
-CShaderIncludes::CShaderIncludes(const char* file, CShaderBudget& budget, const D3DXMACRO* macros)
-    : file_(file), budget_(budget)
-{
-    for (const D3DXMACRO* m = macros; m && m->Name; ++m)
-        macros_.DefineValue(m->Name, m->Definition);
-}
-
-HRESULT CShaderIncludes::OpenMain(const void** data, UINT* bytes)
-{
-    return Hand(file_, data, bytes);
-}
 
 HRESULT WINAPI CShaderIncludes::Open(D3DXINCLUDE_TYPE, const char* name, const void* parent,
                                      const void** data, UINT* bytes)
 {
     if (!name || !data || !bytes)
         return E_INVALIDARG;
-    return Hand(PathOf(name, parent), data, bytes);
+    if (!refusal_.empty())
+        return E_FAIL;
+    const std::string path = PathOf(name, parent);
+    if (chain_.size() >= MAX_NESTING) {
+        refusal_ = "Shader files are nested too deep at '" + path + "'.";
+        return E_FAIL;
+    }
+    if (++opens_ > MAX_OPENS) {
+        static_assert(MAX_OPENS == 2048, "the message names the limit");
+        return Refuse(path, "' takes the shader past 2048 opened files.");
+    }
+    const std::string key = FileKey(path);
+    auto known = files_.find(key);
+    if (known == files_.end()) {
+        FILE* f = OpenDataFile(path.c_str(), "rb");
+        if (!f)
+            return E_FAIL;
+        std::string text;
+        const char* why = ReadShaderText(f, MAX_TEXT - distinct_, text);
+        fclose(f);
+        if (why)
+            return Refuse(path, why);
+        distinct_ += text.size();
+        known = files_.emplace(key, SFile{path, std::move(text)}).first;
+    }
+    const SFile& file = known->second;
+    chain_.push_back(&file);
+    *data = file.text.data();
+    *bytes = UINT(file.text.size());
+    return S_OK;
 }
 
 // Files close innermost first: the search starts at the end (the same text may be open more
@@ -88,55 +110,6 @@ HRESULT WINAPI CShaderIncludes::Close(const void* data)
     return S_OK;
 }
 
-HRESULT CShaderIncludes::Hand(const std::string& path, const void** data, UINT* bytes)
-{
-    if (!refusal_.empty())
-        return E_FAIL;
-    if (chain_.size() >= MAX_NESTING) {
-        refusal_ = "Shader files are nested too deep at '" + path + "'.";
-        return E_FAIL;
-    }
-    if (++opens_ > MAX_OPENS) {
-        static_assert(MAX_OPENS == 2048, "the message names the limit");
-        return Refuse(path, "' takes the shader past 2048 opened files.");
-    }
-    const std::string key = FileKey(path);
-    auto known = files_.find(key);
-    bool newMacros = false;
-    if (known == files_.end()) {
-        FILE* f = OpenDataFile(path.c_str(), "rb");
-        if (!f)
-            return E_FAIL;
-        std::string text;
-        const char* why = ReadShaderText(f, MAX_TEXT - distinct_, text);
-        fclose(f);
-        if (why)
-            return Refuse(path, why);
-        distinct_ += text.size();
-        known = files_.emplace(key, SFile{path, std::move(text)}).first;
-        newMacros = macros_.Define(known->second.text);
-    }
-    SFile& file = known->second;
-    const uint64_t workBefore = macros_.Work();
-    uint64_t work = Plus(file.text.size(), Weight(file));
-    const SFile* recursive = file.recursive ? &file : nullptr;
-    if (newMacros)  // the files still open may expand more now
-        for (SFile* open : chain_) {
-            work = Plus(work, Weight(*open));
-            if (!recursive && open->recursive)
-                recursive = open;
-        }
-    work = Plus(work, macros_.Work() - workBefore);
-    if (recursive)
-        return Refuse(recursive->path, "' uses a macro within its own expansion.");
-    if (const char* why = budget_.TakePreprocessing(work))
-        return Refuse(path, why);
-    chain_.push_back(&file);
-    *data = file.text.data();
-    *bytes = UINT(file.text.size());
-    return S_OK;
-}
-
 std::string CShaderIncludes::PathOf(const char* name, const void* parent) const
 {
     if ((!parent && file_ == name) || IsAbsolutePath(name) || IsPathSeparator(name[0]))
@@ -146,25 +119,6 @@ std::string CShaderIncludes::PathOf(const char* name, const void* parent) const
         if (f->text.data() == parent)
             from = f->path;
     return from.substr(0, from.find_last_of("\\/") + 1) + name;
-}
-
-uint64_t CShaderIncludes::Weight(SFile& file)
-{
-    if (file.weighedAt != macros_.Generation()) {
-        file.weight = macros_.Weigh(file.text, &file.recursive);
-        file.weighedAt = macros_.Generation();
-    }
-    return file.weight;
-}
-
-bool CShaderIncludes::TakeCompiling(size_t sourceBytes)
-{
-    const char* why = budget_.CheckSource(sourceBytes);
-    if (!why)
-        why = budget_.TakeCompiling(sourceBytes);
-    if (why)
-        Refuse(file_, why);
-    return !why;
 }
 
 HRESULT CShaderIncludes::Refuse(const std::string& path, const char* why)

@@ -10,9 +10,9 @@
 #include "core/Core.h"
 #include "core/Graphics.h"
 #include "core/Input.h"
+#include "core/Messages.h"
 #include "core/Meshes/MeshReader.h"
 #include "core/Program.h"
-#include "core/ShaderBudget.h"
 #include "core/Textures.h"
 #include "core/Tga.h"
 #include "core/UsageParams.h"
@@ -148,12 +148,24 @@ void WaveSeeds(std::vector<std::string>& out)
 }
 
 // ---- Shaders: each input an HLSL or assembly file of a start of its own, built the ways
-// the program builds shaders. This platform's preprocessor keeps some memory of many a text
-// it is handed (about the text's size), so a long run grows. ----
+// the program builds shaders, in the building process. The include handler runs there: a
+// fault of that process is a finding, a build stopped at a limit is not. ----
+
+MessageSink gShaderSink = nullptr;
+bool gBuilderEnded = false;
+
+int WatchShaderMessages(const char* caption, const char* text)
+{
+    if (text && strstr(text, "The shader builder ended"))
+        gBuilderEnded = true;
+    return gShaderSink ? gShaderSink(caption, text) : IDOK;
+}
 
 void ReadShader(const char* path, uint64_t variant)
 {
-    gGraphics.shaderBudget.Reset();
+    gGraphics.shaderBuilder.NewStart();
+    gBuilderEnded = false;
+    gShaderSink = SetMessageSink(WatchShaderMessages);
     ShaderPair pair;
     switch (variant % 3) {
     case 0:
@@ -165,10 +177,11 @@ void ReadShader(const char* path, uint64_t variant)
     default:
         pair = gGraphics.CreatePixelShaderFromFile(path);
     }
-    if (gGraphics.shaderBudget.Preprocessed() > CShaderBudget::PREPROCESSING ||
-        gGraphics.shaderBudget.Compiled() > CShaderBudget::COMPILING)
-        ReportInvalid("a shader passed a bound of its start");
+    gGraphics.shaderBuilder.SayUnbuilt();
+    SetMessageSink(gShaderSink);
     ReleaseShaderPair(pair);
+    if (gBuilderEnded)
+        ReportInvalid("the shader builder ended on a fault");
 }
 
 void ShaderSeeds(std::vector<std::string>& out)

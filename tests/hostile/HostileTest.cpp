@@ -148,7 +148,7 @@ const SHostileCase CASES[] = {
                script.replace(count, 15, "ShaderCount: 128");
            return script + shaders;
        }}},
-     "no more shaders are built", false},
+     "ms to build.", false},
     {"CloseWhileABoxOfUnknownWordsIsOpen", {{UNITS, UnknownWords}}, nullptr, true},
     {"CloseWhileABoxOfGarbageIsOpen", {{UNITS, GarbageScript}}, nullptr, true},
     {"CloseWhileABoxOfRepeatedSectionsIsOpen",

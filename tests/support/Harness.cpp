@@ -151,11 +151,16 @@ std::string TempDir(const std::string& name)
 void WriteFile(const std::string& path, const std::string& text)
 {
     std::string dir = path.substr(0, path.find_last_of("\\/"));
-    // Create the parent folders one level at a time.
+    // Create the parent folders one level at a time; the wide call takes paths of any length.
+    const auto make = [](const std::string& folder) {
+        std::wstring wide(folder.size(), L'\0');
+        wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, folder.data(), int(folder.size()), &wide[0], int(wide.size()))));
+        CreateDirectoryW(wide.c_str(), nullptr);
+    };
     for (size_t i = 3; i < dir.size(); ++i)
         if (dir[i] == '\\' || dir[i] == '/')
-            CreateDirectoryA(dir.substr(0, i).c_str(), nullptr);
-    CreateDirectoryA(dir.c_str(), nullptr);
+            make(dir.substr(0, i));
+    make(dir);
     std::ofstream f(path, std::ios::binary);
     f << text;
 }

@@ -7,6 +7,7 @@
 #include "tools/benchmark/Manifest.h"
 #include "tools/benchmark/StartUp.h"
 
+#include "core/ShaderBuild.h"
 #include "tests/support/Harness.h"
 
 #include <windows.h>
@@ -107,8 +108,7 @@ CProgramWatch* gWatch = nullptr;
 decltype(&fopen) gFopen;
 decltype(&D3DXCreateTextureFromFileExA) gTextureFromFile;
 decltype(&D3DXCreateCubeTextureFromFileExA) gCubeFromFile;
-decltype(&D3DXCompileShaderFromFileA) gCompileFile;
-decltype(&D3DXAssembleShaderFromFileA) gAssembleFile;
+decltype(&WriteFile) gWriteFile;
 decltype(&D3DXAssembleShader) gAssembleText;
 
 FILE* __cdecl WatchedFopen(const char* name, const char* mode)
@@ -179,23 +179,25 @@ void AddShader(bool compiled, const char* file, const char* text, const D3DXMACR
     gWatch->manifest.shaders.push_back(s);
 }
 
-HRESULT WINAPI WatchedCompileFile(const char* file, const D3DXMACRO* macros, ID3DXInclude* include,
-                                  const char* entry, const char* profile, DWORD flags, ID3DXBuffer** shader,
-                                  ID3DXBuffer** errors, ID3DXConstantTable** table)
+// The program hands each shader file to its building process over a pipe, one job a write:
+// a job written there is a shader of the start.
+BOOL WINAPI WatchedWriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, OVERLAPPED* overlapped)
 {
-    HRESULT hr = gCompileFile(file, macros, include, entry, profile, flags, shader, errors, table);
-    if (SUCCEEDED(hr))
-        AddShader(true, file, nullptr, macros, entry, profile, flags);
-    return hr;
-}
-
-HRESULT WINAPI WatchedAssembleFile(const char* file, const D3DXMACRO* macros, ID3DXInclude* include, DWORD flags,
-                                   ID3DXBuffer** shader, ID3DXBuffer** errors)
-{
-    HRESULT hr = gAssembleFile(file, macros, include, flags, shader, errors);
-    if (SUCCEEDED(hr))
-        AddShader(false, file, nullptr, macros, nullptr, nullptr, flags);
-    return hr;
+    uint32_t length = 0;
+    SShaderJob job;
+    if (size > sizeof length && GetFileType(file) == FILE_TYPE_PIPE) {
+        memcpy(&length, data, sizeof length);
+        if (length == size - sizeof length &&
+            DecodeShaderJob(std::string(static_cast<const char*>(data) + sizeof length, length), job)) {
+            std::vector<D3DXMACRO> macros;
+            for (const auto& [name, value] : job.macros)
+                macros.push_back({name.c_str(), value.c_str()});
+            macros.push_back({nullptr, nullptr});
+            AddShader(!job.assemble, job.file.c_str(), nullptr, macros.data(), job.assemble ? nullptr : "Main",
+                      job.assemble ? nullptr : job.profile.c_str(), job.flags);
+        }
+    }
+    return gWriteFile(file, data, size, written, overlapped);
 }
 
 HRESULT WINAPI WatchedAssembleText(const char* text, UINT length, const D3DXMACRO* macros, ID3DXInclude* include,
@@ -220,8 +222,7 @@ bool InstallLoadWatch()
     Hook("d3dx9_43.dll", "D3DXCreateCubeTextureFromFileExA", &WatchedCubeFromFile, gCubeFromFile);
     return Hook("msvcrt.dll", "fopen", &WatchedFopen, gFopen) &&
            Hook("d3dx9_43.dll", "D3DXCreateTextureFromFileExA", &WatchedTextureFromFile, gTextureFromFile) &&
-           Hook("d3dx9_43.dll", "D3DXCompileShaderFromFileA", &WatchedCompileFile, gCompileFile) &&
-           Hook("d3dx9_43.dll", "D3DXAssembleShaderFromFileA", &WatchedAssembleFile, gAssembleFile) &&
+           Hook("kernel32.dll", "WriteFile", &WatchedWriteFile, gWriteFile) &&
            Hook("d3dx9_43.dll", "D3DXAssembleShader", &WatchedAssembleText, gAssembleText);
 }
 
