@@ -45,18 +45,14 @@ int SkipLine(FILE* file)
     return c;
 }
 
-// Stores quoted text up to the closing quote (consumed) at most limit characters from
-// len on; a longer text is cut and its rest passed over, up to the end of its line when
-// the quote is missing, so it is never read as words.
+// Reads quoted text to its closing quote (consumed) or the end of the file, line ends
+// included, storing at most limit characters from len on: a quoted text ends at the same
+// place for every reader, whatever its buffer.
 void ReadQuoted(FILE* file, char* out, size_t len, size_t limit)
 {
-    int c;
-    while ((c = Next(file)) != EOF && c != '"') {
+    for (int c = Next(file); c != EOF && c != '"'; c = Next(file))
         if (len < limit)
             out[len++] = char(c);
-        else if (c == '\r' || c == '\n')
-            break;
-    }
     out[len] = 0;
 }
 
@@ -70,6 +66,18 @@ void ReadRestOfWord(FILE* file, char* out, size_t len, size_t limit, bool stopAt
         if (len < limit)
             out[len++] = char(c);
     out[len] = 0;
+}
+
+// The word whose first character c came from fscan_char.
+void ReadWord(FILE* file, int c, char* out, size_t size)
+{
+    out[0] = 0;
+    if (c == 0 || Blank(c))
+        return;
+    size_t len = 0;
+    if (size > 1)
+        out[len++] = char(c);
+    ReadRestOfWord(file, out, len, size - 1);
 }
 
 void ReadNumberWord(FILE* file, char* word)
@@ -138,15 +146,7 @@ int fscan_char(FILE* file)
 
 void fscan_word(FILE* file, char* out, size_t size)
 {
-    out[0] = 0;
-    int c = fscan_char(file);
-    if (c == 0 || Blank(c))
-        return;
-    size_t limit = size - 1;
-    size_t len = 0;
-    if (limit > 0)
-        out[len++] = char(c);
-    ReadRestOfWord(file, out, len, limit);
+    ReadWord(file, fscan_char(file), out, size);
 }
 
 void fscan_skip(FILE* file, char* buffer, int n, size_t size)
@@ -195,12 +195,11 @@ void fscan_quoted_rest(FILE* file, char* out, const char* first, size_t size)
 
 void fscan_skipped_word(FILE* file, char* out, size_t size)
 {
-    fscan_word(file, out, size);
-    const size_t length = strlen(out);
-    if (out[0] != '"' || (length > 1 && out[length - 1] == '"'))
-        return;
-    char rest[QUOTED_REST_BUFFER_SIZE];
-    fscan_quoted_rest(file, rest, out);
+    const int c = fscan_char(file);
+    if (c != '"' || size < 2)
+        return ReadWord(file, c, out, size);
+    out[0] = '"';  // alone, which no keyword or bracket matches; the text is passed over
+    ReadQuoted(file, out, 1, 1);
 }
 
 int fscan_comment(FILE* file, const char* word)

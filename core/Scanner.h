@@ -35,21 +35,26 @@ template <size_t N> void fscan_word(FILE* file, char (&out)[N]) { fscan_word(fil
 void fscan_skip(FILE* file, char* buffer, int n, size_t size);
 template <size_t N> void fscan_skip(FILE* file, char (&buffer)[N], int n) { fscan_skip(file, buffer, n, N); }
 // A quoted string (without its quotes) or one plain word: 1 when it was quoted, else 0.
-// At most STRING_BUFFER_SIZE - 1 characters are kept.
+// At most STRING_BUFFER_SIZE - 1 characters are kept; a quoted string is read to its
+// closing quote or the end of the file all the same.
 int fscan_string(FILE* file, char* out, size_t size);
 template <size_t N> int fscan_string(FILE* file, char (&out)[N]) { return fscan_string(file, out, N); }
 // The rest of a quoted string whose first word (starting with a quote) was already read.
-// At most QUOTED_REST_BUFFER_SIZE - 1 characters are kept.
+// At most QUOTED_REST_BUFFER_SIZE - 1 characters are kept; the rest is passed over.
 void fscan_quoted_rest(FILE* file, char* out, const char* first, size_t size);
 template <size_t N> void fscan_quoted_rest(FILE* file, char (&out)[N], const char* first)
 {
     fscan_quoted_rest(file, out, first, N);
 }
-// One word of text that is read through unread: a quoted string is passed over whole, so
-// a skipping reader sees the words the reading one sees (out keeps the string's first word,
-// its quote included, which matches no keyword or bracket).
+// One word of text that is read through unread, so that a skipping reader sees the words
+// the reading one sees: a quote at the start of a word opens a quoted string, passed over
+// to its closing quote as fscan_string reads it (a word right after that quote is a word
+// of its own); out then holds the quote alone. Any other word is read as fscan_word reads it.
 void fscan_skipped_word(FILE* file, char* out, size_t size);
 template <size_t N> void fscan_skipped_word(FILE* file, char (&out)[N]) { fscan_skipped_word(file, out, N); }
+// A word that opens a block: readers take a block's opening word by its place, so a brace
+// with text glued to it opens one as well.
+inline bool IsBlockOpener(const char* word) { return word[0] == '{'; }
 // For readers that take "%s" words: skips the comment the word opens.
 // 1 for "//", 2 for "/*", 0 when the word opens no comment.
 int fscan_comment(FILE* file, const char* word);

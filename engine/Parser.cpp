@@ -206,10 +206,11 @@ const SScriptKeyword* FindKeyword(const char* word)
 
 bool Equal(const char* a, const char* b) { return strcmp(a, b) == 0; }
 
-// How a word changes the nesting of skipped text: "[" and "{" open, "]" and "};" close.
+// How a word changes the nesting of skipped text: "[" and a block's opener open, "]" and
+// "};" close.
 int NestingStep(const char* word)
 {
-    if (Equal(word, "[") || Equal(word, "{")) return 1;
+    if (Equal(word, "[") || Core::IsBlockOpener(word)) return 1;
     if (Equal(word, "]") || Equal(word, "};")) return -1;
     return 0;
 }

@@ -86,11 +86,11 @@ void SkipClassBlock(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];
     do Core::fscan_skipped_word(file, word);
-    while (word[0] && !StrEqual(word, "{"));
+    while (word[0] && !Core::IsBlockOpener(word));
     for (int depth = 1; depth > 0;) {
         Core::fscan_skipped_word(file, word);
         if (!word[0]) return;
-        if (StrEqual(word, "{") || StrEqual(word, "RenderStates:")) ++depth;
+        if (Core::IsBlockOpener(word) || StrEqual(word, "RenderStates:")) ++depth;
         if (StrEqual(word, "};")) --depth;
     }
 }

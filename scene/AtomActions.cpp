@@ -66,7 +66,7 @@ void SkipNestedBlock(FILE* file)
     for (int depth = 1; depth > 0;) {
         Core::fscan_skipped_word(file, word);
         if (!word[0]) return;
-        if (IsWord(word, "{"))
+        if (Core::IsBlockOpener(word))
             ++depth;
         else if (IsWord(word, "};"))
             --depth;

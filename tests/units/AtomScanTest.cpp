@@ -14,14 +14,8 @@ namespace {
 using scripts::TextFile;
 using units::TestGeometry;
 using units::TestMover;
+using units::NextWord;
 using units::UnitTest;
-
-std::string NextWord(FILE* file)
-{
-    char word[Core::WORD_BUFFER_SIZE];
-    Core::fscan_word(file, word);
-    return word;
-}
 
 TEST_F(UnitTest, ClassBlockMixesTheKeywordsOfEveryLevelInAnyOrder)
 {

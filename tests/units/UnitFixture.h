@@ -4,6 +4,7 @@
 // the scanning protocol, and a unit that counts what the registry calls on it.
 
 #include "core/Messages.h"
+#include "core/Scanner.h"
 #include "engine/ClassTemplate.h"
 #include "engine/CreateEngine.h"
 #include "engine/Engine.h"
@@ -152,6 +153,13 @@ protected:
     // Counters outlive the engine: units still registered die in TearDown.
     SCalls calls, a, b, c, d, masterCalls, slaveCalls, parentCalls, after;
 };
+
+inline std::string NextWord(FILE* file)
+{
+    char word[Core::WORD_BUFFER_SIZE];
+    Core::fscan_word(file, word);
+    return word;
+}
 
 const char* const SIZES = "UnitCount: 16 TemplateCount: 16 UnitAttaches: 16 SmoothMovers: 8 UnitMoves: 4";
 
