@@ -203,6 +203,10 @@ void BoundTurn(CCamera* camera, CAnimInstance* turn)
     MsgBox(LONG_TURN_TEXT);
 }
 
+bool gInteriorNotGeometrySaid = false;
+const char INTERIOR_NOT_GEOMETRY_TEXT[] =
+    "CFloor::ShowInterior: class 'Interior' is not a geometry unit: the floor's interior is not shown.";
+
 // Day colours are taken once per presentation: a switch back to night while the light still
 // glides to day would otherwise keep a half-way colour as the day.
 bool gDaySaved = false;
@@ -326,6 +330,13 @@ uint32_t CMyBuilding::DoIdle()
     return 0;
 }
 
+void SayInteriorNotGeometry()
+{
+    if (gInteriorNotGeometrySaid) return;
+    gInteriorNotGeometrySaid = true;
+    MsgBox(INTERIOR_NOT_GEOMETRY_TEXT);
+}
+
 void SwitchDayNight()
 {
     CAtom* light = Unit("DirLight");
@@ -360,4 +371,5 @@ void ResetFlatShow()
     }
     gDaySaved = false;
     gLongTurnSaid = false;
+    gInteriorNotGeometrySaid = false;
 }

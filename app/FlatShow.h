@@ -34,6 +34,9 @@ void OnCameraFlyInEnd(CAtom* unit);
 void OnCamFlatRotateEnd(CAtom* unit);
 void OnCameraFlyBackEnd(CAtom* unit);
 
+// Says, once per presentation, that the interior's class takes no mesh.
+void SayInteriorNotGeometry();
+
 // Click function of the day/night button, after the button stepped its frame.
 void SwitchDayNight();
 // A new presentation starts without a show.

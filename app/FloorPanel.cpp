@@ -11,7 +11,6 @@
 #include "app/MyBuilding.h"
 #include "core/Messages.h"
 #include "engine/AnimContainer.h"
-#include "engine/ClassTemplate.h"
 #include "engine/TexContainer.h"
 #include "engine/UnitInspector.h"
 #include "gui/WinSuperior.h"
@@ -29,6 +28,7 @@ const CIntRect FLOOR_HINT{0, 17, 255, 49};
 constexpr int FLOOR_HINT_LEFT = 260, FLOOR_HINT_ABOVE = 50;
 constexpr size_t LEFT_OUT_TEXT_SIZE = 256;
 constexpr int PLAN_WINDOWS = 1;
+const char INTERIOR_CLASS[] = "Interior";
 
 CGeometry* SelectionUnit()
 {
@@ -45,8 +45,13 @@ void CFloor::OnSelect()
     if (const uint16_t animation = gIAnimContainer ? gIAnimContainer->FindAnimFileIndex("FloorAnimation") : 0)
         AddAnimation(animation, 0);
     if (CGeometry* selection = SelectionUnit()) {
-        if (selection->master != this) selection->AssignMaster(this, NOT_ATTACHED);
-        selection->mesh = selectMesh;
+        // The box gives its record back before it takes one here, so a full attach pool does
+        // not keep it on the floor chosen before; a box left off the floor is not drawn.
+        if (selection->master != this) {
+            if (selection->master) selection->master->DetachSlave(selection);
+            selection->AssignMaster(this, NOT_ATTACHED);
+        }
+        selection->mesh = selection->master == this ? selectMesh : 0;
     }
     if (selectionOverlay) {
         selectionOverlay->MoveTo(facadeX - OVERLAY_MARGIN, facadeY - OVERLAY_MARGIN);
@@ -115,17 +120,24 @@ void CFloor::DrawFlatsFrame()
     DrawPanelFrame(flatsArea);
 }
 
-// An interior left from an earlier show goes first, so no unit is left behind.
+// An interior left from an earlier show goes first, so no unit is left behind. One the floor
+// cannot carry (the attach pool is full) is not made; one whose class has no mesh to take
+// goes again with what it made.
 void CFloor::ShowInterior()
 {
     if (!interiorMesh || !gIUnitInspector) return;
     if (gInteriorUnit) gIUnitInspector->DeleteUnit(gInteriorUnit);
     gInteriorUnit = nullptr;
     gInteriorTimer = 0.0f;
-    const CMadeToAttach attached;
-    CGeometry* interior = dynamic_cast<CGeometry*>(gIUnitInspector->CreateUnit("Interior", this));
-    if (!interior) return;
+    CAtom* made = CreateAttachedUnit(gIUnitInspector->GetClassTemplate(INTERIOR_CLASS), nullptr, 0);
+    CGeometry* interior = dynamic_cast<CGeometry*>(made);
+    if (!interior) {
+        if (made) {
+            gIUnitInspector->DeleteUnit(made);
+            SayInteriorNotGeometry();
+        }
+        return;
+    }
     interior->mesh = interiorMesh;
-    interior->AssignMaster(this, NOT_ATTACHED);
     gInteriorUnit = interior;
 }

@@ -121,7 +121,8 @@ public:
     // Unlinks the slave's record, gives it back and clears the slave's master. Virtual for
     // masters that keep slaves in lists of their own.
     virtual void DetachSlave(CAtom* slave);
-    // A registered unit of the class, positioned (when given), flagged and attached.
+    // A registered unit of the class, positioned (when given), flagged and attached; null,
+    // with nothing of it left, when the pool or the registry cannot take it.
     CAtom* CreateAttachedUnit(CClassTemplate* cls, const D3DXVECTOR4* position, uint32_t flags);
     CAtom* FindSlaveByClass(const char* className) const;
     CAtom* GetSlave(int position) const;

@@ -389,10 +389,17 @@ int CAtom::CreateAttachInMission(FILE* file)
 
 // ---- Attaches ----
 
+// A unit the attach pool has no record for is not made: it would only go again with what
+// its start actions made, and the full pool would be said twice, by them and by the attach.
 CAtom* CAtom::CreateAttachedUnit(CClassTemplate* cls, const D3DXVECTOR4* position, uint32_t flags)
 {
+    if (!gIUnitInspector || !cls) return nullptr;
+    if (!gUnitInspector || gUnitInspector->FreeAttachCount() < 1) {
+        WarningBox(&gWarningBudget, ATTACH_UNIT_TEXTS.limit, nullptr);
+        return nullptr;
+    }
     const CMadeToAttach attached;
-    CAtom* unit = gIUnitInspector && cls ? gIUnitInspector->CreateUnitFromTemplate(cls, map) : nullptr;
+    CAtom* unit = gIUnitInspector->CreateUnitFromTemplate(cls, map);
     if (!unit) return nullptr;
     if (position) unit->Pos = *position;
     unit->SysControls |= flags;

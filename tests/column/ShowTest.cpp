@@ -8,17 +8,22 @@
 #include "app/MyBuilding.h"
 #include "app/Texts.h"
 #include "core/Graphics.h"
+#include "core/Messages.h"
+#include "core/Strings.h"
 #include "engine/AnimContainer.h"
+#include "engine/ClassTemplate.h"
 #include "engine/Engine.h"
 #include "engine/MissionLoader.h"
 #include "engine/UnitInspector.h"
 #include "gui/Label.h"
 #include "gui/WinSuperior.h"
 #include "scene/Camera.h"
+#include "scene/Geometry.h"
 #include "scene/Renderer.h"
 #include "tests/column/ColumnFixture.h"
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -169,6 +174,100 @@ TEST_F(ColumnTest, EveryTurnAroundTheFlatEndsAndTheShowRuns)
         "CAtom::AddAnimation Error: null animation file.",
         "Animation 'CamFlatRotate': a turn longer than 60 seconds is played in 60 seconds."};
     EXPECT_EQ(said, messages.Texts());
+}
+
+const char ASSIGN_LIMIT[] = "CAtom::AssignMaster:  For UnitInspector UnitAttaches limit is exceeded.";
+const char ATTACH_LIMIT[] = "CAtom::AttachUnit:  For UnitInspector UnitAttaches limit is exceeded.";
+const char NOT_GEOMETRY[] = "CFloor::ShowInterior: class 'Interior' is not a geometry unit: the floor's interior is not "
+                            "shown.";
+
+// Units registered now that are neither in the set nor on a master.
+std::vector<const CAtom*> LooseUnits(const std::set<const CAtom*>& known)
+{
+    std::vector<const CAtom*> loose;
+    for (int i = 1; i <= gUnitInspector->UnitBound(); ++i)
+        if (const CAtom* unit = gUnitInspector->UnitAt(i))
+            if (!unit->master && !known.count(unit)) loose.push_back(unit);
+    return loose;
+}
+
+// The attach pool full, or all but full, when a floor is chosen and its show runs: the
+// selection box is drawn only on the chosen floor and moves there with its own record, and
+// an interior the pool cannot carry, or whose class cannot carry a mesh, is not kept; each
+// refusal is said once, and no unit of either is left without its master.
+TEST_F(ColumnTest, AFullAttachPoolLeavesNoUnitOfTheFloorLoose)
+{
+    enum Interior { PLAIN, WITH_WINDOW, NOT_GEOMETRY_CLASS };
+    const struct {
+        const char* what;
+        int room;           // attach records left when the floor is chosen
+        bool chosenBefore;  // another floor holds the box when the pool fills
+        Interior interior;
+        bool boxOnFloor, interiorMade;
+        std::vector<std::string> said;
+    } rows[] = {
+        {"pool full", 0, false, PLAIN, false, false, {ASSIGN_LIMIT, ATTACH_LIMIT}},
+        {"pool full, interior with windows", 0, false, WITH_WINDOW, false, false, {ASSIGN_LIMIT, ATTACH_LIMIT}},
+        {"room for the box", 1, false, PLAIN, true, false, {ATTACH_LIMIT}},
+        {"pool full, box on another floor", 0, true, PLAIN, true, false, {ATTACH_LIMIT}},
+        {"room for all", 3, false, WITH_WINDOW, true, true, {}},
+        {"interior not a geometry", 2, false, NOT_GEOMETRY_CLASS, true, false, {NOT_GEOMETRY}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TearDown();
+        SetUp();
+        messages.Clear();
+        gWarningBudget = 4;  // as the program starts with; the rows would spend it
+        gEngine->timeScale = 32.0f;
+        CClassTemplate* interiorClass = gIUnitInspector->GetClassTemplate("Interior");
+        ASSERT_NE(nullptr, interiorClass);
+        if (row.interior == WITH_WINDOW) {
+            const D3DXVECTOR4 origin(0.0f, 0.0f, 0.0f, 1.0f);
+            ASSERT_NE(nullptr, interiorClass->AddStartAct(START_ACT_ATTACH, 0, 0,
+                                                          gIUnitInspector->GetClassTemplate("Window"), &origin));
+        } else if (row.interior == NOT_GEOMETRY_CLASS) {
+            CClassTemplate* sun = gIUnitInspector->GetClassTemplate("Sun");
+            ASSERT_NE(nullptr, sun);
+            StrCopy(interiorClass->name, sizeof interiorClass->name, "Inside");
+            StrCopy(sun->name, sizeof sun->name, "Interior");
+        }
+        CMyBuilding* b = ShowFirstBuilding();
+        ASSERT_NE(nullptr, b);
+        CFloor* floor = b->floors[4];
+        ASSERT_NE(0, floor->interiorMesh);
+        auto* box = dynamic_cast<CGeometry*>(gIUnitInspector->FindUnitByName("SelFloorRect"));
+        ASSERT_NE(nullptr, box);
+        if (row.chosenBefore) Click(b->floorWindows[2]);
+        std::set<const CAtom*> known;
+        for (int i = 1; i <= gUnitInspector->UnitBound(); ++i)
+            known.insert(gUnitInspector->UnitAt(i));
+        std::vector<SUnitAttach*> held;
+        while (gUnitInspector->FreeAttachCount() > row.room) {
+            held.push_back(gUnitInspector->AllocUnitAttach());
+            ASSERT_NE(nullptr, held.back());
+        }
+
+        Click(b->floorWindows[4]);
+        ASSERT_EQ(floor, gSelFloor);
+        EXPECT_EQ(row.boxOnFloor, box->master == floor);
+        // A box the pool keeps off the floor would be drawn where it stands: it has no mesh.
+        EXPECT_EQ(row.boxOnFloor ? floor->selectMesh : 0, box->mesh);
+        Click(gShowFlatButton);
+        EXPECT_EQ(row.interiorMade, gInteriorUnit != nullptr);
+        if (gInteriorUnit) {
+            EXPECT_EQ(floor, gInteriorUnit->master);
+            EXPECT_EQ(row.interior == WITH_WINDOW, gInteriorUnit->FindSlaveByClass("Window") != nullptr);
+        }
+        EXPECT_EQ(std::vector<const CAtom*>{}, LooseUnits(known));
+        ASSERT_TRUE(RunUntil([] { return gShowStep == 4; })) << gShowStep;
+        Click(gShowFlatButton);
+        ASSERT_TRUE(RunUntil([] { return gShowStep == 0 && gInteriorUnit == nullptr; })) << gShowStep;
+        EXPECT_EQ(std::vector<const CAtom*>{}, LooseUnits(known));
+        EXPECT_EQ(row.said, messages.Texts());
+        for (SUnitAttach* record : held)
+            gUnitInspector->FreeUnitAttach(record);
+    }
 }
 
 TEST_F(ColumnTest, DayAndNightGlideTheSunAndTheClearColour)
