@@ -20,3 +20,21 @@ char CharTo1251(wchar_t c)
         return '?';
     return out;
 }
+
+std::wstring Widen(UINT codePage, const std::string& text)
+{
+    const int size = MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), nullptr, 0);
+    std::wstring out(size_t(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), &out[0], size);
+    return out;
+}
+
+std::string Narrow(UINT codePage, const std::wstring& text)
+{
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size_t(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), &out[0], size, nullptr, nullptr);
+    return out;
+}

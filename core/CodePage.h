@@ -14,3 +14,7 @@ constexpr UINT TEXT_CODE_PAGE = 1251;
 std::wstring WideFrom1251(const char* text, int length = -1);
 // The character in code page 1251; 0 for U+0000.
 char CharTo1251(wchar_t c);
+
+// A whole text from the code page to UTF-16 and back (CP_ACP for the system's, CP_UTF8).
+std::wstring Widen(UINT codePage, const std::string& text);
+std::string Narrow(UINT codePage, const std::wstring& text);

@@ -10,37 +10,70 @@ namespace {
 
 const char COMPILE_ENTRY[] = "Main";
 
-void PutWord(std::string& out, uint32_t word)
-{
-    out.append(reinterpret_cast<const char*>(&word), sizeof word);
-}
+// The two ends of the pipe go through the same lists of fields (JobFields, BuiltFields), one
+// writing them, the other reading them, so they cannot disagree on the order.
+class CWriter {
+public:
+    explicit CWriter(std::string& out) : out_(out) { out_.clear(); }
+    void Word(uint32_t word) { out_.append(reinterpret_cast<const char*>(&word), sizeof word); }
+    void Flag(bool flag) { Word(flag); }
+    void Text(const std::string& text)
+    {
+        Word(uint32_t(text.size()));
+        out_ += text;
+    }
+    void Pairs(const std::vector<std::pair<std::string, std::string>>& pairs)
+    {
+        Word(uint32_t(pairs.size()));
+        for (const auto& [first, second] : pairs)
+            Text(first), Text(second);
+    }
 
-void PutText(std::string& out, const std::string& text)
-{
-    PutWord(out, uint32_t(text.size()));
-    out += text;
-}
+private:
+    std::string& out_;
+};
 
 // Reads what a message holds in order; any read past its end fails the reader for good.
 class CReader {
 public:
     explicit CReader(const std::string& in) : in_(in) {}
-    bool Word(uint32_t& word)
+    void Word(uint32_t& word)
     {
-        if (!ok_ || in_.size() - at_ < sizeof word)
-            return ok_ = false;
+        if (!ok_ || in_.size() - at_ < sizeof word) {
+            ok_ = false;
+            return;
+        }
         memcpy(&word, in_.data() + at_, sizeof word);
         at_ += sizeof word;
-        return true;
     }
-    bool Text(std::string& text)
+    void Flag(bool& flag)
+    {
+        uint32_t word = 0;
+        Word(word);
+        flag = word != 0;
+    }
+    void Text(std::string& text)
     {
         uint32_t size = 0;
-        if (!Word(size) || in_.size() - at_ < size)
-            return ok_ = false;
+        Word(size);
+        if (!ok_ || in_.size() - at_ < size) {
+            ok_ = false;
+            return;
+        }
         text.assign(in_, at_, size);
         at_ += size;
-        return true;
+    }
+    void Pairs(std::vector<std::pair<std::string, std::string>>& pairs)
+    {
+        uint32_t count = 0;
+        Word(count);
+        // Each pair takes at least its two lengths: a count past what is left is refused before
+        // anything is made for it.
+        if (count > (in_.size() - at_) / (2 * sizeof(uint32_t)))
+            ok_ = false;
+        pairs.resize(ok_ ? count : 0);
+        for (auto& [first, second] : pairs)
+            Text(first), Text(second);
     }
     // Everything read, nothing left over.
     bool Whole() const { return ok_ && at_ == in_.size(); }
@@ -50,6 +83,26 @@ private:
     size_t at_ = 0;
     bool ok_ = true;
 };
+
+template <class Io, class Job>
+void JobFields(Io& io, Job& job)
+{
+    io.Flag(job.assemble);
+    io.Text(job.folder);
+    io.Text(job.file);
+    io.Text(job.profile);
+    io.Word(job.flags);
+    io.Pairs(job.macros);
+}
+
+template <class Io, class Built>
+void BuiltFields(Io& io, Built& built)
+{
+    io.Flag(built.failed);
+    io.Text(built.errors);
+    io.Text(built.refusal);
+    io.Text(built.code);
+}
 
 } // namespace
 
@@ -99,58 +152,26 @@ SShaderBuilt BuildShader(const SShaderJob& job)
 
 void EncodeShaderJob(const SShaderJob& job, std::string& out)
 {
-    out.clear();
-    PutWord(out, job.assemble);
-    PutText(out, job.folder);
-    PutText(out, job.file);
-    PutText(out, job.profile);
-    PutWord(out, job.flags);
-    PutWord(out, uint32_t(job.macros.size()));
-    for (const auto& [name, value] : job.macros) {
-        PutText(out, name);
-        PutText(out, value);
-    }
+    CWriter w(out);
+    JobFields(w, job);
 }
 
 bool DecodeShaderJob(const std::string& in, SShaderJob& job)
 {
     CReader r(in);
-    uint32_t assemble = 0, count = 0;
-    r.Word(assemble);
-    r.Text(job.folder);
-    r.Text(job.file);
-    r.Text(job.profile);
-    r.Word(job.flags);
-    r.Word(count);
-    job.assemble = assemble != 0;
-    job.macros.clear();
-    // Each macro takes at least its two lengths: a count past that is refused before anything
-    // is made for it.
-    if (count > in.size() / (2 * sizeof(uint32_t)))
-        return false;
-    job.macros.resize(count);
-    for (auto& [name, value] : job.macros)
-        r.Text(name), r.Text(value);
+    JobFields(r, job);
     return r.Whole();
 }
 
 void EncodeShaderBuilt(const SShaderBuilt& built, std::string& out)
 {
-    out.clear();
-    PutWord(out, built.failed);
-    PutText(out, built.errors);
-    PutText(out, built.refusal);
-    PutText(out, built.code);
+    CWriter w(out);
+    BuiltFields(w, built);
 }
 
 bool DecodeShaderBuilt(const std::string& in, SShaderBuilt& built)
 {
     CReader r(in);
-    uint32_t failed = 0;
-    r.Word(failed);
-    r.Text(built.errors);
-    r.Text(built.refusal);
-    r.Text(built.code);
-    built.failed = failed != 0;
+    BuiltFields(r, built);
     return r.Whole();
 }

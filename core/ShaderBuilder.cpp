@@ -1,5 +1,6 @@
 #include "core/ShaderBuilder.h"
 
+#include "core/CodePage.h"
 #include "core/Messages.h"
 
 #include <psapi.h>
@@ -19,24 +20,6 @@ constexpr DWORD SAMPLE_MS = 10;
 // What one message on the pipe may hold: a job is a few paths and macros, an answer a
 // shader's code and a box of text.
 constexpr uint32_t MAX_MESSAGE = uint32_t(16) << 20;
-
-std::string Utf8(const std::wstring& text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &out[0], size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(const std::string& text)
-{
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring out(size_t(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), &out[0], size);
-    return out;
-}
 
 std::wstring CurrentFolder()
 {
@@ -65,23 +48,13 @@ std::string Number(unsigned long long n)
 
 // ---- The building process ----
 
-bool ReadAll(HANDLE pipe, void* data, size_t size)
+// Reads or writes all of size bytes, as much as the pipe takes at a time.
+bool PipeAll(HANDLE pipe, bool write, void* data, size_t size)
 {
     for (char* at = static_cast<char*>(data); size > 0;) {
+        const DWORD part = DWORD(std::min<size_t>(size, 1 << 20));
         DWORD n = 0;
-        if (!ReadFile(pipe, at, DWORD(std::min<size_t>(size, 1 << 20)), &n, nullptr) || n == 0)
-            return false;
-        at += n;
-        size -= n;
-    }
-    return true;
-}
-
-bool WriteAll(HANDLE pipe, const void* data, size_t size)
-{
-    for (const char* at = static_cast<const char*>(data); size > 0;) {
-        DWORD n = 0;
-        if (!WriteFile(pipe, at, DWORD(std::min<size_t>(size, 1 << 20)), &n, nullptr) || n == 0)
+        if (!(write ? WriteFile(pipe, at, part, &n, nullptr) : ReadFile(pipe, at, part, &n, nullptr)) || n == 0)
             return false;
         at += n;
         size -= n;
@@ -134,20 +107,20 @@ int ServeShaderBuilds(const wchar_t* pipeName, DWORD programId)
     std::wstring folder;
     for (;;) {
         uint32_t size = 0;
-        if (!ReadAll(pipe, &size, sizeof size))
+        if (!PipeAll(pipe, false, &size, sizeof size))
             return 0;  // the program closed the pipe
         if (size > MAX_MESSAGE)
             return 2;
         in.resize(size);
         SShaderJob job;
-        if (!ReadAll(pipe, &in[0], size) || !DecodeShaderJob(in, job))
+        if (!PipeAll(pipe, false, &in[0], size) || !DecodeShaderJob(in, job))
             return 2;
-        const std::wstring jobFolder = FromUtf8(job.folder);
+        const std::wstring jobFolder = Widen(CP_UTF8, job.folder);
         if (jobFolder != folder && SetCurrentDirectoryW(jobFolder.c_str()))
             folder = jobFolder;
         EncodeShaderBuilt(BuildShader(job), out);
         size = uint32_t(out.size());
-        if (!WriteAll(pipe, &size, sizeof size) || !WriteAll(pipe, out.data(), out.size()))
+        if (!PipeAll(pipe, true, &size, sizeof size) || !PipeAll(pipe, true, &out[0], out.size()))
             return 0;
     }
 }
@@ -360,7 +333,7 @@ CShaderBuilder::EWait CShaderBuilder::Exchange(const SShaderJob& job, SShaderBui
 bool CShaderBuilder::Build(SShaderJob job, SShaderBuilt& built)
 {
     built = SShaderBuilt{};
-    job.folder = Utf8(CurrentFolder());
+    job.folder = Narrow(CP_UTF8, CurrentFolder());
     if (startLeft_) {
         LeaveUnbuilt(job.file);
         return false;

@@ -1,5 +1,6 @@
 #include "core/ShaderIncludes.h"
 
+#include "core/CodePage.h"
 #include "core/Paths.h"
 
 #include <cstdio>
@@ -28,20 +29,11 @@ const char* ReadShaderText(FILE* f, size_t room, std::string& text)
     return nullptr;
 }
 
-std::wstring Wide(const std::string& text)
-{
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(size_t(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), &wide[0], size);
-    return wide;
-}
-
 // One file however it is named: its full path ("..", "." and separators resolved) in upper
 // case, as Windows compares names. The wide call takes paths of any length.
 std::string FileKey(const std::string& path)
 {
-    const std::wstring named = Wide(path);
+    const std::wstring named = Widen(CP_ACP, path);
     std::wstring full(named.size() + MAX_PATH, L'\0');
     DWORD n = GetFullPathNameW(named.c_str(), DWORD(full.size()), &full[0], nullptr);
     if (n >= full.size()) {  // the size it needs, terminator included
@@ -52,11 +44,7 @@ std::string FileKey(const std::string& path)
     if (full.empty())
         full = named;
     CharUpperBuffW(&full[0], DWORD(full.size()));
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, full.data(), int(full.size()), nullptr, 0, nullptr, nullptr);
-    std::string key(size_t(bytes > 0 ? bytes : 0), '\0');
-    if (bytes > 0)
-        WideCharToMultiByte(CP_UTF8, 0, full.data(), int(full.size()), &key[0], bytes, nullptr, nullptr);
-    return key;
+    return Narrow(CP_UTF8, full);
 }
 
 } // namespace

@@ -304,8 +304,8 @@ TEST_F(Shaders, GuardedHeadersThatIncludeEachOtherBuild)
         {"sibling folders", "shared.h", [](int i) { return "f" + std::to_string(i) + "/s.h"; },
          [](int) { return std::string("../shared.h"); }},
         {"letter cases", "shared.h", [](int i) { return "s" + std::to_string(i) + ".h"; }, cases},
-        {"letter cases in a deep folder", deep + "/shared.h", [](int i) { return deep + "/s" + std::to_string(i) + ".h"; },
-         cases},
+        {"sibling folders in a deep folder", deep + "/shared.h",
+         [](int i) { return deep + "/f" + std::to_string(i) + "/s.h"; }, [](int) { return std::string("../shared.h"); }},
     };
     for (const auto& [style, guard] : styles) {
         for (const auto& [naming, sharedAt, header, named] : namings) {
