@@ -10,98 +10,70 @@ namespace {
 
 const char COMPILE_ENTRY[] = "Main";
 
-// The two ends of the pipe go through the same lists of fields (JobFields, BuiltFields), one
-// writing them, the other reading them, so they cannot disagree on the order.
-class CWriter {
+// Goes over a message's fields in order, writing them or reading them back, so that the two
+// ends of the pipe cannot disagree; a read past the message's end fails it for good.
+class CFields {
 public:
-    explicit CWriter(std::string& out) : out_(out) { out_.clear(); }
-    void Word(uint32_t word) { out_.append(reinterpret_cast<const char*>(&word), sizeof word); }
-    void Flag(bool flag) { Word(flag); }
-    void Text(const std::string& text)
+    explicit CFields(std::string* out) : out_(out), in_(*out) { out->clear(); }
+    explicit CFields(const std::string& in) : in_(in) {}
+    void Field(uint32_t& word)
     {
-        Word(uint32_t(text.size()));
-        out_ += text;
+        if (out_)
+            return void(out_->append(reinterpret_cast<const char*>(&word), sizeof word));
+        ok_ = ok_ && in_.size() - at_ >= sizeof word;
+        if (ok_)
+            memcpy(&word, in_.data() + at_, sizeof word), at_ += sizeof word;
     }
-    void Pairs(const std::vector<std::pair<std::string, std::string>>& pairs)
+    void Field(bool& flag)
     {
-        Word(uint32_t(pairs.size()));
-        for (const auto& [first, second] : pairs)
-            Text(first), Text(second);
-    }
-
-private:
-    std::string& out_;
-};
-
-// Reads what a message holds in order; any read past its end fails the reader for good.
-class CReader {
-public:
-    explicit CReader(const std::string& in) : in_(in) {}
-    void Word(uint32_t& word)
-    {
-        if (!ok_ || in_.size() - at_ < sizeof word) {
-            ok_ = false;
-            return;
-        }
-        memcpy(&word, in_.data() + at_, sizeof word);
-        at_ += sizeof word;
-    }
-    void Flag(bool& flag)
-    {
-        uint32_t word = 0;
-        Word(word);
+        uint32_t word = flag;
+        Field(word);
         flag = word != 0;
     }
-    void Text(std::string& text)
+    void Field(std::string& text)
     {
-        uint32_t size = 0;
-        Word(size);
-        if (!ok_ || in_.size() - at_ < size) {
-            ok_ = false;
-            return;
-        }
-        text.assign(in_, at_, size);
-        at_ += size;
+        uint32_t size = uint32_t(text.size());
+        Field(size);
+        if (out_)
+            return void(*out_ += text);
+        ok_ = ok_ && in_.size() - at_ >= size;
+        if (ok_)
+            text.assign(in_, at_, size), at_ += size;
     }
-    void Pairs(std::vector<std::pair<std::string, std::string>>& pairs)
+    void Field(std::vector<std::pair<std::string, std::string>>& pairs)
     {
-        uint32_t count = 0;
-        Word(count);
-        // Each pair takes at least its two lengths: a count past what is left is refused before
-        // anything is made for it.
-        if (count > (in_.size() - at_) / (2 * sizeof(uint32_t)))
-            ok_ = false;
-        pairs.resize(ok_ ? count : 0);
+        uint32_t count = uint32_t(pairs.size());
+        Field(count);
+        // Each pair takes at least its two lengths: a count past what is left is refused
+        // before anything is made for it.
+        if (!out_) {
+            ok_ = ok_ && count <= (in_.size() - at_) / (2 * sizeof(uint32_t));
+            pairs.resize(ok_ ? count : 0);
+        }
         for (auto& [first, second] : pairs)
-            Text(first), Text(second);
+            Field(first), Field(second);
     }
     // Everything read, nothing left over.
-    bool Whole() const { return ok_ && at_ == in_.size(); }
+    bool Whole() const { return out_ || (ok_ && at_ == in_.size()); }
 
 private:
+    std::string* out_ = nullptr;  // null when reading
     const std::string& in_;
     size_t at_ = 0;
     bool ok_ = true;
 };
 
-template <class Io, class Job>
-void JobFields(Io& io, Job& job)
+bool Fields(CFields&& f, SShaderJob& job)
 {
-    io.Flag(job.assemble);
-    io.Text(job.folder);
-    io.Text(job.file);
-    io.Text(job.profile);
-    io.Word(job.flags);
-    io.Pairs(job.macros);
+    f.Field(job.assemble), f.Field(job.folder), f.Field(job.file), f.Field(job.profile);
+    f.Field(job.flags), f.Field(job.macros);
+    return f.Whole();
 }
 
-template <class Io, class Built>
-void BuiltFields(Io& io, Built& built)
+bool Fields(CFields&& f, SShaderBuilt& built)
 {
-    io.Flag(built.failed);
-    io.Text(built.errors);
-    io.Text(built.refusal);
-    io.Text(built.code);
+    f.Field(built.failed), f.Field(built.errors), f.Field(built.refusal), f.Field(built.code);
+    return f.Whole();
 }
 
 } // namespace
@@ -150,28 +122,22 @@ SShaderBuilt BuildShader(const SShaderJob& job)
     return built;
 }
 
-void EncodeShaderJob(const SShaderJob& job, std::string& out)
+void EncodeShaderJob(SShaderJob job, std::string& out)
 {
-    CWriter w(out);
-    JobFields(w, job);
+    Fields(CFields(&out), job);
 }
 
 bool DecodeShaderJob(const std::string& in, SShaderJob& job)
 {
-    CReader r(in);
-    JobFields(r, job);
-    return r.Whole();
+    return Fields(CFields(in), job);
 }
 
-void EncodeShaderBuilt(const SShaderBuilt& built, std::string& out)
+void EncodeShaderBuilt(SShaderBuilt built, std::string& out)
 {
-    CWriter w(out);
-    BuiltFields(w, built);
+    Fields(CFields(&out), built);
 }
 
 bool DecodeShaderBuilt(const std::string& in, SShaderBuilt& built)
 {
-    CReader r(in);
-    BuiltFields(r, built);
-    return r.Whole();
+    return Fields(CFields(in), built);
 }

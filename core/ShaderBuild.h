@@ -37,7 +37,8 @@ bool ShaderBuildFailed(HRESULT hr, const std::string& errors);
 // Builds the job in this process.
 SShaderBuilt BuildShader(const SShaderJob& job);
 
-void EncodeShaderJob(const SShaderJob& job, std::string& out);
+// The bytes on the pipe; a decoder fails on a message that is not whole.
+void EncodeShaderJob(SShaderJob job, std::string& out);
 bool DecodeShaderJob(const std::string& in, SShaderJob& job);
-void EncodeShaderBuilt(const SShaderBuilt& built, std::string& out);
+void EncodeShaderBuilt(SShaderBuilt built, std::string& out);
 bool DecodeShaderBuilt(const std::string& in, SShaderBuilt& built);

@@ -30,20 +30,9 @@ std::wstring CurrentFolder()
 
 std::wstring ThisProgram()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, &path[0], DWORD(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-std::string Number(unsigned long long n)
-{
-    return std::to_string(n);
+    std::wstring path(32768, L'\0');  // the longest path Windows has
+    path.resize(GetModuleFileNameW(nullptr, &path[0], DWORD(path.size())));
+    return path;
 }
 
 // ---- The building process ----
@@ -104,7 +93,6 @@ int ServeShaderBuilds(const wchar_t* pipeName, DWORD programId)
         return 1;
     CloseHandle(watch);
     std::string in, out;
-    std::wstring folder;
     for (;;) {
         uint32_t size = 0;
         if (!PipeAll(pipe, false, &size, sizeof size))
@@ -115,9 +103,7 @@ int ServeShaderBuilds(const wchar_t* pipeName, DWORD programId)
         SShaderJob job;
         if (!PipeAll(pipe, false, &in[0], size) || !DecodeShaderJob(in, job))
             return 2;
-        const std::wstring jobFolder = Widen(CP_UTF8, job.folder);
-        if (jobFolder != folder && SetCurrentDirectoryW(jobFolder.c_str()))
-            folder = jobFolder;
+        SetCurrentDirectoryW(Widen(CP_UTF8, job.folder).c_str());
         EncodeShaderBuilt(BuildShader(job), out);
         size = uint32_t(out.size());
         if (!PipeAll(pipe, true, &size, sizeof size) || !PipeAll(pipe, true, &out[0], out.size()))
@@ -208,7 +194,7 @@ bool CShaderBuilder::Launch()
     // No handle is inherited: the process holds no file the program has open.
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED | DETACHED_PROCESS,
                         nullptr, nullptr, &startup, &made))
-        return Failed("error " + Number(GetLastError()));
+        return Failed("error " + std::to_string(GetLastError()));
     process_ = made.hProcess;
     if (job_)
         AssignProcessToJobObject(job_, process_);
@@ -239,69 +225,57 @@ CShaderBuilder::EWait CShaderBuilder::Wait(Clock::time_point shaderEnd)
         const auto left = std::min(startEnd_, shaderEnd) - now;
         const DWORD ms = DWORD(std::min<long long>(
             SAMPLE_MS, std::chrono::duration_cast<std::chrono::milliseconds>(left).count() + 1));
-        switch (WaitForMultipleObjects(2, waits, FALSE, ms)) {
-        case WAIT_OBJECT_0:
-            return EWait::DONE;
-        case WAIT_OBJECT_0 + 1:
-            return EWait::ENDED;
-        case WAIT_TIMEOUT:
-            break;
-        default:
-            return EWait::FAILED;
-        }
+        const DWORD got = WaitForMultipleObjects(2, waits, FALSE, ms);
+        if (got != WAIT_TIMEOUT)
+            return got == WAIT_OBJECT_0 ? EWait::DONE : got == WAIT_OBJECT_0 + 1 ? EWait::ENDED : EWait::FAILED;
     }
 }
 
-CShaderBuilder::EWait CShaderBuilder::Connect()
+OVERLAPPED* CShaderBuilder::Io()
 {
     ResetEvent(event_);
     io_ = {};
     io_.hEvent = event_;
-    if (!ConnectNamedPipe(pipe_, &io_)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_PENDING) {
-            pending_ = true;
-            const EWait w = Wait(Clock::time_point::max());
-            if (w != EWait::DONE)
-                return w;
-            pending_ = false;
-            DWORD n = 0;
-            if (!GetOverlappedResult(pipe_, &io_, &n, FALSE))
-                return EWait::ENDED;
-        } else if (error != ERROR_PIPE_CONNECTED) {
-            return EWait::FAILED;
-        }
-    }
+    return &io_;
+}
+
+// Ends a call on the pipe: at once, or once it is done within the limits.
+CShaderBuilder::EWait CShaderBuilder::Await(BOOL done, Clock::time_point shaderEnd, DWORD& n)
+{
+    const DWORD error = done ? ERROR_SUCCESS : GetLastError();
+    if (done || error == ERROR_PIPE_CONNECTED)
+        return EWait::DONE;
+    if (error != ERROR_IO_PENDING)
+        return EWait::ENDED;
+    pending_ = true;
+    const EWait w = Wait(shaderEnd);
+    if (w != EWait::DONE)
+        return w;
+    pending_ = false;
+    return GetOverlappedResult(pipe_, &io_, &n, FALSE) ? EWait::DONE : EWait::ENDED;
+}
+
+CShaderBuilder::EWait CShaderBuilder::Connect()
+{
+    DWORD n = 0;
+    EWait w = Await(ConnectNamedPipe(pipe_, Io()), Clock::time_point::max(), n);
     // The one client must be the process started for it.
     ULONG client = 0;
-    if (GetNamedPipeClientProcessId(pipe_, &client) && client != GetProcessId(process_))
-        return EWait::FAILED;
-    connected_ = true;
-    return EWait::DONE;
+    if (w == EWait::DONE && GetNamedPipeClientProcessId(pipe_, &client) && client != GetProcessId(process_))
+        w = EWait::FAILED;
+    connected_ = w == EWait::DONE;
+    return w;
 }
 
 CShaderBuilder::EWait CShaderBuilder::Transfer(bool write, char* data, size_t size, Clock::time_point shaderEnd)
 {
     while (size > 0) {
-        ResetEvent(event_);
-        io_ = {};
-        io_.hEvent = event_;
         const DWORD part = DWORD(std::min<size_t>(size, 1 << 20));
         DWORD n = 0;
-        const BOOL done = write ? WriteFile(pipe_, data, part, &n, &io_) : ReadFile(pipe_, data, part, &n, &io_);
-        if (!done) {
-            if (GetLastError() != ERROR_IO_PENDING)
-                return EWait::ENDED;
-            pending_ = true;
-            const EWait w = Wait(shaderEnd);
-            if (w != EWait::DONE)
-                return w;
-            pending_ = false;
-            if (!GetOverlappedResult(pipe_, &io_, &n, FALSE))
-                return EWait::ENDED;
-        }
-        if (n == 0)
-            return EWait::ENDED;
+        const EWait w = Await(write ? WriteFile(pipe_, data, part, &n, Io()) : ReadFile(pipe_, data, part, &n, Io()),
+                              shaderEnd, n);
+        if (w != EWait::DONE || n == 0)
+            return w == EWait::DONE ? EWait::ENDED : w;
         data += n;
         size -= n;
     }
@@ -362,7 +336,7 @@ bool CShaderBuilder::Build(SShaderJob job, SShaderBuilt& built)
         Stop();
         startLeft_ = true;
         unbuiltWhy_ = !started ? "the shader builder could not be started (" + launchError_ + ")."
-                               : "the shaders of this start took past " + Number(limits.startMs) + " ms to build.";
+                               : "the shaders of this start took past " + std::to_string(limits.startMs) + " ms to build.";
         LeaveUnbuilt(job.file);
         return false;
     }
@@ -371,25 +345,16 @@ bool CShaderBuilder::Build(SShaderJob job, SShaderBuilt& built)
 
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
+    char hex[16];
+    snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(code));
     built = SShaderBuilt{};
     built.failed = true;
-    switch (w) {
-    case EWait::SHADER_TIME:
-        built.refusal = "Building the shader took past " + Number(limits.shaderMs) + " ms: it was stopped.";
-        break;
-    case EWait::MEMORY:
-        built.refusal = "Building the shader took the shader builder past " + Number(limits.memoryBytes >> 20) +
-                        " MiB of memory: it was stopped.";
-        break;
-    case EWait::ENDED: {
-        char hex[16];
-        snprintf(hex, sizeof hex, "%08lX", static_cast<unsigned long>(code));
-        built.refusal = std::string("The shader builder ended with code 0x") + hex + " while building the shader.";
-        break;
-    }
-    default:
-        built.refusal = "The shader builder gave no answer that could be read.";
-    }
+    built.refusal =
+        w == EWait::SHADER_TIME ? "Building the shader took past " + std::to_string(limits.shaderMs) + " ms: it was stopped."
+        : w == EWait::MEMORY    ? "Building the shader took the shader builder past " +
+                                   std::to_string(limits.memoryBytes >> 20) + " MiB of memory: it was stopped."
+        : w == EWait::ENDED ? std::string("The shader builder ended with code ") + hex + " while building the shader."
+                            : "The shader builder gave no answer that could be read.";
     // A fresh process starts now, and is ready by the next shader.
     Launch();
     return true;
@@ -406,7 +371,7 @@ void CShaderBuilder::SayUnbuilt()
     if (unbuilt_ == 0)
         return;
     const std::string what = unbuilt_ == 1 ? "shader '" + firstUnbuilt_ + "'"
-                                           : Number(unbuilt_) + " shaders, from '" + firstUnbuilt_ + "' on";
+                                           : std::to_string(unbuilt_) + " shaders, from '" + firstUnbuilt_ + "' on";
     MsgBox(("Can`t build " + what + ": " + unbuiltWhy_).c_str());
     unbuilt_ = 0;
     firstUnbuilt_.clear();
