@@ -38,3 +38,9 @@ std::string Narrow(UINT codePage, const std::wstring& text)
         WideCharToMultiByte(codePage, 0, text.data(), int(text.size()), &out[0], size, nullptr, nullptr);
     return out;
 }
+
+bool NarrowExactly(UINT codePage, const std::wstring& text, std::string& out)
+{
+    out = Narrow(codePage, text);
+    return Widen(codePage, out) == text;
+}

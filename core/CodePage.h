@@ -18,3 +18,6 @@ char CharTo1251(wchar_t c);
 // A whole text from the code page to UTF-16 and back (CP_ACP for the system's, CP_UTF8).
 std::wstring Widen(UINT codePage, const std::string& text);
 std::string Narrow(UINT codePage, const std::wstring& text);
+// The text in the code page when it reads back as the same text: false when a character has
+// no spelling there and would be a substitute ("?", or "e" for "é").
+bool NarrowExactly(UINT codePage, const std::wstring& text, std::string& out);

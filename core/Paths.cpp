@@ -1,5 +1,6 @@
 #include "core/Paths.h"
 
+#include "core/CodePage.h"
 #include "core/Core.h"
 #include "core/Scanner.h"
 #include "core/Strings.h"
@@ -197,6 +198,36 @@ void ScanFullPath(FILE* file, char* out, size_t cap)
     char name[Core::STRING_BUFFER_SIZE];
     Core::fscan_string(file, name);
     MakeFullPath(out, cap, name);
+}
+
+std::wstring WideFullPath(const char* path)
+{
+    const std::wstring named = Widen(CP_ACP, path ? path : "");
+    std::wstring full(named.size() + MAX_PATH, L'\0');
+    DWORD n = GetFullPathNameW(named.c_str(), DWORD(full.size()), &full[0], nullptr);
+    if (n >= full.size()) {  // the size it needs, terminator included
+        full.resize(n);
+        n = GetFullPathNameW(named.c_str(), n, &full[0], nullptr);
+    }
+    if (n == 0 || n >= full.size())
+        return named;
+    full.resize(n);
+    return full;
+}
+
+std::string FileKey(const char* path)
+{
+    std::wstring full = WideFullPath(path);
+    CharUpperBuffW(&full[0], DWORD(full.size()));
+    return Narrow(CP_UTF8, full);
+}
+
+bool SpelledFullPath(char* out, size_t cap, const char* path)
+{
+    std::string spelled;
+    const bool exact = NarrowExactly(CP_ACP, WideFullPath(path), spelled) && spelled.size() < cap;
+    StrCopy(out, cap, exact ? spelled.c_str() : path);
+    return exact;
 }
 
 int SplitString(char* out, size_t cap, const char* text, const char* separator)

@@ -57,16 +57,28 @@ void OnDestroy()
     PostQuitMessage(0);
 }
 
+// The folder as the system's code page spells it. Where the code page has no letters for its
+// name, that spelling names a folder that does not exist: the base stays empty and every path
+// stays relative to the current folder, which the program never changes, so nothing is saved
+// elsewhere and no warning is due.
 void ReadBaseDir()
 {
-    DWORD n = GetCurrentDirectoryA(sizeof gBaseDir, gBaseDir);
-    if (n == 0 || n >= sizeof gBaseDir - 1) {
+    gBaseDir[0] = 0;
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    const DWORD n = folder.empty() ? 0 : GetCurrentDirectoryW(DWORD(folder.size()), &folder[0]);
+    std::string spelled;
+    if (n > 0 && n < folder.size()) {
+        folder.resize(n);
+        if (!NarrowExactly(CP_ACP, folder, spelled))
+            return;
+    }
+    if (spelled.empty() || spelled.size() >= sizeof gBaseDir - 1) {
         MsgBox2(" Warning: can`t get current directory of program",
                 "\n some data may be saved in undefined place.");
-        gBaseDir[0] = 0;
         return;
     }
-    strcat(gBaseDir, "\\");
+    memcpy(gBaseDir, spelled.c_str(), spelled.size());
+    strcpy(gBaseDir + spelled.size(), "\\");
 }
 
 // A wide window: its title (kept in code page 1251) reads and shows the same whatever the

@@ -1,6 +1,5 @@
 #include "core/ShaderIncludes.h"
 
-#include "core/CodePage.h"
 #include "core/Paths.h"
 
 #include <cstdio>
@@ -29,24 +28,6 @@ const char* ReadShaderText(FILE* f, size_t room, std::string& text)
     return nullptr;
 }
 
-// One file however it is named: its full path ("..", "." and separators resolved) in upper
-// case, as Windows compares names. The wide call takes paths of any length.
-std::string FileKey(const std::string& path)
-{
-    const std::wstring named = Widen(CP_ACP, path);
-    std::wstring full(named.size() + MAX_PATH, L'\0');
-    DWORD n = GetFullPathNameW(named.c_str(), DWORD(full.size()), &full[0], nullptr);
-    if (n >= full.size()) {  // the size it needs, terminator included
-        full.resize(n);
-        n = GetFullPathNameW(named.c_str(), n, &full[0], nullptr);
-    }
-    full.resize(n > 0 && n < full.size() ? n : 0);
-    if (full.empty())
-        full = named;
-    CharUpperBuffW(&full[0], DWORD(full.size()));
-    return Narrow(CP_UTF8, full);
-}
-
 } // namespace
 
 HRESULT WINAPI CShaderIncludes::Open(D3DXINCLUDE_TYPE, const char* name, const void* parent,
@@ -65,7 +46,7 @@ HRESULT WINAPI CShaderIncludes::Open(D3DXINCLUDE_TYPE, const char* name, const v
         static_assert(MAX_OPENS == 2048, "the message names the limit");
         return Refuse(path, "' takes the shader past 2048 opened files.");
     }
-    const std::string key = FileKey(path);
+    const std::string key = FileKey(path.c_str());
     auto known = files_.find(key);
     if (known == files_.end()) {
         FILE* f = OpenDataFile(path.c_str(), "rb");

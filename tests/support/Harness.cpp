@@ -1,5 +1,6 @@
 #include "tests/support/Harness.h"
 
+#include "core/CodePage.h"
 #include "core/Core.h"
 #include "core/Graphics.h"
 #include "core/Input.h"
@@ -148,21 +149,41 @@ std::string TempDir(const std::string& name)
     return dir;
 }
 
+// Makes the folder and its parents one level at a time; the wide call takes paths of any
+// length and names of any letters.
+static void MakeFolders(const std::wstring& dir)
+{
+    for (size_t at = dir.find_first_of(L"\\/", 3); at != std::wstring::npos; at = dir.find_first_of(L"\\/", at + 1))
+        CreateDirectoryW(dir.substr(0, at).c_str(), nullptr);
+    CreateDirectoryW(dir.c_str(), nullptr);
+}
+
 void WriteFile(const std::string& path, const std::string& text)
 {
-    std::string dir = path.substr(0, path.find_last_of("\\/"));
-    // Create the parent folders one level at a time; the wide call takes paths of any length.
-    const auto make = [](const std::string& folder) {
-        std::wstring wide(folder.size(), L'\0');
-        wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, folder.data(), int(folder.size()), &wide[0], int(wide.size()))));
-        CreateDirectoryW(wide.c_str(), nullptr);
-    };
-    for (size_t i = 3; i < dir.size(); ++i)
-        if (dir[i] == '\\' || dir[i] == '/')
-            make(dir.substr(0, i));
-    make(dir);
+    MakeFolders(Widen(CP_ACP, path.substr(0, path.find_last_of("\\/"))));
     std::ofstream f(path, std::ios::binary);
     f << text;
+}
+
+bool CopyTree(const std::wstring& from, const std::wstring& to)
+{
+    MakeFolders(to);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((from + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    bool copied = true;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring source = from + L"\\" + name, target = to + L"\\" + name;
+        copied = copied && (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY
+                                ? CopyTree(source, target)
+                                : CopyFileW(source.c_str(), target.c_str(), FALSE));
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return copied;
 }
 
 std::string ReadFile(const std::string& path)
@@ -178,15 +199,19 @@ Program::~Program()
     if (running_)
         Stop();
     if (!oldDir_.empty())
-        SetCurrentDirectoryA(oldDir_.c_str());
+        SetCurrentDirectoryW(oldDir_.c_str());
 }
 
 int Program::Start(const std::string& dataDir)
 {
-    char cwd[MAX_PATH];
-    GetCurrentDirectoryA(sizeof cwd, cwd);
-    oldDir_ = cwd;
-    SetCurrentDirectoryA(dataDir.c_str());
+    return Start(Widen(CP_ACP, dataDir));
+}
+
+int Program::Start(const std::wstring& dataDir)
+{
+    oldDir_.assign(GetCurrentDirectoryW(0, nullptr), L'\0');
+    oldDir_.resize(GetCurrentDirectoryW(DWORD(oldDir_.size()), &oldDir_[0]));
+    SetCurrentDirectoryW(dataDir.c_str());
     ResetCoreSettings();
     gGraphics.ResetSettings();
     int result = ProgramStart(GetModuleHandleA(nullptr));

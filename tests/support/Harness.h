@@ -35,6 +35,8 @@ std::string RunDir();
 std::string TempDir(const std::string& name);
 void WriteFile(const std::string& path, const std::string& text);
 std::string ReadFile(const std::string& path);
+// Copies a folder with everything in it to a folder of any name, made with its parents.
+bool CopyTree(const std::wstring& from, const std::wstring& to);
 
 // The program started in this process on a data folder, as the real WinMain does.
 class Program {
@@ -47,6 +49,8 @@ public:
     // Changes to dataDir and runs start-up; returns ProgramStart's result
     // (1 = running, else the exit code WinMain would return).
     int Start(const std::string& dataDir);
+    // The same from a folder whatever letters its name holds.
+    int Start(const std::wstring& dataDir);
     // Runs n frames (pumping messages between them); false once the program has quit.
     bool RunFrames(int n);
     // Asks for shutdown the way the program does and pumps until WM_QUIT.
@@ -55,7 +59,7 @@ public:
 
 private:
     bool running_ = false;
-    std::string oldDir_;
+    std::wstring oldDir_;
 };
 
 // One mouse pass of the window manager with the cursor at the client point and these

@@ -50,6 +50,6 @@ constexpr double MIB = 1024.0 * 1024.0;
 void BenchFrame(test::Program& program);
 // 2: the keyword scanner against a plain tokenizer, and the mesh reader (needs a device).
 void BenchScanner();
-void BenchStartUp(const std::string& self);  // 3 and 4, in fresh processes of this program
+void BenchStartUp(const std::wstring& self);  // 3 and 4, in fresh processes of this program
 
 } // namespace bench

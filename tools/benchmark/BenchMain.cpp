@@ -28,8 +28,9 @@ int main(int argc, char** argv)
             run[argv[i][0] - '0'] = true;
     auto wanted = [&](int figure) { return run[0] || run[figure]; };
 
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
+    // Its own path as the wide call gives it: the code page may have no letters for its folder.
+    std::wstring self(32768, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, &self[0], DWORD(self.size())));
     if (wanted(1) || wanted(2)) {
         test::MessageRecorder messages;
         test::Program program;

@@ -5,6 +5,7 @@
 #include "tools/benchmark/Bench.h"
 #include "tools/benchmark/StartUp.h"
 
+#include "core/CodePage.h"
 #include "tests/support/Harness.h"
 
 #include <windows.h>
@@ -18,14 +19,14 @@ constexpr DWORD CHILD_TIMEOUT_MS = 180000;
 
 // Runs this benchmark again with the arguments and waits for it; started is Now() just
 // before the process was made.
-bool Spawn(const std::string& self, const std::string& args, double& started)
+bool Spawn(const std::wstring& self, const std::string& args, double& started)
 {
-    std::string command = "\"" + self + "\" " + args;
-    STARTUPINFOA si = {};
+    std::wstring command = L"\"" + self + L"\" " + Widen(CP_ACP, args);
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
     started = Now();
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
     const bool ended = WaitForSingleObject(pi.hProcess, CHILD_TIMEOUT_MS) == WAIT_OBJECT_0;
     DWORD code = 1;
@@ -39,7 +40,7 @@ bool Spawn(const std::string& self, const std::string& args, double& started)
 
 } // namespace
 
-void BenchStartUp(const std::string& self)
+void BenchStartUp(const std::wstring& self)
 {
     const std::string dir = test::TempDir("startup");
     const std::string quoted = " \"" + dir + "\"";
