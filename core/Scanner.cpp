@@ -340,6 +340,21 @@ int fscan_skip_block(FILE* file)
     }
 }
 
+int fscan_skip_nested_block(FILE* file, int depth)
+{
+    char word[WORD_BUFFER_SIZE];
+    while (depth > 0) {
+        fscan_skipped_word(file, word);
+        if (!word[0])
+            return 0;
+        if (IsBlockOpener(word))
+            ++depth;
+        else if (strcmp(word, "};") == 0)
+            --depth;
+    }
+    return 1;
+}
+
 void fscan_labeled_float(FILE* file, float* value)
 {
     fscan_labeled_floats(file, value, nullptr);

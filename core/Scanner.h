@@ -94,6 +94,10 @@ bool fscan_is_end(FILE* file, char* buffer, size_t size);
 template <size_t N> bool fscan_is_end(FILE* file, char (&buffer)[N]) { return fscan_is_end(file, buffer, N); }
 // Skips words up to and including "};": 1 when found, 0 at end of file or without a file.
 int fscan_skip_block(FILE* file);
+// Reads through unread, as fscan_skipped_word reads, up to and including the "};" that
+// closes the block being read, the blocks nested in it included; depth counts the blocks
+// open, that one included. 1 when it was closed, 0 at end of file.
+int fscan_skip_nested_block(FILE* file, int depth = 1);
 
 // A label word (discarded), then the values; the lists end at a null pointer.
 void fscan_labeled_float(FILE* file, float* value);

@@ -295,12 +295,7 @@ void CMissionLoader::ScanUnitBlock(FILE* file, CAtom* unit)
         Core::fscan_skip_block(file);
         return;
     }
-    gUnknownWord[0] = 0;
-    const int result = unit->ScanMissionData(file, nullptr);
-    if (result == 0 || result == SCAN_BLOCK_END) return;
-    WarningBox(&warningBudget, "CMissionLoader::ScanUnits :   can`t scan string '", gUnknownWord,
-               "' for Unit '", unit->name, "'.", nullptr);
-    Core::fscan_skip_block(file);
+    unit->ReadMissionBlock(file, &warningBudget, "CMissionLoader::ScanUnits");
 }
 
 // A script class, or a user class followed by ">>" and its script class. Null with the

@@ -117,13 +117,12 @@ int CScene::ReadUnits(FILE* file, const char* path, int* budget)
     Core::fscan_word(file, word);  // "{"
     for (Core::fscan_word(file, word); word[0] && !StrEqual(word, "};"); Core::fscan_word(file, word)) {
         if (StrEqual(word, "{")) {
+            if (!units.empty()) {
+                units.back()->ReadMissionBlock(file, budget, "CScene::LoadFromFile");
+                continue;
+            }
             // A block before any unit has no owner: its words are dropped.
-            CAtom* unit = units.empty() ? nullptr : units.back();
-            gUnknownWord[0] = 0;
-            const int result = unit ? unit->ScanMissionData(file, nullptr) : SCAN_UNKNOWN;
-            if (result == 0 || result == SCAN_BLOCK_END) continue;
-            WarningBox(budget, "CScene::LoadFromFile :   can`t scan string '", gUnknownWord, "' for Unit '",
-                       unit ? unit->name : "", "'.", nullptr);
+            WarningBox(budget, "CScene::LoadFromFile :   can`t scan string '' for Unit ''.", nullptr);
             Core::fscan_skip_block(file);
             continue;
         }

@@ -99,6 +99,11 @@ public:
     virtual int SetMapPos(const SMapPos& position);
     virtual void TransformToWorld(D3DXVECTOR4* out, const D3DXVECTOR4& in) const;
 
+    // The unit's presentation block after its "{". A word the unit does not know is said
+    // once, by the reader named, and the rest of the block is read through unread to its
+    // "};", nested blocks included: the unit keeps what it read before the word, and the
+    // reader goes on after the block. The scanner's result.
+    int ReadMissionBlock(FILE* file, int* budget, const char* reader);
     // At most 31 characters, always terminated; the hash is of the stored name.
     void SetName(const char* text);
     int ScanSysControls(FILE* file);

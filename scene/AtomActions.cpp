@@ -58,21 +58,6 @@ bool EndsList(const char* word, const char* closing)
 // actions (a file of thousands of levels overflowed the stack).
 int gAttachNesting = 0;
 
-// Reads a block through after its "{", the blocks nested in it included; a quoted name
-// holding a brace opens or closes nothing, as when the block is read.
-void SkipNestedBlock(FILE* file)
-{
-    char word[Core::WORD_BUFFER_SIZE];
-    for (int depth = 1; depth > 0;) {
-        Core::fscan_skipped_word(file, word);
-        if (!word[0]) return;
-        if (Core::IsBlockOpener(word))
-            ++depth;
-        else if (IsWord(word, "};"))
-            --depth;
-    }
-}
-
 // The messages of the two ways into an attach.
 struct SAttachTexts {
     const char* already;
@@ -349,7 +334,9 @@ void CAtom::LoadTextureFrames(const SPlayRequest& request, std::vector<uint16_t>
 
 // "{" class, then optionally the new unit's own "{" ... "};" and "attaches: [ mode ]",
 // then "};". The block of a unit that is not made (its class unknown, a pool full, nested
-// too deep) is read through with everything nested in it, as nothing of it is made.
+// too deep) is read through with everything nested in it, as nothing of it is made; a made
+// unit's block is read as a placed unit's, so a word it does not know loses only the rest
+// of its block.
 int CAtom::CreateAttachInMission(FILE* file)
 {
     char className[Core::WORD_BUFFER_SIZE];
@@ -369,10 +356,10 @@ int CAtom::CreateAttachInMission(FILE* file)
     if (IsWord(word, "{")) {
         if (unit) {
             ++gAttachNesting;
-            unit->ScanMissionData(file, nullptr);
+            unit->ReadMissionBlock(file, &gWarningBudget, "CAtom::CreateAttachInMission");
             --gAttachNesting;
         } else {
-            SkipNestedBlock(file);
+            Core::fscan_skip_nested_block(file);
         }
         Core::fscan_word(file, word);
     }

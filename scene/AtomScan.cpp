@@ -197,6 +197,17 @@ int CAtom::ScanMissionData(FILE* file, const char* word)
         [](FILE*, const char* w) { return Unknown(w); });
 }
 
+// An unknown word that opens a block leaves that block open too.
+int CAtom::ReadMissionBlock(FILE* file, int* budget, const char* reader)
+{
+    gUnknownWord[0] = 0;
+    const int result = ScanMissionData(file, nullptr);
+    if (result == SCAN_DONE || result == SCAN_BLOCK_END) return result;
+    WarningBox(budget, reader, " :   can`t scan string '", gUnknownWord, "' for Unit '", name, "'.", nullptr);
+    Core::fscan_skip_nested_block(file, 1 + Core::IsBlockOpener(gUnknownWord));
+    return result;
+}
+
 int CAtom::ScanSysControls(FILE* file)
 {
     char word[Core::WORD_BUFFER_SIZE];

@@ -222,6 +222,54 @@ TEST_F(FileTest, AnUnknownKeyInAUnitBlockIsWarnedAndTheBlockSkipped)
     EXPECT_EQ("CMissionLoader::ScanUnits :   can`t scan string 'wings:' for Unit 'Marker'.", Problems()[0]);
 }
 
+// A unit's block with a word its unit does not know, attached by another unit's start
+// actions or placed on its own: the word is said once, the rest of the block is read
+// through to its end, the unit keeps what it read before it, and all that follows is made.
+TEST_F(FileTest, AnAttachedUnitsBlockWithAnUnknownWordIsReadAsAPlacedUnitsBlock)
+{
+    const struct {
+        const char* block;  // between the unit's "{" and its "};"
+        const char* word;   // the word not known
+        const char* name;   // the unit's name when it is kept
+        float height;       // its Pos y
+    } cases[] = {
+        {"name:\"Porch\" pos: [ 0 6 0 ]", "name:\"Porch\"", "Lamp", 0.0f},        // a key glued to its value
+        {"name: /*c*/\"Porch\" pos: [ 0 6 0 ]", "Porch\"", "/*c*/", 0.0f},         // a comment glued to it
+        {"name: \"Porch\" pos: [ 0 6 0 ] wings: 2 pos: [ 0 8 0 ]", "wings:", "Porch", 6.0f},
+        {"name: \"Porch\" wings: { tip: \"}; {\" }; pos: [ 0 6 0 ]", "wings:", "Porch", 0.0f},  // a block value
+        {"name: \"Porch\" { pos: [ 0 6 0 ] }; pos: [ 0 8 0 ]", "{", "Porch", 0.0f},                // a stray block
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.block);
+        // A fresh engine for each: units are listed in the order they were made.
+        TearDown();
+        messages.Clear();
+        gWarningBudget = 4;
+        SetUp();
+        ASSERT_EQ(0, gIParser->LoadScript(Write("Lamps.txt", "GEOMETRY Site { };\nGEOMETRY Lamp { };\n").c_str()));
+        const std::string path =
+            Write("Attach.txt", std::string("Units: {\n Site { name: \"Host\" start_actions: {\n") +
+                                    "  create_attach: { Lamp { " + c.block + " }; };\n"
+                                    "  create_attach: { Lamp { name: \"Gate\" pos: [ 0 12 0 ] }; }; };\n };\n"
+                                    " Lamp { " + c.block + " };\n Marker { name: \"After\" };\n};\n");
+        ASSERT_EQ(0, StartAndProcess(path)) << messages.Joined();
+        EXPECT_EQ((std::vector<std::string>{"Host", c.name, "Gate", c.name, "After"}), UnitNames());
+        const std::string said = std::string(" :   can`t scan string '") + c.word + "' for Unit '" + c.name + "'.";
+        EXPECT_EQ((std::vector<std::string>{"CAtom::CreateAttachInMission" + said, "CMissionLoader::ScanUnits" + said}),
+                  Problems());
+        std::vector<CAtom*> lamps;
+        gIUnitInspector->CollectUnitsOfClass(lamps, "Lamp");
+        ASSERT_EQ(3u, lamps.size());
+        CAtom* host = gUnitInspector->UnitAt(1);
+        const float heights[] = {c.height, 12.0f, c.height};
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(heights[i], lamps[i]->Pos.y) << lamps[i]->name;
+        EXPECT_EQ(lamps[0], host->GetSlave(0));
+        EXPECT_EQ(lamps[1], host->GetSlave(1));
+        EXPECT_EQ(nullptr, host->GetSlave(2));
+        EXPECT_EQ(nullptr, lamps[2]->master);
+    }
+}
+
 TEST_F(FileTest, FullVariablesEndTheProgram)
 {
     std::string text = "Variables: {";
