@@ -323,6 +323,16 @@ TEST_F(Scenes, BadSceneFilesAreReported)
     EXPECT_EQ(1u, gScenes->GetScene(truncated)->units.size());
 }
 
+// A word a unit's block does not know costs the rest of that block, nested blocks included,
+// and nothing after it.
+TEST_F(Scenes, AnUnknownWordCostsOnlyTheRestOfItsUnitsBlock)
+{
+    const uint16_t index = Load("Units: {\n Box\n { wings: { tip: \"};\" }; name: \"X\" };\n Box\n};\n");
+    EXPECT_EQ(2u, gScenes->GetScene(index)->units.size());
+    ASSERT_EQ(1u, messages.Count()) << messages.Joined();
+    EXPECT_TRUE(messages.Contains("CScene::LoadFromFile :   can`t scan string 'wings:' for Unit '")) << messages.Joined();
+}
+
 TEST_F(Scenes, TheTableHolds255Scenes)
 {
     const std::string path = dir.Write("Empty.txt", "");
