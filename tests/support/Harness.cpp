@@ -141,7 +141,9 @@ std::string TempDir(const std::string& name)
 {
     char base[MAX_PATH];
     GetTempPathA(sizeof base, base);
-    const std::string root = std::string(base) + "housing_" + ProgramName();
+    // The same program runs once more under another code page, side by side with its first
+    // run: each run keeps its folders apart, or one would empty the other's.
+    const std::string root = std::string(base) + "housing_" + ProgramName() + "_" + std::to_string(GetACP());
     CreateDirectoryA(root.c_str(), nullptr);
     std::string dir = root + "\\" + name;
     RemoveTree(dir);
