@@ -215,17 +215,16 @@ std::wstring WideFullPath(const char* path)
     return full;
 }
 
-std::string FileKey(const char* path)
+std::string FileKey(std::wstring fullPath)
 {
-    std::wstring full = WideFullPath(path);
-    CharUpperBuffW(&full[0], DWORD(full.size()));
-    return Narrow(CP_UTF8, full);
+    CharUpperBuffW(&fullPath[0], DWORD(fullPath.size()));
+    return Narrow(CP_UTF8, fullPath);
 }
 
-bool SpelledFullPath(char* out, size_t cap, const char* path)
+bool SpelledFullPath(char* out, size_t cap, const char* path, const std::wstring& fullPath)
 {
     std::string spelled;
-    const bool exact = NarrowExactly(CP_ACP, WideFullPath(path), spelled) && spelled.size() < cap;
+    const bool exact = NarrowExactly(CP_ACP, fullPath, spelled) && spelled.size() < cap;
     StrCopy(out, cap, exact ? spelled.c_str() : path);
     return exact;
 }

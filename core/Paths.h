@@ -41,14 +41,14 @@ void ScanFullPath(FILE* file, char* out, size_t cap);
 // The full path (".", ".." and separators resolved) of a path named in the system's code
 // page, as UTF-16; the wide call takes paths of any length. The path as named when it has none.
 std::wstring WideFullPath(const char* path);
-// One key per file however it is named: the wide full path upper-cased as Windows compares
+// One key per file however it is named: its wide full path upper-cased as Windows compares
 // names, in UTF-8.
-std::string FileKey(const char* path);
-// out = the full path when the system's code page spells it exactly and it fits, else the
-// path as named (true only in the first case). A folder whose name the code page has no
-// letters for is reached only relative to the current folder: its spelling with substitutes
-// names a folder that does not exist.
-bool SpelledFullPath(char* out, size_t cap, const char* path);
+std::string FileKey(std::wstring fullPath);
+// out = the path's wide full path (fullPath) when the system's code page spells it exactly
+// and it fits, else the path as named (true only in the first case). A folder whose name the
+// code page has no letters for is reached only relative to the current folder: its spelling
+// with substitutes names a folder that does not exist.
+bool SpelledFullPath(char* out, size_t cap, const char* path, const std::wstring& fullPath);
 
 // out = the text before the first occurrence of separator: 0; -1 for a null argument;
 // -2 when the separator does not occur (out is "").

@@ -46,7 +46,7 @@ HRESULT WINAPI CShaderIncludes::Open(D3DXINCLUDE_TYPE, const char* name, const v
         static_assert(MAX_OPENS == 2048, "the message names the limit");
         return Refuse(path, "' takes the shader past 2048 opened files.");
     }
-    const std::string key = FileKey(path.c_str());
+    const std::string key = FileKey(WideFullPath(path.c_str()));
     auto known = files_.find(key);
     if (known == files_.end()) {
         FILE* f = OpenDataFile(path.c_str(), "rb");
